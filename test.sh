@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite.
+# Tests labelled gl run on Mesa's software OpenGL under a virtual X server.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+scripts/configure.sh
+cd "${VLS_BUILD_DIR:-build}"
+ctest_args=(--output-on-failure -j "$(nproc)" "$@")
+if [[ -z "${DISPLAY:-}" ]] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest "${ctest_args[@]}"
+fi
+exec ctest "${ctest_args[@]}"
