@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+cKestruneEngine* g_engine = nullptr;
+
 namespace {
 
 cKestruneEngineLink* g_link = nullptr;

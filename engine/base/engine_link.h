@@ -4,7 +4,12 @@
 
 #include <cstdint>
 
+class cKestruneEngine;
 class cKestruneScript;
+
+// The one engine top object: null before it is created and after shut-down.
+// It lives here, below engine/app, so that every layer can reach the engine.
+extern cKestruneEngine* g_engine;
 
 // What the code below engine/app needs from the engine top object: the error
 // reporter with its message buffer, and the live-script list. The engine
