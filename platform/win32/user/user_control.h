@@ -1,0 +1,45 @@
+#pragma once
+
+// Calls beyond the Win32 interface that programs and tests use to steer the
+// window manager: the backend, the message-box answer, the close signals and
+// the window surfaces that device contexts draw into.
+
+#include "platform/gdi/surface.h"
+#include "platform/win32/backend/backend.h"
+#include "platform/win32/wintypes.h"
+
+#include <functional>
+#include <string>
+
+namespace vls::user {
+
+// The backend chosen at the first window-manager call: headless when
+// VEILSTRAND_BACKEND=headless or no display is available, else SDL2.
+backend::Backend& CurrentBackend();
+bool IsHeadless();
+
+// Headless message boxes are logged to stderr and answered by this hook
+// (default: the first button of the box). Returns the previous hook.
+using MessageBoxHook = std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>;
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+// SIGINT and SIGTERM become WM_CLOSE to the program's main window, posted
+// from the message loop. Installed by the first window creation; callable
+// earlier.
+void InstallCloseSignals();
+
+// The surface of the top-level window that holds hwnd, and hwnd's client
+// origin within it. Device contexts over a window draw here.
+gdi::SurfacePtr WindowSurface(HWND hwnd, POINT* clientOrigin);
+// Shows what has been drawn into a window's surface (device contexts call it
+// when released; painting calls it after EndPaint).
+void PresentWindow(HWND hwnd);
+
+// Milliseconds of the clock that timers and message times use.
+DWORD Now();
+
+// Destroys every window and forgets every class; for tests that need a
+// clean window manager between cases.
+void ResetForTests();
+
+}  // namespace vls::user
