@@ -1,0 +1,31 @@
+#include "platform/win32/kernel/clock.h"
+
+#include <time.h>
+
+namespace vls::win32 {
+
+namespace {
+
+ClockSource& Source()
+{
+    static ClockSource source;
+    return source;
+}
+
+} // namespace
+
+void SetClockSource(ClockSource source)
+{
+    Source() = std::move(source);
+}
+
+std::uint64_t ClockMicroseconds()
+{
+    if (const ClockSource& source = Source())
+        return source();
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
+}
+
+} // namespace vls::win32

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace vls::win32 {
+
+// The one monotonic clock behind timeGetTime, GetTickCount and the
+// performance counter, in microseconds. Tests and the headless backend put a
+// virtual clock in its place; an empty function restores the system clock.
+// Replace it before other threads read it.
+using ClockSource = std::function<std::uint64_t()>;
+void SetClockSource(ClockSource source);
+std::uint64_t ClockMicroseconds();
+
+constexpr std::int64_t kPerformanceFrequency = 1000000;
+
+} // namespace vls::win32

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/win32/wintypes.h"
+
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 0x102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+
+BOOL CloseHandle(HANDLE handle);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+
+namespace vls::win32 {
+
+// Everything a HANDLE of the kernel layer stands for (files, find searches,
+// mutexes, processes). Handles are checked against the live set, so a stale
+// or foreign handle fails with ERROR_INVALID_HANDLE instead of being followed.
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+    // The object's wait, for WaitForSingleObject; objects that cannot be
+    // waited on fail.
+    virtual DWORD Wait(DWORD milliseconds);
+};
+
+// Takes ownership of `object` and returns its handle.
+HANDLE RegisterHandle(KernelObject* object);
+
+// The live object behind `handle` when it is of type T, else null with
+// ERROR_INVALID_HANDLE set. The pointer stays valid until CloseHandle.
+KernelObject* LookUpHandle(HANDLE handle);
+template <typename T>
+T* LookUpHandleAs(HANDLE handle)
+{
+    T* object = dynamic_cast<T*>(LookUpHandle(handle));
+    if (!object)
+        LookUpHandle(nullptr); // sets the error
+    return object;
+}
+
+} // namespace vls::win32

@@ -1,0 +1,15 @@
+#include "platform/win32/kernel/last_error.h"
+
+namespace {
+thread_local DWORD t_lastError = 0;
+}
+
+DWORD GetLastError()
+{
+    return t_lastError;
+}
+
+void SetLastError(DWORD code)
+{
+    t_lastError = code;
+}
