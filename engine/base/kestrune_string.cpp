@@ -1,5 +1,7 @@
 #include "engine/base/kestrune_string.h"
 
+#include "platform/crt/gcvt.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,9 @@ namespace {
 
 constexpr size_t kUnsignedBufferSize = 66;
 constexpr size_t kIntBufferSize = 34;
+constexpr size_t kFloatBufferSize = 66;
+// The formatter writes up to digits + 8 characters.
+constexpr int32_t kMaxFloatDigits = static_cast<int32_t>(kFloatBufferSize) - 8;
 
 size_t WideLength(const char16_t* text)
 {
@@ -84,6 +89,12 @@ cString& cString::operator=(int32_t number)
     text_ = static_cast<char*>(std::realloc(text_, kIntBufferSize));
     std::snprintf(text_, kIntBufferSize, "%d", number);
     return *this;
+}
+
+void cString::Assign(double value, int32_t digits)
+{
+    text_ = static_cast<char*>(std::realloc(text_, kFloatBufferSize));
+    _gcvt(value, digits > kMaxFloatDigits ? kMaxFloatDigits : digits, text_);
 }
 
 void cString::Append(const char* text)

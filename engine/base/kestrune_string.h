@@ -23,6 +23,8 @@ public:
     cString& operator=(const cString& other);
     cString& operator=(const char* text);
     cString& operator=(int32_t number);
+    // The number as the script machine shows it: digits significant digits.
+    void Assign(double value, int32_t digits);
     void Append(const char* text);
 
     // Rewrites Latin-1 text as UTF-8 in place.

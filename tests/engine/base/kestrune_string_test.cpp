@@ -35,6 +35,33 @@ TEST(cString, ConstructAssignAndCompare)
     EXPECT_STREQ(copy.GetText(), "Door");
 }
 
+TEST(cString, NumbersAsTheScriptMachineShowsThem)
+{
+    struct Case {
+        double value;
+        int32_t digits;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {12.0, 10, "12."},
+        {0.5, 10, "0.5"},
+        {-3.25, 10, "-3.25"},
+        {1.0 / 3.0, 6, "0.333333"},
+        {1e10, 6, "1.e+010"},
+        {0.0, 10, "0."},
+    };
+    for (const Case& c : cases) {
+        cString s("old text");
+        s.Assign(c.value, c.digits);
+        EXPECT_STREQ(s.GetText(), c.text) << c.value << " / " << c.digits;
+    }
+    // A digit count beyond what the buffer holds is capped, not overrun.
+    cString s;
+    s.Assign(1.0 / 7.0, 500);
+    EXPECT_LE(s.GetLength(), 65);
+    EXPECT_EQ(std::string(s.GetText()).rfind("0.142857142857", 0), 0u);
+}
+
 TEST(cString, ConcatenationAndAppend)
 {
     const cString a("foo");
