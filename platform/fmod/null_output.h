@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vls::fmod {
+
+// The null output mixes only when asked: tests pull mixed frames, and a
+// headless program lets FSOUND_Update mix the time its clock says has passed.
+
+// True while FSOUND is initialised on the null output.
+bool NullOutputActive();
+
+// Mixes `frames` frames of interleaved 16-bit stereo into `out`, advancing
+// every playing channel. False (and nothing written) without the null output.
+bool NullOutputRender(std::int16_t* out, int frames);
+
+// Mixes and drops `frames` frames: time passes for everything that plays.
+bool NullOutputAdvance(int frames);
+
+// A millisecond clock for FSOUND_Update to follow (0 to stop following one).
+// Each update mixes the time passed since the last, at most one second of it.
+void SetNullOutputClock(std::uint32_t (*clock)());
+
+} // namespace vls::fmod

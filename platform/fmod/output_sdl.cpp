@@ -1,0 +1,66 @@
+// The real output: an SDL2 audio device whose thread pulls mixed blocks.
+
+#include "platform/fmod/sound_system.h"
+
+#include <SDL.h>
+
+namespace vls::fmod {
+
+namespace {
+
+void FillDevice(void* userdata, Uint8* stream, int len)
+{
+    auto& system = *static_cast<SoundSystem*>(userdata);
+    const std::lock_guard guard(system.lock);
+    MixOutput(system, reinterpret_cast<std::int16_t*>(stream), len / 4);
+}
+
+// The device buffer nearest below the asked-for length, as a power of two.
+Uint16 DeviceFrames(int mixRate, int bufferMs)
+{
+    const long wanted = static_cast<long>(mixRate) * bufferMs / 1000;
+    Uint16 frames = 256;
+    while (frames < 16384 && frames * 2 <= wanted)
+        frames = static_cast<Uint16>(frames * 2);
+    return frames;
+}
+
+} // namespace
+
+bool OpenSdlOutput(SoundSystem& system)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    SDL_AudioSpec want{};
+    want.freq = system.mixRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = DeviceFrames(system.mixRate, system.bufferMs);
+    want.callback = FillDevice;
+    want.userdata = &system;
+    SDL_AudioSpec have{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    system.sdlDevice = device;
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+void CloseSdlOutput(SoundSystem& system)
+{
+    SDL_AudioDeviceID device = 0;
+    {
+        const std::lock_guard guard(system.lock);
+        device = system.sdlDevice;
+        system.sdlDevice = 0;
+    }
+    if (device == 0)
+        return;
+    SDL_CloseAudioDevice(device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+} // namespace vls::fmod

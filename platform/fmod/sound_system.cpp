@@ -1,0 +1,144 @@
+#include "platform/fmod/sound_system.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace vls::fmod {
+
+namespace {
+
+std::atomic<int> lastError{FMOD_ERR_NONE};
+
+} // namespace
+
+SoundSystem& System()
+{
+    static SoundSystem system;
+    return system;
+}
+
+void SetError(int code)
+{
+    lastError = code;
+}
+
+int LastError()
+{
+    return lastError;
+}
+
+FSOUND_SAMPLE* FindSample(SoundSystem& system, FSOUND_SAMPLE* sample)
+{
+    for (const auto& owned : system.samples)
+        if (owned.get() == sample && sample)
+            return sample;
+    SetError(system.initialised ? FMOD_ERR_INVALID_PARAM : FMOD_ERR_UNINITIALIZED);
+    return nullptr;
+}
+
+FSOUND_STREAM* FindStream(SoundSystem& system, FSOUND_STREAM* stream)
+{
+    for (const auto& owned : system.streams)
+        if (owned.get() == stream && stream)
+            return stream;
+    SetError(system.initialised ? FMOD_ERR_INVALID_PARAM : FMOD_ERR_UNINITIALIZED);
+    return nullptr;
+}
+
+Channel* FindChannel(SoundSystem& system, int handle)
+{
+    if (!system.initialised) {
+        SetError(FMOD_ERR_UNINITIALIZED);
+        return nullptr;
+    }
+    const int index = handle & kChannelIndexMask;
+    const std::uint32_t uses = static_cast<std::uint32_t>(handle) >> kChannelIndexBits;
+    if (handle < 0 || index >= static_cast<int>(system.channels.size())) {
+        SetError(FMOD_ERR_INVALID_PARAM);
+        return nullptr;
+    }
+    Channel& channel = system.channels[index];
+    if (uses != 0 && uses != channel.uses) {
+        SetError(FMOD_ERR_INVALID_PARAM);
+        return nullptr;
+    }
+    return &channel;
+}
+
+int ClaimChannel(SoundSystem& system, int requested)
+{
+    const int count = static_cast<int>(system.channels.size());
+    int index = -1;
+    if (requested == FSOUND_FREE) {
+        for (int i = 0; i < count && index < 0; ++i)
+            if (!system.channels[i].active)
+                index = i;
+        if (index < 0) {
+            SetError(FMOD_ERR_CHANNEL_ALLOC);
+            return -1;
+        }
+    } else {
+        if (requested < 0 || (requested & kChannelIndexMask) >= count) {
+            SetError(FMOD_ERR_INVALID_PARAM);
+            return -1;
+        }
+        index = requested & kChannelIndexMask;
+    }
+    Channel& channel = system.channels[index];
+    StopChannel(channel);
+    const std::uint32_t uses = channel.uses >= kMaxChannelUses ? 1 : channel.uses + 1;
+    channel = Channel{};
+    channel.uses = uses;
+    return index;
+}
+
+int ChannelHandle(const SoundSystem& system, int index)
+{
+    return static_cast<int>(system.channels[index].uses << kChannelIndexBits) | index;
+}
+
+void StopChannel(Channel& channel)
+{
+    if (channel.stream) {
+        channel.stream->resumeAt = channel.position;
+        channel.stream->channel = -1;
+    }
+    channel.active = false;
+    channel.paused = false;
+    channel.sample = nullptr;
+    channel.stream = nullptr;
+}
+
+int StartStream(SoundSystem& system, FSOUND_STREAM& stream, int requested, bool paused)
+{
+    if (stream.openState != FSOUND_STREAM::OpenState::Ready) {
+        SetError(FMOD_ERR_PLAY);
+        return -1;
+    }
+    if (stream.channel >= 0)
+        StopChannel(system.channels[stream.channel]);
+    const int index = ClaimChannel(system, requested);
+    if (index < 0)
+        return -1;
+    Channel& channel = system.channels[index];
+    channel.active = true;
+    channel.paused = paused;
+    channel.stream = &stream;
+    channel.position = stream.resumeAt;
+    channel.frequency = stream.source->rate();
+    channel.loop = (stream.mode & FSOUND_LOOP_NORMAL) != 0;
+    stream.channel = index;
+    return ChannelHandle(system, index);
+}
+
+bool SeekStream(FSOUND_STREAM& stream, std::int64_t frame)
+{
+    if (!stream.source->seek(frame))
+        return false;
+    stream.window.clear();
+    stream.windowFirst = frame;
+    stream.windowFrames = 0;
+    return true;
+}
+
+} // namespace vls::fmod
