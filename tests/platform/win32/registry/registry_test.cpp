@@ -1,0 +1,235 @@
+#include "platform/win32/registry/reg_file.h"
+#include "platform/win32/registry/registry.h"
+
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kGameKey = "Software\\Quarrybend\\Veilstrand";
+
+DWORD QueryDword(HKEY key, const char* name, LONG* status = nullptr)
+{
+    DWORD value = 0, type = 0, size = sizeof value;
+    const LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (status)
+        *status = result;
+    if (result == ERROR_SUCCESS) {
+        EXPECT_EQ(type, REG_DWORD);
+        EXPECT_EQ(size, 4u);
+    }
+    return value;
+}
+
+std::string QueryString(HKEY key, const char* name)
+{
+    char text[256] = {};
+    DWORD type = 0, size = sizeof text;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
+        return "<missing>";
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_EQ(size, std::string(text).size() + 1);
+    return text;
+}
+
+LONG SetDword(HKEY key, const char* name, DWORD value)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+LONG SetString(HKEY key, const char* name, const std::string& text)
+{
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+}
+
+class Registry : public ::testing::Test {
+protected:
+    std::string File() const { return (config_.path() / "user.reg").string(); }
+
+    vls::test::ScopedConfig config_;
+};
+
+TEST_F(Registry, CreateSetQueryRoundTrip)
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_FILE_NOT_FOUND);
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition), ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+    EXPECT_EQ(SetDword(key, "Antialiasing", 2), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(key, "Path", "C:\\Games\\\"Veil\""), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(key, "Motd", "two\nlines"), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "SOFTWARE\\quarrybend\\VEILSTRAND", &key), ERROR_SUCCESS);
+    EXPECT_EQ(QueryDword(key, "antialiasing"), 2u);
+    EXPECT_EQ(QueryString(key, "Path"), "C:\\Games\\\"Veil\"");
+    EXPECT_EQ(QueryString(key, "MOTD"), "two\nlines");
+    LONG status = 0;
+    QueryDword(key, "Gamma", &status);
+    EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
+
+    // Size queries and short buffers.
+    DWORD size = 0, type = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "Path", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 16u);
+    char small[4];
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExA(key, "Path", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 16u);
+    EXPECT_EQ(RegDeleteValueA(key, "path"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, "Path"), "<missing>");
+    EXPECT_EQ(RegDeleteValueA(key, "path"), ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+
+    // The parent key exists through its child.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quarrybend", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kGameKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition), ERROR_SUCCESS);
+    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, AccessRightsAndBadHandles)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(key, "Gamma", 1), ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+    EXPECT_EQ(SetDword(key, "Gamma", 1), ERROR_INVALID_HANDLE); // closed
+    EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    const BYTE two[2] = {1, 2};
+    EXPECT_EQ(RegSetValueExA(key, "Short", 0, REG_DWORD, two, 2), ERROR_INVALID_PARAMETER);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, TwoProcessesShareTheFileWithoutLosingValues)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        HKEY own = nullptr;
+        bool ok = RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &own) == ERROR_SUCCESS;
+        for (int i = 0; i < 40; ++i)
+            ok = ok && SetDword(own, ("Child" + std::to_string(i)).c_str(), static_cast<DWORD>(i)) == ERROR_SUCCESS;
+        ok = ok && SetString(own, "Path", "from the child") == ERROR_SUCCESS;
+        _exit(ok ? 0 : 1);
+    }
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(SetDword(key, ("Parent" + std::to_string(i)).c_str(), static_cast<DWORD>(i + 100)), ERROR_SUCCESS);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(QueryDword(key, ("Child" + std::to_string(i)).c_str()), static_cast<DWORD>(i));
+        EXPECT_EQ(QueryDword(key, ("Parent" + std::to_string(i)).c_str()), static_cast<DWORD>(i + 100));
+    }
+    EXPECT_EQ(QueryString(key, "Path"), "from the child");
+    RegCloseKey(key);
+    // Only the file and its lock are left: no temporary files.
+    for (const auto& entry : std::filesystem::directory_iterator(config_.path()))
+        EXPECT_TRUE(entry.path().filename() == "user.reg" || entry.path().filename() == "user.reg.lock") << entry.path();
+}
+
+TEST_F(Registry, ValuesItDoesNotKnowSurviveARewrite)
+{
+    const std::string original = "REGEDIT4\n"
+                                 "\n"
+                                 "[HKEY_CURRENT_USER\\Software\\Quarrybend\\Veilstrand]\n"
+                                 "\"Antialiasing\"=dword:00000000\n"
+                                 "\"List\"=hex(7):61,00,62,00,\\\n"
+                                 "  00,00\n"
+                                 "@=\"default\"\n"
+                                 "\n"
+                                 "[Software\\Other]\n"
+                                 "\"Blob\"=hex:de,ad,be,ef\n";
+    vls::test::TempDir scratch;
+    std::filesystem::copy_file(scratch.write("user.reg", original), File());
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString(key, nullptr), "default");
+    EXPECT_EQ(SetDword(key, "Antialiasing", 4), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    std::string error;
+    const auto before = vls::win32::ParseRegistryText(original, &error);
+    std::ifstream in(File());
+    const std::string rewritten((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto after = vls::win32::ParseRegistryText(rewritten, &error);
+    ASSERT_TRUE(before && after) << error;
+    ASSERT_EQ(after->keys.size(), 2u);
+    const auto& game = after->keys[0].values;
+    ASSERT_EQ(game.size(), 3u);
+    EXPECT_EQ(game[0].data, (std::vector<BYTE>{4, 0, 0, 0}));
+    EXPECT_EQ(game[1].type, REG_MULTI_SZ);
+    EXPECT_EQ(game[1].data, before->keys[0].values[1].data);
+    EXPECT_EQ(after->keys[1].values[0].data, (std::vector<BYTE>{0xde, 0xad, 0xbe, 0xef}));
+}
+
+TEST_F(Registry, DamagedFileReadsAsEmptyAndIsKeptAside)
+{
+    vls::test::TempDir scratch;
+    std::filesystem::copy_file(scratch.write("user.reg", "REGEDIT4\n[Software\\Quarrybend\\Veilstrand]\n\"Gamma\"=dword:zz\n"), File());
+    HKEY key = nullptr;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_FILE_NOT_FOUND);
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("damaged"), std::string::npos) << report;
+    EXPECT_NE(report.find("line 3"), std::string::npos) << report;
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(SetDword(key, "Gamma", 3), ERROR_SUCCESS);
+    EXPECT_EQ(QueryDword(key, "Gamma"), 3u);
+    RegCloseKey(key);
+    EXPECT_TRUE(std::filesystem::exists(File() + ".damaged"));
+}
+
+TEST(RegFile, DamagedTextIsRejected)
+{
+    const struct {
+        const char* text;
+        const char* why;
+    } cases[] = {
+        {"\"Value\"=dword:1\n", "value outside a key"},
+        {"[Key]\n\"Open=\"x\"\n", "missing '='"},
+        {"[Key]\n\"A\"=\"unterminated\n", "bad string"},
+        {"[Key]\n\"A\"=\"x\" trailing\n", "bad string"},
+        {"[Key]\n\"A\"=dword:123456789\n", "bad dword"},
+        {"[Key]\n\"A\"=hex:1,2\n", "bad hex bytes"},
+        {"[Key]\n\"A\"=hex(zz):01\n", "bad value type"},
+        {"[Key]\n\"A\"=qword:1\n", "unknown value data"},
+        {"[Key\n", "bad key line"},
+        {"[-Key]\n", "bad key line"},
+        {"[Key]\n\"A\"=\"\\q\"\n", "bad string"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_EQ(vls::win32::ParseRegistryText(c.text, &error), std::nullopt) << c.text;
+        EXPECT_NE(error.find(c.why), std::string::npos) << c.text << " -> " << error;
+    }
+    std::string error;
+    EXPECT_EQ(vls::win32::ParseRegistryText(std::string("[K]\n\"A\"=\"x\0y\"\n", 15), &error), std::nullopt);
+    EXPECT_NE(error.find("binary data"), std::string::npos);
+    EXPECT_TRUE(vls::win32::ParseRegistryText("", &error));
+    EXPECT_TRUE(vls::win32::ParseRegistryText("REGEDIT4\r\n\r\n; comment\r\n[K]\r\n\"A\"=\"b\"\r\n", &error));
+}
+
+} // namespace
