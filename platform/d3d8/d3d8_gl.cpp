@@ -87,6 +87,12 @@ struct GlFunctions {
 
 constexpr int kStages = 2;
 
+// Twice the shift from Direct3D's pixel centres to OpenGL's, in pixels: half a
+// pixel less a 1/128 nudge up and left, so that an edge on a whole number
+// includes the pixel on its right and below (Direct3D's top-left rule) rather
+// than falling exactly on a pixel centre.
+constexpr float kCentre = 1.0f - 2.0f / 128.0f;
+
 // The final blit: the picture through the gamma ramp, one lookup per channel.
 const char* kBlitVertex =
     "#version 120\n"
@@ -591,7 +597,7 @@ private:
             // Screen pixels with Direct3D's pixel centres on whole numbers;
             // depth z goes through as the window depth.
             const float w = static_cast<float>(width()), h = static_cast<float>(height());
-            const float m[16] = {2 / w, 0, 0, 0, 0, -2 / h, 0, 0, 0, 0, 2, 0, (1 / w) - 1, 1 - (1 / h), -1, 1};
+            const float m[16] = {2 / w, 0, 0, 0, 0, -2 / h, 0, 0, 0, 0, 2, 0, kCentre / w - 1, 1 - kCentre / h, -1, 1};
             glLoadMatrixf(m);
             glMatrixMode(GL_MODELVIEW);
             glLoadIdentity();
@@ -605,7 +611,7 @@ private:
         // shift is made.
         const float vw = static_cast<float>(std::max<DWORD>(1, viewport_.Width));
         const float vh = static_cast<float>(std::max<DWORD>(1, viewport_.Height));
-        const float fix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, 1 / vw, -1 / vh, -1, 1};
+        const float fix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, kCentre / vw, -kCentre / vh, -1, 1};
         glLoadMatrixf(fix);
         glMultMatrixf(&transforms_[D3DTS_PROJECTION].m[0][0]);
         glMatrixMode(GL_MODELVIEW);

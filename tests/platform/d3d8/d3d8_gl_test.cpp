@@ -1,0 +1,231 @@
+#include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/d3d8_recording.h"
+#include "tests/platform/d3d8/gl_test_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct ScreenVertex {
+    float x, y, z, rhw;
+    DWORD colour;
+};
+
+struct TexturedVertex {
+    float x, y, z, rhw;
+    DWORD colour;
+    float u, v;
+};
+
+class GlDevice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        D3D8ResetTestOptions();
+        ASSERT_TRUE(window.ok()) << SDL_GetError();
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        D3DPRESENT_PARAMETERS params{};
+        params.BackBufferWidth = 1024;
+        params.BackBufferHeight = 768;
+        params.EnableAutoDepthStencil = TRUE;
+        params.AutoDepthStencilFormat = D3DFMT_D24S8;
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device), D3D_OK);
+        ASSERT_TRUE(D3D8IsOpenGLDevice(device));
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+    }
+    void TearDown() override
+    {
+        if (device) device->Release();
+        if (d3d) d3d->Release();
+    }
+
+    void quad(float x0, float y0, float x1, float y1, DWORD colour, float z = 0.5f)
+    {
+        const ScreenVertex v[4] = {{x0, y1, z, 1, colour}, {x1, y1, z, 1, colour}, {x0, y0, z, 1, colour}, {x1, y0, z, 1, colour}};
+        device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex));
+    }
+
+    // Presents and reads back the presented frame.
+    std::vector<DWORD> present()
+    {
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+        IDirect3DSurface8* surface = nullptr;
+        device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
+        EXPECT_EQ(device->GetFrontBuffer(surface), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+        std::vector<DWORD> pixels(1024 * 768);
+        std::memcpy(pixels.data(), locked.pBits, pixels.size() * 4);
+        surface->UnlockRect();
+        surface->Release();
+        return pixels;
+    }
+
+    static void expectColour(const std::vector<DWORD>& px, int x, int y, DWORD expected, int tolerance = 2)
+    {
+        const DWORD got = px[static_cast<std::size_t>(y) * 1024 + x];
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int a = (got >> shift) & 0xFF, b = (expected >> shift) & 0xFF;
+            EXPECT_LE(std::abs(a - b), tolerance) << "pixel " << x << "," << y << " is " << std::hex << got
+                                                  << " want " << expected;
+        }
+    }
+
+    vls::test::GlTestWindow window;
+    IDirect3D8* d3d = nullptr;
+    IDirect3DDevice8* device = nullptr;
+};
+
+TEST_F(GlDevice, ScreenQuadsCoverDirect3DPixels)
+{
+    // Direct3D's pixel centres are whole numbers: a quad from -0.5 to 9.5
+    // covers pixels 0..9 exactly, one from 10 to 20 pixels 10..19.
+    quad(-0.5f, -0.5f, 9.5f, 9.5f, 0xFFFF0000);
+    quad(10, 10, 20, 20, 0xFF00FF00);
+    const auto px = present();
+    expectColour(px, 0, 0, 0xFF0000, 0);
+    expectColour(px, 9, 9, 0xFF0000, 0);
+    expectColour(px, 10, 9, 0x000000, 0);
+    expectColour(px, 10, 10, 0x00FF00, 0);
+    expectColour(px, 19, 19, 0x00FF00, 0);
+    expectColour(px, 20, 20, 0x000000, 0);
+}
+
+TEST_F(GlDevice, BlendStateCarriesOverBetweenDraws)
+{
+    quad(0, 0, 100, 100, 0xFF0000FF);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    quad(0, 0, 50, 100, 0x80FF0000);
+    // No state set again: the second half-transparent quad still blends.
+    quad(50, 0, 100, 100, 0x8000FF00);
+    const auto px = present();
+    expectColour(px, 25, 50, 0x80007F);
+    expectColour(px, 75, 50, 0x00807F);
+}
+
+TEST_F(GlDevice, DepthOfScreenVerticesIsTested)
+{
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    quad(0, 0, 64, 64, 0xFFFF0000, 0.2f);
+    quad(32, 32, 96, 96, 0xFF00FF00, 0.6f);  // behind the red one where they overlap
+    const auto px = present();
+    expectColour(px, 40, 40, 0xFF0000, 0);
+    expectColour(px, 80, 80, 0x00FF00, 0);
+}
+
+TEST_F(GlDevice, TexturesDrawFromMemoryAndDxt)
+{
+    for (const D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_DXT1}) {
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        texture->LockRect(0, &locked, nullptr, 0);
+        if (format == D3DFMT_DXT1) {
+            // Four blocks: left ones red, right ones blue (all index 0).
+            const BYTE red[8] = {0x00, 0xF8, 0x00, 0x00, 0, 0, 0, 0}, blue[8] = {0x1F, 0x00, 0x00, 0x00, 0, 0, 0, 0};
+            BYTE* bits = static_cast<BYTE*>(locked.pBits);
+            for (int row = 0; row < 2; ++row) {
+                std::memcpy(bits + row * locked.Pitch, red, 8);
+                std::memcpy(bits + row * locked.Pitch + 8, blue, 8);
+            }
+        } else {
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch)[x] =
+                        x < 4 ? 0xFFFF0000 : 0xFF0000FF;
+        }
+        texture->UnlockRect(0);
+        device->SetTexture(0, texture);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        const float x0 = format == D3DFMT_DXT1 ? 100.0f : 0.0f;
+        const TexturedVertex v[4] = {{x0, 80, 0, 1, 0xFFFFFFFF, 0, 1},
+                                     {x0 + 80, 80, 0, 1, 0xFFFFFFFF, 1, 1},
+                                     {x0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
+                                     {x0 + 80, 0, 0, 1, 0xFFFFFFFF, 1, 0}};
+        device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex));
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+    const auto px = present();
+    expectColour(px, 10, 40, 0xFF0000, 0);
+    expectColour(px, 70, 40, 0x0000FF, 0);
+    expectColour(px, 110, 40, 0xFF0000, 0);
+    expectColour(px, 170, 40, 0x0000FF, 0);
+}
+
+TEST_F(GlDevice, TransformedTrianglesUseTheMatrices)
+{
+    // An orthographic-like setup: identity view, projection scaling x and y
+    // by 0.5, so the unit square lands in the middle half of the screen.
+    D3DMATRIX proj{};
+    proj._11 = 0.5f;
+    proj._22 = 0.5f;
+    proj._33 = 1.0f;
+    proj._44 = 1.0f;
+    device->SetTransform(D3DTS_PROJECTION, &proj);
+    struct V {
+        float x, y, z;
+        DWORD c;
+    } v[4] = {{-1, -1, 0.5f, 0xFFFFFF00}, {1, -1, 0.5f, 0xFFFFFF00}, {-1, 1, 0.5f, 0xFFFFFF00}, {1, 1, 0.5f, 0xFFFFFF00}};
+    device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V));
+    const auto px = present();
+    expectColour(px, 512, 384, 0xFFFF00, 0);
+    expectColour(px, 300, 384, 0xFFFF00, 0);
+    expectColour(px, 200, 384, 0x000000, 0);
+    expectColour(px, 512, 150, 0x000000, 0);
+}
+
+TEST_F(GlDevice, LightingUsesAmbientAndMaterial)
+{
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_AMBIENT, 0xFF808080);
+    D3DMATERIAL8 material{};
+    material.Diffuse = {1, 1, 1, 1};
+    material.Ambient = {1, 0.5f, 0, 1};
+    device->SetMaterial(&material);
+    struct V {
+        float x, y, z;
+    } v[4] = {{-1, -1, 0.5f}, {1, -1, 0.5f}, {-1, 1, 0.5f}, {1, 1, 0.5f}};
+    device->SetVertexShader(D3DFVF_XYZ);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V));
+    const auto px = present();
+    expectColour(px, 512, 384, 0x804000);
+}
+
+TEST_F(GlDevice, PointSpritesTakeTheirPixelSize)
+{
+    device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
+    const float size = 8.0f;
+    DWORD bits;
+    std::memcpy(&bits, &size, 4);
+    device->SetRenderState(D3DRS_POINTSIZE, bits);
+    const ScreenVertex p{100, 100, 0.5f, 1, 0xFFFFFFFF};
+    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &p, sizeof p);
+    const auto px = present();
+    expectColour(px, 97, 97, 0xFFFFFF, 0);
+    expectColour(px, 102, 102, 0xFFFFFF, 0);
+    expectColour(px, 93, 100, 0x000000, 0);
+    expectColour(px, 106, 100, 0x000000, 0);
+}
+
+}  // namespace
