@@ -1,0 +1,159 @@
+#include "engine/script/kestrune_script.h"
+
+#include "engine/base/datafile_bytes.h"
+#include "engine/base/engine_link.h"
+#include "engine/base/kestrune_file_system.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+cKestruneScript::cKestruneScript()
+{
+    stack = static_cast<std::uint8_t*>(std::calloc(kScriptStackSize, 1));
+    if (!stack) {
+        ReportError("script", "", 0, "Memory allocation failed.");
+        return;
+    }
+    AddLiveScript(this);
+}
+
+cKestruneScript::~cKestruneScript()
+{
+    while (frames) {
+        ScriptFrameEntry* const next = frames->next;
+        delete frames;
+        frames = next;
+    }
+    RemoveLiveScript(this);
+    std::free(code);
+    std::free(stack);
+}
+
+ScriptValue* cKestruneScript::Variable(std::int32_t index)
+{
+    if (index < 0 || variables.count <= 0)
+        return nullptr;
+    return &variables.data[index < variables.count ? index : variables.count - 1];
+}
+
+const ScriptValue* cKestruneScript::Variable(std::int32_t index) const
+{
+    return const_cast<cKestruneScript*>(this)->Variable(index);
+}
+
+void cKestruneScript::ResetTables()
+{
+    while (variables.count > 0)
+        variables.RemoveAt(variables.count - 1);
+    while (functions.count > 0)
+        functions.RemoveAt(functions.count - 1);
+    while (callSites.count > 0)
+        callSites.RemoveAt(callSites.count - 1);
+    std::free(code);
+    code = nullptr;
+    codeSize = variableCount = functionCount = callSiteCount = 0;
+}
+
+bool cKestruneScript::FillTables(DatafileByteReader& reader, const ScriptStreamHeader& header)
+{
+    codeSize = header.codeSize;
+    variableCount = header.variableCount;
+    functionCount = header.functionCount;
+    callSiteCount = header.callSiteCount;
+    for (std::uint32_t i = 0; i < header.variableCount; ++i) {
+        const ScriptVariableRecord record = ReadScriptVariableRecord(reader);
+        ScriptValue variable(record.type);
+        variable.name = record.name.c_str();
+        variable.className = record.className.c_str();
+        variable.globalName = record.globalName.c_str();
+        variables.Add(variable);
+    }
+    for (std::uint32_t i = 0; i < header.functionCount; ++i)
+        functions.Add(ReadScriptFunctionRecord(reader));
+    for (std::uint32_t i = 0; i < header.callSiteCount; ++i)
+        callSites.Add(ReadScriptCallSiteRecord(reader));
+    return !reader.Failed();
+}
+
+std::int32_t cKestruneScript::Load(std::int32_t slot)
+{
+    ResetTables();
+    cKestruneFileSystem* const files = cKestruneFileSystem::Current();
+    std::uint8_t headerBytes[kScriptHeaderSize];
+    if (!files || files->Read(slot, headerBytes, sizeof headerBytes) != 0)
+        return -1;
+    DatafileByteReader headerReader(headerBytes, sizeof headerBytes);
+    const ScriptStreamHeader header = ReadScriptHeader(headerReader);
+
+    // Counts are trusted only as far as the entry holds their records.
+    const std::uint64_t tablesSize = ScriptTablesSize(header);
+    if (tablesSize + header.codeSize > static_cast<std::uint64_t>(files->GetRemaining(slot))) {
+        ReportError("script", "", 0, "Compiled script is larger than the rest of its resource.");
+        return -1;
+    }
+    std::vector<std::uint8_t> tables(static_cast<std::size_t>(tablesSize));
+    if (!tables.empty() && files->Read(slot, tables.data(), static_cast<std::int32_t>(tables.size())) != 0)
+        return -1;
+    DatafileByteReader reader(tables.data(), tables.size());
+    FillTables(reader, header);
+    code = static_cast<std::uint8_t*>(files->ReadAlloc(slot, static_cast<std::int32_t>(header.codeSize)));
+    return code ? 0 : -1;
+}
+
+std::int32_t cKestruneScript::LoadFromMemory(const std::uint8_t* data, std::size_t size)
+{
+    ResetTables();
+    DatafileByteReader reader(data, size);
+    const ScriptStreamHeader header = ReadScriptHeader(reader);
+    if (reader.Failed() || ScriptTablesSize(header) + header.codeSize > reader.Remaining()) {
+        ReportError("script", "", 0, "Compiled script is larger than the rest of its resource.");
+        return -1;
+    }
+    FillTables(reader, header);
+    const std::uint8_t* const bytes = reader.Take(header.codeSize);
+    code = static_cast<std::uint8_t*>(std::malloc(header.codeSize > 0 ? header.codeSize : 1));
+    if (!code) {
+        ReportError("script", "", 0, "Memory allocation failed.");
+        return -1;
+    }
+    if (header.codeSize > 0)
+        std::memcpy(code, bytes, header.codeSize);
+    return 0;
+}
+
+ScriptFrameEntry* cKestruneScript::PushFrame()
+{
+    StoreGlobals();
+    frames = new ScriptFrameEntry{pc, sp, frames};
+    return frames;
+}
+
+void cKestruneScript::PopFrame()
+{
+    if (!frames)
+        return;
+    ScriptFrameEntry* const entry = frames;
+    pc = entry->pc;
+    sp = entry->sp;
+    frames = entry->next;
+    delete entry;
+    LoadGlobals();
+}
+
+std::string SuspendScript(cKestruneScript* script)
+{
+    const std::string resumePoint = "#" + std::to_string(script->pc);
+    // The code's last byte is the end instruction: the run stops there and
+    // keeps its stack for the resume.
+    script->pc = script->codeSize > 0 ? script->codeSize - 1 : 0;
+    script->suspendCount += 1;
+    return resumePoint;
+}
+
+std::int32_t ResumeScript(cKestruneScript* script, const char* resumePoint)
+{
+    if (!IsLiveScript(script))
+        return -1;
+    return script->Run(resumePoint);
+}

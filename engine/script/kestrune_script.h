@@ -1,0 +1,108 @@
+#pragma once
+
+#include "engine/base/dynarray.h"
+#include "engine/script/script_format.h"
+#include "engine/script/script_value.h"
+
+#include <cstdint>
+#include <string>
+
+// One saved execution point of a script, for re-entrant runs.
+struct ScriptFrameEntry {
+    std::uint32_t pc = 0;
+    std::uint32_t sp = 0;
+    ScriptFrameEntry* next = nullptr;
+};
+
+// A compiled script: its code, variables, functions, call sites and its value
+// stack. Every script is listed in the engine's live-script list from
+// construction to destruction; only listed scripts run.
+class cKestruneScript {
+public:
+    cKestruneScript();
+    ~cKestruneScript();
+    cKestruneScript(const cKestruneScript&) = delete;
+    cKestruneScript& operator=(const cKestruneScript&) = delete;
+
+    // Reads one compiled script from the open datafile slot at its position.
+    // 0 when the script loaded, -1 when its data was short or damaged (the
+    // failure has been reported; such a script never runs).
+    std::int32_t Load(std::int32_t slot);
+    // The same from a stream held in memory.
+    std::int32_t LoadFromMemory(const std::uint8_t* data, std::size_t size);
+
+    // Runs from a start point: "" = offset 0, "#<offset>" = a resume point,
+    // else a function name (ASCII case ignored). 0 after a return, -1 after
+    // the end instruction, an error or for a script that is not live, -10 for
+    // an unknown function.
+    std::int32_t Run(const char* name);
+
+    // The stack encoding; both normalise. Push is false (and reported) when
+    // the value does not fit; Pop of an empty stack reports and yields an
+    // empty value.
+    bool Push(const ScriptValue& value);
+    ScriptValue Pop();
+    // Reads one typed operand at pc and advances pc.
+    ScriptValue DecodeOperand();
+
+    void LoadGlobals();
+    void StoreGlobals();
+
+    std::int32_t CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
+    static std::int32_t BindNative(const char* name);
+    ScriptFrameEntry* PushFrame();
+    void PopFrame();
+
+    // Variable i by the DynArray rule; null for a negative index or an empty table.
+    ScriptValue* Variable(std::int32_t index);
+    const ScriptValue* Variable(std::int32_t index) const;
+    // Whether code was loaded (a script whose code failed to load never runs).
+    bool HasCode() const { return code != nullptr; }
+
+    // Fields, in the engine's order. pc and sp are offsets into code and stack.
+    std::uint32_t pc = 0;
+    std::uint32_t sp = 0; // the last byte written; 0 (the unused first byte) when empty
+    std::uint8_t* stack = nullptr;
+    ScriptFrameEntry* frames = nullptr; // newest first
+    std::uint32_t id = 0;
+    std::uint32_t codeSize = 0;
+    std::uint32_t variableCount = 0;
+    std::uint32_t functionCount = 0;
+    std::uint32_t callSiteCount = 0;
+    DynArray<ScriptValue> variables;
+    DynArray<ScriptCallSite> callSites;
+    DynArray<ScriptFunction> functions;
+    std::uint8_t* code = nullptr;
+    std::int32_t suspendCount = 0;
+
+private:
+    struct RunState;
+    struct StackItem;
+
+    std::int32_t Execute(RunState& state);
+    bool PushItem(const StackItem& item);
+    bool PopItem(StackItem& item);
+    const char* DecodeItem(StackItem& item);
+    bool ReadU16(std::uint16_t& value);
+    bool ReadU32(std::uint32_t& value);
+    ScriptValue ItemToValue(const StackItem& item) const;
+    void ValueToItem(const ScriptValue& value, StackItem& item) const;
+    void AssignItem(ScriptValue& variable, const StackItem& item) const;
+    std::int32_t Fail(const char* message);
+    void ResetTables();
+    bool FillTables(DatafileByteReader& reader, const ScriptStreamHeader& header);
+
+    // The lowest byte a pop may consume: a re-entrant run works above the
+    // stack top of the run it interrupted.
+    std::uint32_t stackBase_ = 0;
+    // How many runs of this script are in progress (more than one while a
+    // native runs it again from inside a call).
+    std::int32_t runDepth_ = 0;
+};
+
+// Suspension: the object that takes over the work calls Suspend inside the
+// native and keeps the returned resume point ("#" + code offset after the
+// call); when the work is done it calls Resume, which runs the script from
+// there if it is still live.
+std::string SuspendScript(cKestruneScript* script);
+std::int32_t ResumeScript(cKestruneScript* script, const char* resumePoint);

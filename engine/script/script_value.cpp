@@ -1,0 +1,191 @@
+#include "engine/script/script_value.h"
+
+#include "engine/script/script_format.h"
+#include "platform/crt/gcvt.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+void FormatScriptFloat(float value, char* out, std::size_t outSize)
+{
+    char buffer[kScriptFloatTextSize];
+    std::snprintf(out, outSize, "%s", _gcvt(value, 6, buffer));
+}
+
+std::int32_t TruncateScriptFloat(float value)
+{
+    if (!(value >= -2147483648.0f && value < 2147483648.0f))
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+const cString& ScriptValue::Text() const
+{
+    if (textSource_ != kTextStored) {
+        char buffer[kScriptFloatTextSize];
+        switch (textSource_) {
+        case kTextInteger:
+            std::snprintf(buffer, sizeof buffer, "%d", textNumber_.i);
+            break;
+        case kTextFloat:
+            FormatScriptFloat(textNumber_.f, buffer, sizeof buffer);
+            break;
+        default:
+            std::snprintf(buffer, sizeof buffer, "%s", textNumber_.i ? "true" : "false");
+            break;
+        }
+        text_ = buffer;
+        textSource_ = kTextStored;
+    }
+    return text_;
+}
+
+void ScriptValue::SetText(const char* text)
+{
+    // The source may be our own buffer (assigning a value's text to itself).
+    if (textSource_ == kTextStored && text == text_.GetText())
+        return;
+    text_ = text;
+    textSource_ = kTextStored;
+}
+
+void ScriptValue::SetTextFromInteger(std::int32_t value)
+{
+    textSource_ = kTextInteger;
+    textNumber_.i = value;
+}
+
+void ScriptValue::SetTextFromFloat(float value)
+{
+    textSource_ = kTextFloat;
+    textNumber_.f = value;
+}
+
+void ScriptValue::SetTextFromBoolean(bool value)
+{
+    textSource_ = kTextBoolean;
+    textNumber_.i = value ? 1 : 0;
+}
+
+void ScriptValue::AppendText(const char* text)
+{
+    Text();
+    text_.Append(text);
+}
+
+void ScriptValue::DropLastCharacter()
+{
+    const cString& current = Text();
+    const std::int32_t length = current.GetLength();
+    if (length == 0)
+        return;
+    char* const copy = static_cast<char*>(std::malloc(static_cast<std::size_t>(length)));
+    std::memcpy(copy, current.GetText(), static_cast<std::size_t>(length - 1));
+    copy[length - 1] = 0;
+    text_ = copy;
+    std::free(copy);
+}
+
+void ScriptValue::Normalise()
+{
+    switch (type) {
+    case kScriptInteger:
+        floatValue = static_cast<float>(intValue);
+        boolValue = intValue != 0;
+        SetTextFromInteger(intValue);
+        object = nullptr;
+        break;
+    case kScriptFloat:
+        boolValue = floatValue != 0.0f && !std::isnan(floatValue);
+        intValue = TruncateScriptFloat(floatValue);
+        SetTextFromFloat(floatValue);
+        object = nullptr;
+        break;
+    case kScriptString:
+        boolValue = std::strcmp(GetText(), "true") == 0;
+        intValue = 0;
+        floatValue = 0.0f;
+        object = nullptr;
+        break;
+    case kScriptBoolean:
+        boolValue = boolValue != 0;
+        intValue = boolValue;
+        floatValue = boolValue ? 1.0f : 0.0f;
+        SetTextFromBoolean(boolValue);
+        object = nullptr;
+        break;
+    default:
+        break;
+    }
+}
+
+ScriptValue ScriptValue::Integer(std::int32_t value)
+{
+    ScriptValue v(kScriptInteger);
+    v.intValue = value;
+    v.Normalise();
+    return v;
+}
+
+ScriptValue ScriptValue::Float(float value)
+{
+    ScriptValue v(kScriptFloat);
+    v.floatValue = value;
+    v.Normalise();
+    return v;
+}
+
+ScriptValue ScriptValue::String(const char* text)
+{
+    ScriptValue v(kScriptString);
+    v.SetText(text);
+    v.Normalise();
+    return v;
+}
+
+ScriptValue ScriptValue::Boolean(bool value)
+{
+    ScriptValue v(kScriptBoolean);
+    v.boolValue = value;
+    v.Normalise();
+    return v;
+}
+
+namespace {
+
+struct ObjectReferences {
+    std::vector<void*> objects{nullptr};
+    std::unordered_map<void*, std::uint32_t> references;
+};
+
+ObjectReferences& References()
+{
+    static ObjectReferences table;
+    return table;
+}
+
+} // namespace
+
+std::uint32_t ScriptObjectReference(void* object)
+{
+    if (!object)
+        return 0;
+    ObjectReferences& table = References();
+    const auto found = table.references.find(object);
+    if (found != table.references.end())
+        return found->second;
+    const auto reference = static_cast<std::uint32_t>(table.objects.size());
+    table.objects.push_back(object);
+    table.references.emplace(object, reference);
+    return reference;
+}
+
+void* ScriptObjectFromReference(std::uint32_t reference)
+{
+    const ObjectReferences& table = References();
+    return reference < table.objects.size() ? table.objects[reference] : nullptr;
+}

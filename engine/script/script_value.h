@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/base/kestrune_string.h"
+
+#include <cstdint>
+
+// The value of the script machine. The string view is kept lazily: a value
+// set from a number remembers that number and spells it only when the text is
+// read, so arithmetic never formats text it does not need. What a reader sees
+// is the same as if the text had been written at once.
+class ScriptValue {
+public:
+    std::uint32_t type = 0;
+    cString name;
+    cString className;
+    cString globalName;
+    std::int32_t intValue = 0;
+    float floatValue = 0.0f;
+    std::uint8_t boolValue = 0;
+    void* object = nullptr; // the native engine object of an object value; not owned
+
+    ScriptValue() = default;
+    explicit ScriptValue(std::uint32_t typeTag) : type(typeTag) {}
+
+    const cString& Text() const;
+    const char* GetText() const { return Text().GetText(); }
+
+    void SetText(const char* text);
+    void SetText(const cString& text) { SetText(text.GetText()); }
+    void SetTextFromInteger(std::int32_t value);
+    void SetTextFromFloat(float value);
+    void SetTextFromBoolean(bool value);
+    void ClearText() { SetText(""); }
+    // Appends to the string view (the string variable's increment).
+    void AppendText(const char* text);
+    // Drops the last character of the string view; an empty text stays empty.
+    void DropLastCharacter();
+
+    // Derives the other views from the field that the type names.
+    void Normalise();
+
+    static ScriptValue Integer(std::int32_t value);
+    static ScriptValue Float(float value);
+    static ScriptValue String(const char* text);
+    static ScriptValue Boolean(bool value);
+
+private:
+    enum TextSource : std::uint8_t { kTextStored, kTextInteger, kTextFloat, kTextBoolean };
+
+    mutable cString text_;
+    mutable TextSource textSource_ = kTextStored;
+    union {
+        std::int32_t i;
+        float f;
+    } textNumber_ = {0};
+};
+
+// The float's text: 6 significant digits, fixed notation for decimal exponents
+// -1..5, otherwise a mantissa with "e", a sign and three exponent digits;
+// trailing zeros of the fraction go, the point stays ("12.", "0.5", "1.e+007").
+void FormatScriptFloat(float value, char* out, std::size_t outSize);
+constexpr std::size_t kScriptFloatTextSize = 32;
+
+// The truncating float-to-integer conversion of the original run-time: values
+// outside the int32 range and NaN give the integer indefinite, INT32_MIN.
+std::int32_t TruncateScriptFloat(float value);
+
+// Object values travel on the byte stack as 32-bit references. Each distinct
+// object pointer gets one nonzero reference for the life of the process; 0 is
+// no object.
+std::uint32_t ScriptObjectReference(void* object);
+void* ScriptObjectFromReference(std::uint32_t reference);

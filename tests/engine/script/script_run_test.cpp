@@ -1,0 +1,277 @@
+// Start points, globals, native calls, suspension and re-entrant runs.
+
+#include "engine/script/script_call_frame.h"
+#include "engine/script/script_format.h"
+#include "tests/engine/script/script_test_support.h"
+#include "tools/script_assembler.h"
+
+namespace vls::test {
+namespace {
+
+TEST_F(ScriptTest, EmptyNameStartsAtOffsetZeroAndEndPublishesNothing)
+{
+    const auto script = Load("var g int global shared\n end\n");
+    EXPECT_EQ(script->Run(""), -1);
+    EXPECT_EQ(globals.entries.count, 0);
+    EXPECT_TRUE(link.reports.empty());
+}
+
+TEST_F(ScriptTest, FunctionsAreFoundIgnoringCaseFirstInTableOrder)
+{
+    const auto script = Load("var r int\n"
+                             "func initiate\n push ref r\n push int 1\n assign\n ret\n"
+                             "func INITIATE\n push ref r\n push int 2\n assign\n ret\n");
+    EXPECT_EQ(script->Run("Initiate"), 0);
+    EXPECT_EQ(script->Variable(0)->intValue, 1);
+    EXPECT_EQ(script->Run("INITIATE"), 0);
+    EXPECT_EQ(script->Variable(0)->intValue, 1);
+    EXPECT_EQ(script->Run("missing"), -10);
+    EXPECT_TRUE(link.reports.empty());
+}
+
+TEST_F(ScriptTest, ScriptWithoutTablesLoadsAndRuns)
+{
+    const auto script = Load("ret\n");
+    EXPECT_EQ(script->variables.count, 0);
+    EXPECT_EQ(script->Run(""), 0);
+}
+
+TEST_F(ScriptTest, GlobalsAreSharedOnReturnOnly)
+{
+    const auto sceneA = Load("var counter int global g_counter\n"
+                             "func publish\n push ref counter\n push int 7\n assign\n ret\n"
+                             "func keep\n push ref counter\n push int 99\n assign\n end\n");
+    const auto sceneB = Load("var mine int\n var seen int global g_counter\n"
+                             "func look\n push ref mine\n pushvar ref seen\n assign\n ret\n");
+    EXPECT_EQ(sceneA->Run("publish"), 0);
+    ASSERT_EQ(globals.entries.count, 1);
+    EXPECT_EQ(sceneB->Run("look"), 0);
+    EXPECT_EQ(sceneB->Variable(0)->intValue, 7);
+    // A run ending with the end instruction does not publish its change.
+    EXPECT_EQ(sceneA->Run("keep"), -1);
+    EXPECT_EQ(sceneB->Run("look"), 0);
+    EXPECT_EQ(sceneB->Variable(0)->intValue, 7);
+    // A fresh global starts from the variable's type with zero views.
+    EXPECT_EQ(globals.FetchGlobal("nothing", kScriptFloat).type, kScriptFloat);
+}
+
+TEST_F(ScriptTest, JumpsAreAbsoluteAndOffset65535IsReachable)
+{
+    std::string source = "jmp 65535\n";
+    for (int i = 0; i < 65535 - 3; ++i)
+        source += ".byte 0\n";
+    source += "ret\n";
+    const auto script = Load(source);
+    ASSERT_EQ(script->codeSize, 65536u);
+    EXPECT_EQ(script->Run(""), 0);
+    EXPECT_TRUE(link.reports.empty());
+}
+
+TEST_F(ScriptTest, ConditionalJumpsFollowTheBooleanView)
+{
+    // Counts down from 3 with the jump-if-true loop; the jump-if-false skips.
+    const auto script = Load("var n int\n var hits int\n"
+                             "push ref n\n push int 3\n assign\n"
+                             "loop:\n inc ref hits\n dec ref n\n pushvar ref n\n jnz loop\n"
+                             "push string \"x\"\n jz skip\n inc ref hits\n"
+                             "skip:\n ret\n");
+    EXPECT_EQ(script->Run(""), 0);
+    EXPECT_EQ(script->Variable(1)->intValue, 3);
+}
+
+TEST_F(ScriptTest, ScriptThatIsNotLiveNeverRuns)
+{
+    auto script = Load("ret\n");
+    RemoveLiveScript(script.get());
+    EXPECT_EQ(script->Run(""), -1);
+    AddLiveScript(script.get());
+    EXPECT_EQ(script->Run(""), 0);
+}
+
+// Natives for the call tests.
+int g_calls = 0;
+std::string g_resumePoint;
+cKestruneScript* g_suspended = nullptr;
+
+std::int32_t CountNative(ScriptCallFrame* frame)
+{
+    ++g_calls;
+    frame->result.intValue = 40 + frame->arguments.count;
+    return 0;
+}
+
+std::int32_t SuspendNative(ScriptCallFrame* frame)
+{
+    g_suspended = frame->script;
+    g_resumePoint = SuspendScript(frame->script);
+    frame->result.intValue = 5;
+    return 0;
+}
+
+std::int32_t ReadPastArgumentsNative(ScriptCallFrame* frame)
+{
+    frame->result.SetText(frame->Argument(3).GetText());
+    frame->result.type = kScriptString;
+    return 0;
+}
+
+class ScriptCallTest : public ScriptTest {
+protected:
+    ScriptCallTest()
+    {
+        RegisterScriptNative("test__Capture", CaptureNative);
+        RegisterScriptNative("test__Count", CountNative);
+        RegisterScriptNative("test__Suspend", SuspendNative);
+        RegisterScriptNative("test__ReadPast", ReadPastArgumentsNative);
+        CapturedCalls().clear();
+        g_calls = 0;
+        g_suspended = nullptr;
+    }
+};
+
+TEST_F(ScriptCallTest, ArgumentsArriveInCallOrderWithTheObjectAndTheResult)
+{
+    int hero = 0;
+    const auto script = Load("callsite cap test__Capture 3 int\n callsite count test__Count 0 int\n"
+                             "var who object class cCharacter\n"
+                             "push int 1\n push string \"two\"\n push float 3\n native who cap\n"
+                             "native - count\n native - cap\n end\n");
+    script->Variable(0)->object = &hero;
+    EXPECT_EQ(script->Run(""), -1);
+    ASSERT_EQ(CapturedCalls().size(), 1u);
+    const std::vector<ScriptValue>& args = CapturedCalls()[0];
+    ASSERT_EQ(args.size(), 3u);
+    EXPECT_EQ(args[0].intValue, 1);
+    EXPECT_STREQ(args[1].GetText(), "two");
+    EXPECT_EQ(args[2].floatValue, 3.0f);
+    EXPECT_EQ(g_calls, 1);
+    // The count native's result (40 + no arguments) was left on the stack; the
+    // last capture with argument count 3 would underflow, so the run stops.
+    EXPECT_EQ(link.LastText(), "Script stack underflow.");
+}
+
+TEST_F(ScriptCallTest, CallSitesShareOneCacheEntryAcrossScripts)
+{
+    const auto first = Load("callsite a test__Count 0 int\n callsite b test__Count 0 int\n"
+                            "native - a\n native - b\n end\n");
+    const auto second = Load("callsite c test__Count 0 int\n native - c\n end\n");
+    EXPECT_EQ(first->callSites.data[0].binding, -1);
+    first->Run("");
+    second->Run("");
+    EXPECT_EQ(g_calls, 3);
+    EXPECT_EQ(natives.entries.count, 1);
+    EXPECT_EQ(first->callSites.data[1].binding, 0);
+    EXPECT_EQ(second->callSites.data[0].binding, 0);
+}
+
+TEST_F(ScriptCallTest, StoredBindingSlotIsIgnoredOnLoad)
+{
+    ScriptStream stream;
+    stream.callSites.push_back({"test__Count", 0, kScriptInteger, 7});
+    stream.code = {kOpEnd};
+    const std::vector<std::uint8_t> bytes = EncodeScriptStream(stream);
+    cKestruneScript script;
+    ASSERT_EQ(script.LoadFromMemory(bytes.data(), bytes.size()), 0);
+    EXPECT_EQ(script.callSites.data[0].binding, -1);
+}
+
+TEST_F(ScriptCallTest, UnknownNativeIsAFatalReportAndEndsTheRun)
+{
+    const auto script = Load("callsite x test__Nope 0 int\n native - x\n ret\n");
+    EXPECT_EQ(script->Run(""), -1);
+    ASSERT_EQ(link.reports.size(), 1u);
+    EXPECT_EQ(link.reports[0].text, "Function test__Nope not found!");
+    EXPECT_EQ(link.reports[0].module, "script");
+    EXPECT_EQ(link.reports[0].fatal, 1);
+    // Nothing is tried in another case.
+    RegisterScriptNative("TEST__NOPE", CountNative);
+    EXPECT_EQ(cKestruneScript::BindNative("test__Nope"), -1);
+}
+
+TEST_F(ScriptCallTest, NativeReadingMissingArgumentsGetsEmptyValues)
+{
+    const auto script = Load("callsite none test__ReadPast 0 string\n callsite two test__ReadPast 2 string\n"
+                             "callsite cap test__Capture 1 int\n"
+                             "native - none\n native - cap\n push int 1\n push string \"last\"\n native - two\n"
+                             "native - cap\n end\n");
+    script->Run("");
+    ASSERT_EQ(CapturedCalls().size(), 2u);
+    EXPECT_STREQ(CapturedCalls()[0][0].GetText(), "");
+    EXPECT_STREQ(CapturedCalls()[1][0].GetText(), "last");
+}
+
+TEST_F(ScriptCallTest, SuspendedScriptResumesAfterTheCallWithItsStack)
+{
+    const auto script = Load("var after int\n callsite wait test__Suspend 0 int\n callsite cap test__Capture 2 int\n"
+                             "func talk\n push int 11\n native - wait\n"
+                             "push ref after\n push int 1\n assign\n native - cap\n ret\n end\n");
+    EXPECT_EQ(script->Run("talk"), -1);
+    EXPECT_EQ(script->suspendCount, 1);
+    EXPECT_EQ(g_resumePoint, "#13");
+    EXPECT_EQ(script->Variable(0)->intValue, 0);
+    // A named run while suspended keeps the stack.
+    EXPECT_EQ(script->Run("missing"), -10);
+
+    EXPECT_EQ(ResumeScript(script.get(), g_resumePoint.c_str()), 0);
+    EXPECT_EQ(script->suspendCount, 0);
+    EXPECT_EQ(script->Variable(0)->intValue, 1);
+    ASSERT_EQ(CapturedCalls().size(), 1u);
+    EXPECT_EQ(CapturedCalls()[0][0].intValue, 11); // the value pushed before the call
+    EXPECT_EQ(CapturedCalls()[0][1].intValue, 5);  // the suspended call's result
+    // A second resume does not drive the count below zero.
+    EXPECT_EQ(script->Run("#33"), 0);
+    EXPECT_EQ(script->suspendCount, 0);
+}
+
+TEST_F(ScriptCallTest, ResumeOfADestroyedScriptDoesNothing)
+{
+    auto script = Load("callsite wait test__Suspend 0 int\n native - wait\n ret\n end\n");
+    script->Run("");
+    cKestruneScript* const stale = script.get();
+    script.reset();
+    EXPECT_EQ(ResumeScript(stale, g_resumePoint.c_str()), -1);
+}
+
+// Runs "inner" of the calling script from inside a call, as natives that
+// evaluate a function of their own script do.
+std::int32_t ReenterNative(ScriptCallFrame* frame)
+{
+    cKestruneScript* const script = frame->script;
+    script->PushFrame();
+    script->Run("inner");
+    script->PopFrame();
+    return 0;
+}
+
+std::int32_t ReenterWithoutFrameNative(ScriptCallFrame* frame)
+{
+    const std::uint32_t pc = frame->script->pc;
+    const std::uint32_t sp = frame->script->sp;
+    frame->script->Run("inner");
+    frame->script->pc = pc;
+    frame->script->sp = sp;
+    return 0;
+}
+
+TEST_F(ScriptCallTest, ReentrantRunKeepsTheOuterStackAndSeesPublishedGlobals)
+{
+    RegisterScriptNative("test__Reenter", ReenterNative);
+    RegisterScriptNative("test__ReenterBare", ReenterWithoutFrameNative);
+    const auto script = Load("var g int global g_inner\n var seen int\n"
+                             "callsite re test__Reenter 0 int\n callsite bare test__ReenterBare 0 int\n"
+                             "callsite cap test__Capture 4 int\n"
+                             "func main\n push int 111\n push int 222\n native - re\n"
+                             "push ref seen\n pushvar ref g\n assign\n native - bare\n native - cap\n end\n"
+                             "func inner\n push int 1\n push int 2\n push int 3\n push int 4\n"
+                             "push ref g\n push int 55\n assign\n ret\n");
+    EXPECT_EQ(script->Run("main"), -1);
+    ASSERT_TRUE(link.reports.empty()) << link.LastText();
+    ASSERT_EQ(CapturedCalls().size(), 1u);
+    EXPECT_EQ(CapturedCalls()[0][0].intValue, 111);
+    EXPECT_EQ(CapturedCalls()[0][1].intValue, 222);
+    EXPECT_EQ(script->Variable(1)->intValue, 55);
+    EXPECT_EQ(script->frames, nullptr);
+}
+
+} // namespace
+} // namespace vls::test
