@@ -1,9 +1,11 @@
 #include "platform/fmod/file_data.h"
 
 #include "platform/fmod/fmod.h"
+#include "platform/win32/kernel/paths.h"
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace vls::fmod {
@@ -14,16 +16,13 @@ namespace {
 // or endless "file" cannot exhaust memory.
 constexpr std::uint64_t kMaxSoundFileBytes = 512ull << 20;
 
-std::ifstream OpenFile(const std::string& name)
+// Callers name files the Windows way; the kernel layer's mapping finds them.
+std::ifstream OpenFile(const char* name)
 {
-    std::ifstream file(name, std::ios::binary);
-    if (!file && name.find('\\') != std::string::npos) {
-        // Callers written for Windows may hand us backslashed paths.
-        std::string slashed = name;
-        std::replace(slashed.begin(), slashed.end(), '\\', '/');
-        file.open(slashed, std::ios::binary);
-    }
-    return file;
+    const std::optional<std::string> path = vls::win32::MapPath(name);
+    if (!path)
+        return {};
+    return std::ifstream(*path, std::ios::binary);
 }
 
 } // namespace
