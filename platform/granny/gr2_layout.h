@@ -1,0 +1,46 @@
+#pragma once
+
+// How a ".gr2" resource lays the run-time's records out in glTF 2.0 binary
+// form. The reader (gr2_reader) and the writer in tools/ both follow it.
+//
+// - Coordinates are the run-time's own: left-handed, stored as they are.
+// - Every node without a parent starts a model named after it; the model's
+//   skeleton is that node's subtree, every node of it a bone, in node order
+//   when that puts each parent before its children, else depth first.
+// - A node's mesh becomes one mesh of its model. Without a skin it is rigid:
+//   bound to that node's bone, its vertices taken to model space by the
+//   node's rest transform. With a skin, its joints (nodes of the same model)
+//   are its bone bindings, JOINTS_0/WEIGHTS_0 bind each vertex to up to four
+//   of them, and its vertices are already in model space: the rest pose is
+//   the bind pose.
+// - The primitives of a mesh (triangle lists) are its triangle groups, in
+//   order; their materials are the mesh's material bindings, in order of
+//   first use. A material's base colour texture is its diffuse colour map.
+// - Images are the file's textures, in order, named by the image's name;
+//   the pixel data is PNG or JPEG in a buffer view.
+// - An animation's channels form one track group per model they move, named
+//   after the model, with one transform track per bone.
+
+#include <cstdint>
+
+namespace vls::gr2 {
+
+inline constexpr char kAttributePosition[] = "POSITION";
+inline constexpr char kAttributeNormal[] = "NORMAL";
+inline constexpr char kAttributeTexCoord[] = "TEXCOORD_0";
+inline constexpr char kAttributeJoints[] = "JOINTS_0";
+inline constexpr char kAttributeWeights[] = "WEIGHTS_0";
+
+// Animation extras: the duration in seconds (else the last key time), and a
+// flag that extracts the root bone's translation as root motion.
+inline constexpr char kExtrasDuration[] = "duration";
+inline constexpr char kExtrasRootMotion[] = "rootMotion";
+
+// Limits that a file must keep to be read at all.
+inline constexpr std::int64_t kMaxMeshVertices = 65536;  // indices are 16-bit
+inline constexpr std::int64_t kMaxBoneBindings = 256;    // vertex bone indices are 8-bit
+inline constexpr std::int64_t kMaxBones = 65535;
+inline constexpr std::int64_t kMaxAccessorElements = 1 << 22;
+inline constexpr int kMaxTextureSide = 4096;
+
+}  // namespace vls::gr2

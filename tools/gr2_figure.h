@@ -1,0 +1,28 @@
+#pragma once
+
+// A small articulated figure and its animations, made with the model writer
+// for tests and the demo: a "Bip01" skeleton with head, jaw, smile and brow
+// bones, a skinned body of boxes (knees blended between thigh and calf), a
+// rigid prop, a walk cycle and an idle.
+
+#include "tools/gr2_writer.h"
+
+namespace vls::tools {
+
+// The figure's skeleton alone (what an animation file carries).
+Gr2Model MakeFigureSkeleton();
+
+// The figure: model with skinned body and texture; its own first animation
+// is the idle.
+Gr2Scene MakeFigureScene();
+
+// A one-second walk cycle in place (no root motion).
+Gr2Scene MakeWalkScene();
+
+// A two-second idle: the spine sways, the jaw opens and closes.
+Gr2Scene MakeIdleScene();
+
+// A rigid box prop ("Lantern") with its own texture, to link to a bone.
+Gr2Scene MakePropScene();
+
+}  // namespace vls::tools
