@@ -1,6 +1,8 @@
 #include "engine/base/kestrune_string.h"
 
 #include "platform/crt/gcvt.h"
+#include "platform/win32/kernel/code_pages.h"
+#include "platform/win32/kernel/locale.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -135,6 +137,15 @@ void cString::ConvertLatin1ToUtf8()
     text_ = out;
 }
 
+char16_t* cString::ToWide() const
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text_, -1, nullptr, 0);
+    char16_t* const wide = static_cast<char16_t*>(std::malloc(sizeof(char16_t) * (length > 0 ? length : 1)));
+    if (length <= 0 || MultiByteToWideChar(CP_UTF8, 0, text_, -1, wide, length) <= 0)
+        wide[0] = 0;
+    return wide;
+}
+
 cString operator+(const cString& a, const cString& b)
 {
     cString result(a);
@@ -200,6 +211,15 @@ void cWideString::Append(const char16_t* text)
     const char16_t* const source = own ? text_ + offset : text;
     std::memmove(text_ + length1, source, length2 * sizeof(char16_t));
     text_[length1 + length2] = 0;
+}
+
+char* cWideString::ToAnsi() const
+{
+    const int length = WideCharToMultiByte(CP_ACP, 0, text_, -1, nullptr, 0, nullptr, nullptr);
+    char* const ansi = static_cast<char*>(std::malloc(length > 0 ? length : 1));
+    if (length <= 0 || WideCharToMultiByte(CP_ACP, 0, text_, -1, ansi, length, nullptr, nullptr) <= 0)
+        ansi[0] = 0;
+    return ansi;
 }
 
 cWideString operator+(const cWideString& a, const char16_t* b)

@@ -29,6 +29,9 @@ public:
 
     // Rewrites Latin-1 text as UTF-8 in place.
     void ConvertLatin1ToUtf8();
+    // A new C run-time heap buffer with the text, read as UTF-8, in UTF-16;
+    // the caller frees it.
+    char16_t* ToWide() const;
 
 private:
     void AssignText(const char* text);
@@ -58,6 +61,9 @@ public:
     cWideString& operator=(const cWideString& other);
     void Assign(const char16_t* text);
     void Append(const char16_t* text);
+    // A new C run-time heap buffer with the text in the system code page; the
+    // caller frees it.
+    char* ToAnsi() const;
 
 private:
     char16_t* text_;

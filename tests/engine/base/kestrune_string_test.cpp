@@ -123,6 +123,31 @@ TEST(cString, Latin1ToUtf8)
     }
 }
 
+TEST(cString, ConvertsBetweenUtf8AndUtf16)
+{
+    struct Case {
+        const char* utf8;
+        std::u16string wide;
+    };
+    const std::vector<Case> cases = {
+        {"", u""},
+        {"Door", u"Door"},
+        {"caf\xC3\xA9", u"caf\u00e9"},
+        {"\xE2\x82\xAC 5", u"\u20ac 5"},
+    };
+    for (const Case& c : cases) {
+        char16_t* const wide = cString(c.utf8).ToWide();
+        EXPECT_EQ(std::u16string(wide), c.wide) << c.utf8;
+        std::free(wide);
+    }
+    // Back to the system code page (1252), where the euro sign is 0x80.
+    cWideString w;
+    w.Assign(u"\u20ac caf\u00e9");
+    char* const ansi = w.ToAnsi();
+    EXPECT_STREQ(ansi, "\x80 caf\xE9");
+    std::free(ansi);
+}
+
 TEST(cWideString, AssignAppendAndConcatenate)
 {
     cWideString w;
