@@ -11,5 +11,8 @@
 #include "platform/win32/kernel/last_error.h"
 #include "platform/win32/kernel/locale.h"
 #include "platform/win32/kernel/module.h"
+#include "platform/win32/kernel/mutex.h"
 #include "platform/win32/kernel/paths.h"
+#include "platform/win32/kernel/process.h"
+#include "platform/win32/kernel/system.h"
 #include "platform/win32/kernel/time.h"
