@@ -8,8 +8,17 @@
 #include <cstring>
 #include <vector>
 
+namespace {
+
+std::uint32_t g_lastSerial = 0;
+
+} // namespace
+
 cKestruneScript::cKestruneScript()
 {
+    if (++g_lastSerial == 0)
+        ++g_lastSerial;
+    serial_ = g_lastSerial;
     stack = static_cast<std::uint8_t*>(std::calloc(kScriptStackSize, 1));
     if (!stack) {
         ReportError("script", "", 0, "Memory allocation failed.");

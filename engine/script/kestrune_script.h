@@ -58,6 +58,10 @@ public:
     const ScriptValue* Variable(std::int32_t index) const;
     // Whether code was loaded (a script whose code failed to load never runs).
     bool HasCode() const { return code != nullptr; }
+    // The identity a savegame records for this script: a serial number, never
+    // 0, unique among the scripts of the process. A savegame reader hands it
+    // back to the script it restores as id, which FindScriptById matches.
+    std::uint32_t SaveIdentity() const { return serial_; }
 
     // Fields, in the engine's order. pc and sp are offsets into code and stack.
     std::uint32_t pc = 0;
@@ -95,6 +99,7 @@ private:
     // The lowest byte a pop may consume: a re-entrant run works above the
     // stack top of the run it interrupted.
     std::uint32_t stackBase_ = 0;
+    std::uint32_t serial_ = 0;
     // How many runs of this script are in progress (more than one while a
     // native runs it again from inside a call).
     std::int32_t runDepth_ = 0;
