@@ -140,7 +140,8 @@ public:
     std::vector<std::uint8_t> Finish(std::string json) {
         json += ",\"bufferViews\":" + List(views_, [](const std::string& s) { return s; });
         json += ",\"accessors\":" + List(accessors_, [](const std::string& s) { return s; });
-        while (bin_.size() % 4 != 0) bin_.push_back(0);
+        // The reader wants a binary chunk of at least one word, even when empty.
+        while (bin_.size() % 4 != 0 || bin_.empty()) bin_.push_back(0);
         json += ",\"buffers\":[{\"byteLength\":" + std::to_string(bin_.size()) + "}]}";
         while (json.size() % 4 != 0) json += ' ';
 
