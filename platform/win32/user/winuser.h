@@ -169,7 +169,13 @@ BOOL SetCaretPos(int x, int y);
 BOOL GetCaretPos(LPPOINT point);
 UINT GetCaretBlinkTime();
 
-// Clipboard; the data handles are memory blocks from GlobalAlloc (platform/win32/kernel).
+// Clipboard. Its data handles are memory blocks from GlobalAlloc, which
+// the clipboard owns once SetClipboardData has them.
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+HGLOBAL GlobalFree(HGLOBAL mem);
+LPVOID GlobalLock(HGLOBAL mem);
+BOOL GlobalUnlock(HGLOBAL mem);
+SIZE_T GlobalSize(HGLOBAL mem);
 BOOL OpenClipboard(HWND owner);
 BOOL CloseClipboard();
 BOOL EmptyClipboard();

@@ -125,6 +125,25 @@ struct MONITORINFO {
 };
 using LPMONITORINFO = MONITORINFO*;
 
+struct NONCLIENTMETRICSA {
+    UINT cbSize;
+    int iBorderWidth;
+    int iScrollWidth;
+    int iScrollHeight;
+    int iCaptionWidth;
+    int iCaptionHeight;
+    LOGFONTA lfCaptionFont;
+    int iSmCaptionWidth;
+    int iSmCaptionHeight;
+    LOGFONTA lfSmCaptionFont;
+    int iMenuWidth;
+    int iMenuHeight;
+    LOGFONTA lfMenuFont;
+    LOGFONTA lfStatusFont;
+    LOGFONTA lfMessageFont;
+};
+static_assert(sizeof(NONCLIENTMETRICSA) == 340, "the size callers pass in cbSize");
+
 struct CWPSTRUCT {
     LPARAM lParam;
     WPARAM wParam;

@@ -1,0 +1,359 @@
+#include "platform/win32/backend/headless/headless_backend.h"
+
+#include "platform/win32/kernel/clock.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
+#include <unistd.h>
+
+namespace vls::backend {
+namespace {
+
+struct HeadlessWindow {
+    NativeWindowDesc desc;
+    bool shown = false;
+    std::vector<std::uint8_t> shape;
+    Surface presented;
+    bool hasPresented = false;
+};
+
+class HeadlessBackend;
+HeadlessBackend* g_current = nullptr;
+
+class HeadlessBackend final : public Backend {
+public:
+    HeadlessBackend()
+    {
+        if (pipe(wakePipe_) == 0) {
+            fcntl(wakePipe_[0], F_SETFL, O_NONBLOCK);
+            fcntl(wakePipe_[1], F_SETFL, O_NONBLOCK);
+        }
+        g_current = this;
+    }
+
+    ~HeadlessBackend() override
+    {
+        if (g_current == this)
+            g_current = nullptr;
+        if (manualClock_)
+            win32::SetClockSource({});
+        close(wakePipe_[0]);
+        close(wakePipe_[1]);
+    }
+
+    const char* Name() const override { return "headless"; }
+
+    void DesktopSize(int& width, int& height) const override
+    {
+        width = headless::kDesktopWidth;
+        height = headless::kDesktopHeight;
+    }
+
+    void WorkArea(int& left, int& top, int& right, int& bottom) const override
+    {
+        left = 0;
+        top = 0;
+        right = headless::kDesktopWidth;
+        bottom = headless::kDesktopHeight;
+    }
+
+    NativeWindow CreateNativeWindow(const NativeWindowDesc& desc) override
+    {
+        const NativeWindow id = nextId_++;
+        windows_[id].desc = desc;
+        byTag_[desc.tag] = id;
+        return id;
+    }
+
+    void DestroyNativeWindow(NativeWindow window) override
+    {
+        const auto it = windows_.find(window);
+        if (it == windows_.end())
+            return;
+        byTag_.erase(it->second.desc.tag);
+        windows_.erase(it);
+    }
+
+    void ShowNativeWindow(NativeWindow window, bool show, bool) override
+    {
+        if (HeadlessWindow* w = Lookup(window))
+            w->shown = show;
+    }
+
+    void MoveNativeWindow(NativeWindow window, int x, int y, int width, int height) override
+    {
+        if (HeadlessWindow* w = Lookup(window)) {
+            w->desc.x = x;
+            w->desc.y = y;
+            w->desc.width = width;
+            w->desc.height = height;
+        }
+    }
+
+    void SetNativeTitle(NativeWindow window, const std::string& title) override
+    {
+        if (HeadlessWindow* w = Lookup(window))
+            w->desc.title = title;
+    }
+
+    void RaiseNativeWindow(NativeWindow) override {}
+
+    void SetNativeShape(NativeWindow window, const std::vector<std::uint8_t>& mask, int, int) override
+    {
+        if (HeadlessWindow* w = Lookup(window))
+            w->shape = mask;
+    }
+
+    void Present(NativeWindow window, const std::uint32_t* pixels, int width, int height, int stride) override
+    {
+        HeadlessWindow* w = Lookup(window);
+        if (!w || !pixels || width <= 0 || height <= 0)
+            return;
+        Surface& s = w->presented;
+        s.width = width;
+        s.height = height;
+        s.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        for (int y = 0; y < height; ++y)
+            std::copy(pixels + static_cast<std::ptrdiff_t>(y) * stride, pixels + static_cast<std::ptrdiff_t>(y) * stride + width, s.Row(y));
+        w->hasPresented = true;
+    }
+
+    void Poll(std::vector<Event>& events) override
+    {
+        char drain[64];
+        while (read(wakePipe_[0], drain, sizeof drain) > 0) {
+        }
+        events.insert(events.end(), queued_.begin(), queued_.end());
+        queued_.clear();
+    }
+
+    void Wait(std::uint32_t timeoutMs) override
+    {
+        if (!queued_.empty())
+            return;
+        if (manualClock_ && timeoutMs != 0xFFFFFFFFu) {
+            // Virtual time: waiting for a timer is moving the clock to it.
+            virtualMicros_ += static_cast<std::uint64_t>(timeoutMs) * 1000;
+            return;
+        }
+        pollfd fd{wakePipe_[0], POLLIN, 0};
+        const int timeout = timeoutMs == 0xFFFFFFFFu ? -1 : static_cast<int>(std::min<std::uint32_t>(timeoutMs, 0x7FFFFFFF));
+        while (poll(&fd, 1, timeout) < 0 && errno == EINTR) {
+            // A signal lands here; its handler has written to the pipe too.
+            if (timeout >= 0)
+                break;
+        }
+    }
+
+    void Wake() override
+    {
+        const char one = 1;
+        [[maybe_unused]] const ssize_t n = write(wakePipe_[1], &one, 1);
+    }
+
+    std::uint32_t NowMs() override { return static_cast<std::uint32_t>(win32::ClockMicroseconds() / 1000); }
+
+    void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+    void SetCursorShape(int id) override { cursorShape_ = id; }
+    void WarpCursor(int x, int y) override
+    {
+        mouseX_ = x;
+        mouseY_ = y;
+    }
+    void SetCapture(bool) override {}
+
+    void SetClipboardText(const std::u16string& text) override { clipboard_ = text; }
+    bool GetClipboardText(std::u16string& text) override
+    {
+        text = clipboard_;
+        return true;
+    }
+
+    int ShowMessageBox(const MessageBoxRequest&) override { return 0; }
+
+    // Scripted input.
+    void Push(Event e)
+    {
+        e.time = NowMs();
+        if (e.kind == EventKind::MouseMove || e.kind == EventKind::MouseButton || e.kind == EventKind::MouseWheel) {
+            if (e.kind == EventKind::MouseMove) {
+                mouseX_ = e.x;
+                mouseY_ = e.y;
+            }
+            e.x = mouseX_;
+            e.y = mouseY_;
+        }
+        queued_.push_back(std::move(e));
+        Wake();
+    }
+
+    void UseManualClock()
+    {
+        if (manualClock_)
+            return;
+        virtualMicros_ = win32::ClockMicroseconds();
+        manualClock_ = true;
+        win32::SetClockSource([this] { return virtualMicros_.load(); });
+    }
+
+    void Advance(std::uint32_t ms)
+    {
+        UseManualClock();
+        virtualMicros_ += static_cast<std::uint64_t>(ms) * 1000;
+    }
+
+    const Surface* PresentedFor(void* tag) const
+    {
+        const auto it = byTag_.find(tag);
+        if (it == byTag_.end())
+            return nullptr;
+        const HeadlessWindow& w = windows_.at(it->second);
+        return w.hasPresented ? &w.presented : nullptr;
+    }
+
+    bool ShownFor(void* tag) const
+    {
+        const auto it = byTag_.find(tag);
+        return it != byTag_.end() && windows_.at(it->second).shown;
+    }
+
+private:
+    HeadlessWindow* Lookup(NativeWindow id)
+    {
+        const auto it = windows_.find(id);
+        return it == windows_.end() ? nullptr : &it->second;
+    }
+
+    int wakePipe_[2] = {-1, -1};
+    NativeWindow nextId_ = 1;
+    std::map<NativeWindow, HeadlessWindow> windows_;
+    std::map<void*, NativeWindow> byTag_;
+    std::vector<Event> queued_;
+    bool manualClock_ = false;
+    std::atomic<std::uint64_t> virtualMicros_{0};
+    bool cursorVisible_ = true;
+    int cursorShape_ = 0;
+    int mouseX_ = headless::kDesktopWidth / 2;
+    int mouseY_ = headless::kDesktopHeight / 2;
+    std::u16string clipboard_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+
+}  // namespace vls::backend
+
+namespace vls::headless {
+
+using backend::Event;
+using backend::EventKind;
+using backend::g_current;
+
+void MouseMove(int x, int y)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = EventKind::MouseMove;
+    e.x = x;
+    e.y = y;
+    g_current->Push(e);
+}
+
+void MouseButton(backend::MouseButton button, bool down)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = EventKind::MouseButton;
+    e.button = button;
+    e.down = down;
+    g_current->Push(e);
+}
+
+void MouseWheel(int delta)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = EventKind::MouseWheel;
+    e.wheel = delta;
+    g_current->Push(e);
+}
+
+void Click(int x, int y, backend::MouseButton button)
+{
+    MouseMove(x, y);
+    MouseButton(button, true);
+    MouseButton(button, false);
+}
+
+void Key(int vk, bool down)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = EventKind::Key;
+    e.vk = vk;
+    e.down = down;
+    g_current->Push(e);
+}
+
+void KeyTap(int vk)
+{
+    Key(vk, true);
+    Key(vk, false);
+}
+
+void Text(const std::string& utf8)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = EventKind::Text;
+    e.text = utf8;
+    g_current->Push(e);
+}
+
+void RequestClose(HWND hwnd)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = EventKind::CloseRequest;
+    e.window = hwnd;
+    g_current->Push(e);
+}
+
+void DesktopFocus(HWND hwnd, bool gained)
+{
+    if (!g_current)
+        return;
+    Event e;
+    e.kind = gained ? EventKind::FocusGained : EventKind::FocusLost;
+    e.window = hwnd;
+    g_current->Push(e);
+}
+
+void UseManualClock()
+{
+    if (g_current)
+        g_current->UseManualClock();
+}
+
+void AdvanceClock(std::uint32_t ms)
+{
+    if (g_current)
+        g_current->Advance(ms);
+}
+
+const backend::Surface* PresentedSurface(HWND hwnd) { return g_current ? g_current->PresentedFor(hwnd) : nullptr; }
+
+bool IsShownOnDesktop(HWND hwnd) { return g_current && g_current->ShownFor(hwnd); }
+
+}  // namespace vls::headless

@@ -1,0 +1,85 @@
+#include "platform/win32/user/user_control.h"
+#include "platform/win32/user/user_state.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace vls::user {
+namespace {
+
+MessageBoxHook& AnswerHook()
+{
+    static MessageBoxHook hook;
+    return hook;
+}
+
+struct Button {
+    const char* label;
+    int id;
+};
+
+std::vector<Button> ButtonsOf(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+    case MB_ABORTRETRYIGNORE: return {{"Abort", IDABORT}, {"Retry", IDRETRY}, {"Ignore", IDIGNORE}};
+    case MB_YESNOCANCEL: return {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}};
+    case MB_YESNO: return {{"Yes", IDYES}, {"No", IDNO}};
+    case MB_RETRYCANCEL: return {{"Retry", IDRETRY}, {"Cancel", IDCANCEL}};
+    default: return {{"OK", IDOK}};
+    }
+}
+
+}  // namespace
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
+{
+    MessageBoxHook old = std::move(AnswerHook());
+    AnswerHook() = std::move(hook);
+    return old;
+}
+
+}  // namespace vls::user
+
+using namespace vls::user;
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    State& s = Get();
+    const std::string body = text ? text : "";
+    const std::string title = caption ? caption : "Error";
+    const std::vector<Button> buttons = ButtonsOf(type);
+    if (AnswerHook()) {
+        std::fprintf(stderr, "MessageBox \"%s\": %s\n", title.c_str(), body.c_str());
+        return AnswerHook()(owner, body, title, type);
+    }
+    if (s.headless) {
+        std::fprintf(stderr, "MessageBox \"%s\": %s\n", title.c_str(), body.c_str());
+        return buttons.front().id;
+    }
+    vls::backend::MessageBoxRequest request;
+    request.caption = title;
+    request.text = body;
+    for (const Button& b : buttons)
+        request.buttons.push_back(b.label);
+    const int def = static_cast<int>((type & MB_DEFMASK) >> 8);
+    request.defaultButton = def < static_cast<int>(buttons.size()) ? def : 0;
+    request.icon = static_cast<int>(type & MB_ICONMASK);
+    // The owner takes no input while the box is up.
+    const bool disable = owner && IsWindowEnabled(owner);
+    if (disable)
+        EnableWindow(owner, FALSE);
+    const int chosen = s.backend->ShowMessageBox(request);
+    if (disable)
+        EnableWindow(owner, TRUE);
+    if (chosen < 0 || chosen >= static_cast<int>(buttons.size())) {
+        // Closed without a choice: the box's cancel answer, else its only one.
+        for (const Button& b : buttons)
+            if (b.id == IDCANCEL)
+                return IDCANCEL;
+        return buttons.size() == 1 ? buttons.front().id : IDNO;
+    }
+    return buttons[static_cast<std::size_t>(chosen)].id;
+}
+
+BOOL MessageBeep(UINT) { return TRUE; }
