@@ -3,6 +3,7 @@
 #include "platform/fmod/fmod.h"
 #include "platform/fmod/null_output.h"
 #include "platform/fmod/sound_system.h"
+#include "platform/win32/kernel/clock.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,19 @@ bool SetupAllowed(SoundSystem& system)
     }
     SetError(FMOD_ERR_NONE);
     return true;
+}
+
+std::uint32_t SharedClockMs()
+{
+    return static_cast<std::uint32_t>(vls::win32::ClockMicroseconds() / 1000);
+}
+
+// The clock the null output follows in FSOUND_Update, or null for none.
+std::uint32_t (*NullClock(const SoundSystem& system))()
+{
+    if (system.nullClock)
+        return system.nullClock;
+    return system.followSharedClock ? SharedClockMs : nullptr;
 }
 
 bool MixNull(std::int16_t* out, int frames)
@@ -112,24 +126,34 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
 {
     (void)flags; // focus handling belongs to a window system we do not have
     SoundSystem& system = System();
-    const std::lock_guard guard(system.lock);
-    if (!SetupAllowed(system))
-        return 0;
-    if (mixrate < kMinMixRate || mixrate > kMaxMixRate || maxsoftwarechannels < 0 ||
-        maxsoftwarechannels > kMaxChannels) {
-        SetError(FMOD_ERR_INVALID_PARAM);
-        return 0;
+    bool wantsDevice = false;
+    {
+        const std::lock_guard guard(system.lock);
+        if (!SetupAllowed(system))
+            return 0;
+        if (mixrate < kMinMixRate || mixrate > kMaxMixRate || maxsoftwarechannels < 0 ||
+            maxsoftwarechannels > kMaxChannels) {
+            SetError(FMOD_ERR_INVALID_PARAM);
+            return 0;
+        }
+        system.mixRate = mixrate;
+        system.channels.assign(static_cast<std::size_t>(maxsoftwarechannels), Channel{});
+        system.listener = Listener{};
+        system.endedStreams.clear();
+        system.nullOutput = true;
+        system.initialised = true;
+        wantsDevice = system.outputType != FSOUND_OUTPUT_NOSOUND && !HeadlessRequested();
     }
-    system.mixRate = mixrate;
-    system.channels.assign(static_cast<std::size_t>(maxsoftwarechannels), Channel{});
-    system.listener = Listener{};
-    system.endedStreams.clear();
+    // The device is opened without the lock: its thread takes the lock to mix.
+    const bool haveDevice = wantsDevice && OpenSdlOutput(system);
+    const std::lock_guard guard(system.lock);
+    // Without a device the program still runs, silently, as it does headless;
+    // as it wanted to be heard, its sounds keep moving with time.
+    system.nullOutput = !haveDevice;
+    system.followSharedClock = !haveDevice && system.outputType != FSOUND_OUTPUT_NOSOUND;
     system.nullClockRemainder = 0;
-    if (system.nullClock)
-        system.nullClockLast = system.nullClock();
-    // Without a device the program still runs, silently, as it does headless.
-    system.nullOutput = system.outputType == FSOUND_OUTPUT_NOSOUND || HeadlessRequested() || !OpenSdlOutput(system);
-    system.initialised = true;
+    if (const auto clock = NullClock(system))
+        system.nullClockLast = clock();
     return 1;
 }
 
@@ -153,6 +177,7 @@ void FSOUND_Close()
         system.endedStreams.clear();
         system.initialised = false;
         system.nullOutput = true;
+        system.followSharedClock = false;
     }
     for (auto& stream : streams)
         if (stream->opener.joinable())
@@ -169,8 +194,9 @@ void FSOUND_Update()
             return;
         }
         SetError(FMOD_ERR_NONE);
-        if (system.nullOutput && system.nullClock) {
-            const std::uint32_t now = system.nullClock();
+        const auto clock = NullClock(system);
+        if (system.nullOutput && clock) {
+            const std::uint32_t now = clock();
             const std::uint32_t elapsed = now - system.nullClockLast;
             system.nullClockLast = now;
             std::int64_t scaled = system.nullClockRemainder + static_cast<std::int64_t>(elapsed) * system.mixRate;
@@ -240,8 +266,8 @@ void SetNullOutputClock(std::uint32_t (*clock)())
     const std::lock_guard guard(system.lock);
     system.nullClock = clock;
     system.nullClockRemainder = 0;
-    if (clock)
-        system.nullClockLast = clock();
+    if (const auto followed = NullClock(system))
+        system.nullClockLast = followed();
 }
 
 } // namespace vls::fmod

@@ -29,13 +29,20 @@ Uint16 DeviceFrames(int mixRate, int bufferMs)
 
 bool OpenSdlOutput(SoundSystem& system)
 {
+    int mixRate = 0;
+    int bufferMs = 0;
+    {
+        const std::lock_guard guard(system.lock);
+        mixRate = system.mixRate;
+        bufferMs = system.bufferMs;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     SDL_AudioSpec want{};
-    want.freq = system.mixRate;
+    want.freq = mixRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    want.samples = DeviceFrames(system.mixRate, system.bufferMs);
+    want.samples = DeviceFrames(mixRate, bufferMs);
     want.callback = FillDevice;
     want.userdata = &system;
     SDL_AudioSpec have{};
@@ -44,7 +51,10 @@ bool OpenSdlOutput(SoundSystem& system)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    system.sdlDevice = device;
+    {
+        const std::lock_guard guard(system.lock);
+        system.sdlDevice = device;
+    }
     SDL_PauseAudioDevice(device, 0);
     return true;
 }

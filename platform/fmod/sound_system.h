@@ -90,7 +90,8 @@ struct SoundSystem {
 
     bool nullOutput = true;
     std::uint32_t sdlDevice = 0;
-    std::uint32_t (*nullClock)() = nullptr;
+    std::uint32_t (*nullClock)() = nullptr; // set by SetNullOutputClock
+    bool followSharedClock = false;          // else the kernel's shared clock
     std::uint32_t nullClockLast = 0;
     std::int64_t nullClockRemainder = 0; // frames x 1000 not yet mixed
     std::vector<float> mixBuffer;
@@ -119,8 +120,9 @@ bool SeekStream(FSOUND_STREAM& stream, std::int64_t frame);
 // channel. Called with the lock held.
 void MixOutput(SoundSystem& system, std::int16_t* out, int frames);
 
+// Both are called without the lock: the device's thread takes it to mix, and
+// closing waits for that thread.
 bool OpenSdlOutput(SoundSystem& system);
-// Called without the lock: closing waits for the mixing thread.
 void CloseSdlOutput(SoundSystem& system);
 
 } // namespace vls::fmod

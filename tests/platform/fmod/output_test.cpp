@@ -1,0 +1,105 @@
+// The outputs a program gets: the null output following the shared clock when
+// it runs headless, and the SDL device when it may make sound.
+
+#include "platform/fmod/fmod.h"
+#include "platform/fmod/null_output.h"
+#include "platform/win32/kernel/clock.h"
+#include "tools/sound_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+FSOUND_STREAM* OpenWavStream(const std::vector<std::uint8_t>& file)
+{
+    return FSOUND_Stream_Open(reinterpret_cast<const char*>(file.data()), FSOUND_LOADMEMORY | FSOUND_2D, 0,
+                              static_cast<int>(file.size()));
+}
+
+// Restores an environment variable when the test ends.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            had_ = true;
+            old_ = old;
+        }
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+std::uint64_t fakeMicroseconds = 0;
+
+} // namespace
+
+TEST(FmodOutput, HeadlessProgramFollowsTheSharedClockInUpdate)
+{
+    const ScopedEnv headless("VEILSTRAND_BACKEND", "headless");
+    fakeMicroseconds = 5'000'000;
+    vls::win32::SetClockSource([] { return fakeMicroseconds; });
+    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND));
+    ASSERT_TRUE(FSOUND_Init(44100, 4, 0));
+    EXPECT_TRUE(vls::fmod::NullOutputActive());
+    FSOUND_STREAM* stream = OpenWavStream(vls::tools::WriteWav(vls::tools::MakeSine(44100, 1, 100, 3.0, 1000)));
+    const int channel = FSOUND_Stream_Play(FSOUND_FREE, stream);
+
+    fakeMicroseconds += 300'000;
+    FSOUND_Update();
+    EXPECT_EQ(FSOUND_Stream_GetTime(stream), 300);
+    // A long stall catches up by one second only.
+    fakeMicroseconds += 60'000'000;
+    FSOUND_Update();
+    EXPECT_EQ(FSOUND_Stream_GetTime(stream), 1300);
+    fakeMicroseconds += 1'000'000;
+    FSOUND_Update();
+    fakeMicroseconds += 1'000'000;
+    FSOUND_Update();
+    EXPECT_FALSE(FSOUND_IsPlaying(channel));
+
+    FSOUND_Close();
+    vls::win32::SetClockSource({});
+}
+
+TEST(FmodOutput, SdlDeviceMixesOnItsOwnThread)
+{
+    const ScopedEnv backend("VEILSTRAND_BACKEND", nullptr);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND));
+    ASSERT_TRUE(FSOUND_SetBufferSize(20));
+    ASSERT_TRUE(FSOUND_Init(44100, 4, 0));
+    if (vls::fmod::NullOutputActive()) {
+        FSOUND_Close();
+        GTEST_SKIP() << "no SDL audio device here, not even the dummy one";
+    }
+    std::int16_t ignored[2];
+    EXPECT_FALSE(vls::fmod::NullOutputRender(ignored, 1)) << "the device pulls, tests do not";
+
+    FSOUND_STREAM* stream = OpenWavStream(vls::tools::WriteWav(vls::tools::MakeSine(44100, 1, 100, 10.0, 1000)));
+    FSOUND_Stream_Play(FSOUND_FREE, stream);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (FSOUND_Stream_GetTime(stream) < 100 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GE(FSOUND_Stream_GetTime(stream), 100);
+    FSOUND_Close();
+}
