@@ -1,0 +1,82 @@
+#pragma once
+
+#include "engine/base/dynarray.h"
+#include "engine/render/font_format.h"
+#include "platform/d3d8/d3d8types.h"
+
+#include <cstdint>
+
+class cKestruneImage;
+
+// A text vertex: x, y, z, rhw, colour, u, v (28 bytes).
+struct KestruneTextVertex {
+    float x, y, z, rhw;
+    DWORD colour;
+    float u, v;
+};
+
+constexpr DWORD kTextFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr uint32_t kTextCentre = 0x1;
+constexpr uint32_t kTextWrap = 0x10;
+
+// A laid-out text: two textured triangles per character that has a glyph.
+class cKestruneText {
+public:
+    cKestruneText() = default;
+    ~cKestruneText() { delete[] vertices; }
+    cKestruneText(const cKestruneText&) = delete;
+    cKestruneText& operator=(const cKestruneText&) = delete;
+
+    uint8_t hidden = 0;
+    uint8_t translucent = 0;
+    uint8_t layer = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t lineCount = 0;
+    int32_t font = 0;
+    int32_t quadCount = 0;
+    KestruneTextVertex* vertices = nullptr;
+};
+
+// The two bitmap fonts and the list of live texts.
+class cKestruneFonts {
+public:
+    static constexpr int32_t kFontCount = 2;
+
+    struct Font {
+        uint16_t glyphCount = 0;
+        int8_t pageCount = 0;
+        int8_t lineHeight = 0;
+        KestruneGlyph* glyphs = nullptr;
+        cKestruneImage* pages[kFontMaxPages] = {};
+    };
+
+    cKestruneFonts();
+    ~cKestruneFonts();
+    cKestruneFonts(const cKestruneFonts&) = delete;
+    cKestruneFonts& operator=(const cKestruneFonts&) = delete;
+
+    // The fonts object the engine created (the newest one alive).
+    static cKestruneFonts* Current();
+
+    int32_t Load();
+    cKestruneText* CreateText(int32_t font, const char* text, int32_t x, int32_t y, DWORD colour, uint32_t flags);
+    cKestruneText* CreateTextW(int32_t font, const char16_t* text, int32_t x, int32_t y, DWORD colour, uint32_t flags);
+    void SetTextColor(cKestruneText* text, DWORD colour);
+    void MoveText(cKestruneText* text, int32_t x, int32_t y);
+    int32_t GetTextWidth(int32_t font, const char16_t* text);
+    int32_t GetTextHeight(int32_t font, const char16_t* text);
+    void ReleaseText(cKestruneText* text);
+    void ReleaseAllTexts();
+    int32_t DrawTexts(uint8_t layer);
+
+    Font fonts[kFontCount];
+    DynArray<cKestruneText*> texts;
+
+private:
+    void LoadFont(int32_t index, const char* fileName);
+    void ClearFont(Font& font);
+    const KestruneGlyph* FindGlyph(const Font& font, int32_t index, char16_t code) const;
+};
