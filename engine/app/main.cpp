@@ -1,5 +1,11 @@
-// Program entry of the engine; the window and the engine object arrive with the engine spine.
+// Process entry of the engine program: the Windows-style entry takes over.
+#include "engine/app/program.h"
+
+#include "platform/win32/kernel/module.h"
+#include "platform/win32/user/winuser.h"
+
 int main()
 {
-    return 0;
+    char noArguments[] = "";
+    return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
 }

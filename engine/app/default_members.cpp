@@ -1,0 +1,89 @@
+#include "engine/app/default_members.h"
+
+#include "engine/app/engine_platform.h"
+#include "engine/app/kestrune_engine.h"
+#include "engine/base/kestrune_file_system.h"
+#include "engine/script/kestrune_script.h"
+
+#include <new>
+
+namespace {
+
+// Stands in for the frame clock while it is not part of the program.
+constexpr uint32_t kFrameMs = 25;
+uint32_t g_lastFrame = 0;
+
+template <typename T>
+void DeleteMember(T*& field)
+{
+    delete field;
+    field = nullptr;
+}
+
+} // namespace
+
+bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember member)
+{
+    switch (member) {
+    case KestruneMember::FileSystem:
+        engine.fileSystem = new (std::nothrow) cKestruneFileSystem();
+        return engine.fileSystem && engine.fileSystem->ready;
+    // Members that are not part of the program yet.
+    case KestruneMember::Timer:
+    case KestruneMember::Graphics:
+    case KestruneMember::Sprites:
+    case KestruneMember::Sound:
+    case KestruneMember::Fonts:
+    case KestruneMember::Inventory:
+    case KestruneMember::Messenger:
+    case KestruneMember::Gameplay:
+    case KestruneMember::Hints:
+    case KestruneMember::Menu:
+    case KestruneMember::Scene:
+    case KestruneMember::PendingScene:
+    case KestruneMember::Video:
+    case KestruneMember::QueuedVideo:
+        return true;
+    }
+    return false;
+}
+
+void cKestruneDefaultMembers::Destroy(cKestruneEngine& engine, KestruneMember member)
+{
+    switch (member) {
+    case KestruneMember::Timer: engine.timer = nullptr; break;
+    case KestruneMember::FileSystem: DeleteMember(engine.fileSystem); break;
+    case KestruneMember::Graphics: engine.graphics = nullptr; break;
+    case KestruneMember::Sprites: engine.sprites = nullptr; break;
+    case KestruneMember::Sound: engine.sound = nullptr; break;
+    case KestruneMember::Fonts: engine.fonts = nullptr; break;
+    case KestruneMember::Inventory: engine.inventory = nullptr; break;
+    case KestruneMember::Messenger: engine.messenger = nullptr; break;
+    case KestruneMember::Gameplay: engine.gameplay = nullptr; break;
+    case KestruneMember::Hints: engine.hints = nullptr; break;
+    case KestruneMember::Menu: engine.menu = nullptr; break;
+    case KestruneMember::Scene: engine.scene = nullptr; break;
+    case KestruneMember::PendingScene: engine.pendingScene = nullptr; break;
+    case KestruneMember::Video: engine.video = nullptr; break;
+    case KestruneMember::QueuedVideo: engine.queuedVideo = nullptr; break;
+    }
+}
+
+uint32_t cKestruneDefaultMembers::ScriptIdentity(const cKestruneScript* script) { return script->id; }
+
+bool cKestruneDefaultMembers::FrameDue(cKestruneEngine&)
+{
+    const uint32_t now = timeGetTime();
+    if (now - g_lastFrame < kFrameMs)
+        return false;
+    g_lastFrame = now;
+    return true;
+}
+
+void cKestruneDefaultMembers::NewGame(cKestruneEngine& engine) { engine.newGameRequest = 0; }
+
+int32_t cKestruneDefaultMembers::LoadSavegame(cKestruneEngine& engine, const char*)
+{
+    engine.loadRequest = 0;
+    return -1;
+}

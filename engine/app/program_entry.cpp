@@ -1,0 +1,117 @@
+#include "engine/app/exception_report.h"
+#include "engine/app/kestrune_engine.h"
+#include "engine/app/program.h"
+#include "engine/app/engine_platform.h"
+
+#include "platform/win32/user/winuser.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+
+const char* const g_emptyText = "";
+HWND g_window = nullptr;
+HINSTANCE g_instance = nullptr;
+
+namespace {
+
+constexpr int kWindowWidth = 1024;
+constexpr int kWindowHeight = 768;
+
+void RegisterWindowClass()
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WndProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = g_instance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszMenuName = kWindowClassName;
+    wc.lpszClassName = kWindowClassName;
+    RegisterClassA(&wc);
+}
+
+HWND CreateEngineWindow()
+{
+    return CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, kWindowWidth,
+        kWindowHeight, nullptr, nullptr, g_instance, nullptr);
+}
+
+LONG WINAPI MainThreadFilter(EXCEPTION_POINTERS* pointers)
+{
+    return WriteExceptionReport(pointers, "main thread");
+}
+
+} // namespace
+
+int WinMainBody(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    std::freopen("kestrune.log", "w", stdout);
+    std::printf("-- Kestrune v2.0 runtime started.\n");
+    // The exit routine still releases and destroys the window, so the window
+    // manager must come up first: what is made before it is registered is
+    // torn down after it runs.
+    GetDesktopWindow();
+    if (std::atexit(ShutDown) != 0) {
+        std::printf("Cannot set up atexit function.");
+        return -1;
+    }
+    CoInitialize(nullptr);
+    srand(static_cast<unsigned>(std::time(nullptr)));
+
+    std::printf("Initializing window...\n");
+    g_instance = instance;
+    RegisterWindowClass();
+    g_window = CreateEngineWindow();
+    ShowWindow(g_window, SW_SHOWNORMAL);
+    UpdateWindow(g_window);
+    SetCapture(g_window);
+    ShowCursor(FALSE);
+
+    std::printf("Initializing Kestrune Engine...\n");
+    g_engine = new (std::nothrow) cKestruneEngine(g_window, instance, g_emptyText);
+    if (!g_engine)
+        return -1;
+    if (g_engine->Init() == -1)
+        return -1;
+    g_engine->Run();
+    return 0;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
+{
+    const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = SetUnhandledExceptionFilter(MainThreadFilter);
+    const int result = WinMainBody(instance, previous, commandLine, showCommand);
+    SetUnhandledExceptionFilter(previousFilter);
+    return result;
+}
+
+void ShutDown()
+{
+    std::printf("Destroying Kestrune object...\n");
+    if (g_engine) {
+        delete g_engine;
+        g_engine = nullptr;
+    }
+    std::printf("Destroying window...\n");
+    ReleaseCapture();
+    DestroyWindow(g_window);
+    g_window = nullptr;
+    std::printf("-- Shut down successful.\n");
+    std::fclose(stdout);
+    std::fclose(stderr);
+}
+
+extern "C" void doWinInit()
+{
+    RegisterWindowClass();
+    g_window = CreateEngineWindow();
+    ShowWindow(g_window, SW_SHOWNORMAL);
+    UpdateWindow(g_window);
+    SetCapture(g_window);
+    ShowCursor(FALSE);
+}
