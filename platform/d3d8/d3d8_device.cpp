@@ -218,6 +218,8 @@ HRESULT D3D8Device::Present(const RECT*, const RECT*, HWND, const void*)
 {
     record("Present", {});
     if (recording_) {
+        // A long headless run keeps only the latest frames.
+        if (frames_.size() >= kKeptFrames) frames_.erase(frames_.begin());
         frames_.push_back(std::move(calls_));
         calls_.clear();
     }

@@ -102,7 +102,9 @@ public:
     void FailResets(int count) { failResets_ = count; }
     bool IsLost() const { return lost_; }
 
-    // The call record: calls since the last Present, and one list per Present.
+    // The call record: calls since the last Present, and one list per Present
+    // for the latest kKeptFrames frames.
+    static constexpr std::size_t kKeptFrames = 16;
     const std::vector<D3D8Call>& Calls() const { return calls_; }
     const std::vector<std::vector<D3D8Call>>& Frames() const { return frames_; }
     void ClearRecord();

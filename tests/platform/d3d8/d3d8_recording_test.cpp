@@ -302,3 +302,18 @@ TEST(D3D8Window, LetterboxKeepsTheAspect)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecordingDevice, KeepsOnlyTheLatestFrames)
+{
+    rec->ClearRecord();
+    for (std::size_t i = 0; i < D3D8Device::kKeptFrames + 5; ++i) {
+        device->SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(i));
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    }
+    ASSERT_EQ(rec->Frames().size(), D3D8Device::kKeptFrames);
+    EXPECT_EQ(rec->Frames().back()[0].args[1], D3D8Device::kKeptFrames + 4);
+}
+
+}  // namespace
