@@ -3,15 +3,15 @@
 #include "engine/app/engine_platform.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/render/kestrune_fonts.h"
+#include "engine/render/kestrune_graphics.h"
 #include "engine/script/kestrune_script.h"
 
 #include <new>
 
 namespace {
 
-// Stands in for the frame clock while it is not part of the program.
 constexpr uint32_t kFrameMs = 25;
-uint32_t g_lastFrame = 0;
 
 template <typename T>
 void DeleteMember(T*& field)
@@ -22,18 +22,29 @@ void DeleteMember(T*& field)
 
 } // namespace
 
+cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine)
+{
+    SetGraphicsHost(&graphicsHost_);
+}
+
+cKestruneDefaultMembers::~cKestruneDefaultMembers() { SetGraphicsHost(nullptr); }
+
 bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember member)
 {
     switch (member) {
     case KestruneMember::FileSystem:
         engine.fileSystem = new (std::nothrow) cKestruneFileSystem();
         return engine.fileSystem && engine.fileSystem->ready;
+    case KestruneMember::Graphics:
+        engine.graphics = new (std::nothrow) cKestruneGraphics();
+        return engine.graphics && engine.graphics->ok;
+    case KestruneMember::Fonts:
+        engine.fonts = new (std::nothrow) cKestruneFonts();
+        return engine.fonts != nullptr;
     // Members that are not part of the program yet.
     case KestruneMember::Timer:
-    case KestruneMember::Graphics:
     case KestruneMember::Sprites:
     case KestruneMember::Sound:
-    case KestruneMember::Fonts:
     case KestruneMember::Inventory:
     case KestruneMember::Messenger:
     case KestruneMember::Gameplay:
@@ -53,10 +64,10 @@ void cKestruneDefaultMembers::Destroy(cKestruneEngine& engine, KestruneMember me
     switch (member) {
     case KestruneMember::Timer: engine.timer = nullptr; break;
     case KestruneMember::FileSystem: DeleteMember(engine.fileSystem); break;
-    case KestruneMember::Graphics: engine.graphics = nullptr; break;
+    case KestruneMember::Graphics: DeleteMember(engine.graphics); break;
     case KestruneMember::Sprites: engine.sprites = nullptr; break;
     case KestruneMember::Sound: engine.sound = nullptr; break;
-    case KestruneMember::Fonts: engine.fonts = nullptr; break;
+    case KestruneMember::Fonts: DeleteMember(engine.fonts); break;
     case KestruneMember::Inventory: engine.inventory = nullptr; break;
     case KestruneMember::Messenger: engine.messenger = nullptr; break;
     case KestruneMember::Gameplay: engine.gameplay = nullptr; break;
@@ -74,11 +85,13 @@ uint32_t cKestruneDefaultMembers::ScriptIdentity(const cKestruneScript* script) 
 bool cKestruneDefaultMembers::FrameDue(cKestruneEngine&)
 {
     const uint32_t now = timeGetTime();
-    if (now - g_lastFrame < kFrameMs)
+    if (now - lastFrame_ < kFrameMs)
         return false;
-    g_lastFrame = now;
+    lastFrame_ = now;
     return true;
 }
+
+uint32_t cKestruneDefaultMembers::FrameTime(cKestruneEngine&) { return lastFrame_; }
 
 void cKestruneDefaultMembers::NewGame(cKestruneEngine& engine) { engine.newGameRequest = 0; }
 
@@ -86,4 +99,18 @@ int32_t cKestruneDefaultMembers::LoadSavegame(cKestruneEngine& engine, const cha
 {
     engine.loadRequest = 0;
     return -1;
+}
+
+void cKestruneDefaultMembers::DrawFrame(cKestruneEngine& engine)
+{
+    if (engine.graphics)
+        engine.graphics->RenderFrame();
+}
+
+bool cKestruneDefaultMembers::HasGraphics(cKestruneEngine& engine) { return engine.graphics != nullptr; }
+
+void cKestruneDefaultMembers::SaveScreenshot(cKestruneEngine& engine, const char* fileName)
+{
+    if (engine.graphics)
+        engine.graphics->SaveScreenshot(fileName);
 }

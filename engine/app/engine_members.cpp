@@ -7,6 +7,7 @@ int32_t cKestruneMembers::LoadSavegame(cKestruneEngine&, const char*) { return -
 int32_t cKestruneMembers::RunProjectFunction(cKestruneEngine&, const char*) { return -1; }
 void cKestruneMembers::NewGame(cKestruneEngine&) {}
 bool cKestruneMembers::FrameDue(cKestruneEngine&) { return true; }
+uint32_t cKestruneMembers::FrameTime(cKestruneEngine&) { return 0; }
 void cKestruneMembers::UpdateSound(cKestruneEngine&) {}
 void cKestruneMembers::InputStep(cKestruneEngine&) {}
 void cKestruneMembers::DrawFrame(cKestruneEngine&) {}

@@ -54,6 +54,8 @@ public:
     virtual void NewGame(cKestruneEngine& engine);
     // The frame clock's gate; firing due script timers is part of the question.
     virtual bool FrameDue(cKestruneEngine& engine);
+    // The time of the current frame (ms on the timeGetTime scale).
+    virtual uint32_t FrameTime(cKestruneEngine& engine);
     virtual void UpdateSound(cKestruneEngine& engine);
     virtual void InputStep(cKestruneEngine& engine);
     virtual void DrawFrame(cKestruneEngine& engine);

@@ -71,7 +71,7 @@ cKestruneEngine::cKestruneEngine(HWND window_, HINSTANCE instance_, const char* 
       instance(instance_),
       module(GetModuleHandleA(nullptr)),
       basePath(basePath_),
-      members_(members ? members : new cKestruneDefaultMembers()),
+      members_(members ? members : new cKestruneDefaultMembers(*this)),
       ownsMembers_(members == nullptr)
 {
     SetEngineLink(this);
