@@ -21,5 +21,8 @@ void ShutDown();
 // instance handle; kept for outside callers, the engine itself never calls it.
 extern "C" void doWinInit();
 
+// Lists the program's own exported functions (doWinInit) for GetProcAddress.
+void RegisterProgramExports();
+
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void OnKeyDown(WPARAM key, LPARAM lParam);

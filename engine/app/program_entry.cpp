@@ -82,8 +82,15 @@ int WinMainBody(HINSTANCE instance, HINSTANCE, LPSTR, int)
     return 0;
 }
 
+void RegisterProgramExports()
+{
+    static const vls::win32::ProcTableEntry kExports[] = {{"doWinInit", vls::win32::ToProc(doWinInit)}};
+    vls::win32::RegisterModuleExports(nullptr, kExports);
+}
+
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
+    RegisterProgramExports();
     const LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = SetUnhandledExceptionFilter(MainThreadFilter);
     const int result = WinMainBody(instance, previous, commandLine, showCommand);
     SetUnhandledExceptionFilter(previousFilter);

@@ -3,6 +3,7 @@
 #include "tests/engine/app/fake_members.h"
 #include "tests/support/temp_dir.h"
 
+#include "platform/win32/kernel/module.h"
 #include "platform/win32/user/winuser.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,12 @@ TEST_F(WindowProcTest, ScreenshotTakesTheFirstFreeNumber)
     Key(VK_F8);
     std::filesystem::current_path(previous);
     EXPECT_EQ(members.calls, (Calls{"screenshot screenshot 0.bmp", "screenshot screenshot 2.bmp"}));
+}
+
+TEST(ProgramExports, DoWinInitIsFoundByName)
+{
+    RegisterProgramExports();
+    EXPECT_EQ(GetProcAddress(GetModuleHandleA(nullptr), "doWinInit"), vls::win32::ToProc(doWinInit));
 }
 
 TEST_F(WindowProcTest, WithoutAnEngineEveryMessageGoesToTheDefault)
