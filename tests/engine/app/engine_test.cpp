@@ -1,3 +1,4 @@
+#include "engine/app/engine_graphics_host.h"
 #include "engine/app/kestrune_engine.h"
 #include "tests/engine/app/fake_members.h"
 #include "tests/support/temp_dir.h"
@@ -232,6 +233,22 @@ TEST_F(EngineTest, AQuitMessageEndsTheLoopAfterTheFramesDrawn)
     engine.Run();
     EXPECT_EQ(members.calls, (Calls{"state 519", "load lastgame", "due", "sound", "input", "frame"}));
     EXPECT_EQ(engine.quit, 1);
+}
+
+TEST_F(EngineTest, TheFramesInactiveWaitEndsWhenTheProgramQuits)
+{
+    cKestruneEngine engine(nullptr, nullptr, "", &members);
+    cKestruneEngineGraphicsHost host(engine);
+    engine.inactive = 1;
+    EXPECT_TRUE(host.Inactive());
+    PostQuitMessage(0);
+    host.PumpMessages();
+    EXPECT_FALSE(host.Inactive());
+
+    engine.quit = 0;
+    engine.inactive = 1;
+    engine.quit = 1;
+    EXPECT_FALSE(host.Inactive());
 }
 
 } // namespace
