@@ -11,6 +11,16 @@ std::atomic<int> lastError{FMOD_ERR_NONE};
 
 } // namespace
 
+SoundSystem::~SoundSystem()
+{
+    // The device's thread and the stream openers use this state: they stop
+    // before it goes.
+    CloseSdlOutput(*this);
+    for (auto& stream : streams)
+        if (stream->opener.joinable())
+            stream->opener.join();
+}
+
 SoundSystem& System()
 {
     static SoundSystem system;

@@ -72,6 +72,12 @@ struct Listener {
 };
 
 struct SoundSystem {
+    SoundSystem() = default;
+    SoundSystem(const SoundSystem&) = delete;
+    SoundSystem& operator=(const SoundSystem&) = delete;
+    // Programs may end without FSOUND_Close (the launcher never calls it).
+    ~SoundSystem();
+
     std::mutex lock;
 
     bool initialised = false;

@@ -103,3 +103,24 @@ TEST(FmodOutput, SdlDeviceMixesOnItsOwnThread)
     EXPECT_GE(FSOUND_Stream_GetTime(stream), 100);
     FSOUND_Close();
 }
+
+TEST(FmodOutput, ProgramMayEndWithoutClosingTheSoundSystem)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("VEILSTRAND_BACKEND");
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            FSOUND_Init(44100, 5, FSOUND_INIT_GLOBALFOCUS);
+            const auto ogg = vls::tools::EncodeOggVorbis(vls::tools::MakeSine(44100, 2, 441, 1.0, 5000));
+            FSOUND_STREAM* music = FSOUND_Stream_Open(reinterpret_cast<const char*>(ogg.data()),
+                                                      FSOUND_LOADMEMORY | FSOUND_LOOP_NORMAL, 0,
+                                                      static_cast<int>(ogg.size()));
+            FSOUND_Stream_Play(FSOUND_FREE, music);
+            FSOUND_Stream_Open(reinterpret_cast<const char*>(ogg.data()), FSOUND_LOADMEMORY | FSOUND_NONBLOCKING, 0,
+                               static_cast<int>(ogg.size()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
