@@ -5,6 +5,7 @@
 #include "platform/fmod/null_output.h"
 #include "platform/win32/kernel/paths.h"
 #include "tests/support/temp_dir.h"
+#include "tools/launcher_sounds.h"
 #include "tools/sound_writer.h"
 
 #include <gtest/gtest.h>
@@ -158,4 +159,24 @@ TEST_F(LauncherSoundTest, ClickWaitsForTheSoundStepButHoverDoesNot)
     EXPECT_EQ(PlayingChannels(), 1);
     // Release before the sound step leaves everything alone.
     sound_.Release();
+}
+
+TEST_F(LauncherSoundTest, DemoSoundsLoadAndTheMusicLoopJoinsSmoothly)
+{
+    ASSERT_TRUE(vls::tools::WriteLauncherSounds(dir_.path()));
+    sound_.Setup(LauncherDir());
+    ASSERT_NE(sound_.MusicStream, nullptr);
+    ASSERT_NE(sound_.ClickSound, nullptr);
+    ASSERT_NE(sound_.HoverSound, nullptr);
+
+    // Across the loop's seam the wave moves on as it does anywhere else.
+    constexpr int kLoopFrames = 44100 * 8;
+    std::vector<std::int16_t> out(2 * 200);
+    vls::fmod::NullOutputAdvance(kLoopFrames - 100);
+    ASSERT_TRUE(vls::fmod::NullOutputRender(out.data(), 200));
+    int largestStep = 0;
+    for (int i = 1; i < 200; ++i)
+        largestStep = std::max(largestStep, std::abs(out[2 * i] - out[2 * i - 2]));
+    EXPECT_LT(largestStep, 600);
+    EXPECT_EQ(FSOUND_Stream_GetPosition(sound_.MusicStream), 100u);
 }
