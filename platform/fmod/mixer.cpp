@@ -163,6 +163,8 @@ StereoGain SpatialGain(const Listener& listener, const float* source)
     for (int i = 0; i < 3; ++i)
         offset[i] = source[i] - listener.position[i];
     const float distance = std::sqrt(Dot(offset, offset));
+    if (!std::isfinite(distance))
+        return {0, 0}; // a position that is no position is not heard, and must not poison the mix
     const float loudness = distance <= kMinDistance ? 1.0f : kMinDistance / distance;
 
     // Left-handed: right = up x forward.

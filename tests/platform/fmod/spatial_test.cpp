@@ -3,6 +3,8 @@
 
 #include "fmod_fixture.h"
 
+#include <cmath>
+
 using vls::test::FmodTest;
 
 namespace {
@@ -39,6 +41,9 @@ TEST_F(FmodTest, ThreeDimensionalSourceFallsOffAndPansByTheListener)
         {"turned to +x", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 2}, 5000, 0},
         // Upside down: left and right swap.
         {"upside down", {0, 0, 0}, {0, 0, 1}, {0, -1, 0}, {2, 0, 0}, 5000, 0},
+        {"no orientation", {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 2}, 5000, 5000},
+        {"not a number", {0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {NAN, 0, 0}, 0, 0},
+        {"infinitely far", {0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {INFINITY, 0, 0}, 0, 0},
     };
     for (const Placement& c : cases) {
         FSOUND_3D_Listener_SetAttributes(c.listener, nullptr, c.forward[0], c.forward[1], c.forward[2], c.up[0],
