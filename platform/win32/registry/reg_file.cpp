@@ -287,11 +287,13 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
             if (line.back() != ']' || line.size() < 3 || line[1] == '-')
                 return fail("bad key line");
             std::string path = line.substr(1, line.size() - 2);
-            if (path.size() >= kUserRoot.size() && EqualsIgnoringAsciiCase(std::string_view(path).substr(0, kUserRoot.size()), kUserRoot)) {
+            if (path.size() >= kUserRoot.size() && EqualsIgnoringAsciiCase(std::string_view(path).substr(0, kUserRoot.size()), kUserRoot)
+                && (path.size() == kUserRoot.size() || path[kUserRoot.size()] == '\\'))
                 path.erase(0, kUserRoot.size());
-                if (!path.empty() && path[0] == '\\')
-                    path.erase(0, 1);
-            }
+            while (!path.empty() && path.front() == '\\')
+                path.erase(0, 1);
+            while (!path.empty() && path.back() == '\\')
+                path.pop_back();
             current = &document.AddKey(path);
             continue;
         }
@@ -323,7 +325,8 @@ std::string FormatRegistryText(const RegistryDocument& document)
 {
     std::string text = std::string(kHeader) + "\n";
     for (const RegistryKey& key : document.keys) {
-        text += "\n[" + key.path + "]\n";
+        // Values of HKEY_CURRENT_USER itself sit under the root's own name.
+        text += "\n[" + (key.path.empty() ? std::string(kUserRoot) : key.path) + "]\n";
         for (const RegistryValue& value : key.values)
             text += FormatValue(value) + "\n";
     }

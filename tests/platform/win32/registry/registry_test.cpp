@@ -229,7 +229,64 @@ TEST(RegFile, DamagedTextIsRejected)
     EXPECT_EQ(vls::win32::ParseRegistryText(std::string("[K]\n\"A\"=\"x\0y\"\n", 15), &error), std::nullopt);
     EXPECT_NE(error.find("binary data"), std::string::npos);
     EXPECT_TRUE(vls::win32::ParseRegistryText("", &error));
+    // Values on the root itself and stray backslashes survive a rewrite.
+    const auto rooted = vls::win32::ParseRegistryText("[HKEY_CURRENT_USER]\n\"A\"=dword:1\n[\\Software\\]\n\"B\"=\"c\"\n", &error);
+    ASSERT_TRUE(rooted) << error;
+    EXPECT_EQ(rooted->keys[0].path, "");
+    EXPECT_EQ(rooted->keys[1].path, "Software");
+    const auto again = vls::win32::ParseRegistryText(vls::win32::FormatRegistryText(*rooted), &error);
+    ASSERT_TRUE(again) << error;
+    EXPECT_EQ(vls::win32::FormatRegistryText(*again), vls::win32::FormatRegistryText(*rooted));
     EXPECT_TRUE(vls::win32::ParseRegistryText("REGEDIT4\r\n\r\n; comment\r\n[K]\r\n\"A\"=\"b\"\r\n", &error));
+}
+
+} // namespace
+
+namespace {
+
+// Damaged files come in every shape: whatever the parser accepts must come
+// back unchanged through a rewrite, and nothing may crash it.
+TEST(RegFile, MutatedFilesParseSafelyAndRewriteStably)
+{
+    const std::string valid = "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"Antialiasing\"=dword:00000002\n"
+                              "\"Path\"=\"C:\\\\Games\\\\\\\"x\\\"\"\n@=\"d\"\n\"Bin\"=hex:01,ff,\\\n  20\n\"M\"=hex(7):41,00,00,00\n";
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const char alphabet[] = "\"\\[]=@:,\n\r\t x0fhexdword(7)";
+    int accepted = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = valid;
+        const int edits = 1 + static_cast<int>(next() % 4);
+        for (int e = 0; e < edits && !text.empty(); ++e) {
+            const size_t at = next() % text.size();
+            switch (next() % 3) {
+            case 0:
+                text[at] = alphabet[next() % (sizeof alphabet - 1)];
+                break;
+            case 1:
+                text.erase(at, 1 + next() % 3);
+                break;
+            default:
+                text.insert(at, 1, alphabet[next() % (sizeof alphabet - 1)]);
+                break;
+            }
+        }
+        std::string error;
+        const auto document = vls::win32::ParseRegistryText(text, &error);
+        if (!document) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ++accepted;
+        const std::string written = vls::win32::FormatRegistryText(*document);
+        const auto reread = vls::win32::ParseRegistryText(written, &error);
+        ASSERT_TRUE(reread) << error << "\n" << written;
+        EXPECT_EQ(vls::win32::FormatRegistryText(*reread), written);
+    }
+    EXPECT_GT(accepted, 0);
 }
 
 } // namespace
