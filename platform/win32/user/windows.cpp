@@ -8,8 +8,6 @@
 namespace vls::user {
 namespace {
 
-constexpr UINT kMinMaxStyles = WS_THICKFRAME | WS_CAPTION;
-
 void InsertIntoParent(Window* parent, Window* w)
 {
     auto& list = parent->children;
@@ -176,7 +174,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 
     CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), windowName,
                      className, exStyle};
-    if (!child && (style & kMinMaxStyles)) {
+    // Resizable and overlapped windows get the minimum and maximum track sizes.
+    if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
         MINMAXINFO mmi{};
         int deskW = 0;
         int deskH = 0;
