@@ -3,6 +3,7 @@
 #include "platform/d3d8/d3d8_gl.h"
 #include "platform/d3d8/d3d8_recording.h"
 #include "platform/d3d8/d3d8_window.h"
+#include "platform/win32/backend/sdl/sdl_backend.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +13,10 @@
 namespace {
 
 D3D8Options gOptions;
-D3D8WindowResolver gResolver = nullptr;
+// The window layer's SDL window for an HWND; null under the headless backend.
+void* sdlWindowOf(HWND window) { return vls_backend_sdl_window(window); }
+
+D3D8WindowResolver gResolver = sdlWindowOf;
 
 D3DCAPS8 adapterCaps()
 {
@@ -144,21 +148,5 @@ void D3D8ResetTestOptions() { gOptions = D3D8Options{}; }
 
 vls::d3d8::D3D8Device* D3D8DeviceOf(IDirect3DDevice8* device) { return dynamic_cast<vls::d3d8::D3D8Device*>(device); }
 
-void D3D8SetWindowResolver(D3D8WindowResolver resolver) { gResolver = resolver; }
+void D3D8SetWindowResolver(D3D8WindowResolver resolver) { gResolver = resolver ? resolver : sdlWindowOf; }
 D3D8WindowResolver D3D8GetWindowResolver() { return gResolver; }
-
-RECT D3D8LetterboxRect(int windowWidth, int windowHeight, int pictureWidth, int pictureHeight)
-{
-    if (windowWidth <= 0 || windowHeight <= 0) return RECT{0, 0, 0, 0};
-    // Compare aspects in integers: w / h against pw / ph.
-    const long long wide = static_cast<long long>(windowWidth) * pictureHeight;
-    const long long tall = static_cast<long long>(windowHeight) * pictureWidth;
-    int width = windowWidth, height = windowHeight;
-    if (wide > tall) {
-        width = static_cast<int>(static_cast<long long>(windowHeight) * pictureWidth / pictureHeight);
-    } else {
-        height = static_cast<int>(static_cast<long long>(windowWidth) * pictureHeight / pictureWidth);
-    }
-    const int left = (windowWidth - width) / 2, top = (windowHeight - height) / 2;
-    return RECT{left, top, left + width, top + height};
-}

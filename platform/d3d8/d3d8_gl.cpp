@@ -3,6 +3,7 @@
 #include "platform/d3d8/d3d8_format.h"
 #include "platform/d3d8/d3d8_recording.h"
 #include "platform/d3d8/d3d8_window.h"
+#include "platform/win32/backend/sdl/sdl_backend.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -312,8 +313,9 @@ protected:
         glClearColor(0, 0, 0, 1);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glClear(GL_COLOR_BUFFER_BIT);
-        const RECT box = D3D8LetterboxRect(windowWidth, windowHeight, width(), height());
-        glViewport(box.left, windowHeight - box.bottom, box.right - box.left, box.bottom - box.top);
+        // The same box the window layer maps the mouse through.
+        const VlsLetterbox box = vls_backend_sdl_letterbox(window_, width(), height());
+        glViewport(box.x, windowHeight - box.y - box.height, box.width, box.height);
         drawBlit();
         SDL_GL_SwapWindow(window_);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);

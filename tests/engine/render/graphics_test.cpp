@@ -1,5 +1,6 @@
 #include "engine/render/kestrune_particle_system.h"
 #include "tests/engine/render/render_fixture.h"
+#include "tools/font_writer.h"
 
 #include <fstream>
 
@@ -383,6 +384,73 @@ TEST_F(Graphics, ScreenshotIsABmpOfTheFrontBuffer)
     EXPECT_EQ(magic[1], 'M');
     in.seekg(0, std::ios::end);
     EXPECT_EQ(static_cast<long>(in.tellg()), 54L + 1024 * 768 * 3);
+}
+
+}  // namespace
+}  // namespace vls::test
+
+namespace vls::test {
+namespace {
+
+TEST_F(Graphics, HotspotCaptionBalloonFollowsTheMouse)
+{
+    tools::BitmapFontOptions options;
+    std::string error;
+    data.Add("font2", Bytes(tools::WriteBitmapFont(options, error)));
+    data.Add("whitescreen.image", ImageBytes(Solid(8, 8, 0xFFFFFFFF)));
+    Start();
+    graphics->LoadUIImages(0, 0);
+    fonts->Load();
+    const int32_t lineHeight = fonts->fonts[1].lineHeight;
+    int hotspot = 0;
+    host.hotspot = &hotspot;
+    host.hotspotName = "Door";
+    host.gameState = 0x1;
+    host.mouseX = 400;
+    host.mouseY = 300;
+    graphics->RenderFrame();
+    ASSERT_NE(graphics->captionText, nullptr);
+    EXPECT_EQ(graphics->captionText->font, 1);
+    EXPECT_EQ(graphics->captionText->x, 413);
+    EXPECT_EQ(graphics->captionText->y, 300 - lineHeight - 7);
+    const float w = static_cast<float>(graphics->captionText->width);
+    const auto fans = LastFrame("DrawPrimitiveUP");
+    ASSERT_FALSE(fans.empty());
+    const auto& fan = fans.front();
+    EXPECT_EQ(fan.args[0], DWORD(D3DPT_TRIANGLEFAN));
+    EXPECT_EQ(fan.args[1], 4u);
+    const auto* v = reinterpret_cast<const KestruneScreenVertex*>(fan.vertices.data());
+    const struct {
+        float x, y;
+        DWORD colour;
+    } expected[6] = {{410, 275, 0x30C0D0FF}, {400, 300, 0x00C0D0FF}, {415, 280, 0x30E0F0FF},
+                     {400 + w + 16, 280, 0x68E8F0FF}, {400 + w + 16, 280.0f - lineHeight, 0xA0F0FFFF},
+                     {410, 280.0f - lineHeight, 0x68E8F0FF}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(v[i].x, expected[i].x) << i;
+        EXPECT_EQ(v[i].y, expected[i].y) << i;
+        EXPECT_EQ(v[i].colour, expected[i].colour) << i;
+        EXPECT_FLOAT_EQ(v[i].z, 0.1f);
+        EXPECT_FLOAT_EQ(v[i].rhw, 10.0f);
+    }
+
+    // Same hotspot: the text is kept; an open menu releases it.
+    cKestruneText* first = graphics->captionText;
+    graphics->RenderFrame();
+    EXPECT_EQ(graphics->captionText, first);
+    host.menuOpen = true;
+    graphics->RenderFrame();
+    EXPECT_EQ(graphics->captionText, nullptr);
+    EXPECT_EQ(fonts->texts.count, 0);
+    // Game state 0x400 suppresses the caption without releasing anything.
+    host.menuOpen = false;
+    host.gameState = 0x401;
+    graphics->RenderFrame();
+    EXPECT_EQ(graphics->captionText, nullptr);
+    host.gameState = 0x1;
+    host.hotspotName = "";
+    graphics->RenderFrame();
+    EXPECT_EQ(graphics->captionText, nullptr);
 }
 
 }  // namespace

@@ -281,26 +281,6 @@ TEST(D3D8Format, DxtBlocksDecode)
     EXPECT_EQ(small[2], 0xFF0000FFu);
 }
 
-TEST(D3D8Window, LetterboxKeepsTheAspect)
-{
-    const struct {
-        int w, h;
-        RECT expected;
-    } cases[] = {
-        {1024, 768, {0, 0, 1024, 768}},
-        {1920, 1080, {240, 0, 1680, 1080}},
-        {800, 800, {0, 100, 800, 700}},
-        {0, 10, {0, 0, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        const RECT r = D3D8LetterboxRect(c.w, c.h);
-        EXPECT_EQ(r.left, c.expected.left) << c.w << "x" << c.h;
-        EXPECT_EQ(r.top, c.expected.top) << c.w << "x" << c.h;
-        EXPECT_EQ(r.right, c.expected.right) << c.w << "x" << c.h;
-        EXPECT_EQ(r.bottom, c.expected.bottom) << c.w << "x" << c.h;
-    }
-}
-
 }  // namespace
 
 namespace {
