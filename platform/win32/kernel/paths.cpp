@@ -105,6 +105,11 @@ std::filesystem::path RuntimeFolder()
     const std::filesystem::path folder = base / ("veilstrand-" + std::to_string(getuid()));
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return {};
+    // In a shared /tmp the name may have been taken by someone else first:
+    // only our own real folder will do.
+    struct stat info;
+    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid())
+        return {};
     return folder;
 }
 

@@ -126,3 +126,28 @@ TEST(ConfigFolder, FollowsTheEnvironment)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RuntimeFolder, IsPrivateAndRefusesANameTakenByALink)
+{
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    vls::test::TempDir base;
+    setenv("XDG_RUNTIME_DIR", base.path().c_str(), 1);
+    const std::filesystem::path expected = base / ("veilstrand-" + std::to_string(getuid()));
+    EXPECT_EQ(vls::win32::RuntimeFolder(), expected);
+    EXPECT_EQ(std::filesystem::status(expected).permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+
+    vls::test::TempDir other;
+    vls::test::TempDir elsewhere;
+    std::filesystem::create_directory_symlink(elsewhere.path(), other / ("veilstrand-" + std::to_string(getuid())));
+    setenv("XDG_RUNTIME_DIR", other.path().c_str(), 1);
+    EXPECT_EQ(vls::win32::RuntimeFolder(), std::filesystem::path());
+    if (old)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+}
+
+} // namespace
