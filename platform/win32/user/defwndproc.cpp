@@ -221,7 +221,6 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (IsTopLevel(w)) {
             if (w->native)
                 s.backend->SetNativeTitle(w->native, w->text);
-            WithdrawWindow(w);
             AnnounceWindow(w);
         }
         return TRUE;

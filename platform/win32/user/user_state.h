@@ -68,7 +68,8 @@ struct Window {
     bool nativeShown = false;
     gdi::SurfacePtr surface;
     bool surfaceDirty = false;
-    bool announced = false;
+    std::uint64_t announcement = 0;  // for FindWindowA in other processes
+    bool messageOnly = false;
 };
 
 // Hardware input as the backend reported it; its target is decided when it

@@ -166,6 +166,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     w->instance = instance;
     w->id = reinterpret_cast<LONG_PTR>(menu);
     w->extra.assign(static_cast<std::size_t>(cls->wndExtra), 0);
+    w->messageOnly = messageOnly;
     const HWND hwnd = w->handle;
     s.windows[reinterpret_cast<std::uintptr_t>(hwnd)] = std::move(window);
     InsertIntoParent(parentWindow, w);

@@ -1,6 +1,9 @@
 #include "window_fixture.h"
 
+#include "tests/support/temp_dir.h"
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace vls::test {
 
@@ -48,6 +51,9 @@ LRESULT WindowTest::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 void WindowTest::SetUp()
 {
+    // Window announcements go to a folder of the test's own.
+    static TempDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     current_ = this;
     user::ResetForTests();
     WNDCLASSA wc{};
