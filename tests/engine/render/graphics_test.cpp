@@ -455,3 +455,48 @@ TEST_F(Graphics, HotspotCaptionBalloonFollowsTheMouse)
 
 }  // namespace
 }  // namespace vls::test
+
+namespace vls::test {
+namespace {
+
+TEST_F(Graphics, MirrorPassesDrawReflectionsBeforeTheList)
+{
+    data.Add("background.image", ImageBytes(Solid(8, 8, 0xFF000000), 0, 0, 90.0f));
+    data.Add("mirror.image", ImageBytes(Solid(8, 8, 0xFF000000), 0, 0, 80.0f));
+    data.Add("front.image", ImageBytes(Solid(8, 8, 0xFF000000), 0, 0, 2.0f));
+    Start();
+    auto background = LoadImage("background.image");
+    auto mirrorLayer = LoadImage("mirror.image");
+    auto front = LoadImage("front.image");
+    host.scene = true;
+    host.gameState = 0x2;
+    host.sceneImages = {front.get(), background.get()};
+    host.meshSprites = {reinterpret_cast<void*>(1), reinterpret_cast<void*>(2)};
+    host.mirror.background = background.get();
+    host.mirror.mirrorLayer = mirrorLayer.get();
+    host.mirror.floorMirror = true;
+    host.mirror.mirrors = {D3DXPLANE(1, 0, 0, -3)};
+    Device().ClearRecord();
+    graphics->RenderFrame();
+    std::vector<std::string> sprites;
+    for (const auto& line : host.log)
+        if (line.rfind("RenderMeshSprite", 0) == 0) sprites.push_back(line);
+    // Sorted far to near, the two equally deep sprites come out swapped.
+    EXPECT_EQ(sprites, (std::vector<std::string>{
+                           "RenderMeshSprite 2 0 mirrored", "RenderMeshSprite 1 0 mirrored",  // floor
+                           "RenderMeshSprite 2 0 mirrored", "RenderMeshSprite 1 0 mirrored",  // the plane
+                           "RenderMeshSprite 2 1 identity", "RenderMeshSprite 1 1 identity",  // main pass
+                       }));
+    // The background is drawn once, first, with depth testing off; the
+    // mirror layer after the reflections; the front image in the main pass.
+    std::vector<const void*> textures;
+    for (const auto& call : LastFrame("SetTexture")) textures.push_back(call.object);
+    ASSERT_GE(textures.size(), 3u);
+    EXPECT_EQ(textures[0], background->FirstTexture());
+    EXPECT_EQ(textures[1], mirrorLayer->FirstTexture());
+    EXPECT_EQ(textures[2], front->FirstTexture());
+    EXPECT_EQ(std::count(textures.begin(), textures.end(), background->FirstTexture()), 1);
+}
+
+}  // namespace
+}  // namespace vls::test

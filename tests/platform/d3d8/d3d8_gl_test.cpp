@@ -229,3 +229,62 @@ TEST_F(GlDevice, PointSpritesTakeTheirPixelSize)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GlDevice, StencilMasksLaterDraws)
+{
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NEVER);
+    device->SetRenderState(D3DRS_STENCILREF, 1);
+    device->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_REPLACE);
+    quad(0, 0, 50, 50, 0xFFFF0000);  // writes no colour, only stencil 1
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    device->SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
+    quad(0, 0, 100, 100, 0xFF00FF00);
+    const auto px = present();
+    expectColour(px, 25, 25, 0x00FF00, 0);
+    expectColour(px, 75, 75, 0x000000, 0);
+}
+
+TEST(GlDeviceMultisample, FourSamplesResolveIntoTheFrontBuffer)
+{
+    vls::test::GlTestWindow window;
+    ASSERT_TRUE(window.ok());
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = 1024;
+    params.BackBufferHeight = 768;
+    params.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
+    params.EnableAutoDepthStencil = TRUE;
+    params.AutoDepthStencilFormat = D3DFMT_D24S8;
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device), D3D_OK);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060, 1.0f, 0);
+    device->BeginScene();
+    const ScreenVertex v[3] = {{0, 0, 0.5f, 1, 0xFFFFFFFF}, {200, 0, 0.5f, 1, 0xFFFFFFFF}, {0, 200, 0.5f, 1, 0xFFFFFFFF}};
+    device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(ScreenVertex));
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    IDirect3DSurface8* surface = nullptr;
+    device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
+    ASSERT_EQ(device->GetFrontBuffer(surface), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    surface->LockRect(&locked, nullptr, 0);
+    const auto* px = static_cast<const DWORD*>(locked.pBits);
+    EXPECT_EQ(px[20 * 1024 + 20] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(px[300 * 1024 + 300] & 0xFFFFFF, 0x204060u);
+    // An edge pixel of the diagonal is a blend of both.
+    const DWORD edge = px[100 * 1024 + 100] & 0xFF;
+    EXPECT_GT(edge, 0x60u);
+    EXPECT_LT(edge, 0xFFu);
+    surface->UnlockRect();
+    surface->Release();
+    device->Release();
+    d3d->Release();
+}
+
+}  // namespace
