@@ -16,3 +16,4 @@
 #include "platform/win32/kernel/process.h"
 #include "platform/win32/kernel/system.h"
 #include "platform/win32/kernel/time.h"
+#include "platform/win32/kernel/version.h"

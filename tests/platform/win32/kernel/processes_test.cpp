@@ -234,3 +234,34 @@ TEST(SystemInformation, MemoryQueriesAreSafeOnAnyAddress)
 }
 
 } // namespace
+
+#include "platform/win32/kernel/version.h"
+
+namespace {
+
+TEST(Version, ReportsTheNtFamilyAndTheUser)
+{
+    const DWORD version = GetVersion();
+    EXPECT_EQ(LOBYTE(LOWORD(version)), 5);
+    EXPECT_EQ(HIBYTE(LOWORD(version)), 1);
+    EXPECT_EQ(version & 0x80000000u, 0u); // the NT family
+    OSVERSIONINFOEXA extended{};
+    extended.dwOSVersionInfoSize = sizeof extended;
+    ASSERT_TRUE(GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&extended)));
+    EXPECT_EQ(extended.dwPlatformId, VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(extended.wProductType, VER_NT_WORKSTATION);
+    OSVERSIONINFOA plain{};
+    plain.dwOSVersionInfoSize = 10;
+    EXPECT_FALSE(GetVersionExA(&plain));
+
+    char name[64];
+    DWORD size = sizeof name;
+    ASSERT_TRUE(GetUserNameA(name, &size));
+    EXPECT_EQ(size, std::strlen(name) + 1);
+    DWORD tiny = 1;
+    EXPECT_FALSE(GetUserNameA(name, &tiny));
+    EXPECT_EQ(tiny, size);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+} // namespace
