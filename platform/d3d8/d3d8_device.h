@@ -111,6 +111,10 @@ public:
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return params_; }
     const D3DGAMMARAMP& GammaRamp() const { return gamma_; }
     int LiveDefaultPoolResources() const { return link_->defaultPoolResources; }
+    // With D3D8TestOptions().captureWindow: the window's pixels as the last
+    // Present left them (A8R8G8B8, top row first), and their size.
+    const std::vector<DWORD>& WindowPixels() const { return windowPixels_; }
+    int WindowWidth() const { return windowWidth_; }
 
 protected:
     ~D3D8Device() override;
@@ -146,6 +150,8 @@ protected:
     UINT baseVertexIndex_ = 0;
     D3DGAMMARAMP gamma_{};
     MemSurface* backBuffer_ = nullptr;
+    std::vector<DWORD> windowPixels_;
+    int windowWidth_ = 0;
 
 private:
     HRESULT draw(const char* name, DrawRequest request, std::initializer_list<DWORD> args);

@@ -317,6 +317,7 @@ protected:
         const VlsLetterbox box = vls_backend_sdl_letterbox(window_, width(), height());
         glViewport(box.x, windowHeight - box.y - box.height, box.width, box.height);
         drawBlit();
+        if (D3D8TestOptions().captureWindow) captureWindow(windowWidth, windowHeight);
         SDL_GL_SwapWindow(window_);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
         glEnable(GL_SCISSOR_TEST);
@@ -467,6 +468,19 @@ private:
             std::memcpy(&pixels[static_cast<std::size_t>(y) * width()],
                         &rows[static_cast<std::size_t>(height() - 1 - y) * width()], static_cast<std::size_t>(width()) * 4);
         }
+    }
+
+    void captureWindow(int w, int h)
+    {
+        std::vector<DWORD> rows(static_cast<std::size_t>(w) * h);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
+        windowPixels_.resize(rows.size());
+        for (int y = 0; y < h; ++y) {
+            std::memcpy(&windowPixels_[static_cast<std::size_t>(y) * w], &rows[static_cast<std::size_t>(h - 1 - y) * w],
+                        static_cast<std::size_t>(w) * 4);
+        }
+        windowWidth_ = w;
     }
 
     void makeBlitProgram()

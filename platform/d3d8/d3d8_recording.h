@@ -19,6 +19,7 @@ struct D3D8Options {
     DWORD textureCaps = D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_ALPHA;
     HRESULT createDeviceResult = D3D_OK;  // CreateDevice fails with this when not D3D_OK
     bool forceRecording = false;          // recording device even with a window
+    bool captureWindow = false;           // the OpenGL device keeps what Present showed
 };
 
 D3D8Options& D3D8TestOptions();

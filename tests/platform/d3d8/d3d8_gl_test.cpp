@@ -288,3 +288,48 @@ TEST(GlDeviceMultisample, FourSamplesResolveIntoTheFrontBuffer)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GlDeviceWindow, PresentLetterboxesAndAppliesTheGammaRamp)
+{
+    D3D8ResetTestOptions();
+    D3D8TestOptions().captureWindow = true;
+    vls::test::GlTestWindow window(1280, 768);  // wider than 4:3: bars left and right
+    ASSERT_TRUE(window.ok());
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = 1024;
+    params.BackBufferHeight = 768;
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device), D3D_OK);
+    D3DGAMMARAMP ramp{};
+    for (int i = 0; i < 256; ++i) ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<WORD>((i / 2) * 256);
+    device->SetGammaRamp(D3DSGR_CALIBRATE, &ramp);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    auto* rec = D3D8DeviceOf(device);
+    ASSERT_EQ(rec->WindowWidth(), 1280);
+    const auto& px = rec->WindowPixels();
+    ASSERT_EQ(px.size(), 1280u * 768);
+    auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * 1280 + x] & 0xFF; };
+    EXPECT_EQ(at(100, 384), 0u);     // left bar
+    EXPECT_EQ(at(1200, 384), 0u);    // right bar
+    EXPECT_NEAR(static_cast<int>(at(640, 384)), 127, 2);  // white through the half ramp
+    EXPECT_NEAR(static_cast<int>(at(130, 10)), 127, 2);
+
+    // The front buffer keeps the picture before the ramp.
+    IDirect3DSurface8* surface = nullptr;
+    device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
+    device->GetFrontBuffer(surface);
+    D3DLOCKED_RECT locked{};
+    surface->LockRect(&locked, nullptr, 0);
+    EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[500] & 0xFFFFFF, 0xFFFFFFu);
+    surface->UnlockRect();
+    surface->Release();
+    device->Release();
+    d3d->Release();
+    D3D8ResetTestOptions();
+}
+
+}  // namespace
