@@ -24,6 +24,13 @@ signed char WithChannel(int handle, Apply apply)
     return apply(*channel) ? 1 : 0;
 }
 
+void FollowClock()
+{
+    SoundSystem& system = System();
+    const std::lock_guard guard(system.lock);
+    FollowNullClock(system);
+}
+
 } // namespace
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sptr)
@@ -38,6 +45,7 @@ int FSOUND_PlaySoundEx(int channel, FSOUND_SAMPLE* sptr, FSOUND_DSPUNIT* dsp, si
     const std::lock_guard guard(system.lock);
     if (!FindSample(system, sptr))
         return -1;
+    FollowNullClock(system);
     const int index = ClaimChannel(system, channel);
     if (index < 0)
         return -1;
@@ -114,6 +122,7 @@ signed char FSOUND_SetFrequency(int channel, int freq)
 
 signed char FSOUND_IsPlaying(int channel)
 {
+    FollowClock();
     return WithChannel(channel, [](Channel& target) { return target.active; });
 }
 

@@ -145,6 +145,7 @@ int FSOUND_Stream_PlayEx(int channel, FSOUND_STREAM* stream, FSOUND_DSPUNIT* dsp
     if (!FindStream(system, stream))
         return -1;
     SetError(FMOD_ERR_NONE);
+    FollowNullClock(system);
     return StartStream(system, *stream, channel, startpaused != 0);
 }
 

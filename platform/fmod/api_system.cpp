@@ -3,7 +3,6 @@
 #include "platform/fmod/fmod.h"
 #include "platform/fmod/null_output.h"
 #include "platform/fmod/sound_system.h"
-#include "platform/win32/kernel/clock.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -31,19 +30,6 @@ bool SetupAllowed(SoundSystem& system)
     }
     SetError(FMOD_ERR_NONE);
     return true;
-}
-
-std::uint32_t SharedClockMs()
-{
-    return static_cast<std::uint32_t>(vls::win32::ClockMicroseconds() / 1000);
-}
-
-// The clock the null output follows in FSOUND_Update, or null for none.
-std::uint32_t (*NullClock(const SoundSystem& system))()
-{
-    if (system.nullClock)
-        return system.nullClock;
-    return system.followSharedClock ? SharedClockMs : nullptr;
 }
 
 bool MixNull(std::int16_t* out, int frames)
@@ -194,19 +180,7 @@ void FSOUND_Update()
             return;
         }
         SetError(FMOD_ERR_NONE);
-        const auto clock = NullClock(system);
-        if (system.nullOutput && clock) {
-            const std::uint32_t now = clock();
-            const std::uint32_t elapsed = now - system.nullClockLast;
-            system.nullClockLast = now;
-            std::int64_t scaled = system.nullClockRemainder + static_cast<std::int64_t>(elapsed) * system.mixRate;
-            // A stalled clock catches up by one second at most, not by the whole stall.
-            scaled = std::min<std::int64_t>(scaled, static_cast<std::int64_t>(system.mixRate) * 1000);
-            const int frames = static_cast<int>(scaled / 1000);
-            system.nullClockRemainder = scaled % 1000;
-            std::vector<std::int16_t> discard(static_cast<std::size_t>(frames) * 2);
-            MixOutput(system, discard.data(), frames);
-        }
+        FollowNullClock(system);
     }
     // Callbacks run without the lock so that they may call FSOUND again; a
     // stream closed meanwhile has left the queue and is not called.

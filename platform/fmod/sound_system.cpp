@@ -1,5 +1,7 @@
 #include "platform/fmod/sound_system.h"
 
+#include "platform/win32/kernel/clock.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -9,7 +11,36 @@ namespace {
 
 std::atomic<int> lastError{FMOD_ERR_NONE};
 
+std::uint32_t SharedClockMs()
+{
+    return static_cast<std::uint32_t>(vls::win32::ClockMicroseconds() / 1000);
+}
+
 } // namespace
+
+std::uint32_t (*NullClock(const SoundSystem& system))()
+{
+    if (system.nullClock)
+        return system.nullClock;
+    return system.followSharedClock ? SharedClockMs : nullptr;
+}
+
+void FollowNullClock(SoundSystem& system)
+{
+    const auto clock = NullClock(system);
+    if (!system.initialised || !system.nullOutput || !clock)
+        return;
+    const std::uint32_t now = clock();
+    const std::uint32_t elapsed = now - system.nullClockLast;
+    system.nullClockLast = now;
+    std::int64_t scaled = system.nullClockRemainder + static_cast<std::int64_t>(elapsed) * system.mixRate;
+    // A stalled clock catches up by one second at most, not by the whole stall.
+    scaled = std::min<std::int64_t>(scaled, static_cast<std::int64_t>(system.mixRate) * 1000);
+    const int frames = static_cast<int>(scaled / 1000);
+    system.nullClockRemainder = scaled % 1000;
+    system.discard.resize(static_cast<std::size_t>(frames) * 2);
+    MixOutput(system, system.discard.data(), frames);
+}
 
 SoundSystem::~SoundSystem()
 {

@@ -101,6 +101,7 @@ struct SoundSystem {
     std::uint32_t nullClockLast = 0;
     std::int64_t nullClockRemainder = 0; // frames x 1000 not yet mixed
     std::vector<float> mixBuffer;
+    std::vector<std::int16_t> discard; // output of the null output nobody hears
 };
 
 SoundSystem& System();
@@ -121,6 +122,14 @@ void StopChannel(Channel& channel);
 int StartStream(SoundSystem& system, FSOUND_STREAM& stream, int requested, bool paused);
 // Moves a stream to a frame: forgets decoded frames, seeks the source.
 bool SeekStream(FSOUND_STREAM& stream, std::int64_t frame);
+
+// The clock the null output follows, or null when only pulls move it.
+std::uint32_t (*NullClock(const SoundSystem& system))();
+// Mixes on the null output the time its clock says has passed since the last
+// call. Called, with the lock held, by FSOUND_Update and before a channel is
+// claimed or asked whether it plays, so that a program that never calls
+// FSOUND_Update (the launcher) still finds its finished sounds finished.
+void FollowNullClock(SoundSystem& system);
 
 // Mixes `frames` frames of 16-bit stereo into `out`, advancing every playing
 // channel. Called with the lock held.

@@ -3,6 +3,7 @@
 #include "launcher/launcher_sound.h"
 
 #include "platform/fmod/null_output.h"
+#include "platform/win32/kernel/clock.h"
 #include "platform/win32/kernel/paths.h"
 #include "tests/support/temp_dir.h"
 #include "tools/launcher_sounds.h"
@@ -22,9 +23,23 @@ std::string Text(const std::vector<std::uint8_t>& bytes)
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::uint64_t fakeMicroseconds = 0;
+
+// The launcher runs headless here, so its sounds move on with the shared
+// clock, which the tests hold still and move by hand.
 class LauncherSoundTest : public ::testing::Test {
 protected:
-    void TearDown() override { FSOUND_Close(); }
+    void SetUp() override
+    {
+        fakeMicroseconds = 1'000'000;
+        vls::win32::SetClockSource([] { return fakeMicroseconds; });
+    }
+
+    void TearDown() override
+    {
+        FSOUND_Close();
+        vls::win32::SetClockSource({});
+    }
 
     // The folder as the launcher sees its own: Windows-style, with a trailing backslash.
     std::string LauncherDir() const { return vls::win32::ToWindowsPath(dir_.path().string()) + "\\"; }
@@ -103,11 +118,13 @@ TEST_F(LauncherSoundTest, ClicksAndHoversOverlapOnFreeChannels)
     sound_.PlayHoverSound();
     EXPECT_EQ(PlayingChannels(), 5);
 
-    // The effects are a tenth of a second long; the music goes on.
-    Peak(44100 / 5);
+    // The effects are a tenth of a second long; the music goes on. The
+    // launcher never calls FSOUND_Update, yet time frees the channels.
+    fakeMicroseconds += 150'000;
     EXPECT_EQ(PlayingChannels(), 1);
     sound_.PlayClickSound();
     EXPECT_EQ(PlayingChannels(), 2);
+    EXPECT_EQ(FSOUND_Stream_GetPosition(sound_.MusicStream), 44100u * 150 / 1000);
 }
 
 TEST_F(LauncherSoundTest, MissingFilesLeaveThoseSoundsOut)
