@@ -19,7 +19,7 @@ namespace {
 // Decodes to 8-bit RGBA after checking the declared size, so a tiny file
 // cannot ask for gigabytes of pixels.
 bool LoadImage(tinygltf::Image* image, const int, std::string* error, std::string*, int, int,
-               const unsigned char* bytes, int size, void*) {
+               const unsigned char* bytes, int size, void* pixelBudget) {
     int width = 0;
     int height = 0;
     int channels = 0;
@@ -29,6 +29,12 @@ bool LoadImage(tinygltf::Image* image, const int, std::string* error, std::strin
     }
     if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide) {
         *error += "image size out of range\n";
+        return false;
+    }
+    auto* budget = static_cast<std::int64_t*>(pixelBudget);
+    *budget -= static_cast<std::int64_t>(width) * height;
+    if (*budget < 0) {
+        *error += "too many image pixels in one file\n";
         return false;
     }
     stbi_uc* pixels = stbi_load_from_memory(bytes, size, &width, &height, &channels, 4);
@@ -54,7 +60,8 @@ bool ParseGlb(const unsigned char* bytes, std::size_t size, tinygltf::Model* mod
         return false;
     }
     tinygltf::TinyGLTF loader;
-    loader.SetImageLoader(&LoadImage, nullptr);
+    std::int64_t pixelBudget = kMaxFilePixels;
+    loader.SetImageLoader(&LoadImage, &pixelBudget);
     std::string warning;
     if (!loader.LoadBinaryFromMemory(model, error, &warning, bytes, static_cast<unsigned int>(size))) {
         if (error->empty()) *error = "not a glTF binary file";

@@ -42,5 +42,11 @@ inline constexpr std::int64_t kMaxBoneBindings = 256;    // vertex bone indices 
 inline constexpr std::int64_t kMaxBones = 65535;
 inline constexpr std::int64_t kMaxAccessorElements = 1 << 22;
 inline constexpr int kMaxTextureSide = 4096;
+// Budgets for a whole file, so that parts shared by many nodes, channels or
+// images cannot multiply a small file into a huge one.
+inline constexpr std::int64_t kMaxFileVertices = 1 << 21;
+inline constexpr std::int64_t kMaxFileIndices = 1 << 23;
+inline constexpr std::int64_t kMaxFileKeys = 1 << 23;
+inline constexpr std::int64_t kMaxFilePixels = 1 << 25;
 
 }  // namespace vls::gr2

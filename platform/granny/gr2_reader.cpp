@@ -280,6 +280,8 @@ private:
         const std::size_t base = vertices->size();
         if (static_cast<std::int64_t>(base + positions.count) > gr2::kMaxMeshVertices)
             return Fail("a mesh has more vertices than 16-bit indices reach");
+        fileVertices_ += static_cast<std::int64_t>(positions.count);
+        if (fileVertices_ > gr2::kMaxFileVertices) return Fail("too many vertices in one file");
         vertices->resize(base + positions.count);
         for (std::size_t i = 0; i < positions.count; ++i)
             for (int c = 0; c < 3; ++c) (*vertices)[base + i].position[c] = positions.Float(i, c);
@@ -341,6 +343,8 @@ private:
             AccessorView view;
             if (!ViewAccessor(gltf_, primitive.indices, 1, kUnsigned, &view, &error)) return false;
             if (view.count % 3 != 0) return Fail("a triangle list has a partial triangle");
+            fileIndices_ += static_cast<std::int64_t>(view.count);
+            if (fileIndices_ > gr2::kMaxFileIndices) return Fail("too many indices in one file");
             for (std::size_t i = 0; i < view.count; ++i) {
                 const std::uint32_t index = view.UInt(i, 0);
                 if (index >= positions.count) return Fail("an index points past its vertices");
@@ -446,22 +450,23 @@ private:
 
         mesh->BoneBindingCount = static_cast<granny_int32>(bindingBones.size());
         mesh->BoneBindings = arena_.New<granny_bone_binding>(bindingBones.size());
-        for (std::size_t b = 0; b < bindingBones.size(); ++b) {
-            granny_bone_binding& binding = mesh->BoneBindings[b];
-            binding.BoneName = arena_.Text(gltf_.nodes[build.nodes[bindingBones[b]]].name);
-            bool any = false;
-            for (const Vertex& v : vertices) {
-                bool bound = !skinned;
-                for (int c = 0; c < 4 && !bound; ++c) bound = v.bones[c] == b && v.weights[c] > 0.0f;
-                if (!bound) continue;
+        std::vector<bool> boxStarted(bindingBones.size(), false);
+        for (std::size_t b = 0; b < bindingBones.size(); ++b)
+            mesh->BoneBindings[b].BoneName = arena_.Text(gltf_.nodes[build.nodes[bindingBones[b]]].name);
+        // Each binding's box holds the vertices it moves, in its bone's space.
+        for (const Vertex& v : vertices) {
+            for (int k = 0; k < 4; ++k) {
+                if (skinned ? v.weights[k] <= 0.0f : k > 0) continue;
+                const std::size_t b = skinned ? v.bones[k] : 0;
                 D3DXVECTOR3 p(v.position[0], v.position[1], v.position[2]);
                 D3DXVec3TransformCoord(&p, &p, &build.inverseRestWorld[bindingBones[b]]);
                 const float local[3] = {p.x, p.y, p.z};
+                granny_bone_binding& binding = mesh->BoneBindings[b];
                 for (int c = 0; c < 3; ++c) {
-                    binding.OBBMin[c] = any ? std::min(binding.OBBMin[c], local[c]) : local[c];
-                    binding.OBBMax[c] = any ? std::max(binding.OBBMax[c], local[c]) : local[c];
+                    binding.OBBMin[c] = boxStarted[b] ? std::min(binding.OBBMin[c], local[c]) : local[c];
+                    binding.OBBMax[c] = boxStarted[b] ? std::max(binding.OBBMax[c], local[c]) : local[c];
                 }
-                any = true;
+                boxStarted[b] = true;
             }
         }
         return mesh;
@@ -478,6 +483,8 @@ private:
         if (!cubic && !step && sampler.interpolation != "LINEAR" && !sampler.interpolation.empty())
             return Fail("unknown interpolation '" + sampler.interpolation + "'");
         if (output.count != input.count * (cubic ? 3 : 1)) return Fail("a curve's key counts differ");
+        fileKeys_ += static_cast<std::int64_t>(input.count);
+        if (fileKeys_ > gr2::kMaxFileKeys) return Fail("too many animation keys in one file");
         float previous = 0.0f;
         for (std::size_t k = 0; k < input.count; ++k) {
             const float t = input.Float(k, 0);
@@ -622,6 +629,9 @@ private:
     std::vector<granny_model*> grannyModels_;
     std::vector<granny_animation*> animations_;
     float duration_ = 0.0f;
+    std::int64_t fileVertices_ = 0;
+    std::int64_t fileIndices_ = 0;
+    std::int64_t fileKeys_ = 0;
 };
 
 }  // namespace

@@ -194,6 +194,24 @@ TEST(GrannyFileTest, MeshTooLargeForSixteenBitIndicesIsRefused) {
     EXPECT_NE(ReadScene(scene), nullptr);
 }
 
+// One large mesh named by many nodes would multiply a small file into
+// gigabytes of vertices; the file as a whole has a budget.
+TEST(GrannyFileTest, SharedMeshCannotMultiplyPastTheFileBudget) {
+    const int vertices = 65535;
+    std::vector<std::uint8_t> bin(static_cast<std::size_t>(vertices) * 12, 0);
+    auto json = [&](int nodes) {
+        std::string text = R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":)" + std::to_string(bin.size()) +
+                           R"(}],"bufferViews":[{"buffer":0,"byteLength":)" + std::to_string(bin.size()) +
+                           R"(}],"accessors":[{"bufferView":0,"componentType":5126,"count":)" +
+                           std::to_string(vertices) +
+                           R"(,"type":"VEC3"}],"meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"nodes":[)";
+        for (int n = 0; n < nodes; ++n) text += std::string(n ? "," : "") + R"({"mesh":0})";
+        return text + "]}";
+    };
+    EXPECT_NE(ReadBytes(Glb(json(2), bin)), nullptr);
+    EXPECT_EQ(ReadBytes(Glb(json(40), bin)), nullptr);
+}
+
 TEST(GrannyFileTest, FigureFileInformation) {
     FilePtr file = ReadScene(tools::MakeFigureScene());
     ASSERT_NE(file, nullptr);
