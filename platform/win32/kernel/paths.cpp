@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -86,6 +88,16 @@ std::vector<std::string_view> SplitComponents(std::string_view path)
     return parts;
 }
 
+// Makes `folder` (mode 0700) unless it is there. In a shared /tmp the name
+// may have been taken by someone else first: only our own real folder will do.
+bool MakePrivateFolder(const std::filesystem::path& folder)
+{
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info;
+    return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid();
+}
+
 } // namespace
 
 std::filesystem::path ConfigFolder()
@@ -102,14 +114,22 @@ std::filesystem::path RuntimeFolder()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const std::filesystem::path base = runtime && *runtime ? runtime : "/tmp";
-    const std::filesystem::path folder = base / ("veilstrand-" + std::to_string(getuid()));
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+    std::filesystem::path folder = base / ("veilstrand-" + std::to_string(getuid()));
+    if (!MakePrivateFolder(folder))
         return {};
-    // In a shared /tmp the name may have been taken by someone else first:
-    // only our own real folder will do.
-    struct stat info;
-    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid())
-        return {};
+    // Processes started with their own settings folder (tests above all)
+    // form a world of their own: they see only each other's windows and
+    // mutexes.
+    if (const char* config = std::getenv("VEILSTRAND_CONFIG"); config && *config) {
+        std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+        for (const char* c = config; *c; ++c)
+            hash = (hash ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
+        char name[32];
+        std::snprintf(name, sizeof name, "config-%016llx", static_cast<unsigned long long>(hash));
+        folder /= name;
+        if (!MakePrivateFolder(folder))
+            return {};
+    }
     return folder;
 }
 

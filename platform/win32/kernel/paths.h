@@ -12,8 +12,11 @@ namespace vls::win32 {
 std::filesystem::path ConfigFolder();
 
 // The per-user folder for files that live only while processes run:
-// ${XDG_RUNTIME_DIR:-/tmp}/veilstrand-<uid>. Created (mode 0700) on demand;
-// an empty path when that fails.
+// ${XDG_RUNTIME_DIR:-/tmp}/veilstrand-<uid>, and below it a folder of its
+// own for each $VEILSTRAND_CONFIG, so that processes with different settings
+// folders (such as tests running side by side) never see each other's
+// windows and mutexes. Created (mode 0700) on demand; an empty path when that
+// fails or when the name is held by something that is not our own folder.
 std::filesystem::path RuntimeFolder();
 
 // Maps a Windows-style name to the Linux path it stands for. Backslashes and

@@ -133,11 +133,30 @@ TEST(RuntimeFolder, IsPrivateAndRefusesANameTakenByALink)
 {
     const char* old = std::getenv("XDG_RUNTIME_DIR");
     const std::string saved = old ? old : "";
+    const char* oldConfig = std::getenv("VEILSTRAND_CONFIG");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    unsetenv("VEILSTRAND_CONFIG");
     vls::test::TempDir base;
     setenv("XDG_RUNTIME_DIR", base.path().c_str(), 1);
     const std::filesystem::path expected = base / ("veilstrand-" + std::to_string(getuid()));
     EXPECT_EQ(vls::win32::RuntimeFolder(), expected);
     EXPECT_EQ(std::filesystem::status(expected).permissions() & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+
+    // Each settings folder has a world of its own below it.
+    std::filesystem::path first, second;
+    {
+        vls::test::ScopedConfig config;
+        first = vls::win32::RuntimeFolder();
+    }
+    {
+        vls::test::ScopedConfig config;
+        second = vls::win32::RuntimeFolder();
+    }
+    EXPECT_EQ(first.parent_path(), expected);
+    EXPECT_EQ(second.parent_path(), expected);
+    EXPECT_NE(first, second);
+    if (oldConfig)
+        setenv("VEILSTRAND_CONFIG", savedConfig.c_str(), 1);
 
     vls::test::TempDir other;
     vls::test::TempDir elsewhere;
