@@ -33,6 +33,8 @@ using vls::d3d8::writePixel;
 
 namespace {
 
+constexpr int kMaxPictureSide = 4096;
+
 // A picture as 32-bit A8R8G8B8 pixels.
 struct Picture {
     UINT width = 0;
@@ -169,6 +171,11 @@ bool decodePicture(const BYTE* data, std::size_t size, Picture& out, D3DXIMAGE_I
 {
     if (!data || size == 0 || size > 0x7FFFFFFF) return false;
     int w = 0, h = 0, channels = 0;
+    // A damaged header must not make us allocate a picture no texture can hold.
+    if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &channels) || w <= 0 || h <= 0 ||
+        w > kMaxPictureSide || h > kMaxPictureSide) {
+        return false;
+    }
     stbi_uc* rgba = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &channels, 4);
     if (!rgba) return false;
     out.width = static_cast<UINT>(w);

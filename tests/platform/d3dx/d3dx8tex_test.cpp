@@ -142,6 +142,22 @@ TEST_F(D3DXTextures, SavedBmpLoadsBackAsTexture)
               D3DXERR_INVALIDDATA);
     EXPECT_EQ(texture, nullptr);
     EXPECT_NE(D3DXCreateTextureFromFileA(device, (dir.path() / "missing.bmp").string().c_str(), &texture), D3D_OK);
+
+    // A header claiming a huge picture is refused before anything is decoded.
+    std::vector<BYTE> huge(54 + 16, 0);
+    huge[0] = 'B';
+    huge[1] = 'M';
+    huge[10] = 54;
+    huge[14] = 40;
+    const std::uint32_t side = 20000;
+    std::memcpy(&huge[18], &side, 4);
+    std::memcpy(&huge[22], &side, 4);
+    huge[26] = 1;
+    huge[28] = 24;
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, huge.data(), static_cast<UINT>(huge.size()), 0, 0, 1, 0,
+                                                  D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
+                                                  0, nullptr, nullptr, &texture),
+              D3DXERR_INVALIDDATA);
 }
 
 }  // namespace
