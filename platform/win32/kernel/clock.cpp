@@ -12,7 +12,27 @@ ClockSource& Source()
     return source;
 }
 
+SleepSource& Sleeper()
+{
+    static SleepSource sleeper;
+    return sleeper;
+}
+
 } // namespace
+
+void SetSleepSource(SleepSource sleep)
+{
+    Sleeper() = std::move(sleep);
+}
+
+bool SleepThroughSource(std::uint32_t milliseconds)
+{
+    const SleepSource& sleeper = Sleeper();
+    if (!sleeper)
+        return false;
+    sleeper(milliseconds);
+    return true;
+}
 
 void SetClockSource(ClockSource source)
 {

@@ -13,6 +13,13 @@ using ClockSource = std::function<std::uint64_t()>;
 void SetClockSource(ClockSource source);
 std::uint64_t ClockMicroseconds();
 
+// What Sleep does, for a virtual clock that must move forward instead of the
+// thread waiting in real time; an empty function restores the real wait.
+using SleepSource = std::function<void(std::uint32_t milliseconds)>;
+void SetSleepSource(SleepSource sleep);
+// Sleeps through the hook when one is set; false when there is none.
+bool SleepThroughSource(std::uint32_t milliseconds);
+
 constexpr std::int64_t kPerformanceFrequency = 1000000;
 
 } // namespace vls::win32

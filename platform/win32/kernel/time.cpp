@@ -104,6 +104,8 @@ using namespace vls::win32;
 
 void Sleep(DWORD milliseconds)
 {
+    if (SleepThroughSource(milliseconds))
+        return;
     if (milliseconds == 0) {
         sched_yield();
         return;

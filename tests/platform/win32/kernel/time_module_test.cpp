@@ -123,6 +123,11 @@ TEST(Clock, TickCountAndPerformanceCounterShareTheReplaceableClock)
     EXPECT_EQ(static_cast<ULONGLONG>(counter.QuadPart), now);
     now += frequency.QuadPart / 2;
     EXPECT_EQ(GetTickCount(), 5500u);
+    // A virtual clock moves forward when the program sleeps.
+    vls::win32::SetSleepSource([&](std::uint32_t ms) { now += ms * 1000ull; });
+    Sleep(1000);
+    EXPECT_EQ(GetTickCount(), 6500u);
+    vls::win32::SetSleepSource({});
     vls::win32::SetClockSource({});
     const DWORD first = GetTickCount();
     Sleep(20);
