@@ -39,18 +39,6 @@ cKestruneScript::~cKestruneScript()
     std::free(stack);
 }
 
-ScriptValue* cKestruneScript::Variable(std::int32_t index)
-{
-    if (index < 0 || variables.count <= 0)
-        return nullptr;
-    return &variables.data[index < variables.count ? index : variables.count - 1];
-}
-
-const ScriptValue* cKestruneScript::Variable(std::int32_t index) const
-{
-    return const_cast<cKestruneScript*>(this)->Variable(index);
-}
-
 void cKestruneScript::ResetTables()
 {
     while (variables.count > 0)

@@ -54,8 +54,16 @@ public:
     void PopFrame();
 
     // Variable i by the DynArray rule; null for a negative index or an empty table.
-    ScriptValue* Variable(std::int32_t index);
-    const ScriptValue* Variable(std::int32_t index) const;
+    ScriptValue* Variable(std::int32_t index)
+    {
+        if (index < 0 || variables.count <= 0)
+            return nullptr;
+        return &variables.data[index < variables.count ? index : variables.count - 1];
+    }
+    const ScriptValue* Variable(std::int32_t index) const
+    {
+        return const_cast<cKestruneScript*>(this)->Variable(index);
+    }
     // Whether code was loaded (a script whose code failed to load never runs).
     bool HasCode() const { return code != nullptr; }
     // The identity a savegame records for this script: a serial number, never
@@ -91,7 +99,7 @@ private:
     bool ReadU32(std::uint32_t& value);
     ScriptValue ItemToValue(const StackItem& item) const;
     void ValueToItem(const ScriptValue& value, StackItem& item) const;
-    void AssignItem(ScriptValue& variable, const StackItem& item) const;
+    void AssignItem(ScriptValue& variable, std::uint32_t type, std::uint32_t payload, const std::string& text) const;
     std::int32_t Fail(const char* message);
     void ResetTables();
     bool FillTables(DatafileByteReader& reader, const ScriptStreamHeader& header);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/script/script_value.h"
+
 // A value as the byte stack holds it: its type byte, its 32-bit payload and,
 // for a string, its text. Every view of a popped value is derived from these.
 struct cKestruneScript::StackItem {
@@ -51,15 +53,10 @@ inline std::uint32_t BitsFromFloat(float f)
     return bits;
 }
 
-std::int32_t IntView(std::uint32_t type, std::uint32_t payload);
-float FloatView(std::uint32_t type, std::uint32_t payload);
-bool BoolView(std::uint32_t type, std::uint32_t payload, const std::string& text);
 // Appends the string view of an item to out.
 void AppendTextView(std::uint32_t type, std::uint32_t payload, const std::string& text, std::string& out);
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
 
-// The 32-bit payload a variable or value puts on the stack for its type.
-std::uint32_t PayloadOf(const ScriptValue& value);
 
 // Raw stack moves on a stack buffer; false when the value would cross the top
 // or the base.
@@ -79,4 +76,152 @@ inline bool PushPayload(std::uint8_t* stack, std::uint32_t& sp, std::uint32_t ty
 
 bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::size_t length);
 
+// The views of a popped value, derived from its type and payload.
+inline std::int32_t IntView(std::uint32_t type, std::uint32_t payload)
+{
+    if (type == kScriptInteger || type == kScriptReference)
+        return static_cast<std::int32_t>(payload);
+    if (type == kScriptFloat)
+        return TruncateScriptFloat(FloatFromBits(payload));
+    if (type == kScriptBoolean)
+        return payload != 0;
+    return 0;
+}
+
+inline float FloatView(std::uint32_t type, std::uint32_t payload)
+{
+    if (type == kScriptInteger)
+        return static_cast<float>(static_cast<std::int32_t>(payload));
+    if (type == kScriptFloat)
+        return FloatFromBits(payload);
+    if (type == kScriptBoolean)
+        return payload != 0 ? 1.0f : 0.0f;
+    return 0.0f;
+}
+
+inline bool BoolView(std::uint32_t type, std::uint32_t payload, const std::string& text)
+{
+    if (type == kScriptInteger || type == kScriptBoolean)
+        return payload != 0;
+    if (type == kScriptFloat) {
+        const float f = FloatFromBits(payload);
+        return f != 0.0f && !std::isnan(f);
+    }
+    if (type == kScriptString)
+        return text == "true";
+    return false;
+}
+
+// The 32-bit payload a variable or value puts on the stack for its type.
+inline std::uint32_t PayloadOf(const ScriptValue& value)
+{
+    const std::uint32_t type = value.type;
+    if (type == kScriptInteger || type == kScriptReference)
+        return static_cast<std::uint32_t>(value.intValue);
+    if (type == kScriptFloat)
+        return BitsFromFloat(value.floatValue);
+    if (type == kScriptBoolean)
+        return value.boolValue != 0;
+    if (type == kScriptObject)
+        return ScriptObjectReference(value.object);
+    return type;
+}
+
 } // namespace script_detail
+
+// The machine's hot paths, kept here so that the run loop inlines them.
+
+inline bool cKestruneScript::PushItem(const StackItem& item)
+{
+    if (item.type == kScriptString)
+        return script_detail::PushText(stack, sp, item.text.data(), item.text.size());
+    return script_detail::PushPayload(stack, sp, item.type, item.payload);
+}
+
+inline bool cKestruneScript::PopItem(StackItem& item)
+{
+    if (sp <= stackBase_ || sp > script_detail::kStackLast)
+        return false;
+    item.type = stack[sp];
+    if (item.type == kScriptString) {
+        item.text.clear();
+        std::uint32_t k = sp - 1;
+        while (k > stackBase_ && stack[k] != 0)
+            item.text.push_back(static_cast<char>(stack[k--]));
+        if (k <= stackBase_)
+            return false;
+        sp = k - 1;
+        item.payload = 0;
+        return true;
+    }
+    if (sp < stackBase_ + 5)
+        return false;
+    const std::uint8_t* const p = stack + sp - 4;
+    item.payload = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+    sp -= 5;
+    return true;
+}
+
+inline bool cKestruneScript::ReadU16(std::uint16_t& value)
+{
+    if (codeSize < 2 || pc > codeSize - 2)
+        return false;
+    value = static_cast<std::uint16_t>(code[pc] | code[pc + 1] << 8);
+    pc += 2;
+    return true;
+}
+
+inline bool cKestruneScript::ReadU32(std::uint32_t& value)
+{
+    if (codeSize < 4 || pc > codeSize - 4)
+        return false;
+    const std::uint8_t* const p = code + pc;
+    value = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    pc += 4;
+    return true;
+}
+
+// Reads a typed operand; the message of what is wrong with it, or null.
+inline const char* cKestruneScript::DecodeItem(StackItem& item)
+{
+    if (pc >= codeSize)
+        return script_detail::kCodeOverrun;
+    item.type = code[pc++];
+    if (item.type == kScriptString) {
+        const void* const nul = std::memchr(code + pc, 0, codeSize - pc);
+        if (!nul)
+            return script_detail::kCodeOverrun;
+        const auto length = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - (code + pc));
+        item.text.assign(reinterpret_cast<const char*>(code + pc), length);
+        item.payload = 0;
+        pc += length + 1;
+        return nullptr;
+    }
+    std::uint32_t raw;
+    if (!ReadU32(raw))
+        return script_detail::kCodeOverrun;
+    switch (item.type) {
+    case kScriptBoolean:
+        item.payload = raw != 0;
+        return nullptr;
+    case kScriptObject: {
+        const ScriptValue* const variable = Variable(static_cast<std::int32_t>(raw));
+        if (!variable)
+            return script_detail::kBadVariable;
+        item.payload = ScriptObjectReference(variable->object);
+        return nullptr;
+    }
+    case kScriptReference:
+        item.payload = raw;
+        return Variable(static_cast<std::int32_t>(raw)) ? nullptr : script_detail::kBadVariable;
+    case kScriptInteger:
+    case kScriptFloat:
+        item.payload = raw;
+        return nullptr;
+    default:
+        item.payload = item.type;
+        return nullptr;
+    }
+}
+
+

@@ -53,24 +53,6 @@ void ScriptValue::SetText(const char* text)
     textSource_ = kTextStored;
 }
 
-void ScriptValue::SetTextFromInteger(std::int32_t value)
-{
-    textSource_ = kTextInteger;
-    textNumber_.i = value;
-}
-
-void ScriptValue::SetTextFromFloat(float value)
-{
-    textSource_ = kTextFloat;
-    textNumber_.f = value;
-}
-
-void ScriptValue::SetTextFromBoolean(bool value)
-{
-    textSource_ = kTextBoolean;
-    textNumber_.i = value ? 1 : 0;
-}
-
 void ScriptValue::AppendText(const char* text)
 {
     Text();

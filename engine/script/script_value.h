@@ -27,9 +27,21 @@ public:
 
     void SetText(const char* text);
     void SetText(const cString& text) { SetText(text.GetText()); }
-    void SetTextFromInteger(std::int32_t value);
-    void SetTextFromFloat(float value);
-    void SetTextFromBoolean(bool value);
+    void SetTextFromInteger(std::int32_t value)
+    {
+        textSource_ = kTextInteger;
+        textNumber_.i = value;
+    }
+    void SetTextFromFloat(float value)
+    {
+        textSource_ = kTextFloat;
+        textNumber_.f = value;
+    }
+    void SetTextFromBoolean(bool value)
+    {
+        textSource_ = kTextBoolean;
+        textNumber_.i = value ? 1 : 0;
+    }
     void ClearText() { SetText(""); }
     // Appends to the string view (the string variable's increment).
     void AppendText(const char* text);
