@@ -144,8 +144,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_NCHITTEST: return DefaultNcHitTest(w, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-    case WM_NCPAINT: return 0;
-    case WM_NCACTIVATE: return TRUE;
+    case WM_NCPAINT:
+        if (HasClassicFrame(w))
+            PaintClassicFrame(w, TopLevelOf(w) && TopLevelOf(w)->handle == s.active);
+        return 0;
+    case WM_NCACTIVATE:
+        if (HasClassicFrame(w) && IsWindowVisible(hwnd))
+            PaintClassicFrame(w, wParam != 0);
+        return TRUE;
     case WM_PAINT: {
         PAINTSTRUCT ps{};
         BeginPaint(hwnd, &ps);

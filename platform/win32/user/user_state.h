@@ -195,6 +195,8 @@ void HideCaretForPaint(HWND hwnd);
 void ShowCaretAfterPaint(HWND hwnd);
 
 // Non-client defaults.
+bool HasClassicFrame(const Window* w);
+void PaintClassicFrame(Window* w, bool active);
 void DefaultNcCalcSize(const Window* w, RECT& rect);
 LRESULT DefaultNcHitTest(Window* w, POINT screen);
 

@@ -174,3 +174,28 @@ TEST_F(Paint, NonClientFrameIsPaintedByTheWindowDC)
     EXPECT_EQ(PixelAt(w, 49, 25), kGreen);
     EXPECT_EQ(PixelAt(w, 1, 1), kRed) << "the client area starts inside the border";
 }
+
+TEST_F(Paint, TheDefaultFramePaintsTheCaptionInTheColoursOfTheActivationState)
+{
+    const HWND a = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 120, nullptr, 0, "RedBack", "Caption");
+    const HWND b = Make(WS_POPUP | WS_VISIBLE, 300, 0, 50, 50);
+    SetActiveWindow(a);
+    Pump();
+    const int frame = GetSystemMetrics(SM_CXFRAME);
+    const int inCaptionX = frame + 60;
+    const int inCaptionY = frame + 2;
+    const auto colour = [](int index) {
+        const COLORREF c = GetSysColor(index);
+        return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    };
+    EXPECT_EQ(PixelAt(a, inCaptionX, inCaptionY), colour(COLOR_ACTIVECAPTION));
+    RECT client{};
+    GetClientRect(a, &client);
+    POINT origin{0, 0};
+    ClientToScreen(a, &origin);
+    EXPECT_EQ(origin.y, frame + GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(PixelAt(a, origin.x + 5, origin.y + 5), kRed);
+    SetActiveWindow(b);
+    Pump();
+    EXPECT_EQ(PixelAt(a, inCaptionX, inCaptionY), colour(COLOR_INACTIVECAPTION));
+}
