@@ -17,8 +17,9 @@ bool NullOutputRender(std::int16_t* out, int frames);
 // Mixes and drops `frames` frames: time passes for everything that plays.
 bool NullOutputAdvance(int frames);
 
-// A millisecond clock for FSOUND_Update to follow; each update mixes the time
-// passed since the last, at most one second of it. Without one, a program that
+// A millisecond clock for the null output to follow: FSOUND_Update, and the
+// calls that start a sound or ask whether one plays, first mix the time passed
+// since the last such call, at most one second of it. Without one, a program that
 // asked for a real output but runs on the null output (headless, or no device)
 // follows the shared clock behind timeGetTime, so its sounds end in time;
 // FSOUND_OUTPUT_NOSOUND follows no clock, and only pulls move it on.
