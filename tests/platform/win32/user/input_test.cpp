@@ -245,7 +245,10 @@ TEST_F(Input, MouseLeaveIsPostedWhenTheMouseLeavesATrackedWindow)
     const HWND b = Make(WS_POPUP | WS_VISIBLE, 100, 0, 100, 100);
     hl::MouseMove(50, 50);
     Pump();
-    TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, a, 0};
+    TRACKMOUSEEVENT tme{};
+    tme.cbSize = sizeof tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = a;
     ASSERT_TRUE(TrackMouseEvent(&tme));
     Clear();
     hl::MouseMove(60, 50);
