@@ -117,6 +117,33 @@ TEST(GrannyFileTest, SkinnedMeshReadsItsJointsAndWeights) {
     EXPECT_FLOAT_EQ(v[1].BoneWeights[1], 0.5f);
 }
 
+// The curve of kAnimation, sampled through a control as "LINEAR" and "STEP".
+TEST(GrannyFileTest, SteppedCurvesHoldUntilTheNextKey) {
+    struct Case {
+        const char* interpolation;
+        float clock;
+        float x;
+    };
+    for (const Case& c : {Case{"LINEAR", 0.5f, 0.5f}, Case{"STEP", 0.5f, 0.0f}, Case{"STEP", 0.99f, 0.0f},
+                          Case{"STEP", 1.0f, 1.0f}}) {
+        const std::string json = Replace(With(kAnimation), R"("output":5)",
+                                         std::string(R"("output":5,"interpolation":")") + c.interpolation + "\"");
+        FilePtr file = ReadBytes(Glb(json, BaseBin()));
+        ASSERT_NE(file, nullptr) << c.interpolation;
+        const granny_file_info* info = GrannyGetFileInfo(file.get());
+        granny_model_instance* instance = GrannyInstantiateModel(info->Models[0]);
+        granny_controlled_animation_builder* builder = GrannyBeginControlledAnimation(0.0f, info->Animations[0]);
+        GrannySetTrackGroupTarget(builder, 0, instance);
+        granny_control* control = GrannyEndControlledAnimation(builder);
+        GrannySetControlClock(control, c.clock);
+        granny_local_pose* pose = GrannyNewLocalPose(2);
+        GrannySampleModelAnimations(instance, 0, 2, pose);
+        EXPECT_NEAR(GrannyGetLocalPoseTransform(pose, 1)->Position[0], c.x, 1e-5f) << c.interpolation << c.clock;
+        GrannyFreeLocalPose(pose);
+        GrannyFreeModelInstance(instance);
+    }
+}
+
 struct HostileCase {
     const char* name;
     std::string json;
