@@ -1,3 +1,4 @@
+#include "platform/win32/kernel/last_error.h"
 #include "platform/win32/user/user_state.h"
 
 #include <algorithm>
@@ -32,8 +33,10 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc)
     if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !*wc->lpszClassName ||
         wc->cbClsExtra < 0 || wc->cbWndExtra < 0)
         return 0;
-    if (FindClass(wc->lpszClassName))
+    if (FindClass(wc->lpszClassName)) {
+        SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
+    }
     State& s = Get();
     auto cls = std::make_unique<WindowClass>();
     cls->name = wc->lpszClassName;
@@ -78,11 +81,16 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE)
 {
     State& s = Get();
     WindowClass* cls = FindClass(className);
-    if (!cls)
+    if (!cls) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
-    for (const auto& [key, w] : s.windows)
-        if (w->cls == cls)
-            return FALSE;  // still in use
+    }
+    for (const auto& [key, w] : s.windows) {
+        if (w->cls == cls) {
+            SetLastError(ERROR_CLASS_HAS_WINDOWS);
+            return FALSE;
+        }
+    }
     for (auto it = s.classes.begin(); it != s.classes.end(); ++it) {
         if (it->get() == cls) {
             s.classes.erase(it);

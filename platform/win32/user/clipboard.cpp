@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 // Memory blocks for clipboard data, in the original's shape: a handle whose
 // lock gives the bytes. Nothing else in our layers uses them yet.
@@ -15,10 +16,19 @@ struct Block {
 };
 constexpr std::uint32_t kBlockMagic = 0x6D656D47;  // "Gmem"
 
+// Every live block, so a stray handle is refused instead of followed.
+std::set<const void*>& LiveBlocks()
+{
+    static std::set<const void*> blocks;
+    return blocks;
+}
+
 Block* BlockOf(HGLOBAL mem)
 {
+    if (!mem || !LiveBlocks().count(mem))
+        return nullptr;
     auto* b = static_cast<Block*>(mem);
-    return (b && b->magic == kBlockMagic) ? b : nullptr;
+    return b->magic == kBlockMagic ? b : nullptr;
 }
 
 struct Clipboard {
@@ -63,6 +73,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     b->size = bytes;
     if (flags & GMEM_ZEROINIT)
         std::memset(b + 1, 0, bytes);
+    LiveBlocks().insert(b);
     return b;
 }
 
@@ -72,6 +83,7 @@ HGLOBAL GlobalFree(HGLOBAL mem)
     if (!b)
         return mem;
     b->magic = 0;
+    LiveBlocks().erase(b);
     std::free(b);
     return nullptr;
 }

@@ -1,3 +1,4 @@
+#include "platform/win32/kernel/last_error.h"
 #include "platform/win32/user/user_control.h"
 #include "platform/win32/user/user_state.h"
 
@@ -61,6 +62,33 @@ void PostClose(HWND hwnd)
         Post(hwnd, WM_CLOSE, 0, 0);
     else
         PostQuitMessage(0);
+}
+
+// System messages whose parameters point into the sender's memory: only
+// sending them makes sense, so posting them is refused, as the original does.
+bool CarriesPointer(UINT msg)
+{
+    switch (msg) {
+    case WM_CREATE:
+    case WM_NCCREATE:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETMINMAXINFO:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_NOTIFY:
+    case WM_HELP:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_NCCALCSIZE:
+    case WM_SIZING:
+    case WM_MOVING:
+        return true;
+    default:
+        return false;
+    }
 }
 
 DWORD NextTimerDelay(DWORD now)
@@ -275,13 +303,19 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (CarriesPointer(msg)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     if (hwnd == HWND_BROADCAST) {
         for (const HWND h : Find(Get().desktop)->children)
             Post(h, msg, wParam, lParam);
         return TRUE;
     }
-    if (hwnd && !Find(hwnd))
+    if (hwnd && !Find(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
+    }
     Post(hwnd, msg, wParam, lParam);
     return TRUE;
 }

@@ -1,3 +1,4 @@
+#include "platform/win32/kernel/last_error.h"
 #include "platform/win32/user/user_control.h"
 #include "platform/win32/user/user_state.h"
 
@@ -126,8 +127,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
 {
     State& s = Get();
     WindowClass* cls = LookupClass(className);
-    if (!cls)
+    if (!cls) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return nullptr;
+    }
     const bool child = (style & WS_CHILD) != 0;
     Window* parentWindow = nullptr;
     HWND owner = nullptr;
@@ -137,14 +140,18 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         style &= ~WS_VISIBLE;
     } else if (child) {
         parentWindow = Find(parent);
-        if (!parentWindow)
+        if (!parentWindow) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return nullptr;
+        }
     } else {
         parentWindow = Find(s.desktop);
         if (parent) {
             Window* ownerWindow = TopLevelOf(Find(parent));
-            if (!ownerWindow)
+            if (!ownerWindow) {
+                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
                 return nullptr;
+            }
             owner = ownerWindow->handle;
         }
     }
@@ -236,8 +243,10 @@ BOOL DestroyWindow(HWND hwnd)
 {
     State& s = Get();
     Window* w = Find(hwnd);
-    if (!w || IsDesktop(w))
+    if (!w || IsDesktop(w)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
+    }
     if (w->destroying)
         return TRUE;  // already on its way, from an outer DestroyWindow
     w->destroying = true;
