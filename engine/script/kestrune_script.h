@@ -113,6 +113,10 @@ private:
     std::int32_t runDepth_ = 0;
 };
 
+// Ends every run after this many taken jumps from now on (0: no limit), so
+// that code that may loop forever can be run under a budget (fuzzing).
+void SetScriptJumpBudget(std::uint64_t jumps);
+
 // Suspension: the object that takes over the work calls Suspend inside the
 // native and keeps the returned resume point ("#" + code offset after the
 // call); when the work is done it calls Resume, which runs the script from

@@ -42,6 +42,19 @@ inline std::uint32_t LoadLittle32(const std::uint8_t* p)
 
 } // namespace
 
+namespace script_detail {
+
+bool g_jumpBudgetActive = false;
+std::uint64_t g_jumpsLeft = 0;
+
+} // namespace script_detail
+
+void SetScriptJumpBudget(std::uint64_t jumps)
+{
+    g_jumpBudgetActive = jumps != 0;
+    g_jumpsLeft = jumps;
+}
+
 std::int32_t cKestruneScript::Execute(RunState& state)
 {
     std::uint32_t a_type = 0;
@@ -128,7 +141,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
             const char* const error = DecodeItem(item);
             load();
             type = item.type;
-            payload = payload;
+            payload = item.payload;
             text.swap(item.text);
             return error;
         }
@@ -461,6 +474,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         if (taken) {
             if (target >= size)
                 return fail(kBadJump);
+            if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
+                return fail(kJumpBudgetSpent);
             ip = target;
         }
         DISPATCH();

@@ -36,6 +36,11 @@ inline constexpr const char* kBadJump = "Script jump target lies outside the cod
 inline constexpr const char* kStackOverflow = "Script stack overflow.";
 inline constexpr const char* kStackUnderflow = "Script stack underflow.";
 inline constexpr const char* kDivisionByZero = "Script integer division by zero.";
+inline constexpr const char* kJumpBudgetSpent = "Script jump budget spent.";
+
+// The jump budget of SetScriptJumpBudget.
+extern bool g_jumpBudgetActive;
+extern std::uint64_t g_jumpsLeft;
 
 constexpr std::uint32_t kStackLast = kScriptStackSize - 1;
 

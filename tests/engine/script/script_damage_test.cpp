@@ -119,3 +119,18 @@ TEST_F(ScriptTest, DamagedStreamsFailToLoadAndNeverRun)
 
 } // namespace
 } // namespace vls::test
+
+namespace vls::test {
+namespace {
+
+TEST_F(ScriptTest, JumpBudgetEndsAnEndlessLoop)
+{
+    const auto script = Load("loop:\n jmp loop\n");
+    SetScriptJumpBudget(1000);
+    EXPECT_EQ(script->Run(""), -1);
+    SetScriptJumpBudget(0);
+    EXPECT_EQ(link.LastText(), "Script jump budget spent.");
+}
+
+} // namespace
+} // namespace vls::test
