@@ -1,5 +1,7 @@
 #include "engine/app/engine_platform.h"
 
+#include "platform/win32/kernel/version.h"
+
 std::string MapDataPath(const char* name)
 {
     const auto path = vls::win32::MapPath(name);
@@ -8,6 +10,7 @@ std::string MapDataPath(const char* name)
 
 bool IsWindows95()
 {
-    // The system under us never reports version 4.0.
-    return false;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    return GetVersionExA(&version) && version.dwMajorVersion == 4 && version.dwMinorVersion == 0;
 }
