@@ -394,6 +394,10 @@ public:
     {
         meta_.messages[msg] = [fn](TObject* self, TMessage& m) { (static_cast<T*>(self)->*fn)(m); };
     }
+    void Message(unsigned msg, std::function<void(T*, TMessage&)> fn)
+    {
+        meta_.messages[msg] = [fn](TObject* self, TMessage& m) { fn(static_cast<T*>(self), m); };
+    }
 
 private:
     TPropInfo& Add(const char* name, TTypeKind kind)

@@ -1,0 +1,405 @@
+#pragma once
+
+// Controls: TControl (a rectangle in a parent that paints and takes the
+// mouse), TWinControl (with a window of the window manager), and the two
+// painting bases TCustomControl and TGraphicControl.
+
+#include <functional>
+#include <vector>
+
+#include "platform/vcl/classes.h"
+#include "platform/vcl/graphics.h"
+#include "platform/vcl/messages.h"
+#include "platform/win32/user/winuser.h"
+
+namespace vcl {
+
+class TWinControl;
+class TCustomForm;
+
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateItem>;
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+enum TDragMode { dmManual, dmAutomatic };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+using TCursor = std::int16_t;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6, crSizeNS = -7,
+                  crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
+                  crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19,
+                  crHelp = -20, crHandPoint = -21, crSizeAll = -22;
+
+enum TControlStyleItem {
+    csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
+    csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
+    csDisplayDragImage, csReflector, csActionClient, csMenuEvents
+};
+using TControlStyle = TSet<TControlStyleItem>;
+enum TControlStateItem {
+    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating, csPaintCopy,
+    csCustomPaint, csDestroyingHandle, csDocking
+};
+using TControlState = TSet<TControlStateItem>;
+
+extern const TEnumInfo kAlignInfo, kAnchorInfo, kBiDiModeInfo, kDragModeInfo, kAlignmentInfo;
+
+using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, int, int>;
+using TMouseMoveEvent = TEvent<TObject*, TShiftState, int, int>;
+using TKeyEvent = TEvent<TObject*, WORD&, TShiftState>;
+using TKeyPressEvent = TEvent<TObject*, char&>;
+using TWndMethod = std::function<void(TMessage&)>;
+
+TShiftState KeysToShiftState(WPARAM keys);
+TShiftState KeyDataToShiftState(LPARAM keyData);
+
+class TControl : public TComponent {
+    VCL_DECLARE_CLASS(TControl, TComponent)
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
+    void SetBoundsRect(const RECT& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+    virtual RECT GetClientRect() const;
+    RECT ClientRect() const { return GetClientRect(); }
+    int ClientWidth() const { return GetClientRect().right; }
+    int ClientHeight() const { return GetClientRect().bottom; }
+    void SetClientWidth(int v);
+    void SetClientHeight(int v);
+    virtual POINT GetClientOrigin() const;
+    POINT ClientToScreen(POINT p) const;
+    POINT ScreenToClient(POINT p) const;
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool v);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool v);
+    AnsiString Caption() const { return text_; }
+    void SetCaption(const AnsiString& v) { SetText(v); }
+    AnsiString Text() const { return GetText(); }
+    virtual AnsiString GetText() const { return text_; }
+    virtual void SetText(const AnsiString& v);
+    TColor Color() const { return color_; }
+    void SetColor(TColor c);
+    TFont* Font() const { return font_; }
+    void SetFont(TFont* f) { font_->Assign(f); }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
+    AnsiString Hint() const { return hint_; }
+    void SetHint(const AnsiString& v) { hint_ = v; }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool v);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool v);
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign a);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors a) { anchors_ = a; }
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor c);
+    TBiDiMode BiDiMode() const { return bidiMode_; }
+    void SetBiDiMode(TBiDiMode m) { bidiMode_ = m; }
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool v) { parentBiDiMode_ = v; }
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode m) { dragMode_ = m; }
+    bool UseRightToLeftAlignment() const { return false; }
+    bool UseRightToLeftReading() const { return false; }
+    // The DrawText flags for the control's reading order (left to right here).
+    UINT DrawTextBiDiModeFlags(UINT flags) const { return flags; }
+    UINT DrawTextBiDiModeFlagsReadingOnly() const { return 0; }
+
+    TControlStyle ControlStyle() const { return controlStyle_; }
+    void SetControlStyle(TControlStyle s) { controlStyle_ = s; }
+    TControlState ControlState() const { return controlState_; }
+    void SetControlState(TControlState s) { controlState_ = s; }
+
+    // Sends a message straight to the control's WindowProc.
+    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
+    TWndMethod WindowProc;
+    virtual void WndProc(TMessage& message);
+    void DefaultHandler(TMessage& message) override;
+
+    virtual void Invalidate();
+    virtual void Update();
+    virtual void Repaint();
+    void Refresh() { Repaint(); }
+    void BringToFront();
+    void SendToBack();
+    bool Showing() const;
+    TCustomForm* ParentForm() const;
+
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* parent) override;
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnResize;
+
+    virtual void Click();
+    virtual void DblClick();
+
+protected:
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void Resize();
+    virtual void Changed();
+    virtual bool CanAutoSize(int&, int&) { return true; }
+    void Loaded() override;
+    virtual void RequestAlign();
+    void InvalidateControl(bool isVisible, bool isOpaque);
+    void FontChanged(TObject*);
+    TWinControl* parent_ = nullptr;
+    TControlStyle controlStyle_;
+    TControlState controlState_;
+
+private:
+    void WMMouseDown(TMessage& m, TMouseButton button, bool doubleClick);
+    void WMMouseUp(TMessage& m, TMouseButton button);
+    void DoMouseMessage(TMessage& m);
+    void CMEnabledChanged(TMessage& m);
+    void CMVisibleChanged(TMessage& m);
+    void CMTextChanged(TMessage&) {}
+    void CMParentFontChanged(TMessage& m);
+    void CMParentColorChanged(TMessage& m);
+    void CMParentShowHintChanged(TMessage& m);
+    void CMHitTest(TMessage& m) { m.Result = HTCLIENT; }
+    bool GetVisibleValue() const { return visible_; }
+    bool IsColorStored() const { return !parentColor_; }
+    bool IsFontStored() const { return !parentFont_; }
+    TFont* FontValue() const { return font_; }
+    void SetFontValue(TFont* f) { SetFont(f); }
+    int ColorValue() const { return color_; }
+    void SetColorValue(int c) { SetColor(c); }
+    int CursorValue() const { return cursor_; }
+    void SetCursorValue(int c) { SetCursor(static_cast<TCursor>(c)); }
+    friend class TWinControl;
+
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    AnsiString text_;
+    TColor color_ = clWindow;
+    TFont* font_;
+    bool parentFont_ = true;
+    bool parentColor_ = true;
+    AnsiString hint_;
+    bool showHint_ = false;
+    bool parentShowHint_ = true;
+    TAlign align_ = alNone;
+    TAnchors anchors_{akLeft, akTop};
+    TCursor cursor_ = crDefault;
+    TBiDiMode bidiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
+    TDragMode dragMode_ = dmManual;
+};
+
+struct TCreateParams {
+    AnsiString Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    void* Param = nullptr;
+    WNDCLASSA WindowClass{};
+    AnsiString WinClassName;
+};
+
+class TWinControl : public TControl {
+    VCL_DECLARE_CLASS(TWinControl, TControl)
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded();
+    void RecreateWnd();
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    TControl* Controls(int index) const;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    TControl* ControlAtPos(POINT pos, bool allowDisabled) const;
+    bool ContainsControl(TControl* control) const;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool v) { tabStop_ = v; }
+    int TabOrder() const;
+    void SetTabOrder(int v);
+    virtual bool CanFocus() const;
+    bool Focused() const;
+    virtual void SetFocus();
+    void SetBounds(int left, int top, int width, int height) override;
+    void Invalidate() override;
+    void Update() override;
+    void Repaint() override;
+    void SetVisible(bool v) override;
+    POINT GetClientOrigin() const override;
+    RECT GetClientRect() const override;
+    void SetText(const AnsiString& v) override;
+    void Realign();
+    void DisableAlign() { ++alignDisabled_; }
+    void EnableAlign();
+    void PaintTo(HDC dc, int x, int y);
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+    // The control whose window `hwnd` is, or null.
+    static TWinControl* FindControl(HWND hwnd);
+    void WndProc(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& params);
+    virtual void CreateHandle();
+    virtual void DestroyWnd();
+    virtual void DestroyHandle();
+    virtual void PaintWindow(HDC dc);
+    void PaintHandler(TMessage& m);
+    void PaintControls(HDC dc, TControl* first);
+    virtual void AlignControls(TControl* control, RECT& rect);
+    virtual bool DoKeyDown(WORD& key, TShiftState shift);
+    virtual bool DoKeyPress(char& key);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    void UpdateShowing();
+    void UpdateBounds();
+    WNDPROC defWndProc_ = nullptr;
+
+private:
+    friend class TControl;
+    static LRESULT CALLBACK InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void WMPaint(TMessage& m) { PaintHandler(m); }
+    void WMEraseBkgnd(TMessage& m);
+    void WMSize(TMessage& m);
+    void WMMove(TMessage& m);
+    void WMWindowPosChanged(TMessage& m);
+    void WMSetFocus(TMessage& m);
+    void WMKillFocus(TMessage& m);
+    void WMKeyDown(TMessage& m);
+    void WMKeyUp(TMessage& m);
+    void WMChar(TMessage& m);
+    void WMCommand(TMessage& m);
+    void WMNotify(TMessage& m);
+    void WMDrawItem(TMessage& m);
+    void WMCtlColor(TMessage& m);
+    void WMSetCursor(TMessage& m);
+    void WMNCDestroy(TMessage& m);
+    void CMShowingChanged(TMessage& m);
+    void CMEnabledChanged2(TMessage& m);
+    void CMColorChanged(TMessage& m);
+    void CMFontChanged(TMessage& m);
+    void CMInvalidate(TMessage& m) { Invalidate(); m.Result = 0; }
+    int TabOrderValue() const { return TabOrder(); }
+    void SetTabOrderValue(int v) { SetTabOrder(v); }
+
+    HWND handle_ = nullptr;
+    std::vector<TControl*> controls_;  // back to front
+    bool tabStop_ = false;
+    int alignDisabled_ = 0;
+    bool showing_ = false;
+};
+
+// A canvas on a control's device context: the control's window, or for a
+// graphic control, its parent's window clipped to the control.
+class TControlCanvas : public TCanvas {
+    VCL_DECLARE_CLASS(TControlCanvas, TCanvas)
+public:
+    TControlCanvas() = default;
+    ~TControlCanvas() override;
+    TControl* Control() const { return control_; }
+    void SetControl(TControl* c);
+    void FreeHandle();
+    void UpdateTextFlags() {}
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TControl* control_ = nullptr;
+    HDC dc_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+class TCustomControl : public TWinControl {
+    VCL_DECLARE_CLASS(TCustomControl, TWinControl)
+public:
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+    TCanvas* Canvas() const { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+
+private:
+    TControlCanvas* canvas_;
+};
+
+class TGraphicControl : public TControl {
+    VCL_DECLARE_CLASS(TGraphicControl, TControl)
+public:
+    explicit TGraphicControl(TComponent* owner);
+    ~TGraphicControl() override;
+    TCanvas* Canvas() const { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+
+private:
+    void WMPaint(TMessage& m);
+    TControlCanvas* canvas_;
+};
+
+// The control under a screen point: the windowed control there, or a graphic
+// child of it at that point.
+TControl* FindDragTarget(POINT pos, bool allowDisabled);
+TWinControl* FindControl(HWND hwnd);
+
+// A hidden window whose messages go to `method` (timers, the application).
+HWND AllocateHWnd(const TWndMethod& method);
+void DeallocateHWnd(HWND hwnd);
+
+// Exceptions escaping a message handler go to the application's handler.
+void HandleControlException(TObject* sender);
+// The control that has the mouse captured (a graphic control through its parent).
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* control);
+
+}  // namespace vcl

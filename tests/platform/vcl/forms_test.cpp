@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "platform/vcl/extctrls.h"
+#include "platform/win32/backend/headless/headless_backend.h"
+#include "platform/win32/user/user_control.h"
+#include "test_controls.h"
+#include "tests/support/temp_dir.h"
+
+using namespace vcl;
+using namespace vcltest;
+
+namespace {
+
+class FormsTest : public ::testing::Test {
+protected:
+    void SetUp() override { vls::headless::UseManualClock(); }
+    void TearDown() override
+    {
+        Application->OnException = nullptr;
+        Application->ProcessMessages();
+    }
+    vls::test::ScopedConfig config;
+};
+
+POINT ScreenPoint(TControl* c, int x, int y) { return c->ClientToScreen(POINT{x, y}); }
+
+void ClickAt(TControl* c, int x, int y)
+{
+    const POINT p = ScreenPoint(c, x, y);
+    vls::headless::Click(p.x, p.y);
+    Application->ProcessMessages();
+}
+
+TEST_F(FormsTest, ApplicationHasAHiddenWindowOfItsOwnClass)
+{
+    Application->SetTitle("Launcher Title");
+    HWND h = Application->Handle();
+    ASSERT_NE(h, nullptr);
+    char name[64] = {};
+    GetClassNameA(h, name, sizeof name);
+    EXPECT_STREQ(name, "TApplication");
+    char text[64] = {};
+    GetWindowTextA(h, text, sizeof text);
+    EXPECT_STREQ(text, "Launcher Title");
+    EXPECT_FALSE(IsWindowVisible(h));
+    EXPECT_EQ(FindWindowA("TApplication", "Launcher Title"), h);
+}
+
+TEST_F(FormsTest, SmallFormIsDrivenByPostedClicksAndKeys)
+{
+    auto* form = new TSmallForm(Application);
+    form->AfterConstruction();
+    form->Show();
+    Application->ProcessMessages();
+    ASSERT_TRUE(form->HandleAllocated());
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_EQ(Screen->ActiveForm(), form);
+
+    ClickAt(form->button, 10, 10);
+    EXPECT_EQ(form->clicks, 1);
+    EXPECT_TRUE(form->button->Focused());
+    EXPECT_EQ(form->ActiveControl(), form->button);
+
+    // A press that leaves the button before release is no click.
+    const POINT down = ScreenPoint(form->button, 10, 10);
+    vls::headless::MouseMove(down.x, down.y);
+    vls::headless::MouseButton(vls::backend::MouseButton::Left, true);
+    Application->ProcessMessages();
+    const POINT away = ScreenPoint(form->button, 200, 10);
+    vls::headless::MouseMove(away.x, away.y);
+    vls::headless::MouseButton(vls::backend::MouseButton::Left, false);
+    Application->ProcessMessages();
+    EXPECT_EQ(form->clicks, 1);
+
+    ClickAt(form->check, 5, 8);
+    EXPECT_TRUE(form->check->Checked());
+    EXPECT_TRUE(form->check->Focused());
+    vls::headless::KeyTap(VK_SPACE);
+    Application->ProcessMessages();
+    EXPECT_FALSE(form->check->Checked());
+
+    // Tab moves on to the button; space there clicks it.
+    vls::headless::KeyTap(VK_TAB);
+    Application->ProcessMessages();
+    EXPECT_TRUE(form->button->Focused());
+    vls::headless::KeyTap(VK_SPACE);
+    Application->ProcessMessages();
+    EXPECT_EQ(form->clicks, 2);
+
+    // The label painted its text into the window: ink in its rectangle.
+    UpdateWindow(form->Handle());
+    POINT origin{};
+    vls::gdi::SurfacePtr surface = vls::user::WindowSurface(form->Handle(), &origin);
+    ASSERT_NE(surface, nullptr);
+    const COLORREF face = vls::gdi::SysColor(COLOR_BTNFACE);
+    int ink = 0;
+    for (int y = 12; y < 29; ++y)
+        for (int x = 16; x < 150; ++x)
+            ink += vls::gdi::PixelToColorRef(surface->At(origin.x + x, origin.y + y)) != face;
+    EXPECT_GT(ink, 20);
+    delete form;
+}
+
+TEST_F(FormsTest, MouseEnterAndLeaveReachGraphicControls)
+{
+    auto* form = new TSmallForm(Application);
+    form->AfterConstruction();
+    std::vector<std::string> log;
+    struct TSpyShape : TShape {
+        using TShape::TShape;
+        std::vector<std::string>* log = nullptr;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == CM_MOUSEENTER)
+                log->push_back("enter");
+            if (m.Msg == CM_MOUSELEAVE)
+                log->push_back("leave");
+            TShape::WndProc(m);
+        }
+    };
+    auto* shape = new TSpyShape(form);
+    shape->log = &log;
+    shape->SetBounds(180, 10, 40, 40);
+    shape->SetParent(form);
+    form->Show();
+    Application->ProcessMessages();
+    const POINT in = ScreenPoint(shape, 5, 5);
+    vls::headless::MouseMove(in.x, in.y);
+    Application->ProcessMessages();
+    const POINT out = ScreenPoint(shape, -30, 5);
+    vls::headless::MouseMove(out.x, out.y);
+    Application->ProcessMessages();
+    EXPECT_EQ(log, (std::vector<std::string>{"enter", "leave"}));
+    delete form;
+}
+
+TEST_F(FormsTest, ModalLoopEndsByPostedMessageAndCloseHandlersRun)
+{
+    auto* form = new TSmallForm(Application);
+    form->AfterConstruction();
+    bool closed = false;
+    form->OnClose = [&](TObject*, TCloseAction& a) {
+        closed = true;
+        EXPECT_EQ(a, caHide);
+    };
+    // The close arrives while the modal loop runs.
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(form->Visible());
+
+    // A button setting ModalResult ends it too; OnCloseQuery can refuse once.
+    int asked = 0;
+    form->OnCloseQuery = [&](TObject*, bool& can) { can = ++asked > 1; };
+    form->button->OnClick = [form](TObject*) { form->SetModalResult(mrOk); };
+    PostMessageA(form->button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(form->button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    PostMessageA(form->button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(form->button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(asked, 2);
+    EXPECT_THROW({ form->Show(); form->ShowModal(); }, EInvalidOperation);
+    delete form;
+}
+
+TEST_F(FormsTest, TimersFireOnTheVirtualClock)
+{
+    TTimer timer(nullptr);
+    int ticks = 0;
+    timer.SetInterval(100);
+    timer.OnTimer = [&](TObject*) { ++ticks; };
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);
+    vls::headless::AdvanceClock(250);
+    Application->ProcessMessages();
+    EXPECT_GE(ticks, 1);
+    timer.SetEnabled(false);
+    const int before = ticks;
+    vls::headless::AdvanceClock(500);
+    Application->ProcessMessages();
+    EXPECT_EQ(ticks, before);
+}
+
+TEST_F(FormsTest, ExceptionsInHandlersGoToTheApplication)
+{
+    auto* form = new TSmallForm(Application);
+    form->AfterConstruction();
+    form->Show();
+    Application->ProcessMessages();
+    std::string seen;
+    Application->OnException = [&](TObject*, Exception& e) { seen = e.Message; };
+    form->button->OnClick = [](TObject*) {
+        TStringList list;
+        list.Get(3);
+    };
+    ClickAt(form->button, 10, 10);
+    EXPECT_EQ(seen, "Der Index der Liste überschreitet das Maximum (3)");
+    delete form;
+}
+
+TEST_F(FormsTest, OnCreateFailureIsReportedAndTheFormStillOpens)
+{
+    std::string seen;
+    Application->OnException = [&](TObject*, Exception& e) { seen = e.Message; };
+    struct TFailing : TForm {
+        using TForm::TForm;
+    };
+    auto* form = new TFailing(Application);
+    form->OnCreate = [](TObject*) { throw EStringListError("boom"); };
+    form->AfterConstruction();
+    EXPECT_EQ(seen, "boom");
+    form->Show();
+    Application->ProcessMessages();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    delete form;
+}
+
+}  // namespace
