@@ -333,3 +333,42 @@ TEST(GlDeviceWindow, PresentLetterboxesAndAppliesTheGammaRamp)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GlDevice, ScaledPointSpritesShrinkWithDistance)
+{
+    // Size = viewport height x size x sqrt(1 / (A + B d + C d^2)): with only
+    // C = 1, a point 10 units away and size 0.25 covers 768 x 0.25 / 10 = 19.2 pixels.
+    D3DMATRIX proj{};
+    const float f = 100.0f, n = 1.0f;
+    proj._11 = 0.75f;
+    proj._22 = 1.0f;
+    proj._33 = f / (f - n);
+    proj._34 = 1.0f;
+    proj._43 = -n * f / (f - n);
+    device->SetTransform(D3DTS_PROJECTION, &proj);
+    auto bits = [](float v) {
+        DWORD b;
+        std::memcpy(&b, &v, 4);
+        return b;
+    };
+    device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
+    device->SetRenderState(D3DRS_POINTSIZE, bits(0.25f));
+    device->SetRenderState(D3DRS_POINTSCALE_A, bits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_B, bits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_C, bits(1.0f));
+    struct V {
+        float x, y, z;
+        DWORD c;
+    } point{0, 0, 10, 0xFFFFFFFF};
+    device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof point);
+    const auto px = present();
+    int covered = 0;
+    for (int x = 480; x < 544; ++x) covered += (px[384 * 1024 + x] & 0xFF) > 128;
+    EXPECT_NEAR(covered, 19, 1);
+}
+
+}  // namespace
