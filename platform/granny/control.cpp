@@ -1,10 +1,10 @@
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <unordered_set>
 
 #include "platform/granny/animation_state.h"
 #include "platform/granny/granny.h"
+#include "platform/granny/names.h"
 
 namespace vls::granny {
 namespace {
@@ -12,13 +12,6 @@ namespace {
 std::unordered_set<granny_control const*>& LiveControls() {
     static std::unordered_set<granny_control const*> live;
     return live;
-}
-
-bool SameNameIgnoringCase(const char* a, const char* b) {
-    if (a == nullptr || b == nullptr) return false;
-    for (; *a != 0 && *b != 0; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    return *a == *b;
 }
 
 void BindTracks(ControlTarget* target) {

@@ -1,11 +1,11 @@
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "platform/granny/granny.h"
+#include "platform/granny/names.h"
 #include "platform/granny/storage.h"
 
 struct granny_mesh_binding {
@@ -18,14 +18,9 @@ struct granny_mesh_deformer {
     bool deformNormals = false;
 };
 
-namespace {
+using vls::granny::SameNameIgnoringCase;
 
-bool SameNameIgnoringCase(const char* a, const char* b) {
-    if (a == nullptr || b == nullptr) return false;
-    for (; *a != 0 && *b != 0; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    return *a == *b;
-}
+namespace {
 
 bool HasVertices(granny_mesh const* mesh) { return mesh != nullptr && mesh->PrimaryVertexData != nullptr; }
 

@@ -1,8 +1,8 @@
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "platform/granny/granny.h"
+#include "platform/granny/names.h"
 #include "platform/granny/pose.h"
 #include "platform/granny/transform_math.h"
 
@@ -12,15 +12,11 @@ using vls::granny::LoadMatrix;
 using vls::granny::StoreMatrix;
 using vls::granny::TransformToMatrix;
 
+using vls::granny::SameNameIgnoringCase;
+
 namespace {
 
 granny_real32 gIdentity4x4[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-bool SameNameIgnoringCase(const char* a, const char* b) {
-    for (; *a != 0 && *b != 0; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    return *a == *b;
-}
 
 }  // namespace
 

@@ -239,6 +239,25 @@ TEST(GrannyFileTest, SharedMeshCannotMultiplyPastTheFileBudget) {
     EXPECT_EQ(ReadBytes(Glb(json(40), bin)), nullptr);
 }
 
+// Vertex bone indices are 8-bit: a skin may name at most 256 joints.
+TEST(GrannyFileTest, SkinWithMoreJointsThanVerticesCanNameIsRefused) {
+    for (const int joints : {256, 257}) {
+        std::vector<tools::Gr2Bone> bones = {{"Root"}};
+        for (int b = 1; b < joints; ++b) bones.push_back({"Bone" + std::to_string(b), 0});
+        tools::Gr2Scene scene = SkeletonScene(bones);
+        tools::Gr2Mesh mesh;
+        mesh.name = "Skin";
+        mesh.skinned = true;
+        for (int b = 0; b < joints; ++b) mesh.joints.push_back(b);
+        tools::Gr2Vertex v;
+        v.joints = {joints - 1, 0, 0, 0};
+        mesh.vertices = {v, v, v};
+        mesh.groups.push_back({-1, {0, 1, 2}});
+        scene.models[0].meshes.push_back(mesh);
+        EXPECT_EQ(ReadScene(scene) != nullptr, joints == 256) << joints;
+    }
+}
+
 TEST(GrannyFileTest, FigureFileInformation) {
     FilePtr file = ReadScene(tools::MakeFigureScene());
     ASSERT_NE(file, nullptr);
