@@ -165,4 +165,10 @@ public:
     int clicks = 0;
 };
 
+// Inline: the header is shared by the test programs of this folder.
+inline VCL_IMPLEMENT_CLASS(TTestButton, TCustomControl, [](auto& b) { b.Component(); })
+inline VCL_IMPLEMENT_CLASS(TTestLabel, TGraphicControl, [](auto& b) { b.Component(); })
+inline VCL_IMPLEMENT_CLASS(TTestCheckBox, TCustomControl, [](auto& b) { b.Component(); })
+inline VCL_IMPLEMENT_CLASS(TSmallForm, TForm, [](auto& b) { b.Component(); })
+
 }  // namespace vcltest
