@@ -59,8 +59,9 @@ void DestroyControl(granny_control* control) {
 }
 
 granny_real32 EaseFactor(const granny_control& control) {
-    if (control.clock <= control.easeStart) return control.easeFrom;
+    // End first: an ease of no length is over at once.
     if (control.clock >= control.easeEnd) return control.easeTo;
+    if (control.clock <= control.easeStart) return control.easeFrom;
     const float t = (control.clock - control.easeStart) / (control.easeEnd - control.easeStart);
     const float smooth = t * t * (3.0f - 2.0f * t);
     return control.easeFrom + (control.easeTo - control.easeFrom) * smooth;

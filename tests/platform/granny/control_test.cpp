@@ -166,6 +166,12 @@ TEST_F(GrannyControlTest, EasesInAndOut) {
     }
     // The set weight is not the eased one.
     EXPECT_FLOAT_EQ(GrannyGetControlWeight(control), 1.0f);
+
+    // An ease of no length takes effect at once.
+    GrannyEaseControlIn(control, 0.0f, false);
+    EXPECT_NEAR(Sample(kArm).Position[0], 2.0f, 1e-4f);
+    GrannyEaseControlOut(control, 0.0f);
+    EXPECT_NEAR(Sample(kArm).Position[0], 1.0f, 1e-4f);
     GrannyFreeControl(control);
 }
 
