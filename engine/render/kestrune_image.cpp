@@ -114,11 +114,9 @@ int32_t cKestruneImage::ReadImage(int32_t slot)
     if (header.pixelType == kImagePixelsRaw) {
         const uint32_t bpp = header.alpha ? 4 : 3;
         const int32_t size = static_cast<int32_t>(header.width * header.height * bpp);
+        // The file system has reported a failed read itself.
         auto* pixels = static_cast<uint8_t*>(files->ReadAlloc(slot, size));
-        if (!pixels) {
-            ReportError("image", "", 0, "File reading failed.");
-            return -1;
-        }
+        if (!pixels) return -1;
         hr = texture->LockRect(0, &locked, nullptr, 0);
         if (FAILED(hr)) {
             std::free(pixels);
