@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/vcl/clipbrd.h"
 #include "platform/vcl/extctrls.h"
+#include "platform/vcl/imglist.h"
 #include "platform/win32/backend/headless/headless_backend.h"
 #include "platform/win32/user/user_control.h"
 #include "test_controls.h"
@@ -212,6 +214,60 @@ TEST_F(FormsTest, OnCreateFailureIsReportedAndTheFormStillOpens)
     form->Show();
     Application->ProcessMessages();
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    delete form;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FormsTest, ClipboardCarriesTextBothWays)
+{
+    Clipboard()->SetAsWideText(u"Grüße \u20AC");
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+    EXPECT_EQ(Clipboard()->AsWideText(), u"Grüße \u20AC");
+    EXPECT_EQ(Clipboard()->AsText(), "Gr\xFC\xDF" "e \x80");
+    Clipboard()->SetAsText("plain");
+    EXPECT_EQ(Clipboard()->AsText(), "plain");
+    Clipboard()->Clear();
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+}
+
+TEST_F(FormsTest, ImageListCutsMaskedCellsAndShapesPaint)
+{
+    TBitmap strip;
+    strip.SetSize(4, 2);
+    for (int i = 0; i < 8; ++i)
+        strip.Pixels()[i] = 0xFF00FF;  // magenta: see-through
+    strip.Pixels()[0] = 0x0000FF;        // cell 0, pixel (0,0): blue
+    strip.Pixels()[3] = 0xFF0000;        // cell 1, pixel (1,0): red
+    TImageList images(nullptr);
+    images.SetWidth(2);
+    images.SetHeight(2);
+    EXPECT_EQ(images.AddMasked(&strip, clFuchsia), 0);
+    ASSERT_EQ(images.Count(), 2);
+    TBitmap target;
+    target.SetSize(2, 2);
+    target.Canvas()->Brush()->SetColor(clLime);
+    target.Canvas()->FillRect(RECT{0, 0, 2, 2});
+    images.Draw(target.Canvas(), 0, 0, 1);
+    EXPECT_EQ(target.Canvas()->Pixels(1, 0), clRed);
+    EXPECT_EQ(target.Canvas()->Pixels(0, 0), clLime);  // masked: untouched
+}
+
+TEST_F(FormsTest, PointerCarryingMessagesFromOutsideAreRefused)
+{
+    auto* form = new TSmallForm(Application);
+    form->AfterConstruction();
+    form->Show();
+    Application->ProcessMessages();
+    // A paint message whose device context is no live handle draws nothing
+    // and does not crash; neither does a command naming no control.
+    PostMessageA(form->Handle(), WM_PAINT, 0xDEADBEEF, 0);
+    PostMessageA(form->Handle(), WM_ERASEBKGND, 0x1234, 0);
+    PostMessageA(form->Handle(), WM_COMMAND, 0, 0x5678);
+    Application->ProcessMessages();
+    EXPECT_TRUE(IsWindow(form->Handle()));
     delete form;
 }
 
