@@ -722,6 +722,12 @@ void TApplication::TrackMouse()
         old->Perform(CM_MOUSELEAVE, 0, 0);
     if (now)
         now->Perform(CM_MOUSEENTER, 0, 0);
+    // The application's hint is that of the control under the mouse, or of
+    // the nearest parent that has one.
+    AnsiString hint;
+    for (TControl* c = now; c && hint.empty(); c = c->Parent())
+        hint = c->Hint();
+    SetHint(hint);
 }
 
 void TApplication::Idle()

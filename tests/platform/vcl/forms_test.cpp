@@ -2,6 +2,7 @@
 
 #include "platform/vcl/clipbrd.h"
 #include "platform/vcl/extctrls.h"
+#include "platform/vcl/filer.h"
 #include "platform/vcl/imglist.h"
 #include "platform/win32/backend/headless/headless_backend.h"
 #include "platform/win32/user/user_control.h"
@@ -133,6 +134,16 @@ TEST_F(FormsTest, MouseEnterAndLeaveReachGraphicControls)
     vls::headless::MouseMove(out.x, out.y);
     Application->ProcessMessages();
     EXPECT_EQ(log, (std::vector<std::string>{"enter", "leave"}));
+    // The application's hint follows the mouse.
+    form->button->SetHint("Press me");
+    int hints = 0;
+    Application->OnHint = [&](TObject*) { ++hints; };
+    const POINT over = ScreenPoint(form->button, 5, 5);
+    vls::headless::MouseMove(over.x, over.y);
+    Application->ProcessMessages();
+    EXPECT_EQ(Application->Hint(), "Press me");
+    EXPECT_EQ(hints, 1);
+    Application->OnHint = nullptr;
     delete form;
 }
 
@@ -268,6 +279,95 @@ TEST_F(FormsTest, PointerCarryingMessagesFromOutsideAreRefused)
     PostMessageA(form->Handle(), WM_COMMAND, 0, 0x5678);
     Application->ProcessMessages();
     EXPECT_TRUE(IsWindow(form->Handle()));
+    delete form;
+}
+
+}  // namespace
+
+namespace {
+
+// A form whose controls and event bindings come from its stored text form.
+class TStreamedForm : public TForm {
+    VCL_DECLARE_CLASS(TStreamedForm, TForm)
+public:
+    explicit TStreamedForm(TComponent* owner) : TForm(owner) {}
+    int clicks = 0;
+    void BtnClick(TObject*) { ++clicks; }
+    void FormCreate(TObject*) { created = true; }
+    bool created = false;
+};
+VCL_IMPLEMENT_CLASS(TStreamedForm, TForm, [](auto& b) {
+    b.Component();
+    b.Method("BtnClick", &TStreamedForm::BtnClick);
+    b.Method("FormCreate", &TStreamedForm::FormCreate);
+})
+
+TEST_F(FormsTest, FormsAreReadFromTheirStoredStream)
+{
+    RegisterClasses({TTestButton::StaticClass(), TTestLabel::StaticClass(), TTimer::StaticClass()});
+    TStringStream text(
+        "object StreamedForm: TStreamedForm\r\n"
+        "  Left = 40\r\n  Top = 30\r\n  Width = 300\r\n  Height = 200\r\n"
+        "  Caption = 'Streamed'\r\n  Color = clBtnFace\r\n  KeyPreview = True\r\n"
+        "  Font.Height = -13\r\n  Font.Name = 'Microsoft Sans Serif'\r\n  Font.Style = [fsBold]\r\n"
+        "  ActiveControl = Btn\r\n  OnCreate = FormCreate\r\n"
+        "  object Tick: TTimer\r\n    Enabled = False\r\n    Interval = 250\r\n  end\r\n"
+        "  object Btn: TTestButton\r\n    Left = 8\r\n    Top = 9\r\n    Caption = 'Go'\r\n    OnClick = BtnClick\r\n  end\r\n"
+        "  object Lbl: TTestLabel\r\n    Left = 8\r\n    Top = 50\r\n    Caption = 'Text'\r\n    ParentFont = False\r\n"
+        "    Font.Color = clRed\r\n  end\r\n"
+        "end\r\n");
+    TMemoryStream binary;
+    ObjectTextToBinary(&text, &binary);
+    RegisterFormResource("TStreamedForm", binary.Bytes());
+    auto* form = static_cast<TStreamedForm*>(Application->CreateForm(TStreamedForm::StaticClass()));
+    EXPECT_TRUE(form->created);
+    EXPECT_EQ(form->Caption(), "Streamed");
+    EXPECT_EQ(form->Left(), 40);
+    EXPECT_TRUE(form->KeyPreview());
+    EXPECT_EQ(form->Font()->Height(), -13);
+    EXPECT_TRUE(form->Font()->Style().Contains(fsBold));
+    auto* btn = dynamic_cast<TTestButton*>(form->FindComponent("Btn"));
+    auto* lbl = dynamic_cast<TTestLabel*>(form->FindComponent("Lbl"));
+    auto* tick = dynamic_cast<TTimer*>(form->FindComponent("Tick"));
+    ASSERT_TRUE(btn && lbl && tick);
+    EXPECT_EQ(btn->Parent(), form);
+    EXPECT_EQ(lbl->Parent(), form);
+    EXPECT_EQ(form->ActiveControl(), btn);
+    EXPECT_EQ(tick->Interval(), 250u);
+    EXPECT_FALSE(tick->Enabled());
+    // Parent font flows to the button; the label keeps its own colour.
+    EXPECT_EQ(btn->Font()->Height(), -13);
+    EXPECT_EQ(lbl->Font()->Color(), clRed);
+    form->Show();
+    Application->ProcessMessages();
+    ClickAt(btn, 5, 5);
+    EXPECT_EQ(form->clicks, 1);
+
+    // Key preview: the form sees keys first and may swallow them.
+    std::vector<WORD> formKeys, buttonKeys;
+    form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+        formKeys.push_back(key);
+        if (key == 'A')
+            key = 0;
+    };
+    btn->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { buttonKeys.push_back(key); };
+    vls::headless::KeyTap('A');
+    vls::headless::KeyTap('B');
+    Application->ProcessMessages();
+    EXPECT_EQ(formKeys, (std::vector<WORD>{'A', 'B'}));
+    EXPECT_EQ(buttonKeys, (std::vector<WORD>{'B'}));
+
+    // Written back, the form gives the same text again (names, children, events).
+    TMemoryStream again;
+    again.WriteComponent(form);
+    again.SetPosition(0);
+    TMemoryStream form2;
+    ObjectBinaryToText(&again, &form2);
+    const std::string written(form2.Bytes().begin(), form2.Bytes().end());
+    EXPECT_NE(written.find("  object Btn: TTestButton\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("    OnClick = BtnClick\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("  ActiveControl = Btn\r\n"), std::string::npos) << written;
+    EXPECT_LT(written.find("object Tick: TTimer"), written.find("object Btn: TTestButton"));
     delete form;
 }
 
