@@ -103,6 +103,17 @@ void Deactivate()
         SetFocus(nullptr);
 }
 
+void SyncDesktopCapture()
+{
+    State& s = Get();
+    const bool buttonDown = (s.asyncKeys[VK_LBUTTON] | s.asyncKeys[VK_RBUTTON] | s.asyncKeys[VK_MBUTTON]) & 0x80;
+    const bool want = s.capture && buttonDown;
+    if (want != s.desktopCapture) {
+        s.desktopCapture = want;
+        s.backend->SetCapture(want);
+    }
+}
+
 void ActivateOtherThan(Window* w)
 {
     State& s = Get();
@@ -199,7 +210,7 @@ HWND SetCapture(HWND hwnd)
     if (old == hwnd)
         return old;
     s.capture = hwnd;
-    s.backend->SetCapture(true);
+    SyncDesktopCapture();
     if (Window* o = Find(old))
         Send(o, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
     return old;
@@ -212,7 +223,7 @@ BOOL ReleaseCapture()
     if (!old)
         return TRUE;
     s.capture = nullptr;
-    s.backend->SetCapture(false);
+    SyncDesktopCapture();
     if (Window* o = Find(old))
         Send(o, WM_CAPTURECHANGED, 0, 0);
     return TRUE;

@@ -261,6 +261,7 @@ void PumpBackend()
                 const int vk = e.button == backend::MouseButton::Left ? VK_LBUTTON
                                : e.button == backend::MouseButton::Right ? VK_RBUTTON : VK_MBUTTON;
                 s.asyncKeys[vk] = e.down ? 0x80 : 0;
+                SyncDesktopCapture();
             }
             if (e.kind == backend::EventKind::MouseMove && !s.input.empty() &&
                 s.input.back().event.kind == backend::EventKind::MouseMove) {

@@ -118,6 +118,7 @@ struct State {
     POINT lastMessagePos{};
 
     HWND capture = nullptr;
+    bool desktopCapture = false;
     HWND focus = nullptr;
     HWND active = nullptr;
     bool appActive = false;
@@ -178,6 +179,9 @@ void PresentDirty();
 void ActivateWindow(Window* top, WORD how);
 // Hands activation on from a window that is going away or hiding.
 void ActivateOtherThan(Window* w);
+// The desktop's pointer grab follows our capture only while a button is held,
+// as the original's capture reaches other programs' windows only then.
+void SyncDesktopCapture();
 // Creates, moves, shows or hides the backend window of a top-level window.
 void SyncNative(Window* top);
 void Deactivate();

@@ -104,7 +104,7 @@ void OnWindowGone(Window* w)
     const HWND h = w->handle;
     if (s.capture == h) {
         s.capture = nullptr;
-        s.backend->SetCapture(false);
+        SyncDesktopCapture();
     }
     if (s.focus == h)
         s.focus = nullptr;

@@ -500,8 +500,18 @@ private:
             case SDL_WINDOWEVENT_CLOSE: ev.kind = EventKind::CloseRequest; break;
             case SDL_WINDOWEVENT_FOCUS_GAINED: ev.kind = EventKind::FocusGained; break;
             case SDL_WINDOWEVENT_FOCUS_LOST: ev.kind = EventKind::FocusLost; break;
-            case SDL_WINDOWEVENT_EXPOSED:
-                return;
+            case SDL_WINDOWEVENT_LEAVE: {
+                // The pointer left for the desktop or another program: tell
+                // where it is, so mouse-leave tracking ends.
+                int x = 0;
+                int y = 0;
+                SDL_GetGlobalMouseState(&x, &y);
+                ev.kind = EventKind::MouseMove;
+                ev.window = nullptr;
+                ev.x = x;
+                ev.y = y;
+                break;
+            }
             default: return;
             }
             out.push_back(ev);
