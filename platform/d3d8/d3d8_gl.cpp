@@ -200,6 +200,11 @@ public:
 
     bool start()
     {
+        // Fixed-function drawing needs the compatibility profile.
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) return false;
         SDL_GL_MakeCurrent(window_, context_);
