@@ -400,3 +400,10 @@ LONG RegCloseKey(HKEY key)
     delete object;
     return ERROR_SUCCESS;
 }
+
+LONG RegFlushKey(HKEY key)
+{
+    if (key == HKEY_CURRENT_USER || IsOtherRoot(key))
+        return ERROR_SUCCESS;
+    return Resolve(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}

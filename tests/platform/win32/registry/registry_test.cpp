@@ -108,8 +108,10 @@ TEST_F(Registry, AccessRightsAndBadHandles)
     RegCloseKey(key);
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     EXPECT_EQ(SetDword(key, "Gamma", 1), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegFlushKey(key), ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_EQ(SetDword(key, "Gamma", 1), ERROR_INVALID_HANDLE); // closed
+    EXPECT_EQ(RegFlushKey(key), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, kGameKey, &key), ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
     const BYTE two[2] = {1, 2};
