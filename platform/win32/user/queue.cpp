@@ -172,11 +172,18 @@ bool Retrieve(MSG* msg, HWND filter, UINT min, UINT max, bool remove)
     return false;
 }
 
-void NoteRemoved(const MSG& m)
+// Message hooks see each message as it leaves the queue and may change it.
+void NoteRemoved(MSG& m)
 {
     State& s = Get();
     s.lastMessageTime = m.time;
     s.lastMessagePos = m.pt;
+    for (const Hook& h : std::vector<Hook>(s.hooks)) {
+        if (h.kind == WH_GETMESSAGE) {
+            h.proc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&m));
+            break;  // the hook passes it on through CallNextHookEx
+        }
+    }
 }
 
 }  // namespace

@@ -294,3 +294,42 @@ TEST_F(Input, CaptureSendsEveryMouseMessageToTheCapturingWindowInItsCoordinates)
     Pump();
     EXPECT_EQ(GET_X_LPARAM(Of(WM_LBUTTONDOWN).back().lParam), -90);
 }
+
+TEST_F(Input, HoverIsPostedAfterTheMouseRestsLongEnough)
+{
+    const HWND w = Make(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    hl::MouseMove(50, 50);
+    Pump();
+    TRACKMOUSEEVENT tme{};
+    tme.cbSize = sizeof tme;
+    tme.dwFlags = TME_HOVER | TME_LEAVE;
+    tme.hwndTrack = w;
+    tme.dwHoverTime = 100;
+    ASSERT_TRUE(TrackMouseEvent(&tme));
+    Clear();
+    hl::AdvanceClock(60);
+    hl::MouseMove(51, 50);  // a small move does not restart the wait
+    hl::AdvanceClock(40);
+    Pump();
+    ASSERT_EQ(Of(WM_MOUSEHOVER).size(), 1u);
+    EXPECT_EQ(GET_X_LPARAM(Of(WM_MOUSEHOVER)[0].lParam), 51);
+    hl::AdvanceClock(500);
+    Pump();
+    EXPECT_EQ(Of(WM_MOUSEHOVER).size(), 1u) << "once per request";
+}
+
+TEST_F(Input, DraggingTheCaptionMovesTheWindow)
+{
+    const HWND w = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 150);
+    hl::MouseMove(200, 110);  // in the caption
+    hl::MouseButton(MouseButton::Left, true);
+    hl::MouseMove(230, 150);
+    hl::MouseButton(MouseButton::Left, false);
+    Pump();
+    RECT r{};
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, 130);
+    EXPECT_EQ(r.top, 140);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_FALSE(Of(WM_EXITSIZEMOVE).empty());
+}
