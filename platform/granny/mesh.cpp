@@ -85,10 +85,10 @@ void GrannyCopyMeshVertices(granny_mesh const* Mesh, granny_data_type_definition
     if (!HasVertices(Mesh) || DestVertices == nullptr) return;
     const granny_vertex_data& data = *Mesh->PrimaryVertexData;
     const granny_int32 count = data.VertexCount;
-    if (VertexType == data.VertexType) {
-        const std::size_t size = VertexType == GrannyPNT332VertexType ? sizeof(granny_pnt332_vertex)
-                                                                       : sizeof(granny_pwnt3432_vertex);
-        std::memcpy(DestVertices, data.Vertices, size * count);
+    if (VertexType == data.VertexType && VertexType == GrannyPNT332VertexType) {
+        std::memcpy(DestVertices, data.Vertices, sizeof(granny_pnt332_vertex) * count);
+    } else if (VertexType == data.VertexType && VertexType == GrannyPWNT3432VertexType) {
+        std::memcpy(DestVertices, data.Vertices, sizeof(granny_pwnt3432_vertex) * count);
     } else if (VertexType == GrannyPNT332VertexType && data.VertexType == GrannyPWNT3432VertexType) {
         const auto* in = static_cast<const granny_pwnt3432_vertex*>(data.Vertices);
         auto* out = static_cast<granny_pnt332_vertex*>(DestVertices);
