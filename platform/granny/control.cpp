@@ -9,9 +9,10 @@
 namespace vls::granny {
 namespace {
 
+// Never destroyed, so controls freed during program exit still find it.
 std::unordered_set<granny_control const*>& LiveControls() {
-    static std::unordered_set<granny_control const*> live;
-    return live;
+    static auto* live = new std::unordered_set<granny_control const*>;
+    return *live;
 }
 
 void BindTracks(ControlTarget* target) {

@@ -5,9 +5,10 @@
 namespace vls::granny {
 namespace {
 
+// Never destroyed, so files freed during program exit still find it.
 std::unordered_map<void const*, std::weak_ptr<FileStorage>>& Owners() {
-    static std::unordered_map<void const*, std::weak_ptr<FileStorage>> owners;
-    return owners;
+    static auto* owners = new std::unordered_map<void const*, std::weak_ptr<FileStorage>>;
+    return *owners;
 }
 
 }  // namespace
