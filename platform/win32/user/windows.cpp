@@ -586,18 +586,65 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value)
     return old;
 }
 
-LONG GetWindowLongA(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrA(hwnd, index)); }
+// On 64-bit a window procedure does not fit the LONG of the 32-bit calls.
+// Through them a procedure travels as a 32-bit identity instead, a value no
+// code address can have; SetWindowLongA and CallWindowProcA turn it back.
+namespace {
 
-// On 64-bit a window procedure does not fit a LONG; GWL_WNDPROC through the
-// 32-bit call keeps working by going through the pointer-sized one, which
-// the caller sees as a truncated value only when it stores it as a LONG.
+constexpr LONG kProcIdBase = static_cast<LONG>(0xFFFF0000u);
+
+std::vector<WNDPROC>& ProcIds()
+{
+    static std::vector<WNDPROC> procs;
+    return procs;
+}
+
+LONG ProcToId(WNDPROC proc)
+{
+    if (!proc)
+        return 0;
+    auto& procs = ProcIds();
+    auto it = std::find(procs.begin(), procs.end(), proc);
+    if (it == procs.end()) {
+        if (procs.size() >= 0xFFFF)
+            return 0;
+        procs.push_back(proc);
+        it = procs.end() - 1;
+    }
+    return kProcIdBase + static_cast<LONG>(it - procs.begin());
+}
+
+WNDPROC IdToProc(LONG_PTR value)
+{
+    const auto& procs = ProcIds();
+    if (value >= kProcIdBase && value < kProcIdBase + static_cast<LONG>(procs.size()))
+        return procs[static_cast<std::size_t>(value - kProcIdBase)];
+    return reinterpret_cast<WNDPROC>(value);
+}
+
+}  // namespace
+
+LONG GetWindowLongA(HWND hwnd, int index)
+{
+    if (index == GWL_WNDPROC) {
+        const Window* w = Find(hwnd);
+        return w ? ProcToId(w->proc) : 0;
+    }
+    return static_cast<LONG>(GetWindowLongPtrA(hwnd, index));
+}
+
 LONG SetWindowLongA(HWND hwnd, int index, LONG value)
 {
+    if (index == GWL_WNDPROC) {
+        const WNDPROC old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, index, reinterpret_cast<LONG_PTR>(IdToProc(value))));
+        return ProcToId(old);
+    }
     return static_cast<LONG>(SetWindowLongPtrA(hwnd, index, value));
 }
 
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    proc = IdToProc(reinterpret_cast<LONG_PTR>(proc));
     if (!proc)
         return 0;
     return proc(hwnd, msg, wParam, lParam);

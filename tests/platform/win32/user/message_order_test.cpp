@@ -188,3 +188,29 @@ TEST_F(MessageOrder, SubclassingThroughSetWindowLongChainsToTheOldProcedure)
     EXPECT_EQ(seen, 1);
     EXPECT_EQ(Names(), (Seq{"USER"}));
 }
+
+TEST_F(MessageOrder, ProceduresSurviveTheRoundTripThroughThe32BitCalls)
+{
+    const HWND w = Make(WS_POPUP, 0, 0, 10, 10);
+    static LONG oldId = 0;
+    static int seen = 0;
+    struct Sub {
+        static LRESULT Proc(HWND h, UINT m, WPARAM wp, LPARAM lp)
+        {
+            if (m == WM_USER)
+                ++seen;
+            return CallWindowProcA(reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(oldId)), h, m, wp, lp);
+        }
+    };
+    // What a 32-bit caller stores: the procedure as a LONG.
+    oldId = GetWindowLongA(w, GWL_WNDPROC);
+    const HWND helper = Make(WS_POPUP, 0, 0, 1, 1);
+    SetWindowLongPtrA(helper, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Sub::Proc));
+    const LONG subId = GetWindowLongA(helper, GWL_WNDPROC);
+    EXPECT_EQ(SetWindowLongA(w, GWL_WNDPROC, subId), oldId);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(w, GWLP_WNDPROC)), &Sub::Proc);
+    Clear();
+    SendMessageA(w, WM_USER, 0, 0);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(Names(w), (Seq{"USER"})) << "the old procedure ran too";
+}
