@@ -39,21 +39,29 @@ bool WindowMatches(HWND msgWindow, HWND filter)
     return msgWindow == filter || IsChild(filter, msgWindow);
 }
 
-// The window a close request ends: the active window's root owner, else
-// the first shown top-level window, else any top-level window.
+// The window a close request ends: the active window's visible root owner,
+// else the first shown top-level window that no shown window owns, else any
+// top-level window. Hidden owners (an application's own window) are passed by.
 HWND MainWindow()
 {
     State& s = Get();
-    if (Window* a = Find(s.active)) {
-        while (Window* o = Find(a->owner))
+    const auto shown = [](const Window* w) { return w && (w->style & WS_VISIBLE); };
+    if (Window* a = Find(s.active); shown(a)) {
+        while (Window* o = Find(a->owner)) {
+            if (!shown(o))
+                break;
             a = o;
+        }
         return a->handle;
     }
     const Window* desktop = Find(s.desktop);
     for (const HWND h : desktop->children)
-        if (const Window* w = Find(h); w && (w->style & WS_VISIBLE) && !w->owner)
+        if (const Window* w = Find(h); shown(w) && !w->messageOnly && !shown(Find(w->owner)))
             return h;
-    return desktop->children.empty() ? nullptr : desktop->children.front();
+    for (const HWND h : desktop->children)
+        if (const Window* w = Find(h); w && !w->messageOnly)
+            return h;
+    return nullptr;
 }
 
 void PostClose(HWND hwnd)

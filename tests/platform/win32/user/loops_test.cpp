@@ -123,8 +123,17 @@ TEST_F(Loops, SigtermBecomesCloseForTheMainWindow)
     EXPECT_EQ(m.hwnd, main);
     DispatchMessageA(&m);
     EXPECT_FALSE(IsWindow(main)) << "the default close destroys the window";
-    // The handler is one-shot; put it back for the next test.
-    vls::user::InstallCloseSignals();
+}
+
+TEST_F(Loops, SigintClosesTheShownFormOfAHiddenApplicationWindow)
+{
+    const HWND app = Make(WS_POPUP, 0, 0, 0, 0);  // hidden, owns the forms
+    const HWND form = Make(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, app);
+    raise(SIGINT);
+    MSG m{};
+    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(m.message, WM_CLOSE);
+    EXPECT_EQ(m.hwnd, form);
 }
 
 TEST_F(Loops, DesktopCloseRequestBecomesClose)
