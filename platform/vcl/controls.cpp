@@ -1,6 +1,7 @@
 #include "platform/vcl/controls.h"
 
 #include "platform/vcl/forms.h"
+#include "platform/vcl/menus.h"
 
 namespace vcl {
 
@@ -90,6 +91,7 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
         return static_cast<const TControl*>(o)->IsFontStored();
     };
     b.Str("Hint", &TControl::Hint, &TControl::SetHint);
+    b.Object("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
     b.Bool("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, true);
     b.Bool("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true);
     b.Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true);
@@ -124,6 +126,7 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Message(CM_PARENTCOLORCHANGED, &TControl::CMParentColorChanged);
     b.Message(CM_PARENTSHOWHINTCHANGED, &TControl::CMParentShowHintChanged);
     b.Message(CM_HITTEST, &TControl::CMHitTest);
+    b.Message(WM_CONTEXTMENU, &TControl::WMContextMenu);
 })
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(new TFont())
@@ -376,6 +379,34 @@ void TControl::RequestAlign()
 }
 
 void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
+
+void TControl::SetPopupMenu(TPopupMenu* menu)
+{
+    popupMenu_ = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
+void TControl::WMContextMenu(TMessage& m)
+{
+    if (!popupMenu_ || !popupMenu_->AutoPopup()) {
+        DefaultHandler(m);
+        return;
+    }
+    POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    if (p.x == -1 && p.y == -1)  // from the keyboard: at the control's corner
+        p = ClientToScreen(POINT{0, 0});
+    popupMenu_->SetPopupComponent(this);
+    popupMenu_->Popup(p.x, p.y);
+    m.Result = 1;
+}
 void TControl::CMVisibleChanged(TMessage&) {}
 
 void TControl::CMParentFontChanged(TMessage&)

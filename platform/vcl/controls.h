@@ -16,6 +16,7 @@ namespace vcl {
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
@@ -119,6 +120,8 @@ public:
     void SetBiDiMode(TBiDiMode m) { bidiMode_ = m; }
     bool ParentBiDiMode() const { return parentBiDiMode_; }
     void SetParentBiDiMode(bool v) { parentBiDiMode_ = v; }
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu);
     TDragMode DragMode() const { return dragMode_; }
     void SetDragMode(TDragMode m) { dragMode_ = m; }
     bool UseRightToLeftAlignment() const { return false; }
@@ -169,6 +172,7 @@ protected:
     virtual void Changed();
     virtual bool CanAutoSize(int&, int&) { return true; }
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void RequestAlign();
     void InvalidateControl(bool isVisible, bool isOpaque);
     void FontChanged(TObject*);
@@ -187,6 +191,7 @@ private:
     void CMParentColorChanged(TMessage& m);
     void CMParentShowHintChanged(TMessage& m);
     void CMHitTest(TMessage& m) { m.Result = HTCLIENT; }
+    void WMContextMenu(TMessage& m);
     bool GetVisibleValue() const { return visible_; }
     bool IsColorStored() const { return !parentColor_; }
     bool IsFontStored() const { return !parentFont_; }
@@ -218,6 +223,7 @@ private:
     TBiDiMode bidiMode_ = bdLeftToRight;
     bool parentBiDiMode_ = true;
     TDragMode dragMode_ = dmManual;
+    TPopupMenu* popupMenu_ = nullptr;
 };
 
 struct TCreateParams {
