@@ -16,8 +16,8 @@ struct Context {
 
 std::map<HIMC, Context>& Contexts()
 {
-    static std::map<HIMC, Context> contexts;
-    return contexts;
+    static auto* contexts = new std::map<HIMC, Context>;  // outlives exit handlers
+    return *contexts;
 }
 
 HIMC ContextOf(HWND hwnd) { return reinterpret_cast<HIMC>(hwnd); }

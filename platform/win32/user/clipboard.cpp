@@ -19,8 +19,8 @@ constexpr std::uint32_t kBlockMagic = 0x6D656D47;  // "Gmem"
 // Every live block, so a stray handle is refused instead of followed.
 std::set<const void*>& LiveBlocks()
 {
-    static std::set<const void*> blocks;
-    return blocks;
+    static auto* blocks = new std::set<const void*>;  // outlives exit handlers
+    return *blocks;
 }
 
 Block* BlockOf(HGLOBAL mem)

@@ -9,8 +9,8 @@ namespace {
 
 MessageBoxHook& AnswerHook()
 {
-    static MessageBoxHook hook;
-    return hook;
+    static auto* hook = new MessageBoxHook;  // outlives exit handlers
+    return *hook;
 }
 
 struct Button {

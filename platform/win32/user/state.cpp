@@ -51,10 +51,12 @@ std::unique_ptr<State> MakeState()
     return state;
 }
 
+// Never destroyed: programs tear their windows down from exit handlers,
+// which run after static objects are gone.
 std::unique_ptr<State>& Holder()
 {
-    static std::unique_ptr<State> state;
-    return state;
+    static auto* state = new std::unique_ptr<State>;
+    return *state;
 }
 
 }  // namespace

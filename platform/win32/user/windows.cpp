@@ -595,8 +595,8 @@ constexpr LONG kProcIdBase = static_cast<LONG>(0xFFFF0000u);
 
 std::vector<WNDPROC>& ProcIds()
 {
-    static std::vector<WNDPROC> procs;
-    return procs;
+    static auto* procs = new std::vector<WNDPROC>;  // outlives exit handlers
+    return *procs;
 }
 
 LONG ProcToId(WNDPROC proc)
