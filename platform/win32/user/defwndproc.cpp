@@ -178,8 +178,20 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 Post(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         return 0;
+    case WM_RBUTTONUP: {
+        // A right click asks for the context menu, at the screen position.
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(hwnd, &pt);
+        Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+        return 0;
+    }
     case WM_KEYUP:
     case WM_SYSKEYUP:
+        // The menu key and Shift+F10 ask for the context menu of the focus.
+        if (wParam == VK_APPS || (wParam == VK_F10 && (s.syncKeys[VK_SHIFT] & 0x80))) {
+            Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+            return 0;
+        }
         // Alt pressed and released alone, or F10, asks for the menu.
         if ((wParam == VK_MENU && s.altAlone) || wParam == VK_F10) {
             s.altAlone = false;

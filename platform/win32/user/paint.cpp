@@ -157,7 +157,8 @@ Window* FindWindowToPaint() { return FirstToPaint(Find(Get().desktop)); }
 
 void InvalidateWindow(Window* w, const RECT* rect, bool erase, bool children, bool frame)
 {
-    if (!w || IsDesktop(w) || !(w->style & WS_VISIBLE))
+    // WM_SETREDRAW FALSE: the window keeps its pixels until redrawing is back on.
+    if (!w || IsDesktop(w) || !(w->style & WS_VISIBLE) || !w->redraw)
         return;
     RECT r = ClientBounds(w);
     if (rect)

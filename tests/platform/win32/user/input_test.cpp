@@ -333,3 +333,23 @@ TEST_F(Input, DraggingTheCaptionMovesTheWindow)
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_FALSE(Of(WM_EXITSIZEMOVE).empty());
 }
+
+TEST_F(Input, RightClicksAndTheMenuKeyAskForTheContextMenuUpTheChain)
+{
+    const HWND top = Make(WS_POPUP | WS_VISIBLE, 100, 100, 200, 200);
+    const HWND child = Make(WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, top);
+    SetFocus(child);
+    Clear();
+    hl::Click(120, 130, MouseButton::Right);
+    hl::KeyTap(VK_APPS);
+    Pump();
+    const auto menus = Of(WM_CONTEXTMENU);
+    // Each request reaches the child and then, by default, its parent.
+    ASSERT_EQ(menus.size(), 4u);
+    EXPECT_EQ(menus[0].hwnd, child);
+    EXPECT_EQ(menus[1].hwnd, top);
+    EXPECT_EQ(reinterpret_cast<HWND>(menus[1].wParam), child);
+    EXPECT_EQ(GET_X_LPARAM(menus[0].lParam), 120);
+    EXPECT_EQ(GET_Y_LPARAM(menus[0].lParam), 130);
+    EXPECT_EQ(menus[2].lParam, -1) << "from the keyboard";
+}
