@@ -20,6 +20,7 @@ constexpr ULONG_PTR kStackGuardReach = 64 * 1024;
 std::atomic<LPTOP_LEVEL_EXCEPTION_FILTER> g_filter{nullptr};
 std::atomic<bool> g_reporting{false};
 bool g_installed = false;
+alignas(16) char g_alternateStack[kAlternateStackSize];
 ULONG_PTR g_stackLow = 0;
 ULONG_PTR g_stackHigh = 0;
 
@@ -176,10 +177,9 @@ void InstallHandlers()
 
     stack_t alternate;
     std::memset(&alternate, 0, sizeof alternate);
-    alternate.ss_sp = std::malloc(kAlternateStackSize); // lives as long as the process
+    alternate.ss_sp = g_alternateStack;
     alternate.ss_size = kAlternateStackSize;
-    if (alternate.ss_sp)
-        sigaltstack(&alternate, nullptr);
+    sigaltstack(&alternate, nullptr);
 
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
