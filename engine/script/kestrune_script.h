@@ -98,6 +98,8 @@ private:
     bool ReadU16(std::uint16_t& value);
     bool ReadU32(std::uint32_t& value);
     ScriptValue ItemToValue(const StackItem& item) const;
+    // The same into an existing value, reusing its storage.
+    void FillValue(const StackItem& item, ScriptValue& value) const;
     void ValueToItem(const ScriptValue& value, StackItem& item) const;
     void AssignItem(ScriptValue& variable, std::uint32_t type, std::uint32_t payload, const std::string& text) const;
     std::int32_t Fail(const char* message);

@@ -3,7 +3,9 @@
 #include "engine/script/script_machine_internal.h"
 #include "engine/script/script_natives.h"
 
+#include <memory>
 #include <utility>
+#include <vector>
 
 using namespace script_detail;
 
@@ -29,27 +31,63 @@ std::int32_t cKestruneScript::BindNative(const char* name)
     return -1;
 }
 
+namespace {
+
+// Call frames are kept for reuse, one per nesting level of native calls, so
+// that a call allocates nothing for values without text. A frame belongs to
+// its call only while the native runs.
+std::vector<std::unique_ptr<ScriptCallFrame>> g_framePool;
+std::size_t g_callDepth = 0;
+
+class CallDepth {
+public:
+    CallDepth() : depth_(g_callDepth++)
+    {
+        if (g_framePool.size() <= depth_)
+            g_framePool.push_back(std::make_unique<ScriptCallFrame>());
+    }
+    ~CallDepth() { --g_callDepth; }
+    ScriptCallFrame& Frame() const { return *g_framePool[depth_]; }
+
+private:
+    std::size_t depth_;
+};
+
+} // namespace
+
 std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex)
 {
     if (callSites.count <= 0 || static_cast<std::int32_t>(callSiteIndex) < 0)
         return Fail(kBadCallSite);
     ScriptCallSite& site = callSites.At(static_cast<std::int32_t>(callSiteIndex));
 
-    ScriptCallFrame frame;
+    const CallDepth depth;
+    ScriptCallFrame& frame = depth.Frame();
     frame.engine = g_engine;
     frame.script = this;
-    frame.result.type = site.resultType;
+    frame.result.Reset(site.resultType);
+    frame.object = nullptr;
     if (const ScriptValue* const target = Variable(static_cast<std::int32_t>(variableIndex)))
         frame.object = target->object;
 
-    StackItem item;
-    for (std::uint32_t i = 0; i < site.argumentCount; ++i) {
-        if (!PopItem(item))
+    // The last argument is on top; argument 0 is the value pushed first.
+    DynArray<ScriptValue>& arguments = frame.arguments;
+    arguments.count = 0;
+    if (site.argumentCount > 0) {
+        const std::uint64_t available = sp > stackBase_ ? (sp - stackBase_) / 2 : 0;
+        if (site.argumentCount > available)
             return Fail(kStackUnderflow);
-        frame.arguments.Add(ItemToValue(item));
+        const auto count = static_cast<std::int32_t>(site.argumentCount);
+        if (arguments.capacity < count)
+            arguments.SetCapacity(count);
+        StackItem item;
+        for (std::int32_t i = count - 1; i >= 0; --i) {
+            if (!PopItem(item))
+                return Fail(kStackUnderflow);
+            FillValue(item, arguments.data[i]);
+        }
+        arguments.count = count;
     }
-    for (std::int32_t i = 0, j = frame.arguments.count - 1; i < j; ++i, --j)
-        std::swap(frame.arguments.data[i], frame.arguments.data[j]);
 
     if (site.binding == -1)
         site.binding = BindNative(site.nativeName.c_str());
@@ -62,10 +100,12 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
         return Fail(kBadCallSite);
     cache.entries.At(site.binding).function(&frame);
 
-    ScriptValue result = frame.result;
+    ScriptValue& result = frame.result;
     result.Normalise();
-    ValueToItem(result, item);
-    if (!PushItem(item))
+    const bool pushed = result.type == kScriptString
+        ? PushText(stack, sp, result.GetText(), static_cast<std::size_t>(result.Text().GetLength()))
+        : PushPayload(stack, sp, result.type, PayloadOf(result));
+    if (!pushed)
         return Fail(kStackOverflow);
     return 0;
 }

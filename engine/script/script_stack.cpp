@@ -61,7 +61,14 @@ bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::siz
 
 ScriptValue cKestruneScript::ItemToValue(const StackItem& item) const
 {
-    ScriptValue value(item.type);
+    ScriptValue value;
+    FillValue(item, value);
+    return value;
+}
+
+void cKestruneScript::FillValue(const StackItem& item, ScriptValue& value) const
+{
+    value.Reset(item.type);
     switch (item.type) {
     case kScriptInteger:
         value.intValue = static_cast<std::int32_t>(item.payload);
@@ -88,7 +95,6 @@ ScriptValue cKestruneScript::ItemToValue(const StackItem& item) const
         break;
     }
     value.Normalise();
-    return value;
 }
 
 void cKestruneScript::ValueToItem(const ScriptValue& value, StackItem& item) const

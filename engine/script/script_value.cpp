@@ -105,6 +105,24 @@ void ScriptValue::Normalise()
     }
 }
 
+void ScriptValue::Reset(std::uint32_t typeTag)
+{
+    type = typeTag;
+    if (name.GetText()[0] != 0)
+        name = "";
+    if (className.GetText()[0] != 0)
+        className = "";
+    if (globalName.GetText()[0] != 0)
+        globalName = "";
+    if (text_.GetText()[0] != 0)
+        text_ = "";
+    textSource_ = kTextStored;
+    intValue = 0;
+    floatValue = 0.0f;
+    boolValue = 0;
+    object = nullptr;
+}
+
 ScriptValue ScriptValue::Integer(std::int32_t value)
 {
     ScriptValue v(kScriptInteger);

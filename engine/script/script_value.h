@@ -50,6 +50,9 @@ public:
 
     // Derives the other views from the field that the type names.
     void Normalise();
+    // Makes this a fresh value of the given type (empty strings, zero views)
+    // without reallocating strings that are already empty.
+    void Reset(std::uint32_t typeTag);
 
     static ScriptValue Integer(std::int32_t value);
     static ScriptValue Float(float value);
