@@ -98,7 +98,7 @@ int CodeFromSpawnError(int error)
     case EPERM:
         return SE_ERR_ACCESSDENIED;
     case ENOEXEC:
-        return SE_ERR_BAD_FORMAT;
+        return ERROR_BAD_FORMAT;
     case ENOMEM:
     case EAGAIN:
         return SE_ERR_OOM;

@@ -10,7 +10,6 @@ constexpr int SE_ERR_FNF = 2;
 constexpr int SE_ERR_PNF = 3;
 constexpr int SE_ERR_ACCESSDENIED = 5;
 constexpr int SE_ERR_OOM = 8;
-constexpr int SE_ERR_BAD_FORMAT = 11; // ERROR_BAD_FORMAT
 constexpr int SE_ERR_SHARE = 26;
 constexpr int SE_ERR_ASSOCINCOMPLETE = 27;
 constexpr int SE_ERR_NOASSOC = 31;
