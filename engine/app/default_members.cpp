@@ -2,6 +2,7 @@
 
 #include "engine/app/engine_platform.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/app/kestrune_timer.h"
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/kestrune_fonts.h"
 #include "engine/render/kestrune_graphics.h"
@@ -10,8 +11,6 @@
 #include <new>
 
 namespace {
-
-constexpr uint32_t kFrameMs = 25;
 
 template <typename T>
 void DeleteMember(T*& field)
@@ -32,6 +31,9 @@ cKestruneDefaultMembers::~cKestruneDefaultMembers() { SetGraphicsHost(nullptr); 
 bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember member)
 {
     switch (member) {
+    case KestruneMember::Timer:
+        engine.timer = new (std::nothrow) cKestruneTimer();
+        return engine.timer != nullptr;
     case KestruneMember::FileSystem:
         engine.fileSystem = new (std::nothrow) cKestruneFileSystem();
         return engine.fileSystem && engine.fileSystem->ready;
@@ -42,7 +44,6 @@ bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember mem
         engine.fonts = new (std::nothrow) cKestruneFonts();
         return engine.fonts != nullptr;
     // Members that are not part of the program yet.
-    case KestruneMember::Timer:
     case KestruneMember::Sprites:
     case KestruneMember::Sound:
     case KestruneMember::Inventory:
@@ -62,7 +63,7 @@ bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember mem
 void cKestruneDefaultMembers::Destroy(cKestruneEngine& engine, KestruneMember member)
 {
     switch (member) {
-    case KestruneMember::Timer: engine.timer = nullptr; break;
+    case KestruneMember::Timer: DeleteMember(engine.timer); break;
     case KestruneMember::FileSystem: DeleteMember(engine.fileSystem); break;
     case KestruneMember::Graphics: DeleteMember(engine.graphics); break;
     case KestruneMember::Sprites: engine.sprites = nullptr; break;
@@ -82,16 +83,12 @@ void cKestruneDefaultMembers::Destroy(cKestruneEngine& engine, KestruneMember me
 
 uint32_t cKestruneDefaultMembers::ScriptIdentity(const cKestruneScript* script) { return script->id; }
 
-bool cKestruneDefaultMembers::FrameDue(cKestruneEngine&)
-{
-    const uint32_t now = timeGetTime();
-    if (now - lastFrame_ < kFrameMs)
-        return false;
-    lastFrame_ = now;
-    return true;
-}
+bool cKestruneDefaultMembers::FrameDue(cKestruneEngine& engine) { return engine.timer && engine.timer->Tick(); }
 
-uint32_t cKestruneDefaultMembers::FrameTime(cKestruneEngine&) { return lastFrame_; }
+uint32_t cKestruneDefaultMembers::FrameTime(cKestruneEngine& engine)
+{
+    return engine.timer ? engine.timer->frameTime : 0;
+}
 
 void cKestruneDefaultMembers::NewGame(cKestruneEngine& engine) { engine.newGameRequest = 0; }
 

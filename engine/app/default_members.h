@@ -26,6 +26,4 @@ public:
 
 private:
     cKestruneEngineGraphicsHost graphicsHost_;
-    // Stands in for the frame clock while it is not part of the program.
-    uint32_t lastFrame_ = 0;
 };
