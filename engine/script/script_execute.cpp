@@ -277,6 +277,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     } while (0)
 
     std::uint8_t opcode;
+    std::uint32_t jumpTarget;
     DISPATCH();
 
     op_End:
@@ -460,26 +461,35 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
     }
 
-    op_Jump:
-    op_JumpIfFalse:
-    op_JumpIfTrue: {
+    // The three jumps share one tail; a conditional one decides first.
+    op_Jump: {
         std::uint16_t target;
         if (!readU16(target))
             return fail(kCodeOverrun);
-        bool taken = true;
-        if (opcode != kOpJump) {
-            POP_OR_FAIL(b);
-            taken = BoolView(b_type, b_payload, b_text) == (opcode == kOpJumpIfTrue);
-        }
-        if (taken) {
-            if (target >= size)
-                return fail(kBadJump);
-            if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
-                return fail(kJumpBudgetSpent);
-            ip = target;
-        }
-        DISPATCH();
+        jumpTarget = target;
+        goto jump;
     }
+
+    op_JumpIfFalse:
+    op_JumpIfTrue: {
+        const bool whenTrue = c[ip - 1] == kOpJumpIfTrue;
+        std::uint16_t target;
+        if (!readU16(target))
+            return fail(kCodeOverrun);
+        POP_OR_FAIL(b);
+        if (BoolView(b_type, b_payload, b_text) != whenTrue)
+            DISPATCH();
+        jumpTarget = target;
+        goto jump;
+    }
+
+jump:
+    if (jumpTarget >= size)
+        return fail(kBadJump);
+    if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
+        return fail(kJumpBudgetSpent);
+    ip = jumpTarget;
+    DISPATCH();
 
     op_Return:
         save();
