@@ -77,8 +77,15 @@ void cKestruneScript::LoadGlobals()
     const ScriptGlobalTable& globals = GetScriptGlobalTable();
     for (std::int32_t i = 0; i < variables.count; ++i) {
         ScriptValue& variable = variables.data[i];
-        if (variable.globalName.GetText()[0] != 0 && variable.type <= kScriptObject)
-            variable = globals.FetchGlobal(variable.globalName.GetText(), variable.type);
+        if (variable.globalName.GetText()[0] == 0 || variable.type > kScriptObject)
+            continue;
+        // The variable keeps its own name and class name: engine code finds
+        // variables by name, and a fresh global has neither.
+        const cString name = variable.name;
+        const cString className = variable.className;
+        variable = globals.FetchGlobal(variable.globalName.GetText(), variable.type);
+        variable.name = name;
+        variable.className = className;
     }
 }
 

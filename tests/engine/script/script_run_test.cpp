@@ -55,6 +55,16 @@ TEST_F(ScriptTest, GlobalsAreSharedOnReturnOnly)
     EXPECT_EQ(globals.FetchGlobal("nothing", kScriptFloat).type, kScriptFloat);
 }
 
+TEST_F(ScriptTest, GlobalVariablesKeepTheirOwnNameAndClass)
+{
+    const auto script = Load("var ___pc object class cCharacter global ___playercharacter\n ret\n");
+    EXPECT_EQ(script->Run(""), 0);
+    EXPECT_STREQ(script->Variable(0)->name.GetText(), "___pc");
+    EXPECT_STREQ(script->Variable(0)->className.GetText(), "cCharacter");
+    ASSERT_EQ(globals.entries.count, 1);
+    EXPECT_STREQ(globals.entries.data[0].globalName.GetText(), "___playercharacter");
+}
+
 TEST_F(ScriptTest, JumpsAreAbsoluteAndOffset65535IsReachable)
 {
     std::string source = "jmp 65535\n";
