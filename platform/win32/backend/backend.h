@@ -32,6 +32,7 @@ enum class EventKind {
     CloseRequest,  // window: the desktop asks the window to close
     FocusGained,   // window: the desktop made this window the foreground one
     FocusLost,     // window
+    Exposed,       // window: the desktop lost what it showed of the window
     Quit,          // the desktop asks the whole program to end
 };
 

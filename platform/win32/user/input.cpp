@@ -7,8 +7,6 @@
 namespace vls::user {
 namespace {
 
-constexpr UINT kNcMouseLeave = 0x02A2;
-
 struct HitResult {
     Window* window = nullptr;
     LRESULT hit = HTNOWHERE;
@@ -89,7 +87,7 @@ void EndMouseTracking(State& s)
     s.trackWindow = nullptr;
     s.hoverArmed = false;
     if (s.trackFlags & TME_LEAVE)
-        Post(h, nonClient ? kNcMouseLeave : WM_MOUSELEAVE, 0, 0);
+        Post(h, nonClient ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
 }
 
 void NoteMouseOver(State& s, HWND target, LRESULT hit, POINT pt, DWORD time)
@@ -353,7 +351,7 @@ void CheckHover(DWORD now)
     local.x -= origin.x;
     local.y -= origin.y;
     const bool nonClient = (s.trackFlags & TME_NONCLIENT) != 0;
-    Post(s.trackWindow, nonClient ? 0x02A0 : WM_MOUSEHOVER, nonClient ? static_cast<WPARAM>(s.mouseHit) : MouseKeyFlags(s),
+    Post(s.trackWindow, nonClient ? WM_NCMOUSEHOVER : WM_MOUSEHOVER, nonClient ? static_cast<WPARAM>(s.mouseHit) : MouseKeyFlags(s),
          nonClient ? MAKELPARAM(static_cast<WORD>(s.cursorPos.x), static_cast<WORD>(s.cursorPos.y))
                    : MAKELPARAM(static_cast<WORD>(local.x), static_cast<WORD>(local.y)));
 }
@@ -501,7 +499,7 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track)
     // Asking while the mouse is already elsewhere gets the leave at once.
     if (s.mouseWindow != track->hwndTrack || ((s.mouseHit == HTCLIENT) == nonClient)) {
         if (track->dwFlags & TME_LEAVE)
-            Post(track->hwndTrack, nonClient ? 0x02A2 : WM_MOUSELEAVE, 0, 0);
+            Post(track->hwndTrack, nonClient ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
         return TRUE;
     }
     if (s.trackWindow != track->hwndTrack)

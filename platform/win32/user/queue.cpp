@@ -264,6 +264,11 @@ void PumpBackend()
             if (Window* w = Find(tag); w && IsTopLevel(w) && s.active != tag && !(w->style & WS_DISABLED))
                 ActivateWindow(w, WA_ACTIVE);
             break;
+        case backend::EventKind::Exposed:
+            // Our surface still holds the pixels: show them again.
+            if (Window* w = Find(tag); w && IsTopLevel(w))
+                w->surfaceDirty = true;
+            break;
         case backend::EventKind::FocusLost:
             if (s.active == tag)
                 lostFocus = tag;

@@ -500,6 +500,7 @@ private:
             case SDL_WINDOWEVENT_CLOSE: ev.kind = EventKind::CloseRequest; break;
             case SDL_WINDOWEVENT_FOCUS_GAINED: ev.kind = EventKind::FocusGained; break;
             case SDL_WINDOWEVENT_FOCUS_LOST: ev.kind = EventKind::FocusLost; break;
+            case SDL_WINDOWEVENT_EXPOSED: ev.kind = EventKind::Exposed; break;
             case SDL_WINDOWEVENT_LEAVE: {
                 // The pointer left for the desktop or another program: tell
                 // where it is, so mouse-leave tracking ends.
