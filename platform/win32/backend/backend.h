@@ -33,6 +33,8 @@ enum class EventKind {
     FocusGained,   // window: the desktop made this window the foreground one
     FocusLost,     // window
     Exposed,       // window: the desktop lost what it showed of the window
+    Minimized,     // window: the desktop minimized the window
+    Restored,      // window: the desktop brought a minimized window back
     Quit,          // the desktop asks the whole program to end
 };
 
@@ -85,6 +87,8 @@ public:
     virtual NativeWindow CreateNativeWindow(const NativeWindowDesc& desc) = 0;
     virtual void DestroyNativeWindow(NativeWindow window) = 0;
     virtual void ShowNativeWindow(NativeWindow window, bool show, bool activate) = 0;
+    // Minimized windows stay reachable from the desktop's task list.
+    virtual void MinimizeNativeWindow(NativeWindow window, bool minimized) = 0;
     virtual void MoveNativeWindow(NativeWindow window, int x, int y, int width, int height) = 0;
     virtual void SetNativeTitle(NativeWindow window, const std::string& title) = 0;
     virtual void RaiseNativeWindow(NativeWindow window) = 0;

@@ -53,7 +53,7 @@ void SyncNative(Window* top)
     State& s = Get();
     if (!IsTopLevel(top))
         return;
-    const bool wantShown = (top->style & WS_VISIBLE) && !top->minimized;
+    const bool wantShown = (top->style & WS_VISIBLE) != 0;
     if (!top->native && wantShown) {
         backend::NativeWindowDesc desc;
         desc.tag = top->handle;
@@ -76,6 +76,10 @@ void SyncNative(Window* top)
         top->nativeShown = wantShown;
         if (wantShown)
             top->surfaceDirty = true;
+    }
+    if (wantShown && top->minimized != top->nativeMinimized) {
+        s.backend->MinimizeNativeWindow(top->native, top->minimized);
+        top->nativeMinimized = top->minimized;
     }
 }
 

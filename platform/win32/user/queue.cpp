@@ -264,6 +264,18 @@ void PumpBackend()
             if (Window* w = Find(tag); w && IsTopLevel(w) && s.active != tag && !(w->style & WS_DISABLED))
                 ActivateWindow(w, WA_ACTIVE);
             break;
+        case backend::EventKind::Minimized:
+            if (Window* w = Find(tag); w && IsTopLevel(w) && !w->minimized) {
+                w->nativeMinimized = true;
+                Post(tag, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            }
+            break;
+        case backend::EventKind::Restored:
+            if (Window* w = Find(tag); w && IsTopLevel(w) && w->minimized) {
+                w->nativeMinimized = false;
+                Post(tag, WM_SYSCOMMAND, SC_RESTORE, 0);
+            }
+            break;
         case backend::EventKind::Exposed:
             // Our surface still holds the pixels: show them again.
             if (Window* w = Find(tag); w && IsTopLevel(w))

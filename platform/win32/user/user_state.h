@@ -66,6 +66,7 @@ struct Window {
     // Top-level windows only.
     backend::NativeWindow native = 0;
     bool nativeShown = false;
+    bool nativeMinimized = false;
     gdi::SurfacePtr surface;
     bool surfaceDirty = false;
     std::uint64_t announcement = 0;  // for FindWindowA in other processes

@@ -16,6 +16,7 @@ namespace {
 struct HeadlessWindow {
     NativeWindowDesc desc;
     bool shown = false;
+    bool minimized = false;
     std::vector<std::uint8_t> shape;
     Surface presented;
     bool hasPresented = false;
@@ -82,6 +83,12 @@ public:
     {
         if (HeadlessWindow* w = Lookup(window))
             w->shown = show;
+    }
+
+    void MinimizeNativeWindow(NativeWindow window, bool minimized) override
+    {
+        if (HeadlessWindow* w = Lookup(window))
+            w->minimized = minimized;
     }
 
     void MoveNativeWindow(NativeWindow window, int x, int y, int width, int height) override
@@ -218,7 +225,10 @@ public:
     bool ShownFor(void* tag) const
     {
         const auto it = byTag_.find(tag);
-        return it != byTag_.end() && windows_.at(it->second).shown;
+        if (it == byTag_.end())
+            return false;
+        const HeadlessWindow& w = windows_.at(it->second);
+        return w.shown && !w.minimized;
     }
 
 private:

@@ -169,6 +169,16 @@ public:
             SDL_HideWindow(w->window);
     }
 
+    void MinimizeNativeWindow(NativeWindow window, bool minimized) override
+    {
+        if (SdlWindow* w = Lookup(window)) {
+            if (minimized)
+                SDL_MinimizeWindow(w->window);
+            else
+                SDL_RestoreWindow(w->window);
+        }
+    }
+
     void MoveNativeWindow(NativeWindow window, int x, int y, int width, int height) override
     {
         SdlWindow* w = Lookup(window);
@@ -501,6 +511,8 @@ private:
             case SDL_WINDOWEVENT_FOCUS_GAINED: ev.kind = EventKind::FocusGained; break;
             case SDL_WINDOWEVENT_FOCUS_LOST: ev.kind = EventKind::FocusLost; break;
             case SDL_WINDOWEVENT_EXPOSED: ev.kind = EventKind::Exposed; break;
+            case SDL_WINDOWEVENT_MINIMIZED: ev.kind = EventKind::Minimized; break;
+            case SDL_WINDOWEVENT_RESTORED: ev.kind = EventKind::Restored; break;
             case SDL_WINDOWEVENT_LEAVE: {
                 // The pointer left for the desktop or another program: tell
                 // where it is, so mouse-leave tracking ends.
