@@ -1,0 +1,274 @@
+#include "tests/platform/bink/clip_fixture.h"
+#include "tests/support/temp_dir.h"
+
+#include "platform/win32/kernel/files.h"
+#include "platform/win32/kernel/handles.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace vls::test {
+namespace {
+
+using Pixels = tools::VideoClipSpec::Pixels;
+
+TEST(BinkOpen, MemoryClipReportsItsHeader)
+{
+    tools::VideoClipSpec spec;
+    spec.width = 48;
+    spec.height = 20;
+    spec.frames = 7;
+    const auto clip = MakeClip(spec);
+    HBINK bink = OpenClip(clip);
+    ASSERT_NE(bink, nullptr) << BinkGetError();
+    EXPECT_EQ(bink->Width, 48u);
+    EXPECT_EQ(bink->Height, 20u);
+    EXPECT_EQ(bink->Frames, 7u);
+    EXPECT_EQ(bink->FrameNum, 1u);
+    EXPECT_EQ(bink->LastFrameNum, 0u);
+    EXPECT_EQ(bink->FrameRate, 25u);
+    EXPECT_EQ(bink->FrameRateDiv, 1u);
+    EXPECT_EQ(bink->NumTracks, 0u);
+    EXPECT_EQ(bink->Paused, 0u);
+    EXPECT_STREQ(BinkGetError(), "");
+    BinkClose(bink);
+}
+
+struct AlphaCase {
+    const char* name;
+    Pixels pixels;
+    U32 flags;
+    U32 hasAlpha;
+    bool exact; // lossless RGB: every byte is known
+};
+
+class BinkAlpha : public ::testing::TestWithParam<AlphaCase> {};
+
+TEST_P(BinkAlpha, KnownFrameCopiesWithOrWithoutAlpha)
+{
+    const AlphaCase& param = GetParam();
+    tools::VideoClipSpec spec;
+    spec.width = 40;
+    spec.height = 24;
+    spec.frames = 4;
+    spec.pixels = param.pixels;
+    const auto clip = MakeClip(spec);
+    HBINK bink = OpenClip(clip, param.flags);
+    ASSERT_NE(bink, nullptr) << BinkGetError();
+    EXPECT_EQ(bink->HasAlpha, param.hasAlpha);
+    BinkGoto(bink, 3, 0);
+    BinkDoFrame(bink);
+    EXPECT_EQ(bink->LastFrameNum, 3u);
+    const auto pixels = CopyFrame(bink);
+    for (const auto& [x, y] : {std::pair{0, 0}, {39, 0}, {17, 9}, {39, 23}}) {
+        const std::uint32_t want = tools::PatternPixel(2, x, y);
+        const std::uint32_t got = pixels[std::size_t(y) * 40 + x];
+        const std::uint32_t wantAlpha = param.hasAlpha ? want >> 24 : 0xFF;
+        EXPECT_EQ(got >> 24, wantAlpha) << x << "," << y;
+        if (param.exact) {
+            EXPECT_EQ(got & 0xFFFFFF, want & 0xFFFFFF) << x << "," << y;
+        } else {
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(int(got >> shift & 0xFF), int(want >> shift & 0xFF), 12) << x << "," << y;
+        }
+    }
+    BinkClose(bink);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, BinkAlpha,
+    ::testing::Values(AlphaCase{"rgb_alpha", Pixels::Bgra, BINKALPHA, 1, true},
+        AlphaCase{"rgb_opaque", Pixels::Bgr, BINKALPHA, 0, true},
+        AlphaCase{"alpha_not_asked", Pixels::Bgra, 0, 0, true},
+        AlphaCase{"yuv_alpha", Pixels::Yuva420, BINKALPHA, 1, false},
+        AlphaCase{"yuv_opaque", Pixels::Yuv420, BINKALPHA, 0, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An archive-like file: other bytes before the clip and another clip after
+// it, so a read past the entry would be seen as extra frames.
+struct ArchiveFile {
+    std::filesystem::path path;
+    std::uint32_t offset = 0;
+};
+
+ArchiveFile WriteArchive(const TempDir& dir, const std::vector<std::uint8_t>& clip, std::size_t keep)
+{
+    std::string bytes(1000, '\x5A');
+    bytes.append(reinterpret_cast<const char*>(clip.data()), keep);
+    bytes.append(reinterpret_cast<const char*>(clip.data()), clip.size());
+    return {dir.write("data.001", bytes), 1000};
+}
+
+HANDLE OpenAt(const ArchiveFile& file)
+{
+    const HANDLE handle = CreateFileA(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+        nullptr);
+    EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+    SetFilePointer(handle, static_cast<LONG>(file.offset), nullptr, FILE_BEGIN);
+    return handle;
+}
+
+class BinkHandleOpen : public ::testing::TestWithParam<U32> {};
+
+TEST_P(BinkHandleOpen, PlaysTheEntryAndNothingAfterIt)
+{
+    TempDir dir;
+    tools::VideoClipSpec spec;
+    spec.frames = 6;
+    spec.keyInterval = 3;
+    const auto clip = MakeClip(spec);
+    const ArchiveFile file = WriteArchive(dir, clip, clip.size());
+    const HANDLE handle = OpenAt(file);
+    HBINK bink = BinkOpen(static_cast<const char*>(handle), BINKFILEHANDLE | BINKALPHA | GetParam());
+    ASSERT_NE(bink, nullptr) << BinkGetError();
+    // A preloaded stream no longer needs the handle.
+    if (GetParam() & BINKPRELOADALL)
+        CloseHandle(handle);
+    EXPECT_EQ(bink->Frames, 6u);
+    for (U32 frame = 1; frame <= 6; ++frame) {
+        BinkDoFrame(bink);
+        const auto pixels = CopyFrame(bink);
+        EXPECT_EQ(pixels[10 * 64 + 20], tools::PatternPixel(int(frame) - 1, 20, 10)) << frame;
+        BinkNextFrame(bink);
+    }
+    EXPECT_EQ(bink->FrameNum, 1u) << "past the last frame it starts again";
+    BinkGoto(bink, 5, 0);
+    BinkDoFrame(bink);
+    EXPECT_EQ(CopyFrame(bink)[0], tools::PatternPixel(4, 0, 0));
+    BinkClose(bink);
+    if (!(GetParam() & BINKPRELOADALL))
+        CloseHandle(handle);
+}
+
+INSTANTIATE_TEST_SUITE_P(StreamedAndPreloaded, BinkHandleOpen,
+    ::testing::Values(BINKFRAMERATE, BINKFRAMERATE | BINKPRELOADALL));
+
+TEST(BinkOpen, ByFileName)
+{
+    TempDir dir;
+    tools::VideoClipSpec spec;
+    spec.frames = 3;
+    const auto clip = MakeClip(spec);
+    const auto path = dir.write("intro.mkv", std::string(clip.begin(), clip.end()));
+    HBINK bink = BinkOpen(path.c_str(), 0);
+    ASSERT_NE(bink, nullptr) << BinkGetError();
+    EXPECT_EQ(bink->Frames, 3u);
+    BinkClose(bink);
+    EXPECT_EQ(BinkOpen((dir / "missing.mkv").c_str(), 0), nullptr);
+    EXPECT_STRNE(BinkGetError(), "");
+}
+
+TEST(BinkOpen, FrameRateOverrideOnlyWhenAsked)
+{
+    tools::VideoClipSpec spec;
+    spec.frames = 2;
+    const auto clip = MakeClip(spec);
+    BinkSetFrameRate(15, 1);
+    HBINK overridden = OpenClip(clip, BINKFRAMERATE);
+    HBINK own = OpenClip(clip, 0);
+    BinkSetFrameRate(0, 1);
+    HBINK zeroRate = OpenClip(clip, BINKFRAMERATE);
+    ASSERT_TRUE(overridden && own && zeroRate);
+    EXPECT_EQ(overridden->FrameRate, 15u);
+    EXPECT_EQ(own->FrameRate, 25u);
+    EXPECT_EQ(zeroRate->FrameRate, 25u) << "a rate of 0 keeps the stream's own";
+    for (HBINK bink : {overridden, own, zeroRate})
+        BinkClose(bink);
+}
+
+TEST(BinkOpen, EntryEndingBeforeItsDataFailsWithoutReadingOn)
+{
+    TempDir dir;
+    tools::VideoClipSpec spec;
+    spec.frames = 5;
+    const auto clip = MakeClip(spec);
+    // The entry is cut in the middle; the next entry follows at once.
+    const ArchiveFile cut = WriteArchive(dir, clip, clip.size() / 2);
+    const HANDLE handle = OpenAt(cut);
+    HBINK bink = BinkOpen(static_cast<const char*>(handle), BINKFILEHANDLE | BINKALPHA);
+    if (bink) {
+        // Whatever it made of the bytes, it never shows the neighbour's frames
+        // as its own.
+        EXPECT_LT(bink->Frames, 5u);
+        BinkClose(bink);
+    }
+    EXPECT_STRNE(BinkGetError(), "");
+    CloseHandle(handle);
+
+    // At the end of a file the cut is seen for certain.
+    const auto path = dir.write("short.mkv", std::string(clip.begin(), clip.begin() + clip.size() / 2));
+    EXPECT_EQ(BinkOpen(path.c_str(), 0), nullptr);
+    EXPECT_NE(std::string(BinkGetError()).find("truncated"), std::string::npos) << BinkGetError();
+}
+
+TEST(BinkOpen, BadHandlesAndEmptyInputFail)
+{
+    EXPECT_EQ(BinkOpen(static_cast<const char*>(INVALID_HANDLE_VALUE), BINKFILEHANDLE), nullptr);
+    EXPECT_STRNE(BinkGetError(), "");
+    EXPECT_EQ(BinkOpen(nullptr, BINKFILEHANDLE), nullptr);
+    EXPECT_EQ(BinkOpen(nullptr, 0), nullptr);
+    EXPECT_EQ(vls::bink::BinkOpenMemory(nullptr, 0, 0), nullptr);
+    EXPECT_STRNE(BinkGetError(), "");
+}
+
+struct DamageCase {
+    const char* name;
+    std::function<void(std::vector<std::uint8_t>&)> damage;
+};
+
+class BinkDamage : public ::testing::TestWithParam<DamageCase> {};
+
+// Damaged streams either fail to open with a reason, or open and play to
+// their end, frame by frame, without crashing or reading out of bounds.
+TEST_P(BinkDamage, FailsOrPlaysToTheEnd)
+{
+    tools::VideoClipSpec spec;
+    spec.frames = 8;
+    spec.keyInterval = 4;
+    spec.audioRate = 8000;
+    auto clip = MakeClip(spec);
+    GetParam().damage(clip);
+    HBINK bink = OpenClip(clip);
+    if (!bink) {
+        EXPECT_STRNE(BinkGetError(), "");
+        return;
+    }
+    EXPECT_LE(bink->Frames, 8u);
+    for (U32 i = 0; i < bink->Frames + 2; ++i) {
+        BinkDoFrame(bink);
+        std::vector<std::uint32_t> pixels(std::size_t(bink->Width) * bink->Height);
+        BinkCopyToBuffer(bink, pixels.data(), static_cast<S32>(bink->Width * 4), bink->Height, 0, 0, BINKSURFACE32);
+        BinkNextFrame(bink);
+    }
+    BinkGoto(bink, bink->Frames / 2 + 1, 0);
+    BinkDoFrame(bink);
+    BinkClose(bink);
+}
+
+void FlipBytes(std::vector<std::uint8_t>& clip, std::size_t from, std::size_t every)
+{
+    for (std::size_t i = from; i < clip.size(); i += every)
+        clip[i] ^= 0xA5;
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, BinkDamage,
+    ::testing::Values(DamageCase{"empty", [](auto& c) { c.clear(); }},
+        DamageCase{"header_only", [](auto& c) { c.resize(40); }},
+        DamageCase{"cut_in_half", [](auto& c) { c.resize(c.size() / 2); }},
+        DamageCase{"last_byte_missing", [](auto& c) { c.pop_back(); }},
+        DamageCase{"noise", [](auto& c) {
+                       std::srand(7);
+                       for (auto& byte : c)
+                           byte = static_cast<std::uint8_t>(std::rand());
+                   }},
+        DamageCase{"flipped_in_the_data", [](auto& c) { FlipBytes(c, c.size() / 3, 97); }},
+        DamageCase{"flipped_everywhere", [](auto& c) { FlipBytes(c, 5, 31); }},
+        DamageCase{"declared_size_huge", [](auto& c) {
+                       // The segment size field of the container says far more than there is.
+                       for (std::size_t i = 0; i + 4 < c.size() && i < 64; ++i)
+                           if (c[i] == 0x18 && c[i + 1] == 0x53 && c[i + 2] == 0x80 && c[i + 3] == 0x67)
+                               c[i + 4] = 0x01, c[i + 5] = 0x7F;
+                   }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vls::test
