@@ -138,6 +138,7 @@ BOOL SystemParametersInfoA(UINT action, UINT, PVOID data, UINT)
         ClassicFont(m->lfMessageFont, false);
         return TRUE;
     }
+    case SPI_GETWINDOWSEXTRA: return TRUE;  // answered by every system of the NT family
     case SPI_GETBORDER: return setInt(1);
     case SPI_GETKEYBOARDDELAY: return setInt(1);
     case SPI_GETKEYBOARDSPEED: return setInt(31);

@@ -594,6 +594,7 @@ constexpr UINT SPI_GETTOOLTIPANIMATION = 0x1016;
 constexpr UINT SPI_GETDROPSHADOW = 0x1024;
 constexpr UINT SPI_GETFLATMENU = 0x1022;
 constexpr UINT SPI_GETMENUSHOWDELAY = 0x006A;
+constexpr UINT SPI_GETWINDOWSEXTRA = 0x005C;
 
 // System colour indexes: platform/gdi/syscolors.h.
 
