@@ -30,7 +30,8 @@ public:
         D3D8SetWindowResolver(nullptr);
         current_ = nullptr;
         if (window_) SDL_DestroyWindow(window_);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        // SDL's video stays up: unloading the GL driver would leave its
+        // allocations without a module name for the leak checker.
     }
     bool ok() const { return window_ != nullptr; }
     SDL_Window* window() const { return window_; }
