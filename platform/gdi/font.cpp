@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -51,8 +52,21 @@ struct Match {
     bool italic = false;
 };
 
+// Fontconfig keeps its configuration for the life of the process; it is
+// released at exit so that leak checkers see a clean end.
+void ReleaseFontconfigAtExit()
+{
+    static const bool registered = [] {
+        FcInit();
+        std::atexit([] { FcFini(); });
+        return true;
+    }();
+    (void)registered;
+}
+
 Match FindFont(const std::string& face, LONG weight, bool italic, BYTE pitchAndFamily)
 {
+    ReleaseFontconfigAtExit();
     Match m;
     FcPattern* pattern = FcPatternCreate();
     if (IsSansSubstitute(face)) {

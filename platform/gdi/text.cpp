@@ -288,6 +288,7 @@ struct FamilyInfo {
 
 std::map<std::string, FamilyInfo> ListFamilies()
 {
+    MatchFamily("");  // sets fontconfig up, with its release at exit
     std::map<std::string, FamilyInfo> families;
     FcPattern* pattern = FcPatternCreate();
     FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_SPACING, FC_SCALABLE, FC_WEIGHT, FC_SLANT, nullptr);
