@@ -60,7 +60,8 @@ std::vector<std::string> Lines(const std::string& report)
     return lines;
 }
 
-volatile int* g_nowhere = nullptr;
+// Below every mapping, and not null, so the fault is the system's to find.
+volatile int* volatile g_nowhere = reinterpret_cast<int*>(0x10);
 
 void Throw() { throw std::runtime_error("lost"); }
 
@@ -94,7 +95,7 @@ TEST(ExceptionReport, AWriteThroughANullPointerIsReportedAndStillEndsTheProcess)
     EXPECT_NE(lines[5].find("test_engine_app."), std::string::npos) << lines[5];
     EXPECT_NE(lines[6].find(" processor(s), type "), std::string::npos);
     EXPECT_NE(lines[7].find(" MBytes physical memory."), std::string::npos);
-    EXPECT_EQ(lines[8], "Write to location 00000000 caused an access violation.");
+    EXPECT_EQ(lines[8], "Write to location 00000010 caused an access violation.");
     EXPECT_EQ(lines[9], "");
     EXPECT_EQ(lines[10], "Registers:");
     EXPECT_EQ(lines[11].rfind("EAX=", 0), 0u);
@@ -114,7 +115,7 @@ TEST(ExceptionReport, AWriteThroughANullPointerIsReportedAndStillEndsTheProcess)
 TEST(ExceptionReport, AJumpToNowhereShowsUnreadableCodeBytes)
 {
     const Crash crash = CrashInChild([] {
-        void (*const nowhere)() = reinterpret_cast<void (*)()>(reinterpret_cast<uintptr_t>(g_nowhere) + 16);
+        void (*const nowhere)() = reinterpret_cast<void (*)()>(reinterpret_cast<uintptr_t>(g_nowhere) + 0x20);
         nowhere();
     });
     EXPECT_EQ(crash.signal, SIGSEGV);
