@@ -138,6 +138,8 @@ std::vector<TextLine> LayoutDrawText(const std::u16string& text, UINT format, in
     if (text.empty())
         return lines;
     const Marked m = StripPrefixes(text, format);
+    if (m.text.empty())
+        return lines;  // a lone "&" measures like no text at all
     const bool single = format & DT_SINGLELINE;
     const bool wrap = (format & DT_WORDBREAK) && !single;
     size_t start = 0;

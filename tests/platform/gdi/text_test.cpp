@@ -39,6 +39,7 @@ TEST(DrawTextLayout, LineRules)
         {"prefix removed", u"&File", 0, 100, {u"File"}},
         {"double ampersand is one", u"A && B", 0, 100, {u"A & B"}},
         {"trailing ampersand dropped", u"AB&", 0, 100, {u"AB"}},
+        {"a lone ampersand is no text", u"&", 0, 100, {}},
         {"no prefix keeps ampersands", u"&A&&", DT_NOPREFIX, 100, {u"&A&&"}},
         {"wrap at spaces", u"aa bb cc", DT_WORDBREAK, 50, {u"aa bb", u"cc"}},
         {"spaces at a break are swallowed", u"aa    bb", DT_WORDBREAK, 30, {u"aa", u"bb"}},
