@@ -573,9 +573,14 @@ LRESULT CALLBACK ApplicationWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner)
+// Made during static initialisation: nothing here may call other layers.
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
+
+AnsiString TApplication::Title() const
 {
-    title_ = ChangeFileExt(ExtractFileName(ExeName()), "");
+    if (!titleSet_)
+        return ChangeFileExt(ExtractFileName(ExeName()), "");
+    return title_;
 }
 
 TApplication::~TApplication()
@@ -605,7 +610,7 @@ HWND TApplication::Handle()
             RegisterClassA(&wc);
         }
         // Hidden and zero-sized: it stands for the program on the desktop.
-        handle_ = CreateWindowExA(0, "TApplication", title_.c_str(),
+        handle_ = CreateWindowExA(0, "TApplication", Title().c_str(),
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
                                   nullptr, nullptr, nullptr);
@@ -624,6 +629,7 @@ void TApplication::DefaultHandler(TMessage& m)
 void TApplication::SetTitle(const AnsiString& title)
 {
     title_ = title;
+    titleSet_ = true;
     if (handle_)
         SetWindowTextA(handle_, title.c_str());
 }
@@ -766,7 +772,7 @@ void TApplication::ShowException(Exception& e)
     AnsiString text = e.Message;
     if (!text.empty() && text.back() != '.')
         text += '.';
-    MessageBoxA(mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : nullptr, text.c_str(), title_.c_str(),
+    MessageBoxA(mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : nullptr, text.c_str(), Title().c_str(),
                 MB_OK | MB_ICONSTOP);
 }
 

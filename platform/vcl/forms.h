@@ -142,7 +142,7 @@ public:
     void Initialize() {}
     // The hidden window of class "TApplication" whose text is the title.
     HWND Handle();
-    AnsiString Title() const { return title_; }
+    AnsiString Title() const;
     void SetTitle(const AnsiString& title);
     TCustomForm* MainForm() const { return mainForm_; }
     bool Terminated() const { return terminated_; }
@@ -192,6 +192,7 @@ private:
     void DefaultHandler(TMessage& m) override;
     HWND handle_ = nullptr;
     AnsiString title_;
+    bool titleSet_ = false;
     TCustomForm* mainForm_ = nullptr;
     bool terminated_ = false;
     bool showMainForm_ = true;
