@@ -223,6 +223,8 @@ void ApplyShape(Window* top)
         }
     }
     s.backend->SetNativeShape(top->native, mask, width, height);
+    // Shaping may have replaced the desktop's window: show the pixels again.
+    top->surfaceDirty = true;
 }
 
 void PresentDirty()
