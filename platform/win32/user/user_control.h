@@ -18,14 +18,16 @@ namespace vls::user {
 backend::Backend& CurrentBackend();
 bool IsHeadless();
 
-// Headless message boxes are logged to stderr and answered by this hook
-// (default: the first button of the box). Returns the previous hook.
+// A message box set with this hook is logged to stderr and answered by it,
+// whatever the backend. Without a hook, headless boxes are logged and take
+// their first button; SDL shows a real dialog. Returns the previous hook.
 using MessageBoxHook = std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>;
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
-// SIGINT and SIGTERM become WM_CLOSE to the program's main window, posted
-// from the message loop. Installed by the first window creation; callable
-// earlier.
+// SIGINT and SIGTERM become WM_CLOSE to the program's main window (the
+// active window's shown root owner), posted from the message loop; with no
+// window they post WM_QUIT. A second signal ends the program as usual.
+// Installed by the first top-level window; callable earlier.
 void InstallCloseSignals();
 
 // The surface of the top-level window that holds hwnd, and hwnd's client
