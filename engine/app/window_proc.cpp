@@ -5,6 +5,7 @@
 #include "platform/win32/kernel/paths.h"
 #include "platform/win32/user/winuser.h"
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -157,7 +158,7 @@ void OnScreenshotKey(cKestruneEngine& engine)
 {
     if (!engine.Members().HasGraphics(engine))
         return;
-    for (int n = 0; n >= 0; ++n) {
+    for (int n = 0; n < INT_MAX; ++n) {
         char name[32];
         std::snprintf(name, sizeof(name), "screenshot %d.bmp", n);
         if (!FileOpens(name)) {
