@@ -828,6 +828,29 @@ void TBitmap::SaveToStream(TStream* stream)
     stream->WriteBuffer(file.data(), static_cast<std::int32_t>(file.size()));
 }
 
+void TBitmap::ReadData(TStream* stream)
+{
+    std::int32_t size = 0;
+    stream->ReadBuffer(&size, 4);
+    if (size < 0 || size > stream->Size() - stream->Position())
+        throw EReadError(consts::SReadError);
+    TMemoryStream data;
+    data.SetSize(size);
+    if (size)
+        stream->ReadBuffer(data.Memory(), size);
+    data.SetPosition(0);
+    LoadFromStream(&data);
+}
+
+void TBitmap::WriteData(TStream* stream)
+{
+    TMemoryStream data;
+    SaveToStream(&data);
+    const auto size = static_cast<std::int32_t>(data.Size());
+    stream->WriteBuffer(&size, 4);
+    data.SaveToStream(stream);
+}
+
 void TBitmap::LoadFromResourceName(HINSTANCE, const AnsiString& name)
 {
     std::vector<std::uint8_t> data;
@@ -1042,7 +1065,10 @@ void TPicture::DefineProperties(TFiler* filer)
             AnsiString name(n, '\0');
             if (n)
                 s->ReadBuffer(name.data(), n);
-            TClass cls = FindClass(name);
+            // The library's own graphic classes need no registration.
+            TClass cls = SameText(name, "TBitmap") ? TBitmap::StaticClass()
+                         : SameText(name, "TIcon") ? TIcon::StaticClass()
+                                                   : FindClass(name);
             if (!cls->create || !cls->InheritsFrom(TGraphic::StaticClass()))
                 throw EReadError(consts::SInvalidImage);
             auto* g = static_cast<TGraphic*>(cls->create(nullptr));

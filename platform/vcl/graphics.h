@@ -300,6 +300,11 @@ public:
     void FreeImage() {}
     std::uint32_t* Pixels() { return bits_; }
 
+protected:
+    // Stored data: a 32-bit byte count, then the BMP file.
+    void ReadData(TStream* stream) override;
+    void WriteData(TStream* stream) override;
+
 private:
     class TBitmapCanvas;
     void Reallocate(int width, int height);

@@ -372,3 +372,54 @@ TEST_F(FormsTest, FormsAreReadFromTheirStoredStream)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FormsTest, PicturesTravelInTheFormStream)
+{
+    RegisterClasses({TImage::StaticClass(), TShape::StaticClass()});
+    TForm form(nullptr);
+    form.SetName("PicForm");
+    auto* image = new TImage(&form);
+    image->SetName("Img");
+    image->SetParent(&form);
+    TBitmap* bmp = image->Picture()->Bitmap();
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(3, 2);
+    bmp->Pixels()[0] = 0x112233;
+    bmp->Pixels()[5] = 0xABCDEF;
+    auto* shape = new TShape(&form);
+    shape->SetName("Shp");
+    shape->SetParent(&form);
+    shape->SetShape(stCircle);
+    shape->Brush()->SetColor(clRed);
+
+    TMemoryStream stream;
+    stream.WriteComponent(&form);
+    stream.SetPosition(0);
+    TMemoryStream text;
+    ObjectBinaryToText(&stream, &text);
+    const std::string form1(text.Bytes().begin(), text.Bytes().end());
+    EXPECT_NE(form1.find("    Picture.Data = {\r\n      07544269746D6170"), std::string::npos) << form1;
+    EXPECT_NE(form1.find("    Brush.Color = clRed\r\n"), std::string::npos) << form1;
+    EXPECT_NE(form1.find("    Shape = stCircle\r\n"), std::string::npos);
+
+    text.SetPosition(0);
+    TMemoryStream binary;
+    ObjectTextToBinary(&text, &binary);
+    binary.SetPosition(0);
+    TForm copy(nullptr);
+    binary.ReadComponent(&copy);
+    auto* image2 = dynamic_cast<TImage*>(copy.FindComponent("Img"));
+    auto* shape2 = dynamic_cast<TShape*>(copy.FindComponent("Shp"));
+    ASSERT_TRUE(image2 && shape2);
+    TBitmap* bmp2 = dynamic_cast<TBitmap*>(image2->Picture()->Graphic());
+    ASSERT_NE(bmp2, nullptr);
+    ASSERT_EQ(bmp2->Width(), 3);
+    EXPECT_EQ(bmp2->Pixels()[0] & 0xFFFFFF, 0x112233u);
+    EXPECT_EQ(bmp2->Pixels()[5] & 0xFFFFFF, 0xABCDEFu);
+    EXPECT_EQ(shape2->Shape(), stCircle);
+    EXPECT_EQ(shape2->Brush()->Color(), clRed);
+}
+
+}  // namespace
