@@ -516,6 +516,17 @@ jump:
         bool equal;
         if (a_type == kScriptInteger) {
             equal = static_cast<std::int32_t>(a_payload) == IntView(b_type, b_payload);
+            // A conditional jump right after it would pop the boolean at
+            // once: it takes the result directly (the bytes above the stack
+            // top are never read, so nothing else can tell).
+            if (size - ip >= 3 && (c[ip] == kOpJumpIfFalse || c[ip] == kOpJumpIfTrue) && top + 5 <= kStackLast) {
+                const bool whenTrue = c[ip] == kOpJumpIfTrue;
+                jumpTarget = static_cast<std::uint32_t>(c[ip + 1] | c[ip + 2] << 8);
+                ip += 3;
+                if (equal != whenTrue)
+                    DISPATCH();
+                goto jump;
+            }
             PUSH_PAYLOAD_OR_FAIL(kScriptBoolean, equal);
             DISPATCH();
         }

@@ -89,6 +89,23 @@ TEST_F(ScriptTest, ConditionalJumpsFollowTheBooleanView)
     EXPECT_EQ(script->Variable(1)->intValue, 3);
 }
 
+TEST_F(ScriptTest, ComparisonBeforeAConditionalJumpLeavesTheStackAsItWas)
+{
+    // Each eq is followed by a conditional jump, taken and not taken; the
+    // value below the compared pair must come out untouched.
+    const auto script = Load("var r int\n var hits int\n"
+                             "push int 7\n push int 1\n push int 1\n eq\n jz wrong\n inc ref hits\n"
+                             "push int 1\n push int 2\n eq\n jnz wrong\n inc ref hits\n"
+                             "push int 3\n push int 3\n eq\n jnz right\n"
+                             "wrong:\n ret\n"
+                             "right:\n inc ref hits\n popreg\n push ref r\n pushreg\n assign\n ret\n");
+    EXPECT_EQ(script->Run(""), 0);
+    EXPECT_EQ(script->Variable(1)->intValue, 3);
+    EXPECT_EQ(script->Variable(0)->intValue, 7);
+    EXPECT_EQ(script->sp, 0u);
+    EXPECT_TRUE(link.reports.empty()) << link.LastText();
+}
+
 TEST_F(ScriptTest, ScriptThatIsNotLiveNeverRuns)
 {
     auto script = Load("ret\n");
