@@ -107,7 +107,8 @@ std::size_t Disassembler::Operand(std::size_t at, std::string& text) const
         const void* const nul = std::memchr(code.data() + at + 1, 0, code.size() - at - 1);
         if (!nul)
             return 0;
-        const std::size_t length = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - (code.data() + at + 1));
+        const auto length
+            = static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - (code.data() + at + 1));
         text = "string " + Quote(std::string(reinterpret_cast<const char*>(code.data() + at + 1), length));
         if (IsPlainName(text.substr(7)))
             text = "string \"" + text.substr(7) + "\"";

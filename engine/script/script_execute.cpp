@@ -75,7 +75,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     const std::int32_t variableCount = variables.count;
     // The DynArray rule: an index at or past the end names the last variable.
     auto variableAt = [&](std::uint32_t index) __attribute__((always_inline)) -> ScriptValue& {
-        return vars[static_cast<std::int32_t>(index) < variableCount ? index : static_cast<std::uint32_t>(variableCount - 1)];
+        const auto last = static_cast<std::uint32_t>(variableCount - 1);
+        return vars[static_cast<std::int32_t>(index) < variableCount ? index : last];
     };
     std::uint32_t top = sp;
 
@@ -91,7 +92,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         save();
         return Fail(message);
     };
-    auto pop = [&](std::uint32_t& type, std::uint32_t& payload, std::string& text) __attribute__((always_inline)) {
+    auto pop = [&](std::uint32_t& type, std::uint32_t& payload, std::string& text)
+                   __attribute__((always_inline)) {
         if (top <= base)
             return false;
         const std::uint8_t tag = stk[top];
@@ -124,13 +126,15 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         top += 5;
         return true;
     };
-    auto push = [&](std::uint32_t type, std::uint32_t payload, const std::string& text) __attribute__((always_inline)) {
+    auto push = [&](std::uint32_t type, std::uint32_t payload, const std::string& text)
+                    __attribute__((always_inline)) {
         if (type != kScriptString)
             return pushPayload(type, payload);
         return PushText(stk, top, text.data(), text.size());
     };
     // A typed operand; the message of what is wrong with it, or null.
-    auto decode = [&](std::uint32_t& type, std::uint32_t& payload, std::string& text) __attribute__((always_inline)) -> const char* {
+    auto decode = [&](std::uint32_t& type, std::uint32_t& payload, std::string& text)
+                      __attribute__((always_inline)) -> const char* {
         if (ip >= size)
             return kCodeOverrun;
         const std::uint8_t tag = c[ip];

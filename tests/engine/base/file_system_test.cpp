@@ -298,7 +298,8 @@ TEST_F(FileSystemTest, DamagedMapsAreAFatalReport)
     const tools::MapDamage damages[] = {tools::MapDamage::kShortHeader, tools::MapDamage::kCountPastEnd,
         tools::MapDamage::kNegativeCount, tools::MapDamage::kTruncatedRecord};
     for (const tools::MapDamage damage : damages) {
-        ASSERT_TRUE(tools::WriteFileReplacing(work_.path() / "resource.map", tools::DamageMap(builder.MapBytes(), damage)));
+        ASSERT_TRUE(
+            tools::WriteFileReplacing(work_.path() / "resource.map", tools::DamageMap(builder.MapBytes(), damage)));
         log_.reports.clear();
         cKestruneFileSystem files;
         EXPECT_EQ(files.ready, 0);
