@@ -71,8 +71,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     std::uint8_t* const stk = stack;
     const std::uint32_t base = stackBase_;
     std::uint32_t ip = pc;
-    ScriptValue* const vars = variables.data;
-    const std::int32_t variableCount = variables.count;
+    ScriptValue* vars = variables.data;
+    std::int32_t variableCount = variables.count;
     // The DynArray rule: an index at or past the end names the last variable.
     auto variableAt = [&](std::uint32_t index) __attribute__((always_inline)) -> ScriptValue& {
         const auto last = static_cast<std::uint32_t>(variableCount - 1);
@@ -87,6 +87,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     auto load = [&]() __attribute__((always_inline)) {
         ip = pc;
         top = sp;
+        vars = variables.data;
+        variableCount = variables.count;
     };
     auto fail = [&](const char* message) __attribute__((always_inline)) {
         save();
