@@ -321,6 +321,7 @@ private:
     void WMKeyDown(TMessage& m);
     void WMKeyUp(TMessage& m);
     void WMChar(TMessage& m);
+    void WMSysChar(TMessage& m);
     void WMCommand(TMessage& m);
     void WMNotify(TMessage& m);
     void WMDrawItem(TMessage& m);

@@ -85,6 +85,7 @@ VCL_IMPLEMENT_CLASS(TCustomForm, TWinControl, [](auto& b) {
     b.Message(WM_SYSCOMMAND, &TCustomForm::WMSysCommand);
     b.Message(CM_SHOWINGCHANGED, &TCustomForm::CMShowingChanged2);
     b.Message(CM_DIALOGKEY, &TCustomForm::CMDialogKey);
+    b.Message(CM_DIALOGCHAR, &TCustomForm::CMDialogChar);
     b.Message(CM_RELEASE, &TCustomForm::CMRelease);
 })
 
@@ -497,6 +498,26 @@ void TCustomForm::CMDialogKey(TMessage& m)
     // Return and Escape go to the default and cancel buttons.
     m.Result = 0;
     Broadcast(this, m);
+}
+
+void TCustomForm::CMDialogChar(TMessage& m)
+{
+    m.Result = 0;
+    Broadcast(this, m);
+}
+
+bool IsAccel(WORD key, const AnsiString& text)
+{
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&')
+            continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return AnsiUpperCase(AnsiString(1, text[i + 1])) == AnsiUpperCase(AnsiString(1, static_cast<char>(key)));
+    }
+    return false;
 }
 
 bool TCustomForm::DoKeyDown(WORD& key, TShiftState shift)

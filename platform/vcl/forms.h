@@ -106,6 +106,7 @@ private:
     void WMSysCommand(TMessage& m);
     void CMShowingChanged2(TMessage& m);
     void CMDialogKey(TMessage& m);
+    void CMDialogChar(TMessage& m);
     void CMRelease(TMessage& m);
     void PlaceWindow();
     TControlCanvas* canvas_;
@@ -240,6 +241,9 @@ private:
     TFont* iconFont_;
     TFont* menuFont_;
 };
+
+// Whether `text` marks `key` as its accelerator ("&File" and 'F').
+bool IsAccel(WORD key, const AnsiString& text);
 
 extern TApplication* Application;
 extern TScreen* Screen;

@@ -76,6 +76,7 @@ VCL_IMPLEMENT_CLASS(TWinControl, TControl, [](auto& b) {
     b.Message(WM_KEYUP, &TWinControl::WMKeyUp);
     b.Message(WM_SYSKEYUP, &TWinControl::WMKeyUp);
     b.Message(WM_CHAR, &TWinControl::WMChar);
+    b.Message(WM_SYSCHAR, &TWinControl::WMSysChar);
     b.Message(WM_COMMAND, &TWinControl::WMCommand);
     b.Message(WM_NOTIFY, &TWinControl::WMNotify);
     b.Message(WM_DRAWITEM, &TWinControl::WMDrawItem);
@@ -714,6 +715,20 @@ void TWinControl::WMChar(TMessage& m)
     if (DoKeyPress(key))
         return;
     m.WParam = static_cast<unsigned char>(key);
+    // Characters the control does not take are offered to the form's
+    // controls as accelerators.
+    const LRESULT code = SendMessageA(handle_, WM_GETDLGCODE, 0, 0);
+    TCustomForm* form = ParentForm();
+    if (!(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) && form && form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam) != 0)
+        return;
+    DefaultHandler(m);
+}
+
+void TWinControl::WMSysChar(TMessage& m)
+{
+    TCustomForm* form = ParentForm();
+    if (form && form->Perform(CM_DIALOGCHAR, m.WParam, m.LParam) != 0)
+        return;
     DefaultHandler(m);
 }
 

@@ -423,3 +423,47 @@ TEST_F(FormsTest, PicturesTravelInTheFormStream)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FormsTest, AcceleratorCharactersReachTheFormsControls)
+{
+    EXPECT_TRUE(IsAccel('F', "&File"));
+    EXPECT_TRUE(IsAccel('f', "&File"));
+    EXPECT_FALSE(IsAccel('F', "&&File"));
+    EXPECT_TRUE(IsAccel('X', "E&xit"));
+    EXPECT_FALSE(IsAccel('E', "E&xit"));
+
+    auto* form = new TSmallForm(Application);
+    form->AfterConstruction();
+    struct TAccelLabel : TTestLabel {
+        using TTestLabel::TTestLabel;
+        int hits = 0;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == CM_DIALOGCHAR && IsAccel(static_cast<WORD>(m.WParam), Caption())) {
+                ++hits;
+                m.Result = 1;
+                return;
+            }
+            TTestLabel::WndProc(m);
+        }
+    };
+    auto* label = new TAccelLabel(form);
+    label->SetCaption("&Name");
+    label->SetBounds(150, 100, 80, 17);
+    label->SetParent(form);
+    form->Show();
+    Application->ProcessMessages();
+    form->button->SetFocus();
+    Application->ProcessMessages();
+    vls::headless::KeyTap('N');  // the button takes no characters: an accelerator
+    Application->ProcessMessages();
+    EXPECT_EQ(label->hits, 1);
+    vls::headless::KeyTap('Q');
+    Application->ProcessMessages();
+    EXPECT_EQ(label->hits, 1);
+    delete form;
+}
+
+}  // namespace
