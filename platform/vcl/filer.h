@@ -23,6 +23,8 @@ enum TValueType : std::uint8_t {
     vaLString, vaNil, vaCollection, vaSingle, vaCurrency, vaDate, vaWString, vaInt64, vaUTF8String
 };
 constexpr std::uint8_t kLastValueType = vaUTF8String;
+// The first four bytes of every component stream.
+inline constexpr char kFilerSignature[4] = {'T', 'P', 'F', '0'};
 
 using TReaderProc = std::function<void(TReader*)>;
 using TWriterProc = std::function<void(TWriter*)>;
