@@ -4,7 +4,10 @@
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/graphics_host.h"
 #include "engine/render/kestrune_graphics.h"
+#include "platform/bink/bink.h"
 #include "platform/d3dx/d3dx8tex.h"
+#include "platform/win32/kernel/files.h"
+#include "platform/win32/kernel/handles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +34,8 @@ cKestruneImage::~cKestruneImage()
         if (frames.data[i]) frames.data[i]->Release();
     }
     if (vertexBuffer) vertexBuffer->Release();
+    if (bink) BinkClose(static_cast<HBINK>(bink));
+    if (videoFile != INVALID_HANDLE_VALUE) CloseHandle(videoFile);
 }
 
 template <typename Fn>
@@ -214,12 +219,40 @@ int32_t cKestruneImage::ReadImage(int32_t slot)
     return 0;
 }
 
-int32_t cKestruneImage::OpenVideo(int32_t)
+int32_t cKestruneImage::OpenVideo(int32_t slot)
 {
-    // The video layer is not part of this program yet, so every stream
-    // fails to open, as an unplayable one would.
-    ReportError("image", "", 1, "Video stream init failed. %s", "Bink video is not available.");
-    return -1;
+    cKestruneFileSystem* files = cKestruneFileSystem::Current();
+    if (!files) return -1;
+    const HANDLE handle = files->OpenHandle(files->slotNames[slot]);
+    if (handle == INVALID_HANDLE_VALUE) return -1;
+    videoFile = handle;
+    // The stream starts right after the header.
+    SetFilePointer(handle, files->GetPos(slot), nullptr, FILE_BEGIN);
+    BinkSetFrameRate(header.frameRate, 1);
+    const U32 flags = header.pixelType == kImagePixelsBinkStreamed ? BINKFILEHANDLE | BINKFRAMERATE | BINKALPHA
+                                                                   : BINKFILEHANDLE | BINKFRAMERATE | BINKPRELOADALL | BINKALPHA;
+    const HBINK video = BinkOpen(static_cast<const char*>(handle), flags);
+    if (!video) {
+        ReportError("image", "", 1, "Video stream init failed. %s", BinkGetError());
+        return -1;
+    }
+    bink = video;
+    header.alpha = video->HasAlpha ? 1 : 0;
+    if (header.pixelType == kImagePixelsBink) {
+        files->CloseHandle(handle);
+        videoFile = INVALID_HANDLE_VALUE;
+    }
+    BinkSetVolume(video, 0, GraphicsHost().SFXVolume() * 128);
+    return 0;
+}
+
+void cKestruneImage::CopyVideoFrame()
+{
+    auto* video = static_cast<HBINK>(bink);
+    D3DLOCKED_RECT locked{};
+    if (frames.count == 0 || FAILED(frames.data[0]->LockRect(0, &locked, nullptr, 0))) return;
+    BinkCopyToBuffer(video, locked.pBits, locked.Pitch, std::min(video->Height, TextureHeight()), 0, 0, BINKSURFACE32);
+    frames.data[0]->UnlockRect(0);
 }
 
 int32_t cKestruneImage::SetAlpha(int32_t alpha)
@@ -290,7 +323,34 @@ void cKestruneImage::CrossFrameCallback(int32_t from, int32_t step)
 int32_t cKestruneImage::Update()
 {
     if (playMode == kImageStopped) return 0;
-    if (playMode != kImageStill && !bink) {
+    if (playMode != kImageStill && bink) {
+        auto* video = static_cast<HBINK>(bink);
+        if (BinkWait(video)) {
+            BinkService(video);
+        } else {
+            BinkDoFrame(video);
+            const int32_t frame = static_cast<int32_t>(video->LastFrameNum) - 1;
+            const int32_t step = frame - currentFrame;
+            currentFrame = frame;
+            CopyVideoFrame();
+            CrossFrameCallback(currentFrame, step);
+            if (video->FrameNum + 1 == video->Frames) {
+                if (playMode == kImageLoop) {
+                    BinkGoto(video, 0, 1);
+                    currentFrame = 0;
+                    FireEndCallback();
+                } else {
+                    BinkPause(video, 1);
+                    ended = 1;
+                    playMode = kImageStopped;
+                    FireEndCallback();
+                }
+            } else {
+                BinkNextFrame(video);
+                BinkService(video);
+            }
+        }
+    } else if (playMode != kImageStill) {
         const int32_t n = FrameCount();
         if (direction == 1 && currentFrame >= n) {
             if (playMode == kImageLoop) {
@@ -369,6 +429,10 @@ int32_t cKestruneImage::Render(uint8_t update)
 int32_t cKestruneImage::SetPlayMode(int32_t mode, int32_t frame)
 {
     if (mode == kImageStopped) {
+        if (bink) {
+            BinkPause(static_cast<HBINK>(bink), 1);
+            BinkService(static_cast<HBINK>(bink));
+        }
         playMode = kImageStopped;
     } else {
         playMode = mode;
@@ -383,6 +447,21 @@ int32_t cKestruneImage::SetPlayMode(int32_t mode, int32_t frame)
 int32_t cKestruneImage::SetFrame(int32_t frame)
 {
     if (bink) {
+        auto* video = static_cast<HBINK>(bink);
+        if (playMode != kImageStopped) {
+            BinkService(video);
+            if (video->NumTracks > 0) {
+                // Switching the track off and on drops what it had queued
+                // and restarts it from the new place.
+                BinkSetSoundOnOff(video, 0);
+                BinkSetSoundOnOff(video, 1);
+            }
+            BinkPause(video, 0);
+            BinkGoto(video, static_cast<U32>(frame + 1), 0);
+            BinkDoFrame(video);
+            CopyVideoFrame();
+            BinkNextFrame(video);
+        }
         currentFrame = frame;
         return 0;
     }

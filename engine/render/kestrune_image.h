@@ -90,4 +90,6 @@ private:
     bool EachVertex(Fn fn);
     void CrossFrameCallback(int32_t from, int32_t step);
     void ReportDeviceError(HRESULT code);
+    // The last decoded video frame into the first texture.
+    void CopyVideoFrame();
 };

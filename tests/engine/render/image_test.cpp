@@ -372,3 +372,66 @@ TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
 
 }  // namespace
 }  // namespace vls::test
+
+#include "tools/video_writer.h"
+
+#include <chrono>
+#include <thread>
+
+namespace vls::test {
+namespace {
+
+TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
+{
+    tools::VideoClipSpec spec;
+    spec.width = 64;
+    spec.height = 32;
+    spec.frames = 6;
+    spec.rate = 50;
+    spec.paint = tools::PatternPixel;
+    std::string error;
+    const std::vector<uint8_t> clip = tools::WriteVideoClip(spec, error);
+    ASSERT_FALSE(clip.empty()) << error;
+    for (const uint32_t type : {uint32_t(kImagePixelsBink), uint32_t(kImagePixelsBinkStreamed)}) {
+        KestruneImageHeader header;
+        header.width = 64;
+        header.height = 32;
+        header.frameRate = 50;
+        header.pixelType = type;
+        std::vector<uint8_t> bytes(kImageHeaderSize);
+        WriteImageHeader(header, bytes.data());
+        data.Add("clip" + std::to_string(type) + ".image", Bytes(bytes) + Bytes(clip));
+    }
+    Start();
+    for (const uint32_t type : {uint32_t(kImagePixelsBink), uint32_t(kImagePixelsBinkStreamed)}) {
+        auto image = LoadImage(("clip" + std::to_string(type) + ".image").c_str());
+        ASSERT_NE(image, nullptr) << type;
+        ASSERT_NE(image->bink, nullptr);
+        EXPECT_EQ(image->header.alpha, 1);
+        EXPECT_EQ(image->videoFile == INVALID_HANDLE_VALUE, type == kImagePixelsBink);
+        image->endCallbackScript = reinterpret_cast<cKestruneScript*>(0x10);
+        image->endCallbackName = "over";
+        host.runs.clear();
+        image->SetPlayMode(kImagePlayOnce, 0);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (image->playMode != kImageStopped && std::chrono::steady_clock::now() < until) {
+            image->Update();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_EQ(image->playMode, kImageStopped);
+        EXPECT_EQ(image->ended, 1);
+        ASSERT_EQ(host.runs.size(), 1u);
+        EXPECT_EQ(host.runs[0].second, "over");
+        // The texture holds the last decoded frame: blue tells its number.
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(image->frames.data[0]->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        const DWORD pixel = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + 5 * locked.Pitch)[7];
+        image->frames.data[0]->UnlockRect(0);
+        EXPECT_EQ((pixel >> 16) & 0xFF, 7u);               // red = x
+        EXPECT_EQ((pixel >> 8) & 0xFF, 5u);                // green = y
+        EXPECT_EQ(pixel & 0xFF, static_cast<DWORD>(image->currentFrame));
+    }
+}
+
+}  // namespace
+}  // namespace vls::test
