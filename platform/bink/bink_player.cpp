@@ -276,8 +276,14 @@ bool BinkPlayer::decode(int index, std::string& error)
             error = "Frame " + std::to_string(index + 1) + " cannot be decoded.";
             return false;
         }
+        if (drained_) {
+            // A drained decoder that still wants input has nothing more to give.
+            nextIndex_ = -1;
+            error = "The stream ends before frame " + std::to_string(index + 1) + ".";
+            return false;
+        }
         if (!packetPending_) {
-            if (drained_ || av_read_frame(format_, packet_) < 0) {
+            if (av_read_frame(format_, packet_) < 0) {
                 drained_ = true;
                 avcodec_send_packet(video_, nullptr);
                 continue;
@@ -307,7 +313,7 @@ bool BinkPlayer::convert()
     if (frame_->width < 1 || frame_->height < 1 || frame_->width > kLargestSide || frame_->height > kLargestSide)
         return false;
     scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
-        width_, height_, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+        width_, height_, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!scaler_)
         return false;
     std::uint8_t* planes[4] = {picture_, nullptr, nullptr, nullptr};
