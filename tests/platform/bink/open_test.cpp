@@ -208,6 +208,20 @@ TEST(BinkOpen, BadHandlesAndEmptyInputFail)
     EXPECT_EQ(BinkOpen(nullptr, 0), nullptr);
     EXPECT_EQ(vls::bink::BinkOpenMemory(nullptr, 0, 0), nullptr);
     EXPECT_STRNE(BinkGetError(), "");
+
+    // A stream whose header declares more bytes than it holds.
+    const std::uint8_t declaresMore[16] = {'B', 'I', 'K', 'i', 0xE8, 0x03, 0, 0, 12, 0, 0, 0};
+    EXPECT_EQ(vls::bink::BinkOpenMemory(declaresMore, sizeof declaresMore, 0), nullptr);
+    EXPECT_NE(std::string(BinkGetError()).find("truncated"), std::string::npos) << BinkGetError();
+
+    // A handle already at the end of its file has no stream to give.
+    TempDir dir;
+    const auto path = dir.write("empty.001", "0123456789");
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFilePointer(handle, 10, nullptr, FILE_BEGIN);
+    EXPECT_EQ(BinkOpen(static_cast<const char*>(handle), BINKFILEHANDLE), nullptr);
+    EXPECT_STRNE(BinkGetError(), "");
+    CloseHandle(handle);
 }
 
 struct DamageCase {
