@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <dlfcn.h>
 #include <unistd.h>
 
 namespace vls::user {
@@ -614,11 +615,42 @@ LONG ProcToId(WNDPROC proc)
     return kProcIdBase + static_cast<LONG>(it - procs.begin());
 }
 
+const void* ModuleOf(std::uintptr_t address)
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(address), &info))
+        return nullptr;
+    return info.dli_fbase;
+}
+
+// A caller written for 32 bits may squeeze a full code address into a LONG.
+// Code of this program lies in one mapping, so the lost upper half is the
+// one of our own code (or next to it) when that lands inside the same module.
+WNDPROC RecoverTruncated(std::uint32_t low)
+{
+    const auto anchor = reinterpret_cast<std::uintptr_t>(&DefWindowProcA);
+    const void* home = ModuleOf(anchor);
+    if (!home)
+        return nullptr;
+    constexpr std::uintptr_t kHalf = std::uintptr_t{1} << 32;
+    const std::uintptr_t high = anchor & ~(kHalf - 1);
+    for (const std::uintptr_t base : {high, high + kHalf, high - kHalf}) {
+        const std::uintptr_t candidate = base | low;
+        if (ModuleOf(candidate) == home)
+            return reinterpret_cast<WNDPROC>(candidate);
+    }
+    return nullptr;
+}
+
 WNDPROC IdToProc(LONG_PTR value)
 {
     const auto& procs = ProcIds();
     if (value >= kProcIdBase && value < kProcIdBase + static_cast<LONG>(procs.size()))
         return procs[static_cast<std::size_t>(value - kProcIdBase)];
+    if (value == 0 || ModuleOf(static_cast<std::uintptr_t>(value)))
+        return reinterpret_cast<WNDPROC>(value);
+    if (const WNDPROC recovered = RecoverTruncated(static_cast<std::uint32_t>(value)))
+        return recovered;
     return reinterpret_cast<WNDPROC>(value);
 }
 

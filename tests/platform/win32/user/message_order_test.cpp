@@ -214,3 +214,25 @@ TEST_F(MessageOrder, ProceduresSurviveTheRoundTripThroughThe32BitCalls)
     EXPECT_EQ(seen, 1);
     EXPECT_EQ(Names(w), (Seq{"USER"})) << "the old procedure ran too";
 }
+
+TEST_F(MessageOrder, AProcedureSqueezedIntoALongIsFoundAgain)
+{
+    const HWND w = Make(WS_POPUP, 0, 0, 10, 10);
+    static LONG oldId = 0;
+    static int seen = 0;
+    struct Sub {
+        static LRESULT Proc(HWND h, UINT m, WPARAM wp, LPARAM lp)
+        {
+            if (m == WM_USER)
+                ++seen;
+            return CallWindowProcA(reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(oldId)), h, m, wp, lp);
+        }
+    };
+    // As code written for 32 bits does it: the new procedure's address cut to a LONG.
+    oldId = SetWindowLongA(w, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&Sub::Proc)));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(w, GWLP_WNDPROC)), &Sub::Proc);
+    SendMessageA(w, WM_USER, 0, 0);
+    EXPECT_EQ(seen, 1);
+    SetWindowLongA(w, GWL_WNDPROC, oldId);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(w, GWLP_WNDPROC)), &WindowTest::Proc);
+}
