@@ -133,11 +133,13 @@ S32 BinkWait(HBINK bink)
     if (!bink || bink->Paused)
         return 1;
     const BinkPlayer& player = *bink->player;
-    const std::int64_t frames = std::int64_t(bink->FrameNum) - player.anchorFrame;
-    const std::int64_t dueMs = frames * 1000 * bink->FrameRateDiv / bink->FrameRate;
+    if (bink->FrameRate == 0)
+        return 0; // the fields are the caller's to change; no rate, no waiting
+    const double frames = double(bink->FrameNum) - double(player.anchorFrame);
+    const double dueMs = frames * 1000.0 * bink->FrameRateDiv / bink->FrameRate;
     // Unsigned difference, so the wrap of the millisecond clock is harmless.
     const std::int64_t elapsed = static_cast<std::int32_t>(timeGetTime() - player.anchorMs);
-    return elapsed < dueMs ? 1 : 0;
+    return double(elapsed) < dueMs ? 1 : 0;
 }
 
 S32 BinkService(HBINK bink)
