@@ -2,13 +2,33 @@
 
 #include <algorithm>
 
+#include "platform/vcl/filer.h"
+
 namespace kit {
 
 VCL_IMPLEMENT_CLASS(TKitBaseContainer, TKitCustomComponent, [](auto&) {})
+VCL_IMPLEMENT_CLASS(TKitListItem, TKitCustomComponent, [](auto&) {})
+VCL_IMPLEMENT_CLASS(TKitStringListItem, TKitListItem, [](auto& b) { b.Component(); })
+VCL_IMPLEMENT_CLASS(TKitWaveListItem, TKitListItem, [](auto& b) { b.Component(); })
+VCL_IMPLEMENT_CLASS(TKitCustomContainer, TKitBaseContainer, [](auto& b) {
+    b.Str("About", &TKitCustomContainer::About, &TKitCustomContainer::SetAbout).stored = [](const vcl::TObject*) {
+        return false;
+    };
+})
+VCL_IMPLEMENT_CLASS(TKitStringList, TKitCustomContainer, [](auto& b) {
+    b.Component();
+    b.Bool("DefaultCompressed", &TKitStringList::DefaultCompressed, &TKitStringList::SetDefaultCompressed, false);
+})
+VCL_IMPLEMENT_CLASS(TKitWaveList, TKitCustomContainer, [](auto& b) {
+    b.Component();
+    b.Bool("DefaultCompressed", &TKitWaveList::DefaultCompressed, &TKitWaveList::SetDefaultCompressed, false);
+})
 VCL_IMPLEMENT_CLASS(TKitContainer, TKitBaseContainer, [](auto& b) { b.Component(); })
 
 // Sent to the clients of a container that changed.
 constexpr UINT kContainerChanged = 0xB0F0;
+
+// -------------------------------------------------------- TKitBaseContainer
 
 void TKitBaseContainer::Attach(vcl::TComponent* client)
 {
@@ -36,6 +56,160 @@ void TKitBaseContainer::Notification(vcl::TComponent* component, vcl::TOperation
     TKitCustomComponent::Notification(component, operation);
     if (operation == vcl::opRemove)
         Detach(component);
+}
+
+// ------------------------------------------------------------- TKitListItem
+
+TKitItemRecord TKitListItem::ToRecord() const
+{
+    TKitItemRecord record;
+    record.compressed = compressed_;
+    if (!description_.empty())
+        record.description = description_;
+    record.ident = ident_;
+    if (HasData())
+        record.data = DataBytes();
+    return record;
+}
+
+void TKitListItem::FromRecord(const TKitItemRecord& record)
+{
+    if (record.data)
+        SetDataBytes(*record.data);
+    compressed_ = record.compressed;
+    description_ = record.description.value_or("");
+    ident_ = static_cast<WORD>(record.ident.value_or(0));
+}
+
+void TKitListItem::DefineProperties(vcl::TFiler* filer)
+{
+    TKitCustomComponent::DefineProperties(filer);
+    filer->DefineBinaryProperty(
+        "Internal", [this](vcl::TStream* s) { FromRecord(ReadItemRecord(s, false)); },
+        [this](vcl::TStream* s) { WriteItemRecord(s, ToRecord()); }, true);
+}
+
+TKitStringListItem::TKitStringListItem(vcl::TComponent* owner) : TKitListItem(owner), items_(new vcl::TStringList()) {}
+TKitStringListItem::~TKitStringListItem() { delete items_; }
+
+std::vector<std::uint8_t> TKitStringListItem::DataBytes() const
+{
+    const AnsiString text = items_->GetTextStr();
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+void TKitStringListItem::SetDataBytes(const std::vector<std::uint8_t>& data)
+{
+    items_->SetTextStr(AnsiString(data.begin(), data.end()));
+}
+
+TKitWaveListItem::TKitWaveListItem(vcl::TComponent* owner) : TKitListItem(owner), wave_(new TKitWave()) {}
+TKitWaveListItem::~TKitWaveListItem() { delete wave_; }
+
+// ------------------------------------------------------ TKitCustomContainer
+
+TKitCustomContainer::~TKitCustomContainer()
+{
+    for (TKitListItem* item : items_)
+        delete item;
+}
+
+TKitListItem* TKitCustomContainer::Items(int index) const
+{
+    if (index < 0 || index >= Count())
+        throw vcl::EListError(vcl::Format(vcl::consts::SListIndexError, index));
+    return items_[static_cast<std::size_t>(index)];
+}
+
+TKitListItem* TKitCustomContainer::Add()
+{
+    TKitListItem* item = CreateItem();
+    item->SetCompressed(defaultCompressed_);
+    items_.push_back(item);
+    NotifyChange();
+    return item;
+}
+
+void TKitCustomContainer::Delete(int index)
+{
+    TKitListItem* item = Items(index);
+    items_.erase(items_.begin() + index);
+    delete item;
+    NotifyChange();
+}
+
+void TKitCustomContainer::Clear()
+{
+    for (TKitListItem* item : items_)
+        delete item;
+    items_.clear();
+    NotifyChange();
+}
+
+TKitListItem* TKitCustomContainer::FindByIdent(WORD ident) const
+{
+    const auto it = std::find_if(items_.begin(), items_.end(), [ident](TKitListItem* i) { return i->Ident() == ident; });
+    return it == items_.end() ? nullptr : *it;
+}
+
+std::vector<TKitItemRecord> TKitCustomContainer::Records() const
+{
+    std::vector<TKitItemRecord> records;
+    for (const TKitListItem* item : items_)
+        records.push_back(item->ToRecord());
+    return records;
+}
+
+void TKitCustomContainer::Replace(const std::vector<TKitItemRecord>& records)
+{
+    std::vector<TKitListItem*> fresh;
+    try {
+        for (const auto& record : records) {
+            fresh.push_back(CreateItem());
+            fresh.back()->FromRecord(record);
+        }
+    } catch (...) {
+        for (TKitListItem* item : fresh)
+            delete item;
+        throw;
+    }
+    for (TKitListItem* item : items_)
+        delete item;
+    items_ = std::move(fresh);
+    NotifyChange();
+}
+
+void TKitCustomContainer::SaveToStream(vcl::TStream* stream) const { WriteContainerStream(stream, Records(), true); }
+
+void TKitCustomContainer::LoadFromStream(vcl::TStream* stream)
+{
+    Replace(ReadContainerStream(stream, true, Kind() == TKitContainerKind::ImageList));
+}
+
+void TKitCustomContainer::SaveToFile(const AnsiString& fileName) const
+{
+    vcl::TMemoryStream memory;
+    WriteContainerFile(&memory, Kind(), Records());
+    memory.SaveToFile(fileName);
+}
+
+void TKitCustomContainer::LoadFromFile(const AnsiString& fileName)
+{
+    vcl::TFileStream stream(fileName, vcl::fmOpenRead | vcl::fmShareDenyWrite);
+    Replace(ReadContainerFile(&stream, Kind(), fileName));
+}
+
+// ------------------------------------------------------------ TKitContainer
+
+TKitContainer::TKitContainer(vcl::TComponent* owner)
+    : TKitBaseContainer(owner), strings_(new TKitStringList(nullptr)), waves_(new TKitWaveList(nullptr))
+{
+}
+
+TKitContainer::~TKitContainer()
+{
+    delete strings_;
+    delete waves_;
 }
 
 }  // namespace kit

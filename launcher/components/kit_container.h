@@ -1,10 +1,16 @@
 #pragma once
 
-// Resource containers of the component family.
+// Resource containers of the component family: lists of items that carry
+// string lists or waves, stored as item records in a form, in a container
+// file or in separate files.
 
+#include <cstdint>
 #include <vector>
 
 #include "launcher/components/kit_base.h"
+#include "launcher/components/kit_records.h"
+#include "launcher/components/kit_wave.h"
+#include "platform/vcl/lists.h"
 
 namespace kit {
 
@@ -25,11 +31,146 @@ private:
     std::vector<vcl::TComponent*> clients_;
 };
 
-// One bitmap list, one image list, one string list and one wave list.
+// One item of a container: compressed flag, description and identifier,
+// and the data its subclass keeps.
+class TKitListItem : public TKitCustomComponent {
+    VCL_DECLARE_CLASS(TKitListItem, TKitCustomComponent)
+public:
+    explicit TKitListItem(vcl::TComponent* owner) : TKitCustomComponent(owner) {}
+
+    bool Compressed() const { return compressed_; }
+    void SetCompressed(bool value) { compressed_ = value; }
+    AnsiString Description() const { return description_; }
+    void SetDescription(const AnsiString& value) { description_ = value; }
+    WORD Ident() const { return ident_; }
+    void SetIdent(WORD value) { ident_ = value; }
+
+    TKitItemRecord ToRecord() const;
+    void FromRecord(const TKitItemRecord& record);
+    // The record as the binary property "Internal".
+    void DefineProperties(vcl::TFiler* filer) override;
+
+protected:
+    virtual std::vector<std::uint8_t> DataBytes() const = 0;
+    virtual void SetDataBytes(const std::vector<std::uint8_t>& data) = 0;
+    virtual bool HasData() const = 0;
+
+private:
+    bool compressed_ = false;
+    AnsiString description_;
+    WORD ident_ = 0;
+};
+
+class TKitStringListItem : public TKitListItem {
+    VCL_DECLARE_CLASS(TKitStringListItem, TKitListItem)
+public:
+    explicit TKitStringListItem(vcl::TComponent* owner);
+    ~TKitStringListItem() override;
+    vcl::TStringList* Items() const { return items_; }
+
+protected:
+    std::vector<std::uint8_t> DataBytes() const override;
+    void SetDataBytes(const std::vector<std::uint8_t>& data) override;
+    bool HasData() const override { return items_->Count() > 0; }
+
+private:
+    vcl::TStringList* items_;
+};
+
+class TKitWaveListItem : public TKitListItem {
+    VCL_DECLARE_CLASS(TKitWaveListItem, TKitListItem)
+public:
+    explicit TKitWaveListItem(vcl::TComponent* owner);
+    ~TKitWaveListItem() override;
+    TKitWave* Wave() const { return wave_; }
+
+protected:
+    std::vector<std::uint8_t> DataBytes() const override { return wave_->Data(); }
+    void SetDataBytes(const std::vector<std::uint8_t>& data) override { wave_->SetData(data); }
+    bool HasData() const override { return !wave_->Empty(); }
+
+private:
+    TKitWave* wave_;
+};
+
+// A list of items with a storage kind (0 form, 1 container file, 2 program
+// resources, 3 library, 4 separate files) and a storage location.
+class TKitCustomContainer : public TKitBaseContainer {
+    VCL_DECLARE_CLASS(TKitCustomContainer, TKitBaseContainer)
+public:
+    explicit TKitCustomContainer(vcl::TComponent* owner) : TKitBaseContainer(owner) {}
+    ~TKitCustomContainer() override;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    TKitListItem* Items(int index) const;  // EListError out of range
+    TKitListItem* Add();
+    void Delete(int index);
+    void Clear();
+    TKitListItem* FindByIdent(WORD ident) const;
+    int StorageKind() const { return storageKind_; }
+    void SetStorageKind(int kind) { storageKind_ = kind; }
+    AnsiString Location() const { return location_; }
+    void SetLocation(const AnsiString& location) { location_ = location; }
+    bool DefaultCompressed() const { return defaultCompressed_; }
+    void SetDefaultCompressed(bool value) { defaultCompressed_ = value; }
+
+    virtual TKitContainerKind Kind() const = 0;
+
+    // The container stream of a form; the items are replaced only when the
+    // whole stream reads.
+    void SaveToStream(vcl::TStream* stream) const;
+    void LoadFromStream(vcl::TStream* stream);
+    // The container file.
+    void SaveToFile(const AnsiString& fileName) const;
+    void LoadFromFile(const AnsiString& fileName);
+
+protected:
+    virtual TKitListItem* CreateItem() = 0;
+
+private:
+    std::vector<TKitItemRecord> Records() const;
+    void Replace(const std::vector<TKitItemRecord>& records);
+
+    std::vector<TKitListItem*> items_;
+    int storageKind_ = 2;
+    AnsiString location_;
+    bool defaultCompressed_ = false;
+};
+
+class TKitStringList : public TKitCustomContainer {
+    VCL_DECLARE_CLASS(TKitStringList, TKitCustomContainer)
+public:
+    explicit TKitStringList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+    TKitContainerKind Kind() const override { return TKitContainerKind::StringList; }
+    TKitStringListItem* StringItem(int index) const { return static_cast<TKitStringListItem*>(Items(index)); }
+
+protected:
+    TKitListItem* CreateItem() override { return new TKitStringListItem(nullptr); }
+};
+
+class TKitWaveList : public TKitCustomContainer {
+    VCL_DECLARE_CLASS(TKitWaveList, TKitCustomContainer)
+public:
+    explicit TKitWaveList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+    TKitContainerKind Kind() const override { return TKitContainerKind::WaveList; }
+    TKitWaveListItem* WaveItem(int index) const { return static_cast<TKitWaveListItem*>(Items(index)); }
+
+protected:
+    TKitListItem* CreateItem() override { return new TKitWaveListItem(nullptr); }
+};
+
+// The containers of each kind, created with it.
 class TKitContainer : public TKitBaseContainer {
     VCL_DECLARE_CLASS(TKitContainer, TKitBaseContainer)
 public:
-    explicit TKitContainer(vcl::TComponent* owner) : TKitBaseContainer(owner) {}
+    explicit TKitContainer(vcl::TComponent* owner);
+    ~TKitContainer() override;
+    TKitStringList* StringList() const { return strings_; }
+    TKitWaveList* WaveList() const { return waves_; }
+
+private:
+    TKitStringList* strings_;
+    TKitWaveList* waves_;
 };
 
 }  // namespace kit
