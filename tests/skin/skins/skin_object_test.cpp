@@ -154,3 +154,72 @@ TEST(SkSkinObject, HueChangesAreTakenFromTheOriginalColours)
     once.ChangeHue(90);
     EXPECT_EQ(steps.Color(), once.Color());
 }
+
+TEST(SkSkinObject, PaintFillsChildrenOverParentsAndDrawsSeparators)
+{
+    TSkBitmap surface;
+    surface.SetSize(20, 10);
+    surface.Fill(0xFF000000);
+    vcl::TCanvas canvas;
+    canvas.SetHandle(surface.DC());
+
+    TSkSkinObject root(nullptr);
+    root.SetColor(vcl::clRed);
+    TSkSkinObject* left = Child(&root, "Left", saLeft, 5, 0);
+    left->SetColor(vcl::clBlue);
+    TSkSkinObject* rest = Child(&root, "Rest", saClient, 0, 0);
+    rest->SetColor(vcl::clNone);
+    rest->Text.assign(1, u'-');
+    rest->Font()->SetColor(vcl::clLime);
+    root.SetBounds(RECT{0, 0, 20, 10});
+    root.Paint(&canvas);
+    canvas.SetHandle(nullptr);
+
+    // The parent has children and no DrawIfOwner: it fills nothing itself.
+    EXPECT_EQ(surface.GetPixel(2, 2) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(surface.GetPixel(10, 0) & 0xFFFFFF, 0u);
+    // The separator: one line at Top + Height div 2 - 1, inset by 3.
+    EXPECT_EQ(surface.GetPixel(8, 4) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(surface.GetPixel(7, 4) & 0xFFFFFF, 0u);
+    EXPECT_EQ(surface.GetPixel(16, 4) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(surface.GetPixel(17, 4) & 0xFFFFFF, 0u);
+    EXPECT_EQ(surface.GetPixel(10, 5) & 0xFFFFFF, 0u);
+}
+
+namespace {
+
+int changedMessages = 0;
+LPARAM changedObject = 0;
+
+class TChangeTarget : public vcl::TGraphicControl {
+    VCL_DECLARE_CLASS(TChangeTarget, vcl::TGraphicControl)
+public:
+    explicit TChangeTarget(vcl::TComponent* owner) : vcl::TGraphicControl(owner) {}
+};
+VCL_IMPLEMENT_CLASS(TChangeTarget, vcl::TGraphicControl, [](auto& b) {
+    b.Component();
+    b.Message(SKM_OBJECTCHANGED, [](TChangeTarget*, vcl::TMessage& m) {
+        ++changedMessages;
+        changedObject = m.LParam;
+    });
+})
+
+}  // namespace
+
+TEST(SkSkinObject, ChangedTellsThePaintingControl)
+{
+    TChangeTarget control(nullptr);
+    TSkSkinObject root(nullptr);
+    TSkSkinObject* face = Child(&root, "Face", saClient, 0, 0);
+    face->Changed();
+    EXPECT_EQ(changedMessages, 0);
+    root.SetControl(&control);
+    EXPECT_EQ(face->Control, &control);
+    face->Changed();
+    EXPECT_EQ(changedMessages, 1);
+    EXPECT_EQ(changedObject, reinterpret_cast<LPARAM>(face));
+    face->Visible = false;
+    face->Changed();
+    EXPECT_EQ(changedMessages, 1);
+    EXPECT_EQ(root.GetForm(), nullptr);
+}
