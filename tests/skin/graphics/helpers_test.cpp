@@ -139,3 +139,38 @@ TEST(SkHelpers, ControlUnitResources)
     FinalizeControlUnit();
     EXPECT_EQ(SystemResources().CaptionFont, nullptr);
 }
+
+TEST(SkHelpers, RotatedTextIsTheTextTurnedAQuarter)
+{
+    constexpr int kW = 16, kH = 40;
+    // The text as drawn unturned into an H x W picture.
+    TSkBitmap flat;
+    flat.SetSize(kH, kW);
+    flat.Fill(KeyColor);
+    vcl::TCanvas flatCanvas;
+    flatCanvas.SetHandle(flat.DC());
+    flatCanvas.Font()->SetColor(vcl::clWhite);
+    RECT r{0, 0, kH, kW};
+    SkDrawText(&flatCanvas, u"Ab", r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    flatCanvas.SetHandle(nullptr);
+
+    for (bool clockwise : {true, false}) {
+        TSkBitmap surface;
+        surface.SetSize(kW, kH);
+        surface.Fill(KeyColor);
+        vcl::TCanvas canvas;
+        canvas.SetHandle(surface.DC());
+        canvas.Font()->SetColor(vcl::clWhite);
+        DrawRotatedText(&canvas, u"Ab", RECT{0, 0, kW, kH}, clockwise, DT_LEFT | DT_TOP | DT_SINGLELINE);
+        canvas.SetHandle(nullptr);
+        int inked = 0;
+        for (int y = 0; y < kW; ++y)
+            for (int x = 0; x < kH; ++x) {
+                const TPixel p = flat.GetPixel(x, y);
+                const TPixel q = clockwise ? surface.GetPixel(kW - 1 - y, x) : surface.GetPixel(y, kH - 1 - x);
+                ASSERT_EQ(p & 0xFFFFFF, q & 0xFFFFFF) << x << "," << y << (clockwise ? " cw" : " ccw");
+                inked += p != KeyColor;
+            }
+        EXPECT_GT(inked, 0);
+    }
+}
