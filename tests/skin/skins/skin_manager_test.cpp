@@ -161,3 +161,30 @@ TEST_F(SkinManagerTest, SkinFileChangesAndFailures)
     EXPECT_EQ(received, (std::vector<std::string>{"Form2:before", "Form2:after"}));
     delete form;
 }
+
+TEST_F(SkinManagerTest, SkinTravelsInTheComponentStream)
+{
+    TSkSkinManager saved(nullptr);
+    saved.SetName("SkinManager1");
+    ReadProperty(saved, SkinProperty(true, 2));
+    vcl::TMemoryStream stream;
+    stream.WriteComponent(&saved);
+    stream.SetPosition(0);
+    TSkSkinManager loaded(nullptr);
+    stream.ReadComponent(&loaded);
+    EXPECT_EQ(loaded.Source()->GetObjectCount(), 2);
+    EXPECT_EQ(loaded.Source()->SkinName(), "Test Skin");
+    EXPECT_EQ(loaded.SkinFile(), "");
+    EXPECT_TRUE(received.empty());
+
+    // Damage inside the property fails the load and leaves no skin behind.
+    std::vector<std::uint8_t> bytes = stream.Bytes();
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 40 && i < bytes.size(); ++i)
+        bytes[i] ^= 0xA5;
+    vcl::TMemoryStream damaged;
+    damaged.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    damaged.SetPosition(0);
+    TSkSkinManager other(nullptr);
+    EXPECT_THROW(damaged.ReadComponent(&other), vcl::Exception);
+    EXPECT_EQ(other.Source()->GetObjectCount(), 0);
+}
