@@ -35,8 +35,10 @@ TPixel Rgb(TPixel p) { return p & 0x00FFFFFFu; }
 
 TEST(SkBitmap, SetSizeTakesAbsoluteValuesAndSkipsZero)
 {
-    TSkBitmap b;
+    // The counters outlive the bitmap, whose destructor fires its events.
     int changes = 0;
+    int frees = 0;
+    TSkBitmap b;
     b.OnChange = [&](vcl::TObject*) { ++changes; };
     EXPECT_TRUE(b.Empty());
     b.SetSize(-10, 5);
@@ -46,7 +48,6 @@ TEST(SkBitmap, SetSizeTakesAbsoluteValuesAndSkipsZero)
     b.SetSize(0, 5);
     b.SetSize(10, -5);
     EXPECT_EQ(changes, 1);
-    int frees = 0;
     b.OnFreeHandle = [&](vcl::TObject*) { ++frees; };
     b.SetSize(3, 3);
     EXPECT_EQ(frees, 1);
