@@ -23,6 +23,11 @@ VCL_IMPLEMENT_CLASS(TKitWaveList, TKitCustomContainer, [](auto& b) {
     b.Component();
     b.Bool("DefaultCompressed", &TKitWaveList::DefaultCompressed, &TKitWaveList::SetDefaultCompressed, false);
 })
+VCL_IMPLEMENT_CLASS(TKitBitmapListItem, TKitListItem, [](auto& b) { b.Component(); })
+VCL_IMPLEMENT_CLASS(TKitBitmapList, TKitCustomContainer, [](auto& b) {
+    b.Component();
+    b.Bool("DefaultCompressed", &TKitBitmapList::DefaultCompressed, &TKitBitmapList::SetDefaultCompressed, false);
+})
 VCL_IMPLEMENT_CLASS(TKitContainer, TKitBaseContainer, [](auto& b) { b.Component(); })
 
 // Sent to the clients of a container that changed.
@@ -67,6 +72,7 @@ TKitItemRecord TKitListItem::ToRecord() const
     if (!description_.empty())
         record.description = description_;
     record.ident = ident_;
+    record.flags = RecordFlags();
     if (HasData())
         record.data = DataBytes();
     return record;
@@ -74,6 +80,7 @@ TKitItemRecord TKitListItem::ToRecord() const
 
 void TKitListItem::FromRecord(const TKitItemRecord& record)
 {
+    SetRecordFlags(record.flags);
     if (record.data)
         SetDataBytes(*record.data);
     compressed_ = record.compressed;
@@ -101,6 +108,36 @@ std::vector<std::uint8_t> TKitStringListItem::DataBytes() const
 void TKitStringListItem::SetDataBytes(const std::vector<std::uint8_t>& data)
 {
     items_->SetTextStr(AnsiString(data.begin(), data.end()));
+}
+
+TKitBitmapListItem::TKitBitmapListItem(vcl::TComponent* owner) : TKitListItem(owner), bitmap_(new vcl::TBitmap()) {}
+TKitBitmapListItem::~TKitBitmapListItem() { delete bitmap_; }
+
+std::uint8_t TKitBitmapListItem::RecordFlags() const
+{
+    static constexpr std::uint8_t kBits[] = {0, kRecMono, kRec4Bit, kRec8Bit};
+    return kBits[savePixelFormat_];
+}
+
+void TKitBitmapListItem::SetRecordFlags(std::uint8_t bits)
+{
+    savePixelFormat_ = bits & kRecMono ? spfMono : bits & kRec4Bit ? spf4bit : bits & kRec8Bit ? spf8bit : spfDefault;
+}
+
+std::vector<std::uint8_t> TKitBitmapListItem::DataBytes() const
+{
+    vcl::TMemoryStream stream;
+    bitmap_->SaveToStream(&stream);
+    return stream.Bytes();
+}
+
+void TKitBitmapListItem::SetDataBytes(const std::vector<std::uint8_t>& data)
+{
+    vcl::TMemoryStream stream;
+    if (!data.empty())
+        stream.WriteBuffer(data.data(), static_cast<std::int32_t>(data.size()));
+    stream.SetPosition(0);
+    bitmap_->LoadFromStream(&stream);
 }
 
 TKitWaveListItem::TKitWaveListItem(vcl::TComponent* owner) : TKitListItem(owner), wave_(new TKitWave()) {}
@@ -202,12 +239,16 @@ void TKitCustomContainer::LoadFromFile(const AnsiString& fileName)
 // ------------------------------------------------------------ TKitContainer
 
 TKitContainer::TKitContainer(vcl::TComponent* owner)
-    : TKitBaseContainer(owner), strings_(new TKitStringList(nullptr)), waves_(new TKitWaveList(nullptr))
+    : TKitBaseContainer(owner),
+      bitmaps_(new TKitBitmapList(nullptr)),
+      strings_(new TKitStringList(nullptr)),
+      waves_(new TKitWaveList(nullptr))
 {
 }
 
 TKitContainer::~TKitContainer()
 {
+    delete bitmaps_;
     delete strings_;
     delete waves_;
 }

@@ -10,6 +10,7 @@
 #include "launcher/components/kit_base.h"
 #include "launcher/components/kit_records.h"
 #include "launcher/components/kit_wave.h"
+#include "platform/vcl/graphics.h"
 #include "platform/vcl/lists.h"
 
 namespace kit {
@@ -54,6 +55,9 @@ protected:
     virtual std::vector<std::uint8_t> DataBytes() const = 0;
     virtual void SetDataBytes(const std::vector<std::uint8_t>& data) = 0;
     virtual bool HasData() const = 0;
+    // The pixel-format bits of the record.
+    virtual std::uint8_t RecordFlags() const { return 0; }
+    virtual void SetRecordFlags(std::uint8_t) {}
 
 private:
     bool compressed_ = false;
@@ -91,6 +95,30 @@ protected:
 
 private:
     TKitWave* wave_;
+};
+
+enum TKitSavePixelFormat { spfDefault, spfMono, spf4bit, spf8bit };
+
+// One bitmap; its data is the bitmap's own stream.
+class TKitBitmapListItem : public TKitListItem {
+    VCL_DECLARE_CLASS(TKitBitmapListItem, TKitListItem)
+public:
+    explicit TKitBitmapListItem(vcl::TComponent* owner);
+    ~TKitBitmapListItem() override;
+    vcl::TBitmap* Bitmap() const { return bitmap_; }
+    TKitSavePixelFormat SavePixelFormat() const { return savePixelFormat_; }
+    void SetSavePixelFormat(TKitSavePixelFormat value) { savePixelFormat_ = value; }
+
+protected:
+    std::vector<std::uint8_t> DataBytes() const override;
+    void SetDataBytes(const std::vector<std::uint8_t>& data) override;
+    bool HasData() const override { return !bitmap_->Empty(); }
+    std::uint8_t RecordFlags() const override;
+    void SetRecordFlags(std::uint8_t bits) override;
+
+private:
+    vcl::TBitmap* bitmap_;
+    TKitSavePixelFormat savePixelFormat_ = spfDefault;
 };
 
 // A list of items with a storage kind (0 form, 1 container file, 2 program
@@ -159,6 +187,17 @@ protected:
     TKitListItem* CreateItem() override { return new TKitWaveListItem(nullptr); }
 };
 
+class TKitBitmapList : public TKitCustomContainer {
+    VCL_DECLARE_CLASS(TKitBitmapList, TKitCustomContainer)
+public:
+    explicit TKitBitmapList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+    TKitContainerKind Kind() const override { return TKitContainerKind::BitmapList; }
+    TKitBitmapListItem* BitmapItem(int index) const { return static_cast<TKitBitmapListItem*>(Items(index)); }
+
+protected:
+    TKitListItem* CreateItem() override { return new TKitBitmapListItem(nullptr); }
+};
+
 // The containers of each kind, created with it.
 class TKitContainer : public TKitBaseContainer {
     VCL_DECLARE_CLASS(TKitContainer, TKitBaseContainer)
@@ -167,8 +206,10 @@ public:
     ~TKitContainer() override;
     TKitStringList* StringList() const { return strings_; }
     TKitWaveList* WaveList() const { return waves_; }
+    TKitBitmapList* BitmapList() const { return bitmaps_; }
 
 private:
+    TKitBitmapList* bitmaps_;
     TKitStringList* strings_;
     TKitWaveList* waves_;
 };

@@ -262,3 +262,26 @@ TEST(KitWaveTest, ChecksHeadersAndKeepsTheOldWave)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ContainerTest, BitmapItemsKeepPixelsAndSaveFormat)
+{
+    TKitBitmapList list(nullptr);
+    auto* item = static_cast<TKitBitmapListItem*>(list.Add());
+    item->Bitmap()->SetSize(3, 2);
+    item->Bitmap()->Canvas()->SetPixel(1, 1, 0x00FF00);
+    item->SetSavePixelFormat(spf4bit);
+    item->SetCompressed(true);
+    vcl::TMemoryStream stream;
+    list.SaveToStream(&stream);
+    stream.SetPosition(0);
+    TKitBitmapList loaded(nullptr);
+    loaded.LoadFromStream(&stream);
+    ASSERT_EQ(loaded.Count(), 1);
+    EXPECT_EQ(loaded.BitmapItem(0)->SavePixelFormat(), spf4bit);
+    EXPECT_EQ(loaded.BitmapItem(0)->Bitmap()->Width(), 3);
+    EXPECT_EQ(loaded.BitmapItem(0)->Bitmap()->Canvas()->Pixels(1, 1), static_cast<vcl::TColor>(0x00FF00));
+}
+
+}  // namespace
