@@ -59,9 +59,15 @@ public:
     }
 
     // Whether the program catches SIGTERM yet: from then on the signal
-    // becomes a close request instead of killing it.
+    // becomes a close request instead of killing it. The forked child
+    // inherits the test's own handlers until it execs, so the signal mask
+    // only counts once the child runs the engine.
     bool CatchesTerminate() const
     {
+        std::ifstream comm("/proc/" + std::to_string(child_) + "/comm");
+        std::string name;
+        if (!std::getline(comm, name) || name != "vls")
+            return false;
         std::ifstream status("/proc/" + std::to_string(child_) + "/status");
         std::string line;
         while (std::getline(status, line)) {
