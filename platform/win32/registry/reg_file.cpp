@@ -191,6 +191,26 @@ std::string FormatValue(const RegistryValue& value)
     return line;
 }
 
+bool StartsWithUserRoot(std::string_view path)
+{
+    return path.size() >= kUserRoot.size()
+        && std::equal(kUserRoot.begin(), kUserRoot.end(), path.begin(), [](char x, char y) { return Lower(x) == Lower(y); })
+        && (path.size() == kUserRoot.size() || path[kUserRoot.size()] == '\\');
+}
+
+// Values of HKEY_CURRENT_USER itself sit under the root's own name. A path
+// the reader would take for something else (a deletion mark "-", or a path
+// that itself starts with the root's name) is written below the root's name,
+// so what is written reads back as the same key.
+std::string KeyLinePath(const std::string& path)
+{
+    if (path.empty())
+        return std::string(kUserRoot);
+    if (path.front() == '-' || StartsWithUserRoot(path))
+        return std::string(kUserRoot) + "\\" + path;
+    return path;
+}
+
 } // namespace
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
@@ -325,8 +345,7 @@ std::string FormatRegistryText(const RegistryDocument& document)
 {
     std::string text = std::string(kHeader) + "\n";
     for (const RegistryKey& key : document.keys) {
-        // Values of HKEY_CURRENT_USER itself sit under the root's own name.
-        text += "\n[" + (key.path.empty() ? std::string(kUserRoot) : key.path) + "]\n";
+        text += "\n[" + KeyLinePath(key.path) + "]\n";
         for (const RegistryValue& value : key.values)
             text += FormatValue(value) + "\n";
     }

@@ -242,6 +242,23 @@ TEST(RegFile, DamagedTextIsRejected)
     EXPECT_TRUE(vls::win32::ParseRegistryText("REGEDIT4\r\n\r\n; comment\r\n[K]\r\n\"A\"=\"b\"\r\n", &error));
 }
 
+TEST(RegFile, KeysTheReaderCouldMistakeReadBackAsTheSameKey)
+{
+    // "-" in front marks a deleted key, and a leading root name is dropped;
+    // keys that really are named so must still come back after a rewrite.
+    const char* const paths[] = {"-Games", "HKEY_CURRENT_USER", "hkey_current_user\\Inner", "Plain\\-Sub"};
+    for (const char* path : paths) {
+        vls::win32::RegistryDocument document;
+        document.AddKey(path).values.push_back({"A", 4, {1, 0, 0, 0}});
+        std::string error;
+        const auto again = vls::win32::ParseRegistryText(vls::win32::FormatRegistryText(document), &error);
+        ASSERT_TRUE(again) << path << ": " << error;
+        ASSERT_EQ(again->keys.size(), 1u) << path;
+        EXPECT_EQ(again->keys[0].path, path);
+        ASSERT_EQ(again->keys[0].values.size(), 1u) << path;
+    }
+}
+
 } // namespace
 
 namespace {
