@@ -4,6 +4,7 @@
 
 #include "launcher/components/kit_container.h"
 #include "launcher/components/kit_paths.h"
+#include "launcher/components/kit_starter.h"
 #include "platform/vcl/forms.h"
 #include "launcher/components/kit_kernel_calls.h"
 #include "platform/win32/kernel/last_error.h"
@@ -188,6 +189,12 @@ void BindThemes()
 
 void InitializeKitUnits()
 {
+    // Forms name the family's components by class when they are read.
+    vcl::RegisterClasses({TKitStarter::StaticClass(), TKitTimerPool::StaticClass(), TKitIniCtrl::StaticClass(),
+                          TKitXPThemeManager::StaticClass(), TKitContainer::StaticClass(),
+                          TKitBitmapList::StaticClass(), TKitStringList::StaticClass(), TKitWaveList::StaticClass(),
+                          TKitBitmapListItem::StaticClass(), TKitStringListItem::StaticClass(),
+                          TKitWaveListItem::StaticClass()});
     RecordOSFlags();
     KitContainer = new TKitContainer(nullptr);
     KitThemeManager = new TKitXPThemeManager(nullptr);
