@@ -9,7 +9,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libvorbis-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core zlib1g-dev
   libtinygltf-dev nlohmann-json3-dev libstb-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libvorbis-dev
   xvfb xauth
 )
 
