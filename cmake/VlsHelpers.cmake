@@ -87,6 +87,9 @@ endfunction()
 function(vls_demo_step)
   cmake_parse_arguments(ARG "" "" "COMMAND;DEPENDS" ${ARGN})
   set_property(GLOBAL APPEND PROPERTY VLS_DEMO_DEPENDS ${ARG_DEPENDS})
-  string(REPLACE ";" " " line "${ARG_COMMAND}")
+  # Arguments are joined with a unit separator, not a blank, so arguments
+  # with blanks (paths, generator expressions) come back whole.
+  string(ASCII 31 separator)
+  string(REPLACE ";" "${separator}" line "${ARG_COMMAND}")
   set_property(GLOBAL APPEND PROPERTY VLS_DEMO_COMMANDS "${line}")
 endfunction()

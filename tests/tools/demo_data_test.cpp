@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/base/engine_link.h"
+#include "engine/base/kestrune_file_system.h"
+#include "engine/render/image_format.h"
+#include "engine/script/script_format.h"
+#include "platform/granny/granny.h"
+#include "tests/support/temp_dir.h"
+#include "tools/demo/demo_data.h"
+
+namespace vls::test {
+namespace {
+
+constexpr std::size_t kProjectHeaderSize = 10076;
+
+class QuietLink : public cKestruneEngineLink {
+public:
+    QuietLink() { SetEngineLink(this); }
+    ~QuietLink() override { SetEngineLink(nullptr); }
+    char* GetErrorText() override { return text_; }
+    int Error(const char*, const char*, int) override
+    {
+        ++errors;
+        return 0;
+    }
+    DynArray<cKestruneScript*>& GetLiveScripts() override { return scripts_; }
+
+    int errors = 0;
+
+private:
+    char text_[kErrorTextSize] = {};
+    DynArray<cKestruneScript*> scripts_;
+};
+
+// The demo data written once into a temp folder, which is the working folder
+// while a test runs (the file system finds "resource.map" there).
+class DemoDataTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = new TempDir;
+        std::string error;
+        written_ = tools::WriteDemoData(folder_->path(), report_, error);
+        error_ = error;
+    }
+    static void TearDownTestSuite()
+    {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    DemoDataTest() : previous_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(folder_->path());
+    }
+    ~DemoDataTest() override { std::filesystem::current_path(previous_); }
+
+    // The whole entry `name` as the engine reads it.
+    std::vector<std::uint8_t> ReadEntry(cKestruneFileSystem& files, const char* name)
+    {
+        const std::int32_t slot = files.Open(name);
+        EXPECT_GT(slot, 0) << name;
+        if (slot <= 0)
+            return {};
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(files.GetSize(slot)));
+        EXPECT_EQ(files.Read(slot, bytes.data(), static_cast<std::int32_t>(bytes.size())), 0) << name;
+        files.Close(slot);
+        return bytes;
+    }
+
+    static inline TempDir* folder_ = nullptr;
+    static inline tools::DemoReport report_;
+    static inline bool written_ = false;
+    static inline std::string error_;
+    QuietLink link_;
+    std::filesystem::path previous_;
+};
+
+TEST_F(DemoDataTest, EveryPackedResourceOpensThroughTheFileSystem)
+{
+    ASSERT_TRUE(written_) << error_;
+    cKestruneFileSystem files;
+    ASSERT_EQ(files.ready, 1);
+    EXPECT_EQ(files.count, static_cast<std::int32_t>(report_.packed.size()));
+    for (const std::string& name : report_.packed) {
+        EXPECT_EQ(files.Exists(name.c_str()), 1) << name;
+        EXPECT_FALSE(ReadEntry(files, name.c_str()).empty()) << name;
+    }
+    EXPECT_EQ(link_.errors, 0);
+    for (const char* sound : {"launcher.mus", "launcher.sn1", "launcher.sn2"})
+        EXPECT_GT(std::filesystem::file_size(folder_->path() / sound), 44u) << sound;
+}
+
+TEST_F(DemoDataTest, ProjectHoldsHeaderScriptAndCursor)
+{
+    ASSERT_TRUE(written_) << error_;
+    cKestruneFileSystem files;
+    const std::vector<std::uint8_t> project = ReadEntry(files, "project");
+    ASSERT_GT(project.size(), kProjectHeaderSize);
+    EXPECT_STREQ(reinterpret_cast<const char*>(project.data()), "Veilstrand Demo");
+    ASSERT_EQ(project[128], 1);  // one cursor
+
+    ScriptStream script;
+    const std::uint8_t* rest = project.data() + kProjectHeaderSize;
+    const std::size_t restSize = project.size() - kProjectHeaderSize;
+    ASSERT_TRUE(ParseScriptStream(rest, restSize, script));
+    ASSERT_FALSE(script.functions.empty());
+    const std::size_t scriptSize = EncodeScriptStream(script).size();
+    ASSERT_LE(scriptSize + kImageHeaderSize, restSize);
+
+    KestruneImageHeader cursor;
+    ParseImageHeader(rest + scriptSize, cursor);
+    EXPECT_EQ(cursor.width, 16u);
+    EXPECT_EQ(cursor.height, 16u);
+    EXPECT_EQ(cursor.frameCount, 1u);
+    // The cursor is the last thing in the file: 4 bytes a pixel with alpha.
+    EXPECT_EQ(restSize - scriptSize, kImageHeaderSize + 16u * 16u * 4u);
+}
+
+TEST_F(DemoDataTest, ModelsLoadThroughTheModelLibrary)
+{
+    ASSERT_TRUE(written_) << error_;
+    cKestruneFileSystem files;
+    struct Expectation {
+        const char* name;
+        bool model;
+        bool animation;
+    };
+    for (const Expectation& e : {Expectation{"figure.gr2", true, true}, Expectation{"figure_walk.gr2", false, true},
+                                 Expectation{"figure_idle.gr2", false, true}, Expectation{"lantern.gr2", true, false}}) {
+        const std::vector<std::uint8_t> bytes = ReadEntry(files, e.name);
+        granny_file* file = GrannyReadEntireFileFromMemory(static_cast<granny_int32>(bytes.size()), bytes.data());
+        ASSERT_NE(file, nullptr) << e.name;
+        const granny_file_info* info = GrannyGetFileInfo(file);
+        ASSERT_NE(info, nullptr) << e.name;
+        if (e.model) {
+            EXPECT_GE(info->ModelCount, 1) << e.name;
+        }
+        if (e.animation) {
+            EXPECT_GE(info->AnimationCount, 1) << e.name;
+        }
+        GrannyFreeFile(file);
+    }
+}
+
+}  // namespace
+}  // namespace vls::test

@@ -1,0 +1,134 @@
+#include "tools/demo/demo_data.h"
+
+#include "engine/render/image_format.h"
+#include "tools/archive_builder.h"
+#include "tools/font_writer.h"
+#include "tools/gr2_figure.h"
+#include "tools/gr2_writer.h"
+#include "tools/image_writer.h"
+#include "tools/launcher_sounds.h"
+#include "tools/script_assembler.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+
+namespace vls::tools {
+namespace {
+
+constexpr std::size_t kProjectHeaderSize = 10076;
+constexpr std::size_t kProjectNameSize = 64;
+constexpr std::size_t kCursorCountOffset = 128;
+
+void PutText(std::vector<std::uint8_t>& bytes, std::size_t offset, const std::string& text)
+{
+    const std::size_t length = std::min(text.size(), kProjectNameSize - 1);
+    std::memcpy(bytes.data() + offset, text.data(), length);
+}
+
+// An arrow cursor, white with a dark rim, hotspot at its tip.
+std::vector<std::uint8_t> MakeCursorImage()
+{
+    Picture arrow(16, 16, 0x00000000);
+    for (std::uint32_t y = 0; y < 16; ++y)
+        for (std::uint32_t x = 0; x <= y / 2 + y / 4 && x < 16; ++x) {
+            const bool rim = x == 0 || x == y / 2 + y / 4 || y == 15;
+            arrow.At(x, y) = rim ? 0xFF202020 : 0xFFF0F0F0;
+        }
+    KestruneImageHeader header;
+    header.alpha = 1;
+    return WriteImage(header, {arrow});
+}
+
+// A horizontal colour ramp, for the interface pictures.
+std::vector<std::uint8_t> MakePanelImage(std::uint32_t width, std::uint32_t height, std::uint32_t tint,
+                                         std::uint32_t frames)
+{
+    std::vector<Picture> pictures;
+    for (std::uint32_t f = 0; f < frames; ++f) {
+        Picture panel(width, height);
+        for (std::uint32_t y = 0; y < height; ++y)
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const std::uint32_t shade = (x * 255 / std::max<std::uint32_t>(width - 1, 1) + f * 64) & 0xFF;
+                panel.At(x, y) = 0xFF000000 | (tint & (shade * 0x010101));
+            }
+        pictures.push_back(std::move(panel));
+    }
+    KestruneImageHeader header;
+    header.frameRate = frames > 1 ? 4 : 0;
+    return WriteImage(header, pictures);
+}
+
+void Pack(ArchiveBuilder& builder, DemoReport& report, const std::string& name, const std::vector<std::uint8_t>& bytes)
+{
+    builder.Add(name, bytes);
+    report.packed.push_back(name);
+}
+
+}  // namespace
+
+const char* DemoProjectScriptSource()
+{
+    return
+#include "project_script.inc"
+        ;
+}
+
+std::vector<std::uint8_t> MakeDemoProject(const std::string& scriptSource)
+{
+    std::vector<std::uint8_t> bytes(kProjectHeaderSize, 0);
+    PutText(bytes, 0, "Veilstrand Demo");
+    PutText(bytes, kProjectNameSize, "demo data 1");
+    bytes[kCursorCountOffset] = 1;
+    // No inventory items: empty names and zero tables.
+    const std::vector<std::uint8_t> script = AssembleScriptBytes(scriptSource);
+    bytes.insert(bytes.end(), script.begin(), script.end());
+    const std::vector<std::uint8_t> cursor = MakeCursorImage();
+    bytes.insert(bytes.end(), cursor.begin(), cursor.end());
+    return bytes;
+}
+
+bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std::string& error)
+{
+    ArchiveBuilder builder;
+    try {
+        Pack(builder, report, "project", MakeDemoProject(DemoProjectScriptSource()));
+    } catch (const std::runtime_error& failure) {
+        error = std::string("project script: ") + failure.what();
+        return false;
+    }
+
+    const int fontSizes[2] = {18, 14};
+    for (int i = 0; i < 2; ++i) {
+        BitmapFontOptions options;
+        options.pixelSize = fontSizes[i];
+        std::string fontError;
+        const std::vector<std::uint8_t> font = WriteBitmapFont(options, fontError);
+        const std::string name = "font" + std::to_string(i + 1);
+        if (font.empty())
+            report.notes.push_back(name + " left out: " + fontError);
+        else
+            Pack(builder, report, name, font);
+    }
+
+    Pack(builder, report, "figure.gr2", WriteGr2(MakeFigureScene()));
+    Pack(builder, report, "figure_walk.gr2", WriteGr2(MakeWalkScene()));
+    Pack(builder, report, "figure_idle.gr2", WriteGr2(MakeIdleScene()));
+    Pack(builder, report, "lantern.gr2", WriteGr2(MakePropScene()));
+    Pack(builder, report, "ui_inventory_1.image", MakePanelImage(1024, 64, 0xFF8060, 1));
+    Pack(builder, report, "ui_inventory_2.image", MakePanelImage(64, 32, 0x60A0FF, 1));
+    Pack(builder, report, "title.image", MakePanelImage(256, 128, 0xFFE0A0, 4));
+
+    if (!builder.Write(folder)) {
+        error = "cannot write the archive into " + folder.string();
+        return false;
+    }
+    if (!WriteLauncherSounds(folder)) {
+        error = "cannot write the launcher sounds into " + folder.string();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vls::tools
