@@ -3,6 +3,7 @@
 // refusal is fine, a crash, hang or stray read is not.
 
 #include "launcher/components/kit_container.h"
+#include "launcher/components/kit_image_list.h"
 #include "launcher/components/kit_lzrw.h"
 #include "launcher/components/kit_records.h"
 #include "launcher/components/kit_wave.h"
@@ -74,6 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::unique_ptr<vcl::TMemoryStream> stream(StreamOf(data, size));
         kit::TKitWaveList waves(nullptr);
         Refusable([&] { waves.LoadFromStream(stream.get()); });
+        std::unique_ptr<vcl::TMemoryStream> again(StreamOf(data, size));
+        kit::TKitImageList images(nullptr);
+        Refusable([&] { images.LoadFromStream(again.get()); });
         kit::TKitWave wave;
         Refusable([&] { wave.SetData(std::vector<std::uint8_t>(data, data + size)); });
     }

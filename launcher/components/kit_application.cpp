@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "launcher/components/kit_container.h"
+#include "launcher/components/kit_image_list.h"
 #include "launcher/components/kit_paths.h"
 #include "launcher/components/kit_starter.h"
 #include "platform/vcl/forms.h"
@@ -194,7 +195,8 @@ void InitializeKitUnits()
                           TKitXPThemeManager::StaticClass(), TKitContainer::StaticClass(),
                           TKitBitmapList::StaticClass(), TKitStringList::StaticClass(), TKitWaveList::StaticClass(),
                           TKitBitmapListItem::StaticClass(), TKitStringListItem::StaticClass(),
-                          TKitWaveListItem::StaticClass()});
+                          TKitWaveListItem::StaticClass(), TKitImageList::StaticClass(),
+                          TKitImageListItem::StaticClass()});
     RecordOSFlags();
     KitContainer = new TKitContainer(nullptr);
     KitThemeManager = new TKitXPThemeManager(nullptr);

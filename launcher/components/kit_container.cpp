@@ -1,5 +1,7 @@
 #include "launcher/components/kit_container.h"
 
+#include "launcher/components/kit_image_list.h"
+
 #include <algorithm>
 
 #include "platform/vcl/filer.h"
@@ -73,6 +75,7 @@ TKitItemRecord TKitListItem::ToRecord() const
         record.description = description_;
     record.ident = ident_;
     record.flags = RecordFlags();
+    record.strip = StripHeader();
     if (HasData())
         record.data = DataBytes();
     return record;
@@ -81,6 +84,8 @@ TKitItemRecord TKitListItem::ToRecord() const
 void TKitListItem::FromRecord(const TKitItemRecord& record)
 {
     SetRecordFlags(record.flags);
+    if (record.strip)
+        SetStripHeader(*record.strip);
     if (record.data)
         SetDataBytes(*record.data);
     compressed_ = record.compressed;
@@ -92,7 +97,7 @@ void TKitListItem::DefineProperties(vcl::TFiler* filer)
 {
     TKitCustomComponent::DefineProperties(filer);
     filer->DefineBinaryProperty(
-        "Internal", [this](vcl::TStream* s) { FromRecord(ReadItemRecord(s, false)); },
+        "Internal", [this](vcl::TStream* s) { FromRecord(ReadItemRecord(s, StripHeader().has_value())); },
         [this](vcl::TStream* s) { WriteItemRecord(s, ToRecord()); }, true);
 }
 
@@ -241,6 +246,7 @@ void TKitCustomContainer::LoadFromFile(const AnsiString& fileName)
 TKitContainer::TKitContainer(vcl::TComponent* owner)
     : TKitBaseContainer(owner),
       bitmaps_(new TKitBitmapList(nullptr)),
+      images_(new TKitImageList(nullptr)),
       strings_(new TKitStringList(nullptr)),
       waves_(new TKitWaveList(nullptr))
 {
@@ -249,6 +255,7 @@ TKitContainer::TKitContainer(vcl::TComponent* owner)
 TKitContainer::~TKitContainer()
 {
     delete bitmaps_;
+    delete images_;
     delete strings_;
     delete waves_;
 }

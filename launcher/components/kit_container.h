@@ -58,6 +58,9 @@ protected:
     // The pixel-format bits of the record.
     virtual std::uint8_t RecordFlags() const { return 0; }
     virtual void SetRecordFlags(std::uint8_t) {}
+    // Image-strip items carry their strip header in the record.
+    virtual std::optional<TKitStripHeader> StripHeader() const { return std::nullopt; }
+    virtual void SetStripHeader(const TKitStripHeader&) {}
 
 private:
     bool compressed_ = false;
@@ -198,6 +201,8 @@ protected:
     TKitListItem* CreateItem() override { return new TKitBitmapListItem(nullptr); }
 };
 
+class TKitImageList;
+
 // The containers of each kind, created with it.
 class TKitContainer : public TKitBaseContainer {
     VCL_DECLARE_CLASS(TKitContainer, TKitBaseContainer)
@@ -207,9 +212,11 @@ public:
     TKitStringList* StringList() const { return strings_; }
     TKitWaveList* WaveList() const { return waves_; }
     TKitBitmapList* BitmapList() const { return bitmaps_; }
+    TKitImageList* ImageList() const { return images_; }
 
 private:
     TKitBitmapList* bitmaps_;
+    TKitImageList* images_;
     TKitStringList* strings_;
     TKitWaveList* waves_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "launcher/components/kit_container.h"
+#include "launcher/components/kit_image_list.h"
 #include "launcher/components/kit_lzrw.h"
 #include "launcher/components/kit_records.h"
 #include "launcher/components/kit_wave.h"
@@ -282,6 +283,65 @@ TEST(ContainerTest, BitmapItemsKeepPixelsAndSaveFormat)
     EXPECT_EQ(loaded.BitmapItem(0)->SavePixelFormat(), spf4bit);
     EXPECT_EQ(loaded.BitmapItem(0)->Bitmap()->Width(), 3);
     EXPECT_EQ(loaded.BitmapItem(0)->Bitmap()->Canvas()->Pixels(1, 1), static_cast<vcl::TColor>(0x00FF00));
+}
+
+}  // namespace
+
+
+namespace {
+
+vcl::TBitmap* Filled(int w, int h, std::uint32_t pixel)
+{
+    auto* b = new vcl::TBitmap();
+    b->SetSize(w, h);
+    std::fill(b->Pixels(), b->Pixels() + w * h, pixel);
+    return b;
+}
+
+TEST(ImageListTest, StripsCheckSizesAndRoundTrip)
+{
+    TKitImageList list(nullptr);
+    auto* item = static_cast<TKitImageListItem*>(list.Add());
+    item->SetWidth(4);
+    item->SetHeight(2);
+    item->SetMasked(true);
+    std::unique_ptr<vcl::TBitmap> red(Filled(4, 2, 0xFFFF0000)), blue(Filled(4, 2, 0xFF0000FF)),
+        mask(Filled(4, 2, 0xFF000000)), wrong(Filled(5, 2, 0));
+    EXPECT_EQ(item->Add(red.get(), mask.get()), 0);
+    EXPECT_EQ(item->Add(blue.get(), mask.get()), 1);
+    try {
+        item->Add(wrong.get(), mask.get());
+        FAIL();
+    } catch (const vcl::EInvalidOperation& e) {
+        EXPECT_EQ(e.Message, "Ungültige Bildgröße");
+    }
+    EXPECT_THROW(item->Add(red.get(), nullptr), vcl::EInvalidOperation);
+
+    vcl::TMemoryStream stream;
+    list.SaveToStream(&stream);
+    stream.SetPosition(0);
+    TKitImageList loaded(nullptr);
+    loaded.LoadFromStream(&stream);
+    TKitImageListItem* back = loaded.ImageItem(0);
+    EXPECT_EQ(back->Count(), 2);
+    EXPECT_TRUE(back->Masked());
+    EXPECT_EQ(back->Strip()->Width(), 8);
+    EXPECT_EQ(back->Strip()->Pixels()[5] & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(back->MaskStrip()->Width(), 8);
+
+    // 32768 / 4096 images fill a strip; one more is refused.
+    auto* wide = static_cast<TKitImageListItem*>(list.Add());
+    wide->SetWidth(4096);
+    wide->SetHeight(1);
+    std::unique_ptr<vcl::TBitmap> slice(Filled(4096, 1, 0));
+    for (int i = 0; i < 8; ++i)
+        wide->Add(slice.get(), nullptr);
+    try {
+        wide->Add(slice.get(), nullptr);
+        FAIL();
+    } catch (const vcl::EInvalidOperation& e) {
+        EXPECT_EQ(e.Message, "Zu viele Bilder");
+    }
 }
 
 }  // namespace

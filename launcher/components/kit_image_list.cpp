@@ -1,0 +1,161 @@
+#include "launcher/components/kit_image_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kit {
+
+VCL_IMPLEMENT_CLASS(TKitImageListItem, TKitListItem, [](auto& b) {
+    using C = TKitImageListItem;
+    b.Component();
+    b.Int("AllocBy", &C::AllocBy, &C::SetAllocBy, 4);
+    b.Bool("Masked", &C::Masked, &C::SetMasked, false);
+    b.Int("Height", &C::Height, &C::SetHeight, 16);
+    b.Int("Width", &C::Width, &C::SetWidth, 16);
+})
+VCL_IMPLEMENT_CLASS(TKitImageList, TKitCustomContainer, [](auto& b) {
+    b.Component();
+    b.Bool("DefaultCompressed", &TKitImageList::DefaultCompressed, &TKitImageList::SetDefaultCompressed, false);
+})
+
+namespace {
+
+constexpr const char* kDamagedStrip = "Beschädigter Bildstreifen";
+[[noreturn]] void Damaged() { throw vcl::EReadError(kDamagedStrip); }
+
+void AppendBitmap(std::vector<std::uint8_t>& out, vcl::TBitmap* bitmap)
+{
+    vcl::TMemoryStream stream;
+    bitmap->SaveToStream(&stream);
+    out.insert(out.end(), stream.Bytes().begin(), stream.Bytes().end());
+}
+
+// Reads one BMP file from `data` at `at`, by the size its header gives.
+void TakeBitmap(const std::vector<std::uint8_t>& data, std::size_t& at, vcl::TBitmap* bitmap, int width, int height)
+{
+    if (data.size() - at < 14 || data[at] != 'B' || data[at + 1] != 'M')
+        Damaged();
+    const std::uint32_t size = data[at + 2] | (data[at + 3] << 8) | (data[at + 4] << 16) |
+                               (static_cast<std::uint32_t>(data[at + 5]) << 24);
+    if (size < 14 || size > data.size() - at)
+        Damaged();
+    vcl::TMemoryStream stream;
+    stream.WriteBuffer(&data[at], static_cast<std::int32_t>(size));
+    stream.SetPosition(0);
+    bitmap->LoadFromStream(&stream);
+    if (bitmap->Width() != width || bitmap->Height() != height)
+        Damaged();
+    at += size;
+}
+
+void CopyInto(vcl::TBitmap* to, int x, vcl::TBitmap* from)
+{
+    for (int y = 0; y < from->Height(); ++y)
+        std::memcpy(to->Pixels() + static_cast<std::size_t>(y) * to->Width() + x,
+                    from->Pixels() + static_cast<std::size_t>(y) * from->Width(), sizeof(std::uint32_t) * from->Width());
+}
+
+}  // namespace
+
+TKitImageListItem::TKitImageListItem(vcl::TComponent* owner)
+    : TKitListItem(owner), strip_(new vcl::TBitmap()), mask_(new vcl::TBitmap())
+{
+}
+
+TKitImageListItem::~TKitImageListItem()
+{
+    delete strip_;
+    delete mask_;
+}
+
+void TKitImageListItem::Clear()
+{
+    count_ = 0;
+    strip_->SetSize(0, 0);
+    mask_->SetSize(0, 0);
+}
+
+void TKitImageListItem::SetHeight(int value)
+{
+    if (value == height_)
+        return;
+    height_ = value;
+    Clear();
+}
+
+void TKitImageListItem::SetWidth(int value)
+{
+    if (value == width_)
+        return;
+    width_ = value;
+    Clear();
+}
+
+int TKitImageListItem::Add(vcl::TBitmap* image, vcl::TBitmap* mask)
+{
+    if (!image || image->Width() != width_ || image->Height() != height_ ||
+        (masked_ && (!mask || mask->Width() != width_ || mask->Height() != height_)))
+        throw vcl::EInvalidOperation(kInvalidImageSize);
+    if (static_cast<long long>(count_ + 1) * width_ > kMaxStripWidth)
+        throw vcl::EInvalidOperation(kTooManyImages);
+    const auto grow = [&](vcl::TBitmap* strip, vcl::TBitmap* piece) {
+        vcl::TBitmap wider;
+        wider.SetSize((count_ + 1) * width_, height_);
+        if (count_ > 0)
+            CopyInto(&wider, 0, strip);
+        CopyInto(&wider, count_ * width_, piece);
+        strip->Assign(&wider);
+    };
+    grow(strip_, image);
+    if (masked_)
+        grow(mask_, mask);
+    return count_++;
+}
+
+std::optional<TKitStripHeader> TKitImageListItem::StripHeader() const
+{
+    return TKitStripHeader{height_, width_, allocBy_, masked_};
+}
+
+void TKitImageListItem::SetStripHeader(const TKitStripHeader& header)
+{
+    if (header.width < 1 || header.width > kMaxStripWidth || header.height < 1 || header.height > kMaxStripWidth)
+        Damaged();
+    SetHeight(header.height);
+    SetWidth(header.width);
+    allocBy_ = header.allocBy;
+    masked_ = header.masked;
+}
+
+std::vector<std::uint8_t> TKitImageListItem::DataBytes() const
+{
+    std::vector<std::uint8_t> out(4);
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(count_ >> (8 * i));
+    if (count_ > 0) {
+        AppendBitmap(out, strip_);
+        if (masked_)
+            AppendBitmap(out, mask_);
+    }
+    return out;
+}
+
+void TKitImageListItem::SetDataBytes(const std::vector<std::uint8_t>& data)
+{
+    if (data.size() < 4)
+        Damaged();
+    const auto count = static_cast<std::int32_t>(data[0] | (data[1] << 8) | (data[2] << 16) |
+                                                 (static_cast<std::uint32_t>(data[3]) << 24));
+    if (count < 0 || static_cast<long long>(count) * width_ > kMaxStripWidth)
+        Damaged();
+    Clear();
+    if (count == 0)
+        return;
+    std::size_t at = 4;
+    TakeBitmap(data, at, strip_, count * width_, height_);
+    if (masked_)
+        TakeBitmap(data, at, mask_, count * width_, height_);
+    count_ = count;
+}
+
+}  // namespace kit

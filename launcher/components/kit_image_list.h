@@ -1,0 +1,65 @@
+#pragma once
+
+// Image strips: equal-sized images side by side in one bitmap, with an
+// optional mask strip, kept as items of an image-list container.
+
+#include "launcher/components/kit_container.h"
+
+namespace kit {
+
+inline constexpr int kMaxStripWidth = 32768;
+inline constexpr const char* kTooManyImages = "Zu viele Bilder";
+inline constexpr const char* kInvalidImageSize = "Ungültige Bildgröße";
+
+class TKitImageListItem : public TKitListItem {
+    VCL_DECLARE_CLASS(TKitImageListItem, TKitListItem)
+public:
+    explicit TKitImageListItem(vcl::TComponent* owner);
+    ~TKitImageListItem() override;
+
+    int AllocBy() const { return allocBy_; }
+    void SetAllocBy(int value) { allocBy_ = value; }
+    bool Masked() const { return masked_; }
+    void SetMasked(bool value) { masked_ = value; }
+    int Height() const { return height_; }
+    void SetHeight(int value);  // empties the strip
+    int Width() const { return width_; }
+    void SetWidth(int value);   // empties the strip
+    int Count() const { return count_; }
+    vcl::TBitmap* Strip() const { return strip_; }
+    vcl::TBitmap* MaskStrip() const { return mask_; }
+
+    // Appends an image (and its mask when masked); its index.
+    int Add(vcl::TBitmap* image, vcl::TBitmap* mask);
+
+protected:
+    std::vector<std::uint8_t> DataBytes() const override;
+    void SetDataBytes(const std::vector<std::uint8_t>& data) override;
+    bool HasData() const override { return true; }
+    std::optional<TKitStripHeader> StripHeader() const override;
+    void SetStripHeader(const TKitStripHeader& header) override;
+
+private:
+    void Clear();
+
+    int allocBy_ = 4;
+    bool masked_ = false;
+    int height_ = 16;
+    int width_ = 16;
+    int count_ = 0;
+    vcl::TBitmap* strip_;
+    vcl::TBitmap* mask_;
+};
+
+class TKitImageList : public TKitCustomContainer {
+    VCL_DECLARE_CLASS(TKitImageList, TKitCustomContainer)
+public:
+    explicit TKitImageList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+    TKitContainerKind Kind() const override { return TKitContainerKind::ImageList; }
+    TKitImageListItem* ImageItem(int index) const { return static_cast<TKitImageListItem*>(Items(index)); }
+
+protected:
+    TKitListItem* CreateItem() override { return new TKitImageListItem(nullptr); }
+};
+
+}  // namespace kit
