@@ -5,6 +5,7 @@
 // animations, the interface pictures and the compiled "project", and beside
 // it the launcher's sounds.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
