@@ -119,7 +119,8 @@ void cKestruneGraphics::DrawCursor(bool menuOpen, bool realtimeVideo)
     // Indexes the input never produces, and an empty list, draw nothing.
     if (c == 0 || cursorIndex < -1 || cursorIndex > c + 1) return;
     const int32_t mx = host.MouseX(), my = host.MouseY();
-    if (menuOpen || inGame) {
+    // Index -1 means no cursor, with the menu open too: there is no image to draw.
+    if ((menuOpen && cursorIndex != -1) || inGame) {
         const int32_t index = cursorIndex == c + 1 ? c : cursorIndex;
         if (index == c) {
             DrawAtMouse(inventoryBackground, cursors.At(c), mx, my);
@@ -148,14 +149,17 @@ void cKestruneGraphics::DrawFade()
 {
     cKestruneGraphicsHost& host = GraphicsHost();
     const int32_t fade = host.FadeActive();
-    if (fade == 0 || !blackScreen) return;
-    const double s = GraphicsSecondsSince(host.FadeStart(), host.FadeRate());
-    const int32_t alpha = static_cast<int32_t>(fade == 1 ? 255.0 * s : 255.0 * (1.0 - s));
-    blackScreen->SetPosition(0, 0, screenWidth, screenHeight);
-    blackScreen->SetAlpha(alpha);
-    blackScreen->vertexAlpha = 1;
-    blackScreen->Render(0);
-    blackScreen->vertexAlpha = 0;
+    if (fade == 0) return;
+    if (blackScreen) {
+        const double s = GraphicsSecondsSince(host.FadeStart(), host.FadeRate());
+        const int32_t alpha = static_cast<int32_t>(fade == 1 ? 255.0 * s : 255.0 * (1.0 - s));
+        blackScreen->SetPosition(0, 0, screenWidth, screenHeight);
+        blackScreen->SetAlpha(alpha);
+        blackScreen->vertexAlpha = 1;
+        blackScreen->Render(0);
+        blackScreen->vertexAlpha = 0;
+    }
+    // A missing black screen skips only its own draw, not the indicator.
     if (host.ScenePending() && loadingImage) loadingImage->Render(1);
 }
 

@@ -318,6 +318,7 @@ TEST_F(Graphics, CursorRules)
         {0, 0x801, false, {}},         // busy: no cursor
         {0, 0x0, false, {}},           // cursor state bit clear
         {0, 0x0, true, {cursor0}},     // the menu always shows it
+        {-1, 0x0, true, {}},           // ... but index -1 is no cursor there either
         {3, 0x1, false, {background, iconTexture, cursor0}},         // C: item in hand
         {4, 0x1, false, {background, iconTexture, cursor1}},         // C + 1: and cursor 10 (the last)
         {5, 0x1, false, {}},           // beyond C + 1: nothing
@@ -369,6 +370,24 @@ TEST_F(Graphics, FadeAlphaFollowsTheClock)
         EXPECT_EQ(v[1].y, 768);
         EXPECT_EQ(graphics->blackScreen->vertexAlpha, 0);
     }
+}
+
+TEST_F(Graphics, LoadingIndicatorDuringAFadeNeedsNoBlackScreen)
+{
+    data.Add("cd.image", ImageBytes(Solid(8, 8, 0xFF00FF00)));
+    Start();
+    graphics->LoadUIImages(0, 0);
+    ASSERT_EQ(graphics->blackScreen, nullptr);
+    ASSERT_NE(graphics->loadingImage, nullptr);
+    host.fadeActive = 1;
+    host.fadeStart = 1000;
+    host.fadeRate = 1.0f;
+    host.now = 1500;
+    host.scenePending = true;
+    graphics->RenderFrame();
+    const auto textures = LastFrame("SetTexture");
+    ASSERT_FALSE(textures.empty());
+    EXPECT_EQ(textures.back().object, graphics->loadingImage->FirstTexture());
 }
 
 TEST_F(Graphics, ScreenshotIsABmpOfTheFrontBuffer)
