@@ -91,10 +91,17 @@ std::size_t ImageFrameSize(const KestruneImageHeader& header)
 
 std::string CheckImageHeader(const KestruneImageHeader& header, int64_t remaining)
 {
-    if (header.width > kImageMaxSide || header.height > kImageMaxSide) return "image side above 1024";
-    if (header.pixelType != kImagePixelsRaw && !IsDxtPixelType(header.pixelType)) return {};
+    // DXT data is sized by the texture, which stays 1024 for longer sides;
+    // raw and video pixels are written picture-sized into that texture.
+    if (!IsDxtPixelType(header.pixelType) && (header.width > kImageMaxSide || header.height > kImageMaxSide))
+        return "image side above 1024";
+    if (IsVideoPixelType(header.pixelType)) return {};
     const uint64_t frames = header.frameCount < 2 ? 1 : header.frameCount;
-    const uint64_t needed = frames * ImageFrameSize(header);
+    const std::size_t frameSize = ImageFrameSize(header);
+    // Frames that take no bytes would let a damaged count make textures
+    // without end.
+    if (frameSize == 0 && frames > 1) return "frames without pixel data";
+    const uint64_t needed = frames * frameSize;
     if (remaining < 0 || needed > static_cast<uint64_t>(remaining)) return "frame data larger than the entry";
     return {};
 }

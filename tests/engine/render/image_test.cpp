@@ -133,8 +133,19 @@ TEST_F(Images, DamagedHeadersAreRefusedWithoutWritingPastTheTexture)
     WriteImageHeader(dxt, header.data());
     data.Add("shortdxt.image", Bytes(header) + std::string(100, '\0'));  // needs 256 bytes
     data.Add("short.image", "abc");
+
+    KestruneImageHeader empty;  // no pixels per frame, countless frames
+    empty.width = 0;
+    empty.height = 4;
+    empty.frameCount = 0xFFFFFFFF;
+    WriteImageHeader(empty, header.data());
+    data.Add("empty.image", Bytes(header));
+    empty.pixelType = 9;
+    WriteImageHeader(empty, header.data());
+    data.Add("unknown.image", Bytes(header));
     Start();
-    for (const char* name : {"toowide.image", "frames.image", "shortdxt.image", "short.image"}) {
+    for (const char* name :
+         {"toowide.image", "frames.image", "shortdxt.image", "short.image", "empty.image", "unknown.image"}) {
         reports.reports.clear();
         const int32_t slot = files->Open(name);
         cKestruneImage image;
@@ -146,6 +157,25 @@ TEST_F(Images, DamagedHeadersAreRefusedWithoutWritingPastTheTexture)
         EXPECT_EQ(reports.reports.back().module, "image");
         EXPECT_EQ(reports.reports.back().fatal, 0);
     }
+}
+
+TEST_F(Images, DxtSideAbove1024KeepsA1024Texture)
+{
+    KestruneImageHeader dxt;
+    dxt.width = 1100;
+    dxt.height = 4;
+    dxt.pixelType = kImagePixelsDxt1;
+    std::vector<uint8_t> header(kImageHeaderSize);
+    WriteImageHeader(dxt, header.data());
+    data.Add("wide.image", Bytes(header) + std::string((1024 / 4) * (8 / 4) * 8, '\0'));
+    Start();
+    auto image = LoadImage("wide.image");
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->frames.count, 1);
+    D3DSURFACE_DESC desc{};
+    image->frames.data[0]->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, 1024u);
+    EXPECT_EQ(desc.Height, 8u);
 }
 
 TEST_F(Images, FrameCountZeroIsOneFrame)
