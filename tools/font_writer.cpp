@@ -79,6 +79,15 @@ std::vector<uint8_t> WriteBitmapFont(const BitmapFontOptions& options, std::stri
                 page.At(penX + x, penY + y) = uint32_t(coverage) << 24 | 0x00FFFFFF;
             }
         }
+        // The records keep every metric in a signed byte: a larger glyph
+        // would be stored wrapped around.
+        const auto fitsByte = [](long v) { return v >= -128 && v <= 127; };
+        if (!fitsByte(static_cast<long>(bitmap.width)) || !fitsByte(static_cast<long>(bitmap.rows)) ||
+            !fitsByte(slot->bitmap_left) || !fitsByte(slot->bitmap_top) || !fitsByte(slot->advance.x >> 6)) {
+            error = "a glyph is larger than 127 pixels";
+            glyphs.clear();
+            break;
+        }
         KestruneGlyph glyph;
         glyph.code = c;
         glyph.page = 0;

@@ -267,6 +267,12 @@ TEST_F(RenderWorld, FontWriterMakesALoadableFont)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(t->quadCount, 12);
     EXPECT_GT(t->width, 60);
+
+    // Metrics past a signed byte cannot be stored.
+    options.pixelSize = 200;
+    options.characters.assign(1, u'W');
+    EXPECT_TRUE(tools::WriteBitmapFont(options, error).empty());
+    EXPECT_EQ(error, "a glyph is larger than 127 pixels");
 }
 
 }  // namespace
