@@ -10,10 +10,32 @@
 #include <unordered_map>
 #include <vector>
 
+namespace {
+
+// Whether the decimal exponent of a nonzero finite value lies in -1..5, the
+// range that is written in fixed notation.
+bool FixedNotation(double value)
+{
+    const double magnitude = std::fabs(value);
+    return magnitude >= 0.1 && magnitude < 1e6;
+}
+
+} // namespace
+
 void FormatScriptFloat(float value, char* out, std::size_t outSize)
 {
     char buffer[kScriptFloatTextSize];
-    std::snprintf(out, outSize, "%s", _gcvt(value, 6, buffer));
+    const char* text = _gcvt(value, 6, buffer);
+    // The notation goes by the exponent of the value rounded to 6 digits:
+    // 999999.5 becomes 1.e+006 and 0.099999994 becomes 0.1. Formatting the
+    // rounded value again settles the notation without rounding twice.
+    if (std::isfinite(value) && value != 0.0f) {
+        const double rounded = std::strtod(text, nullptr);
+        const bool fixed = std::strchr(text, 'e') == nullptr;
+        if (rounded != 0.0 && fixed != FixedNotation(rounded))
+            text = _gcvt(rounded, 6, buffer);
+    }
+    std::snprintf(out, outSize, "%s", text);
 }
 
 std::int32_t TruncateScriptFloat(float value)

@@ -72,6 +72,10 @@ const ValueCase kValueCases[] = {
     {"largest fixed", "push float 123456", kScriptFloat, "123456.", 123456, 123456.0f, true},
     {"small exponent", "push float 0.01", kScriptFloat, "1.e-002", 0, 0.01f, true},
     {"six digits", "push float 3.14159274", kScriptFloat, "3.14159", 3, 3.14159274f, true},
+    // The notation follows the exponent after rounding to 6 digits.
+    {"rounds up into exponent notation", "push float 999999.5", kScriptFloat, "1.e+006", 999999, 999999.5f, true},
+    {"rounds up into fixed notation", "push floatbits 0x3dcccccc", kScriptFloat, "0.1", 0, 0.099999994f, true},
+    {"rounds up within fixed notation", "push float 99999.95", kScriptFloat, "100000.", 99999, 99999.95f, true},
     {"float too large for int", "push float 3e9", kScriptFloat, "3.e+009", INT32_MIN, 3e9f, true},
     // The scratch register.
     {"scratch register", "push int 4\n popreg\n pushreg\n pushreg\n add", kScriptInteger, "8", 8, 8.0f, true},
