@@ -27,7 +27,7 @@ int cKestruneEngine::Error(const char* module, const char* where, int fatal)
     const int answer = MessageBoxA(nullptr, report, "An error occured...", kErrorBoxStyle);
     if (answer == IDCANCEL)
         std::exit(0);
-    if (fatal) {
+    if (fatal == 1) {
         std::printf("Error was fatal, exiting...\n");
         std::exit(kFatalExitStatus);
     }

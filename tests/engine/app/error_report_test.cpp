@@ -62,10 +62,14 @@ const std::string kReportLine = "Error in module filesystem[resource.map]\n-> Re
 
 TEST(ErrorReport, OkOnANonFatalErrorCarriesOn)
 {
-    const ChildResult r = ReportInChild(IDOK, 0, "Reading 100% failed.");
-    EXPECT_EQ(r.status, kReturnedStatus);
-    EXPECT_EQ(r.log, kReportLine + "carried on\n");
-    EXPECT_EQ(r.boxText, "An error occured...|" + kReportLine + "|41011");
+    // Only a fatal mark of exactly 1 ends the run.
+    for (const int fatal : {0, 2, -1}) {
+        SCOPED_TRACE(fatal);
+        const ChildResult r = ReportInChild(IDOK, fatal, "Reading 100% failed.");
+        EXPECT_EQ(r.status, kReturnedStatus);
+        EXPECT_EQ(r.log, kReportLine + "carried on\n");
+        EXPECT_EQ(r.boxText, "An error occured...|" + kReportLine + "|41011");
+    }
 }
 
 TEST(ErrorReport, CancelEndsTheProcessThroughTheExitRoutine)
