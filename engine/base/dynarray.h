@@ -45,9 +45,14 @@ public:
     // Stores value at index count and returns that index, growing first when full.
     int32_t Add(const T& value)
     {
-        if (count >= capacity)
+        if (count >= capacity) {
+            // value may be one of our own elements, which growing frees.
+            const T kept(value);
             Reallocate(capacity + kStep > count ? capacity + kStep : count);
-        data[count] = value;
+            data[count] = kept;
+        } else {
+            data[count] = value;
+        }
         return count++;
     }
 

@@ -46,6 +46,18 @@ TEST(DynArray, GrowsByFiveOrToTheCount)
         EXPECT_EQ(a.data[i], i * 10);
 }
 
+TEST(DynArray, AddingOneOfItsOwnElementsSurvivesTheGrowth)
+{
+    DynArray<cString> a;
+    for (const char* text : {"alpha", "beta", "gamma", "delta", "epsilon"})
+        a.Add(text);
+    ASSERT_EQ(a.count, a.capacity);
+    EXPECT_EQ(a.Add(a.At(0)), 5);
+    EXPECT_EQ(a.capacity, 10);
+    EXPECT_STREQ(a.At(5).GetText(), "alpha");
+    EXPECT_STREQ(a.At(0).GetText(), "alpha");
+}
+
 TEST(DynArray, AtClampsToTheLastElement)
 {
     DynArray<uint32_t> a;
