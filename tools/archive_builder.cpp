@@ -8,6 +8,21 @@
 
 namespace vls::tools {
 
+namespace {
+
+// Map names are lower case: the engine lower-cases the name it looks up and
+// compares it byte for byte, so a packed "Font1" could never be found.
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+} // namespace
+
 void ArchiveBuilder::Add(const std::string& name, const std::vector<std::uint8_t>& bytes, const std::string& suffix)
 {
     packed_.push_back({name, suffix, bytes});
@@ -26,7 +41,7 @@ std::vector<DatafileMapEntry> ArchiveBuilder::Entries() const
     std::vector<DatafileMapEntry> entries;
     for (const Packed& item : packed_) {
         DatafileMapEntry entry;
-        entry.name = item.name;
+        entry.name = LowerAscii(item.name);
         entry.archive = item.suffix;
         entry.offset = fill[item.suffix];
         entry.size = static_cast<std::uint32_t>(item.bytes.size());

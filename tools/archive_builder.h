@@ -14,8 +14,8 @@ namespace vls::tools {
 // and loose files in "updates\". Entries keep the order they were added in.
 class ArchiveBuilder {
 public:
-    // Packs bytes under name (stored as given; the engine looks names up in
-    // lower case) into the archive "resource." + suffix.
+    // Packs bytes under name (stored in lower case, as the engine looks names
+    // up) into the archive "resource." + suffix.
     void Add(const std::string& name, const std::vector<std::uint8_t>& bytes, const std::string& suffix = "001");
     void Add(const std::string& name, const std::string& bytes, const std::string& suffix = "001");
     // A loose file "updates/" + name.

@@ -12,9 +12,10 @@ TEST(ArchiveBuilder, PacksEntriesPerArchiveInOrder)
     ArchiveBuilder builder;
     builder.Add("a", "12345");
     builder.Add("b", "xy", "002");
-    builder.Add("c", "678");
+    builder.Add("C.Image", "678");
     const std::vector<DatafileMapEntry> entries = builder.Entries();
     ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[2].name, "c.image");
     EXPECT_EQ(entries[1].archive, "002");
     EXPECT_EQ(entries[1].offset, 0u);
     EXPECT_EQ(entries[2].offset, 5u);
@@ -26,7 +27,7 @@ TEST(ArchiveBuilder, PacksEntriesPerArchiveInOrder)
     EXPECT_EQ(map.size(), 4 + 3 * kDatafileMapEntrySize);
     std::vector<DatafileMapEntry> parsed;
     ASSERT_TRUE(ParseDatafileMap(map.data(), map.size(), parsed));
-    EXPECT_EQ(parsed[2].name, "c");
+    EXPECT_EQ(parsed[2].name, "c.image");
     EXPECT_EQ(parsed[2].offset, 5u);
 
     vls::test::TempDir dir;
