@@ -8,6 +8,7 @@
 #include "platform/crt/crt_io.h"
 #include "platform/win32/winmm/mmsystem.h"
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -80,7 +81,11 @@ std::int32_t cKestruneTimer::AddTimer(cKestruneScript* script, const char* funct
     ScriptTimer timer;
     timer.functionName = functionName;
     timer.script = script;
-    timer.due = timeGetTime() + static_cast<std::uint32_t>(static_cast<std::int64_t>(seconds * 1000.0f));
+    // A delay no integer holds (NaN, infinite, absurdly large) counts as 0 ms,
+    // what the x86 conversion yields, instead of an undefined conversion.
+    const float ms = seconds * 1000.0f;
+    const std::int64_t delay = std::fabs(ms) < 9.2e18f ? static_cast<std::int64_t>(ms) : 0;
+    timer.due = timeGetTime() + static_cast<std::uint32_t>(delay);
     timers.Add(timer);
     return 0;
 }

@@ -18,6 +18,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -148,6 +149,27 @@ TEST_F(TimerTest, DueTimersFireInInsertionOrderAndNewOnesInTheSameWalk)
     ASSERT_EQ(timer.timers.count, 1);
     EXPECT_STREQ(timer.timers.data[0].functionName.GetText(), "later");
     EXPECT_TRUE(link_.reports.empty());
+}
+
+TEST_F(TimerTest, DelaysTruncateTowardZeroAndUnrepresentableOnesAreImmediate)
+{
+    cKestruneTimer timer;
+    const struct {
+        float seconds;
+        std::uint32_t delay;
+    } cases[] = {
+        {0.0005f, 0},
+        {2.5f, 2500},
+        {-0.0009f, 0},
+        {-1.0f, 0xFFFFFFFFu - 999},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
+        {std::numeric_limits<float>::infinity(), 0},
+        {1e30f, 0},
+    };
+    for (const auto& c : cases) {
+        timer.AddTimer(nullptr, "f", c.seconds);
+        EXPECT_EQ(timer.timers.data[timer.timers.count - 1].due - 1000u, c.delay) << c.seconds;
+    }
 }
 
 TEST_F(TimerTest, TimerOfADestroyedScriptIsDroppedWithoutRunning)
