@@ -261,3 +261,9 @@ using PSIZE_T = SIZE_T*;
 constexpr LONG ERROR_MESSAGE_SYNC_ONLY = 1159;
 constexpr LONG ERROR_CLASS_HAS_WINDOWS = 1412;
 constexpr LONG ERROR_CLIPBOARD_NOT_OPEN = 1418;
+
+// Wait results, shared by the kernel's object waits and the message queue's.
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_ABANDONED = 0x80;
+constexpr DWORD WAIT_TIMEOUT = 0x102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;

@@ -2,11 +2,6 @@
 
 #include "platform/win32/wintypes.h"
 
-constexpr DWORD WAIT_OBJECT_0 = 0;
-constexpr DWORD WAIT_ABANDONED = 0x80;
-constexpr DWORD WAIT_TIMEOUT = 0x102;
-constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
-
 BOOL CloseHandle(HANDLE handle);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 
