@@ -153,7 +153,15 @@ int _open(const char* fileName, int openFlags, int permissionMode)
         return -1;
     }
     const mode_t mode = (permissionMode & _S_IWRITE) ? 0666 : 0444;
-    return open(path->c_str(), PosixFlags(openFlags), mode);
+    const int fd = open(path->c_str(), PosixFlags(openFlags), mode);
+    // Folders are not files on Windows: opening one fails there.
+    struct stat info {};
+    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    return fd;
 }
 
 int _read(int fd, void* buffer, unsigned int count)

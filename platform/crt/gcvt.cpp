@@ -37,8 +37,7 @@ char* _gcvt(double value, int digits, char* buffer)
     }
 
     // The original works from a 17-digit decimal form of the value and rounds
-    // that text half away from zero; the choice of notation looks at the
-    // exponent before rounding.
+    // that text half away from zero.
     char mantissa[kMaxDigits + 2] = {};
     int exponent = -1; // zero prints as "0."
     if (value != 0.0) {
@@ -55,9 +54,6 @@ char* _gcvt(double value, int digits, char* buffer)
             mantissa[i] = '0';
     mantissa[kMaxDigits + 1] = '\0';
 
-    const bool exponential = exponent < -1 || exponent > digits - 1;
-    const int decimals = digits - exponent - 1;
-
     int rounded = exponent;
     if (mantissa[digits] >= '5') {
         int i = digits - 1;
@@ -73,6 +69,11 @@ char* _gcvt(double value, int digits, char* buffer)
     }
     for (int i = digits; i < kMaxDigits + 1; ++i)
         mantissa[i] = '0';
+
+    // The notation follows the exponent of the rounded digits, so the text
+    // never carries more significant digits than asked for.
+    const bool exponential = rounded < -1 || rounded > digits - 1;
+    const int decimals = digits - rounded - 1;
 
     char* out = buffer;
     if (value < 0)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cerrno>
 #include <string>
 #include <unistd.h>
@@ -51,6 +53,10 @@ TEST_F(CrtIo, ReportsFailuresWithMinusOne)
     EXPECT_EQ(_open("missing.bin", _O_RDONLY | _O_BINARY), -1);
     EXPECT_EQ(errno, ENOENT);
     EXPECT_EQ(_open("q:\\resource.001", _O_RDONLY), -1); // no such drive
+    std::filesystem::create_directories(dir_.path() / "updates");
+    errno = 0;
+    EXPECT_EQ(_open("updates", _O_RDONLY | _O_BINARY), -1); // a folder is no file
+    EXPECT_EQ(errno, EACCES);
     EXPECT_EQ(_filelength(-1), -1);
     EXPECT_EQ(_tell(12345), -1);
     EXPECT_EQ(_close(12345), -1);

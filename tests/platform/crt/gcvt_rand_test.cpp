@@ -36,6 +36,10 @@ TEST(Gcvt, FormatsAsTheOriginalRunTime)
         {-0.0123456789012, 12, "-1.23456789012e-002"},
         {-0.123456789012, 12, "-0.123456789012"},
         {2.5, 1, "3."},
+        // Rounding that carries into a new decade picks the notation of the result.
+        {999999.5, 6, "1.e+006"},
+        {0.0999999940395355, 6, "0.1"},
+        {99999.953125, 6, "100000."},
     };
     for (const GcvtCase& c : cases) {
         char buffer[64];
