@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "launcher/components/kit_draw.h"
+
 namespace kit {
 
 VCL_IMPLEMENT_CLASS(TKitImageListItem, TKitListItem, [](auto& b) {
@@ -110,6 +112,26 @@ int TKitImageListItem::Add(vcl::TBitmap* image, vcl::TBitmap* mask)
     if (masked_)
         grow(mask_, mask);
     return count_++;
+}
+
+RECT TKitImageListItem::Draw(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags)
+{
+    if (index < 0 || index >= count_)
+        return RECT{0, 0, 0, 0};
+    const auto cut = [&](vcl::TBitmap* strip, vcl::TBitmap* piece) {
+        piece->SetSize(width_, height_);
+        BitBlt(piece->Canvas()->Handle(), 0, 0, width_, height_, strip->Canvas()->Handle(), index * width_, 0, SRCCOPY);
+    };
+    vcl::TBitmap image;
+    cut(strip_, &image);
+    flags &= ~(kDrawColorKey | kDrawTransparent | kDrawMask);
+    if (masked_) {
+        vcl::TBitmap mask;
+        cut(mask_, &mask);
+        return DrawBitmap(canvas, rect, &image, flags | kDrawMask, vcl::clNone, &mask);
+    }
+    const vcl::TColor key = image.Canvas()->Pixels(0, height_ - 1);
+    return DrawBitmap(canvas, rect, &image, flags | kDrawColorKey, key, nullptr);
 }
 
 std::optional<TKitStripHeader> TKitImageListItem::StripHeader() const

@@ -31,6 +31,10 @@ public:
 
     // Appends an image (and its mask when masked); its index.
     int Add(vcl::TBitmap* image, vcl::TBitmap* mask);
+    // Draws image `index` by DrawBitmap's flags: through its mask when
+    // masked, else transparent by its own bottom-left pixel. The covered
+    // rectangle; nothing for an index out of range.
+    RECT Draw(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags);
 
 protected:
     std::vector<std::uint8_t> DataBytes() const override;
