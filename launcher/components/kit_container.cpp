@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "launcher/components/kit_paths.h"
 #include "platform/vcl/filer.h"
+#include "platform/win32/kernel/module.h"
 
 namespace kit {
 
@@ -115,8 +117,68 @@ void TKitStringListItem::SetDataBytes(const std::vector<std::uint8_t>& data)
     items_->SetTextStr(AnsiString(data.begin(), data.end()));
 }
 
-TKitBitmapListItem::TKitBitmapListItem(vcl::TComponent* owner) : TKitListItem(owner), bitmap_(new vcl::TBitmap()) {}
+TKitBitmapListItem::TKitBitmapListItem(vcl::TComponent* owner, const TKitCustomContainer* list)
+    : TKitListItem(owner), bitmap_(new vcl::TBitmap()), list_(list)
+{
+}
+
 TKitBitmapListItem::~TKitBitmapListItem() { delete bitmap_; }
+
+AnsiString ContainerFileName(const AnsiString& location)
+{
+    const bool whole = (location.size() > 1 && location[1] == ':') ||
+                       (!location.empty() && (location[0] == '\\' || location[0] == '/'));
+    return whole ? location : ProgramFolder(true) + location;
+}
+
+AnsiString SeparateBitmapFileName(const AnsiString& location, WORD ident)
+{
+    const AnsiString file = ContainerFileName(location);
+    return vcl::ExtractFilePath(file) + vcl::ExtractFileName(file).substr(0, 3) + vcl::IntToStr(ident) + ".bmp";
+}
+
+vcl::TBitmap* TKitBitmapListItem::Bitmap() const
+{
+    if (!loadTried_ && list_ && list_->StorageKind() != 0 && bitmap_->Empty()) {
+        // Tried once only. The getter is also how a bitmap is filled in, so a
+        // source that cannot be read leaves the bitmap empty instead of raising.
+        loadTried_ = true;
+        try {
+            Load();
+        } catch (const vcl::Exception&) {
+            bitmap_->SetSize(0, 0);
+        }
+    }
+    return bitmap_;
+}
+
+void TKitBitmapListItem::Load() const
+{
+    auto* self = const_cast<TKitBitmapListItem*>(this);
+    switch (list_->StorageKind()) {
+    case 1: {
+        const AnsiString fileName = ContainerFileName(list_->Location());
+        vcl::TFileStream stream(fileName, vcl::fmOpenRead | vcl::fmShareDenyWrite);
+        for (const TKitItemRecord& record : ReadContainerFile(&stream, TKitContainerKind::BitmapList, fileName)) {
+            if (record.ident.value_or(0) == Ident() && record.data) {
+                self->SetRecordFlags(record.flags);
+                self->SetDataBytes(*record.data);
+                return;
+            }
+        }
+        return;
+    }
+    case 2: bitmap_->LoadFromResourceName(nullptr, vcl::IntToStr(Ident())); return;
+    case 3: {
+        // The bitmaps of a library are not read; loading it only shows it is there.
+        if (HMODULE library = LoadLibraryA(list_->Location().c_str()))
+            FreeLibrary(library);
+        return;
+    }
+    case 4: bitmap_->LoadFromFile(SeparateBitmapFileName(list_->Location(), Ident())); return;
+    default: return;
+    }
+}
 
 std::uint8_t TKitBitmapListItem::RecordFlags() const
 {

@@ -102,13 +102,20 @@ private:
 
 enum TKitSavePixelFormat { spfDefault, spfMono, spf4bit, spf8bit };
 
+class TKitCustomContainer;
+
 // One bitmap; its data is the bitmap's own stream.
 class TKitBitmapListItem : public TKitListItem {
     VCL_DECLARE_CLASS(TKitBitmapListItem, TKitListItem)
 public:
-    explicit TKitBitmapListItem(vcl::TComponent* owner);
+    explicit TKitBitmapListItem(vcl::TComponent* owner, const TKitCustomContainer* list = nullptr);
     ~TKitBitmapListItem() override;
-    vcl::TBitmap* Bitmap() const { return bitmap_; }
+    // The bitmap, loaded on first use from where the list keeps its bitmaps:
+    // 1 the container file, 2 the program's bitmap resource named by the
+    // identifier in decimal, 3 a library (loaded and freed; the bitmap stays
+    // empty), 4 a separate file. Kind 0 holds it in the form. A source that
+    // cannot be read leaves the bitmap empty.
+    vcl::TBitmap* Bitmap() const;
     TKitSavePixelFormat SavePixelFormat() const { return savePixelFormat_; }
     void SetSavePixelFormat(TKitSavePixelFormat value) { savePixelFormat_ = value; }
 
@@ -120,9 +127,21 @@ protected:
     void SetRecordFlags(std::uint8_t bits) override;
 
 private:
+    void Load() const;
+
     vcl::TBitmap* bitmap_;
     TKitSavePixelFormat savePixelFormat_ = spfDefault;
+    const TKitCustomContainer* list_;
+    mutable bool loadTried_ = false;
 };
+
+// The file a container of storage kind 1 or 4 names by `location`: a bare
+// name lies in the program's folder, a path with a drive or a leading
+// backslash is kept whole.
+AnsiString ContainerFileName(const AnsiString& location);
+// The separate file of a bitmap of storage kind 4: the folder, the first
+// three letters of the location's file name, the identifier and ".bmp".
+AnsiString SeparateBitmapFileName(const AnsiString& location, WORD ident);
 
 // A list of items with a storage kind (0 form, 1 container file, 2 program
 // resources, 3 library, 4 separate files) and a storage location.
@@ -198,7 +217,7 @@ public:
     TKitBitmapListItem* BitmapItem(int index) const { return static_cast<TKitBitmapListItem*>(Items(index)); }
 
 protected:
-    TKitListItem* CreateItem() override { return new TKitBitmapListItem(nullptr); }
+    TKitListItem* CreateItem() override { return new TKitBitmapListItem(nullptr, this); }
 };
 
 class TKitImageList;
