@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "launcher/components/kit_dib.h"
 #include "launcher/components/kit_paths.h"
 #include "platform/vcl/filer.h"
 #include "platform/win32/kernel/module.h"
@@ -193,6 +194,9 @@ void TKitBitmapListItem::SetRecordFlags(std::uint8_t bits)
 
 std::vector<std::uint8_t> TKitBitmapListItem::DataBytes() const
 {
+    static constexpr int kBitCounts[] = {0, 1, 4, 8};
+    if (savePixelFormat_ != spfDefault)
+        return WriteDibFile(bitmap_, kBitCounts[savePixelFormat_]);
     vcl::TMemoryStream stream;
     bitmap_->SaveToStream(&stream);
     return stream.Bytes();

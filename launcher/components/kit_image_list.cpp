@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "launcher/components/kit_dib.h"
 #include "launcher/components/kit_draw.h"
 
 namespace kit {
@@ -156,8 +157,10 @@ std::vector<std::uint8_t> TKitImageListItem::DataBytes() const
         out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(count_ >> (8 * i));
     if (count_ > 0) {
         AppendBitmap(out, strip_);
-        if (masked_)
-            AppendBitmap(out, mask_);
+        if (masked_) {
+            const std::vector<std::uint8_t> mask = WriteDibFile(mask_, 1);
+            out.insert(out.end(), mask.begin(), mask.end());
+        }
     }
     return out;
 }
