@@ -29,9 +29,14 @@ VCL_IMPLEMENT_CLASS(TKitWaveList, TKitCustomContainer, [](auto& b) {
     b.Bool("DefaultCompressed", &TKitWaveList::DefaultCompressed, &TKitWaveList::SetDefaultCompressed, false);
 })
 VCL_IMPLEMENT_CLASS(TKitBitmapListItem, TKitListItem, [](auto& b) { b.Component(); })
+const vcl::TEnumInfo kSavePixelFormatInfo{"TKitSavePixelFormat", {"spfDefault", "spfMono", "spf4bit", "spf8bit"}};
+
 VCL_IMPLEMENT_CLASS(TKitBitmapList, TKitCustomContainer, [](auto& b) {
+    using C = TKitBitmapList;
     b.Component();
-    b.Bool("DefaultCompressed", &TKitBitmapList::DefaultCompressed, &TKitBitmapList::SetDefaultCompressed, false);
+    b.Bool("DefaultCompressed", &C::DefaultCompressed, &C::SetDefaultCompressed, false);
+    b.template Enum<TKitSavePixelFormat>("DefaultPixelFormat", &kSavePixelFormatInfo, &C::DefaultPixelFormat, &C::SetDefaultPixelFormat,
+           std::optional(spfDefault));
 })
 VCL_IMPLEMENT_CLASS(TKitContainer, TKitBaseContainer, [](auto& b) { b.Component(); })
 
@@ -181,22 +186,30 @@ void TKitBitmapListItem::Load() const
     }
 }
 
-std::uint8_t TKitBitmapListItem::RecordFlags() const
+std::uint8_t SavePixelFormatBits(TKitSavePixelFormat format)
 {
     static constexpr std::uint8_t kBits[] = {0, kRecMono, kRec4Bit, kRec8Bit};
-    return kBits[savePixelFormat_];
+    return kBits[format];
 }
 
-void TKitBitmapListItem::SetRecordFlags(std::uint8_t bits)
+TKitSavePixelFormat SavePixelFormatOf(std::uint8_t bits)
 {
-    savePixelFormat_ = bits & kRecMono ? spfMono : bits & kRec4Bit ? spf4bit : bits & kRec8Bit ? spf8bit : spfDefault;
+    return bits & kRecMono ? spfMono : bits & kRec4Bit ? spf4bit : bits & kRec8Bit ? spf8bit : spfDefault;
 }
+
+int SavePixelFormatDepth(TKitSavePixelFormat format)
+{
+    static constexpr int kBitCounts[] = {0, 1, 4, 8};
+    return kBitCounts[format];
+}
+
+std::uint8_t TKitBitmapListItem::RecordFlags() const { return SavePixelFormatBits(savePixelFormat_); }
+void TKitBitmapListItem::SetRecordFlags(std::uint8_t bits) { savePixelFormat_ = SavePixelFormatOf(bits); }
 
 std::vector<std::uint8_t> TKitBitmapListItem::DataBytes() const
 {
-    static constexpr int kBitCounts[] = {0, 1, 4, 8};
     if (savePixelFormat_ != spfDefault)
-        return WriteDibFile(bitmap_, kBitCounts[savePixelFormat_]);
+        return WriteDibFile(bitmap_, SavePixelFormatDepth(savePixelFormat_));
     vcl::TMemoryStream stream;
     bitmap_->SaveToStream(&stream);
     return stream.Bytes();
@@ -305,6 +318,13 @@ void TKitCustomContainer::LoadFromFile(const AnsiString& fileName)
 {
     vcl::TFileStream stream(fileName, vcl::fmOpenRead | vcl::fmShareDenyWrite);
     Replace(ReadContainerFile(&stream, Kind(), fileName));
+}
+
+TKitListItem* TKitBitmapList::CreateItem()
+{
+    auto* item = new TKitBitmapListItem(nullptr, this);
+    item->SetSavePixelFormat(DefaultPixelFormat());
+    return item;
 }
 
 // ------------------------------------------------------------ TKitContainer

@@ -101,6 +101,12 @@ private:
 };
 
 enum TKitSavePixelFormat { spfDefault, spfMono, spf4bit, spf8bit };
+extern const vcl::TEnumInfo kSavePixelFormatInfo;
+// The record's pixel-format bits and back; the DIB depth of a format (0 for
+// the bitmap's own stream).
+std::uint8_t SavePixelFormatBits(TKitSavePixelFormat format);
+TKitSavePixelFormat SavePixelFormatOf(std::uint8_t bits);
+int SavePixelFormatDepth(TKitSavePixelFormat format);
 
 class TKitCustomContainer;
 
@@ -163,6 +169,9 @@ public:
     void SetLocation(const AnsiString& location) { location_ = location; }
     bool DefaultCompressed() const { return defaultCompressed_; }
     void SetDefaultCompressed(bool value) { defaultCompressed_ = value; }
+    // The save format new items of bitmap and image lists start with.
+    TKitSavePixelFormat DefaultPixelFormat() const { return defaultPixelFormat_; }
+    void SetDefaultPixelFormat(TKitSavePixelFormat value) { defaultPixelFormat_ = value; }
 
     virtual TKitContainerKind Kind() const = 0;
 
@@ -185,6 +194,7 @@ private:
     int storageKind_ = 2;
     AnsiString location_;
     bool defaultCompressed_ = false;
+    TKitSavePixelFormat defaultPixelFormat_ = spfDefault;
 };
 
 class TKitStringList : public TKitCustomContainer {
@@ -217,7 +227,7 @@ public:
     TKitBitmapListItem* BitmapItem(int index) const { return static_cast<TKitBitmapListItem*>(Items(index)); }
 
 protected:
-    TKitListItem* CreateItem() override { return new TKitBitmapListItem(nullptr, this); }
+    TKitListItem* CreateItem() override;
 };
 
 class TKitImageList;

@@ -17,8 +17,11 @@ VCL_IMPLEMENT_CLASS(TKitImageListItem, TKitListItem, [](auto& b) {
     b.Int("Width", &C::Width, &C::SetWidth, 16);
 })
 VCL_IMPLEMENT_CLASS(TKitImageList, TKitCustomContainer, [](auto& b) {
+    using C = TKitImageList;
     b.Component();
-    b.Bool("DefaultCompressed", &TKitImageList::DefaultCompressed, &TKitImageList::SetDefaultCompressed, false);
+    b.Bool("DefaultCompressed", &C::DefaultCompressed, &C::SetDefaultCompressed, false);
+    b.template Enum<TKitSavePixelFormat>("DefaultPixelFormat", &kSavePixelFormatInfo, &C::DefaultPixelFormat, &C::SetDefaultPixelFormat,
+           std::optional(spfDefault));
 })
 
 namespace {
@@ -135,6 +138,13 @@ RECT TKitImageListItem::Draw(vcl::TCanvas* canvas, const RECT& rect, int index, 
     return DrawBitmap(canvas, rect, &image, flags | kDrawColorKey, key, nullptr);
 }
 
+TKitListItem* TKitImageList::CreateItem()
+{
+    auto* item = new TKitImageListItem(nullptr);
+    item->SetSavePixelFormat(DefaultPixelFormat());
+    return item;
+}
+
 std::optional<TKitStripHeader> TKitImageListItem::StripHeader() const
 {
     return TKitStripHeader{height_, width_, allocBy_, masked_};
@@ -156,7 +166,12 @@ std::vector<std::uint8_t> TKitImageListItem::DataBytes() const
     for (int i = 0; i < 4; ++i)
         out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(count_ >> (8 * i));
     if (count_ > 0) {
-        AppendBitmap(out, strip_);
+        if (savePixelFormat_ == spfDefault) {
+            AppendBitmap(out, strip_);
+        } else {
+            const std::vector<std::uint8_t> strip = WriteDibFile(strip_, SavePixelFormatDepth(savePixelFormat_));
+            out.insert(out.end(), strip.begin(), strip.end());
+        }
         if (masked_) {
             const std::vector<std::uint8_t> mask = WriteDibFile(mask_, 1);
             out.insert(out.end(), mask.begin(), mask.end());

@@ -28,6 +28,8 @@ public:
     int Count() const { return count_; }
     vcl::TBitmap* Strip() const { return strip_; }
     vcl::TBitmap* MaskStrip() const { return mask_; }
+    TKitSavePixelFormat SavePixelFormat() const { return savePixelFormat_; }
+    void SetSavePixelFormat(TKitSavePixelFormat value) { savePixelFormat_ = value; }
 
     // Appends an image (and its mask when masked); its index.
     int Add(vcl::TBitmap* image, vcl::TBitmap* mask);
@@ -42,6 +44,8 @@ protected:
     bool HasData() const override { return true; }
     std::optional<TKitStripHeader> StripHeader() const override;
     void SetStripHeader(const TKitStripHeader& header) override;
+    std::uint8_t RecordFlags() const override { return SavePixelFormatBits(savePixelFormat_); }
+    void SetRecordFlags(std::uint8_t bits) override { savePixelFormat_ = SavePixelFormatOf(bits); }
 
 private:
     void Clear();
@@ -53,6 +57,7 @@ private:
     int count_ = 0;
     vcl::TBitmap* strip_;
     vcl::TBitmap* mask_;
+    TKitSavePixelFormat savePixelFormat_ = spfDefault;
 };
 
 class TKitImageList : public TKitCustomContainer {
@@ -63,7 +68,7 @@ public:
     TKitImageListItem* ImageItem(int index) const { return static_cast<TKitImageListItem*>(Items(index)); }
 
 protected:
-    TKitListItem* CreateItem() override { return new TKitImageListItem(nullptr); }
+    TKitListItem* CreateItem() override;
 };
 
 }  // namespace kit

@@ -137,3 +137,32 @@ TEST(DibTest, ItemsSaveAtTheirDepthAndMasksAsOneBit)
     EXPECT_EQ(back.MaskStrip()->Canvas()->Pixels(0, 0), vcl::clWhite);
     EXPECT_EQ(back.MaskStrip()->Canvas()->Pixels(1, 0), vcl::clBlack);
 }
+
+TEST(DibTest, NewItemsTakeTheListsDefaultPixelFormat)
+{
+    TKitBitmapList bitmaps(nullptr);
+    bitmaps.SetDefaultPixelFormat(spf4bit);
+    EXPECT_EQ(static_cast<TKitBitmapListItem*>(bitmaps.Add())->SavePixelFormat(), spf4bit);
+
+    TKitImageList images(nullptr);
+    images.SetDefaultPixelFormat(spfMono);
+    auto* item = static_cast<TKitImageListItem*>(images.Add());
+    ASSERT_EQ(item->SavePixelFormat(), spfMono);
+    item->SetWidth(5);
+    item->SetHeight(3);
+    vcl::TBitmap image;
+    Picture(&image, {vcl::clWhite, vcl::clBlack});
+    item->Add(&image, nullptr);
+    const TKitItemRecord record = item->ToRecord();
+    EXPECT_EQ(record.flags, kRecMono);
+    EXPECT_EQ((*record.data)[4 + 28], 1);
+
+    vcl::TMemoryStream stream;
+    images.SaveToStream(&stream);
+    stream.SetPosition(0);
+    TKitImageList loaded(nullptr);
+    loaded.LoadFromStream(&stream);
+    EXPECT_EQ(loaded.ImageItem(0)->SavePixelFormat(), spfMono);
+    EXPECT_EQ(loaded.ImageItem(0)->Strip()->Canvas()->Pixels(1, 0), vcl::clBlack);
+    EXPECT_EQ(loaded.ImageItem(0)->Strip()->Canvas()->Pixels(2, 0), vcl::clWhite);
+}
