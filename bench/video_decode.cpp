@@ -29,16 +29,16 @@ std::uint32_t MovingGradient(int frame, int x, int y)
 
 void DecodeAndCopy(benchmark::State& state)
 {
-    vls::tools::VideoClipSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.frames = kFrames;
-    spec.rate = kRate;
-    spec.pixels = vls::tools::VideoClipSpec::Pixels::Yuv420;
-    spec.keyInterval = 25;
-    spec.paint = MovingGradient;
+    vls::tools::VideoClipOptions options;
+    options.width = kWidth;
+    options.height = kHeight;
+    options.frames = kFrames;
+    options.rate = kRate;
+    options.pixels = vls::tools::VideoClipOptions::Pixels::Yuv420;
+    options.keyInterval = 25;
+    options.paint = MovingGradient;
     std::string error;
-    const std::vector<std::uint8_t> clip = vls::tools::WriteVideoClip(spec, error);
+    const std::vector<std::uint8_t> clip = vls::tools::WriteVideoClip(options, error);
     HBINK bink = vls::bink::BinkOpenMemory(clip.data(), clip.size(), BINKALPHA);
     if (!bink) {
         state.SkipWithError(clip.empty() ? error.c_str() : BinkGetError());

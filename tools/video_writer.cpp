@@ -50,16 +50,16 @@ std::int64_t SeekFile(void* opaque, std::int64_t offset, int whence)
     return file->position;
 }
 
-AVPixelFormat PixelFormat(VideoClipSpec::Pixels pixels)
+AVPixelFormat PixelFormat(VideoClipOptions::Pixels pixels)
 {
     switch (pixels) {
-    case VideoClipSpec::Pixels::Bgra:
+    case VideoClipOptions::Pixels::Bgra:
         return AV_PIX_FMT_BGRA;
-    case VideoClipSpec::Pixels::Bgr:
+    case VideoClipOptions::Pixels::Bgr:
         return AV_PIX_FMT_BGR0;
-    case VideoClipSpec::Pixels::Yuv420:
+    case VideoClipOptions::Pixels::Yuv420:
         return AV_PIX_FMT_YUV420P;
-    case VideoClipSpec::Pixels::Yuva420:
+    case VideoClipOptions::Pixels::Yuva420:
         return AV_PIX_FMT_YUVA420P;
     }
     return AV_PIX_FMT_BGRA;
@@ -137,49 +137,49 @@ AVCodecContext* OpenEncoder(const char* name, AVFormatContext* format, AVStream*
     return context;
 }
 
-bool Paint(Writer& writer, const VideoClipSpec& spec, int index)
+bool Paint(Writer& writer, const VideoClipOptions& options, int index)
 {
     AVFrame* target = writer.frame;
     if (av_frame_make_writable(target) < 0 || av_frame_make_writable(writer.painted) < 0)
         return false;
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < options.height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(writer.painted->data[0] + std::ptrdiff_t(y) * writer.painted->linesize[0]);
-        for (int x = 0; x < spec.width; ++x)
-            row[x] = spec.paint ? spec.paint(index, x, y) : PatternPixel(index, x, y);
+        for (int x = 0; x < options.width; ++x)
+            row[x] = options.paint ? options.paint(index, x, y) : PatternPixel(index, x, y);
     }
     if (target->format == AV_PIX_FMT_BGRA || target->format == AV_PIX_FMT_BGR0) {
         // 0xAARRGGBB stored little-endian is already B, G, R, A.
         av_image_copy_plane(target->data[0], target->linesize[0], writer.painted->data[0],
-            writer.painted->linesize[0], spec.width * 4, spec.height);
-    } else if (sws_scale(writer.scaler, writer.painted->data, writer.painted->linesize, 0, spec.height,
+            writer.painted->linesize[0], options.width * 4, options.height);
+    } else if (sws_scale(writer.scaler, writer.painted->data, writer.painted->linesize, 0, options.height,
                    target->data, target->linesize)
-        != spec.height) {
+        != options.height) {
         return false;
     }
     target->pts = index;
     return true;
 }
 
-bool WriteSound(Writer& writer, const VideoClipSpec& spec, std::int64_t& written, std::int64_t until)
+bool WriteSound(Writer& writer, const VideoClipOptions& options, std::int64_t& written, std::int64_t until)
 {
     constexpr int kChunk = 1024;
     while (written < until) {
         const int count = static_cast<int>(std::min<std::int64_t>(kChunk, until - written));
         AVFrame* chunk = av_frame_alloc();
         chunk->format = AV_SAMPLE_FMT_S16;
-        chunk->sample_rate = spec.audioRate;
+        chunk->sample_rate = options.audioRate;
         chunk->nb_samples = count;
-        av_channel_layout_default(&chunk->ch_layout, spec.audioChannels);
+        av_channel_layout_default(&chunk->ch_layout, options.audioChannels);
         if (av_frame_get_buffer(chunk, 0) < 0) {
             av_frame_free(&chunk);
             return false;
         }
         auto* samples = reinterpret_cast<std::int16_t*>(chunk->data[0]);
-        const std::int64_t half = std::max(1, spec.audioRate / std::max(1, spec.toneHz) / 2);
+        const std::int64_t half = std::max(1, options.audioRate / std::max(1, options.toneHz) / 2);
         for (int i = 0; i < count; ++i) {
-            const std::int16_t level = ((written + i) / half) % 2 ? static_cast<std::int16_t>(-spec.toneLevel) : spec.toneLevel;
-            for (int c = 0; c < spec.audioChannels; ++c)
-                samples[i * spec.audioChannels + c] = level;
+            const std::int16_t level = ((written + i) / half) % 2 ? static_cast<std::int16_t>(-options.toneLevel) : options.toneLevel;
+            for (int c = 0; c < options.audioChannels; ++c)
+                samples[i * options.audioChannels + c] = level;
         }
         chunk->pts = written;
         written += count;
@@ -200,7 +200,7 @@ std::uint32_t PatternPixel(int frame, int x, int y)
         | (static_cast<std::uint32_t>(frame) & 0xFF);
 }
 
-std::vector<std::uint8_t> WriteVideoClip(const VideoClipSpec& spec, std::string& error)
+std::vector<std::uint8_t> WriteVideoClip(const VideoClipOptions& options, std::string& error)
 {
     Writer writer;
     constexpr int kIoBufferSize = 32768;
@@ -213,26 +213,26 @@ std::vector<std::uint8_t> WriteVideoClip(const VideoClipSpec& spec, std::string&
     writer.format->pb = writer.io;
     writer.format->flags |= AVFMT_FLAG_CUSTOM_IO;
 
-    const AVPixelFormat pixels = PixelFormat(spec.pixels);
+    const AVPixelFormat pixels = PixelFormat(options.pixels);
     writer.video = OpenEncoder("ffv1", writer.format, writer.videoStream, [&](AVCodecContext* c) {
-        c->width = spec.width;
-        c->height = spec.height;
+        c->width = options.width;
+        c->height = options.height;
         c->pix_fmt = pixels;
-        c->time_base = {1, spec.rate};
-        c->framerate = {spec.rate, 1};
-        c->gop_size = std::max(1, spec.keyInterval);
+        c->time_base = {1, options.rate};
+        c->framerate = {options.rate, 1};
+        c->gop_size = std::max(1, options.keyInterval);
     });
     if (!writer.video) {
         error = "The video encoder cannot be opened.";
         return {};
     }
-    writer.videoStream->avg_frame_rate = {spec.rate, 1};
-    if (spec.audioRate > 0) {
+    writer.videoStream->avg_frame_rate = {options.rate, 1};
+    if (options.audioRate > 0) {
         writer.audio = OpenEncoder("pcm_s16le", writer.format, writer.audioStream, [&](AVCodecContext* c) {
             c->sample_fmt = AV_SAMPLE_FMT_S16;
-            c->sample_rate = spec.audioRate;
-            av_channel_layout_default(&c->ch_layout, spec.audioChannels);
-            c->time_base = {1, spec.audioRate};
+            c->sample_rate = options.audioRate;
+            av_channel_layout_default(&c->ch_layout, options.audioChannels);
+            c->time_base = {1, options.audioRate};
         });
         if (!writer.audio) {
             error = "The sound encoder cannot be opened.";
@@ -244,12 +244,12 @@ std::vector<std::uint8_t> WriteVideoClip(const VideoClipSpec& spec, std::string&
     writer.painted = av_frame_alloc();
     writer.packet = av_packet_alloc();
     writer.frame->format = pixels;
-    writer.frame->width = spec.width;
-    writer.frame->height = spec.height;
+    writer.frame->width = options.width;
+    writer.frame->height = options.height;
     writer.painted->format = AV_PIX_FMT_BGRA;
-    writer.painted->width = spec.width;
-    writer.painted->height = spec.height;
-    writer.scaler = sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGRA, spec.width, spec.height, pixels,
+    writer.painted->width = options.width;
+    writer.painted->height = options.height;
+    writer.scaler = sws_getContext(options.width, options.height, AV_PIX_FMT_BGRA, options.width, options.height, pixels,
         SWS_POINT, nullptr, nullptr, nullptr);
     if (av_frame_get_buffer(writer.frame, 0) < 0 || av_frame_get_buffer(writer.painted, 0) < 0 || !writer.scaler
         || avformat_write_header(writer.format, nullptr) < 0) {
@@ -258,13 +258,13 @@ std::vector<std::uint8_t> WriteVideoClip(const VideoClipSpec& spec, std::string&
     }
 
     std::int64_t soundWritten = 0;
-    for (int index = 0; index < spec.frames; ++index) {
+    for (int index = 0; index < options.frames; ++index) {
         if (writer.audio
-            && !WriteSound(writer, spec, soundWritten, std::int64_t(index + 1) * spec.audioRate / spec.rate)) {
+            && !WriteSound(writer, options, soundWritten, std::int64_t(index + 1) * options.audioRate / options.rate)) {
             error = "The sound cannot be encoded.";
             return {};
         }
-        if (!Paint(writer, spec, index) || !writer.send(writer.video, writer.videoStream, writer.frame)) {
+        if (!Paint(writer, options, index) || !writer.send(writer.video, writer.videoStream, writer.frame)) {
             error = "Frame " + std::to_string(index) + " cannot be encoded.";
             return {};
         }

@@ -10,7 +10,7 @@ namespace vls::tools {
 // Short video clips made at run time with libavcodec, for the video player's
 // tests and benchmark. Frames are painted by a function of (frame, x, y)
 // returning a pixel as 0xAARRGGBB.
-struct VideoClipSpec {
+struct VideoClipOptions {
     enum class Pixels {
         Bgra,      // lossless with alpha (FFV1, 32-bit RGB with alpha)
         Bgr,       // lossless, opaque (FFV1, 32-bit RGB without alpha)
@@ -34,7 +34,7 @@ struct VideoClipSpec {
 };
 
 // The clip as a Matroska file; empty with `error` set when encoding fails.
-std::vector<std::uint8_t> WriteVideoClip(const VideoClipSpec& spec, std::string& error);
+std::vector<std::uint8_t> WriteVideoClip(const VideoClipOptions& options, std::string& error);
 
 // A pattern whose every pixel tells its frame and place: red = x, green = y,
 // blue = frame (all modulo 256), alpha = (x + y + frame) modulo 256.

@@ -45,9 +45,9 @@ AnsiString FormatList(const AnsiString& format, const std::vector<FormatArg>& ar
             continue;
         }
         size_t j = i + 1;
-        std::string spec = "%";
+        std::string directive = "%";
         while (j < format.size() && (format[j] == '-' || std::isdigit(static_cast<unsigned char>(format[j])) || format[j] == '.'))
-            spec.push_back(format[j++]);
+            directive.push_back(format[j++]);
         if (j >= format.size())
             throw EConvertError("Format '" + format + "' ungültig oder nicht kompatibel mit Argument");
         const char type = static_cast<char>(std::tolower(static_cast<unsigned char>(format[j])));
@@ -57,31 +57,31 @@ AnsiString FormatList(const AnsiString& format, const std::vector<FormatArg>& ar
         char buffer[512];
         switch (type) {
         case 'd':
-            std::snprintf(buffer, sizeof buffer, (spec + "lld").c_str(), static_cast<long long>(AsInt(arg)));
+            std::snprintf(buffer, sizeof buffer, (directive + "lld").c_str(), static_cast<long long>(AsInt(arg)));
             break;
         case 'u':
-            std::snprintf(buffer, sizeof buffer, (spec + "llu").c_str(), static_cast<unsigned long long>(AsInt(arg)) & 0xFFFFFFFFull);
+            std::snprintf(buffer, sizeof buffer, (directive + "llu").c_str(), static_cast<unsigned long long>(AsInt(arg)) & 0xFFFFFFFFull);
             break;
         case 'x':
-            std::snprintf(buffer, sizeof buffer, (spec + "llX").c_str(), static_cast<unsigned long long>(AsInt(arg)));
+            std::snprintf(buffer, sizeof buffer, (directive + "llX").c_str(), static_cast<unsigned long long>(AsInt(arg)));
             break;
         case 'f':
         case 'g':
         case 'e':
-            std::snprintf(buffer, sizeof buffer, (spec + type).c_str(), AsFloat(arg));
+            std::snprintf(buffer, sizeof buffer, (directive + type).c_str(), AsFloat(arg));
             break;
         case 's': {
             const auto* s = std::get_if<AnsiString>(&arg);
             if (!s)
                 throw EConvertError("Format '" + format + "' ungültig oder nicht kompatibel mit Argument");
-            std::snprintf(buffer, sizeof buffer, (spec + "s").c_str(), "");
+            std::snprintf(buffer, sizeof buffer, (directive + "s").c_str(), "");
             AnsiString text = *s;
             // Width and precision on strings, applied here so long texts are not cut at the buffer.
-            const size_t dot = spec.find('.');
+            const size_t dot = directive.find('.');
             if (dot != std::string::npos)
-                text = text.substr(0, static_cast<size_t>(std::atoi(spec.c_str() + dot + 1)));
-            const bool left = spec.find('-') != std::string::npos;
-            const int width = std::atoi(spec.c_str() + 1 + (left ? 1 : 0));
+                text = text.substr(0, static_cast<size_t>(std::atoi(directive.c_str() + dot + 1)));
+            const bool left = directive.find('-') != std::string::npos;
+            const int width = std::atoi(directive.c_str() + 1 + (left ? 1 : 0));
             if (static_cast<int>(text.size()) < width)
                 text = left ? text + AnsiString(width - text.size(), ' ') : AnsiString(width - text.size(), ' ') + text;
             out += text;

@@ -100,19 +100,19 @@ int wvsprintfA(LPSTR buffer, LPCSTR format, va_list args)
             out.push_back('%');
             continue;
         }
-        std::string spec = "%";
+        std::string directive = "%";
         while (*f == '-' || *f == '0' || *f == '#') {
-            spec.push_back(*f);
+            directive.push_back(*f);
             ++f;
         }
         while (*f >= '0' && *f <= '9') {
-            spec.push_back(*f);
+            directive.push_back(*f);
             ++f;
         }
         if (*f == '.') {
-            spec.push_back(*f++);
+            directive.push_back(*f++);
             while (*f >= '0' && *f <= '9') {
-                spec.push_back(*f);
+                directive.push_back(*f);
                 ++f;
             }
         }
@@ -126,24 +126,24 @@ int wvsprintfA(LPSTR buffer, LPCSTR format, va_list args)
         switch (*f) {
         case 'd':
         case 'i':
-            spec.push_back('d');
-            std::snprintf(piece, sizeof piece, spec.c_str(), isLong ? static_cast<int>(va_arg(args, long)) : va_arg(args, int));
+            directive.push_back('d');
+            std::snprintf(piece, sizeof piece, directive.c_str(), isLong ? static_cast<int>(va_arg(args, long)) : va_arg(args, int));
             break;
         case 'u':
         case 'x':
         case 'X':
-            spec.push_back(*f);
-            std::snprintf(piece, sizeof piece, spec.c_str(),
+            directive.push_back(*f);
+            std::snprintf(piece, sizeof piece, directive.c_str(),
                           isLong ? static_cast<unsigned>(va_arg(args, unsigned long)) : va_arg(args, unsigned));
             break;
         case 'c':
-            spec.push_back('c');
-            std::snprintf(piece, sizeof piece, spec.c_str(), va_arg(args, int));
+            directive.push_back('c');
+            std::snprintf(piece, sizeof piece, directive.c_str(), va_arg(args, int));
             break;
         case 's': {
             const char* s = va_arg(args, const char*);
-            spec.push_back('s');
-            std::snprintf(piece, sizeof piece, spec.c_str(), s ? s : "(null)");
+            directive.push_back('s');
+            std::snprintf(piece, sizeof piece, directive.c_str(), s ? s : "(null)");
             break;
         }
         case 'p':

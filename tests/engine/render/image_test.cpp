@@ -413,14 +413,14 @@ namespace {
 
 TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
 {
-    tools::VideoClipSpec spec;
-    spec.width = 64;
-    spec.height = 32;
-    spec.frames = 6;
-    spec.rate = 50;
-    spec.paint = tools::PatternPixel;
+    tools::VideoClipOptions options;
+    options.width = 64;
+    options.height = 32;
+    options.frames = 6;
+    options.rate = 50;
+    options.paint = tools::PatternPixel;
     std::string error;
-    const std::vector<uint8_t> clip = tools::WriteVideoClip(spec, error);
+    const std::vector<uint8_t> clip = tools::WriteVideoClip(options, error);
     ASSERT_FALSE(clip.empty()) << error;
     for (const uint32_t type : {uint32_t(kImagePixelsBink), uint32_t(kImagePixelsBinkStreamed)}) {
         KestruneImageHeader header;

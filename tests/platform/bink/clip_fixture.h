@@ -10,10 +10,10 @@
 
 namespace vls::test {
 
-inline std::vector<std::uint8_t> MakeClip(const tools::VideoClipSpec& spec)
+inline std::vector<std::uint8_t> MakeClip(const tools::VideoClipOptions& options)
 {
     std::string error;
-    std::vector<std::uint8_t> clip = tools::WriteVideoClip(spec, error);
+    std::vector<std::uint8_t> clip = tools::WriteVideoClip(options, error);
     EXPECT_FALSE(clip.empty()) << error;
     return clip;
 }

@@ -10,15 +10,15 @@
 namespace vls::test {
 namespace {
 
-using Pixels = tools::VideoClipSpec::Pixels;
+using Pixels = tools::VideoClipOptions::Pixels;
 
 TEST(BinkOpen, MemoryClipReportsItsHeader)
 {
-    tools::VideoClipSpec spec;
-    spec.width = 48;
-    spec.height = 20;
-    spec.frames = 7;
-    const auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.width = 48;
+    options.height = 20;
+    options.frames = 7;
+    const auto clip = MakeClip(options);
     HBINK bink = OpenClip(clip);
     ASSERT_NE(bink, nullptr) << BinkGetError();
     EXPECT_EQ(bink->Width, 48u);
@@ -47,12 +47,12 @@ class BinkAlpha : public ::testing::TestWithParam<AlphaCase> {};
 TEST_P(BinkAlpha, KnownFrameCopiesWithOrWithoutAlpha)
 {
     const AlphaCase& param = GetParam();
-    tools::VideoClipSpec spec;
-    spec.width = 40;
-    spec.height = 24;
-    spec.frames = 4;
-    spec.pixels = param.pixels;
-    const auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.width = 40;
+    options.height = 24;
+    options.frames = 4;
+    options.pixels = param.pixels;
+    const auto clip = MakeClip(options);
     HBINK bink = OpenClip(clip, param.flags);
     ASSERT_NE(bink, nullptr) << BinkGetError();
     EXPECT_EQ(bink->HasAlpha, param.hasAlpha);
@@ -112,10 +112,10 @@ class BinkHandleOpen : public ::testing::TestWithParam<U32> {};
 TEST_P(BinkHandleOpen, PlaysTheEntryAndNothingAfterIt)
 {
     TempDir dir;
-    tools::VideoClipSpec spec;
-    spec.frames = 6;
-    spec.keyInterval = 3;
-    const auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.frames = 6;
+    options.keyInterval = 3;
+    const auto clip = MakeClip(options);
     const ArchiveFile file = WriteArchive(dir, clip, clip.size());
     const HANDLE handle = OpenAt(file);
     HBINK bink = BinkOpen(static_cast<const char*>(handle), BINKFILEHANDLE | BINKALPHA | GetParam());
@@ -145,9 +145,9 @@ INSTANTIATE_TEST_SUITE_P(StreamedAndPreloaded, BinkHandleOpen,
 TEST(BinkOpen, ByFileName)
 {
     TempDir dir;
-    tools::VideoClipSpec spec;
-    spec.frames = 3;
-    const auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.frames = 3;
+    const auto clip = MakeClip(options);
     const auto path = dir.write("intro.mkv", std::string(clip.begin(), clip.end()));
     HBINK bink = BinkOpen(path.c_str(), 0);
     ASSERT_NE(bink, nullptr) << BinkGetError();
@@ -159,9 +159,9 @@ TEST(BinkOpen, ByFileName)
 
 TEST(BinkOpen, FrameRateOverrideOnlyWhenAsked)
 {
-    tools::VideoClipSpec spec;
-    spec.frames = 2;
-    const auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.frames = 2;
+    const auto clip = MakeClip(options);
     BinkSetFrameRate(15, 1);
     HBINK overridden = OpenClip(clip, BINKFRAMERATE);
     HBINK own = OpenClip(clip, 0);
@@ -178,9 +178,9 @@ TEST(BinkOpen, FrameRateOverrideOnlyWhenAsked)
 TEST(BinkOpen, EntryEndingBeforeItsDataFailsWithoutReadingOn)
 {
     TempDir dir;
-    tools::VideoClipSpec spec;
-    spec.frames = 5;
-    const auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.frames = 5;
+    const auto clip = MakeClip(options);
     // The entry is cut in the middle; the next entry follows at once.
     const ArchiveFile cut = WriteArchive(dir, clip, clip.size() / 2);
     const HANDLE handle = OpenAt(cut);
@@ -235,11 +235,11 @@ class BinkDamage : public ::testing::TestWithParam<DamageCase> {};
 // their end, frame by frame, without crashing or reading out of bounds.
 TEST_P(BinkDamage, FailsOrPlaysToTheEnd)
 {
-    tools::VideoClipSpec spec;
-    spec.frames = 8;
-    spec.keyInterval = 4;
-    spec.audioRate = 8000;
-    auto clip = MakeClip(spec);
+    tools::VideoClipOptions options;
+    options.frames = 8;
+    options.keyInterval = 4;
+    options.audioRate = 8000;
+    auto clip = MakeClip(options);
     GetParam().damage(clip);
     HBINK bink = OpenClip(clip);
     if (!bink) {

@@ -11,12 +11,12 @@ protected:
     void SetUp() override
     {
         vls::win32::SetClockSource([this] { return nowMs * 1000; });
-        tools::VideoClipSpec spec;
-        spec.width = 32;
-        spec.height = 16;
-        spec.frames = 12;
-        spec.keyInterval = 5;
-        clip = MakeClip(spec);
+        tools::VideoClipOptions options;
+        options.width = 32;
+        options.height = 16;
+        options.frames = 12;
+        options.keyInterval = 5;
+        clip = MakeClip(options);
     }
     void TearDown() override { vls::win32::SetClockSource({}); }
 

@@ -18,13 +18,13 @@ protected:
         ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_NOSOUND));
         ASSERT_TRUE(FSOUND_Init(44100, 8, 0));
         ASSERT_EQ(BinkSetSoundSystem(BinkOpenDirectSound, FSOUND_GetOutputHandle()), 1);
-        tools::VideoClipSpec spec;
-        spec.width = 16;
-        spec.height = 16;
-        spec.frames = 25;
-        spec.audioRate = 44100;
-        spec.toneLevel = 8000;
-        clip = MakeClip(spec);
+        tools::VideoClipOptions options;
+        options.width = 16;
+        options.height = 16;
+        options.frames = 25;
+        options.audioRate = 44100;
+        options.toneLevel = 8000;
+        clip = MakeClip(options);
     }
 
     void TearDown() override
