@@ -149,6 +149,13 @@ int SingleByteToWide(UINT codePage, unsigned char byte)
     }
 }
 
+std::string Utf16ToUtf8(std::u16string_view text)
+{
+    std::string out;
+    EncodeUtf8(text.data(), text.size(), false, out);
+    return out;
+}
+
 } // namespace vls::win32
 
 using namespace vls::win32;

@@ -2,6 +2,9 @@
 
 #include "platform/win32/wintypes.h"
 
+#include <string>
+#include <string_view>
+
 constexpr DWORD MB_PRECOMPOSED = 0x1;
 constexpr DWORD MB_COMPOSITE = 0x2;
 constexpr DWORD MB_USEGLYPHCHARS = 0x4;
@@ -27,5 +30,8 @@ namespace vls::win32 {
 // The UTF-16 unit that a byte of a single-byte code page stands for, or -1
 // for a code page that is not one of ours.
 int SingleByteToWide(UINT codePage, unsigned char byte);
+
+// UTF-16 text as UTF-8, a lone surrogate as U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
 
 } // namespace vls::win32

@@ -69,6 +69,9 @@ TEST(CodePages, Utf8BothWays)
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xC3", 2, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
     EXPECT_EQ(ToBytes(CP_UTF8, std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    // The helper other layers use gives the same bytes.
+    EXPECT_EQ(vls::win32::Utf16ToUtf8(u"\U0001F3B2 \u0401"), "\xF0\x9F\x8E\xB2 \xD0\x81");
+    EXPECT_EQ(vls::win32::Utf16ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "a", 1, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
 }
