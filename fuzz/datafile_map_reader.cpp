@@ -1,6 +1,7 @@
 // Reads the input as "resource.map" through the file system and looks names up in it.
 
 #include "engine/base/engine_link.h"
+#include "fuzz/silent_engine_link.h"
 #include "engine/base/kestrune_file_system.h"
 
 #include <cstddef>
@@ -12,17 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-class SilentLink : public cKestruneEngineLink {
-public:
-    char* GetErrorText() override { return text_; }
-    int Error(const char*, const char*, int) override { return 0; }
-    DynArray<cKestruneScript*>& GetLiveScripts() override { return scripts_; }
-
-private:
-    char text_[kErrorTextSize] = {};
-    DynArray<cKestruneScript*> scripts_;
-};
 
 std::filesystem::path g_workFolder;
 

@@ -2,6 +2,7 @@
 // (offset 0, each function, a resume point) under a jump budget.
 
 #include "engine/base/engine_link.h"
+#include "fuzz/silent_engine_link.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/script_call_frame.h"
 #include "engine/script/script_natives.h"
@@ -11,18 +12,6 @@
 #include <string>
 
 namespace {
-
-// Reports are only counted: a fatal one must not end the fuzzer.
-class SilentLink : public cKestruneEngineLink {
-public:
-    char* GetErrorText() override { return text_; }
-    int Error(const char*, const char*, int) override { return 0; }
-    DynArray<cKestruneScript*>& GetLiveScripts() override { return scripts_; }
-
-private:
-    char text_[kErrorTextSize] = {};
-    DynArray<cKestruneScript*> scripts_;
-};
 
 // A native that reads its arguments and suspends every other call, so that
 // resumption is exercised too.
