@@ -1,6 +1,7 @@
 // The script machine on three loops of one million turns, each beside the
-// same loop in Lua 5.4 (Debian's lua5.4, run once per loop as a child
-// process that times itself). Counters: ns per turn, and the ratio to Lua.
+// same loop in Lua 5.4, embedded through its C API and timed in the same
+// process, round by round (paired_rounds.h). Counters: ns per turn of each
+// side, and the median ratio of our time to Lua's with its quartiles.
 
 #include "engine/base/engine_link.h"
 #include "engine/script/kestrune_script.h"
@@ -8,13 +9,12 @@
 #include "engine/script/script_natives.h"
 #include "tools/script_assembler.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/paired_rounds.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <benchmark/benchmark.h>
+#include <lua.hpp>
+
 #include <string>
-#include <time.h>
 
 namespace {
 
@@ -54,7 +54,7 @@ loop:
     add
     assign
     pushvar ref s
-    push string "ITEM-1"
+    push string "item-1"
     eq
     jnz done
     push ref i
@@ -70,9 +70,10 @@ done:
     ret
 )";
 const char* const kStringLua
-    = "local i = 0 local s while i ~= N do s = 'item' .. i if s:lower() == 'item-1' then break end i = i + 1 end";
+    = "local i = 0 local s while i ~= N do s = 'item' .. i if s == 'item-1' then break end i = i + 1 end";
 
 // A call of a native that does nothing each turn; its result is discarded.
+// Lua calls a C function registered through its C API.
 const char* const kNative = R"(
 var i int
 var sink int
@@ -94,35 +95,58 @@ loop:
     jz loop
     ret
 )";
-const char* const kNativeLua = "local nop = function() end local i = 0 while i ~= N do nop() i = i + 1 end";
+const char* const kNativeLua = "local nop = bench_nothing local i = 0 while i ~= N do nop() i = i + 1 end";
 
 std::int32_t Nothing(ScriptCallFrame*) { return 0; }
 
-// Processor time of this thread, as Lua's os.clock counts it, so that a busy
-// machine slows both sides alike.
-double CpuNanoseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
+int LuaNothing(lua_State*) { return 0; }
 
-// Nanoseconds per turn of the Lua loop: best of three runs of ten million turns.
-double LuaNanosecondsPerTurn(const char* loop)
-{
-    const std::string program = std::string("local N = 10000000 local best = math.huge for r = 1, 3 do ")
-        + "local t = os.clock() do " + loop + " end t = os.clock() - t if t < best then best = t end end "
-        + "print(best * 1e9 / N)";
-    const std::string command = "lua5.4 -e \"" + program + "\" 2>/dev/null";
-    FILE* const pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return 0.0;
-    double ns = 0.0;
-    if (std::fscanf(pipe, "%lf", &ns) != 1)
-        ns = 0.0;
-    pclose(pipe);
-    return ns;
-}
+constexpr int kRounds = 31;
+
+// One Lua state holding a loop compiled as a function of N.
+class LuaLoop {
+public:
+    explicit LuaLoop(const char* loop) : lua_(luaL_newstate())
+    {
+        if (!lua_)
+            return;
+        luaL_openlibs(lua_);
+        lua_register(lua_, "bench_nothing", LuaNothing);
+        const std::string chunk = std::string("local N = ... ") + loop;
+        if (luaL_loadstring(lua_, chunk.c_str()) != LUA_OK) {
+            error_ = lua_tostring(lua_, -1);
+            return;
+        }
+        loop_ = luaL_ref(lua_, LUA_REGISTRYINDEX);
+    }
+    ~LuaLoop()
+    {
+        if (lua_)
+            lua_close(lua_);
+    }
+    LuaLoop(const LuaLoop&) = delete;
+    LuaLoop& operator=(const LuaLoop&) = delete;
+
+    bool Ready() const { return lua_ && loop_ != LUA_NOREF; }
+    const std::string& Error() const { return error_; }
+
+    bool Run(int turns)
+    {
+        lua_rawgeti(lua_, LUA_REGISTRYINDEX, loop_);
+        lua_pushinteger(lua_, turns);
+        if (lua_pcall(lua_, 1, 0, 0) != LUA_OK) {
+            error_ = lua_tostring(lua_, -1);
+            lua_pop(lua_, 1);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    lua_State* lua_;
+    int loop_ = LUA_NOREF;
+    std::string error_ = "Lua 5.4 could not be started";
+};
 
 void RunLoop(benchmark::State& state, const char* source, const char* luaLoop)
 {
@@ -133,27 +157,32 @@ void RunLoop(benchmark::State& state, const char* source, const char* luaLoop)
         state.SkipWithError("script did not load");
         return;
     }
-    double nanoseconds = 0.0;
-    for (auto _ : state) {
-        const double start = CpuNanoseconds();
-        benchmark::DoNotOptimize(script.Run(""));
-        nanoseconds += CpuNanoseconds() - start;
+    LuaLoop lua(luaLoop);
+    if (!lua.Ready()) {
+        state.SkipWithError(("Lua reference missing: " + lua.Error()).c_str());
+        return;
     }
-    const double perTurn = nanoseconds / (static_cast<double>(state.iterations()) * kTurns);
-    const double lua = LuaNanosecondsPerTurn(luaLoop);
-    state.counters["ns_per_turn"] = perTurn;
-    state.counters["lua_ns_per_turn"] = lua;
-    state.counters["ratio_to_lua"] = lua > 0 ? perTurn / lua : 0.0;
-    if (lua <= 0)
-        state.SetLabel("lua5.4 not available");
+    const auto ours = [&] { return script.Run("") == 0; };
+    const auto reference = [&] { return lua.Run(kTurns); };
+    // One untimed turn of each warms caches and binds the native.
+    if (!ours() || !reference()) {
+        state.SkipWithError(("a loop failed: " + lua.Error()).c_str());
+        return;
+    }
+    bench::PairedRounds rounds;
+    for (auto _ : state) {
+        if (!rounds.Round(state, ours, reference))
+            return;
+    }
+    rounds.Report(state, kTurns, "ns_per_turn", "lua", "ratio_to_lua", false);
 }
 
 void BM_ArithmeticLoop(benchmark::State& state) { RunLoop(state, kArithmetic, kArithmeticLua); }
 void BM_StringLoop(benchmark::State& state) { RunLoop(state, kString, kStringLua); }
 void BM_NativeCallLoop(benchmark::State& state) { RunLoop(state, kNative, kNativeLua); }
 
-BENCHMARK(BM_ArithmeticLoop)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StringLoop)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_NativeCallLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArithmeticLoop)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
+BENCHMARK(BM_StringLoop)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
+BENCHMARK(BM_NativeCallLoop)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
 
 } // namespace

@@ -1,12 +1,13 @@
 // Alpha blending and stretching of a 620 x 400 skin bitmap with the skin
 // library's own routines, timed beside pixman's compositing of the same
-// operation (OVER, nearest-neighbour scaling for the stretch). Counters: the
-// microseconds of each and our time over pixman's.
+// operation (OVER, nearest-neighbour scaling for the stretch), round by round
+// (paired_rounds.h). Counters: the microseconds of each side, and the median
+// of our throughput over pixman's with its quartiles.
+
+#include "bench/paired_rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>
-
-#include <ctime>
 
 #include "skin/graphics/sk_bitmap.h"
 
@@ -15,12 +16,7 @@ namespace {
 constexpr int kWidth = 620;
 constexpr int kHeight = 400;
 
-double CpuNanoseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
+constexpr int kRounds = 301;
 
 // Translucent pixels with a gradient of alpha, the kind a skin blends.
 void FillSource(skin::TSkBitmap& b)
@@ -38,12 +34,9 @@ pixman_image_t* Wrap(skin::TSkBitmap& b)
     return pixman_image_create_bits(PIXMAN_a8r8g8b8, b.Width(), b.Height(), b.Bits(), b.Width() * 4);
 }
 
-void Report(benchmark::State& state, double ours, double pixman)
+void Report(benchmark::State& state, const bench::PairedRounds& rounds)
 {
-    const auto n = static_cast<double>(state.iterations());
-    state.counters["ours_us"] = ours / n / 1000.0;
-    state.counters["pixman_us"] = pixman / n / 1000.0;
-    state.counters["ratio_to_pixman"] = pixman > 0 ? ours / pixman : 0.0;
+    rounds.Report(state, 1000.0, "us", "pixman", "throughput_to_pixman", true);
 }
 
 void BM_AlphaBlend620x400(benchmark::State& state)
@@ -58,20 +51,22 @@ void BM_AlphaBlend620x400(benchmark::State& state)
     reference.Fill(0xFF336699);
     pixman_image_t* src = Wrap(source);
     pixman_image_t* dst = Wrap(reference);
-    double ours = 0, theirs = 0;
-    for (auto _ : state) {
-        double t = CpuNanoseconds();
+    const auto ours = [&] {
         source.DrawTo(&target, 0, RECT{0, 0, kWidth, kHeight}, 0);
-        ours += CpuNanoseconds() - t;
-        t = CpuNanoseconds();
-        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-        theirs += CpuNanoseconds() - t;
         benchmark::DoNotOptimize(target.Bits());
+        return true;
+    };
+    const auto theirs = [&] {
+        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
         benchmark::DoNotOptimize(reference.Bits());
-    }
+        return true;
+    };
+    bench::PairedRounds rounds;
+    for (auto _ : state)
+        rounds.Round(state, ours, theirs);
     pixman_image_unref(src);
     pixman_image_unref(dst);
-    Report(state, ours, theirs);
+    Report(state, rounds);
 }
 
 void BM_AlphaStretch620x400To930x600(benchmark::State& state)
@@ -92,23 +87,25 @@ void BM_AlphaStretch620x400To930x600(benchmark::State& state)
                                 pixman_double_to_fixed(static_cast<double>(kHeight) / kDestHeight));
     pixman_image_set_transform(src, &scale);
     pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
-    double ours = 0, theirs = 0;
-    for (auto _ : state) {
-        double t = CpuNanoseconds();
+    const auto ours = [&] {
         source.StretchTo(&target, RECT{0, 0, kWidth, kHeight}, RECT{0, 0, kDestWidth, kDestHeight});
-        ours += CpuNanoseconds() - t;
-        t = CpuNanoseconds();
-        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kDestWidth, kDestHeight);
-        theirs += CpuNanoseconds() - t;
         benchmark::DoNotOptimize(target.Bits());
+        return true;
+    };
+    const auto theirs = [&] {
+        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kDestWidth, kDestHeight);
         benchmark::DoNotOptimize(reference.Bits());
-    }
+        return true;
+    };
+    bench::PairedRounds rounds;
+    for (auto _ : state)
+        rounds.Round(state, ours, theirs);
     pixman_image_unref(src);
     pixman_image_unref(dst);
-    Report(state, ours, theirs);
+    Report(state, rounds);
 }
 
-BENCHMARK(BM_AlphaBlend620x400)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_AlphaStretch620x400To930x600)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AlphaBlend620x400)->Unit(benchmark::kMicrosecond)->Iterations(kRounds);
+BENCHMARK(BM_AlphaStretch620x400To930x600)->Unit(benchmark::kMicrosecond)->Iterations(kRounds);
 
 }  // namespace

@@ -26,3 +26,11 @@ target_include_directories(vls_tinygltf SYSTEM INTERFACE ${TINYGLTF_INCLUDE_DIR}
 target_link_libraries(vls_tinygltf INTERFACE nlohmann_json::nlohmann_json)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
 pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
+if(VLS_BENCH)
+  # The script machine's benchmark times Lua beside it; without Lua it would have no reference.
+  pkg_check_modules(LUA IMPORTED_TARGET lua5.4)
+  if(NOT LUA_FOUND)
+    message(FATAL_ERROR "bench/script_machine needs Lua 5.4 as its reference: install liblua5.4-dev "
+                        "(scripts/install-deps.sh) or configure with -DVLS_BENCH=OFF")
+  endif()
+endif()

@@ -10,6 +10,7 @@ packages=(
   libvorbis-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core zlib1g-dev
   libtinygltf-dev nlohmann-json3-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libvorbis-dev
+  lua5.4 liblua5.4-dev
   xvfb xauth
 )
 
