@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "platform/vcl/clipbrd.h"
 #include "platform/win32/user/winuser.h"
@@ -226,19 +227,50 @@ void TSkBitmap::StretchTo(TSkBitmap* target, const RECT& source, const RECT& des
     const std::int64_t stepY = static_cast<std::int64_t>(sh) * 65536 / dh;
     const std::int64_t startX = vcl::MulDiv(sw * (visible.left - dest.left), 65535, dw);
     const std::int64_t startY = vcl::MulDiv(sh * (visible.top - dest.top), 65535, dh);
+    // The source column of each visible target column. It only grows across
+    // the row, so the columns whose source lies outside the bitmap are cut
+    // off at the two ends, once.
+    std::vector<int> columns;
+    columns.reserve(static_cast<std::size_t>(visible.right - visible.left));
+    int firstColumn = visible.left;
+    std::int64_t ax = startX;
+    for (int tx = visible.left; tx < visible.right; ++tx, ax += stepX) {
+        const int sx = source.left + static_cast<int>(ax >> 16);
+        if (sx < 0) {
+            firstColumn = tx + 1;
+            continue;
+        }
+        if (sx >= width_)
+            break;
+        columns.push_back(sx);
+    }
+    if (columns.empty())
+        return;
+    const int count = static_cast<int>(columns.size());
+    std::vector<TPixel> row(columns.size());
+    int rowSource = -1;
     std::int64_t ay = startY;
     for (int ty = visible.top; ty < visible.bottom; ++ty, ay += stepY) {
         const int sy = source.top + static_cast<int>(ay >> 16);
-        std::int64_t ax = startX;
-        for (int tx = visible.left; tx < visible.right; ++tx, ax += stepX) {
-            const int sx = source.left + static_cast<int>(ax >> 16);
-            // A source rectangle reaching past the bitmap is clipped here.
-            if (sx < 0 || sy < 0 || sx >= width_ || sy >= height_)
-                continue;
-            const TPixel s = *PixelPtr(sx, sy);
-            TPixel* d = target->PixelPtr(tx, ty);
-            *d = (s >> 24) == 255 ? s : BlendPixel(s, *d);
+        if (sy < 0)
+            continue;
+        if (sy >= height_)
+            break;
+        const TPixel* const line = PixelPtr(0, sy);
+        TPixel* const d = target->PixelPtr(firstColumn, ty);
+        if (target == this) {
+            // Pixel by pixel: a source pixel may be one this stretch already wrote.
+            for (int k = 0; k < count; ++k)
+                d[k] = BlendPixel(line[columns[k]], d[k]);
+            continue;
         }
+        // Enlarging repeats source rows: the gathered row serves each of them.
+        if (sy != rowSource) {
+            for (int k = 0; k < count; ++k)
+                row[k] = line[columns[k]];
+            rowSource = sy;
+        }
+        BlendRow(row.data(), d, count);
     }
 }
 

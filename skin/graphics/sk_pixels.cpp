@@ -111,27 +111,4 @@ TPixel ShiftHue(TPixel pixel, int delta)
     return HSLToPixel(static_cast<float>(n) / 255.0f, s, l);
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
-__attribute__((optimize("tree-vectorize")))
-#endif
-void BlendRow(const TPixel* source, TPixel* dest, int count)
-{
-    // The same arithmetic as BlendPixel, written without branches so that
-    // the compiler can run it over several pixels at once; a source alpha of
-    // 0 keeps the destination, 255 takes the source.
-    for (int i = 0; i < count; ++i) {
-        const std::uint32_t s = source[i];
-        const std::uint32_t d = dest[i];
-        const std::uint32_t a = s >> 24;
-        const std::uint32_t na = 255 - a;
-        const std::uint32_t srb = (((s & 0x00FF00FFu) * a + 0x00800080u) >> 8) & 0x00FF00FFu;
-        const std::uint32_t sga = ((((s >> 8) & 0x00FF00FFu) * a + 0x00800080u) >> 8) & 0x00FF00FFu;
-        const std::uint32_t drb = (((d & 0x00FF00FFu) * na + 0x00800080u) >> 8) & 0x00FF00FFu;
-        const std::uint32_t dga = ((((d >> 8) & 0x00FF00FFu) * na + 0x00800080u) >> 8) & 0x00FF00FFu;
-        const std::uint32_t blended = (srb + drb) + ((sga + dga) << 8);
-        const std::uint32_t mixed = a == 0 ? d : blended;
-        dest[i] = a == 255 ? s : mixed;
-    }
-}
-
 }  // namespace skin

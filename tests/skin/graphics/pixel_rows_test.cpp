@@ -1,0 +1,164 @@
+// The fast pixel loops against the plain ones, on random pixels and odd sizes.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "platform/vcl/graphics.h"
+#include "skin/graphics/sk_bitmap.h"
+#include "skin/graphics/sk_pixel_rows.h"
+
+using namespace skin;
+
+namespace {
+
+// Alpha drawn mostly from 0, 255 and the values next to them, where the
+// blend's special cases and rounding sit, and otherwise anything.
+TPixel RandomPixel(std::mt19937& random)
+{
+    static const std::uint32_t kAlphas[] = {0, 1, 127, 128, 254, 255};
+    const std::uint32_t pick = random() % 12;
+    const std::uint32_t alpha = pick < 6 ? kAlphas[pick] : random() & 0xFF;
+    return (alpha << 24) | (random() & 0x00FFFFFF);
+}
+
+std::vector<TPixel> RandomRow(std::mt19937& random, int count)
+{
+    std::vector<TPixel> row(static_cast<std::size_t>(count));
+    for (TPixel& p : row)
+        p = RandomPixel(random);
+    return row;
+}
+
+std::unique_ptr<TSkBitmap> RandomBitmap(std::mt19937& random, int w, int h)
+{
+    auto b = std::make_unique<TSkBitmap>();
+    b->SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            *b->PixelPtr(x, y) = RandomPixel(random);
+    b->SetAlphaBlend(true);
+    return b;
+}
+
+std::vector<TPixel> PixelsOf(const TSkBitmap& b)
+{
+    return std::vector<TPixel>(b.Bits(), b.Bits() + static_cast<std::ptrdiff_t>(b.Width()) * b.Height());
+}
+
+// The stretch as a per-pixel nearest-neighbour loop with a bounds test on
+// every pixel: the reference the column-map stretch must match.
+void ReferenceStretch(const TSkBitmap& from, TSkBitmap& to, const RECT& source, const RECT& dest)
+{
+    const int sw = source.right - source.left, sh = source.bottom - source.top;
+    const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    const RECT visible{std::max<LONG>(dest.left, 0), std::max<LONG>(dest.top, 0), std::min<LONG>(dest.right, to.Width()),
+        std::min<LONG>(dest.bottom, to.Height())};
+    if (visible.right <= visible.left || visible.bottom <= visible.top)
+        return;
+    const std::int64_t stepX = static_cast<std::int64_t>(sw) * 65536 / dw;
+    const std::int64_t stepY = static_cast<std::int64_t>(sh) * 65536 / dh;
+    std::int64_t ay = vcl::MulDiv(sh * (visible.top - dest.top), 65535, dh);
+    for (int ty = visible.top; ty < visible.bottom; ++ty, ay += stepY) {
+        const int sy = source.top + static_cast<int>(ay >> 16);
+        std::int64_t ax = vcl::MulDiv(sw * (visible.left - dest.left), 65535, dw);
+        for (int tx = visible.left; tx < visible.right; ++tx, ax += stepX) {
+            const int sx = source.left + static_cast<int>(ax >> 16);
+            if (sx < 0 || sy < 0 || sx >= from.Width() || sy >= from.Height())
+                continue;
+            TPixel* const d = to.PixelPtr(tx, ty);
+            *d = BlendPixel(*from.PixelPtr(sx, sy), *d);
+        }
+    }
+}
+
+}  // namespace
+
+TEST(SkPixelRows, EveryLevelMatchesThePlainLoop)
+{
+    std::mt19937 random(24);
+    const std::vector<TBlendRowLevel> levels = BlendRowLevels();
+    ASSERT_FALSE(levels.empty());
+    for (const TBlendRowLevel& level : levels) {
+        for (int count : {0, 1, 3, 7, 9, 15, 17, 31, 33, 621}) {
+            const std::vector<TPixel> source = RandomRow(random, count);
+            const std::vector<TPixel> dest = RandomRow(random, count);
+            std::vector<TPixel> expected = dest;
+            BlendRowPlain(source.data(), expected.data(), count);
+            std::vector<TPixel> got = dest;
+            level.blend(source.data(), got.data(), count);
+            EXPECT_EQ(got, expected) << level.name << " over " << count << " pixels";
+        }
+    }
+}
+
+TEST(SkPixelRows, OverlappingRowsBlendInPixelOrder)
+{
+    std::mt19937 random(7);
+    for (const TBlendRowLevel& level : BlendRowLevels()) {
+        for (int shift : {-5, -1, 0, 1, 3, 8}) {
+            const std::vector<TPixel> start = RandomRow(random, 64);
+            std::vector<TPixel> expected = start;
+            BlendRowPlain(expected.data() + 20, expected.data() + 20 + shift, 37);
+            std::vector<TPixel> got = start;
+            level.blend(got.data() + 20, got.data() + 20 + shift, 37);
+            EXPECT_EQ(got, expected) << level.name << " shifted by " << shift;
+        }
+    }
+}
+
+TEST(SkPixelRows, AlphaDrawToMatchesThePlainBlend)
+{
+    std::mt19937 random(3);
+    for (int w : {1, 5, 13, 37}) {
+        const int h = w / 2 + 3;
+        const auto source = RandomBitmap(random, w, h);
+        const auto target = RandomBitmap(random, w + 4, h + 2);
+        std::vector<TPixel> expected = PixelsOf(*target);
+        for (int y = 0; y < h; ++y)
+            BlendRowPlain(source->PixelPtr(0, y), expected.data() + 2 + (y + 1) * target->Width(), w);
+        source->DrawTo(target.get(), 2, RECT{0, 0, w, h}, 1);
+        EXPECT_EQ(PixelsOf(*target), expected) << w << " wide";
+    }
+}
+
+TEST(SkPixelRows, AlphaStretchMatchesPerPixelSampling)
+{
+    struct Case {
+        int sourceWidth, sourceHeight;
+        RECT source, dest;
+        int targetWidth, targetHeight;
+    };
+    const Case cases[] = {
+        {31, 17, {0, 0, 31, 17}, {0, 0, 47, 29}, 47, 29},      // enlarge
+        {33, 21, {0, 0, 33, 21}, {0, 0, 13, 9}, 13, 9},        // shrink
+        {15, 15, {-4, -3, 19, 17}, {0, 0, 41, 37}, 41, 37},    // source reaches past the bitmap
+        {17, 11, {2, 1, 15, 10}, {-7, -5, 33, 25}, 23, 19},    // dest clipped at both ends
+        {9, 7, {0, 0, 9, 7}, {3, 2, 25, 20}, 27, 21},          // dest inside the target
+        {5, 3, {0, 0, 5, 3}, {0, 0, 1, 1}, 3, 3},              // one pixel
+    };
+    std::mt19937 random(11);
+    for (const Case& c : cases) {
+        const auto source = RandomBitmap(random, c.sourceWidth, c.sourceHeight);
+        const auto target = RandomBitmap(random, c.targetWidth, c.targetHeight);
+        const auto expected = RandomBitmap(random, c.targetWidth, c.targetHeight);
+        std::copy(target->Bits(), target->Bits() + c.targetWidth * c.targetHeight, expected->Bits());
+        ReferenceStretch(*source, *expected, c.source, c.dest);
+        source->StretchTo(target.get(), c.source, c.dest);
+        EXPECT_EQ(PixelsOf(*target), PixelsOf(*expected)) << c.sourceWidth << "x" << c.sourceHeight;
+    }
+}
+
+TEST(SkPixelRows, StretchOntoItselfReadsPixelsItWrote)
+{
+    std::mt19937 random(5);
+    const auto bitmap = RandomBitmap(random, 19, 13);
+    const auto expected = RandomBitmap(random, 19, 13);
+    std::copy(bitmap->Bits(), bitmap->Bits() + 19 * 13, expected->Bits());
+    ReferenceStretch(*expected, *expected, RECT{0, 0, 9, 7}, RECT{1, 1, 19, 13});
+    bitmap->StretchTo(bitmap.get(), RECT{0, 0, 9, 7}, RECT{1, 1, 19, 13});
+    EXPECT_EQ(PixelsOf(*bitmap), PixelsOf(*expected));
+}
