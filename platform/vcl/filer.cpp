@@ -108,7 +108,15 @@ TValueType TReader::NextValue()
     return v;
 }
 
-bool TReader::EndOfList() { return NextValue() == vaNull; }
+// The byte ahead may be the length of a property name rather than a value
+// type, so it is compared, not checked as a value type.
+bool TReader::EndOfList()
+{
+    std::uint8_t v = 0;
+    Read(&v, 1);
+    stream_->Seek(-1, soFromCurrent);
+    return v == vaNull;
+}
 
 void TReader::ReadListBegin()
 {

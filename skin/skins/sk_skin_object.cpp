@@ -7,6 +7,7 @@
 #include "skin/graphics/sk_stream_io.h"
 #include "skin/graphics/sk_text.h"
 #include "skin/skins/sk_object_stream.h"
+#include "skin/skins/sk_system_buttons.h"
 
 namespace skin {
 
@@ -90,9 +91,12 @@ void RegisterSkinObject(vcl::TClass cls)
 void RegisterBaseSkinObjects()
 {
     static const bool done = [] {
-        RegisterSkinObject(TSkSkinObject::StaticClass());
-        RegisterSkinObject(TSkActiveObject::StaticClass());
-        RegisterSkinObject(TSkTextObject::StaticClass());
+        for (vcl::TClass cls : {TSkSkinObject::StaticClass(), TSkActiveObject::StaticClass(),
+                                TSkBitmapObject::StaticClass(), TSkActiveBitmap::StaticClass(),
+                                TSkSystemButton::StaticClass(), TSkButtonObject::StaticClass(),
+                                TSkTextObject::StaticClass()})
+            RegisterSkinObject(cls);
+        RegisterSkinObjects2();
         return true;
     }();
     (void)done;

@@ -213,7 +213,8 @@ private:
 // The classes a skin stream may name, found by exact class name.
 void RegisterSkinObject(vcl::TClass cls);
 vcl::TClass FindSkinObjectClass(const vcl::AnsiString& className);
-// Registers the classes of this unit (done once, before the first lookup).
+// Registers every skin-object class, this unit's first (done once, before
+// the first lookup).
 void RegisterBaseSkinObjects();
 
 TSkSkinObject* CloneSkinObject(TSkSkinObject* source, vcl::TComponent* owner);

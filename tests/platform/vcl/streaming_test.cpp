@@ -399,3 +399,36 @@ TEST(Streaming, ExtendedRealsKeepTheirValue)
 }
 
 }  // namespace
+
+namespace {
+
+// Property names longer than the last value type's code (a length byte
+// that EndOfList must not take for a bad value type).
+class TLongNames : public TComponent {
+    VCL_DECLARE_CLASS(TLongNames, TComponent)
+public:
+    explicit TLongNames(TComponent* owner) : TComponent(owner) {}
+    int Value() const { return value_; }
+    void SetValue(int v) { value_ = v; }
+
+private:
+    int value_ = 0;
+};
+VCL_IMPLEMENT_CLASS(TLongNames, TComponent, [](auto& b) {
+    b.Component();
+    b.Int("AVeryLongPropertyNameOfForty_Characters", &TLongNames::Value, &TLongNames::SetValue, 0);
+})
+
+}  // namespace
+
+TEST(Streaming, LongPropertyNamesRead)
+{
+    TLongNames original(nullptr);
+    original.SetValue(7);
+    TMemoryStream stream;
+    stream.WriteComponent(&original);
+    stream.SetPosition(0);
+    TLongNames copy(nullptr);
+    stream.ReadComponent(&copy);
+    EXPECT_EQ(copy.Value(), 7);
+}
