@@ -9,6 +9,32 @@
 #include "skin/skins/sk_skin_filters.h"
 #include "skin/skins/sk_skin_manager.h"
 
+namespace {
+
+// Every object of a loaded skin is laid out, painted in every draw state
+// and asked for its region, so that each class's drawing meets the damage.
+void UseObjects(skin::TSkSkinSource& source)
+{
+    skin::TSkBitmap surface;
+    surface.SetSize(64, 48);
+    vcl::TCanvas canvas;
+    canvas.SetHandle(surface.DC());
+    for (int i = 0; i < source.GetObjectCount(); ++i) {
+        skin::TSkSkinObject* object = source.GetObject(i);
+        object->SetBounds(RECT{0, 0, 64, 48});
+        for (std::uint8_t state = 0; state <= 8; ++state) {
+            object->SetState(state);
+            object->SetActive(state % 2 == 0);
+            object->Paint(&canvas);
+        }
+        if (HRGN region = object->GetRegion())
+            DeleteObject(region);
+    }
+    canvas.SetHandle(nullptr);
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size > (1u << 20))
@@ -29,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (skin::TSkSkinObject* form = source.GetFormObject())
                 form->SetBounds(RECT{0, 0, 300, 200});
             source.ChangeHue(17);
+            UseObjects(source);
         } catch (const vcl::Exception&) {
         }
     }

@@ -1,5 +1,7 @@
 #include "skin/skins/sk_nine_slice.h"
 
+#include <algorithm>
+
 #include "skin/graphics/sk_region.h"
 #include "skin/skins/sk_skin_object.h"
 
@@ -12,6 +14,26 @@ namespace {
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
+// The tiles of `dest` that reach the canvas's clip box, starting on the
+// tile grid of `dest`, so that tiling costs what is seen.
+RECT VisibleTiles(vcl::TCanvas* canvas, const RECT& dest, const RECT& source)
+{
+    RECT clip{};
+    if (GetClipBox(canvas->Handle(), &clip) == ERROR)
+        return dest;
+    const int w = Width(source), h = Height(source);
+    RECT r = dest;
+    if (clip.left > r.left)
+        r.left += (clip.left - r.left) / w * w;
+    if (clip.top > r.top)
+        r.top += (clip.top - r.top) / h * h;
+    if (clip.right < r.right)
+        r.right = std::max(r.left, static_cast<int>(clip.right));
+    if (clip.bottom < r.bottom)
+        r.bottom = std::max(r.top, static_cast<int>(clip.bottom));
+    return r;
+}
+
 // Centred pieces sit in the middle of the whole object, not of their own
 // destination, so a centred edge lands over the centre.
 void DrawPiece(vcl::TCanvas* canvas, TSkBitmap* image, const RECT& source, const RECT& dest, TscTileStyle style,
@@ -19,9 +41,13 @@ void DrawPiece(vcl::TCanvas* canvas, TSkBitmap* image, const RECT& source, const
 {
     if (Width(source) <= 0 || Height(source) <= 0)
         return;
+    // Pieces larger than any bitmap come only from damaged skins; stretching
+    // one would build a scratch bitmap of its size.
+    if (Width(dest) > kMaxBitmapSide || Height(dest) > kMaxBitmapSide)
+        return;
     switch (style) {
     case tsTile:
-        image->TileRect(canvas, dest, source, transparent);
+        image->TileRect(canvas, VisibleTiles(canvas, dest, source), source, transparent);
         break;
     case tsStretch:
         image->StretchRect(canvas, dest, source, transparent);
@@ -103,6 +129,8 @@ void TSkStateLinks::Assign(const TSkStateLinks& other)
 
 HRGN RegionOfPaintedPixels(TSkSkinObject* object)
 {
+    if (object->Width() > kMaxBitmapSide || object->Height() > kMaxBitmapSide)
+        return nullptr;
     const RECT bounds = object->GetBounds();
     TSkBitmap shape;
     shape.SetSize(object->Width(), object->Height());

@@ -298,6 +298,11 @@ object Past: TSkBitmapObject
   Bitmap.Right = 40
   Bitmap.Bottom = 40
 end
+object Tiled: TSkBitmapObject
+  Bitmap.Name = 'small'
+  Bitmap.Right = 1
+  Bitmap.Bottom = 1
+end
 )";
     auto skin = LoadedSkin(description, [](TSkSkinSource& s) {
         vls::tools::AddSkinBitmap(s, "small", 4, 4, std::vector<std::uint32_t>(16, 0xFF00AA00));
@@ -307,6 +312,15 @@ end
     EXPECT_EQ(surface.At(0, 0), 0xAA00u);  // a 3 x 3 corner
     Paint(*skin, "Past", RECT{10, 10, 20, 20}, surface);
     EXPECT_EQ(surface.At(10, 10), 0xAA00u);
+
+    // Tiling a huge object costs only what the canvas shows; a damaged size
+    // beyond any bitmap paints nothing.
+    Surface small(20, 20);
+    Paint(*skin, "Tiled", RECT{-8001, -8001, 8000, 8000}, small);
+    EXPECT_EQ(small.At(5, 5), 0xAA00u);
+    Surface other(20, 20);
+    Paint(*skin, "Past", RECT{0, 0, 2000000000, 20}, other);
+    EXPECT_EQ(other.At(5, 5), 0u);
 }
 
 TEST(SkBitmapObjects, StatePicturesReplaceTheNormalOneWhenUsable)
