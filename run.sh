@@ -8,7 +8,11 @@ scripts/configure.sh
 cmake --build "${VLS_BUILD_DIR:-build}" --target demo
 root=$(pwd)/${VLS_BUILD_DIR:-build}
 program="$root/bin/vls"
-[[ "${1:-}" == "launcher" ]] && program="$root/bin/vlslaunch"
+if [[ "${1:-}" == "launcher" ]]; then
+  program="$root/bin/vlslaunch"
+  # The demo's own settings: drive C: is the demo folder, installed there.
+  export VEILSTRAND_CONFIG="${VEILSTRAND_CONFIG:-$root/demo/config}"
+fi
 cd "$root/demo"
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "No display found: running $(basename "$program") under xvfb-run."
