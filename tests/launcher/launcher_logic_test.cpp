@@ -11,22 +11,14 @@
 #include "platform/win32/kernel/paths.h"
 #include "platform/win32/shell/shellapi.h"
 #include "platform/win32/user/winuser.h"
+#include "tests/launcher/text_table_file.h"
 #include "tests/support/temp_dir.h"
 
 using namespace launcher;
+using launcher::test::WriteTable;
 namespace fs = std::filesystem;
 
 namespace {
-
-// A table file of `lines`, as UTF-16 with a byte-order mark.
-void WriteTable(const fs::path& file, const std::vector<std::u16string>& lines)
-{
-    std::u16string text = u"\xFEFF";
-    for (const auto& l : lines)
-        text += l + u"\r\n";
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(text.data()),
-                                                static_cast<std::streamsize>(text.size() * 2));
-}
 
 AnsiString WinPath(const fs::path& p) { return vls::win32::ToWindowsPath(p.string()); }
 
