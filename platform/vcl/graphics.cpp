@@ -419,6 +419,19 @@ HDC TCanvas::Handle()
     return handle_;
 }
 
+namespace {
+
+int PenModeToRop2(TPenMode mode)
+{
+    static constexpr int kRop2[] = {R2_BLACK,       R2_WHITE,       R2_NOP,         R2_NOT,
+                                    R2_COPYPEN,     R2_NOTCOPYPEN,  R2_MERGEPENNOT, R2_MASKPENNOT,
+                                    R2_MERGENOTPEN, R2_MASKNOTPEN,  R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                    R2_MASKPEN,     R2_NOTMASKPEN,  R2_XORPEN,      R2_NOTXORPEN};
+    return kRop2[mode];
+}
+
+}  // namespace
+
 void TCanvas::RequiredState(TCanvasState required)
 {
     if (!handle_) {
@@ -438,7 +451,7 @@ void TCanvas::RequiredState(TCanvasState required)
         HGDIOBJ old = SelectObject(handle_, pen_->Handle());
         if (!oldPen_)
             oldPen_ = old;
-        SetROP2(handle_, pen_->Mode() + 1);
+        SetROP2(handle_, PenModeToRop2(pen_->Mode()));
         state_.Include(csPenValid);
     }
     if (required.Contains(csBrushValid) && !state_.Contains(csBrushValid)) {
