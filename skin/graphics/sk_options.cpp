@@ -1,4 +1,4 @@
-#include "skin/forms/sk_options.h"
+#include "skin/graphics/sk_options.h"
 
 #include <algorithm>
 

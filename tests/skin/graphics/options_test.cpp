@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/vcl/filer.h"
-#include "skin/forms/sk_options.h"
+#include "skin/graphics/sk_options.h"
 
 using namespace skin;
 
