@@ -10,6 +10,9 @@ const TEnumInfo kAnchorInfo{"TAnchorKind", {"akLeft", "akTop", "akRight", "akBot
 const TEnumInfo kBiDiModeInfo{"TBiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"}};
 const TEnumInfo kDragModeInfo{"TDragMode", {"dmManual", "dmAutomatic"}};
 const TEnumInfo kAlignmentInfo{"TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"}};
+const TEnumInfo kScrollStyleInfo{"TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"}};
+const TEnumInfo kTextLayoutInfo{"TTextLayout", {"tlTop", "tlCenter", "tlBottom"}};
+const TEnumInfo kScrollBarKindInfo{"TScrollBarKind", {"sbHorizontal", "sbVertical"}};
 
 namespace {
 

@@ -27,6 +27,10 @@ using TAnchors = TSet<TAnchorKind>;
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TDragMode { dmManual, dmAutomatic };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TScrollBarKind { sbHorizontal, sbVertical };
+using TScrollBarInc = std::int16_t;
 using TCursor = std::int16_t;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6, crSizeNS = -7,
                   crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
@@ -45,7 +49,8 @@ enum TControlStateItem {
 };
 using TControlState = TSet<TControlStateItem>;
 
-extern const TEnumInfo kAlignInfo, kAnchorInfo, kBiDiModeInfo, kDragModeInfo, kAlignmentInfo;
+extern const TEnumInfo kAlignInfo, kAnchorInfo, kBiDiModeInfo, kDragModeInfo, kAlignmentInfo, kScrollStyleInfo,
+    kScrollBarKindInfo, kTextLayoutInfo;
 
 using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, int, int>;
 using TMouseMoveEvent = TEvent<TObject*, TShiftState, int, int>;

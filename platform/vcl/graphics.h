@@ -266,6 +266,9 @@ protected:
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum TTransparentMode { tmAuto, tmFixed };
+// Every bitmap here is a DIB section; the handle type is kept for callers
+// that ask for a device-dependent one.
+enum TBitmapHandleType { bmDIB, bmDDB };
 
 // A 32-bit top-down DIB section with its own memory DC behind the canvas.
 class TBitmap : public TGraphic {
@@ -295,6 +298,8 @@ public:
     void SetTransparentColor(TColor c);
     TTransparentMode TransparentMode() const { return transparentMode_; }
     void SetTransparentMode(TTransparentMode m) { transparentMode_ = m; }
+    TBitmapHandleType HandleType() const { return handleType_; }
+    void SetHandleType(TBitmapHandleType t) { handleType_ = t; }
     bool Monochrome() const { return false; }
     void Dormant() {}
     void FreeImage() {}
@@ -316,6 +321,7 @@ private:
     TPixelFormat pixelFormat_ = pfDevice;
     TTransparentMode transparentMode_ = tmAuto;
     TColor transparentColor_ = clDefault;
+    TBitmapHandleType handleType_ = bmDIB;
 };
 
 class TIcon : public TGraphic {

@@ -77,6 +77,42 @@ void DrawEdgeLines(vcl::TCanvas* canvas, const RECT& r, vcl::TColor topLeft, vcl
     canvas->LineTo(r.left - 1, r.bottom - 1);
 }
 
+const vcl::TEnumInfo kBevelSideInfo{"TSkBevelSide", {"kbsLeft", "kbsTop", "kbsRight", "kbsBottom"}};
+
+void DrawBevelRings(vcl::TCanvas* canvas, RECT& r, TSkBevelSides sides, vcl::TColor bottomRight, vcl::TColor topLeft,
+                    int count)
+{
+    canvas->Pen()->SetStyle(vcl::psSolid);
+    for (int i = 0; i < count && !RectIsEmpty(r); ++i) {
+        canvas->Pen()->SetColor(topLeft);
+        if (sides.Contains(kbsLeft)) {
+            canvas->MoveTo(r.left, r.top);
+            canvas->LineTo(r.left, r.bottom);
+        }
+        if (sides.Contains(kbsTop)) {
+            canvas->MoveTo(r.left, r.top);
+            canvas->LineTo(r.right, r.top);
+        }
+        canvas->Pen()->SetColor(bottomRight);
+        if (sides.Contains(kbsBottom)) {
+            canvas->MoveTo(r.left, r.bottom - 1);
+            canvas->LineTo(r.right, r.bottom - 1);
+        }
+        if (sides.Contains(kbsRight)) {
+            canvas->MoveTo(r.right - 1, r.top);
+            canvas->LineTo(r.right - 1, r.bottom);
+        }
+        if (sides.Contains(kbsLeft))
+            ++r.left;
+        if (sides.Contains(kbsTop))
+            ++r.top;
+        if (sides.Contains(kbsRight))
+            --r.right;
+        if (sides.Contains(kbsBottom))
+            --r.bottom;
+    }
+}
+
 void LineToColor(vcl::TCanvas* canvas, int x, int y, vcl::TColor color)
 {
     canvas->Pen()->SetStyle(vcl::psSolid);

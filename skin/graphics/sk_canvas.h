@@ -7,6 +7,11 @@
 
 namespace skin {
 
+enum TSkBevelSide { kbsLeft, kbsTop, kbsRight, kbsBottom };
+using TSkBevelSides = vcl::TSet<TSkBevelSide>;
+constexpr TSkBevelSides kAllBevelSides{kbsLeft, kbsTop, kbsRight, kbsBottom};
+extern const vcl::TEnumInfo kBevelSideInfo;
+
 inline int RectWidth(const RECT& r) { return r.right - r.left; }
 inline int RectHeight(const RECT& r) { return r.bottom - r.top; }
 inline bool RectIsEmpty(const RECT& r) { return RectWidth(r) < 1 || RectHeight(r) < 1; }
@@ -25,6 +30,11 @@ void FrameRectCoords(vcl::TCanvas* canvas, int l, int t, int r, int b, vcl::TCol
 void FillRoundRectColor(vcl::TCanvas* canvas, const RECT& rect, int radius, vcl::TColor color);
 void DrawFocusRectColor(vcl::TCanvas* canvas, const RECT& rect, vcl::TColor color);
 void DrawEdgeLines(vcl::TCanvas* canvas, const RECT& rect, vcl::TColor topLeft, vcl::TColor bottomRight);
+// `count` one-pixel rings: left and top in `topLeft`, then bottom and right
+// in `bottomRight`, each only on the sides asked for; every drawn side moves
+// `rect` inwards by one.
+void DrawBevelRings(vcl::TCanvas* canvas, RECT& rect, TSkBevelSides sides, vcl::TColor bottomRight,
+                    vcl::TColor topLeft, int count);
 void LineToColor(vcl::TCanvas* canvas, int x, int y, vcl::TColor color);
 inline void MoveToPoint(vcl::TCanvas* canvas, int x, int y) { canvas->MoveTo(x, y); }
 void FillGradient(vcl::TCanvas* canvas, const RECT& rect, vcl::TColor from, bool vertical, vcl::TColor to);

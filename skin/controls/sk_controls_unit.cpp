@@ -1,0 +1,36 @@
+#include "skin/controls/sk_controls_unit.h"
+
+#include "platform/win32/kernel/module.h"
+#include "skin/controls/sk_paint_buffer.h"
+#include "skin/graphics/sk_options.h"
+
+namespace skin {
+
+namespace {
+
+HMODULE user32 = nullptr;
+TGetScrollBarInfo getScrollBarInfo = nullptr;
+
+}  // namespace
+
+TGetScrollBarInfo GetScrollBarInfoProc() { return getScrollBarInfo; }
+
+void InitControlsUnit()
+{
+    CreateSharedPaintBuffer();
+    if (!user32)
+        user32 = LoadLibraryA("user32.dll");
+    getScrollBarInfo = user32 ? reinterpret_cast<TGetScrollBarInfo>(reinterpret_cast<void*>(GetProcAddress(user32, "GetScrollBarInfo"))) : nullptr;
+    RegisterOptionClasses();
+}
+
+void FinalizeControlsUnit()
+{
+    FreeSharedPaintBuffer();
+    if (user32)
+        FreeLibrary(user32);
+    user32 = nullptr;
+    getScrollBarInfo = nullptr;
+}
+
+}  // namespace skin
