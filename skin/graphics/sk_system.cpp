@@ -1,11 +1,13 @@
 #include "skin/graphics/sk_system.h"
 
+#include <chrono>
 #include <cmath>
 
 #include "platform/vcl/forms.h"
 #include "platform/win32/user/winuser.h"
 #include "skin/graphics/sk_text.h"
 #include "skin/graphics/sk_theme.h"
+#include "skin/graphics/sk_transition.h"
 
 namespace skin {
 
@@ -113,13 +115,17 @@ void LoadCaptionFonts(vcl::TFont* caption, vcl::TFont* smallCaption)
     apply(smallCaption, metrics.lfSmCaptionFont);
 }
 
-void InitControlUnit()
+void InitGraphicsUnit()
 {
     if (resources.CaptionFont)
         return;
     resources.WindowPixel = ColorToPixel(vcl::clWindow);
     resources.BtnFacePixel = ColorToPixel(vcl::clBtnFace);
     resources.BtnShadowPixel = ColorToPixel(vcl::clBtnShadow);
+    // The wall clock, not the program's clock: a virtual clock would give
+    // every run the same effects.
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    TransitionRandomize(static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
     resources.CaptionFont = new vcl::TFont();
     resources.SmallCaptionFont = new vcl::TFont();
     LoadCaptionFonts(resources.CaptionFont, resources.SmallCaptionFont);
@@ -161,7 +167,7 @@ void InitControlUnit()
     ThemeApiAcquire();
 }
 
-void FinalizeControlUnit()
+void FinalizeGraphicsUnit()
 {
     if (!resources.CaptionFont)
         return;

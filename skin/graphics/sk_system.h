@@ -24,8 +24,10 @@ void RemoveClientEdge(HWND window);
 // published Active property is set; nil otherwise.
 vcl::TComponent* GetSkForm(vcl::TControl* control);
 
-// Resources of the control unit, valid between InitControlUnit and
-// FinalizeControlUnit.
+// Resources of the drawing unit, valid between InitGraphicsUnit and
+// FinalizeGraphicsUnit. The start also seeds the transitions' random
+// generator from the wall clock, so that random effects differ from run to
+// run.
 struct TSkSystemResources {
     vcl::TFont* CaptionFont = nullptr;
     vcl::TFont* SmallCaptionFont = nullptr;
@@ -35,8 +37,8 @@ struct TSkSystemResources {
     TPixel WindowPixel = 0, BtnFacePixel = 0, BtnShadowPixel = 0;
 };
 const TSkSystemResources& SystemResources();
-void InitControlUnit();
-void FinalizeControlUnit();
+void InitGraphicsUnit();
+void FinalizeGraphicsUnit();
 // Caption fonts from the non-client metrics, for the frame's own use.
 void LoadCaptionFonts(vcl::TFont* caption, vcl::TFont* smallCaption);
 

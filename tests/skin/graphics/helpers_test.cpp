@@ -130,13 +130,13 @@ TEST(SkHelpers, NestedCaptureLeavesAnotherWindowsCapture)
 
 TEST(SkHelpers, ControlUnitResources)
 {
-    InitControlUnit();
+    InitGraphicsUnit();
     const TSkSystemResources& r = SystemResources();
     ASSERT_TRUE(r.CaptionFont);
     EXPECT_EQ(r.CaptionHeight, GetSystemMetrics(SM_CYCAPTION));
     EXPECT_EQ(r.BtnFacePixel, ColorToPixel(vcl::clBtnFace));
     EXPECT_TRUE(r.ListGlyph->AlphaBlend());
-    FinalizeControlUnit();
+    FinalizeGraphicsUnit();
     EXPECT_EQ(SystemResources().CaptionFont, nullptr);
 }
 

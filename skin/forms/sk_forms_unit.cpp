@@ -1,0 +1,8 @@
+#include "skin/forms/sk_forms_unit.h"
+
+namespace skin {
+
+void InitFormsUnit() {}
+void FinalizeFormsUnit() {}
+
+}  // namespace skin

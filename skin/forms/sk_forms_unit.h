@@ -1,0 +1,10 @@
+#pragma once
+
+// Start and end of the forms unit (hook, frame, message dialog).
+
+namespace skin {
+
+void InitFormsUnit();
+void FinalizeFormsUnit();
+
+}  // namespace skin

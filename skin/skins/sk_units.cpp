@@ -1,0 +1,30 @@
+#include "skin/skins/sk_units.h"
+
+#include "skin/controls/sk_controls_unit.h"
+#include "skin/forms/sk_forms_unit.h"
+#include "skin/graphics/sk_system.h"
+#include "skin/skins/sk_skin_object.h"
+
+namespace skin {
+
+void InitSkinsUnit() { RegisterBaseSkinObjects(); }
+
+void FinalizeSkinsUnit() {}
+
+void InitializeSkinUnits()
+{
+    InitGraphicsUnit();
+    InitControlsUnit();
+    InitFormsUnit();
+    InitSkinsUnit();
+}
+
+void FinalizeSkinUnits()
+{
+    FinalizeSkinsUnit();
+    FinalizeFormsUnit();
+    FinalizeControlsUnit();
+    FinalizeGraphicsUnit();
+}
+
+}  // namespace skin
