@@ -1,5 +1,7 @@
 #include "launcher/components/kit_container.h"
 
+#include "launcher/components/kit_draw.h"
+
 #include "launcher/components/kit_image_list.h"
 
 #include <algorithm>
@@ -13,8 +15,28 @@ namespace kit {
 
 VCL_IMPLEMENT_CLASS(TKitBaseContainer, TKitCustomComponent, [](auto&) {})
 VCL_IMPLEMENT_CLASS(TKitListItem, TKitCustomComponent, [](auto&) {})
-VCL_IMPLEMENT_CLASS(TKitStringListItem, TKitListItem, [](auto& b) { b.Component(); })
-VCL_IMPLEMENT_CLASS(TKitWaveListItem, TKitListItem, [](auto& b) { b.Component(); })
+// The item properties are published for the designer; the item record
+// ("Internal") carries them in a stream, so they are never stored alone.
+namespace {
+bool NeverStored(const vcl::TObject*) { return false; }
+template <class B>
+void PublishIdentAndDescription(B& b)
+{
+    b.template Int<WORD>("Ident", &TKitListItem::Ident, &TKitListItem::SetIdent).stored = NeverStored;
+    b.Str("Description", &TKitListItem::Description, &TKitListItem::SetDescription).stored = NeverStored;
+}
+}  // namespace
+
+VCL_IMPLEMENT_CLASS(TKitStringListItem, TKitListItem, [](auto& b) {
+    b.Component();
+    b.Object("Items", &TKitStringListItem::Items).stored = NeverStored;
+    PublishIdentAndDescription(b);
+})
+VCL_IMPLEMENT_CLASS(TKitWaveListItem, TKitListItem, [](auto& b) {
+    b.Component();
+    b.Object("Wave", &TKitWaveListItem::Wave).stored = NeverStored;
+    PublishIdentAndDescription(b);
+})
 VCL_IMPLEMENT_CLASS(TKitCustomContainer, TKitBaseContainer, [](auto& b) {
     b.Str("About", &TKitCustomContainer::About, &TKitCustomContainer::SetAbout).stored = [](const vcl::TObject*) {
         return false;
@@ -28,10 +50,15 @@ VCL_IMPLEMENT_CLASS(TKitWaveList, TKitCustomContainer, [](auto& b) {
     b.Component();
     b.Bool("DefaultCompressed", &TKitWaveList::DefaultCompressed, &TKitWaveList::SetDefaultCompressed, false);
 })
-VCL_IMPLEMENT_CLASS(TKitBitmapListItem, TKitListItem, [](auto& b) { b.Component(); })
+VCL_IMPLEMENT_CLASS(TKitBitmapListItem, TKitListItem, [](auto& b) {
+    b.Component();
+    b.Object("Bitmap", &TKitBitmapListItem::Bitmap).stored = NeverStored;
+    PublishIdentAndDescription(b);
+})
 const vcl::TEnumInfo kSavePixelFormatInfo{"TKitSavePixelFormat", {"spfDefault", "spfMono", "spf4bit", "spf8bit"}};
 
-VCL_IMPLEMENT_CLASS(TKitBitmapList, TKitCustomContainer, [](auto& b) {
+VCL_IMPLEMENT_CLASS(TKitCustomImageList, TKitCustomContainer, [](auto&) {})
+VCL_IMPLEMENT_CLASS(TKitBitmapList, TKitCustomImageList, [](auto& b) {
     using C = TKitBitmapList;
     b.Component();
     b.Bool("DefaultCompressed", &C::DefaultCompressed, &C::SetDefaultCompressed, false);
@@ -318,6 +345,17 @@ void TKitCustomContainer::LoadFromFile(const AnsiString& fileName)
 {
     vcl::TFileStream stream(fileName, vcl::fmOpenRead | vcl::fmShareDenyWrite);
     Replace(ReadContainerFile(&stream, Kind(), fileName));
+}
+
+RECT TKitBitmapList::DrawImage(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool enabled)
+{
+    if (index < 0 || index >= Count())
+        return RECT{0, 0, 0, 0};
+    vcl::TBitmap* bitmap = BitmapItem(index)->Bitmap();
+    if (enabled)
+        return DrawBitmap(canvas, rect, bitmap, flags);
+    const vcl::TColor key = (flags & kDrawTransparent) ? bitmap->TransparentColor() : vcl::clNone;
+    return DrawDisabledBitmap(canvas, rect, bitmap, flags, key, nullptr, DisabledColor);
 }
 
 TKitListItem* TKitBitmapList::CreateItem()

@@ -197,6 +197,22 @@ private:
     TKitSavePixelFormat defaultPixelFormat_ = spfDefault;
 };
 
+// A container whose items draw: the bitmap list's bitmaps, the image list's
+// images (numbered through its strips in item order).
+class TKitCustomImageList : public TKitCustomContainer {
+    VCL_DECLARE_CLASS(TKitCustomImageList, TKitCustomContainer)
+public:
+    explicit TKitCustomImageList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+
+    // Disabled images are drawn as a checkerboard of this colour, or greyed
+    // when it is clNone (DrawDisabledBitmap).
+    vcl::TColor DisabledColor = vcl::clBtnShadow;
+
+    // Draws image `index` into `rect` by DrawBitmap's flags; the covered
+    // rectangle, empty for an index out of range.
+    virtual RECT DrawImage(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool enabled = true) = 0;
+};
+
 class TKitStringList : public TKitCustomContainer {
     VCL_DECLARE_CLASS(TKitStringList, TKitCustomContainer)
 public:
@@ -219,12 +235,15 @@ protected:
     TKitListItem* CreateItem() override { return new TKitWaveListItem(nullptr); }
 };
 
-class TKitBitmapList : public TKitCustomContainer {
-    VCL_DECLARE_CLASS(TKitBitmapList, TKitCustomContainer)
+class TKitBitmapList : public TKitCustomImageList {
+    VCL_DECLARE_CLASS(TKitBitmapList, TKitCustomImageList)
 public:
-    explicit TKitBitmapList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+    explicit TKitBitmapList(vcl::TComponent* owner) : TKitCustomImageList(owner) {}
     TKitContainerKind Kind() const override { return TKitContainerKind::BitmapList; }
     TKitBitmapListItem* BitmapItem(int index) const { return static_cast<TKitBitmapListItem*>(Items(index)); }
+    // The bitmap of item `index`, transparent by its own transparent colour
+    // when `flags` ask for it.
+    RECT DrawImage(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool enabled = true) override;
 
 protected:
     TKitListItem* CreateItem() override;

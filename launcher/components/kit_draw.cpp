@@ -156,4 +156,35 @@ RECT DrawBitmap(vcl::TCanvas* canvas, const RECT& rect, vcl::TBitmap* bitmap, UI
     return covered;
 }
 
+RECT DrawDisabledBitmap(vcl::TCanvas* canvas, const RECT& rect, vcl::TBitmap* bitmap, UINT flags, vcl::TColor key,
+                        vcl::TBitmap* mask, vcl::TColor disabledColor)
+{
+    if (!canvas || !bitmap || bitmap->Empty())
+        return RECT{0, 0, 0, 0};
+    const int w = bitmap->Width(), h = bitmap->Height();
+    // The disabled picture goes through a key colour of its own that the
+    // picture cannot hold: magenta, or lime when magenta is the disabled one.
+    if (disabledColor != vcl::clNone)
+        disabledColor = static_cast<vcl::TColor>(vcl::ColorToRGB(disabledColor));
+    const vcl::TColor hole = disabledColor == vcl::clFuchsia ? vcl::clLime : vcl::clFuchsia;
+    vcl::TBitmap disabled;
+    disabled.SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const vcl::TColor c = bitmap->Canvas()->Pixels(x, y);
+            const bool visible = mask ? (mask->Canvas()->Pixels(x, y) & 0xFFFFFF) != 0xFFFFFF
+                                      : (c & 0xFFFFFF) != (vcl::ColorToRGB(key) & 0xFFFFFF);
+            vcl::TColor out = hole;
+            if (visible && disabledColor == vcl::clNone) {
+                const int grey = (30 * (c & 0xFF) + 59 * ((c >> 8) & 0xFF) + 11 * ((c >> 16) & 0xFF)) / 100;
+                out = static_cast<vcl::TColor>(grey | grey << 8 | grey << 16);
+            } else if (visible && (x + y) % 2 == 0) {
+                out = disabledColor;
+            }
+            disabled.Canvas()->SetPixel(x, y, out);
+        }
+    flags &= ~(kDrawTransparent | kDrawMask);
+    return DrawBitmap(canvas, rect, &disabled, flags | kDrawColorKey, hole, nullptr);
+}
+
 }  // namespace kit

@@ -5,6 +5,7 @@
 
 #include "launcher/components/kit_dib.h"
 #include "launcher/components/kit_draw.h"
+#include "platform/vcl/filer.h"
 
 namespace kit {
 
@@ -12,11 +13,13 @@ VCL_IMPLEMENT_CLASS(TKitImageListItem, TKitListItem, [](auto& b) {
     using C = TKitImageListItem;
     b.Component();
     b.Int("AllocBy", &C::AllocBy, &C::SetAllocBy, 4);
+    // Carried by the item record, never stored alone.
+    b.Str("Description", &C::Description, &C::SetDescription).stored = [](const vcl::TObject*) { return false; };
     b.Bool("Masked", &C::Masked, &C::SetMasked, false);
     b.Int("Height", &C::Height, &C::SetHeight, 16);
     b.Int("Width", &C::Width, &C::SetWidth, 16);
 })
-VCL_IMPLEMENT_CLASS(TKitImageList, TKitCustomContainer, [](auto& b) {
+VCL_IMPLEMENT_CLASS(TKitImageList, TKitCustomImageList, [](auto& b) {
     using C = TKitImageList;
     b.Component();
     b.Bool("DefaultCompressed", &C::DefaultCompressed, &C::SetDefaultCompressed, false);
@@ -118,24 +121,64 @@ int TKitImageListItem::Add(vcl::TBitmap* image, vcl::TBitmap* mask)
     return count_++;
 }
 
+void TKitImageListItem::Cut(vcl::TBitmap* strip, int index, vcl::TBitmap* piece) const
+{
+    piece->SetSize(width_, height_);
+    BitBlt(piece->Canvas()->Handle(), 0, 0, width_, height_, strip->Canvas()->Handle(), index * width_, 0, SRCCOPY);
+}
+
 RECT TKitImageListItem::Draw(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags)
 {
     if (index < 0 || index >= count_)
         return RECT{0, 0, 0, 0};
-    const auto cut = [&](vcl::TBitmap* strip, vcl::TBitmap* piece) {
-        piece->SetSize(width_, height_);
-        BitBlt(piece->Canvas()->Handle(), 0, 0, width_, height_, strip->Canvas()->Handle(), index * width_, 0, SRCCOPY);
-    };
     vcl::TBitmap image;
-    cut(strip_, &image);
+    Cut(strip_, index, &image);
     flags &= ~(kDrawColorKey | kDrawTransparent | kDrawMask);
     if (masked_) {
         vcl::TBitmap mask;
-        cut(mask_, &mask);
+        Cut(mask_, index, &mask);
         return DrawBitmap(canvas, rect, &image, flags | kDrawMask, vcl::clNone, &mask);
     }
     const vcl::TColor key = image.Canvas()->Pixels(0, height_ - 1);
     return DrawBitmap(canvas, rect, &image, flags | kDrawColorKey, key, nullptr);
+}
+
+RECT TKitImageListItem::DrawDisabled(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags,
+                                     vcl::TColor disabledColor)
+{
+    if (index < 0 || index >= count_)
+        return RECT{0, 0, 0, 0};
+    vcl::TBitmap image;
+    Cut(strip_, index, &image);
+    flags &= ~(kDrawColorKey | kDrawTransparent | kDrawMask);
+    if (masked_) {
+        vcl::TBitmap mask;
+        Cut(mask_, index, &mask);
+        return DrawDisabledBitmap(canvas, rect, &image, flags, vcl::clNone, &mask, disabledColor);
+    }
+    return DrawDisabledBitmap(canvas, rect, &image, flags, image.Canvas()->Pixels(0, height_ - 1), nullptr,
+                              disabledColor);
+}
+
+void TKitImageListItem::DefineProperties(vcl::TFiler* filer)
+{
+    TKitListItem::DefineProperties(filer);
+    // Older forms stored the same record under this name; it is read, never
+    // written.
+    filer->DefineBinaryProperty(
+        "Bitmap", [this](vcl::TStream* s) { FromRecord(ReadItemRecord(s, true)); }, nullptr, false);
+}
+
+RECT TKitImageList::DrawImage(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool enabled)
+{
+    for (int i = 0; i < Count() && index >= 0; ++i) {
+        TKitImageListItem* strip = ImageItem(i);
+        if (index < strip->Count())
+            return enabled ? strip->Draw(canvas, rect, index, flags)
+                           : strip->DrawDisabled(canvas, rect, index, flags, DisabledColor);
+        index -= strip->Count();
+    }
+    return RECT{0, 0, 0, 0};
 }
 
 TKitListItem* TKitImageList::CreateItem()

@@ -37,6 +37,8 @@ public:
     // masked, else transparent by its own bottom-left pixel. The covered
     // rectangle; nothing for an index out of range.
     RECT Draw(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags);
+    // The same, disabled (DrawDisabledBitmap).
+    RECT DrawDisabled(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, vcl::TColor disabledColor);
 
 protected:
     std::vector<std::uint8_t> DataBytes() const override;
@@ -45,10 +47,13 @@ protected:
     std::optional<TKitStripHeader> StripHeader() const override;
     void SetStripHeader(const TKitStripHeader& header) override;
     std::uint8_t RecordFlags() const override { return SavePixelFormatBits(savePixelFormat_); }
+    // Also reads the record from the older property "Bitmap".
+    void DefineProperties(vcl::TFiler* filer) override;
     void SetRecordFlags(std::uint8_t bits) override { savePixelFormat_ = SavePixelFormatOf(bits); }
 
 private:
     void Clear();
+    void Cut(vcl::TBitmap* strip, int index, vcl::TBitmap* piece) const;
 
     int allocBy_ = 4;
     bool masked_ = false;
@@ -60,10 +65,11 @@ private:
     TKitSavePixelFormat savePixelFormat_ = spfDefault;
 };
 
-class TKitImageList : public TKitCustomContainer {
-    VCL_DECLARE_CLASS(TKitImageList, TKitCustomContainer)
+class TKitImageList : public TKitCustomImageList {
+    VCL_DECLARE_CLASS(TKitImageList, TKitCustomImageList)
 public:
-    explicit TKitImageList(vcl::TComponent* owner) : TKitCustomContainer(owner) {}
+    explicit TKitImageList(vcl::TComponent* owner) : TKitCustomImageList(owner) {}
+    RECT DrawImage(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool enabled = true) override;
     TKitContainerKind Kind() const override { return TKitContainerKind::ImageList; }
     TKitImageListItem* ImageItem(int index) const { return static_cast<TKitImageListItem*>(Items(index)); }
 
