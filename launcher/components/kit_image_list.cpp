@@ -129,35 +129,31 @@ void TKitImageListItem::Cut(vcl::TBitmap* strip, int index, vcl::TBitmap* piece)
 
 RECT TKitImageListItem::Draw(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags)
 {
-    if (index < 0 || index >= count_)
-        return RECT{0, 0, 0, 0};
-    vcl::TBitmap image;
-    Cut(strip_, index, &image);
-    flags &= ~(kDrawColorKey | kDrawTransparent | kDrawMask);
-    if (masked_) {
-        vcl::TBitmap mask;
-        Cut(mask_, index, &mask);
-        return DrawBitmap(canvas, rect, &image, flags | kDrawMask, vcl::clNone, &mask);
-    }
-    const vcl::TColor key = image.Canvas()->Pixels(0, height_ - 1);
-    return DrawBitmap(canvas, rect, &image, flags | kDrawColorKey, key, nullptr);
+    return DrawPiece(canvas, rect, index, flags, false, vcl::clNone);
 }
 
 RECT TKitImageListItem::DrawDisabled(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags,
                                      vcl::TColor disabledColor)
+{
+    return DrawPiece(canvas, rect, index, flags, true, disabledColor);
+}
+
+RECT TKitImageListItem::DrawPiece(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool disabled,
+                                  vcl::TColor disabledColor)
 {
     if (index < 0 || index >= count_)
         return RECT{0, 0, 0, 0};
     vcl::TBitmap image;
     Cut(strip_, index, &image);
     flags &= ~(kDrawColorKey | kDrawTransparent | kDrawMask);
-    if (masked_) {
-        vcl::TBitmap mask;
+    vcl::TBitmap mask;
+    if (masked_)
         Cut(mask_, index, &mask);
-        return DrawDisabledBitmap(canvas, rect, &image, flags, vcl::clNone, &mask, disabledColor);
-    }
-    return DrawDisabledBitmap(canvas, rect, &image, flags, image.Canvas()->Pixels(0, height_ - 1), nullptr,
-                              disabledColor);
+    const vcl::TColor key = masked_ ? vcl::clNone : image.Canvas()->Pixels(0, height_ - 1);
+    vcl::TBitmap* maskOrNone = masked_ ? &mask : nullptr;
+    if (disabled)
+        return DrawDisabledBitmap(canvas, rect, &image, flags, key, maskOrNone, disabledColor);
+    return DrawBitmap(canvas, rect, &image, flags | (masked_ ? kDrawMask : kDrawColorKey), key, maskOrNone);
 }
 
 void TKitImageListItem::DefineProperties(vcl::TFiler* filer)

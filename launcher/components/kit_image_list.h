@@ -54,6 +54,8 @@ protected:
 private:
     void Clear();
     void Cut(vcl::TBitmap* strip, int index, vcl::TBitmap* piece) const;
+    RECT DrawPiece(vcl::TCanvas* canvas, const RECT& rect, int index, UINT flags, bool disabled,
+                   vcl::TColor disabledColor);
 
     int allocBy_ = 4;
     bool masked_ = false;
