@@ -1,0 +1,167 @@
+// Lip sync: ".lsm" weights per model, ".sync" viseme keys per speech line,
+// and the jaw and smile bones turned by the key of the speech's time.
+#include "engine/base/kestrune_file_system.h"
+#include "engine/render/kestrune_mesh_sprite.h"
+#include "engine/render/kestrune_sprites.h"
+#include "engine/render/sprite_world.h"
+#include "platform/granny/granny.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Formatted reading of numbers from text, as the C run-time's scanf reads
+// "%d" and "%f": white space is free, the first number that does not parse
+// ends the reading.
+class NumberScanner {
+public:
+    explicit NumberScanner(std::string_view text) : text_(text) {}
+
+    bool Int(int32_t& out)
+    {
+        if (failed_)
+            return false;
+        char* end = nullptr;
+        errno = 0;
+        const long value = std::strtol(text_.c_str() + pos_, &end, 10);
+        if (!Advance(end))
+            return false;
+        out = value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<int32_t>(value);
+        return true;
+    }
+
+    bool Float(float& out)
+    {
+        if (failed_)
+            return false;
+        char* end = nullptr;
+        const float value = std::strtof(text_.c_str() + pos_, &end);
+        if (!Advance(end))
+            return false;
+        out = value;
+        return true;
+    }
+
+private:
+    bool Advance(const char* end)
+    {
+        const size_t taken = static_cast<size_t>(end - (text_.c_str() + pos_));
+        if (taken == 0) {
+            failed_ = true;
+            return false;
+        }
+        pos_ += taken;
+        return true;
+    }
+
+    std::string text_; // NUL-terminated copy: the parsers stop at its end
+    size_t pos_ = 0;
+    bool failed_ = false;
+};
+
+// The whole entry of a datafile resource as text, or false when it is absent.
+bool ReadResourceText(const cString& fileName, std::string& text)
+{
+    cKestruneFileSystem* files = cKestruneFileSystem::Current();
+    if (!files || !files->Exists(fileName.GetText()))
+        return false;
+    const int32_t slot = files->Open(fileName.GetText());
+    if (slot <= 0)
+        return false;
+    const int32_t size = files->GetSize(slot);
+    text.clear();
+    if (size > 0) {
+        text.resize(static_cast<size_t>(size));
+        if (files->Read(slot, text.data(), size) != 0)
+            text.clear();
+    }
+    files->Close(slot);
+    return true;
+}
+
+void TurnBone(granny_local_pose* pose, int32_t bone, float pitch, float roll)
+{
+    if (bone < 0)
+        return;
+    D3DXQUATERNION q;
+    D3DXQuaternionRotationYawPitchRoll(&q, 0.0f, pitch, roll);
+    granny_transform turn;
+    GrannyMakeIdentity(&turn);
+    turn.Flags |= GrannyHasOrientation;
+    turn.Orientation[0] = q.x;
+    turn.Orientation[1] = q.y;
+    turn.Orientation[2] = q.z;
+    turn.Orientation[3] = q.w;
+    GrannyPostMultiplyBy(GrannyGetLocalPoseTransform(pose, bone), &turn);
+}
+
+} // namespace
+
+void ParseLipSyncWeights(std::string_view text, int32_t* weights)
+{
+    NumberScanner scanner(text);
+    for (int32_t i = 0; i < 8; ++i)
+        if (!scanner.Int(weights[i]))
+            return;
+}
+
+void ParseSyncKeys(std::string_view text, DynArray<SyncKey>& keys)
+{
+    keys.count = 0;
+    NumberScanner scanner(text);
+    int32_t n = 0;
+    if (!scanner.Int(n) || n <= 0)
+        return;
+    // Each key takes at least 16 characters, so the text bounds how many
+    // there can be, whatever the count says.
+    const int64_t most = static_cast<int64_t>(text.size() / 16) + 1;
+    const int32_t room = static_cast<int32_t>(n < most ? n : most);
+    if (room > keys.capacity)
+        keys.SetCapacity(room);
+    for (int32_t k = 0; k < n; ++k) {
+        SyncKey key;
+        for (float& w : key.w)
+            if (!scanner.Float(w))
+                return;
+        keys.Add(key);
+    }
+}
+
+void cKestruneMeshSprite::ReadLipSyncWeights()
+{
+    std::string text;
+    if (ReadResourceText(name + ".lsm", text))
+        ParseLipSyncWeights(text, syncWeights);
+}
+
+void cKestruneMeshSprite::ReadSync(const cString& speechName)
+{
+    syncKeys.count = 0;
+    std::string text;
+    if (ReadResourceText(speechName + ".sync", text))
+        ParseSyncKeys(text, syncKeys);
+}
+
+void cKestruneMeshSprite::ApplySync()
+{
+    cKestruneSprites* sprites = cKestruneSprites::Current();
+    const int32_t t = SpriteWorld().SpeechTime();
+    if (t < 0 || !sprites || !sprites->localPose)
+        return;
+    const int64_t k = static_cast<int64_t>(t * 0.03);
+    if (k >= syncKeys.count)
+        return;
+    const SyncKey& key = syncKeys.data[k];
+    float jaw = 0.0f;
+    float smile = 0.0f;
+    for (int32_t j = 0; j < 8; ++j) {
+        jaw += static_cast<float>(syncWeights[2 * j]) * key.w[j];
+        smile += static_cast<float>(syncWeights[2 * j + 1]) * key.w[j];
+    }
+    TurnBone(sprites->localPose, mandibleBone, jaw * 0.001f, 0.0f);
+    TurnBone(sprites->localPose, smileLeftBone, 0.0f, smile * 0.001f);
+    TurnBone(sprites->localPose, smileRightBone, 0.0f, smile * 0.001f);
+}
