@@ -11,6 +11,7 @@
 namespace {
 
 std::uint32_t g_lastSerial = 0;
+bool g_idiomFusion = true;
 
 } // namespace
 
@@ -49,8 +50,16 @@ void cKestruneScript::ResetTables()
         callSites.RemoveAt(callSites.count - 1);
     std::free(code);
     code = nullptr;
+    program_.clear();
     codeSize = variableCount = functionCount = callSiteCount = 0;
 }
+
+void cKestruneScript::Translate()
+{
+    program_ = code ? TranslateScript(code, codeSize, variables.count, g_idiomFusion) : std::vector<ScriptInstruction>();
+}
+
+void SetScriptIdiomFusion(bool fused) { g_idiomFusion = fused; }
 
 bool cKestruneScript::FillTables(DatafileByteReader& reader, const ScriptStreamHeader& header)
 {
@@ -95,6 +104,7 @@ std::int32_t cKestruneScript::Load(std::int32_t slot)
     DatafileByteReader reader(tables.data(), tables.size());
     FillTables(reader, header);
     code = static_cast<std::uint8_t*>(files->ReadAlloc(slot, static_cast<std::int32_t>(header.codeSize)));
+    Translate();
     return code ? 0 : -1;
 }
 
@@ -116,6 +126,7 @@ std::int32_t cKestruneScript::LoadFromMemory(const std::uint8_t* data, std::size
     }
     if (header.codeSize > 0)
         std::memcpy(code, bytes, header.codeSize);
+    Translate();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/script/script_format.h"
+#include "engine/script/script_program.h"
 #include "engine/script/script_value.h"
 
 #include <cstdint>
@@ -95,7 +96,6 @@ private:
     bool PushItem(const StackItem& item);
     bool PopItem(StackItem& item);
     const char* DecodeItem(StackItem& item);
-    bool ReadU16(std::uint16_t& value);
     bool ReadU32(std::uint32_t& value);
     ScriptValue ItemToValue(const StackItem& item) const;
     // The same into an existing value, reusing its storage.
@@ -105,10 +105,14 @@ private:
     std::int32_t Fail(const char* message);
     void ResetTables();
     bool FillTables(DatafileByteReader& reader, const ScriptStreamHeader& header);
+    // Makes the program from the loaded code and tables.
+    void Translate();
 
     // The lowest byte a pop may consume: a re-entrant run works above the
     // stack top of the run it interrupted.
     std::uint32_t stackBase_ = 0;
+    // What the run loop executes: the code translated once, at load.
+    std::vector<ScriptInstruction> program_;
     std::uint32_t serial_ = 0;
     // How many runs of this script are in progress (more than one while a
     // native runs it again from inside a call).
@@ -118,6 +122,11 @@ private:
 // Ends every run after this many taken jumps from now on (0: no limit), so
 // that code that may loop forever can be run under a budget (fuzzing).
 void SetScriptJumpBudget(std::uint64_t jumps);
+
+// Whether scripts loaded from now on run the fixed idioms of compiled code in
+// fused forms (the default). Both ways give the same results; off runs every
+// instruction on its own, so that the two can be compared.
+void SetScriptIdiomFusion(bool fused);
 
 // Suspension: the object that takes over the work calls Suspend inside the
 // native and keeps the returned resume point ("#" + code offset after the

@@ -1,6 +1,6 @@
-// The run loop. pc, sp and the tables live in locals while the loop runs and
-// go back to the script around anything that may look at them (natives,
-// globals, the slow paths of strings).
+// The run loop over the script's translated program (script_program.h). pc,
+// sp and the tables live in locals while the loop runs and go back to the
+// script around anything that may look at them (natives, globals, reports).
 
 #include "engine/script/script_machine_internal.h"
 
@@ -30,14 +30,12 @@ inline std::uint32_t FromStackOrder(std::uint32_t raw)
         return raw;
 }
 
-inline std::uint32_t LoadLittle32(const std::uint8_t* p)
+// Writes one non-string value as a push does, at the bytes after offset.
+inline void WriteStackValue(std::uint8_t* stack, std::uint32_t offset, std::uint32_t type, std::uint32_t payload)
 {
-    std::uint32_t raw;
-    std::memcpy(&raw, p, sizeof raw);
-    if constexpr (std::endian::native == std::endian::little)
-        return raw;
-    else
-        return __builtin_bswap32(raw);
+    const std::uint32_t raw = FromStackOrder(payload);
+    std::memcpy(stack + offset + 1, &raw, sizeof raw);
+    stack[offset + 5] = static_cast<std::uint8_t>(type);
 }
 
 } // namespace
@@ -66,14 +64,16 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     std::uint32_t& scratch_type = state.scratch.type;
     std::uint32_t& scratch_payload = state.scratch.payload;
     std::string& scratch_text = state.scratch.text;
-    const std::uint8_t* const c = code;
-    const std::uint32_t size = codeSize;
+    const std::uint8_t* c = code;
+    const ScriptInstruction* table = program_.data();
+    std::uint32_t size = static_cast<std::uint32_t>(program_.size() - 1);
     std::uint8_t* const stk = stack;
     const std::uint32_t base = stackBase_;
     std::uint32_t ip = pc;
     ScriptValue* vars = variables.data;
     std::int32_t variableCount = variables.count;
     // The DynArray rule: an index at or past the end names the last variable.
+    // The program was checked against this table, so it is never empty here.
     auto variableAt = [&](std::uint32_t index) __attribute__((always_inline)) -> ScriptValue& {
         const auto last = static_cast<std::uint32_t>(variableCount - 1);
         return vars[static_cast<std::int32_t>(index) < variableCount ? index : last];
@@ -84,11 +84,15 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         pc = ip;
         sp = top;
     };
+    // Natives may move pc and sp, grow the tables or load other code.
     auto load = [&]() __attribute__((always_inline)) {
         ip = pc;
         top = sp;
         vars = variables.data;
         variableCount = variables.count;
+        c = code;
+        table = program_.data();
+        size = static_cast<std::uint32_t>(program_.size() - 1);
     };
     auto fail = [&](const char* message) __attribute__((always_inline)) {
         save();
@@ -109,22 +113,14 @@ std::int32_t cKestruneScript::Execute(RunState& state)
             top -= 5;
             return true;
         }
-        StackItem item;
-        item.text.swap(text);
-        save();
-        const bool ok = PopItem(item);
-        load();
-        type = item.type;
-        payload = item.payload;
-        text.swap(item.text);
-        return ok;
+        type = kScriptString;
+        payload = 0;
+        return PopText(stk, top, base, text);
     };
     auto pushPayload = [&](std::uint32_t type, std::uint32_t payload) __attribute__((always_inline)) {
         if (top + 5 > kStackLast)
             return false;
-        const std::uint32_t raw = FromStackOrder(payload);
-        std::memcpy(stk + top + 1, &raw, sizeof raw);
-        stk[top + 5] = static_cast<std::uint8_t>(type);
+        WriteStackValue(stk, top, type, payload);
         top += 5;
         return true;
     };
@@ -134,54 +130,21 @@ std::int32_t cKestruneScript::Execute(RunState& state)
             return pushPayload(type, payload);
         return PushText(stk, top, text.data(), text.size());
     };
-    // A typed operand; the message of what is wrong with it, or null.
-    auto decode = [&](std::uint32_t& type, std::uint32_t& payload, std::string& text)
-                      __attribute__((always_inline)) -> const char* {
-        if (ip >= size)
-            return kCodeOverrun;
-        const std::uint8_t tag = c[ip];
-        if (tag == kScriptString || size - ip < 5) {
-            StackItem item;
-            item.text.swap(text);
-            save();
-            const char* const error = DecodeItem(item);
-            load();
-            type = item.type;
-            payload = item.payload;
-            text.swap(item.text);
-            return error;
+    auto pushVariable = [&](std::uint32_t index) __attribute__((always_inline)) {
+        const ScriptValue& variable = variableAt(index);
+        if (variable.type == kScriptString) {
+            const cString& text = variable.Text();
+            return PushText(stk, top, text.GetText(), static_cast<std::size_t>(text.GetLength()));
         }
-        const std::uint32_t raw = LoadLittle32(c + ip + 1);
-        ip += 5;
-        type = tag;
-        if (tag == kScriptInteger || tag == kScriptFloat) {
-            payload = raw;
-            return nullptr;
-        }
-        if (tag == kScriptReference) {
-            payload = raw;
-            return static_cast<std::int32_t>(raw) >= 0 && variableCount > 0 ? nullptr : kBadVariable;
-        }
-        if (tag == kScriptBoolean) {
-            payload = raw != 0;
-            return nullptr;
-        }
-        if (tag == kScriptObject) {
-            const ScriptValue* const variable = Variable(static_cast<std::int32_t>(raw));
-            if (!variable)
-                return kBadVariable;
-            payload = ScriptObjectReference(variable->object);
-            return nullptr;
-        }
-        payload = tag;
-        return nullptr;
+        return pushPayload(variable.type, PayloadOf(variable));
     };
-    auto readU16 = [&](std::uint16_t& value) __attribute__((always_inline)) {
-        if (ip > size || size - ip < 2)
-            return false;
-        value = static_cast<std::uint16_t>(c[ip] | c[ip + 1] << 8);
-        ip += 2;
-        return true;
+    // The views that assigning an integer gives a variable.
+    auto assignInteger = [](ScriptValue& variable, std::int32_t value) __attribute__((always_inline)) {
+        variable.intValue = value;
+        variable.floatValue = static_cast<float>(value);
+        variable.boolValue = value != 0;
+        variable.SetTextFromInteger(value);
+        variable.object = nullptr;
     };
 
 // Each operand lives in three locals: item_type, item_payload and item_text.
@@ -200,117 +163,67 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         if (!pushPayload((type), (payload)))                                                                           \
             return fail(kStackOverflow);                                                                               \
     } while (0)
-#define DECODE_OR_FAIL(item)                                                                                           \
-    do {                                                                                                               \
-        if (const char* const decodeError = decode(item##_type, item##_payload, item##_text))                          \
-            return fail(decodeError);                                                                                  \
-    } while (0)
 
-    // One entry per opcode byte; every byte without a handler is not supported.
-    static const void* const kHandlers[256] = {
-        &&op_Unsupported, &&op_Push, &&op_PushVariable, &&op_Add,
-        &&op_Assign, &&op_Unsupported, &&op_Negate, &&op_Multiply,
+    // In the order of ScriptOp.
+    static const void* const kHandlers[] = {
+        &&op_FailOverrun, &&op_FailBadVariable, &&op_Unsupported, &&op_End,
+        &&op_PushValue, &&op_PushText, &&op_PushObject, &&op_PushVariable,
+        &&op_Add, &&op_Assign, &&op_Negate, &&op_Multiply,
         &&op_Divide, &&op_PushScratch, &&op_PopScratch, &&op_ToBoolean,
         &&op_Or, &&op_And, &&op_Xor, &&op_Not,
-        &&op_TestNonNegative, &&op_Increment, &&op_Decrement, &&op_Jump,
-        &&op_JumpIfFalse, &&op_Return, &&op_JumpIfTrue, &&op_CallNative,
-        &&op_Equal, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_Unsupported,
-        &&op_Unsupported, &&op_Unsupported, &&op_Unsupported, &&op_End,
+        &&op_TestNonNegative, &&op_Increment, &&op_Decrement, &&op_TouchObject,
+        &&op_Nop, &&op_Jump, &&op_JumpIfFalse, &&op_JumpIfTrue,
+        &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
+        &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
+        &&op_VariableEqualsJumpIfTrue,
     };
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::VariableEqualsJumpIfTrue) + 1);
 
+    // pc leaves the entry behind at once: a failure reports with pc where
+    // the byte-by-byte decoding would have left it, which `next` records.
 #define DISPATCH()                                                                                                     \
     do {                                                                                                               \
-        if (ip >= size)                                                                                                \
-            goto overrun;                                                                                              \
-        opcode = c[ip++];                                                                                              \
-        goto* kHandlers[opcode];                                                                                       \
+        in = table + ip;                                                                                               \
+        ip = in->next;                                                                                                 \
+        goto* kHandlers[static_cast<std::uint8_t>(in->op)];                                                            \
     } while (0)
 
-    std::uint8_t opcode;
+    const ScriptInstruction* in;
     std::uint32_t jumpTarget;
+    if (ip >= size)
+        return fail(kCodeOverrun);
     DISPATCH();
+
+    op_FailOverrun:
+        return fail(kCodeOverrun);
+
+    op_FailBadVariable:
+        return fail(kBadVariable);
+
+    op_Unsupported:
+        return fail(kOpcodeNotSupported);
 
     op_End:
         save();
         return -1;
 
-    op_Push:
-        DECODE_OR_FAIL(a);
-        PUSH_OR_FAIL(a);
+    op_PushValue:
+        PUSH_PAYLOAD_OR_FAIL(in->type, in->a);
         DISPATCH();
 
-    op_PushVariable: {
-        DECODE_OR_FAIL(a);
-        if (a_type != kScriptReference) {
-            PUSH_OR_FAIL(a);
-            DISPATCH();
-        }
-        const ScriptValue& variable = variableAt(a_payload);
-        if (variable.type == kScriptString) {
-            const cString& text = variable.Text();
-            if (!PushText(stk, top, text.GetText(), static_cast<std::size_t>(text.GetLength())))
-                return fail(kStackOverflow);
-        } else {
-            PUSH_PAYLOAD_OR_FAIL(variable.type, PayloadOf(variable));
-        }
+    op_PushText:
+        if (!PushText(stk, top, reinterpret_cast<const char*>(c + in->a), in->b))
+            return fail(kStackOverflow);
         DISPATCH();
-    }
+
+    op_PushObject:
+        PUSH_PAYLOAD_OR_FAIL(kScriptObject, ScriptObjectReference(variableAt(in->a).object));
+        DISPATCH();
+
+    op_PushVariable:
+        if (!pushVariable(in->a))
+            return fail(kStackOverflow);
+        DISPATCH();
 
     op_Add:
         POP_OR_FAIL(b);
@@ -333,16 +246,10 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         ScriptValue* const variable = Variable(static_cast<std::int32_t>(a_payload));
         if (!variable)
             return fail(kBadVariable);
-        if (b_type == kScriptInteger) {
-            const auto value = static_cast<std::int32_t>(b_payload);
-            variable->intValue = value;
-            variable->floatValue = static_cast<float>(value);
-            variable->boolValue = value != 0;
-            variable->SetTextFromInteger(value);
-            variable->object = nullptr;
-        } else {
+        if (b_type == kScriptInteger)
+            assignInteger(*variable, static_cast<std::int32_t>(b_payload));
+        else
             AssignItem(*variable, b_type, b_payload, b_text);
-        }
         DISPATCH();
     }
 
@@ -402,8 +309,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     op_Xor: {
         POP_OR_FAIL(b);
         POP_OR_FAIL(a);
-        auto combine = [opcode](std::uint32_t x, std::uint32_t y) {
-            return opcode == kOpOr ? (x | y) : opcode == kOpAnd ? (x & y) : (x ^ y);
+        const ScriptOp op = in->op;
+        auto combine = [op](std::uint32_t x, std::uint32_t y) {
+            return op == ScriptOp::Or ? (x | y) : op == ScriptOp::And ? (x & y) : (x ^ y);
         };
         if (a_type == kScriptInteger) {
             a_payload = combine(a_payload, static_cast<std::uint32_t>(IntView(b_type, b_payload)));
@@ -440,11 +348,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
 
     op_Increment:
     op_Decrement: {
-        DECODE_OR_FAIL(a);
-        if (a_type != kScriptReference)
-            DISPATCH();
-        ScriptValue& variable = variableAt(a_payload);
-        const bool up = opcode == kOpIncrement;
+        ScriptValue& variable = variableAt(in->a);
+        const bool up = in->op == ScriptOp::Increment;
         switch (variable.type) {
         case kScriptInteger:
             variable.intValue = WrapAdd(variable.intValue, up ? 1 : -1);
@@ -467,31 +372,37 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
     }
 
-    // The three jumps share one tail; a conditional one decides first.
-    op_Jump: {
-        std::uint16_t target;
-        if (!readU16(target))
-            return fail(kCodeOverrun);
-        jumpTarget = target;
+    op_TouchObject:
+        // Decoding an object operand gives its object a reference.
+        ScriptObjectReference(variableAt(in->a).object);
+        DISPATCH();
+
+    op_Nop:
+        DISPATCH();
+
+    op_Jump:
+        jumpTarget = in->a;
         goto jump;
-    }
 
     op_JumpIfFalse:
-    op_JumpIfTrue: {
-        const bool whenTrue = c[ip - 1] == kOpJumpIfTrue;
-        std::uint16_t target;
-        if (!readU16(target))
-            return fail(kCodeOverrun);
+    op_JumpIfTrue:
         POP_OR_FAIL(b);
-        if (BoolView(b_type, b_payload, b_text) != whenTrue)
+        if (BoolView(b_type, b_payload, b_text) != (in->op == ScriptOp::JumpIfTrue))
             DISPATCH();
-        jumpTarget = target;
+        jumpTarget = in->a;
         goto jump;
-    }
+
+    op_JumpOutside:
+        return fail(kBadJump);
+
+    op_JumpIfFalseOutside:
+    op_JumpIfTrueOutside:
+        POP_OR_FAIL(b);
+        if (BoolView(b_type, b_payload, b_text) != (in->op == ScriptOp::JumpIfTrueOutside))
+            DISPATCH();
+        return fail(kBadJump);
 
 jump:
-    if (jumpTarget >= size)
-        return fail(kBadJump);
     if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
         return fail(kJumpBudgetSpent);
     ip = jumpTarget;
@@ -502,41 +413,24 @@ jump:
         StoreGlobals();
         return 0;
 
-    op_CallNative: {
-        if (ip > size || size - ip < 6)
-            return fail(kCodeOverrun);
-        const std::uint32_t variableIndex = LoadLittle32(c + ip);
-        const std::uint16_t callSiteIndex = static_cast<std::uint16_t>(c[ip + 4] | c[ip + 5] << 8);
-        ip += 6;
+    op_CallNative:
         save();
         // A native may suspend the script (moving pc to the end) or run it again.
-        if (CallNative(callSiteIndex, variableIndex) != 0)
+        if (CallNative(in->b, in->a) != 0)
             return -1;
         load();
+        if (ip >= size)
+            return fail(kCodeOverrun);
         DISPATCH();
-    }
 
     op_Equal: {
         POP_OR_FAIL(b);
         POP_OR_FAIL(a);
         bool equal;
-        if (a_type == kScriptInteger) {
-            equal = static_cast<std::int32_t>(a_payload) == IntView(b_type, b_payload);
-            // A conditional jump right after it would pop the boolean at
-            // once: it takes the result directly (the bytes above the stack
-            // top are never read, so nothing else can tell).
-            if (size - ip >= 3 && (c[ip] == kOpJumpIfFalse || c[ip] == kOpJumpIfTrue) && top + 5 <= kStackLast) {
-                const bool whenTrue = c[ip] == kOpJumpIfTrue;
-                jumpTarget = static_cast<std::uint32_t>(c[ip + 1] | c[ip + 2] << 8);
-                ip += 3;
-                if (equal != whenTrue)
-                    DISPATCH();
-                goto jump;
-            }
-            PUSH_PAYLOAD_OR_FAIL(kScriptBoolean, equal);
-            DISPATCH();
-        }
         switch (a_type) {
+        case kScriptInteger:
+            equal = static_cast<std::int32_t>(a_payload) == IntView(b_type, b_payload);
+            break;
         case kScriptFloat: {
             const float x = FloatFromBits(a_payload);
             const float y = FloatView(b_type, b_payload);
@@ -544,6 +438,10 @@ jump:
             break;
         }
         case kScriptString:
+            if (b_type == kScriptString) {
+                equal = EqualsIgnoringAsciiCase(a_text.c_str(), b_text.c_str());
+                break;
+            }
             state.textBuffer.clear();
             AppendTextView(b_type, b_payload, b_text, state.textBuffer);
             equal = EqualsIgnoringAsciiCase(a_text.c_str(), state.textBuffer.c_str());
@@ -563,14 +461,43 @@ jump:
         DISPATCH();
     }
 
-    op_Unsupported:
-        return fail(kOpcodeNotSupported);
+    // The fused idioms leave the variable, the stack top and the bytes above
+    // it as the long forms do.
+    op_AddToVariable: {
+        ScriptValue& variable = variableAt(in->a);
+        if (variable.type != kScriptInteger || top + 3 * 5 > kStackLast) {
+            ip = in->next - (kAddToVariableLength - kTypedInstructionLength);
+            PUSH_PAYLOAD_OR_FAIL(kScriptReference, in->a);
+            DISPATCH();
+        }
+        const std::int32_t sum = WrapAdd(variable.intValue, static_cast<std::int32_t>(in->b));
+        WriteStackValue(stk, top, kScriptReference, in->a);
+        WriteStackValue(stk, top + 5, kScriptInteger, static_cast<std::uint32_t>(sum));
+        WriteStackValue(stk, top + 10, kScriptInteger, in->b);
+        assignInteger(variable, sum);
+        DISPATCH();
+    }
 
-overrun:
-    return fail(kCodeOverrun);
+    op_VariableEqualsJumpIfFalse:
+    op_VariableEqualsJumpIfTrue: {
+        const ScriptValue& variable = variableAt(in->a);
+        if (variable.type != kScriptInteger || top + 2 * 5 > kStackLast) {
+            ip = in->next - (kVariableEqualsJumpLength - kTypedInstructionLength);
+            if (!pushVariable(in->a))
+                return fail(kStackOverflow);
+            DISPATCH();
+        }
+        const bool equal = variable.intValue == static_cast<std::int32_t>(in->b);
+        WriteStackValue(stk, top, kScriptBoolean, equal);
+        WriteStackValue(stk, top + 5, kScriptInteger, in->b);
+        if (equal != (in->op == ScriptOp::VariableEqualsJumpIfTrue))
+            DISPATCH();
+        jumpTarget = in->target;
+        goto jump;
+    }
+
 #undef POP_OR_FAIL
 #undef PUSH_OR_FAIL
 #undef PUSH_PAYLOAD_OR_FAIL
-#undef DECODE_OR_FAIL
 #undef DISPATCH
 }

@@ -4,6 +4,7 @@
 
 #include "engine/script/kestrune_script.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -81,6 +82,20 @@ inline bool PushPayload(std::uint8_t* stack, std::uint32_t& sp, std::uint32_t ty
 
 bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::size_t length);
 
+// Pops the string whose type byte is at sp, above base: its characters lie
+// reversed below the type byte, down to a NUL.
+inline bool PopText(const std::uint8_t* stack, std::uint32_t& sp, std::uint32_t base, std::string& out)
+{
+    const void* const nul = sp - 1 > base ? memrchr(stack + base + 1, 0, sp - 1 - base) : nullptr;
+    if (!nul)
+        return false;
+    const auto k = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - stack);
+    out.resize(sp - 1 - k);
+    std::reverse_copy(stack + k + 1, stack + sp, out.begin());
+    sp = k - 1;
+    return true;
+}
+
 // The views of a popped value, derived from its type and payload.
 inline std::int32_t IntView(std::uint32_t type, std::uint32_t payload)
 {
@@ -149,30 +164,14 @@ inline bool cKestruneScript::PopItem(StackItem& item)
         return false;
     item.type = stack[sp];
     if (item.type == kScriptString) {
-        item.text.clear();
-        std::uint32_t k = sp - 1;
-        while (k > stackBase_ && stack[k] != 0)
-            item.text.push_back(static_cast<char>(stack[k--]));
-        if (k <= stackBase_)
-            return false;
-        sp = k - 1;
         item.payload = 0;
-        return true;
+        return script_detail::PopText(stack, sp, stackBase_, item.text);
     }
     if (sp < stackBase_ + 5)
         return false;
     const std::uint8_t* const p = stack + sp - 4;
     item.payload = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
     sp -= 5;
-    return true;
-}
-
-inline bool cKestruneScript::ReadU16(std::uint16_t& value)
-{
-    if (codeSize < 2 || pc > codeSize - 2)
-        return false;
-    value = static_cast<std::uint16_t>(code[pc] | code[pc + 1] << 8);
-    pc += 2;
     return true;
 }
 

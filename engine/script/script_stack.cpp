@@ -1,6 +1,8 @@
 #include "engine/base/engine_link.h"
 #include "engine/script/script_machine_internal.h"
 
+#include <charconv>
+
 using namespace script_detail;
 
 namespace script_detail {
@@ -9,10 +11,12 @@ void AppendTextView(std::uint32_t type, std::uint32_t payload, const std::string
 {
     char buffer[kScriptFloatTextSize];
     switch (type) {
-    case kScriptInteger:
-        std::snprintf(buffer, sizeof buffer, "%d", static_cast<std::int32_t>(payload));
-        out += buffer;
+    case kScriptInteger: {
+        const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int32_t>(payload));
+        (void)error;
+        out.append(buffer, end);
         break;
+    }
     case kScriptFloat:
         FormatScriptFloat(FloatFromBits(payload), buffer, sizeof buffer);
         out += buffer;
