@@ -103,6 +103,8 @@ cKestruneSound::~cKestruneSound()
     FSOUND_Close();
 }
 
+cKestruneSound* cKestruneSound::Current() { return g_streamEndTarget; }
+
 signed char cKestruneSound::OnStreamEnd(FSOUND_STREAM*, void*, int, void* userdata)
 {
     cKestruneSound* const sound = g_streamEndTarget;

@@ -81,6 +81,9 @@ public:
     cKestruneSound(const cKestruneSound&) = delete;
     cKestruneSound& operator=(const cKestruneSound&) = delete;
 
+    // The live sound object that came up, or null.
+    static cKestruneSound* Current();
+
     void Update();
 
     void PlayMusic(const char* name, cKestruneScript* script, const char* callback, uint32_t flags, bool atOnce);

@@ -25,6 +25,8 @@ int32_t cKestruneGraphicsHost::Antialiasing() { return 0; }
 int32_t cKestruneGraphicsHost::Gamma() { return 127; }
 int32_t cKestruneGraphicsHost::SFXVolume() { return 255; }
 uint32_t cKestruneGraphicsHost::FrameTime() { return 0; }
+float cKestruneGraphicsHost::FrameSeconds() { return 0.0f; }
+float cKestruneGraphicsHost::FrameDeltaSeconds() { return 0.0f; }
 float cKestruneGraphicsHost::CameraNear() { return 1.0f; }
 float cKestruneGraphicsHost::CameraFar() { return 1000.0f; }
 

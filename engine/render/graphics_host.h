@@ -37,6 +37,9 @@ public:
 
     // The frame clock's time of the current frame (ms).
     virtual uint32_t FrameTime();
+    // The frame clock's seconds and the seconds since the previous frame.
+    virtual float FrameSeconds();
+    virtual float FrameDeltaSeconds();
 
     // The sprite system: camera planes and matrices, mesh sprites, skinning buffers.
     virtual float CameraNear();
