@@ -1,5 +1,7 @@
 #include "platform/win32/kernel/clock.h"
 
+#include <cerrno>
+#include <sched.h>
 #include <time.h>
 
 namespace vls::win32 {
@@ -43,9 +45,25 @@ std::uint64_t ClockMicroseconds()
 {
     if (const ClockSource& source = Source())
         return source();
+    return SystemClockMicroseconds();
+}
+
+std::uint64_t SystemClockMicroseconds()
+{
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::uint64_t>(now.tv_sec) * 1000000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
+}
+
+void SystemSleep(std::uint32_t milliseconds)
+{
+    if (milliseconds == 0) {
+        sched_yield();
+        return;
+    }
+    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
 }
 
 } // namespace vls::win32

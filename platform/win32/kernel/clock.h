@@ -12,6 +12,9 @@ namespace vls::win32 {
 using ClockSource = std::function<std::uint64_t()>;
 void SetClockSource(ClockSource source);
 std::uint64_t ClockMicroseconds();
+// The system's monotonic clock in microseconds, whatever replaces it above:
+// for a replacement that must keep in step with real time.
+std::uint64_t SystemClockMicroseconds();
 
 // What Sleep does, for a virtual clock that must move forward instead of the
 // thread waiting in real time; an empty function restores the real wait.
@@ -19,6 +22,8 @@ using SleepSource = std::function<void(std::uint32_t milliseconds)>;
 void SetSleepSource(SleepSource sleep);
 // Sleeps through the hook when one is set; false when there is none.
 bool SleepThroughSource(std::uint32_t milliseconds);
+// A real wait of the thread, whatever replaces Sleep above.
+void SystemSleep(std::uint32_t milliseconds);
 
 constexpr std::int64_t kPerformanceFrequency = 1000000;
 

@@ -4,7 +4,6 @@
 #include "platform/win32/kernel/last_error.h"
 
 #include <cerrno>
-#include <sched.h>
 #include <sys/time.h>
 
 namespace vls::win32 {
@@ -104,15 +103,8 @@ using namespace vls::win32;
 
 void Sleep(DWORD milliseconds)
 {
-    if (SleepThroughSource(milliseconds))
-        return;
-    if (milliseconds == 0) {
-        sched_yield();
-        return;
-    }
-    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-    }
+    if (!SleepThroughSource(milliseconds))
+        SystemSleep(milliseconds);
 }
 
 DWORD GetTickCount()

@@ -1,10 +1,14 @@
 #include "platform/win32/backend/headless/headless_backend.h"
 
+#include "platform/gdi/bmp.h"
+#include "platform/win32/backend/headless/input_script.h"
 #include "platform/win32/kernel/clock.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <poll.h>
@@ -22,10 +26,31 @@ struct HeadlessWindow {
     bool hasPresented = false;
 };
 
+// The window's picture as a 24-bit BMP, written through a temporary file so
+// that a driver never sees half a picture. Empty, or why it failed.
+std::string WritePicture(const Surface& picture, const std::string& path)
+{
+    Surface copy = picture;
+    const gdi::Surface view(copy.width, copy.height, copy.pixels.data(), copy.width);
+    const std::vector<std::uint8_t> bytes = gdi::WriteBmp(view, 24);
+    const std::string temporary = path + ".part";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file)
+        return "cannot write \"" + temporary + "\": " + std::strerror(errno);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::remove(temporary.c_str());
+        return "cannot write \"" + path + "\": " + reason;
+    }
+    return {};
+}
+
 class HeadlessBackend;
 HeadlessBackend* g_current = nullptr;
 
-class HeadlessBackend final : public Backend {
+class HeadlessBackend final : public Backend, private headless::ScriptTarget {
 public:
     HeadlessBackend()
     {
@@ -34,13 +59,21 @@ public:
             fcntl(wakePipe_[1], F_SETFL, O_NONBLOCK);
         }
         g_current = this;
+        script_ = headless::InputScript::FromEnvironment(wakePipe_[0]);
+        if (script_) {
+            headless::InputScript* const script = script_.get();
+            win32::SetClockSource([script] { return script->ReadClock(); });
+            win32::SetSleepSource([script](std::uint32_t ms) { script->Sleep(ms); });
+        }
     }
 
     ~HeadlessBackend() override
     {
         if (g_current == this)
             g_current = nullptr;
-        if (manualClock_)
+        if (script_)
+            win32::SetSleepSource({});
+        if (manualClock_ || script_)
             win32::SetClockSource({});
         close(wakePipe_[0]);
         close(wakePipe_[1]);
@@ -67,6 +100,7 @@ public:
         const NativeWindow id = nextId_++;
         windows_[id].desc = desc;
         byTag_[desc.tag] = id;
+        zOrder_.push_back(id);
         return id;
     }
 
@@ -77,12 +111,16 @@ public:
             return;
         byTag_.erase(it->second.desc.tag);
         windows_.erase(it);
+        std::erase(zOrder_, window);
     }
 
     void ShowNativeWindow(NativeWindow window, bool show, bool) override
     {
-        if (HeadlessWindow* w = Lookup(window))
+        if (HeadlessWindow* w = Lookup(window)) {
             w->shown = show;
+            if (show)
+                ToFront(window);
+        }
     }
 
     void MinimizeNativeWindow(NativeWindow window, bool minimized) override
@@ -107,7 +145,11 @@ public:
             w->desc.title = title;
     }
 
-    void RaiseNativeWindow(NativeWindow) override {}
+    void RaiseNativeWindow(NativeWindow window) override
+    {
+        if (Lookup(window))
+            ToFront(window);
+    }
 
     void SetNativeShape(NativeWindow window, const std::vector<std::uint8_t>& mask, int, int) override
     {
@@ -134,6 +176,8 @@ public:
         char drain[64];
         while (read(wakePipe_[0], drain, sizeof drain) > 0) {
         }
+        if (script_)
+            script_->Poll(*this);
         events.insert(events.end(), queued_.begin(), queued_.end());
         queued_.clear();
     }
@@ -141,6 +185,8 @@ public:
     void Wait(std::uint32_t timeoutMs) override
     {
         if (!queued_.empty())
+            return;
+        if (script_ && script_->Wait(timeoutMs))
             return;
         if (manualClock_ && timeoutMs != 0xFFFFFFFFu) {
             // Virtual time: waiting for a timer is moving the clock to it.
@@ -182,10 +228,12 @@ public:
 
     int ShowMessageBox(const MessageBoxRequest&) override { return 0; }
 
-    // Scripted input.
-    void Push(Event e)
+    // Scripted input. Events of an input script come out of the Poll that
+    // reads them, so nothing needs waking, and their time stamps leave the
+    // virtual clock where it is.
+    void Push(Event e, bool wake = true)
     {
-        e.time = NowMs();
+        e.time = script_ ? static_cast<std::uint32_t>(script_->PeekClock() / 1000) : NowMs();
         if (e.kind == EventKind::MouseMove || e.kind == EventKind::MouseButton || e.kind == EventKind::MouseWheel) {
             if (e.kind == EventKind::MouseMove) {
                 mouseX_ = e.x;
@@ -195,12 +243,13 @@ public:
             e.y = mouseY_;
         }
         queued_.push_back(std::move(e));
-        Wake();
+        if (wake)
+            Wake();
     }
 
     void UseManualClock()
     {
-        if (manualClock_)
+        if (manualClock_ || script_)
             return;
         virtualMicros_ = win32::ClockMicroseconds();
         manualClock_ = true;
@@ -232,6 +281,106 @@ public:
     }
 
 private:
+    void ToFront(NativeWindow window)
+    {
+        std::erase(zOrder_, window);
+        zOrder_.insert(zOrder_.begin(), window);
+    }
+
+    // The shown window nearest the front: the one a script acts on.
+    const HeadlessWindow* FrontWindow() const
+    {
+        for (const NativeWindow id : zOrder_)
+            if (const HeadlessWindow& w = windows_.at(id); w.shown)
+                return &w;
+        return nullptr;
+    }
+
+    // Moves the mouse to a point of the front window (of the desktop when
+    // no window is shown).
+    void MouseTo(int x, int y)
+    {
+        Event e;
+        e.kind = EventKind::MouseMove;
+        e.x = x;
+        e.y = y;
+        if (const HeadlessWindow* w = FrontWindow()) {
+            e.x += w->desc.x;
+            e.y += w->desc.y;
+        }
+        Push(e, false);
+    }
+
+    void PushScripted(EventKind kind, const headless::ScriptCommand& c, bool down)
+    {
+        Event e;
+        e.kind = kind;
+        e.vk = c.vk;
+        e.button = c.button;
+        e.wheel = c.wheel;
+        e.text = c.text;
+        e.down = down;
+        Push(e, false);
+    }
+
+    std::string Apply(const headless::ScriptCommand& c) override
+    {
+        using headless::ScriptOp;
+        switch (c.op) {
+        case ScriptOp::Step: return {};
+        case ScriptOp::KeyDown: PushScripted(EventKind::Key, c, true); return {};
+        case ScriptOp::KeyUp: PushScripted(EventKind::Key, c, false); return {};
+        case ScriptOp::Key:
+            PushScripted(EventKind::Key, c, true);
+            PushScripted(EventKind::Key, c, false);
+            return {};
+        case ScriptOp::Text: PushScripted(EventKind::Text, c, false); return {};
+        case ScriptOp::Move: MouseTo(c.x, c.y); return {};
+        case ScriptOp::ButtonDown:
+        case ScriptOp::ButtonUp:
+            MouseTo(c.x, c.y);
+            PushScripted(EventKind::MouseButton, c, c.op == ScriptOp::ButtonDown);
+            return {};
+        case ScriptOp::Click:
+            MouseTo(c.x, c.y);
+            PushScripted(EventKind::MouseButton, c, true);
+            PushScripted(EventKind::MouseButton, c, false);
+            return {};
+        case ScriptOp::Wheel:
+            MouseTo(c.x, c.y);
+            PushScripted(EventKind::MouseWheel, c, false);
+            return {};
+        case ScriptOp::Activate:
+        case ScriptOp::Deactivate:
+        case ScriptOp::Close: {
+            const HeadlessWindow* w = FrontWindow();
+            if (!w)
+                return "no window is shown";
+            Event e;
+            e.kind = c.op == ScriptOp::Activate ? EventKind::FocusGained
+                : c.op == ScriptOp::Deactivate  ? EventKind::FocusLost
+                                                : EventKind::CloseRequest;
+            e.window = w->desc.tag;
+            Push(e, false);
+            return {};
+        }
+        case ScriptOp::Screenshot: {
+            const HeadlessWindow* w = FrontWindow();
+            if (!w || !w->hasPresented)
+                return "no window has shown a picture yet";
+            return WritePicture(w->presented, c.text);
+        }
+        }
+        return {};
+    }
+
+    void InputClosed() override
+    {
+        Event e;
+        e.kind = EventKind::Quit;
+        Push(e, false);
+    }
+
     HeadlessWindow* Lookup(NativeWindow id)
     {
         const auto it = windows_.find(id);
@@ -243,6 +392,8 @@ private:
     std::map<NativeWindow, HeadlessWindow> windows_;
     std::map<void*, NativeWindow> byTag_;
     std::vector<Event> queued_;
+    std::vector<NativeWindow> zOrder_;  // front first
+    std::unique_ptr<headless::InputScript> script_;
     bool manualClock_ = false;
     std::atomic<std::uint64_t> virtualMicros_{0};
     bool cursorVisible_ = true;

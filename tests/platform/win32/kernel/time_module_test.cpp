@@ -127,6 +127,11 @@ TEST(Clock, TickCountAndPerformanceCounterShareTheReplaceableClock)
     vls::win32::SetSleepSource([&](std::uint32_t ms) { now += ms * 1000ull; });
     Sleep(1000);
     EXPECT_EQ(GetTickCount(), 6500u);
+    // The system clock stays reachable for a replacement that keeps pace with it.
+    const std::uint64_t system = vls::win32::SystemClockMicroseconds();
+    vls::win32::SystemSleep(20);
+    EXPECT_GE(vls::win32::SystemClockMicroseconds() - system, 20'000u);
+    EXPECT_EQ(GetTickCount(), 6500u);
     vls::win32::SetSleepSource({});
     vls::win32::SetClockSource({});
     const DWORD first = GetTickCount();
