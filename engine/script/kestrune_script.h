@@ -67,6 +67,8 @@ public:
     }
     // Whether code was loaded (a script whose code failed to load never runs).
     bool HasCode() const { return code != nullptr; }
+    // Whether a run of this script is in progress.
+    bool IsRunning() const { return runDepth_ > 0; }
     // The identity a savegame records for this script: a serial number, never
     // 0, unique among the scripts of the process. A savegame reader hands it
     // back to the script it restores as id, which FindScriptById matches.
@@ -117,7 +119,18 @@ private:
     // How many runs of this script are in progress (more than one while a
     // native runs it again from inside a call).
     std::int32_t runDepth_ = 0;
+    // Set by DeleteScript while a run is in progress: the outermost run
+    // deletes the script when it ends.
+    bool deletePending_ = false;
+
+    friend void DeleteScript(cKestruneScript* script);
 };
+
+// Owners delete scripts through this. A native may delete the script that
+// called it (its scene, say): the script then leaves the live-script list at
+// once, so nothing runs it again, its runs end after the native returns, and
+// the object is freed when the outermost run has unwound.
+void DeleteScript(cKestruneScript* script);
 
 // Ends every run after this many taken jumps from now on (0: no limit), so
 // that code that may loop forever can be run under a budget (fuzzing).

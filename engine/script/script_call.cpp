@@ -66,7 +66,7 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     frame.engine = g_engine;
     frame.script = this;
     frame.result.Reset(site.resultType);
-    frame.object = nullptr;
+    frame.object = kNoObject;
     if (const ScriptValue* const target = Variable(static_cast<std::int32_t>(variableIndex)))
         frame.object = target->object;
 
@@ -99,6 +99,10 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     if (cache.entries.count <= 0)
         return Fail(kBadCallSite);
     cache.entries.At(site.binding).function(&frame);
+    // The native deleted this script: its run ends here, nothing more is
+    // written into it.
+    if (deletePending_)
+        return -1;
 
     ScriptValue& result = frame.result;
     result.Normalise();

@@ -12,7 +12,7 @@ struct ScriptCallFrame {
     cKestruneScript* script = nullptr;
     DynArray<ScriptValue> arguments; // argument 0 is the value pushed first
     ScriptValue result;              // starts with the call site's result type
-    void* object = nullptr;          // the object the method is called on, or none
+    ObjectHandle object = kNoObject; // the object the method is called on, or none
 
     // Argument i by the DynArray rule (an index at or past the count reads the
     // last argument); a call without arguments reads an empty value.

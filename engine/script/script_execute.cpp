@@ -144,7 +144,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         variable.floatValue = static_cast<float>(value);
         variable.boolValue = value != 0;
         variable.SetTextFromInteger(value);
-        variable.object = nullptr;
+        variable.object = kNoObject;
     };
 
 // Each operand lives in three locals: item_type, item_payload and item_text.
@@ -217,7 +217,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
 
     op_PushObject:
-        PUSH_PAYLOAD_OR_FAIL(kScriptObject, ScriptObjectReference(variableAt(in->a).object));
+        PUSH_PAYLOAD_OR_FAIL(kScriptObject, variableAt(in->a).object);
         DISPATCH();
 
     op_PushVariable:
@@ -374,7 +374,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
 
     op_TouchObject:
         // Decoding an object operand gives its object a reference.
-        ScriptObjectReference(variableAt(in->a).object);
+        variableAt(in->a).object;
         DISPATCH();
 
     op_Nop:
@@ -450,8 +450,9 @@ jump:
             equal = (a_payload != 0) == BoolView(b_type, b_payload, b_text);
             break;
         case kScriptObject:
-            equal = ScriptObjectFromReference(a_payload)
-                == (b_type == kScriptObject ? ScriptObjectFromReference(b_payload) : nullptr);
+            // A stale handle names no object, so it equals an empty one.
+            equal = ResolveObject(a_payload, ObjectKind::Any)
+                == (b_type == kScriptObject ? ResolveObject(b_payload, ObjectKind::Any) : nullptr);
             break;
         default:
             equal = BoolView(a_type, a_payload, a_text);

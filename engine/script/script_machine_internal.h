@@ -143,7 +143,7 @@ inline std::uint32_t PayloadOf(const ScriptValue& value)
     if (type == kScriptBoolean)
         return value.boolValue != 0;
     if (type == kScriptObject)
-        return ScriptObjectReference(value.object);
+        return value.object;
     return type;
 }
 
@@ -212,7 +212,7 @@ inline const char* cKestruneScript::DecodeItem(StackItem& item)
         const ScriptValue* const variable = Variable(static_cast<std::int32_t>(raw));
         if (!variable)
             return script_detail::kBadVariable;
-        item.payload = ScriptObjectReference(variable->object);
+        item.payload = variable->object;
         return nullptr;
     }
     case kScriptReference:

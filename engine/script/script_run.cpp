@@ -29,6 +29,18 @@ std::int32_t cKestruneScript::Fail(const char* message)
     return -1;
 }
 
+void DeleteScript(cKestruneScript* script)
+{
+    if (!script)
+        return;
+    if (script->runDepth_ > 0) {
+        script->deletePending_ = true;
+        RemoveLiveScript(script);
+        return;
+    }
+    delete script;
+}
+
 std::int32_t cKestruneScript::Run(const char* name)
 {
     if (!IsLiveScript(this) || !code)
@@ -69,6 +81,11 @@ std::int32_t cKestruneScript::Run(const char* name)
     const std::int32_t result = Execute(state);
     --runDepth_;
     stackBase_ = savedBase;
+    if (deletePending_) {
+        if (runDepth_ == 0)
+            delete this;
+        return -1;
+    }
     return result;
 }
 
@@ -112,7 +129,7 @@ void cKestruneScript::AssignItem(
         variable.floatValue = static_cast<float>(variable.intValue);
         variable.boolValue = p != 0;
         variable.SetTextFromInteger(variable.intValue);
-        variable.object = nullptr;
+        variable.object = kNoObject;
         return;
     case kScriptFloat: {
         const float f = FloatFromBits(p);
@@ -120,7 +137,7 @@ void cKestruneScript::AssignItem(
         variable.floatValue = f;
         variable.boolValue = f != 0.0f && !std::isnan(f);
         variable.SetTextFromFloat(f);
-        variable.object = nullptr;
+        variable.object = kNoObject;
         return;
     }
     case kScriptString:
@@ -128,14 +145,14 @@ void cKestruneScript::AssignItem(
         variable.intValue = 0;
         variable.floatValue = 0.0f;
         variable.boolValue = text == "true";
-        variable.object = nullptr;
+        variable.object = kNoObject;
         return;
     case kScriptBoolean:
         variable.intValue = p != 0;
         variable.floatValue = p != 0 ? 1.0f : 0.0f;
         variable.boolValue = p != 0;
         variable.SetTextFromBoolean(p != 0);
-        variable.object = nullptr;
+        variable.object = kNoObject;
         return;
     default:
         // A popped object or reference carries only its payload.
@@ -143,7 +160,7 @@ void cKestruneScript::AssignItem(
         variable.floatValue = 0.0f;
         variable.boolValue = 0;
         variable.ClearText();
-        variable.object = type == kScriptObject ? ScriptObjectFromReference(p) : nullptr;
+        variable.object = type == kScriptObject ? p : kNoObject;
         return;
     }
 }

@@ -87,7 +87,7 @@ void cKestruneScript::FillValue(const StackItem& item, ScriptValue& value) const
         value.boolValue = item.payload != 0;
         break;
     case kScriptObject:
-        value.object = ScriptObjectFromReference(item.payload);
+        value.object = item.payload;
         break;
     case kScriptReference: {
         value.intValue = static_cast<std::int32_t>(item.payload);

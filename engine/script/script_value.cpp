@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unordered_map>
-#include <vector>
 
 namespace {
 
@@ -101,26 +99,26 @@ void ScriptValue::Normalise()
         floatValue = static_cast<float>(intValue);
         boolValue = intValue != 0;
         SetTextFromInteger(intValue);
-        object = nullptr;
+        object = kNoObject;
         break;
     case kScriptFloat:
         boolValue = floatValue != 0.0f && !std::isnan(floatValue);
         intValue = TruncateScriptFloat(floatValue);
         SetTextFromFloat(floatValue);
-        object = nullptr;
+        object = kNoObject;
         break;
     case kScriptString:
         boolValue = std::strcmp(GetText(), "true") == 0;
         intValue = 0;
         floatValue = 0.0f;
-        object = nullptr;
+        object = kNoObject;
         break;
     case kScriptBoolean:
         boolValue = boolValue != 0;
         intValue = boolValue;
         floatValue = boolValue ? 1.0f : 0.0f;
         SetTextFromBoolean(boolValue);
-        object = nullptr;
+        object = kNoObject;
         break;
     default:
         break;
@@ -142,7 +140,7 @@ void ScriptValue::Reset(std::uint32_t typeTag)
     intValue = 0;
     floatValue = 0.0f;
     boolValue = 0;
-    object = nullptr;
+    object = kNoObject;
 }
 
 ScriptValue ScriptValue::Integer(std::int32_t value)
@@ -175,39 +173,4 @@ ScriptValue ScriptValue::Boolean(bool value)
     v.boolValue = value;
     v.Normalise();
     return v;
-}
-
-namespace {
-
-struct ObjectReferences {
-    std::vector<void*> objects{nullptr};
-    std::unordered_map<void*, std::uint32_t> references;
-};
-
-ObjectReferences& References()
-{
-    static ObjectReferences table;
-    return table;
-}
-
-} // namespace
-
-std::uint32_t ScriptObjectReference(void* object)
-{
-    if (!object)
-        return 0;
-    ObjectReferences& table = References();
-    const auto found = table.references.find(object);
-    if (found != table.references.end())
-        return found->second;
-    const auto reference = static_cast<std::uint32_t>(table.objects.size());
-    table.objects.push_back(object);
-    table.references.emplace(object, reference);
-    return reference;
-}
-
-void* ScriptObjectFromReference(std::uint32_t reference)
-{
-    const ObjectReferences& table = References();
-    return reference < table.objects.size() ? table.objects[reference] : nullptr;
 }

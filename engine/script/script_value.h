@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/kestrune_string.h"
+#include "engine/base/object_handles.h"
 
 #include <cstdint>
 
@@ -17,7 +18,7 @@ public:
     std::int32_t intValue = 0;
     float floatValue = 0.0f;
     std::uint8_t boolValue = 0;
-    void* object = nullptr; // the native engine object of an object value; not owned
+    ObjectHandle object = kNoObject; // the engine object of an object value; not owned
 
     ScriptValue() = default;
     explicit ScriptValue(std::uint32_t typeTag) : type(typeTag) {}
@@ -79,9 +80,3 @@ constexpr std::size_t kScriptFloatTextSize = 32;
 // The truncating float-to-integer conversion of the original run-time: values
 // outside the int32 range and NaN give the integer indefinite, INT32_MIN.
 std::int32_t TruncateScriptFloat(float value);
-
-// Object values travel on the byte stack as 32-bit references. Each distinct
-// object pointer gets one nonzero reference for the life of the process; 0 is
-// no object.
-std::uint32_t ScriptObjectReference(void* object);
-void* ScriptObjectFromReference(std::uint32_t reference);

@@ -195,7 +195,7 @@ std::string Views(const ScriptValue& v)
     std::memcpy(&floatBits, &v.floatValue, sizeof floatBits);
     return std::to_string(v.type) + " int " + std::to_string(v.intValue) + " float " + std::to_string(floatBits)
         + " bool " + std::to_string(v.boolValue) + " text '" + v.GetText() + "' object "
-        + std::to_string(reinterpret_cast<std::uintptr_t>(v.object));
+        + std::to_string(v.object);
 }
 
 TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)

@@ -45,7 +45,7 @@ TEST_F(ScriptLoadTest, ScriptLoadsFromTheMiddleOfItsCarrier)
     EXPECT_EQ(loaded.variableCount, 2u);
     EXPECT_STREQ(loaded.variables.data[0].globalName.GetText(), "g_score");
     EXPECT_STREQ(loaded.variables.data[1].className.GetText(), "cCharacter");
-    EXPECT_EQ(loaded.variables.data[1].object, nullptr);
+    EXPECT_EQ(loaded.variables.data[1].object, kNoObject);
     EXPECT_EQ(loaded.callSites.data[0].binding, -1);
     EXPECT_EQ(loaded.Run("ON_ENTER"), 0);
     EXPECT_EQ(globals.FetchGlobal("g_score", kScriptInteger).intValue, 3);

@@ -163,7 +163,8 @@ TEST_F(ScriptCallTest, ArgumentsArriveInCallOrderWithTheObjectAndTheResult)
                              "var who object class cCharacter\n"
                              "push int 1\n push string \"two\"\n push float 3\n native who cap\n"
                              "native - count\n native - cap\n end\n");
-    script->Variable(0)->object = &hero;
+    const cObjectHandleEntry heroEntry(&hero, ObjectKind::Test);
+    script->Variable(0)->object = heroEntry.Handle();
     EXPECT_EQ(script->Run(""), -1);
     ASSERT_EQ(CapturedCalls().size(), 1u);
     const std::vector<ScriptValue>& args = CapturedCalls()[0];
@@ -298,6 +299,41 @@ TEST_F(ScriptCallTest, ReentrantRunKeepsTheOuterStackAndSeesPublishedGlobals)
     EXPECT_EQ(CapturedCalls()[0][1].intValue, 222);
     EXPECT_EQ(script->Variable(1)->intValue, 55);
     EXPECT_EQ(script->frames, nullptr);
+}
+
+std::int32_t DeleteCallerNative(ScriptCallFrame* frame)
+{
+    DeleteScript(frame->script);
+    return 0;
+}
+
+std::int32_t RunInnerNative(ScriptCallFrame* frame)
+{
+    frame->script->Run("inner");
+    return 0;
+}
+
+// Run under the sanitizers, these catch any write into the freed script.
+TEST_F(ScriptCallTest, ANativeThatDeletesItsCallerEndsTheRunAndFreesItAfterwards)
+{
+    RegisterScriptNative("test__DeleteCaller", DeleteCallerNative);
+    RegisterScriptNative("test__RunInner", RunInnerNative);
+    const char* const source = "callsite del test__DeleteCaller 0 int\n callsite count test__Count 0 int\n"
+                               "callsite inner test__RunInner 0 int\n"
+                               "func direct\n native - del\n native - count\n ret\n"
+                               "func nested\n native - inner\n native - count\n ret\n"
+                               "func inner\n native - del\n native - count\n ret\n";
+    for (const char* start : {"direct", "nested"}) {
+        cKestruneScript* const script = Load(source).release();
+        EXPECT_EQ(script->Run(start), -1) << start;
+        EXPECT_EQ(g_calls, 0) << start;
+        EXPECT_FALSE(IsLiveScript(script)) << start;
+        EXPECT_TRUE(link.reports.empty()) << link.LastText();
+    }
+    // A script that is not running goes at once.
+    cKestruneScript* const idle = Load(source).release();
+    DeleteScript(idle);
+    EXPECT_EQ(LiveScripts().count, 0);
 }
 
 } // namespace
