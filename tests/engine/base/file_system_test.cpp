@@ -1,5 +1,6 @@
 // The datafile file system over folders built by the archive builder.
 
+#include "engine/base/datafile_text_reader.h"
 #include "engine/base/engine_link.h"
 #include "engine/base/kestrune_file_system.h"
 #include "platform/crt/crt_io.h"
@@ -333,6 +334,29 @@ TEST_F(FileSystemTest, UnterminatedNamesStayInsideTheirFields)
         work_.path() / "resource.map", tools::DamageMap(builder.MapBytes(), tools::MapDamage::kUnterminatedSuffix)));
     cKestruneFileSystem suffixes;
     EXPECT_EQ(suffixes.records[0].archive, "0019");
+}
+
+TEST_F(FileSystemTest, TextLinesFoldCrLfAndStopAtTheEntrysEnd)
+{
+    tools::ArchiveBuilder builder;
+    builder.Add("ui_info", "KEY a\r\nlone\rcr\nlast");
+    builder.Add("next", "NEXT ENTRY\n");
+    ASSERT_TRUE(builder.Write(work_.path()));
+    cKestruneFileSystem files;
+    const std::int32_t slot = files.Open("ui_info");
+    ASSERT_GT(slot, 0);
+    cDatafileTextReader reader(files, slot);
+    std::vector<std::string> lines;
+    char line[8];
+    while (reader.ReadLine(line, sizeof line))
+        lines.push_back(line);
+    // A line longer than the buffer arrives in pieces; the last line has no
+    // line feed and the next entry's bytes never show.
+    EXPECT_EQ(lines, (std::vector<std::string>{"KEY a\n", "lone\rcr", "\n", "last"}));
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_FALSE(reader.ReadLine(line, sizeof line));
+    EXPECT_STREQ(line, "");
+    files.Close(slot);
 }
 
 } // namespace
