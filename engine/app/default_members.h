@@ -1,29 +1,187 @@
 #pragma once
 
-#include "engine/app/engine_graphics_host.h"
 #include "engine/app/engine_members.h"
+#include "engine/render/graphics_host.h"
 
-// The engine's own members: builds and drives the real subsystems. A
-// subsystem that is not part of the program yet keeps a null field and counts
-// as started, so the start-up and shut-down order stays right around it.
+class cKestruneEngine;
+
+// The engine's answers to the graphics object. Every override is declared
+// here once and defined in the members_<subsystem>.cpp of the subsystem that
+// answers it; answers of subsystems the program does not have yet forward to
+// the base class.
+class cKestruneEngineGraphicsHost : public cKestruneGraphicsHost {
+public:
+    explicit cKestruneEngineGraphicsHost(cKestruneEngine& engine) : engine_(engine) {}
+
+    // members_dialogue.cpp
+    int32_t DialogueState() override;
+    const void* TakeDialogueHighlight() override;
+    // members_gameplay.cpp
+    void GameplayUpdate() override;
+    uint32_t GameState() override;
+    int32_t MouseX() override;
+    int32_t MouseY() override;
+    int32_t FadeActive() override;
+    uint32_t FadeStart() override;
+    float FadeRate() override;
+    bool HasScreenControl() override;
+    void ScreenControlRender() override;
+    void RunScript(cKestruneScript* script, const char* function) override;
+    // members_graphics.cpp
+    HWND Window() override;
+    int32_t SimpleShadows() override;
+    int32_t Antialiasing() override;
+    int32_t Gamma() override;
+    uint32_t FrameTime() override;
+    bool LoadRequested() override;
+    bool Inactive() override;
+    void PumpMessages() override;
+    void Sleep(uint32_t milliseconds) override;
+    // members_hints.cpp
+    void HintsRender() override;
+    // members_inventory.cpp
+    void InventoryBarRender() override;
+    cKestruneImage* HandItemIcon() override;
+    int32_t HandItemCursor() override;
+    // members_menu.cpp
+    bool MenuOpen() override;
+    void MenuRender() override;
+    // members_messenger.cpp
+    void MessengerRender() override;
+    // members_scene.cpp
+    bool HasScene() override;
+    void SceneSubmit(DynArray<RenderQueueEntry>& list) override;
+    bool GetMirrorView(KestruneMirrorView& view) override;
+    bool ScenePending() override;
+    void* HoveredHotspot(const char** name) override;
+    std::vector<cKestruneImage*> SceneOverlaysNamed(const char* name) override;
+    // members_sound.cpp
+    int32_t SFXVolume() override;
+    // members_sprites.cpp
+    float CameraNear() override;
+    float CameraFar() override;
+    void GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection) override;
+    void CollectMeshSprites(DynArray<RenderQueueEntry>& list) override;
+    void RenderMeshSprite(void* sprite, const D3DXMATRIX& world, int32_t withShadow) override;
+    void MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up) override;
+    void ReleaseSkinBuffers() override;
+    void RecreateSkinBuffers() override;
+    // members_video.cpp
+    bool HasVideo() override;
+    void VideoUpdate() override;
+    bool VideoRealtime() override;
+    void VideoDraw(int32_t withSubtitles) override;
+
+private:
+    cKestruneEngine& engine_;
+};
+
+// The engine's own members: builds and drives the real subsystems. Every
+// override is declared here once and defined in the members_<subsystem>.cpp
+// of its subsystem, so subsystems never share an edit point. A subsystem that
+// is not part of the program yet keeps a null field and counts as started, so
+// the start-up and shut-down order stays right around it.
 class cKestruneDefaultMembers : public cKestruneMembers {
 public:
     explicit cKestruneDefaultMembers(cKestruneEngine& engine);
     ~cKestruneDefaultMembers() override;
 
+    // default_members.cpp: dispatch to the subsystems' Create and Destroy.
     bool Create(cKestruneEngine& engine, KestruneMember member) override;
     void Destroy(cKestruneEngine& engine, KestruneMember member) override;
 
-    uint32_t ScriptIdentity(const cKestruneScript* script) override;
-    bool FrameDue(cKestruneEngine& engine) override;
-    uint32_t FrameTime(cKestruneEngine& engine) override;
-    void NewGame(cKestruneEngine& engine) override;
-    int32_t LoadSavegame(cKestruneEngine& engine, const char* name) override;
+    // members_dialogue.cpp
+    int32_t DialogueState(cKestruneEngine& engine) override;
+    bool DialogueSpeechPlaying(cKestruneEngine& engine) override;
+    void StopDialogueSpeech(cKestruneEngine& engine) override;
+    void EndDialogueLine(cKestruneEngine& engine) override;
+    // members_gameplay.cpp
+    void SetGameState(cKestruneEngine& engine, uint32_t state) override;
+    int32_t RunProjectFunction(cKestruneEngine& engine, const char* function) override;
+    void InputStep(cKestruneEngine& engine) override;
+    bool HasGameplay(cKestruneEngine& engine) override;
+    void GetMouseLimits(cKestruneEngine& engine, int32_t& maxX, int32_t& maxY) override;
+    void SetMouse(cKestruneEngine& engine, int32_t x, int32_t y) override;
+    int32_t* ButtonEvent(cKestruneEngine& engine, bool right) override;
+    uint32_t GameState(cKestruneEngine& engine) override;
+    bool PlayerWalking(cKestruneEngine& engine) override;
+    bool ScriptedWaitPending(cKestruneEngine& engine) override;
+    // members_graphics.cpp
     void DrawFrame(cKestruneEngine& engine) override;
-
     bool HasGraphics(cKestruneEngine& engine) override;
     void SaveScreenshot(cKestruneEngine& engine, const char* fileName) override;
+    // members_hints.cpp
+    bool HasHints(cKestruneEngine& engine) override;
+    void ShowHints(cKestruneEngine& engine, bool show) override;
+    // members_inventory.cpp
+    bool HasInventoryItem(cKestruneEngine& engine, const char* name) override;
+    // members_menu.cpp
+    bool MenuOpen(cKestruneEngine& engine) override;
+    int32_t MenuScreen(cKestruneEngine& engine) override;
+    int32_t MenuActiveControl(cKestruneEngine& engine) override;
+    void OpenMenu(cKestruneEngine& engine) override;
+    void CloseMenu(cKestruneEngine& engine) override;
+    void MenuToMainScreen(cKestruneEngine& engine) override;
+    void MenuNameEntry(cKestruneEngine& engine, WPARAM character) override;
+    // members_savegame.cpp
+    uint32_t ScriptIdentity(const cKestruneScript* script) override;
+    void NewGame(cKestruneEngine& engine) override;
+    int32_t LoadSavegame(cKestruneEngine& engine, const char* name) override;
+    // members_scene.cpp
+    void LeaveScene(cKestruneScene* scene, int32_t flag) override;
+    void DeleteScene(cKestruneScene* scene) override;
+    int32_t LoadScene(cKestruneScene* scene) override;
+    void CloseSceneSlot(cKestruneScene* scene) override;
+    void EnterScene(cKestruneScene* scene, int32_t flag) override;
+    // members_sound.cpp
+    void UpdateSound(cKestruneEngine& engine) override;
+    // members_timer.cpp
+    bool FrameDue(cKestruneEngine& engine) override;
+    uint32_t FrameTime(cKestruneEngine& engine) override;
+    // members_video.cpp
+    bool VideoRealtime(cKestruneVideo* video) override;
+    void ResumeVideoScript(cKestruneVideo* video) override;
+    void DeleteVideo(cKestruneVideo* video) override;
 
 private:
+    bool CreateFileSystem(cKestruneEngine& engine); // members_files.cpp
+    void DestroyFileSystem(cKestruneEngine& engine);
+    bool CreateFonts(cKestruneEngine& engine); // members_fonts.cpp
+    void DestroyFonts(cKestruneEngine& engine);
+    bool CreateGameplay(cKestruneEngine& engine); // members_gameplay.cpp
+    void DestroyGameplay(cKestruneEngine& engine);
+    bool CreateGraphics(cKestruneEngine& engine); // members_graphics.cpp
+    void DestroyGraphics(cKestruneEngine& engine);
+    bool CreateHints(cKestruneEngine& engine); // members_hints.cpp
+    void DestroyHints(cKestruneEngine& engine);
+    bool CreateInventory(cKestruneEngine& engine); // members_inventory.cpp
+    void DestroyInventory(cKestruneEngine& engine);
+    bool CreateMenu(cKestruneEngine& engine); // members_menu.cpp
+    void DestroyMenu(cKestruneEngine& engine);
+    bool CreateMessenger(cKestruneEngine& engine); // members_messenger.cpp
+    void DestroyMessenger(cKestruneEngine& engine);
+    bool CreateScene(cKestruneEngine& engine); // members_scene.cpp
+    void DestroyScene(cKestruneEngine& engine);
+    bool CreatePendingScene(cKestruneEngine& engine); // members_scene.cpp
+    void DestroyPendingScene(cKestruneEngine& engine);
+    bool CreateSound(cKestruneEngine& engine); // members_sound.cpp
+    void DestroySound(cKestruneEngine& engine);
+    bool CreateSprites(cKestruneEngine& engine); // members_sprites.cpp
+    void DestroySprites(cKestruneEngine& engine);
+    bool CreateTimer(cKestruneEngine& engine); // members_timer.cpp
+    void DestroyTimer(cKestruneEngine& engine);
+    bool CreateVideo(cKestruneEngine& engine); // members_video.cpp
+    void DestroyVideo(cKestruneEngine& engine);
+    bool CreateQueuedVideo(cKestruneEngine& engine); // members_video.cpp
+    void DestroyQueuedVideo(cKestruneEngine& engine);
+
     cKestruneEngineGraphicsHost graphicsHost_;
 };
+
+// Deletes a member and clears its field.
+template <typename T>
+void DeleteMember(T*& field)
+{
+    delete field;
+    field = nullptr;
+}

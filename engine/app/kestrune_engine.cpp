@@ -3,6 +3,7 @@
 #include "engine/app/default_members.h"
 #include "engine/app/engine_members.h"
 #include "engine/app/engine_platform.h"
+#include "engine/natives/engine_natives.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -113,6 +114,7 @@ void cKestruneEngine::ReadSettings()
 int32_t cKestruneEngine::Init()
 {
     srand(timeGetTime());
+    RegisterEngineNatives();
     ReadSettings();
     if (IsWindows95()) {
         windows95 = 1;

@@ -1,4 +1,4 @@
-#include "engine/app/engine_graphics_host.h"
+#include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "tests/engine/app/fake_members.h"
 #include "tests/support/temp_dir.h"

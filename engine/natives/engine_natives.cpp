@@ -1,0 +1,10 @@
+#include "engine/natives/engine_natives.h"
+
+void RegisterEngineNatives()
+{
+    RegisterObjectNatives();
+    RegisterInputNatives();
+    RegisterSystemNatives();
+    RegisterCharacterNatives();
+    RegisterOutputNatives();
+}
