@@ -151,6 +151,7 @@ std::int32_t cKestruneFileSystem::Open(const char* name)
         descriptors[slot] = fd;
         recordIndex[slot] = located;
         std::snprintf(slotNames[slot], kSlotNameSize, "%s", name ? name : "");
+        fullNames_[slot] = name ? name : "";
         return slot;
     }
     _close(fd);
@@ -170,7 +171,13 @@ std::int32_t cKestruneFileSystem::Close(std::int32_t slot)
     descriptors[slot] = 0;
     recordIndex[slot] = -1;
     slotNames[slot][0] = 0;
+    fullNames_[slot].clear();
     return 0;
+}
+
+HANDLE cKestruneFileSystem::OpenSlotHandle(std::int32_t slot)
+{
+    return IsOpenSlot(slot) ? OpenHandle(fullNames_[slot].c_str()) : INVALID_HANDLE_VALUE;
 }
 
 HANDLE cKestruneFileSystem::OpenHandle(const char* name)

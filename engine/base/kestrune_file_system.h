@@ -35,6 +35,9 @@ public:
     std::int32_t Open(const char* name);
     std::int32_t Close(std::int32_t slot);
     HANDLE OpenHandle(const char* name);
+    // A new handle on the file behind an open slot, positioned at its entry's
+    // start, found by the slot's whole name (slotNames keeps only 39 bytes).
+    HANDLE OpenSlotHandle(std::int32_t slot);
     std::int32_t CloseHandle(HANDLE handle);
     // A new C run-time heap buffer with the next size bytes (free it with free), or null.
     void* ReadAlloc(std::int32_t slot, std::int32_t size);
@@ -61,6 +64,8 @@ public:
     std::int32_t ready = 0;
 
 private:
+    std::string fullNames_[kSlotCount];
+
     bool IsOpenSlot(std::int32_t slot) const;
     std::int32_t FindRecord(const char* name) const;
     // Where the slot's entry starts in its file and how long it is.

@@ -223,7 +223,7 @@ int32_t cKestruneImage::OpenVideo(int32_t slot)
 {
     cKestruneFileSystem* files = cKestruneFileSystem::Current();
     if (!files) return -1;
-    const HANDLE handle = files->OpenHandle(files->slotNames[slot]);
+    const HANDLE handle = files->OpenSlotHandle(slot);
     if (handle == INVALID_HANDLE_VALUE) return -1;
     videoFile = handle;
     // The stream starts right after the header.
