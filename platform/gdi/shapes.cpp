@@ -83,6 +83,10 @@ bool PenVisible(const DcObject& dc)
 
 void FillLogical(DcObject& dc, const DrawTarget& t, Region area)
 {
+    // The mix mode governs the fill of a figure as it does its outline; of
+    // the mixes only "leave the screen" has a brush form worth keeping.
+    if (dc.state.rop2 == R2_NOP)
+        return;
     area.Offset(t.offset.x, t.offset.y);
     FillRegionWithBrush(t, area, BrushSampler(dc.state.brush.get(), dc), PATCOPY);
 }

@@ -249,7 +249,16 @@ TEST(Shapes, RectangleLineAndEllipse)
     EXPECT_EQ(e.At(0, 0), kWhite);
     EXPECT_EQ(e.At(10, 5), kWhite);  // null pen: one pixel smaller
 
-    for (MemoryCanvas* m : {&c, &line, &e}) {
+    // The "no operation" mix leaves outline and fill alike.
+    MemoryCanvas nop(6, 6, kWhite);
+    SelectObject(nop.dc, brush);
+    SelectObject(nop.dc, pen);
+    SetROP2(nop.dc, R2_NOP);
+    Rectangle(nop.dc, 0, 0, 6, 6);
+    EXPECT_EQ(nop.At(0, 0), kWhite);
+    EXPECT_EQ(nop.At(3, 3), kWhite);
+
+    for (MemoryCanvas* m : {&c, &line, &e, &nop}) {
         SelectObject(m->dc, GetStockObject(BLACK_PEN));
         SelectObject(m->dc, GetStockObject(WHITE_BRUSH));
     }

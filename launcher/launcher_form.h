@@ -1,0 +1,76 @@
+#pragma once
+
+// TfrmLauncher: the launcher's only window, 620 x 400 without a system
+// frame, its look from the skin it carries and the picture beside the
+// program. Built in code; the logic behind it is LauncherController.
+
+#include <memory>
+
+#include "launcher/components/kit_starter.h"
+#include "launcher/launcher_controller.h"
+#include "platform/vcl/extctrls.h"
+#include "platform/vcl/forms.h"
+#include "skin/skins/sk_skin_label.h"
+
+namespace launcher {
+
+class TfrmLauncher : public vcl::TForm, public LauncherView {
+    VCL_DECLARE_CLASS(TfrmLauncher, vcl::TForm)
+public:
+    explicit TfrmLauncher(vcl::TComponent* owner);
+    ~TfrmLauncher() override;
+
+    // The components, by their names on the form.
+    vcl::TImage* BgImage;
+    vcl::TShape* Shape1;
+    vcl::TShape* Shape2;
+    skin::TSkSkinLabel* CopyLabel;
+    skin::TSkSkinLabel* lbAA;
+    skin::TSkSkinLabel* lbSpeaker;
+    skin::TSkSkinLabel* lbBufferSize;
+    skin::TSkSkinLabel* SkSkinLabel1;
+    skin::TSkSkinManager* SkSkinManager;
+    kit::TKitStarter* starter;
+
+    LauncherController& Controller() { return controller_; }
+
+    // LauncherView.
+    void SetCaption(LauncherControl control, const WideString& caption) override;
+    void SetEnabled(LauncherControl control, bool enabled) override;
+    void SetVisible(LauncherControl control, bool visible) override;
+    void SetBlending(LauncherControl control, int value) override;
+    void ClearItems(LauncherCombo combo) override;
+    void AddItem(LauncherCombo combo, const AnsiString& item) override;
+    int ItemIndex(LauncherCombo combo) const override;
+    void SetItemIndex(LauncherCombo combo, int index) override;
+    bool NoHardwareChecked() const override;
+    void SetNoHardwareChecked(bool checked) override;
+    void LoadBackground(const AnsiString& fileName) override;
+    void UseCyrillicSkin() override;
+    void Close() override { vcl::TForm::Close(); }
+    void ShowPanel(const WideString& caption) override;
+    void HidePanel() override;
+    void ShowFile(const AnsiString& name) override;
+    void Step() override;
+    void ShowMessage(const WideString& text) override;
+    void SetBusyCursor(bool busy) override;
+    void SetWorking(bool working) override;
+
+protected:
+    void Paint() override;
+
+private:
+    void CreateComponents();
+    skin::TSkSkinLabel* MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds);
+    vcl::TControl* ControlOf(LauncherControl control) const;
+
+    LauncherSound sound_;
+    LauncherController controller_;
+    int progress_ = 0;
+};
+
+// The program: the single-instance test, then the form until it closes.
+// The exit code.
+int RunLauncher();
+
+}  // namespace launcher
