@@ -1,0 +1,77 @@
+// vlslaunch as a program, on the headless backend: two launchers that share
+// their settings and runtime folders.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "tests/e2e/driven_program.h"
+
+namespace {
+
+class LauncherRun {
+public:
+    LauncherRun(const std::string& config, const std::string& runtime, const std::string& input)
+    {
+        child_ = fork();
+        if (child_ == 0) {
+            setenv("VEILSTRAND_BACKEND", "headless", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("VEILSTRAND_CONFIG", config.c_str(), 1);
+            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            if (!input.empty())
+                setenv("VEILSTRAND_INPUT", input.c_str(), 1);
+            execl(VLSLAUNCH_PROGRAM_PATH, "vlslaunch", static_cast<char*>(nullptr));
+            _exit(121);
+        }
+    }
+    // The exit status, or -1 when it did not end within `seconds`.
+    int WaitFor(int seconds)
+    {
+        for (int i = 0; i <= seconds * 40; ++i) {
+            int status = 0;
+            if (waitpid(child_, &status, WNOHANG) == child_) {
+                child_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+            }
+            if (i < seconds * 40)
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return -1;
+    }
+    ~LauncherRun()
+    {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t child_ = -1;
+};
+
+}  // namespace
+
+TEST(LauncherProgram, ASecondLauncherEndsAtOnceWhileTheFirstRuns)
+{
+    vls::test::TempDir config, runtime, fifos;
+    vls::e2e::FifoDriver driver(fifos);
+    LauncherRun first(config.path().string(), runtime.path().string(), driver.InputPath());
+    ASSERT_TRUE(driver.Connect());
+    driver.Send("step 100\n");
+    ASSERT_FALSE(driver.NextAck().empty());
+
+    LauncherRun second(config.path().string(), runtime.path().string(), "");
+    EXPECT_EQ(second.WaitFor(20), 0);
+    EXPECT_EQ(first.WaitFor(0), -1);  // still running
+
+    driver.Send("close\nstep 100\n");
+    EXPECT_EQ(first.WaitFor(20), 0);
+}
