@@ -17,7 +17,8 @@ namespace {
 
 class LauncherRun {
 public:
-    LauncherRun(const std::string& config, const std::string& runtime, const std::string& input)
+    LauncherRun(const std::string& config, const std::string& runtime, const std::string& input = "",
+                const std::string& ack = "")
     {
         child_ = fork();
         if (child_ == 0) {
@@ -25,8 +26,10 @@ public:
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             setenv("VEILSTRAND_CONFIG", config.c_str(), 1);
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-            if (!input.empty())
+            if (!input.empty()) {
                 setenv("VEILSTRAND_INPUT", input.c_str(), 1);
+                setenv("VEILSTRAND_INPUT_ACK", ack.c_str(), 1);
+            }
             execl(VLSLAUNCH_PROGRAM_PATH, "vlslaunch", static_cast<char*>(nullptr));
             _exit(121);
         }
@@ -63,12 +66,12 @@ TEST(LauncherProgram, ASecondLauncherEndsAtOnceWhileTheFirstRuns)
 {
     vls::test::TempDir config, runtime, fifos;
     vls::e2e::FifoDriver driver(fifos);
-    LauncherRun first(config.path().string(), runtime.path().string(), driver.InputPath());
+    LauncherRun first(config.path().string(), runtime.path().string(), driver.InputPath(), driver.AckPath());
     ASSERT_TRUE(driver.Connect());
     driver.Send("step 100\n");
     ASSERT_FALSE(driver.NextAck().empty());
 
-    LauncherRun second(config.path().string(), runtime.path().string(), "");
+    LauncherRun second(config.path().string(), runtime.path().string());
     EXPECT_EQ(second.WaitFor(20), 0);
     EXPECT_EQ(first.WaitFor(0), -1);  // still running
 
