@@ -42,6 +42,40 @@ const std::vector<std::pair<TColor, const char*>>& ColorNames()
     return names;
 }
 
+const std::vector<std::pair<int, const char*>>& CharsetNames()
+{
+    static const std::vector<std::pair<int, const char*>> names = {
+        {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},    {2, "SYMBOL_CHARSET"},    {77, "MAC_CHARSET"},
+        {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"},  {130, "JOHAB_CHARSET"},   {134, "GB2312_CHARSET"},
+        {136, "CHINESEBIG5_CHARSET"}, {161, "GREEK_CHARSET"},  {162, "TURKISH_CHARSET"}, {163, "VIETNAMESE_CHARSET"},
+        {177, "HEBREW_CHARSET"},    {178, "ARABIC_CHARSET"},   {186, "BALTIC_CHARSET"},  {204, "RUSSIAN_CHARSET"},
+        {222, "THAI_CHARSET"},      {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},
+    };
+    return names;
+}
+
+// The text form names character sets as it names colours.
+const TIdentMap* CharsetIdentMap()
+{
+    static const TIdentMap map{[](std::int64_t v, std::string& ident) {
+                                   for (const auto& [c, n] : CharsetNames())
+                                       if (c == v) {
+                                           ident = n;
+                                           return true;
+                                       }
+                                   return false;
+                               },
+                               [](const std::string& ident, std::int64_t& v) {
+                                   for (const auto& [c, n] : CharsetNames())
+                                       if (SameText(ident, n)) {
+                                           v = c;
+                                           return true;
+                                       }
+                                   return false;
+                               }};
+    return &map;
+}
+
 }  // namespace
 
 COLORREF ColorToRGB(TColor color)
@@ -53,6 +87,8 @@ COLORREF ColorToRGB(TColor color)
 
 bool ColorToIdent(TColor color, AnsiString& ident)
 {
+    if ((static_cast<std::uint32_t>(color) & 0xFF000000u) == 0x80000000u)
+        color = SysColorBase | (color & 0xFF);
     for (const auto& [c, n] : ColorNames()) {
         if (c == color) {
             ident = n;
@@ -109,13 +145,15 @@ VCL_IMPLEMENT_CLASS(TGraphicsObject, TPersistent, [](auto&) {})
 
 VCL_IMPLEMENT_CLASS(TFont, TGraphicsObject, [](auto& b) {
     b.Persistent();
-    b.Int("Charset", &TFont::CharsetValue, &TFont::SetCharsetValue, DEFAULT_CHARSET);
+    // Character set and style carry no stored default: a skin's text form
+    // always names them.
+    b.Int("Charset", &TFont::CharsetValue, &TFont::SetCharsetValue, std::nullopt).identMap = CharsetIdentMap();
     b.Int("Color", &TFont::Color, &TFont::SetColor, std::nullopt).identMap = ColorIdentMap();
     b.Int("Height", &TFont::Height, &TFont::SetHeight, std::nullopt);
     b.Str("Name", &TFont::Name, &TFont::SetName).stored = [](const TObject*) { return true; };
     b.Enum("Pitch", &kFontPitchInfo, &TFont::Pitch, &TFont::SetPitch, std::optional<TFontPitch>(fpDefault));
     b.Int("Size", &TFont::Size, &TFont::SetSize, std::nullopt).stored = [](const TObject*) { return false; };
-    b.Set("Style", &kFontStyleInfo, &TFont::Style, &TFont::SetStyle, std::optional<TFontStyles>(TFontStyles{}));
+    b.Set("Style", &kFontStyleInfo, &TFont::Style, &TFont::SetStyle, std::optional<TFontStyles>());
 })
 
 TFont::TFont() = default;

@@ -13,9 +13,10 @@
 
 namespace vcl {
 
-// 0x00BBGGRR, or a system colour: 0x80000000 | COLOR_* index.
+// 0x00BBGGRR, or a system colour: 0xFF000000 | COLOR_* index, as the skin
+// streams store them (0x80000000 | index is read as the same colour).
 using TColor = std::int32_t;
-constexpr TColor SysColorBase = static_cast<TColor>(0x80000000u);
+constexpr TColor SysColorBase = static_cast<TColor>(0xFF000000u);
 constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080, clNavy = 0x800000,
                  clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080, clSilver = 0xC0C0C0, clRed = 0x0000FF,
                  clLime = 0x00FF00, clYellow = 0x00FFFF, clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00,

@@ -1,6 +1,7 @@
 // The component text form and its conversion to and from the binary form.
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -213,6 +214,17 @@ public:
             Error(Format(consts::SCharExpected, AnsiString(1, c)).c_str());
         Next();
     }
+    // The integer token's value; a number past 64 bits is bad text like any other.
+    std::int64_t IntegerValue() const
+    {
+        std::int64_t v = 0;
+        const char* first = token_.data();
+        const char* last = first + token_.size();
+        const auto [end, error] = std::from_chars(first, last, v);
+        if (error != std::errc() || end != last)
+            Error(consts::SNumberExpected);
+        return v;
+    }
     AnsiString ExpectSymbol()
     {
         if (kind_ != Tok::Symbol)
@@ -390,7 +402,7 @@ private:
             parser_.Next();
             if (parser_.Kind() != Tok::Integer)
                 parser_.Error(consts::SNumberExpected);
-            position = std::stoll(parser_.Text());
+            position = parser_.IntegerValue();
             hasPosition = true;
             parser_.Next();
             parser_.Expect(']');
@@ -448,13 +460,7 @@ private:
     {
         switch (parser_.Kind()) {
         case Tok::Integer: {
-            std::int64_t v = 0;
-            try {
-                v = std::stoll(parser_.Text());
-            } catch (...) {
-                parser_.Error(consts::SNumberExpected);
-            }
-            writer_.WriteInteger(v);
+            writer_.WriteInteger(parser_.IntegerValue());
             parser_.Next();
             return;
         }
@@ -545,7 +551,7 @@ private:
                     parser_.Next();
                     if (parser_.Kind() != Tok::Integer)
                         parser_.Error(consts::SNumberExpected);
-                    writer_.WriteInteger(std::stoll(parser_.Text()));
+                    writer_.WriteInteger(parser_.IntegerValue());
                     parser_.Next();
                     parser_.Expect(']');
                 }
