@@ -447,7 +447,8 @@ void TSkBitmap::LoadFromStream(vcl::TStream* stream)
     name_ = name;
     const std::int32_t width = ReadInt32(stream);
     const std::int32_t height = ReadInt32(stream);
-    if (width < -kMaxBitmapSide || width > kMaxBitmapSide || height < -kMaxBitmapSide || height > kMaxBitmapSide)
+    // A negative side would leave its pixel block unread and the stream out of step.
+    if (width < 0 || width > kMaxBitmapSide || height < 0 || height > kMaxBitmapSide)
         throw vcl::EReadError(vcl::Format("Skin bitmap size %d x %d is out of range", width, height));
     // The pixel block is only read when the stored size is the size the
     // bitmap now has, so check it fits only then.
