@@ -42,7 +42,7 @@ public:
     explicit TCollection(TClass itemClass);
     ~TCollection() override;
 
-    TCollectionItem* Add();
+    virtual TCollectionItem* Add();
     TCollectionItem* Insert(int index);
     void Delete(int index);
     void Clear();

@@ -437,6 +437,7 @@ void TCustomForm::SetFocusedControl(TWinControl* c)
         old->Perform(CM_EXIT, 0, 0);
     if (c)
         c->Perform(CM_ENTER, 0, 0);
+    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(c));
 }
 
 namespace {

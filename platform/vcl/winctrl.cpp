@@ -92,6 +92,13 @@ VCL_IMPLEMENT_CLASS(TWinControl, TControl, [](auto& b) {
     using M = std::function<void(TWinControl*, TMessage&)>;
     b.Message(CM_ENTER, M([](TWinControl* c, TMessage&) { c->DoEnter(); }));
     b.Message(CM_EXIT, M([](TWinControl* c, TMessage&) { c->DoExit(); }));
+    // Every control below hears which control took the focus.
+    b.Message(CM_FOCUSCHANGED, M([](TWinControl* c, TMessage& m) {
+                  for (TControl* child : std::vector<TControl*>(c->controls_)) {
+                      child->Perform(m.Msg, m.WParam, m.LParam);
+                  }
+                  m.Result = 0;
+              }));
     b.Message(CM_VISIBLECHANGED, M([](TWinControl* c, TMessage&) { c->UpdateShowing(); }));
 })
 
