@@ -140,4 +140,21 @@ private:
     TSkCustomScrollBar* vertBar_ = nullptr;
 };
 
+// Publishes the base's bevel and border properties for a descendant that
+// shows them, with that descendant's defaults.
+template <class T>
+void PublishBevels(vcl::ClassBuilder<T>& b, TSkBevelCut inner, TSkBevelCut outer, int bevelWidth, int borderWidth)
+{
+    b.template Set<TSkBevelSide>("BevelSides", &kBevelSideInfo, &T::BevelSides, &T::SetBevelSides,
+                                 std::optional<TSkBevelSides>(kAllBevelSides));
+    b.template Enum<TSkBevelCut>("BevelInner", &kBevelCutInfo, &T::BevelInner, &T::SetBevelInner,
+                                 std::optional<TSkBevelCut>(inner));
+    b.template Enum<TSkBevelCut>("BevelOuter", &kBevelCutInfo, &T::BevelOuter, &T::SetBevelOuter,
+                                 std::optional<TSkBevelCut>(outer));
+    b.template Enum<TSkBevelKind>("BevelKind", &kBevelKindInfo, &T::BevelKind, &T::SetBevelKind,
+                                  std::optional<TSkBevelKind>(kbkNone));
+    b.template Int<int>("BevelWidth", &T::BevelWidth, &T::SetBevelWidth, bevelWidth);
+    b.template Int<int>("BorderWidth", &T::BorderWidth, &T::SetBorderWidth, borderWidth);
+}
+
 }  // namespace skin

@@ -54,6 +54,18 @@ protected:
         vls::headless::Click(p.x, p.y);
         vcl::Application->ProcessMessages();
     }
+    // Left button down at one point of `c`, up at another.
+    static void PressAndRelease(vcl::TControl* c, POINT from, POINT to)
+    {
+        const POINT down = c->ClientToScreen(from);
+        const POINT up = c->ClientToScreen(to);
+        vls::headless::MouseMove(down.x, down.y);
+        vls::headless::MouseButton(vls::backend::MouseButton::Left, true);
+        vcl::Application->ProcessMessages();
+        vls::headless::MouseMove(up.x, up.y);
+        vls::headless::MouseButton(vls::backend::MouseButton::Left, false);
+        vcl::Application->ProcessMessages();
+    }
     static void Tap(int vk)
     {
         vls::headless::KeyTap(vk);
