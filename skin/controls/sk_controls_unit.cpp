@@ -1,7 +1,10 @@
 #include "skin/controls/sk_controls_unit.h"
 
 #include "platform/win32/kernel/module.h"
+#include "skin/controls/sk_button_pictures.h"
 #include "skin/controls/sk_paint_buffer.h"
+#include "skin/controls/sk_speed_controls.h"
+#include "skin/controls/sk_tab_control.h"
 #include "skin/graphics/sk_options.h"
 
 namespace skin {
@@ -17,10 +20,13 @@ TGetScrollBarInfo GetScrollBarInfoProc() { return getScrollBarInfo; }
 
 void InitControlsUnit()
 {
+    RegisterButtonPictures();
     CreateSharedPaintBuffer();
     if (!user32)
         user32 = LoadLibraryA("user32.dll");
     getScrollBarInfo = user32 ? reinterpret_cast<TGetScrollBarInfo>(reinterpret_cast<void*>(GetProcAddress(user32, "GetScrollBarInfo"))) : nullptr;
+    vcl::RegisterClasses({TSkSpeedContainer::StaticClass(), TSkSpeedDivider::StaticClass(),
+                          TSkCustomTabSheet::StaticClass()});
     RegisterOptionClasses();
 }
 
