@@ -13,6 +13,22 @@ namespace {
 constexpr int kFormWidth = 620;
 constexpr int kFormHeight = 400;
 
+// The close button's glyph: a small cross.
+std::unique_ptr<vcl::TBitmap> CloseGlyph()
+{
+    auto glyph = std::make_unique<vcl::TBitmap>();
+    // The bottom-left pixel is the glyph's transparent colour, so the cross
+    // keeps a clear border.
+    glyph->SetSize(9, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const bool cross = x > 0 && x < 8 && y > 0 && y < 8 && (x == y || x == 8 - y);
+            glyph->Pixels()[y * 9 + x] = cross ? 0xFFF0D8B8u : 0xFFFF00FFu;
+        }
+    glyph->SetTransparentColor(vcl::clFuchsia);
+    return glyph;
+}
+
 vcl::TShape* MakeShape(TfrmLauncher* form, const char* name, RECT bounds)
 {
     auto* shape = new vcl::TShape(form);
@@ -75,6 +91,22 @@ void TfrmLauncher::CreateComponents()
     stream.SetPosition(0);
     SkSkinManager->ReadSkinStream(&stream);
 
+    btnClose = MakeButton("btnClose", RECT{592, 8, 20, 19}, u"", 0, &LauncherController::CloseClick);
+    btnClose->SetShowCaption(false);
+    btnClose->SetShowGlyph(true);
+    btnClose->SetGlyph(CloseGlyph().get());
+    btnStart = MakeButton("btnStart", RECT{190, 240, 241, 25}, u"Start Veilstrand", 1, &LauncherController::StartClick);
+    btnStart->SetDefault(true);
+    btnFullInstall = MakeButton("btnFullInstall", RECT{190, 288, 241, 25}, u"Install Datafiles (improves performance)",
+                                2, &LauncherController::FullInstallClick);
+    btnFullInstall->SetVisible(false);
+    btnOptions = MakeButton("btnOptions", RECT{190, 312, 241, 25}, u"Hardware Settings", 3,
+                            &LauncherController::OptionsClick);
+    btnUpdate = MakeButton("btnUpdate", RECT{190, 336, 241, 25}, u"Check for Updates", 4,
+                           &LauncherController::UpdateClick);
+    btnForum = MakeButton("btnForum", RECT{190, 360, 241, 25}, u"Internetforum", 5, &LauncherController::ForumClick);
+    SetActiveControl(btnStart);
+
     starter = new kit::TKitStarter(this);
     starter->SetName("starter");
 
@@ -88,6 +120,26 @@ void TfrmLauncher::CreateComponents()
     lbAA->SetCaption(u"Anti-Aliasing");
     lbSpeaker->SetCaption(u"Speaker");
     lbBufferSize->SetCaption(u"Sound Buffer Size (Keep as low as possible)");
+}
+
+skin::TSkSkinButton* TfrmLauncher::MakeButton(const char* name, RECT bounds, const char16_t* caption, int tabOrder,
+                                              void (LauncherController::*click)())
+{
+    auto* button = new skin::TSkSkinButton(this);
+    button->SetName(name);
+    button->SetParent(this);
+    button->SetBounds(bounds.left, bounds.top, bounds.right, bounds.bottom);
+    button->SetCaption(caption);
+    button->SetShowGlyph(false);
+    button->SetTabOrder(tabOrder);
+    button->SetPerformance(skin::kspDoubleBuffer);
+    button->Blending()->SetEnabled(true);
+    button->Blending()->SetValue(kBlendingNormal);
+    button->SetSkinManager(SkSkinManager);
+    button->OnClick = [this, click](vcl::TObject*) { (controller_.*click)(); };
+    button->OnEnter = [this](vcl::TObject*) { controller_.ButtonEntered(); };
+    button->OnMouseEnter = [this](vcl::TObject*) { controller_.ButtonEntered(); };
+    return button;
 }
 
 skin::TSkSkinLabel* TfrmLauncher::MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds)
@@ -106,6 +158,12 @@ skin::TSkSkinLabel* TfrmLauncher::MakeLabel(vcl::TWinControl* parent, const char
 vcl::TControl* TfrmLauncher::ControlOf(LauncherControl control) const
 {
     switch (control) {
+    case kBtnClose: return btnClose;
+    case kBtnStart: return btnStart;
+    case kBtnFullInstall: return btnFullInstall;
+    case kBtnOptions: return btnOptions;
+    case kBtnUpdate: return btnUpdate;
+    case kBtnForum: return btnForum;
     case kLbAA: return lbAA;
     case kLbSpeaker: return lbSpeaker;
     case kLbBufferSize: return lbBufferSize;
@@ -115,8 +173,11 @@ vcl::TControl* TfrmLauncher::ControlOf(LauncherControl control) const
 
 void TfrmLauncher::SetCaption(LauncherControl control, const WideString& caption)
 {
-    if (auto* label = dynamic_cast<skin::TSkSkinLabel*>(ControlOf(control)))
+    vcl::TControl* c = ControlOf(control);
+    if (auto* label = dynamic_cast<skin::TSkSkinLabel*>(c))
         label->SetCaption(caption);
+    else if (auto* button = dynamic_cast<skin::TSkSkinButton*>(c))
+        button->SetCaption(caption);
 }
 
 void TfrmLauncher::SetEnabled(LauncherControl control, bool enabled)
@@ -131,7 +192,11 @@ void TfrmLauncher::SetVisible(LauncherControl control, bool visible)
         c->SetVisible(visible);
 }
 
-void TfrmLauncher::SetBlending(LauncherControl, int) {}
+void TfrmLauncher::SetBlending(LauncherControl control, int value)
+{
+    if (auto* button = dynamic_cast<skin::TSkSkinButton*>(ControlOf(control)))
+        button->Blending()->SetValue(value);
+}
 void TfrmLauncher::ClearItems(LauncherCombo) {}
 void TfrmLauncher::AddItem(LauncherCombo, const AnsiString&) {}
 int TfrmLauncher::ItemIndex(LauncherCombo) const { return -1; }

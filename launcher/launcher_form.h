@@ -10,6 +10,7 @@
 #include "launcher/launcher_controller.h"
 #include "platform/vcl/extctrls.h"
 #include "platform/vcl/forms.h"
+#include "skin/skins/sk_skin_button.h"
 #include "skin/skins/sk_skin_label.h"
 
 namespace launcher {
@@ -24,6 +25,12 @@ public:
     vcl::TImage* BgImage;
     vcl::TShape* Shape1;
     vcl::TShape* Shape2;
+    skin::TSkSkinButton* btnClose;
+    skin::TSkSkinButton* btnStart;
+    skin::TSkSkinButton* btnFullInstall;
+    skin::TSkSkinButton* btnOptions;
+    skin::TSkSkinButton* btnUpdate;
+    skin::TSkSkinButton* btnForum;
     skin::TSkSkinLabel* CopyLabel;
     skin::TSkSkinLabel* lbAA;
     skin::TSkSkinLabel* lbSpeaker;
@@ -61,6 +68,8 @@ protected:
 
 private:
     void CreateComponents();
+    skin::TSkSkinButton* MakeButton(const char* name, RECT bounds, const char16_t* caption, int tabOrder,
+                                    void (LauncherController::*click)());
     skin::TSkSkinLabel* MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds);
     vcl::TControl* ControlOf(LauncherControl control) const;
 
