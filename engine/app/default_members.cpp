@@ -2,12 +2,17 @@
 
 #include "engine/app/kestrune_engine.h"
 
-cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine)
+cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine), worldHost_(engine)
 {
     SetGraphicsHost(&graphicsHost_);
+    SetWorldHost(&worldHost_);
 }
 
-cKestruneDefaultMembers::~cKestruneDefaultMembers() { SetGraphicsHost(nullptr); }
+cKestruneDefaultMembers::~cKestruneDefaultMembers()
+{
+    SetGraphicsHost(nullptr);
+    SetWorldHost(nullptr);
+}
 
 bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember member)
 {

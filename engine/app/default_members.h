@@ -2,6 +2,7 @@
 
 #include "engine/app/engine_members.h"
 #include "engine/render/graphics_host.h"
+#include "engine/world/world_host.h"
 
 class cKestruneEngine;
 
@@ -71,6 +72,25 @@ public:
     void VideoUpdate() override;
     bool VideoRealtime() override;
     void VideoDraw(int32_t withSubtitles) override;
+
+private:
+    cKestruneEngine& engine_;
+};
+
+// The engine's answers to the scene, views, layers and gameplay object.
+// Overrides are declared here once and defined in members_<subsystem>.cpp;
+// members not built yet keep the base class's answers.
+class cKestruneEngineWorldHost : public cKestruneWorldHost {
+public:
+    explicit cKestruneEngineWorldHost(cKestruneEngine& engine) : engine_(engine) {}
+
+    // members_scene.cpp
+    cKestruneScene* CurrentScene() override;
+    void SetPendingScene(cKestruneScene* scene) override;
+    void SetPreviousSceneName(const char* name) override;
+    // members_timer.cpp
+    void TickClock() override;
+    void DropTimers() override;
 
 private:
     cKestruneEngine& engine_;
@@ -176,6 +196,7 @@ private:
     void DestroyQueuedVideo(cKestruneEngine& engine);
 
     cKestruneEngineGraphicsHost graphicsHost_;
+    cKestruneEngineWorldHost worldHost_;
 };
 
 // Deletes a member and clears its field.

@@ -1,23 +1,47 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/base/kestrune_file_system.h"
+#include "engine/world/kestrune_scene.h"
 
-// Not part of the program yet: an absent member counts as started.
+// Scenes are made by cSystem__GoTo and the savegame reader, not at start.
 bool cKestruneDefaultMembers::CreateScene(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyScene(cKestruneEngine& engine) { engine.scene = nullptr; }
+void cKestruneDefaultMembers::DestroyScene(cKestruneEngine& engine) { DeleteMember(engine.scene); }
 
-// Not part of the program yet: an absent member counts as started.
 bool cKestruneDefaultMembers::CreatePendingScene(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyPendingScene(cKestruneEngine& engine) { engine.pendingScene = nullptr; }
+void cKestruneDefaultMembers::DestroyPendingScene(cKestruneEngine& engine) { DeleteMember(engine.pendingScene); }
 
-void cKestruneDefaultMembers::LeaveScene(cKestruneScene* scene, int32_t flag) { cKestruneMembers::LeaveScene(scene, flag); }
-void cKestruneDefaultMembers::DeleteScene(cKestruneScene* scene) { cKestruneMembers::DeleteScene(scene); }
-int32_t cKestruneDefaultMembers::LoadScene(cKestruneScene* scene) { return cKestruneMembers::LoadScene(scene); }
-void cKestruneDefaultMembers::CloseSceneSlot(cKestruneScene* scene) { cKestruneMembers::CloseSceneSlot(scene); }
-void cKestruneDefaultMembers::EnterScene(cKestruneScene* scene, int32_t flag) { cKestruneMembers::EnterScene(scene, flag); }
+void cKestruneDefaultMembers::LeaveScene(cKestruneScene* scene, int32_t flag)
+{
+    scene->Leave(static_cast<uint8_t>(flag));
+}
+void cKestruneDefaultMembers::DeleteScene(cKestruneScene* scene) { delete scene; }
+int32_t cKestruneDefaultMembers::LoadScene(cKestruneScene* scene) { return scene->Load(scene->fileSlot); }
 
-bool cKestruneEngineGraphicsHost::HasScene() { return cKestruneGraphicsHost::HasScene(); }
-void cKestruneEngineGraphicsHost::SceneSubmit(DynArray<RenderQueueEntry>& list) { cKestruneGraphicsHost::SceneSubmit(list); }
+void cKestruneDefaultMembers::CloseSceneSlot(cKestruneScene* scene)
+{
+    if (cKestruneFileSystem* const files = cKestruneFileSystem::Current(); files && scene->fileSlot > 0)
+        files->Close(scene->fileSlot);
+    scene->fileSlot = 0;
+}
+
+void cKestruneDefaultMembers::EnterScene(cKestruneScene* scene, int32_t flag)
+{
+    scene->Enter(static_cast<uint8_t>(flag));
+}
+
+bool cKestruneEngineGraphicsHost::HasScene() { return engine_.scene != nullptr; }
+
+void cKestruneEngineGraphicsHost::SceneSubmit(DynArray<RenderQueueEntry>& list)
+{
+    if (engine_.scene)
+        engine_.scene->Submit(list);
+}
+
 bool cKestruneEngineGraphicsHost::GetMirrorView(KestruneMirrorView& view) { return cKestruneGraphicsHost::GetMirrorView(view); }
 bool cKestruneEngineGraphicsHost::ScenePending() { return engine_.pendingScene != nullptr; }
 void* cKestruneEngineGraphicsHost::HoveredHotspot(const char** name) { return cKestruneGraphicsHost::HoveredHotspot(name); }
 std::vector<cKestruneImage*> cKestruneEngineGraphicsHost::SceneOverlaysNamed(const char* name) { return cKestruneGraphicsHost::SceneOverlaysNamed(name); }
+
+cKestruneScene* cKestruneEngineWorldHost::CurrentScene() { return engine_.scene; }
+void cKestruneEngineWorldHost::SetPendingScene(cKestruneScene* scene) { engine_.SetPendingScene(scene); }
+void cKestruneEngineWorldHost::SetPreviousSceneName(const char* name) { engine_.previousSceneName = name; }

@@ -13,3 +13,18 @@ void cKestruneDefaultMembers::DestroyTimer(cKestruneEngine& engine) { DeleteMemb
 
 bool cKestruneDefaultMembers::FrameDue(cKestruneEngine& engine) { return engine.timer && engine.timer->Tick(); }
 uint32_t cKestruneDefaultMembers::FrameTime(cKestruneEngine& engine) { return engine.timer ? engine.timer->frameTime : 0; }
+
+void cKestruneEngineWorldHost::TickClock()
+{
+    if (engine_.timer)
+        engine_.timer->Tick();
+}
+
+void cKestruneEngineWorldHost::DropTimers()
+{
+    if (!engine_.timer)
+        return;
+    DynArray<ScriptTimer>& timers = engine_.timer->timers;
+    while (timers.count > 0)
+        timers.RemoveAt(timers.count - 1);
+}

@@ -1,0 +1,328 @@
+#include "engine/base/kestrune_file_system.h"
+#include "engine/script/savegame_block.h"
+#include "engine/script/script_call_frame.h"
+#include "engine/world/kestrune_environment_layer.h"
+#include "engine/world/kestrune_hotspot.h"
+#include "engine/world/kestrune_object_handle.h"
+#include "engine/world/kestrune_scene.h"
+#include "engine/world/kestrune_view.h"
+#include "engine/world/world_host.h"
+#include "platform/crt/crt_io.h"
+#include "tests/engine/world/layer_fixture.h"
+#include "tests/engine/world/world_fixture.h"
+#include "tests/support/temp_dir.h"
+#include "tools/archive_builder.h"
+#include "tools/scene_writer.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace vls::test {
+namespace {
+
+// Records what the scene asked of the members it does not own.
+class RecordingWorldHost : public cKestruneWorldHost {
+public:
+    RecordingWorldHost() { SetWorldHost(this); }
+    ~RecordingWorldHost() override { SetWorldHost(nullptr); }
+
+    bool PlayerPosition(float& px, float& py, float& pz) override
+    {
+        px = x;
+        py = y;
+        pz = z;
+        return hasPlayer;
+    }
+    void SetPlayerPosition(float px, float py, float pz) override
+    {
+        calls.push_back("place");
+        x = px;
+        y = py;
+        z = pz;
+    }
+    float PlayerFloorHeight(float, float) override { return 7.5f; }
+    void BindWalkMaps(cKestruneScene&) override { calls.push_back("bind"); }
+    void SetCamera(const granny_camera&) override { calls.push_back("camera"); }
+    void ClearSpecialBehavior() override { calls.push_back("lunar off"); }
+    void ResetDialogue() override { calls.push_back("dialogue off"); }
+    void TickClock() override { calls.push_back("tick"); }
+    void CloseInventoryBar() override { calls.push_back("close bar"); }
+    void ClearGraphicsObjects() override { calls.push_back("objects"); }
+    void DropTimers() override { calls.push_back("timers"); }
+    void SetPreviousSceneName(const char* name) override { calls.push_back(std::string("previous ") + name); }
+    void ReleasePlayerSceneLinks() override { calls.push_back("player links"); }
+    void StopSceneSounds() override { calls.push_back("sounds"); }
+    void ClearLights() override { calls.push_back("lights"); }
+    void PurgeMeshSpriteCache() override { calls.push_back("sprites"); }
+    void ReleaseAllTexts() override { calls.push_back("texts"); }
+    void BindExitHotspot(int32_t index) override { calls.push_back("exit " + std::to_string(index)); }
+
+    std::vector<std::string> calls;
+    bool hasPlayer = false;
+    float x = 0, y = 0, z = 0;
+};
+
+std::vector<std::string>* g_marks = nullptr;
+
+std::int32_t MarkNative(ScriptCallFrame* frame)
+{
+    g_marks->push_back(std::string("script ") + frame->Argument(0).GetText());
+    return 0;
+}
+
+class SceneTest : public WorldTest {
+protected:
+    SceneTest() : previous_(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(work_.path());
+        g_marks = &host.calls;
+        RegisterScriptNative("test__Mark", MarkNative);
+    }
+    ~SceneTest() override
+    {
+        g_marks = nullptr;
+        std::filesystem::current_path(previous_);
+    }
+
+    static tools::ViewSpec View(const std::string& name, bool detail)
+    {
+        tools::ViewSpec view;
+        view.header.name = name;
+        view.header.detail = detail ? 1 : 0;
+        view.header.lens = 1.0f;
+        view.header.farPlane = 100.0f;
+        view.header.up[1] = 1.0f;
+        view.header.direction[2] = 1.0f;
+        view.mapWidth = 4;
+        view.mapHeight = 2;
+        view.depths = {1, 2, 3, 4, 5, 6, 7, 8};
+        return view;
+    }
+
+    tools::SceneSpec Spec()
+    {
+        tools::SceneSpec spec;
+        spec.name = "room";
+        spec.viewNames = {"close", "wide", "missing", "far"};
+        LayerBuilder left;
+        left.Rect(0, 0, 10, 10);
+        LayerBuilder right;
+        right.Rect(10, 0, 20, 10);
+        spec.layers = {{"walkmap_floor", left.data}, {"region_right", right.data}};
+        HotspotData hotspot;
+        hotspot.areas.emplace_back();
+        hotspot.areas[0].polygonCount = 1;
+        hotspot.polygons.push_back({4, 0, 0});
+        hotspot.points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+        spec.hotspots = {hotspot, hotspot};
+        spec.script = tools::AssembleScriptBytes(
+            "callsite mark test__Mark 1 int\n var door object class cObject\n var ghost object class cObject\n"
+            "func on_enter\n push string \"enter\"\n native - mark\n ret\n"
+            "func on_leave\n push string \"leave\"\n native - mark\n ret\n");
+        return spec;
+    }
+
+    // Packs the scene with its views (no "missing.view") and opens it.
+    std::int32_t Pack(const std::vector<std::uint8_t>& sceneBytes)
+    {
+        tools::ArchiveBuilder builder;
+        builder.Add("room.scene", sceneBytes);
+        builder.Add("close.view", tools::WriteViewResource(View("close", true)));
+        builder.Add("wide.view", tools::WriteViewResource(View("wide", false)));
+        builder.Add("far.view", tools::WriteViewResource(View("far", false)));
+        EXPECT_TRUE(builder.Write(work_.path()));
+        files_ = std::make_unique<cKestruneFileSystem>();
+        return files_->Open("room.scene");
+    }
+
+    std::unique_ptr<cKestruneScene> LoadScene()
+    {
+        auto scene = std::make_unique<cKestruneScene>();
+        const std::int32_t slot = Pack(tools::WriteSceneResource(Spec()));
+        EXPECT_EQ(scene->Load(slot), 0);
+        files_->Close(slot);
+        return scene;
+    }
+
+    RecordingWorldHost host;
+    ScopedConfig config_;
+    TempDir work_;
+    std::filesystem::path previous_;
+    std::unique_ptr<cKestruneFileSystem> files_;
+};
+
+TEST_F(SceneTest, LoadsViewsLayersHotspotsAndScriptSkippingMissingViews)
+{
+    const auto scene = LoadScene();
+    EXPECT_STREQ(scene->RoomName(), "room");
+    ASSERT_EQ(scene->views.count, 3);
+    EXPECT_STREQ(scene->views.data[1]->Name(), "wide");
+    EXPECT_TRUE(scene->views.data[0]->IsDetailView());
+    EXPECT_EQ(scene->layers.count, 2);
+    EXPECT_EQ(scene->hotspots.count, 2);
+    ASSERT_NE(scene->script, nullptr);
+    EXPECT_TRUE(link.reports.empty());
+    DynArray<cKestruneEnvironmentLayer*> walkable;
+    EXPECT_EQ(scene->CollectAreasByPrefix("walkmap", walkable), 1);
+    EXPECT_EQ(walkable.data[0], scene->layers.data[0]);
+}
+
+TEST_F(SceneTest, EnterAndLeaveRunTheirStepsInOrder)
+{
+    const auto scene = LoadScene();
+    host.hasPlayer = true;
+    host.x = 3;
+    host.z = 4;
+    host.calls.clear();
+    scene->Enter(0);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"lunar off", "dialogue off", "camera", "bind", "tick",
+                                                    "script enter", "tick", "place", "close bar"}));
+    EXPECT_EQ(scene->currentViewIndex, 1) << "the first view that is not a detail view";
+    EXPECT_EQ(scene->inDetailView, 0);
+    EXPECT_EQ(host.y, 7.5f);
+    EXPECT_EQ(host.x, 3.0f);
+
+    host.calls.clear();
+    scene->Leave(0);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"objects", "script leave", "timers", "previous room",
+                                                    "player links", "sounds", "lights", "sprites", "texts"}));
+    host.calls.clear();
+    scene->Enter(1);
+    scene->Leave(1);
+    for (const std::string& call : host.calls)
+        EXPECT_EQ(call.rfind("script", 0), std::string::npos) << "restoring runs no script";
+}
+
+TEST_F(SceneTest, ViewsFollowThePlayerAndDetailViewsStack)
+{
+    const auto scene = LoadScene();
+    scene->layers.data[0]->enabled = 1;
+    scene->layers.data[1]->enabled = 1;
+    scene->layers.data[0]->view = scene->views.data[1];
+    scene->layers.data[1]->view = scene->views.data[2];
+    host.hasPlayer = true;
+    scene->Enter(0);
+    host.x = 15;
+    host.z = 5;
+    scene->Update();
+    EXPECT_EQ(scene->currentViewIndex, 2);
+    EXPECT_EQ(scene->previousView, scene->views.data[1]);
+    scene->Update();
+    EXPECT_EQ(scene->previousView, scene->views.data[2]) << "a frame without a change names the current view";
+
+    host.calls.clear();
+    scene->GoToDetailView("close");
+    EXPECT_EQ(scene->currentViewIndex, 0);
+    EXPECT_EQ(scene->inDetailView, 1);
+    EXPECT_EQ(host.calls.back(), "exit 0");
+    scene->Update();
+    EXPECT_EQ(scene->currentViewIndex, 0) << "detail views stay while the player moves";
+    scene->GoToDetailView("close");
+    EXPECT_EQ(scene->detailStack.count, 2);
+    scene->LeaveDetailView();
+    EXPECT_EQ(scene->currentView, scene->views.data[0]) << "back to the detail view it came from";
+    scene->LeaveDetailView();
+    EXPECT_EQ(scene->currentView, scene->views.data[2]);
+    EXPECT_EQ(scene->detailStack.count, 0);
+    host.x = 5;
+    scene->LeaveDetailView();
+    EXPECT_EQ(scene->currentViewIndex, 1) << "empty stack: the view holding the player";
+    scene->GoToDetailView("close");
+    scene->CollapseDetailViewStack();
+    EXPECT_EQ(scene->detailStack.count, 0);
+    EXPECT_EQ(scene->currentViewIndex, 1);
+    host.x = 50;
+    scene->CollapseDetailViewStack();
+    EXPECT_EQ(scene->currentViewIndex, -1) << "no view holds the player";
+}
+
+TEST_F(SceneTest, DepthMapSamplesInsideTheBandOnly)
+{
+    const auto scene = LoadScene();
+    const cKestruneView& view = *scene->views.data[1];
+    EXPECT_EQ(view.SampleFloatMap(1, 129), 6.0f);
+    EXPECT_EQ(view.SampleFloatMap(0, 129), -1.0f);
+    EXPECT_EQ(view.SampleFloatMap(1, 128), -1.0f);
+    EXPECT_EQ(view.SampleFloatMap(4, 129), -1.0f);
+    EXPECT_EQ(view.SampleFloatMap(1, 300), -1.0f) << "below the map's last row";
+    EXPECT_NE(view.camera.FOVY, 0.0f);
+}
+
+TEST_F(SceneTest, DamagedScenesAreRefusedCleanly)
+{
+    const tools::SceneSpec spec = Spec();
+    const std::vector<std::uint8_t> good = tools::WriteSceneResource(spec);
+    for (const auto damage : {tools::SceneDamage::kViewCountPastEnd, tools::SceneDamage::kLayerDataPastEnd,
+                              tools::SceneDamage::kHotspotCountPastEnd, tools::SceneDamage::kNoScript}) {
+        link.reports.clear();
+        cKestruneScene scene;
+        const std::int32_t slot = Pack(tools::DamageScene(good, spec, damage));
+        EXPECT_EQ(scene.Load(slot), -1) << static_cast<int>(damage);
+        EXPECT_FALSE(link.reports.empty()) << static_cast<int>(damage);
+        files_->Close(slot);
+    }
+}
+
+TEST_F(SceneTest, ScnBlockRoundTripsViewsLayersAndObjects)
+{
+    auto scene = LoadScene();
+    scene->Enter(0);
+    scene->layers.data[1]->view = scene->views.data[2];
+    scene->layers.data[1]->enabled = 1;
+    scene->layers.data[1]->enterCallback = "in_right";
+    scene->GoToDetailView("close");
+    cKestruneObjectHandle* const door = scene->CreateObjectHandle();
+    door->name = "door";
+    door->Bind(1);
+    door->enabled = 1;
+    door->SetDestination(2.0f, 3.0f, 1.5707964f);
+    scene->script->Variable(0)->object = door->Handle();
+    scene->saveName = "room";
+
+    const std::string path = (work_.path() / "save.bin").string();
+    int file = _open(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, 0644);
+    scene->SaveBlock(file);
+    WriteSavegameBlockHeader(file, "END", "", 0);
+    _close(file);
+
+    auto restored = LoadScene();
+    file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    SavegameBlockHeader header;
+    ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
+    restored->LoadBlock(file, header);
+    _close(file);
+    EXPECT_STREQ(header.tag, "END") << "the block after the nested ones is left for the caller";
+    EXPECT_EQ(restored->inDetailView, 1);
+    EXPECT_EQ(restored->currentViewIndex, 0);
+    ASSERT_EQ(restored->detailStack.count, 1);
+    EXPECT_EQ(restored->detailStack.data[0], restored->views.data[1]);
+    EXPECT_EQ(restored->layers.data[1]->view, restored->views.data[2]);
+    EXPECT_STREQ(restored->layers.data[1]->enterCallback.GetText(), "in_right");
+    const auto* const object = ResolveObjectAs<cKestruneObjectHandle>(restored->script->Variable(0)->object,
+                                                                       ObjectKind::Object);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->objectIndex, 1);
+    EXPECT_EQ(restored->hotspots.data[1]->object, object);
+    EXPECT_STREQ(object->name.GetText(), "door");
+    EXPECT_EQ(object->destX, 2.0f);
+    EXPECT_NEAR(object->dirZ, -1.0f, 1e-6f);
+    EXPECT_EQ(restored->script->Variable(1)->object, kNoObject) << "no block for an empty variable";
+    EXPECT_EQ(host.calls.back(), "exit 0");
+}
+
+TEST_F(SceneTest, AHandleGoesStaleWithItsScene)
+{
+    ObjectHandle handle;
+    {
+        const auto scene = LoadScene();
+        handle = scene->CreateObjectHandle()->Handle();
+        EXPECT_NE(ResolveObject(handle, ObjectKind::Object), nullptr);
+        EXPECT_EQ(ResolveObject(handle, ObjectKind::Character), nullptr);
+    }
+    EXPECT_EQ(ResolveObject(handle, ObjectKind::Object), nullptr);
+}
+
+} // namespace
+} // namespace vls::test
