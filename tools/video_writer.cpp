@@ -214,7 +214,10 @@ std::vector<std::uint8_t> WriteVideoClip(const VideoClipOptions& options, std::s
     writer.format->flags |= AVFMT_FLAG_CUSTOM_IO;
 
     const AVPixelFormat pixels = PixelFormat(options.pixels);
-    writer.video = OpenEncoder("ffv1", writer.format, writer.videoStream, [&](AVCodecContext* c) {
+    const bool lossy = options.codec == VideoClipOptions::Codec::Mpeg4;
+    writer.video = OpenEncoder(lossy ? "mpeg4" : "ffv1", writer.format, writer.videoStream, [&](AVCodecContext* c) {
+        if (lossy)
+            c->bit_rate = static_cast<std::int64_t>(options.width) * options.height * options.rate / 4;
         c->width = options.width;
         c->height = options.height;
         c->pix_fmt = pixels;

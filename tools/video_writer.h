@@ -17,6 +17,11 @@ struct VideoClipOptions {
         Yuv420,    // the layout of most video, opaque (FFV1)
         Yuva420,   // the same with an alpha plane (FFV1)
     };
+    enum class Codec {
+        Ffv1,  // lossless: frames decode to exactly what was painted
+        Mpeg4, // a lossy block-transform codec of the weight of game video (4:2:0 pixels only)
+    };
+    Codec codec = Codec::Ffv1;
     int width = 64;
     int height = 32;
     int frames = 10;

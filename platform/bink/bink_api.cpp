@@ -16,6 +16,8 @@ U32 g_frameRate = 0;
 U32 g_frameRateDiv = 1;
 
 constexpr U32 kFallbackRate = 30;
+// How far past the end of the sound fed a frame may lie and still be the one the sound waits for.
+constexpr double kSoundLeadSeconds = 0.1;
 
 void Anchor(HBINK bink)
 {
@@ -135,6 +137,20 @@ S32 BinkWait(HBINK bink)
     const BinkPlayer& player = *bink->player;
     if (bink->FrameRate == 0)
         return 0; // the fields are the caller's to change; no rate, no waiting
+    // With sound playing on a real output, pictures follow the sound: its
+    // clock is the one the viewer hears, and a timer would drift from it.
+    // Sound arrives with the frames demuxed, so a feed that ran dry waits for
+    // the next frame; once the frames are well past the sound (the track has
+    // ended) the clock paces them again.
+    double playing = 0.0;
+    bool dry = false;
+    if (player.sound.playingSeconds(playing, dry)) {
+        const double due = (double(bink->FrameNum) - 1.0) * bink->FrameRateDiv / bink->FrameRate;
+        if (!dry)
+            return playing < due ? 1 : 0;
+        if (due <= playing + kSoundLeadSeconds)
+            return 0;
+    }
     const double frames = double(bink->FrameNum) - double(player.anchorFrame);
     const double dueMs = frames * 1000.0 * bink->FrameRateDiv / bink->FrameRate;
     // Unsigned difference, so the wrap of the millisecond clock is harmless.

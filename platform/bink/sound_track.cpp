@@ -1,6 +1,7 @@
 #include "platform/bink/sound_track.h"
 
 #include "platform/fmod/fmod.h"
+#include "platform/fmod/null_output.h"
 #include "platform/fmod/pcm_feed.h"
 
 extern "C" {
@@ -53,6 +54,7 @@ bool SoundTrack::open(const AVStream* stream)
         return false;
     }
     rate_ = decoder_->sample_rate;
+    timeBase_ = av_q2d(stream->time_base);
     channels_ = std::min(decoder_->ch_layout.nb_channels, 2);
     AVChannelLayout out{};
     av_channel_layout_default(&out, channels_);
@@ -80,6 +82,8 @@ void SoundTrack::setOn(bool on)
 {
     on_ = on;
     closeFeed();
+    feedStart_ = -1.0;
+    fed_ = 0;
     if (!on || !decoder_ || !SoundSystemReady())
         return;
     feed_ = vls::fmod::OpenPcmFeed(rate_, channels_);
@@ -143,7 +147,22 @@ void SoundTrack::push(const AVFrame* frame)
         return;
     // A full feed means the sound is far ahead of the picture; what does not
     // fit is dropped rather than held without bound.
-    vls::fmod::FeedPcm(feed_, pcm_.data(), made);
+    const int taken = vls::fmod::FeedPcm(feed_, pcm_.data(), made);
+    if (taken > 0) {
+        if (feedStart_ < 0.0 && frame->pts != AV_NOPTS_VALUE)
+            feedStart_ = static_cast<double>(frame->pts) * timeBase_;
+        fed_ += taken;
+    }
+}
+
+bool SoundTrack::playingSeconds(double& seconds, bool& dry) const
+{
+    if (channel_ < 0 || feedStart_ < 0.0 || vls::fmod::NullOutputActive())
+        return false;
+    const std::int64_t played = FSOUND_Stream_GetPosition(feed_);
+    dry = played >= fed_;
+    seconds = feedStart_ + static_cast<double>(dry ? fed_ : played) / rate_;
+    return true;
 }
 
 } // namespace vls::bink

@@ -43,6 +43,13 @@ public:
     // (in the stream's time base) are skipped.
     void consume(const AVPacket* packet, std::int64_t keepFrom);
 
+    // The video time (seconds) of the sound the output is playing now, so
+    // that pictures can follow it; dry when it has played all it was fed
+    // (seconds is then where the sound ends). False while there is no such
+    // clock: no real output (the null output plays only when asked), no
+    // feed, or nothing fed yet.
+    bool playingSeconds(double& seconds, bool& dry) const;
+
 private:
     void push(const AVFrame* frame);
     void closeFeed();
@@ -58,6 +65,11 @@ private:
     bool paused_ = false;
     int volume_ = 32768;
     std::vector<std::int16_t> pcm_;
+    double timeBase_ = 0.0;
+    // Video time of the first frame fed since the feed started (< 0: none),
+    // and how many frames went in since.
+    double feedStart_ = -1.0;
+    std::int64_t fed_ = 0;
 };
 
 } // namespace vls::bink
