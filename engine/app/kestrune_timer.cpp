@@ -113,7 +113,9 @@ void cKestruneTimer::SaveBlock(int file) const
         const ScriptTimer& timer = timers.data[i];
         writer.FixedText(timer.functionName.GetText(), 64);
         writer.FixedText("", 64);
-        writer.U32(timer.script ? timer.script->SaveIdentity() : 0);
+        // A timer whose script is gone is saved as "no script" (0), which no
+        // script's identity ever is.
+        writer.U32(timer.script && IsLiveScript(timer.script) ? timer.script->SaveIdentity() : 0);
         writer.U32(timer.due - frameTime);
     }
     _write(file, records.data(), static_cast<unsigned>(records.size()));
@@ -134,7 +136,8 @@ void cKestruneTimer::LoadBlock(SavegameBlockHeader& header, int file)
         ScriptTimer timer;
         timer.functionName = reader.FixedText(64).c_str();
         reader.Take(64);
-        timer.script = FindScript(reader.U32());
+        const std::uint32_t identity = reader.U32();
+        timer.script = identity != 0 ? FindScript(identity) : nullptr;
         timer.due = frameTime + reader.U32();
         timers.Add(timer);
     }

@@ -95,6 +95,30 @@ void cKestruneFileSystem::ReadMap()
     ready = 1;
 }
 
+namespace {
+
+// A name the file system can hold: shorter than a map record's name field (a
+// longer one could only match a record whose name has no terminator), and
+// with no ".." component, which would reach outside the game folder through
+// the override folder.
+bool AcceptableName(const std::string& name)
+{
+    if (name.size() >= kDatafileNameSize)
+        return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (name.compare(start, end - start, "..") == 0)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 std::int32_t cKestruneFileSystem::FindRecord(const char* name) const
 {
     const std::string lower = ToLowerAscii(name);
@@ -107,6 +131,8 @@ std::int32_t cKestruneFileSystem::FindRecord(const char* name) const
 
 std::int32_t cKestruneFileSystem::Locate(std::string& path)
 {
+    if (!AcceptableName(path))
+        return kNotFound;
     const std::string loose = kOverrideFolder + path;
     if (CanOpen(loose)) {
         path = loose;
@@ -185,6 +211,12 @@ HANDLE cKestruneFileSystem::OpenHandle(const char* name)
     std::string path = name ? name : "";
     const std::int32_t located = Locate(path);
     if (located == kNotFound) {
+        ReportError("filesystem", name ? name : "", 0, "File not found.");
+        return INVALID_HANDLE_VALUE;
+    }
+    // A handle's file pointer is placed with a signed 32-bit offset: an entry
+    // beyond it cannot be reached, and must not read the archive from byte 0.
+    if (located >= 0 && records[static_cast<std::size_t>(located)].offset > 0x7FFFFFFFu) {
         ReportError("filesystem", name ? name : "", 0, "File not found.");
         return INVALID_HANDLE_VALUE;
     }
@@ -295,6 +327,8 @@ std::int32_t cKestruneFileSystem::GetPos(std::int32_t slot)
 std::int32_t cKestruneFileSystem::Exists(const char* name)
 {
     const std::string given = name ? name : "";
+    if (!AcceptableName(given))
+        return 0;
     if (CanOpen(kOverrideFolder + given))
         return 1;
     return FindRecord(given.c_str()) >= 0 ? 1 : 0;

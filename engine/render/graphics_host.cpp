@@ -16,7 +16,8 @@ cKestruneGraphicsHost& GraphicsHost() { return gHost ? *gHost : gDefaultHost; }
 double GraphicsSecondsSince(uint32_t t, float factor)
 {
     const uint32_t now = GraphicsHost().FrameTime();
-    return t <= now ? (now - t) * 0.001 * factor : 0.0;
+    // The single-precision 0.001 widened to double, as the frame clock uses it.
+    return t <= now ? (now - t) * static_cast<double>(0.001f) * factor : 0.0;
 }
 
 HWND cKestruneGraphicsHost::Window() { return nullptr; }

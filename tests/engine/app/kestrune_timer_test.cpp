@@ -248,6 +248,32 @@ TEST_F(TimerTest, BlockRoundTripRebindsScriptsAndKeepsTheRemainingTime)
     EXPECT_STREQ(script->variables.data[0].GetText(), "ac");
 }
 
+TEST_F(TimerTest, ATimerWhoseScriptIsGoneIsSavedAndRestoredWithoutOne)
+{
+    TempDir dir;
+    const std::string path = (dir.path() / "timers").string();
+    {
+        cKestruneTimer timer;
+        auto gone = Recorder();
+        timer.AddTimer(gone.get(), "a", 1.0f);
+        gone.reset();
+        const int file = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
+        timer.SaveBlock(file);
+        _close(file);
+    }
+    // A fresh script still has identity 0: it must not take the timer.
+    const auto fresh = Recorder();
+    ASSERT_EQ(fresh->id, 0u);
+    cKestruneTimer timer;
+    const int file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    SavegameBlockHeader header;
+    ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
+    timer.LoadBlock(header, file);
+    _close(file);
+    ASSERT_EQ(timer.timers.count, 1);
+    EXPECT_EQ(timer.timers.data[0].script, nullptr);
+}
+
 TEST_F(TimerTest, WrongBlockTagIsAFatalReport)
 {
     cKestruneTimer timer;

@@ -327,13 +327,40 @@ TEST_F(FileSystemTest, UnterminatedNamesStayInsideTheirFields)
     ASSERT_EQ(files.ready, 1);
     EXPECT_EQ(files.records[0].name, "n" + std::string(67, 'x'));
     EXPECT_EQ(files.records[0].archive, "001");
-    EXPECT_EQ(files.Exists(("n" + std::string(67, 'x')).c_str()), 1);
+    // Only an unterminated record could hold such a name: it is not found.
+    const std::string full = "n" + std::string(67, 'x');
+    EXPECT_EQ(files.Exists(full.c_str()), 0);
+    EXPECT_EQ(files.Open(full.c_str()), -1);
+    EXPECT_EQ(log_.reports.back().text, "File not found.");
     EXPECT_EQ(files.Exists(("n" + std::string(68, 'x')).c_str()), 0);
 
     ASSERT_TRUE(tools::WriteFileReplacing(
         work_.path() / "resource.map", tools::DamageMap(builder.MapBytes(), tools::MapDamage::kUnterminatedSuffix)));
     cKestruneFileSystem suffixes;
     EXPECT_EQ(suffixes.records[0].archive, "0019");
+}
+
+TEST_F(FileSystemTest, NamesReachingOutsideAndUnreachableOffsetsAreNotFound)
+{
+    tools::ArchiveBuilder builder;
+    builder.Add("far", "far entry");
+    ASSERT_TRUE(builder.Write(work_.path()));
+    work_.write("secret", "outside the game folder");
+    std::vector<DatafileMapEntry> entries = builder.Entries();
+    entries[0].offset = 0x80000000u;
+    ASSERT_TRUE(tools::WriteFileReplacing(work_.path() / "resource.map", EncodeDatafileMap(entries)));
+    cKestruneFileSystem files;
+    for (const char* name : {"..\\secret", "..", "a\\..\\..\\secret", "../secret"}) {
+        log_.reports.clear();
+        EXPECT_EQ(files.Open(name), -1) << name;
+        EXPECT_EQ(files.Exists(name), 0) << name;
+        ASSERT_FALSE(log_.reports.empty()) << name;
+        EXPECT_EQ(log_.reports.back().text, "File not found.") << name;
+    }
+    log_.reports.clear();
+    EXPECT_EQ(files.OpenHandle("far"), INVALID_HANDLE_VALUE);
+    ASSERT_FALSE(log_.reports.empty());
+    EXPECT_EQ(log_.reports.back().text, "File not found.");
 }
 
 TEST_F(FileSystemTest, TextLinesFoldCrLfAndStopAtTheEntrysEnd)
