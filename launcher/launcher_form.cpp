@@ -110,13 +110,40 @@ void TfrmLauncher::CreateComponents()
     starter = new kit::TKitStarter(this);
     starter->SetName("starter");
 
-    // The settings and copy panels that hold these labels come with the
-    // skinned panel; until then the labels wait without a parent.
-    CopyLabel = MakeLabel(nullptr, "CopyLabel", RECT{32, 56, 241, 33});
-    lbAA = MakeLabel(nullptr, "lbAA", RECT{32, 32, 241, 17});
-    lbSpeaker = MakeLabel(nullptr, "lbSpeaker", RECT{32, 80, 241, 17});
-    lbBufferSize = MakeLabel(nullptr, "lbBufferSize", RECT{32, 128, 241, 17});
-    SkSkinLabel1 = MakeLabel(nullptr, "SkSkinLabel1", RECT{32, 176, 241, 20});
+    CopyPanel = MakePanel("CopyPanel", RECT{157, 224, 305, 169});
+    CopyPanel->SetCaption(u"CopyPanel");
+    CopyPanel->SetShowButton(false);
+    CopyPanel->SetButtonKind(skin::pbkRoll);
+    CopyPanel->SetTransparent(true);
+    CopyLabel = MakeLabel(CopyPanel, "CopyLabel", RECT{32, 56, 241, 33});
+    CopyLabel->SetLayout(vcl::tlCenter);
+    CopyProgress = new skin::TSkSkinProgressBar(this);
+    CopyProgress->SetName("CopyProgress");
+    CopyProgress->SetParent(CopyPanel);
+    CopyProgress->SetBounds(32, 104, 241, 24);
+    CopyProgress->SetMax(kDatafileCount);
+    CopyProgress->SetSmooth(false);
+    CopyProgress->SetShowBorder(true);
+    CopyProgress->SetSkinManager(SkSkinManager);
+
+    SettingsPanel = MakePanel("SettingsPanel", RECT{157, 184, 305, 209});
+    SettingsPanel->SetShowButton(true);
+    SettingsPanel->SetButtonKind(skin::pbkHide);
+    SettingsPanel->OnButtonClick = [this](vcl::TObject*) { controller_.SettingsPanelButtonClick(); };
+    lbAA = MakeLabel(SettingsPanel, "lbAA", RECT{32, 32, 241, 17});
+    lbSpeaker = MakeLabel(SettingsPanel, "lbSpeaker", RECT{32, 80, 241, 17});
+    lbBufferSize = MakeLabel(SettingsPanel, "lbBufferSize", RECT{32, 128, 241, 17});
+    SkSkinLabel1 = MakeLabel(SettingsPanel, "SkSkinLabel1", RECT{32, 176, 241, 20});
+    // Its skin manager is left unassigned: it keeps the plain look.
+    cbNoHardware = new skin::TSkSkinCheckBox(this);
+    cbNoHardware->SetName("cbNoHardware");
+    cbNoHardware->SetParent(SettingsPanel);
+    cbNoHardware->SetBounds(56, 176, 201, 20);
+    cbNoHardware->SetCaption(u"Disable Hardware Sound Mixing");
+    cbNoHardware->SetAllowGrayed(false);
+    cbNoHardware->SetSpacing(5);
+    cbNoHardware->SetTabOrder(3);
+    cbNoHardware->OnClick = [this](vcl::TObject*) { controller_.NoHardwareClick(); };
     lbAA->SetCaption(u"Anti-Aliasing");
     lbSpeaker->SetCaption(u"Speaker");
     lbBufferSize->SetCaption(u"Sound Buffer Size (Keep as low as possible)");
@@ -142,6 +169,22 @@ skin::TSkSkinButton* TfrmLauncher::MakeButton(const char* name, RECT bounds, con
     return button;
 }
 
+skin::TSkSkinPanel* TfrmLauncher::MakePanel(const char* name, RECT bounds)
+{
+    auto* panel = new skin::TSkSkinPanel(this);
+    panel->SetName(name);
+    panel->SetParent(this);
+    panel->SetVisible(false);
+    panel->SetBounds(bounds.left, bounds.top, bounds.right, bounds.bottom);
+    panel->SetBorderWidth(3);
+    panel->SetBevelWidth(1);
+    panel->SetPerformance(skin::kspSharedBuffer);
+    panel->Blending()->SetEnabled(true);
+    panel->Blending()->SetValue(kBlendingNormal);
+    panel->SetSkinManager(SkSkinManager);
+    return panel;
+}
+
 skin::TSkSkinLabel* TfrmLauncher::MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds)
 {
     auto* label = new skin::TSkSkinLabel(this);
@@ -164,6 +207,9 @@ vcl::TControl* TfrmLauncher::ControlOf(LauncherControl control) const
     case kBtnOptions: return btnOptions;
     case kBtnUpdate: return btnUpdate;
     case kBtnForum: return btnForum;
+    case kCopyPanel: return CopyPanel;
+    case kSettingsPanel: return SettingsPanel;
+    case kCbNoHardware: return cbNoHardware;
     case kLbAA: return lbAA;
     case kLbSpeaker: return lbSpeaker;
     case kLbBufferSize: return lbBufferSize;
@@ -178,6 +224,10 @@ void TfrmLauncher::SetCaption(LauncherControl control, const WideString& caption
         label->SetCaption(caption);
     else if (auto* button = dynamic_cast<skin::TSkSkinButton*>(c))
         button->SetCaption(caption);
+    else if (auto* panel = dynamic_cast<skin::TSkSkinPanel*>(c))
+        panel->SetCaption(caption);
+    else if (auto* box = dynamic_cast<skin::TSkSkinCheckBox*>(c))
+        box->SetCaption(caption);
 }
 
 void TfrmLauncher::SetEnabled(LauncherControl control, bool enabled)
@@ -201,8 +251,8 @@ void TfrmLauncher::ClearItems(LauncherCombo) {}
 void TfrmLauncher::AddItem(LauncherCombo, const AnsiString&) {}
 int TfrmLauncher::ItemIndex(LauncherCombo) const { return -1; }
 void TfrmLauncher::SetItemIndex(LauncherCombo, int) {}
-bool TfrmLauncher::NoHardwareChecked() const { return false; }
-void TfrmLauncher::SetNoHardwareChecked(bool) {}
+bool TfrmLauncher::NoHardwareChecked() const { return cbNoHardware->Checked(); }
+void TfrmLauncher::SetNoHardwareChecked(bool checked) { cbNoHardware->SetChecked(checked); }
 
 void TfrmLauncher::LoadBackground(const AnsiString& fileName) { BgImage->Picture()->LoadFromFile(fileName); }
 
@@ -221,8 +271,14 @@ void TfrmLauncher::Paint()
         Canvas()->Draw(0, 0, picture);
 }
 
-void TfrmLauncher::ShowPanel(const WideString&) { progress_ = 0; }
-void TfrmLauncher::HidePanel() {}
+void TfrmLauncher::ShowPanel(const WideString& caption)
+{
+    CopyProgress->SetPosition(0);
+    CopyPanel->SetCaption(caption);
+    CopyPanel->SetVisible(true);
+}
+
+void TfrmLauncher::HidePanel() { CopyPanel->SetVisible(false); }
 
 void TfrmLauncher::ShowFile(const AnsiString& name)
 {
@@ -230,7 +286,7 @@ void TfrmLauncher::ShowFile(const AnsiString& name)
     vcl::Application->ProcessMessages();
 }
 
-void TfrmLauncher::Step() { ++progress_; }
+void TfrmLauncher::Step() { CopyProgress->SetPosition(CopyProgress->Position() + 1); }
 
 void TfrmLauncher::ShowMessage(const WideString& text)
 {
@@ -239,7 +295,22 @@ void TfrmLauncher::ShowMessage(const WideString& text)
 
 void TfrmLauncher::SetBusyCursor(bool busy) { vcl::Screen->SetCursor(busy ? vcl::crHourGlass : vcl::crDefault); }
 
-void TfrmLauncher::SetWorking(bool) {}
+void TfrmLauncher::SetWorking(bool working)
+{
+    // While files are copied or removed, the messages between files must
+    // not start another action; afterwards each button is as it was.
+    skin::TSkSkinButton* buttons[] = {btnClose, btnStart, btnFullInstall, btnOptions, btnUpdate, btnForum};
+    if (working) {
+        enabledBeforeWork_.clear();
+        for (auto* b : buttons) {
+            enabledBeforeWork_.push_back(b->Enabled());
+            b->SetEnabled(false);
+        }
+        return;
+    }
+    for (size_t i = 0; i < enabledBeforeWork_.size(); ++i)
+        buttons[i]->SetEnabled(enabledBeforeWork_[i]);
+}
 
 int RunLauncher()
 {

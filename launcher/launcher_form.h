@@ -5,12 +5,14 @@
 // program. Built in code; the logic behind it is LauncherController.
 
 #include <memory>
+#include <vector>
 
 #include "launcher/components/kit_starter.h"
 #include "launcher/launcher_controller.h"
 #include "platform/vcl/extctrls.h"
 #include "platform/vcl/forms.h"
 #include "skin/skins/sk_skin_button.h"
+#include "skin/skins/sk_skin_controls.h"
 #include "skin/skins/sk_skin_label.h"
 
 namespace launcher {
@@ -31,7 +33,11 @@ public:
     skin::TSkSkinButton* btnOptions;
     skin::TSkSkinButton* btnUpdate;
     skin::TSkSkinButton* btnForum;
+    skin::TSkSkinPanel* CopyPanel;
     skin::TSkSkinLabel* CopyLabel;
+    skin::TSkSkinProgressBar* CopyProgress;
+    skin::TSkSkinPanel* SettingsPanel;
+    skin::TSkSkinCheckBox* cbNoHardware;
     skin::TSkSkinLabel* lbAA;
     skin::TSkSkinLabel* lbSpeaker;
     skin::TSkSkinLabel* lbBufferSize;
@@ -71,11 +77,12 @@ private:
     skin::TSkSkinButton* MakeButton(const char* name, RECT bounds, const char16_t* caption, int tabOrder,
                                     void (LauncherController::*click)());
     skin::TSkSkinLabel* MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds);
+    skin::TSkSkinPanel* MakePanel(const char* name, RECT bounds);
     vcl::TControl* ControlOf(LauncherControl control) const;
 
     LauncherSound sound_;
     LauncherController controller_;
-    int progress_ = 0;
+    std::vector<bool> enabledBeforeWork_;
 };
 
 // The program: the single-instance test, then the form until it closes.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <thread>
 
@@ -77,4 +78,30 @@ TEST(LauncherProgram, ASecondLauncherEndsAtOnceWhileTheFirstRuns)
 
     driver.Send("close\nstep 100\n");
     EXPECT_EQ(first.WaitFor(20), 0);
+}
+
+TEST(LauncherProgram, ASettingReachesTheRegistryAndStartRunsTheEngineAndCloses)
+{
+    vls::e2e::DrivenProgram program(VLSLAUNCH_PROGRAM_PATH);
+    // An installed game: the engine in the install folder that the registry names.
+    program.work.write("vls", "#!/bin/sh\n");
+    std::filesystem::permissions(program.work / "vls", std::filesystem::perms::owner_all);
+    program.config.write("user.reg", "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"InstallPath\"=\"" +
+                                         program.work.path().string() + "\"\n");
+    // Hardware settings, then the check box on their panel.
+    const auto settings =
+        program.config.write("settings.txt", "step 100\nclick 310 324\nstep 100\nclick 220 370\nstep 100\nclose\n");
+    program.Start(settings.string(), "");
+    EXPECT_EQ(program.Wait(), 0);
+    const std::string registry = program.config.read("user.reg");
+    EXPECT_NE(registry.find("\"SoundChannelsHW\"=dword:00000000"), std::string::npos) << registry;
+
+    // The start button runs the engine (recorded on this backend) and the
+    // launcher closes by itself.
+    const auto start = program.config.write("start.txt", "step 100\nclick 310 252\nstep 100\nstep 100\n");
+    program.Start(start.string(), "");
+    EXPECT_EQ(program.Wait(), 0);
+    const std::string errors = program.Errors();
+    EXPECT_NE(errors.find("shell: recorded launch of " + (program.work / "vls").string()), std::string::npos)
+        << errors;
 }

@@ -2,8 +2,7 @@
 
 #include "skin/skins/sk_skin_controls.h"
 #include "tests/skin/controls/control_fixture.h"
-#include "tools/launcher_skin.h"
-#include "tools/skin_writer.h"
+#include "tests/skin/skins/launcher_skin_fixture.h"
 
 using namespace skin;
 
@@ -15,13 +14,7 @@ protected:
     {
         ControlTest::SetUp();
         manager = new TSkSkinManager(form);
-        TSkSkinSource source(nullptr);
-        vls::tools::BuildLauncherSkin(source);
-        const auto bytes = vls::tools::WriteSkinFormProperty(source);
-        vcl::TMemoryStream s;
-        s.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
-        s.SetPosition(0);
-        manager->ReadSkinStream(&s);
+        test::LoadLauncherSkin(*manager);
     }
     TSkSkinManager* manager = nullptr;
 };
