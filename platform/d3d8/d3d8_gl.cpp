@@ -111,6 +111,11 @@ protected:
                      (color >> 24) / 255.0f);
         glClearDepth(z);
         glClearStencil(static_cast<GLint>(stencil & 0xFF));
+        if ((flags & D3DCLEAR_TARGET) && samples_ == 0) {
+            const bool whole = count == 0 && viewport_.X == 0 && viewport_.Y == 0
+                && static_cast<int>(viewport_.Width) >= width() && static_cast<int>(viewport_.Height) >= height();
+            keepFront(whole);
+        }
         const RECT view{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
                         static_cast<LONG>(viewport_.X + viewport_.Width), static_cast<LONG>(viewport_.Y + viewport_.Height)};
         auto clearRect = [&](RECT r) {
@@ -133,6 +138,7 @@ protected:
     {
         current();
         releaseDeadTextures();
+        if (samples_ == 0) keepFront(false);
         applyRenderStates();
         const bool pretransformed = (request.fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
         applyTransforms(pretransformed);
@@ -158,27 +164,38 @@ protected:
         }
     }
 
+    // One pass over the window: the scene texture drawn through the gamma
+    // ramp into the letterbox, and the bars cleared around it. The scene
+    // texture goes on holding the presented picture for GetFrontBuffer
+    // until the scene is next written (keepFront).
     void backendPresent() override
     {
         current();
         releaseDeadTextures();
         resolve();
-        gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, sceneFbo_);
-        gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, frontFbo_);
-        glDisable(GL_SCISSOR_TEST);
-        gl_.BlitFramebuffer(0, 0, width(), height(), 0, 0, width(), height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        frontInScene_ = true;
 
         int windowWidth = 0, windowHeight = 0;
         SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, 0);
-        glViewport(0, 0, windowWidth, windowHeight);
-        glClearColor(0, 0, 0, 1);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT);
         // The same box the window layer maps the mouse through.
         const VlsLetterbox box = vls_backend_sdl_letterbox(window_, width(), height());
-        glViewport(box.x, windowHeight - box.y - box.height, box.width, box.height);
-        drawBlit();
+        const int boxBottom = windowHeight - box.y - box.height;
+        glClearColor(0, 0, 0, 1);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glEnable(GL_SCISSOR_TEST);
+        const auto clearBar = [](int x, int y, int w, int h) {
+            if (w <= 0 || h <= 0) return;
+            glScissor(x, y, w, h);
+            glClear(GL_COLOR_BUFFER_BIT);
+        };
+        clearBar(0, 0, box.x, windowHeight);
+        clearBar(box.x + box.width, 0, windowWidth - box.x - box.width, windowHeight);
+        clearBar(box.x, 0, box.width, boxBottom);
+        clearBar(box.x, boxBottom + box.height, box.width, windowHeight - boxBottom - box.height);
+        glDisable(GL_SCISSOR_TEST);
+        glViewport(box.x, boxBottom, box.width, box.height);
+        drawBlit(sceneTexture_);
         if (D3D8TestOptions().captureWindow) captureWindow(windowWidth, windowHeight);
         SDL_GL_SwapWindow(window_);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
@@ -188,6 +205,7 @@ protected:
     void backendReset() override
     {
         current();
+        frontInScene_ = false;
         releaseTargets();
         makeTargets();
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
@@ -214,6 +232,7 @@ protected:
     void backendReadBack(std::vector<DWORD>& pixels) override
     {
         current();
+        if (samples_ > 0) keepFront(true);
         resolve();
         readFramebuffer(sceneFbo_, pixels);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
@@ -222,7 +241,7 @@ protected:
     void backendReadFront(std::vector<DWORD>& pixels) override
     {
         current();
-        readFramebuffer(frontFbo_, pixels);
+        readFramebuffer(frontInScene_ ? sceneFbo_ : frontFbo_, pixels);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     }
 
@@ -310,6 +329,31 @@ private:
         sceneFbo_ = frontFbo_ = msFbo_ = depthBuffer_ = msColour_ = sceneTexture_ = frontTexture_ = 0;
     }
 
+    // Before the scene texture is written after a Present, the picture it
+    // holds moves to the front texture: by swapping the two when the write
+    // replaces every pixel, else by a copy. Leaves drawFbo_ bound.
+    void keepFront(bool replacesScene)
+    {
+        if (!frontInScene_) return;
+        frontInScene_ = false;
+        if (replacesScene) {
+            std::swap(sceneTexture_, frontTexture_);
+            gl_.BindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);
+            gl_.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, sceneTexture_, 0);
+            gl_.BindFramebuffer(GL_FRAMEBUFFER, frontFbo_);
+            gl_.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frontTexture_, 0);
+        } else {
+            GLboolean scissor = GL_FALSE;
+            glGetBooleanv(GL_SCISSOR_TEST, &scissor);
+            gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, sceneFbo_);
+            gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, frontFbo_);
+            glDisable(GL_SCISSOR_TEST);
+            gl_.BlitFramebuffer(0, 0, width(), height(), 0, 0, width(), height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            if (scissor) glEnable(GL_SCISSOR_TEST);
+        }
+        gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    }
+
     void resolve()
     {
         if (samples_ == 0) return;
@@ -366,7 +410,7 @@ private:
         }
     }
 
-    void drawBlit()
+    void drawBlit(GLuint picture)
     {
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
@@ -382,7 +426,7 @@ private:
         glActiveTextureSafe(1);
         glBindTexture(GL_TEXTURE_2D, gammaTexture_);
         glActiveTextureSafe(0);
-        glBindTexture(GL_TEXTURE_2D, frontTexture_);
+        glBindTexture(GL_TEXTURE_2D, picture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         if (program_) {
@@ -716,6 +760,7 @@ private:
     GLint samples_ = 0;
     GLuint sceneFbo_ = 0, sceneTexture_ = 0, frontFbo_ = 0, frontTexture_ = 0, msFbo_ = 0, msColour_ = 0;
     GLuint depthBuffer_ = 0, drawFbo_ = 0;
+    bool frontInScene_ = false; // the scene texture holds the last presented picture
     GLuint program_ = 0, gammaTexture_ = 0, white_ = 0;
     std::vector<Vertex> vertices_;
 };

@@ -85,6 +85,69 @@ protected:
     IDirect3DDevice8* device = nullptr;
 };
 
+// Present draws the scene straight to the window; the presented picture
+// moves aside only when the scene is next written, by a copy or, for a clear
+// of every pixel, by trading textures. Either way the front buffer and the
+// kept back buffer read as before.
+TEST_F(GlDevice, FrontBufferKeepsThePresentedFrameWhileTheNextIsDrawn)
+{
+    const auto front = [&] {
+        IDirect3DSurface8* surface = nullptr;
+        device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
+        EXPECT_EQ(device->GetFrontBuffer(surface), D3D_OK);
+        D3DLOCKED_RECT locked{};
+        surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+        std::vector<DWORD> pixels(1024 * 768);
+        std::memcpy(pixels.data(), locked.pBits, pixels.size() * 4);
+        surface->UnlockRect();
+        surface->Release();
+        return pixels;
+    };
+    const auto back = [&] {
+        IDirect3DSurface8* surface = nullptr;
+        device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface);
+        D3DLOCKED_RECT locked{};
+        surface->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+        std::vector<DWORD> pixels(1024 * 768);
+        std::memcpy(pixels.data(), locked.pBits, pixels.size() * 4);
+        surface->UnlockRect();
+        surface->Release();
+        return pixels;
+    };
+    quad(0, 0, 100, 100, 0xFFFF0000);
+    expectColour(present(), 50, 50, 0xFF0000);
+
+    // A draw into the kept picture: the front buffer keeps the red square alone.
+    device->BeginScene();
+    quad(200, 200, 300, 300, 0xFF00FF00);
+    auto px = front();
+    expectColour(px, 50, 50, 0xFF0000);
+    expectColour(px, 250, 250, 0x000000);
+    px = present();
+    expectColour(px, 50, 50, 0xFF0000);
+    expectColour(px, 250, 250, 0x00FF00);
+
+    // A clear of the whole target, then of part of it.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    px = front();
+    expectColour(px, 50, 50, 0xFF0000);
+    expectColour(px, 250, 250, 0x00FF00);
+    expectColour(back(), 50, 50, 0x0000FF);
+    device->BeginScene();
+    quad(400, 400, 500, 500, 0xFFFFFFFF);
+    px = present();
+    expectColour(px, 50, 50, 0x0000FF);
+    expectColour(px, 450, 450, 0xFFFFFF);
+    const D3DRECT corner{0, 0, 10, 10};
+    device->Clear(1, &corner, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    px = front();
+    expectColour(px, 5, 5, 0x0000FF);
+    expectColour(px, 450, 450, 0xFFFFFF);
+    px = back();
+    expectColour(px, 5, 5, 0x00FF00);
+    expectColour(px, 450, 450, 0xFFFFFF);
+}
+
 TEST_F(GlDevice, ScreenQuadsCoverDirect3DPixels)
 {
     // Direct3D's pixel centres are whole numbers: a quad from -0.5 to 9.5
