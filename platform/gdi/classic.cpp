@@ -354,9 +354,12 @@ HICON CopyIcon(HICON icon)
 
 BOOL DestroyIcon(HICON icon)
 {
-    if (!GetIcon(icon))
+    const auto i = GetIcon(icon);
+    if (!i)
         return FALSE;
-    Unregister(icon);
+    // Stock icons are shared: destroying one leaves it for the next caller.
+    if (!i->stock)
+        Unregister(icon);
     return TRUE;
 }
 

@@ -39,6 +39,7 @@ AnsiString TApplication::Title() const
 TApplication::~TApplication()
 {
     DestroyComponents();
+    delete icon_;
     if (handle_)
         DestroyWindow(handle_);
 }

@@ -96,7 +96,7 @@ public:
     void Hide() { SetVisible(false); }
     bool Enabled() const { return enabled_; }
     virtual void SetEnabled(bool v);
-    AnsiString Caption() const { return text_; }
+    AnsiString Caption() const { return GetText(); }
     void SetCaption(const AnsiString& v) { SetText(v); }
     AnsiString Text() const { return GetText(); }
     virtual AnsiString GetText() const { return text_; }
@@ -275,6 +275,9 @@ public:
     POINT GetClientOrigin() const override;
     RECT GetClientRect() const override;
     void SetText(const AnsiString& v) override;
+    // Read through WM_GETTEXT once the window exists, so that whoever hooks
+    // the window sees every read.
+    AnsiString GetText() const override;
     void Realign();
     void DisableAlign() { ++alignDisabled_; }
     void EnableAlign();

@@ -71,6 +71,13 @@ VCL_IMPLEMENT_CLASS(TCustomForm, TWinControl, [](auto& b) {
     b.Enum("WindowState", &kWindowStateInfo, &TCustomForm::WindowState, &TCustomForm::SetWindowState,
            std::optional<TWindowState>(wsNormal));
     b.Object("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
+    b.Bool("AutoScroll", &TCustomForm::AutoScroll, &TCustomForm::SetAutoScroll, true);
+    b.Object("Constraints", &TCustomForm::Constraints);
+    b.Enum("DefaultMonitor", &kDefaultMonitorInfo, &TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor,
+           std::optional<TDefaultMonitor>(dmActiveForm));
+    b.Int("HelpContext", &TCustomForm::HelpContext, &TCustomForm::SetHelpContext, 0);
+    b.Str("HelpFile", &TCustomForm::HelpFile, &TCustomForm::SetHelpFile);
+    b.Event("OnShortCut", &TCustomForm::OnShortCut);
     b.Event("OnActivate", &TCustomForm::OnActivate);
     b.Event("OnClose", &TCustomForm::OnClose);
     b.Event("OnCloseQuery", &TCustomForm::OnCloseQuery);
@@ -91,7 +98,8 @@ VCL_IMPLEMENT_CLASS(TCustomForm, TWinControl, [](auto& b) {
 
 VCL_IMPLEMENT_CLASS(TForm, TCustomForm, [](auto& b) { b.Component(); })
 
-TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), canvas_(new TControlCanvas()), icon_(new TIcon())
+TCustomForm::TCustomForm(TComponent* owner)
+    : TWinControl(owner), canvas_(new TControlCanvas()), icon_(new TIcon()), constraints_(new TSizeConstraints())
 {
     controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     canvas_->SetControl(this);
@@ -121,6 +129,7 @@ TCustomForm::~TCustomForm()
     DestroyHandle();
     delete canvas_;
     delete icon_;
+    delete constraints_;
 }
 
 void TCustomForm::AfterConstruction()

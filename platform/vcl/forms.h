@@ -26,6 +26,44 @@ extern const TEnumInfo kFormBorderStyleInfo, kBorderIconInfo, kPositionInfo, kFo
 
 using TCloseEvent = TEvent<TObject*, TCloseAction&>;
 using TCloseQueryEvent = TEvent<TObject*, bool&>;
+// A key message (WM_KEYDOWN or WM_SYSKEYDOWN) offered to the form first.
+using TShortCutEvent = TEvent<TMessage&, bool&>;
+
+enum TDefaultMonitor { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
+extern const TEnumInfo kDefaultMonitorInfo;
+
+// A display of the desktop; the window manager has one.
+class TMonitor : public TObject {
+    VCL_DECLARE_CLASS(TMonitor, TObject)
+public:
+    HMONITOR Handle() const;
+    int MonitorNum() const { return 0; }
+    RECT BoundsRect() const;
+    RECT WorkareaRect() const;
+    int Left() const { return BoundsRect().left; }
+    int Top() const { return BoundsRect().top; }
+    int Width() const { return BoundsRect().right - BoundsRect().left; }
+    int Height() const { return BoundsRect().bottom - BoundsRect().top; }
+    bool Primary() const { return true; }
+};
+
+// Size limits of a form; zero means no limit.
+class TSizeConstraints : public TPersistent {
+    VCL_DECLARE_CLASS(TSizeConstraints, TPersistent)
+public:
+    int MaxHeight() const { return maxHeight_; }
+    void SetMaxHeight(int v) { maxHeight_ = v; }
+    int MaxWidth() const { return maxWidth_; }
+    void SetMaxWidth(int v) { maxWidth_ = v; }
+    int MinHeight() const { return minHeight_; }
+    void SetMinHeight(int v) { minHeight_ = v; }
+    int MinWidth() const { return minWidth_; }
+    void SetMinWidth(int v) { minWidth_ = v; }
+    void Assign(TPersistent* source) override;
+
+private:
+    int maxHeight_ = 0, maxWidth_ = 0, minHeight_ = 0, minWidth_ = 0;
+};
 
 class TCustomForm : public TWinControl {
     VCL_DECLARE_CLASS(TCustomForm, TWinControl)
@@ -45,6 +83,8 @@ public:
     TModalResult ShowModal();
     void Release();
     TModalResult ModalResult() const { return modalResult_; }
+    // ShowModal is running for this form.
+    bool Modal() const { return modal_; }
     void SetModalResult(TModalResult r) { modalResult_ = r; }
     bool Active() const { return active_; }
 
@@ -70,6 +110,21 @@ public:
     void SetPixelsPerInch(int) {}
     bool Visible() const { return TControl::Visible(); }
     void SetVisible(bool v) override;
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int v) { helpContext_ = v; }
+    AnsiString HelpFile() const { return helpFile_; }
+    void SetHelpFile(const AnsiString& v) { helpFile_ = v; }
+    TDefaultMonitor DefaultMonitor() const { return defaultMonitor_; }
+    void SetDefaultMonitor(TDefaultMonitor v) { defaultMonitor_ = v; }
+    TMonitor* Monitor() const;
+    bool AutoScroll() const { return autoScroll_; }
+    void SetAutoScroll(bool v) { autoScroll_ = v; }
+    TSizeConstraints* Constraints() const { return constraints_; }
+    void SetConstraints(TSizeConstraints* v) { constraints_->Assign(v); }
+    // Offers a key message to OnShortCut; true when it was taken. Key
+    // presses in the form's controls come here before the controls see them.
+    virtual bool IsShortCut(TMessage& keyMessage);
+    virtual void DoClose(TCloseAction& action);
 
     bool DoKeyDown(WORD& key, TShiftState shift) override;
     bool DoKeyPress(char& key) override;
@@ -83,6 +138,7 @@ public:
     TNotifyEvent OnPaint;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    TShortCutEvent OnShortCut;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -93,7 +149,6 @@ protected:
     virtual void DoDestroy();
     virtual void DoShow();
     virtual void DoHide();
-    virtual void DoClose(TCloseAction& action);
     virtual void Activate();
     virtual void Deactivate();
     void Loaded() override;
@@ -122,6 +177,18 @@ private:
     bool active_ = false;
     bool modal_ = false;
     bool created_ = false;
+    int helpContext_ = 0;
+    AnsiString helpFile_;
+    TDefaultMonitor defaultMonitor_ = dmActiveForm;
+    bool autoScroll_ = true;
+    TSizeConstraints* constraints_;
+};
+
+// A container of controls designed like a form and placed on one.
+class TCustomFrame : public TWinControl {
+    VCL_DECLARE_CLASS(TCustomFrame, TWinControl)
+public:
+    explicit TCustomFrame(TComponent* owner);
 };
 
 class TForm : public TCustomForm {
@@ -172,6 +239,13 @@ public:
     void CancelHint() {}
     AnsiString Hint() const { return hint_; }
     void SetHint(const AnsiString& hint);
+    // Shows the hint of the control under `cursorPos` now.
+    void ActivateHint(POINT cursorPos);
+    // Asks the help system for a topic; false: there is none to ask.
+    bool HelpContext(int context);
+    TIcon* Icon() const;
+    TBiDiMode BiDiMode() const { return bidiMode_; }
+    void SetBiDiMode(TBiDiMode v) { bidiMode_ = v; }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v) { showHint_ = v; }
 
@@ -201,6 +275,8 @@ private:
     AnsiString hint_;
     bool showHint_ = true;
     TControl* mouseControl_ = nullptr;
+    mutable TIcon* icon_ = nullptr;
+    TBiDiMode bidiMode_ = bdLeftToRight;
 };
 
 class TScreen : public TComponent {

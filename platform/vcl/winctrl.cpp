@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <unordered_map>
 
 #include "platform/vcl/controls.h"
@@ -481,6 +482,19 @@ void TWinControl::SetText(const AnsiString& v)
     TControl::SetText(v);
 }
 
+AnsiString TWinControl::GetText() const
+{
+    if (!handle_)
+        return TControl::GetText();
+    const LRESULT length = SendMessageA(handle_, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0)
+        return AnsiString();
+    std::string buffer(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT got = SendMessageA(handle_, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    buffer.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, length)));
+    return buffer;
+}
+
 void TWinControl::Invalidate()
 {
     if (handle_)
@@ -699,6 +713,8 @@ void TWinControl::WMKeyDown(TMessage& m)
         if (!wanted && form && form->Perform(CM_DIALOGKEY, key, m.LParam) != 0)
             return;
     }
+    if (TCustomForm* form = ParentForm(); form && form->IsShortCut(m))
+        return;
     if (DoKeyDown(key, KeyDataToShiftState(m.LParam)))
         return;
     m.WParam = key;

@@ -3,6 +3,7 @@
 #include "skin/controls/sk_controls_unit.h"
 #include "skin/forms/sk_forms_unit.h"
 #include "skin/graphics/sk_system.h"
+#include "skin/menus/sk_menus_unit.h"
 #include "skin/skins/sk_skin_object.h"
 
 namespace skin {
@@ -16,12 +17,14 @@ void InitializeSkinUnits()
     InitGraphicsUnit();
     InitControlsUnit();
     InitFormsUnit();
+    InitMenusUnit();
     InitSkinsUnit();
 }
 
 void FinalizeSkinUnits()
 {
     FinalizeSkinsUnit();
+    FinalizeMenusUnit();
     FinalizeFormsUnit();
     FinalizeControlsUnit();
     FinalizeGraphicsUnit();

@@ -79,3 +79,44 @@ std::vector<ShellLaunch> TakeRecordedShellLaunches();
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
 } // namespace vls::win32
+
+// The notification area ("tray"). Linux desktops differ too much to rely on
+// one, so icons are recorded: each call is written to the standard error
+// as one line "Shell_NotifyIcon <verb> <window> <id> \"<tip>\"" and the
+// icons present can be read back.
+constexpr DWORD NIM_ADD = 0x00000000;
+constexpr DWORD NIM_MODIFY = 0x00000001;
+constexpr DWORD NIM_DELETE = 0x00000002;
+constexpr UINT NIF_MESSAGE = 0x00000001;
+constexpr UINT NIF_ICON = 0x00000002;
+constexpr UINT NIF_TIP = 0x00000004;
+
+struct NOTIFYICONDATAA {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    CHAR szTip[64];
+};
+using PNOTIFYICONDATAA = NOTIFYICONDATAA*;
+
+// FALSE when adding an icon that is there, or changing or deleting one
+// that is not.
+BOOL Shell_NotifyIconA(DWORD message, PNOTIFYICONDATAA data);
+
+namespace vls::win32 {
+
+struct TrayIcon {
+    HWND window = nullptr;
+    UINT id = 0;
+    UINT callbackMessage = 0;
+    HICON icon = nullptr;
+    std::string tip;
+};
+
+// The icons in the notification area now, oldest first.
+std::vector<TrayIcon> TrayIcons();
+
+} // namespace vls::win32

@@ -2,22 +2,22 @@
 
 #include <algorithm>
 
+#include "platform/gdi/icons.h"
+
 namespace vls::user {
 namespace {
 
-// Stock cursors and icons are ours, not gdi objects: a handle is the
-// address of one of these entries.
+// Stock cursors are ours, not gdi objects: a handle is the address of one
+// of these entries. Stock icons are gdi icons, so that they can be drawn.
 struct StockImage {
     int id;
 };
 
 constexpr int kCursorIds[] = {32512, 32513, 32514, 32515, 32516, 32642, 32643, 32644,
                               32645, 32646, 32648, 32649, 32650, 32651};
-constexpr int kIconIds[] = {32512, 32513, 32514, 32515, 32516, 32517};
 
 StockImage g_cursors[std::size(kCursorIds)] = {
     {32512}, {32513}, {32514}, {32515}, {32516}, {32642}, {32643}, {32644}, {32645}, {32646}, {32648}, {32649}, {32650}, {32651}};
-StockImage g_icons[std::size(kIconIds)] = {{32512}, {32513}, {32514}, {32515}, {32516}, {32517}};
 
 int StockCursorId(HCURSOR cursor)
 {
@@ -47,11 +47,7 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name)
 {
     if (instance || !IS_INTRESOURCE(name))
         return nullptr;
-    const int id = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
-    for (StockImage& i : g_icons)
-        if (i.id == id)
-            return reinterpret_cast<HICON>(&i);
-    return nullptr;
+    return vls::gdi::StockIcon(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
 }
 
 BOOL DestroyCursor(HCURSOR) { return TRUE; }

@@ -141,6 +141,8 @@ BOOL ClipCursor(const RECT* rect);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 BOOL DestroyCursor(HCURSOR cursor);
+// A new icon, cursor or bitmap of `image`'s picture at cx x cy (0 keeps a side).
+HANDLE CopyImage(HANDLE image, UINT type, int cx, int cy, UINT flags);
 
 // Painting.
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint);

@@ -1,0 +1,87 @@
+// Smaller services of forms and the application: monitors, size limits,
+// frames, shortcuts offered to the form, the application icon and hints.
+
+#include "platform/vcl/forms.h"
+
+namespace vcl {
+
+const TEnumInfo kDefaultMonitorInfo{"TDefaultMonitor", {"dmDesktop", "dmPrimary", "dmMainForm", "dmActiveForm"}};
+
+VCL_IMPLEMENT_CLASS(TMonitor, TObject, [](auto&) {})
+
+VCL_IMPLEMENT_CLASS(TSizeConstraints, TPersistent, [](auto& b) {
+    b.Int("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight, 0);
+    b.Int("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth, 0);
+    b.Int("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight, 0);
+    b.Int("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth, 0);
+})
+
+VCL_IMPLEMENT_CLASS(TCustomFrame, TWinControl, [](auto&) {})
+
+HMONITOR TMonitor::Handle() const { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
+
+RECT TMonitor::BoundsRect() const
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(Handle(), &info);
+    return info.rcMonitor;
+}
+
+RECT TMonitor::WorkareaRect() const
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(Handle(), &info);
+    return info.rcWork;
+}
+
+void TSizeConstraints::Assign(TPersistent* source)
+{
+    if (auto* s = dynamic_cast<TSizeConstraints*>(source)) {
+        maxHeight_ = s->maxHeight_;
+        maxWidth_ = s->maxWidth_;
+        minHeight_ = s->minHeight_;
+        minWidth_ = s->minWidth_;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+TCustomFrame::TCustomFrame(TComponent* owner) : TWinControl(owner)
+{
+    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    SetBounds(0, 0, 320, 240);
+}
+
+TMonitor* TCustomForm::Monitor() const
+{
+    static TMonitor* monitor = new TMonitor;  // the one display; lives with the process
+    return monitor;
+}
+
+bool TCustomForm::IsShortCut(TMessage& keyMessage)
+{
+    bool handled = false;
+    OnShortCut(keyMessage, handled);
+    return handled;
+}
+
+void TApplication::ActivateHint(POINT cursorPos)
+{
+    AnsiString hint;
+    for (TControl* c = FindDragTarget(cursorPos, false); c && hint.empty(); c = c->Parent())
+        hint = c->Hint();
+    SetHint(hint);
+}
+
+bool TApplication::HelpContext(int) { return false; }
+
+TIcon* TApplication::Icon() const
+{
+    if (!icon_)
+        icon_ = new TIcon();
+    return icon_;
+}
+
+}  // namespace vcl
