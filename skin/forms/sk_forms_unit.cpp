@@ -4,6 +4,10 @@
 
 namespace skin {
 
+namespace {
+const bool g_picturesRegistered = (RegisterFrameButtonPictures(), true);
+}
+
 void InitFormsUnit() {}
 
 void FinalizeFormsUnit() { FreeHookList(); }

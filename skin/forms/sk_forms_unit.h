@@ -7,4 +7,8 @@ namespace skin {
 void InitFormsUnit();
 void FinalizeFormsUnit();
 
+// Registers the frame-button pictures "SK_FORM_*" as named resources; runs
+// before main, so that the drawing unit finds them when it starts.
+void RegisterFrameButtonPictures();
+
 }  // namespace skin
