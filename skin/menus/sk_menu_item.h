@@ -17,6 +17,8 @@ namespace skin {
 
 class TSkCustomForm;
 class TSkCustomItem;
+class TSkItemView;
+class TSkPopupWindow;
 
 // Message that runs a chosen item once the menus have closed; lParam is the
 // item's identity (TSkCustomItem::Id), never its address.
@@ -165,6 +167,22 @@ public:
 
     virtual void Changed();
     virtual void InitiateAction();
+
+    // Plain look; skinned items replace these.
+    virtual void MeasureItem(vcl::TCanvas* canvas, TSkItemView* view, int& height, int& width);
+    virtual void DrawItem(vcl::TCanvas* canvas, TSkItemView* view, bool notTracking, bool isSelected,
+                          const RECT& rect);
+    virtual void DrawScroller(vcl::TCanvas* canvas, bool active, int kind, const RECT& rect);
+    int GetGlyphWidth();
+    // The window the children are shown in.
+    virtual TSkPopupWindow* CreatePopupWindow(vcl::TComponent* owner, TSkItemView* parentView);
+    // Shows the children in a popup at (x, y) or beside `itemRect` (screen
+    // coordinates; no width means a popup at the point) and tracks it; returns
+    // when the popup has closed.
+    void Popup(TSkItemView* parentView, int x, int y, const RECT& itemRect);
+    // The first frame component among the owner window's components.
+    TSkCustomForm* FindOwnerFrame() const;
+    RECT PopupWorkArea() const;
 
     // Streaming.
     void GetChildren(const vcl::TGetChildProc& proc, vcl::TComponent* root) override;

@@ -1,11 +1,14 @@
 #pragma once
 
-// Start and end of the menus unit: the click-handler window, the item
-// container registry and the menus that the self-drawn frame reaches.
+// Start and end of the menus unit: the shared menu resources, the
+// click-handler window, the item container registry and the menus that the
+// self-drawn frame reaches.
 
 namespace skin {
 
 void InitMenusUnit();
 void FinalizeMenusUnit();
+// Installs the menus behind the frame's seam (part of InitMenusUnit).
+void InstallMenusForFrames();
 
 }  // namespace skin
