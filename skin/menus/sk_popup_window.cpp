@@ -86,10 +86,13 @@ void TSkPopupView::SetContentSize(SIZE size)
 {
     TSkPopupForm* frame = window_->Frame();
     window_->SetBounds(window_->Left(), window_->Top(), kProbeSize, kProbeSize);
+    // The frame may have limited the probe to its largest size: what it
+    // took, less the client area, is the border.
     const RECT client = frame->GetFrameClientRect();
     const int shadow = frame->Shadow()->Enabled() ? frame->Shadow()->Size() : 0;
-    window_->SetBounds(window_->Left(), window_->Top(), size.cx + (kProbeSize - (client.right - client.left)) + shadow,
-                       size.cy + (kProbeSize - (client.bottom - client.top)) + shadow);
+    const int borderWidth = frame->FrameWidth() - (client.right - client.left);
+    const int borderHeight = frame->FrameHeight() - (client.bottom - client.top);
+    window_->SetBounds(window_->Left(), window_->Top(), size.cx + borderWidth + shadow, size.cy + borderHeight + shadow);
 }
 
 void TSkPopupView::MoveTo(POINT point) { window_->SetBounds(point.x, point.y, window_->Width(), window_->Height()); }

@@ -250,4 +250,44 @@ TEST_F(MenuViewTest, MenuBarTitlesOpenTheirPopupsAndShortCutsPassThroughTheFrame
     EXPECT_EQ(clicked, (std::vector<AnsiString>{"save", "save"}));
 }
 
+std::vector<RECT> g_popups;
+
+BOOL CALLBACK CollectPopups(HWND h, LPARAM)
+{
+    char name[64] = {};
+    GetClassNameA(h, name, sizeof name);
+    if (IsWindowVisible(h) && std::string(name) == "TSkPopupWindow") {
+        RECT r{};
+        GetWindowRect(h, &r);
+        g_popups.push_back(r);
+    }
+    return TRUE;
+}
+
+TEST_F(MenuViewTest, PopupIsSizedToItsItemsAndBorder)
+{
+    TSkCustomItem* root = menu->Items();
+    Add(root, "&Alpha");
+    Add(root, "&Beta");
+    Add(root, "-");
+    // Seen from inside the loop, while the popup is up.
+    HWND helper = vcl::AllocateHWnd([](vcl::TMessage& m) {
+        if (m.Msg == WM_USER + 1) {
+            g_popups.clear();
+            EnumWindows(&CollectPopups, 0);
+        }
+    });
+    PostMessageA(helper, WM_USER + 1, 0, 0);
+    Keys({});
+    menu->Popup(120, 130);
+    vcl::DeallocateHWnd(helper);
+    Drain();
+    ASSERT_EQ(g_popups.size(), 1u);
+    const RECT r = g_popups[0];
+    EXPECT_EQ(r.left, 120);
+    EXPECT_EQ(r.top, 130);
+    // Two items of the default height, a separator of 15 and a 3-pixel border round them.
+    EXPECT_EQ(r.bottom - r.top, 2 * 20 + 15 + 6);
+}
+
 }  // namespace
