@@ -16,6 +16,8 @@
 
 namespace skin {
 
+class TSkCustomStatusBar;
+
 enum TSkBorderStyle { kbsNone, kbsStandard, kbsToolWindow };
 enum TSkBorderIcon { kbiClose, kbiSystemMenu, kbiMinimize, kbiMaximize, kbiHelp, kbiRollup, kbiTray };
 using TSkBorderIcons = vcl::TSet<TSkBorderIcon>;
@@ -111,6 +113,8 @@ public:
     virtual POINT GetMinTrackSize();
     virtual int HitTest(int x, int y);
     RECT GetWorkArea();
+    // The first status bar among the owner's controls whose size grip is active.
+    TSkCustomStatusBar* FindStatusBar();
     POINT ScreenToWindow(POINT p);
     int FrameWidth() const { return frameWidth_; }
     int FrameHeight() const { return frameHeight_; }

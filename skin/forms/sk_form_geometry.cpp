@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/sk_status_bar.h"
 #include "skin/forms/sk_custom_form.h"
 #include "skin/graphics/sk_canvas.h"
 #include "skin/graphics/sk_theme.h"
@@ -148,7 +149,28 @@ int TSkCustomForm::HitTest(int x, int y)
         code = byY(khtTopLeft, khtBottomLeft, khtLeft);
     if (r.right < x && x < width)
         code = byY(khtTopRight, khtBottomRight, khtRight);
+    if (TSkCustomStatusBar* bar = FindStatusBar()) {
+        const RECT grip = bar->GetSizeGripRect();
+        const POINT topLeft = ScreenToWindow(bar->ClientToScreen(POINT{grip.left, grip.top}));
+        const POINT bottomRight = ScreenToWindow(bar->ClientToScreen(POINT{grip.right, grip.bottom}));
+        const RECT inWindow{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+        if (PtInRect(&inWindow, p))
+            code = khtBottomRight;
+    }
     return code;
+}
+
+TSkCustomStatusBar* TSkCustomForm::FindStatusBar()
+{
+    auto* owner = dynamic_cast<vcl::TWinControl*>(Owner());
+    if (!owner)
+        return nullptr;
+    for (int i = 0; i < owner->ControlCount(); ++i) {
+        auto* bar = dynamic_cast<TSkCustomStatusBar*>(owner->Controls(i));
+        if (bar && bar->SizeGripActive())
+            return bar;
+    }
+    return nullptr;
 }
 
 RECT TSkCustomForm::GetWorkArea()

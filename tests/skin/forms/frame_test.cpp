@@ -8,6 +8,7 @@
 #include "platform/gdi/surface.h"
 #include "platform/win32/shell/shellapi.h"
 #include "platform/win32/user/user_control.h"
+#include "skin/controls/sk_status_bar.h"
 #include "skin/forms/sk_custom_form.h"
 #include "tests/support/temp_dir.h"
 
@@ -407,6 +408,25 @@ TEST_F(FrameTest, PlainFramePaintsCaptionGradientAndButtons)
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const std::uint32_t border = surface->At(origin.x + 2, origin.y + 100);
     EXPECT_EQ(vls::gdi::PixelToColorRef(border), face);
+}
+
+TEST_F(FrameTest, StatusBarSizeGripIsTheBottomRightCorner)
+{
+    TTestFrame* frame = MakeFrame();
+    auto* bar = new TSkCustomStatusBar(form);
+    bar->SetParent(form);
+    bar->SetAlign(vcl::alBottom);
+    bar->SetSizeGrip(true);
+    form->Show();
+    vcl::Application->ProcessMessages();
+    ASSERT_EQ(frame->FindStatusBar(), bar);
+    const RECT grip = bar->GetSizeGripRect();
+    ASSERT_FALSE(grip.right <= grip.left);
+    const POINT inside = frame->ScreenToWindow(
+        bar->ClientToScreen(POINT{(grip.left + grip.right) / 2, (grip.top + grip.bottom) / 2}));
+    EXPECT_EQ(frame->HitTest(inside.x, inside.y), khtBottomRight);
+    const POINT elsewhere = frame->ScreenToWindow(bar->ClientToScreen(POINT{30, 5}));
+    EXPECT_EQ(frame->HitTest(elsewhere.x, elsewhere.y), khtNone);
 }
 
 }  // namespace
