@@ -429,4 +429,19 @@ TEST_F(FrameTest, StatusBarSizeGripIsTheBottomRightCorner)
     EXPECT_EQ(frame->HitTest(elsewhere.x, elsewhere.y), khtNone);
 }
 
+TEST_F(FrameTest, RecreatedWindowGetsAFreshCanvasAndTheHookAgain)
+{
+    TTestFrame* frame = MakeFrame();
+    const HWND before = form->Handle();
+    const HDC oldDC = frame->FormCanvas()->Handle();
+    EXPECT_EQ(WindowFromDC(oldDC), before);
+    form->RecreateWnd();
+    vcl::Application->ProcessMessages();
+    ASSERT_NE(form->Handle(), before);
+    EXPECT_EQ(WindowFromDC(frame->FormCanvas()->Handle()), form->Handle());
+    RECT w{};
+    GetWindowRect(form->Handle(), &w);
+    EXPECT_EQ(SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(w.left + 150, w.top + 12)), HTCAPTION);
+}
+
 }  // namespace
