@@ -333,6 +333,8 @@ int32_t cKestruneImage::Update()
             const int32_t step = frame - currentFrame;
             currentFrame = frame;
             CopyVideoFrame();
+            // Videos time their subtitles and motion tracks by it.
+            playedFrame = frame;
             CrossFrameCallback(currentFrame, step);
             if (video->FrameNum + 1 == video->Frames) {
                 if (playMode == kImageLoop) {

@@ -170,6 +170,20 @@ public:
 // A picture of one colour, or a few bands of colours.
 inline tools::Picture Solid(uint32_t w, uint32_t h, uint32_t argb) { return tools::Picture(w, h, argb); }
 
+// What the device last presented, 1024 x 768 pixels of 0xAARRGGBB.
+inline std::vector<DWORD> FrontBufferPixels(IDirect3DDevice8* device)
+{
+    IDirect3DSurface8* surface = nullptr;
+    device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
+    device->GetFrontBuffer(surface);
+    D3DLOCKED_RECT locked{};
+    surface->LockRect(&locked, nullptr, 0);
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(locked.pBits), static_cast<const DWORD*>(locked.pBits) + 1024 * 768);
+    surface->UnlockRect();
+    surface->Release();
+    return pixels;
+}
+
 inline std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 inline std::string ImageBytes(const tools::Picture& picture, int32_t x = 0, int32_t y = 0, float depth = 10.0f,

@@ -40,15 +40,7 @@ protected:
     std::vector<DWORD> Frame()
     {
         graphics->RenderFrame();
-        IDirect3DSurface8* surface = nullptr;
-        graphics->device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
-        graphics->device->GetFrontBuffer(surface);
-        D3DLOCKED_RECT locked{};
-        surface->LockRect(&locked, nullptr, 0);
-        std::vector<DWORD> pixels(static_cast<const DWORD*>(locked.pBits), static_cast<const DWORD*>(locked.pBits) + 1024 * 768);
-        surface->UnlockRect();
-        surface->Release();
-        return pixels;
+        return FrontBufferPixels(graphics->device);
     }
 
     static DWORD At(const std::vector<DWORD>& px, int x, int y) { return px[static_cast<size_t>(y) * 1024 + x] & 0xFFFFFF; }
