@@ -67,6 +67,9 @@ public:
     void MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up) override;
     void ReleaseSkinBuffers() override;
     void RecreateSkinBuffers() override;
+    // members_timer.cpp
+    float FrameSeconds() override;
+    float FrameDeltaSeconds() override;
     // members_video.cpp
     bool HasVideo() override;
     void VideoUpdate() override;

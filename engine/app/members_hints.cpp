@@ -1,11 +1,57 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/app/kestrune_timer.h"
+#include "engine/render/kestrune_hints.h"
 
-// Not part of the program yet: an absent member counts as started.
-bool cKestruneDefaultMembers::CreateHints(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyHints(cKestruneEngine& engine) { engine.hints = nullptr; }
+#include <new>
 
-bool cKestruneDefaultMembers::HasHints(cKestruneEngine& engine) { return cKestruneMembers::HasHints(engine); }
-void cKestruneDefaultMembers::ShowHints(cKestruneEngine& engine, bool show) { cKestruneMembers::ShowHints(engine, show); }
+namespace {
 
-void cKestruneEngineGraphicsHost::HintsRender() { cKestruneGraphicsHost::HintsRender(); }
+// The hints' clock is the frame clock; the marks come from the scene's script
+// once scenes answer here.
+class EngineHintsHost : public cKestruneHintsHost {
+public:
+    explicit EngineHintsHost(cKestruneEngine& engine) : engine_(engine) {}
+    float Seconds() override { return engine_.timer ? engine_.timer->frameSeconds : 0.0f; }
+
+private:
+    cKestruneEngine& engine_;
+};
+
+EngineHintsHost* g_hintsHost = nullptr;
+
+} // namespace
+
+bool cKestruneDefaultMembers::CreateHints(cKestruneEngine& engine)
+{
+    delete g_hintsHost;
+    g_hintsHost = new EngineHintsHost(engine);
+    SetHintsHost(g_hintsHost);
+    engine.hints = new (std::nothrow) cKestruneHints();
+    if (!engine.hints)
+        return false;
+    engine.hints->LoadImages();
+    return true;
+}
+
+void cKestruneDefaultMembers::DestroyHints(cKestruneEngine& engine)
+{
+    DeleteMember(engine.hints);
+    SetHintsHost(nullptr);
+    delete g_hintsHost;
+    g_hintsHost = nullptr;
+}
+
+bool cKestruneDefaultMembers::HasHints(cKestruneEngine& engine) { return engine.hints != nullptr; }
+
+void cKestruneDefaultMembers::ShowHints(cKestruneEngine& engine, bool show)
+{
+    if (engine.hints)
+        engine.hints->Show(show ? 1 : 0);
+}
+
+void cKestruneEngineGraphicsHost::HintsRender()
+{
+    if (engine_.hints)
+        engine_.hints->Render();
+}

@@ -28,3 +28,9 @@ void cKestruneEngineWorldHost::DropTimers()
     while (timers.count > 0)
         timers.RemoveAt(timers.count - 1);
 }
+
+float cKestruneEngineGraphicsHost::FrameSeconds() { return engine_.timer ? engine_.timer->frameSeconds : 0.0f; }
+float cKestruneEngineGraphicsHost::FrameDeltaSeconds()
+{
+    return engine_.timer ? engine_.timer->frameDeltaSeconds : 0.0f;
+}

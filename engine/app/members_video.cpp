@@ -1,19 +1,77 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/render/kestrune_image.h"
+#include "engine/render/kestrune_video.h"
 
-// Not part of the program yet: an absent member counts as started.
-bool cKestruneDefaultMembers::CreateVideo(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyVideo(cKestruneEngine& engine) { engine.video = nullptr; }
+namespace {
 
-// Not part of the program yet: an absent member counts as started.
+// The engine's answers to its videos: the settings they read and the engine's
+// current and queued video slots.
+class EngineVideoHost : public cKestruneVideoHost {
+public:
+    explicit EngineVideoHost(cKestruneEngine& engine) : engine_(engine) {}
+
+    int32_t Subtitle() override { return engine_.Subtitle; }
+    int32_t SFXVolume() override { return engine_.SFXVolume; }
+    int32_t DialogueVolume() override { return engine_.DialogueVolume; }
+    int32_t MusicVolume() override { return engine_.MusicVolume; }
+    cKestruneVideo*& CurrentVideo() override { return engine_.video; }
+    cKestruneVideo*& QueuedVideo() override { return engine_.queuedVideo; }
+
+private:
+    cKestruneEngine& engine_;
+};
+
+EngineVideoHost* g_videoHost = nullptr;
+
+} // namespace
+
+bool cKestruneDefaultMembers::CreateVideo(cKestruneEngine& engine)
+{
+    // The slots start empty; videos are made by the scripts.
+    delete g_videoHost;
+    g_videoHost = new EngineVideoHost(engine);
+    SetVideoHost(g_videoHost);
+    return true;
+}
+
+void cKestruneDefaultMembers::DestroyVideo(cKestruneEngine& engine) { DeleteMember(engine.video); }
+
 bool cKestruneDefaultMembers::CreateQueuedVideo(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyQueuedVideo(cKestruneEngine& engine) { engine.queuedVideo = nullptr; }
 
-bool cKestruneDefaultMembers::VideoRealtime(cKestruneVideo* video) { return cKestruneMembers::VideoRealtime(video); }
-void cKestruneDefaultMembers::ResumeVideoScript(cKestruneVideo* video) { cKestruneMembers::ResumeVideoScript(video); }
-void cKestruneDefaultMembers::DeleteVideo(cKestruneVideo* video) { cKestruneMembers::DeleteVideo(video); }
+void cKestruneDefaultMembers::DestroyQueuedVideo(cKestruneEngine& engine)
+{
+    while (cKestruneVideo* queued = engine.queuedVideo) {
+        engine.queuedVideo = queued->next;
+        delete queued;
+    }
+    SetVideoHost(nullptr);
+    delete g_videoHost;
+    g_videoHost = nullptr;
+}
+
+bool cKestruneDefaultMembers::VideoRealtime(cKestruneVideo* video) { return video && video->realtime; }
+
+void cKestruneDefaultMembers::ResumeVideoScript(cKestruneVideo* video)
+{
+    if (video && video->image)
+        video->image->FireEndCallback();
+}
+
+void cKestruneDefaultMembers::DeleteVideo(cKestruneVideo* video) { delete video; }
 
 bool cKestruneEngineGraphicsHost::HasVideo() { return engine_.video != nullptr; }
-void cKestruneEngineGraphicsHost::VideoUpdate() { cKestruneGraphicsHost::VideoUpdate(); }
-bool cKestruneEngineGraphicsHost::VideoRealtime() { return cKestruneGraphicsHost::VideoRealtime(); }
-void cKestruneEngineGraphicsHost::VideoDraw(int32_t withSubtitles) { cKestruneGraphicsHost::VideoDraw(withSubtitles); }
+
+void cKestruneEngineGraphicsHost::VideoUpdate()
+{
+    if (engine_.video)
+        engine_.video->Update();
+}
+
+bool cKestruneEngineGraphicsHost::VideoRealtime() { return engine_.video && engine_.video->realtime; }
+
+void cKestruneEngineGraphicsHost::VideoDraw(int32_t withSubtitles)
+{
+    if (engine_.video)
+        engine_.video->Draw(static_cast<uint8_t>(withSubtitles));
+}
