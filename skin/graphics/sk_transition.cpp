@@ -16,6 +16,8 @@ const vcl::TEnumInfo kDirectionInfo{"TSkDirection", {"kdNone", "kdNoRotate", "kd
 
 namespace {
 
+constexpr int kMaxStalledFrames = 1000;
+
 std::uint32_t randSeed = 0;
 
 int R(double v) { return static_cast<int>(vcl::Round(v)); }
@@ -316,6 +318,7 @@ void PlayTransition(vcl::TCanvas* canvas, int x, int y, const TSkTransition& t, 
     TSkTimer* raw = nullptr;
     std::unique_ptr<TSkTimer> owner;
     double elapsed = 0;
+    int stalledFrames = 0;
     HDC dc = canvas->Handle();
     while (t.Time > elapsed) {
         StartTimer(raw);
@@ -324,9 +327,15 @@ void PlayTransition(vcl::TCanvas* canvas, int x, int y, const TSkTransition& t, 
         const int progress = std::min(100, R(elapsed / t.Time * 100));
         BuildTransitionFrame(t, effect, progress, newPicture, oldPicture, &frame);
         frame.Draw(dc, x, y, false);
-        // A frame counts at least a millisecond, so a clock that stands
-        // still can't hold the loop forever.
-        elapsed += std::max(1.0, static_cast<double>(StopTimer(raw)) * 1000.0);
+        // Frames count the time they took. Only a clock that stands still
+        // for many frames in a row makes each further frame count a
+        // millisecond, so that it can't hold the loop forever.
+        double step = static_cast<double>(StopTimer(raw)) * 1000.0;
+        if (step > 0)
+            stalledFrames = 0;
+        else if (++stalledFrames > kMaxStalledFrames)
+            step = 1.0;
+        elapsed += step;
     }
     newPicture->Draw(dc, x, y, true);
 }

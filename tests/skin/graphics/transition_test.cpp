@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
+#include <vector>
 
 #include "platform/win32/kernel/clock.h"
+#include "skin/graphics/sk_system.h"
 #include "skin/graphics/sk_timer.h"
 #include "skin/graphics/sk_transition.h"
 
@@ -155,4 +159,47 @@ TEST(SkTimer, MeasuresThePerformanceCounter)
     EXPECT_NEAR(StopTimer(timer), 0.25f, 1e-6);
     delete timer;
     vls::win32::SetClockSource(nullptr);
+}
+
+TEST(SkTransition, FastFramesCountTheirRealTime)
+{
+    // Every reading of the counter moves it 50 microseconds: a frame takes
+    // 0.05 ms, so a 10 ms transition shows some two hundred frames.
+    std::uint64_t now = 0;
+    int readings = 0;
+    vls::win32::SetClockSource([&] {
+        ++readings;
+        return now += 50;
+    });
+    TSkBitmap screen, oldPicture, newPicture;
+    screen.SetSize(2, 2);
+    oldPicture.SetSize(2, 2);
+    newPicture.SetSize(2, 2);
+    vcl::TCanvas canvas;
+    canvas.SetHandle(screen.DC());
+    TSkTransition t;
+    t.Time = 10;
+    t.Effect = keFade;
+    PlayTransition(&canvas, 0, 0, t, &newPicture, &oldPicture);
+    canvas.SetHandle(nullptr);
+    vls::win32::SetClockSource(nullptr);
+    EXPECT_GT(readings, 300);
+}
+
+TEST(SkTransition, RandomEffectsDifferFromRunToRun)
+{
+    // Each start of the drawing unit seeds from the wall clock.
+    auto picks = [] {
+        FinalizeGraphicsUnit();
+        InitGraphicsUnit();
+        std::vector<int> out;
+        for (int i = 0; i < 12; ++i)
+            out.push_back(TransitionRandom(14) + 1);
+        return out;
+    };
+    const std::vector<int> first = picks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    const std::vector<int> second = picks();
+    FinalizeGraphicsUnit();
+    EXPECT_NE(first, second);
 }
