@@ -129,6 +129,7 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Message(CM_PARENTCOLORCHANGED, &TControl::CMParentColorChanged);
     b.Message(CM_PARENTSHOWHINTCHANGED, &TControl::CMParentShowHintChanged);
     b.Message(CM_HITTEST, &TControl::CMHitTest);
+    b.Message(CM_MOUSEWHEEL, &TControl::CMMouseWheel);
     b.Message(WM_CONTEXTMENU, &TControl::WMContextMenu);
 })
 
@@ -356,6 +357,47 @@ void TControl::WMMouseUp(TMessage& m, TMouseButton button)
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) { OnMouseDown(this, button, shift, x, y); }
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) { OnMouseUp(this, button, shift, x, y); }
 void TControl::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+void TControl::CMMouseWheel(TMessage& m)
+{
+    const POINT at{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    const auto delta = static_cast<SHORT>(HIWORD(static_cast<DWORD>(m.WParam)));
+    m.Result = DoMouseWheel(KeysToShiftState(LOWORD(static_cast<DWORD>(m.WParam))), delta, at) ? 1 : 0;
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int delta, POINT mousePos)
+{
+    bool handled = false;
+    OnMouseWheel(this, shift, delta, mousePos, handled);
+    if (handled)
+        return true;
+    // Whole notches only; what is left waits for the next turn.
+    wheelAccumulator_ += delta;
+    while (!handled && (wheelAccumulator_ >= WHEEL_DELTA || wheelAccumulator_ <= -WHEEL_DELTA)) {
+        if (wheelAccumulator_ < 0) {
+            wheelAccumulator_ += WHEEL_DELTA;
+            handled = DoMouseWheelDown(shift, mousePos);
+        } else {
+            wheelAccumulator_ -= WHEEL_DELTA;
+            handled = DoMouseWheelUp(shift, mousePos);
+        }
+    }
+    return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState shift, POINT mousePos)
+{
+    bool handled = false;
+    OnMouseWheelDown(this, shift, mousePos, handled);
+    return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos)
+{
+    bool handled = false;
+    OnMouseWheelUp(this, shift, mousePos, handled);
+    return handled;
+}
+
 void TControl::Click() { OnClick(this); }
 void TControl::DblClick() { OnDblClick(this); }
 void TControl::Resize() { OnResize(this); }

@@ -56,6 +56,8 @@ using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, int, int>;
 using TMouseMoveEvent = TEvent<TObject*, TShiftState, int, int>;
 using TKeyEvent = TEvent<TObject*, WORD&, TShiftState>;
 using TKeyPressEvent = TEvent<TObject*, char&>;
+using TMouseWheelEvent = TEvent<TObject*, TShiftState, int, POINT, bool&>;
+using TMouseWheelUpDownEvent = TEvent<TObject*, TShiftState, POINT, bool&>;
 using TWndMethod = std::function<void(TMessage&)>;
 
 TShiftState KeysToShiftState(WPARAM keys);
@@ -165,6 +167,9 @@ public:
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnResize;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
 
     virtual void Click();
     virtual void DblClick();
@@ -174,6 +179,11 @@ protected:
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void Resize();
+    // A turn of the wheel by `delta` (120 a notch, positive away from the
+    // user) at a screen point; true when handled, else the parent is asked.
+    virtual bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos);
+    virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
+    virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
     virtual void Changed();
     virtual bool CanAutoSize(int&, int&) { return true; }
     void Loaded() override;
@@ -196,6 +206,7 @@ private:
     void CMParentColorChanged(TMessage& m);
     void CMParentShowHintChanged(TMessage& m);
     void CMHitTest(TMessage& m) { m.Result = HTCLIENT; }
+    void CMMouseWheel(TMessage& m);
     void WMContextMenu(TMessage& m);
     bool GetVisibleValue() const { return visible_; }
     bool IsColorStored() const { return !parentColor_; }
@@ -229,6 +240,7 @@ private:
     bool parentBiDiMode_ = true;
     TDragMode dragMode_ = dmManual;
     TPopupMenu* popupMenu_ = nullptr;
+    int wheelAccumulator_ = 0;
 };
 
 struct TCreateParams {

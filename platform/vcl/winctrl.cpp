@@ -93,6 +93,13 @@ VCL_IMPLEMENT_CLASS(TWinControl, TControl, [](auto& b) {
     using M = std::function<void(TWinControl*, TMessage&)>;
     b.Message(CM_ENTER, M([](TWinControl* c, TMessage&) { c->DoEnter(); }));
     b.Message(CM_EXIT, M([](TWinControl* c, TMessage&) { c->DoExit(); }));
+    // The wheel goes to the focused control first; unhandled, on to its parent.
+    b.Message(WM_MOUSEWHEEL, M([](TWinControl* c, TMessage& m) {
+                  if (c->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam) == 0)
+                      c->DefaultHandler(m);
+                  else
+                      m.Result = 0;
+              }));
     // Every control below hears which control took the focus.
     b.Message(CM_FOCUSCHANGED, M([](TWinControl* c, TMessage& m) {
                   for (TControl* child : std::vector<TControl*>(c->controls_)) {
