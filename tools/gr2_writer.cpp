@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/granny/gr2_layout.h"
+#include "tools/dxt_encoder.h"
 
 namespace vls::tools {
 namespace {
@@ -270,11 +271,33 @@ std::vector<std::uint8_t> EncodePngRgba(int width, int height, const std::vector
     return out;
 }
 
+// S3TC levels one after another in one buffer view; the extras say how the
+// bytes divide.
+static std::string DxtImage(GlbBuilder& glb, const Gr2Texture& t) {
+    std::vector<std::uint8_t> bytes;
+    std::string sizes;
+    std::vector<std::uint8_t> level = t.rgba;
+    int width = t.width, height = t.height;
+    for (int i = 0; i < std::max(1, t.mipLevels); ++i) {
+        const std::vector<std::uint8_t> blocks = EncodeDxt(width, height, level, static_cast<DxtKind>(t.dxt));
+        bytes.insert(bytes.end(), blocks.begin(), blocks.end());
+        sizes += (i ? "," : "") + std::to_string(blocks.size());
+        level = HalveRgba(width, height, level);
+        width = std::max(1, width / 2);
+        height = std::max(1, height / 2);
+    }
+    return "{\"name\":" + Quote(t.name) + ",\"mimeType\":\"" + gr2::kMimeDxt + "\",\"bufferView\":" +
+           std::to_string(glb.AddView(bytes.data(), bytes.size(), 0)) + ",\"extras\":{\"" + gr2::kExtrasWidth +
+           "\":" + std::to_string(t.width) + ",\"" + gr2::kExtrasHeight + "\":" + std::to_string(t.height) + ",\"" +
+           gr2::kExtrasDxt + "\":" + std::to_string(t.dxt) + ",\"" + gr2::kExtrasLevels + "\":[" + sizes + "]}}";
+}
+
 std::vector<std::uint8_t> WriteGr2(const Gr2Scene& scene) {
     GlbBuilder glb;
     std::string json = "{\"asset\":{\"version\":\"2.0\",\"generator\":\"vls gr2 writer\"}";
 
     json += ",\"images\":" + List(scene.textures, [&](const Gr2Texture& t) {
+        if (t.dxt >= 0) return DxtImage(glb, t);
         const std::vector<std::uint8_t> png = EncodePngRgba(t.width, t.height, t.rgba);
         return "{\"name\":" + Quote(t.name) + ",\"mimeType\":\"image/png\",\"bufferView\":" +
                std::to_string(glb.AddView(png.data(), png.size(), 0)) + "}";

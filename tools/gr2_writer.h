@@ -16,6 +16,10 @@ struct Gr2Texture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgba;  // width x height x 4
+    // Stored as S3TC blocks of this sub-format (tools/dxt_encoder.h DxtKind)
+    // with mipLevels levels halved from rgba; -1 stores a PNG of rgba.
+    int dxt = -1;
+    int mipLevels = 1;
 };
 
 struct Gr2Material {

@@ -49,6 +49,8 @@ granny_bool32 GrannyCopyTextureImage(granny_texture const* Texture, granny_int32
                                      granny_int32 DestWidth, granny_int32 DestHeight,
                                      granny_int32 DestStride, void* Pixels) {
     if (Texture == nullptr || Layout == nullptr || Pixels == nullptr) return false;
+    // S3TC levels are handed over as blocks; they are not pixels to copy.
+    if (Texture->Encoding != GrannyRawTextureEncoding) return false;
     if (ImageIndex < 0 || ImageIndex >= Texture->ImageCount) return false;
     const granny_texture_image& image = Texture->Images[ImageIndex];
     if (MIPIndex < 0 || MIPIndex >= image.MIPLevelCount) return false;

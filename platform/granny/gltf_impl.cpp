@@ -9,6 +9,7 @@
 #define TINYGLTF_IMPLEMENTATION
 #include "platform/granny/gltf.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "platform/granny/gr2_layout.h"
@@ -16,10 +17,68 @@
 namespace vls::gr2 {
 namespace {
 
+// S3TC blocks are kept as they are once their extras describe exactly the
+// bytes given: the size in range, a known sub-format, and each level's byte
+// count the one its size needs.
+bool LoadDxt(tinygltf::Image* image, std::string* error, const unsigned char* bytes, int size, std::int64_t* budget) {
+    const tinygltf::Value& extras = image->extras;
+    const tinygltf::Value& width = extras.Get(kExtrasWidth);
+    const tinygltf::Value& height = extras.Get(kExtrasHeight);
+    const tinygltf::Value& format = extras.Get(kExtrasDxt);
+    const tinygltf::Value& levels = extras.Get(kExtrasLevels);
+    if (!width.IsNumber() || !height.IsNumber() || !format.IsNumber() || !levels.IsArray()) {
+        *error += "S3TC image without its description\n";
+        return false;
+    }
+    const double w = width.GetNumberAsDouble(), h = height.GetNumberAsDouble(), kind = format.GetNumberAsDouble();
+    if (!(w >= 1 && w <= kMaxTextureSide && h >= 1 && h <= kMaxTextureSide) || !(kind >= 0 && kind <= 3) ||
+        w != static_cast<int>(w) || h != static_cast<int>(h) || kind != static_cast<int>(kind)) {
+        *error += "S3TC image size or format out of range\n";
+        return false;
+    }
+    const int blockBytes = kind < 2 ? 8 : 16;
+    int levelWidth = static_cast<int>(w), levelHeight = static_cast<int>(h);
+    const int count = static_cast<int>(levels.ArrayLen());
+    std::int64_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t expected =
+            static_cast<std::int64_t>(std::max(1, (levelWidth + 3) / 4)) * std::max(1, (levelHeight + 3) / 4) * blockBytes;
+        if (!levels.Get(i).IsNumber() || levels.Get(i).GetNumberAsDouble() != static_cast<double>(expected)) {
+            *error += "S3TC level size does not match its image\n";
+            return false;
+        }
+        total += expected;
+        levelWidth = std::max(1, levelWidth / 2);
+        levelHeight = std::max(1, levelHeight / 2);
+    }
+    if (count < 1 || count > 16 || total != size) {
+        *error += "S3TC levels do not fill the image data\n";
+        return false;
+    }
+    *budget -= static_cast<std::int64_t>(w) * static_cast<std::int64_t>(h);
+    if (*budget < 0) {
+        *error += "too many image pixels in one file\n";
+        return false;
+    }
+    image->width = static_cast<int>(w);
+    image->height = static_cast<int>(h);
+    image->component = 0;
+    image->bits = 0;
+    image->image.assign(bytes, bytes + size);
+    return true;
+}
+
 // Decodes to 8-bit RGBA after checking the declared size, so a tiny file
 // cannot ask for gigabytes of pixels.
 bool LoadImage(tinygltf::Image* image, const int, std::string* error, std::string*, int, int,
                const unsigned char* bytes, int size, void* pixelBudget) {
+    if (image->mimeType == kMimeDxt) {
+        if (size <= 0) {
+            *error += "unreadable image data\n";
+            return false;
+        }
+        return LoadDxt(image, error, bytes, size, static_cast<std::int64_t*>(pixelBudget));
+    }
     int width = 0;
     int height = 0;
     int channels = 0;

@@ -17,7 +17,10 @@
 //   order; their materials are the mesh's material bindings, in order of
 //   first use. A material's base colour texture is its diffuse colour map.
 // - Images are the file's textures, in order, named by the image's name;
-//   the pixel data is PNG or JPEG in a buffer view.
+//   the pixel data is PNG or JPEG in a buffer view, or S3TC blocks
+//   (mimeType kMimeDxt): every mip level's blocks one after another, the
+//   size, the sub-format (0 and 1 DXT1, 2 DXT3, 3 DXT5) and each level's
+//   byte count in the image's extras.
 // - An animation's channels form one track group per model they move, named
 //   after the model, with one transform track per bone.
 
@@ -35,6 +38,12 @@ inline constexpr char kAttributeWeights[] = "WEIGHTS_0";
 // flag that extracts the root bone's translation as root motion.
 inline constexpr char kExtrasDuration[] = "duration";
 inline constexpr char kExtrasRootMotion[] = "rootMotion";
+
+inline constexpr char kMimeDxt[] = "image/x-dxt";
+inline constexpr char kExtrasWidth[] = "width";
+inline constexpr char kExtrasHeight[] = "height";
+inline constexpr char kExtrasDxt[] = "dxt";
+inline constexpr char kExtrasLevels[] = "levels";
 
 // Limits that a file must keep to be read at all.
 inline constexpr std::int64_t kMaxMeshVertices = 65536;  // indices are 16-bit

@@ -63,22 +63,59 @@ private:
     }
 
     // Textures: one per image, pixels decoded to RGBA.
+    // S3TC: the levels as stored, checked when the image was loaded.
+    void ReadDxtTexture(const tinygltf::Image& image, granny_texture* texture) {
+        const tinygltf::Value& levels = image.extras.Get(gr2::kExtrasLevels);
+        texture->Encoding = GrannyS3TCTextureEncoding;
+        texture->SubFormat = image.extras.Get(gr2::kExtrasDxt).GetNumberAsInt();
+        const int count = static_cast<int>(levels.ArrayLen());
+        texture->Images->MIPLevelCount = count;
+        texture->Images->MIPLevels = arena_.New<granny_texture_mip_level>(count);
+        const int blockBytes = texture->SubFormat < 2 ? 8 : 16;
+        std::size_t at = 0;
+        int width = image.width;
+        for (int i = 0; i < count; ++i) {
+            granny_texture_mip_level& level = texture->Images->MIPLevels[i];
+            const auto bytes = static_cast<std::size_t>(levels.Get(i).GetNumberAsDouble());
+            level.Stride = std::max(1, (width + 3) / 4) * blockBytes;
+            level.PixelByteCount = static_cast<granny_int32>(bytes);
+            unsigned char* pixels = arena_.New<unsigned char>(bytes);
+            std::copy(image.image.begin() + static_cast<std::ptrdiff_t>(at),
+                      image.image.begin() + static_cast<std::ptrdiff_t>(at + bytes), pixels);
+            level.PixelBytes = pixels;
+            at += bytes;
+            width = std::max(1, width / 2);
+        }
+    }
+
+    // A single-image colour map of the image's name and size.
+    granny_texture* NewTexture(const tinygltf::Image& image) {
+        granny_texture* texture = arena_.New<granny_texture>();
+        texture->FromFileName = arena_.Text(image.name);
+        texture->TextureType = GrannyColorMapTextureType;
+        texture->Width = image.width;
+        texture->Height = image.height;
+        texture->Encoding = GrannyRawTextureEncoding;
+        texture->SubFormat = 0;
+        texture->Layout = GrannyRGBA8888PixelFormat;
+        texture->ImageCount = 1;
+        texture->Images = arena_.New<granny_texture_image>();
+        return texture;
+    }
+
     bool ReadTextures() {
         for (const tinygltf::Image& image : gltf_.images) {
+            if (image.mimeType == gr2::kMimeDxt) {
+                granny_texture* texture = NewTexture(image);
+                ReadDxtTexture(image, texture);
+                textures_.push_back(texture);
+                continue;
+            }
             const std::size_t bytes = static_cast<std::size_t>(std::max(image.width, 0)) * std::max(image.height, 0) * 4;
             if (image.width <= 0 || image.height <= 0 || image.component != 4 || image.bits != 8 ||
                 image.image.size() != bytes)
                 return Fail("image '" + image.name + "' has no usable pixels");
-            granny_texture* texture = arena_.New<granny_texture>();
-            texture->FromFileName = arena_.Text(image.name);
-            texture->TextureType = GrannyColorMapTextureType;
-            texture->Width = image.width;
-            texture->Height = image.height;
-            texture->Encoding = GrannyRawTextureEncoding;
-            texture->SubFormat = 0;
-            texture->Layout = GrannyRGBA8888PixelFormat;
-            texture->ImageCount = 1;
-            texture->Images = arena_.New<granny_texture_image>();
+            granny_texture* texture = NewTexture(image);
             texture->Images->MIPLevelCount = 1;
             granny_texture_mip_level* level = arena_.New<granny_texture_mip_level>();
             texture->Images->MIPLevels = level;
