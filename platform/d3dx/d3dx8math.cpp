@@ -437,12 +437,15 @@ D3DXMATRIX* D3DXMatrixShadow(D3DXMATRIX* out, const D3DXVECTOR4* light, const D3
 {
     D3DXPLANE p;
     D3DXPlaneNormalize(&p, plane);
-    const float d = -(p.a * light->x + p.b * light->y + p.c * light->z + p.d * light->w);
+    // dot(P, L) on the diagonal minus the outer product: a point between the
+    // plane and the light keeps a positive w, so the flattened triangles are
+    // not clipped away behind the eye.
+    const float d = p.a * light->x + p.b * light->y + p.c * light->z + p.d * light->w;
     const float pl[4] = {p.a, p.b, p.c, p.d};
     const float l[4] = {light->x, light->y, light->z, light->w};
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
-            out->m[row][col] = pl[row] * l[col] + (row == col ? d : 0.0f);
+            out->m[row][col] = (row == col ? d : 0.0f) - pl[row] * l[col];
         }
     }
     return out;

@@ -190,6 +190,15 @@ TEST(D3DXMath, ShadowProjectsOntoPlaneAlongLight)
     const D3DXVECTOR4 pointLight(0, 4, 0, 1);
     D3DXMatrixShadow(&shadow, &pointLight, &ground);
     expectNear(transform({1, 2, 0}, shadow), {2, 0, 0});
+    // Points between the ground and the light keep a positive w, else the
+    // drawn shadow would be clipped as if behind the eye.
+    D3DXVECTOR4 homogeneous;
+    const D3DXVECTOR3 body(1, 2, 0);
+    D3DXVec3Transform(&homogeneous, &body, &shadow);
+    EXPECT_GT(homogeneous.w, 0.0f);
+    D3DXMatrixShadow(&shadow, &directional, &ground);
+    D3DXVec3Transform(&homogeneous, &body, &shadow);
+    EXPECT_GT(homogeneous.w, 0.0f);
 }
 
 TEST(D3DXMath, NormalizeZeroAndIntersect)
