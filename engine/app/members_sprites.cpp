@@ -1,16 +1,76 @@
 #include "engine/app/default_members.h"
+#include "engine/app/engine_sprite_world.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/render/kestrune_mesh_sprite.h"
+#include "engine/render/kestrune_sprites.h"
 
-// Not part of the program yet: an absent member counts as started.
-bool cKestruneDefaultMembers::CreateSprites(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroySprites(cKestruneEngine& engine) { engine.sprites = nullptr; }
+#include <memory>
+#include <new>
 
+namespace {
+// What the sprite system asks of the engine lives as long as the sprite system.
+std::unique_ptr<cKestruneEngineSpriteWorld> gSpriteWorld;
+} // namespace
 
-float cKestruneEngineGraphicsHost::CameraNear() { return cKestruneGraphicsHost::CameraNear(); }
-float cKestruneEngineGraphicsHost::CameraFar() { return cKestruneGraphicsHost::CameraFar(); }
-void cKestruneEngineGraphicsHost::GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection) { cKestruneGraphicsHost::GetCamera(view, projection); }
-void cKestruneEngineGraphicsHost::CollectMeshSprites(DynArray<RenderQueueEntry>& list) { cKestruneGraphicsHost::CollectMeshSprites(list); }
-void cKestruneEngineGraphicsHost::RenderMeshSprite(void* sprite, const D3DXMATRIX& world, int32_t withShadow) { cKestruneGraphicsHost::RenderMeshSprite(sprite, world, withShadow); }
-void cKestruneEngineGraphicsHost::MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up) { cKestruneGraphicsHost::MeshSpriteFrame(sprite, position, up); }
-void cKestruneEngineGraphicsHost::ReleaseSkinBuffers() { cKestruneGraphicsHost::ReleaseSkinBuffers(); }
-void cKestruneEngineGraphicsHost::RecreateSkinBuffers() { cKestruneGraphicsHost::RecreateSkinBuffers(); }
+bool cKestruneDefaultMembers::CreateSprites(cKestruneEngine& engine)
+{
+    gSpriteWorld = std::make_unique<cKestruneEngineSpriteWorld>(engine);
+    SetSpriteWorld(gSpriteWorld.get());
+    engine.sprites = new (std::nothrow) cKestruneSprites();
+    return engine.sprites && engine.sprites->Init() == 0;
+}
+
+void cKestruneDefaultMembers::DestroySprites(cKestruneEngine& engine)
+{
+    DeleteMember(engine.sprites);
+    SetSpriteWorld(nullptr);
+    gSpriteWorld.reset();
+}
+
+float cKestruneEngineGraphicsHost::CameraNear()
+{
+    return engine_.sprites ? engine_.sprites->camera.NearClipPlane : cKestruneGraphicsHost::CameraNear();
+}
+
+float cKestruneEngineGraphicsHost::CameraFar()
+{
+    return engine_.sprites ? engine_.sprites->camera.FarClipPlane : cKestruneGraphicsHost::CameraFar();
+}
+
+void cKestruneEngineGraphicsHost::GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection)
+{
+    if (engine_.sprites)
+        engine_.sprites->FrameCamera(view, projection);
+    else
+        cKestruneGraphicsHost::GetCamera(view, projection);
+}
+
+void cKestruneEngineGraphicsHost::CollectMeshSprites(DynArray<RenderQueueEntry>& list)
+{
+    if (engine_.sprites)
+        engine_.sprites->CollectMeshSprites(list);
+}
+
+void cKestruneEngineGraphicsHost::RenderMeshSprite(void* sprite, const D3DXMATRIX& world, int32_t withShadow)
+{
+    static_cast<cKestruneMeshSprite*>(sprite)->Render(world, static_cast<uint8_t>(withShadow));
+}
+
+void cKestruneEngineGraphicsHost::MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up)
+{
+    const auto* meshSprite = static_cast<const cKestruneMeshSprite*>(sprite);
+    position = D3DXVECTOR3(meshSprite->position[0], meshSprite->position[1], meshSprite->position[2]);
+    meshSprite->GetAxes(&up, nullptr);
+}
+
+void cKestruneEngineGraphicsHost::ReleaseSkinBuffers()
+{
+    if (engine_.sprites)
+        engine_.sprites->ReleaseSkinBuffers();
+}
+
+void cKestruneEngineGraphicsHost::RecreateSkinBuffers()
+{
+    if (engine_.sprites)
+        engine_.sprites->RecreateSkinBuffers();
+}
