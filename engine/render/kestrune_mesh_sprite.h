@@ -2,13 +2,13 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
+#include "engine/render/lip_sync_text.h"
 #include "engine/render/render_queue.h"
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3dx/d3dx8math.h"
 #include "platform/granny/granny_types.h"
 
 #include <cstdint>
-#include <string_view>
 
 class cKestruneMeshAnimation;
 struct SavegameBlockHeader;
@@ -39,11 +39,6 @@ struct ModelRecord {
 struct RetiredAnimation {
     granny_control* control = nullptr;
     granny_file* file = nullptr;
-};
-
-// Eight viseme weights of one frame (1/30 s) of speech.
-struct SyncKey {
-    float w[8] = {};
 };
 
 // One animated 3D model on screen: a character's body, an object linked to
@@ -129,10 +124,3 @@ private:
     void DrawGroups(const MeshRecord& record);
     void ReadLipSyncWeights();
 };
-
-// ".lsm" text: four "%d %d" pairs replacing weights[0..7] in order; pairs
-// that do not parse leave the rest as they are.
-void ParseLipSyncWeights(std::string_view text, int32_t* weights);
-// ".sync" text: a count, then that many keys of eight numbers. Keys stop
-// where the text does, whatever the count claims.
-void ParseSyncKeys(std::string_view text, DynArray<SyncKey>& keys);

@@ -191,6 +191,12 @@ void cKestruneSprites::SetCamera(const granny_camera& viewCamera)
     std::memcpy(camera.InverseProjection4x4, viewCamera.InverseProjection4x4, sizeof camera.InverseProjection4x4);
 }
 
+void cKestruneSprites::FrameCamera(D3DXMATRIX& view, D3DXMATRIX& projection) const
+{
+    view = D3DXMATRIX(camera.View4x4);
+    projection = D3DXMATRIX(camera.Projection4x4);
+}
+
 void cKestruneSprites::SetCameraFromMotion(KestruneCameraMotion motion)
 {
     float* c = motion.c;

@@ -70,6 +70,8 @@ public:
     void RecreateSkinBuffers();
 
     void SetCamera(const granny_camera& viewCamera);
+    // The matrices the frame draws every 3D object with.
+    void FrameCamera(D3DXMATRIX& view, D3DXMATRIX& projection) const;
     void SetCameraFromMotion(KestruneCameraMotion motion);
 
     void AddLight(float a1, float a2, float a3, float a4, float a5, float a6, float a7);
