@@ -1,5 +1,6 @@
 // Lip sync: ".lsm" weights per model, ".sync" viseme keys per speech line,
 // and the jaw and smile bones turned by the key of the speech's time.
+#include "engine/base/datafile_text_reader.h"
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/kestrune_sprites.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-// The whole entry of a datafile resource as text, or false when it is absent.
+// The whole entry of a datafile resource as text (CR LF read as LF, never
+// past the entry's end), or false when it is absent.
 bool ReadResourceText(const cString& fileName, std::string& text)
 {
     cKestruneFileSystem* files = cKestruneFileSystem::Current();
@@ -20,13 +22,11 @@ bool ReadResourceText(const cString& fileName, std::string& text)
     const int32_t slot = files->Open(fileName.GetText());
     if (slot <= 0)
         return false;
-    const int32_t size = files->GetSize(slot);
     text.clear();
-    if (size > 0) {
-        text.resize(static_cast<size_t>(size));
-        if (files->Read(slot, text.data(), size) != 0)
-            text.clear();
-    }
+    cDatafileTextReader reader(*files, slot);
+    char line[512];
+    while (reader.ReadLine(line, sizeof line))
+        text += line;
     files->Close(slot);
     return true;
 }
