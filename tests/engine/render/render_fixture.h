@@ -198,21 +198,6 @@ inline std::string ImageBytes(const tools::Picture& picture, int32_t x = 0, int3
     return Bytes(tools::WriteImage(header, {picture}));
 }
 
-// The presented frame's pixels (A8R8G8B8, top row first) of a 1024 x 768 device.
-inline std::vector<DWORD> FrontBufferPixels(IDirect3DDevice8* device)
-{
-    IDirect3DSurface8* surface = nullptr;
-    device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &surface);
-    device->GetFrontBuffer(surface);
-    D3DLOCKED_RECT locked{};
-    surface->LockRect(&locked, nullptr, 0);
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(locked.pBits),
-                              static_cast<const DWORD*>(locked.pBits) + 1024 * 768);
-    surface->UnlockRect();
-    surface->Release();
-    return pixels;
-}
-
 class RenderWorld : public ::testing::Test {
 protected:
     RenderWorld() : previous_(std::filesystem::current_path())
