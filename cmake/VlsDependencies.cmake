@@ -26,6 +26,9 @@ target_include_directories(vls_tinygltf SYSTEM INTERFACE ${TINYGLTF_INCLUDE_DIR}
 target_link_libraries(vls_tinygltf INTERFACE nlohmann_json::nlohmann_json)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
 pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
+# Pictures from outside: PNG and JPEG decoders that are fuzzed upstream.
+pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
+pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 if(VLS_BENCH)
   # The script machine's benchmark times Lua beside it; without Lua it would have no reference.
   pkg_check_modules(LUA IMPORTED_TARGET lua5.4)

@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libgl-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev
   libvorbis-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core zlib1g-dev
-  libtinygltf-dev nlohmann-json3-dev libstb-dev
+  libtinygltf-dev nlohmann-json3-dev libstb-dev libspng-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libvorbis-dev
   lua5.4 liblua5.4-dev
   xvfb xauth

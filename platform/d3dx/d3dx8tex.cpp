@@ -3,17 +3,7 @@
 #include "platform/d3d8/d3d8_format.h"
 #include "platform/win32/kernel/paths.h"
 
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#endif
-#include <stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "platform/d3dx/picture_decode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -169,25 +159,21 @@ HRESULT textureFromPicture(IDirect3DDevice8* device, const Picture& picture, UIN
 
 bool decodePicture(const BYTE* data, std::size_t size, Picture& out, D3DXIMAGE_INFO* info)
 {
-    if (!data || size == 0 || size > 0x7FFFFFFF) return false;
-    int w = 0, h = 0, channels = 0;
-    // A damaged header must not make us allocate a picture no texture can hold.
-    if (!stbi_info_from_memory(data, static_cast<int>(size), &w, &h, &channels) || w <= 0 || h <= 0 ||
-        w > kMaxPictureSide || h > kMaxPictureSide) {
+    // The pixel cap is checked against the file's header before any pixel
+    // memory is taken, so a damaged header cannot ask for gigabytes.
+    vls::d3dx::DecodedPicture picture;
+    if (!data || !vls::d3dx::DecodePicture(data, size, std::int64_t{kMaxPictureSide} * kMaxPictureSide, picture) ||
+        picture.width > kMaxPictureSide || picture.height > kMaxPictureSide)
         return false;
-    }
-    stbi_uc* rgba = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &channels, 4);
-    if (!rgba) return false;
-    out.width = static_cast<UINT>(w);
-    out.height = static_cast<UINT>(h);
-    out.pixels.resize(static_cast<std::size_t>(w) * h);
+    out.width = static_cast<UINT>(picture.width);
+    out.height = static_cast<UINT>(picture.height);
+    out.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
     for (std::size_t i = 0; i < out.pixels.size(); ++i) {
-        const stbi_uc* p = rgba + i * 4;
+        const std::uint8_t* p = picture.rgba.data() + i * 4;
         out.pixels[i] = static_cast<DWORD>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2];
     }
-    stbi_image_free(rgba);
     if (info) {
-        *info = D3DXIMAGE_INFO{out.width, out.height, 1, 1, channels == 4 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
+        *info = D3DXIMAGE_INFO{out.width, out.height, 1, 1, picture.alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
                                D3DRTYPE_TEXTURE,
                                size >= 2 && data[0] == 'B' && data[1] == 'M' ? D3DXIFF_BMP
                                : size >= 4 && data[0] == 0x89 && data[1] == 'P'  ? D3DXIFF_PNG

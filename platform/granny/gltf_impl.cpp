@@ -1,17 +1,12 @@
-// The single home of tinygltf's and stb_image's code in this tree. stb_image
-// is compiled static here, so it cannot clash with another library's copy.
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#include <stb_image.h>
-
+// The single home of tinygltf's code in this tree. Pictures are decoded by
+// the extension library's decoder (libspng, libjpeg-turbo), capped in size.
 #define TINYGLTF_IMPLEMENTATION
 #include "platform/granny/gltf.h"
 
 #include <algorithm>
 #include <sstream>
 
+#include "platform/d3dx/picture_decode.h"
 #include "platform/granny/gr2_layout.h"
 
 namespace vls::gr2 {
@@ -79,35 +74,26 @@ bool LoadImage(tinygltf::Image* image, const int, std::string* error, std::strin
         }
         return LoadDxt(image, error, bytes, size, static_cast<std::int64_t*>(pixelBudget));
     }
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (size <= 0 || !stbi_info_from_memory(bytes, size, &width, &height, &channels)) {
-        *error += "unreadable image data\n";
+    auto* budget = static_cast<std::int64_t*>(pixelBudget);
+    const std::int64_t cap = std::min<std::int64_t>(std::int64_t{kMaxTextureSide} * kMaxTextureSide, *budget);
+    d3dx::DecodedPicture picture;
+    std::string reason;
+    if (size <= 0 || !d3dx::DecodePicture(bytes, static_cast<std::size_t>(size), std::max<std::int64_t>(cap, 0), picture,
+                                          &reason)) {
+        *error += "image refused: " + reason + "\n";
         return false;
     }
-    if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide) {
+    if (picture.width > kMaxTextureSide || picture.height > kMaxTextureSide) {
         *error += "image size out of range\n";
         return false;
     }
-    auto* budget = static_cast<std::int64_t*>(pixelBudget);
-    *budget -= static_cast<std::int64_t>(width) * height;
-    if (*budget < 0) {
-        *error += "too many image pixels in one file\n";
-        return false;
-    }
-    stbi_uc* pixels = stbi_load_from_memory(bytes, size, &width, &height, &channels, 4);
-    if (pixels == nullptr) {
-        *error += "image decoding failed\n";
-        return false;
-    }
-    image->width = width;
-    image->height = height;
+    *budget -= static_cast<std::int64_t>(picture.width) * picture.height;
+    image->width = picture.width;
+    image->height = picture.height;
     image->component = 4;
     image->bits = 8;
     image->pixel_type = TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE;
-    image->image.assign(pixels, pixels + static_cast<std::size_t>(width) * height * 4);
-    stbi_image_free(pixels);
+    image->image = std::move(picture.rgba);
     return true;
 }
 
