@@ -125,6 +125,12 @@ TColor StringToColor(const AnsiString& s)
     return StrToInt(s);
 }
 
+void GetColorValues(const std::function<void(const AnsiString&)>& proc)
+{
+    for (const auto& [c, n] : ColorNames())
+        proc(n);
+}
+
 const TIdentMap* ColorIdentMap()
 {
     static const TIdentMap map{

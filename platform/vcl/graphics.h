@@ -4,6 +4,7 @@
 // drawn through our GDI.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/gdi/syscolors.h"
@@ -54,6 +55,8 @@ bool ColorToIdent(TColor color, AnsiString& ident);
 bool IdentToColor(const AnsiString& ident, TColor& color);
 AnsiString ColorToString(TColor color);
 TColor StringToColor(const AnsiString& s);  // EConvertError when neither name nor number
+// Hands every colour name the library knows to `proc`, in its table order.
+void GetColorValues(const std::function<void(const AnsiString&)>& proc);
 const TIdentMap* ColorIdentMap();
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
