@@ -2,6 +2,8 @@
 
 #include "platform/win32/kernel/module.h"
 #include "skin/controls/sk_button_pictures.h"
+#include "skin/controls/sk_list_box.h"
+#include "skin/controls/sk_list_picture.h"
 #include "skin/controls/sk_paint_buffer.h"
 #include "skin/controls/sk_speed_controls.h"
 #include "skin/controls/sk_tab_control.h"
@@ -10,6 +12,10 @@
 namespace skin {
 
 namespace {
+
+// Registered while the program loads: the drawing unit, which starts
+// first, loads the picture.
+const bool g_listPictureRegistered = (RegisterListPicture(), true);
 
 HMODULE user32 = nullptr;
 TGetScrollBarInfo getScrollBarInfo = nullptr;
@@ -26,7 +32,7 @@ void InitControlsUnit()
         user32 = LoadLibraryA("user32.dll");
     getScrollBarInfo = user32 ? reinterpret_cast<TGetScrollBarInfo>(reinterpret_cast<void*>(GetProcAddress(user32, "GetScrollBarInfo"))) : nullptr;
     vcl::RegisterClasses({TSkSpeedContainer::StaticClass(), TSkSpeedDivider::StaticClass(),
-                          TSkCustomTabSheet::StaticClass()});
+                          TSkCustomTabSheet::StaticClass(), TSkCustomListBox::StaticClass()});
     RegisterOptionClasses();
 }
 
