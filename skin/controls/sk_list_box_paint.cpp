@@ -36,6 +36,19 @@ int AddFontFamily(const LOGFONTA* font, const TEXTMETRICA* metric, DWORD, LPARAM
     return 1;
 }
 
+// The colour an item names, outlined in black; a name that is no colour
+// shows black rather than failing the paint.
+void PaintSwatch(vcl::TCanvas* canvas, const RECT& swatch, const vcl::AnsiString& name)
+{
+    vcl::TColor color = vcl::clBlack;
+    try {
+        color = vcl::StringToColor(name);
+    } catch (const vcl::Exception&) {
+    }
+    FillRectColor(canvas, swatch, color);
+    FrameRectColor(canvas, swatch, vcl::clBlack);
+}
+
 }  // namespace
 
 void TSkCustomListBox::PaintClient()
@@ -128,26 +141,12 @@ void TSkCustomListBox::DrawDefaultItem(vcl::TCanvas* canvas, int index, const RE
         break;
     }
     case lbColors: {
-        const RECT swatch = InflatedRect(rect, -4);
-        vcl::TColor color = vcl::clBlack;
-        try {
-            color = vcl::StringToColor(item);
-        } catch (const vcl::Exception&) {
-        }
-        FillRectColor(canvas, swatch, color);
-        FrameRectColor(canvas, swatch, vcl::clBlack);
+        PaintSwatch(canvas, InflatedRect(rect, -4), item);
         break;
     }
     case lbColorNames: {
         const RECT cell{rect.left, rect.top, rect.left + 20, rect.bottom};
-        const RECT swatch = CenterRect(RECT{0, 0, 20, 14}, cell);
-        vcl::TColor color = vcl::clBlack;
-        try {
-            color = vcl::StringToColor(item);
-        } catch (const vcl::Exception&) {
-        }
-        FillRectColor(canvas, swatch, color);
-        FrameRectColor(canvas, swatch, vcl::clBlack);
+        PaintSwatch(canvas, CenterRect(RECT{0, 0, 20, 14}, cell), item);
         text.left += 24;
         const vcl::AnsiString shown = item.find("cl") != vcl::AnsiString::npos ? item.substr(2) : item;
         SkDrawText(canvas, ItemTextInCharset(shown, canvas->Font()), text, DrawTextBiDiModeFlags(singleLine));
