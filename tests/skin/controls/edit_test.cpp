@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "control_fixture.h"
+#include "platform/vcl/clipbrd.h"
+#include "skin/controls/sk_edit.h"
+#include "skin/controls/sk_edit_menu.h"
+#include "skin/graphics/sk_canvas.h"
+
+using namespace skin;
+
+namespace {
+
+class SkEdit : public sktest::ControlTest {
+protected:
+    TSkCustomEdit* MakeEdit(const char16_t* text = u"")
+    {
+        auto* edit = new TSkCustomEdit(form);
+        edit->SetParent(form);
+        edit->SetBounds(10, 10, 150, 21);
+        edit->SetText(text);
+        vcl::Application->ProcessMessages();
+        return edit;
+    }
+    // Keys as the user types them: a letter, or a virtual key in braces
+    // ("{Left}"), with ^ for Ctrl and + for Shift before either.
+    static void Type(const std::string& keys)
+    {
+        static const std::map<std::string, int> named = {
+            {"Left", VK_LEFT}, {"Right", VK_RIGHT}, {"Home", VK_HOME}, {"End", VK_END},
+            {"Back", VK_BACK}, {"Del", VK_DELETE},  {"Ins", VK_INSERT}};
+        bool ctrl = false, shift = false;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const char c = keys[i];
+            if (c == '^') {
+                ctrl = true;
+                continue;
+            }
+            if (c == '+') {
+                shift = true;
+                continue;
+            }
+            int vk = 0;
+            if (c == '{') {
+                const std::size_t end = keys.find('}', i);
+                vk = named.at(keys.substr(i + 1, end - i - 1));
+                i = end;
+            } else if (!ctrl && !shift) {
+                vls::headless::Text(std::string(1, c));
+                vcl::Application->ProcessMessages();
+                continue;
+            } else {
+                vk = std::toupper(static_cast<unsigned char>(c));
+            }
+            if (ctrl)
+                vls::headless::Key(VK_CONTROL, true);
+            if (shift)
+                vls::headless::Key(VK_SHIFT, true);
+            vls::headless::KeyTap(vk);
+            if (shift)
+                vls::headless::Key(VK_SHIFT, false);
+            if (ctrl)
+                vls::headless::Key(VK_CONTROL, false);
+            vcl::Application->ProcessMessages();
+            ctrl = shift = false;
+        }
+    }
+};
+
+TEST_F(SkEdit, UndoTable)
+{
+    struct Case {
+        const char16_t* start;
+        int maxLength;
+        const char* keys;
+        const char16_t* typed;        // the text after the keys
+        const char16_t* undone;       // after one Ctrl+Z
+        const char16_t* selected;     // the selection after the undo
+    };
+    const Case cases[] = {
+        {u"", 0, "abc", u"abc", u"", u""},
+        {u"hello", 0, "xy", u"xy", u"hello", u"hello"},  // focus selects all; typing replaces it
+        {u"abcdef", 0, "{End}{Back}{Back}{Back}", u"abc", u"abcdef", u"def"},
+        {u"abcdef", 0, "{Home}{Del}{Del}", u"cdef", u"abcdef", u"ab"},
+        {u"", 3, "abcd", u"abc", u"", u""},
+        // Two deletions with a character between them stay apart: one undo
+        // puts back only the later one, where it was.
+        {u"abcdef", 0, "{Home}{Right}{Right}{Right}{Del}{Left}{Back}", u"acef", u"abcef", u"b"},
+        {u"ab cd", 0, "{End}+{Left}+{Left}{Back}x", u"ab x", u"ab ", u""},
+    };
+    for (const Case& c : cases) {
+        TSkCustomEdit* edit = MakeEdit(c.start);
+        edit->SetMaxLength(c.maxLength);
+        edit->SetFocus();
+        vcl::Application->ProcessMessages();
+        Type(c.keys);
+        EXPECT_EQ(edit->Text(), c.typed) << c.keys;
+        Type("^z");
+        EXPECT_EQ(edit->Text(), c.undone) << c.keys;
+        EXPECT_EQ(edit->GetSelText(), c.selected) << c.keys;
+        delete edit;
+    }
+}
+
+TEST_F(SkEdit, UndoGoesBackStepByStep)
+{
+    TSkCustomEdit* edit = MakeEdit(u"abcdef");
+    edit->SetFocus();
+    Type("{Home}{Right}{Right}{Right}{Del}{Left}{Back}");
+    Type("^z");
+    Type("^z");
+    EXPECT_EQ(edit->Text(), u"abcdef");
+    EXPECT_EQ(edit->UndoStack()->Count(), 0);
+    edit->SetText(u"new");  // setting the text keeps the stack as it is
+    EXPECT_EQ(edit->UndoStack()->Count(), 0);
+}
+
+TEST_F(SkEdit, WordPositions)
+{
+    TSkCustomEdit* edit = MakeEdit(u"ab cd ef");
+    const int next[][2] = {{0, 3}, {3, 6}, {6, 8}, {1, 3}, {8, 8}};
+    for (const auto& [from, to] : next)
+        EXPECT_EQ(edit->NextWordPos(from), to) << from;
+    const int prev[][2] = {{4, 3}, {3, 0}, {8, 6}, {0, 0}, {6, 3}};
+    for (const auto& [from, to] : prev)
+        EXPECT_EQ(edit->PrevWordPos(from), to) << from;
+    edit->SetFocus();
+    Type("{Home}^{Right}");
+    EXPECT_EQ(edit->CaretPos(), 3);
+    Type("^+{Right}");
+    EXPECT_EQ(edit->GetSelText(), u"cd ");
+    Type("^{Right}");
+    EXPECT_EQ(edit->CaretPos(), 8);
+}
+
+TEST_F(SkEdit, CaretSelectionAndClipboard)
+{
+    TSkCustomEdit* edit = MakeEdit(u"one two");
+    edit->SetFocus();
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(edit->GetSelText(), u"one two");  // AutoSelect
+    EXPECT_EQ(edit->CaretPos(), 0);
+    Type("{End}+{Left}+{Left}+{Left}");
+    EXPECT_EQ(edit->GetSelStart(), 4);
+    EXPECT_EQ(edit->GetSelText(), u"two");
+    Type("^c");
+    EXPECT_EQ(vcl::Clipboard()->AsWideText(), u"two");
+    Type("{Home}^v");
+    EXPECT_EQ(edit->Text(), u"twoone two");
+    EXPECT_EQ(edit->CaretPos(), 3);
+    Type("+{End}^x");
+    EXPECT_EQ(edit->Text(), u"two");
+    EXPECT_EQ(vcl::Clipboard()->AsWideText(), u"one two");
+    Type("+{Home}+{Ins}");
+    EXPECT_EQ(edit->Text(), u"one two");
+    edit->SetReadOnly(true);
+    Type("x{Back}^v");
+    EXPECT_EQ(edit->Text(), u"one two");
+}
+
+TEST_F(SkEdit, PasswordsKeepTheClipboard)
+{
+    TSkCustomEdit* edit = MakeEdit(u"secret");
+    edit->SetPasswordKind(pkCircle);
+    vcl::Clipboard()->SetAsWideText(u"before");
+    edit->SetFocus();
+    edit->SelectAll();
+    edit->CopyToClipboard();
+    EXPECT_EQ(vcl::Clipboard()->AsWideText(), u"before");
+    edit->CutToClipboard();
+    EXPECT_EQ(edit->Text(), u"");
+    EXPECT_EQ(vcl::Clipboard()->AsWideText(), u"before");
+    edit->SetPasswordWideChar(u'*');
+    EXPECT_EQ(edit->PasswordKind(), pkChar);
+}
+
+TEST_F(SkEdit, CharCaseAndChangeEvents)
+{
+    TSkCustomEdit* edit = MakeEdit();
+    int changes = 0;
+    edit->OnChange = [&](vcl::TObject*) { ++changes; };
+    edit->SetCharCase(ecUpperCase);
+    edit->SetText(u"Mixed Case \u00e9");
+    EXPECT_EQ(edit->Text(), u"MIXED CASE \u00c9");
+    EXPECT_EQ(changes, 1);
+    edit->SetText(u"Mixed Case \u00e9");
+    EXPECT_EQ(changes, 1);
+    edit->SetCharCase(ecLowerCase);
+    EXPECT_EQ(edit->Text(), u"mixed case \u00e9");
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(SkEdit, InputMethodComposition)
+{
+    TSkCustomEdit* edit = MakeEdit();
+    edit->SetFocus();
+    vcl::Application->ProcessMessages();
+    vls::headless::Text("\xD0\x9F\xD1\x80\xD0\xB8");  // Cyrillic: through the input method
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(edit->Text(), u"\u041f\u0440\u0438");
+    EXPECT_EQ(edit->CaretPos(), 3);
+    Type("^z");
+    EXPECT_EQ(edit->Text(), u"");
+}
+
+TEST_F(SkEdit, ClickPlacesTheCaret)
+{
+    TSkCustomEdit* edit = MakeEdit(u"abc");
+    edit->SetTextAlignment(vcl::taRightJustify);
+    const RECT text = edit->GetTextRect();
+    ClickAt(edit, text.left + 2, text.top + 3);
+    EXPECT_EQ(edit->CaretPos(), 0);
+    ClickAt(edit, text.right - 1, text.top + 3);
+    EXPECT_EQ(edit->CaretPos(), 3);
+    edit->SetTextAlignment(vcl::taLeftJustify);
+    ClickAt(edit, edit->CharPosToX(1) + 1, text.top + 3);
+    EXPECT_EQ(edit->CaretPos(), 1);
+    // Dragging right past the end selects to the end (a second press
+    // later than the double-click time).
+    vls::headless::AdvanceClock(1000);
+    PressAndRelease(edit, POINT{edit->CharPosToX(1) + 1, text.top + 3}, POINT{edit->Width() - 2, text.top + 3});
+    EXPECT_EQ(edit->GetSelText(), u"bc");
+}
+
+TEST_F(SkEdit, LongTextScrollsToTheCaret)
+{
+    TSkCustomEdit* edit = MakeEdit(u"");
+    edit->SetWidth(60);
+    edit->SetFocus();
+    Type("the quick brown fox jumps");
+    EXPECT_GT(edit->FirstVisible(), 1);
+    EXPECT_LE(edit->CharPosToX(edit->CaretPos()), edit->GetTextRect().right);
+    Type("{Home}");
+    EXPECT_EQ(edit->FirstVisible(), 1);
+}
+
+TEST_F(SkEdit, PaintsSelectionAndPasswordCells)
+{
+    TSkCustomEdit* edit = MakeEdit(u"abcd");
+    edit->SetPasswordKind(pkRect);
+    edit->SetHideSelection(false);
+    edit->SetSelStart(2);
+    edit->SetSelLength(2);
+    Snapshot();
+    const RECT text = edit->GetTextRect();
+    const int cell = edit->GetPasswordCharWidth();
+    const int y = 10 + (text.top + text.bottom) / 2;
+    const int x0 = 10 + edit->CharPosToX(0);
+    EXPECT_EQ(Rgb(x0 + cell / 2, y), Px(vcl::clWindowText));                // a filled cell
+    EXPECT_EQ(Rgb(x0 + 1, y), Px(vcl::clWindow));                           // its margin
+    EXPECT_EQ(Rgb(x0 + 2 * cell + cell / 2, y), Px(vcl::clHighlightText));  // selected cells
+    EXPECT_EQ(Rgb(x0 + 2 * cell + 1, y), Px(vcl::clHighlight));
+    EXPECT_EQ(Rgb(x0 + 4 * cell + 2, y), Px(vcl::clWindow));
+}
+
+// A context menu that records what the edit asks of it.
+class FakeMenu : public TSkEditMenu {
+public:
+    void AddItem(const vcl::AnsiString& caption, int command, const std::function<void()>& onClick) override
+    {
+        captions.push_back(caption);
+        if (command != kecSeparator)
+            items[command] = {onClick, true};
+    }
+    bool HasItem(int command) const override { return items.count(command) != 0; }
+    void SetItemEnabled(int command, bool enabled) override { items[command].enabled = enabled; }
+    bool ItemEnabled(int command) const override { return items.at(command).enabled; }
+    void SetOptions(TSkPopupMenuOptions*) override { ++optionsSet; }
+    void Popup(vcl::TComponent* component, POINT at) override
+    {
+        popupFor = component;
+        popupAt = at;
+    }
+    struct Item {
+        std::function<void()> onClick;
+        bool enabled;
+    };
+    std::vector<vcl::AnsiString> captions;
+    std::map<int, Item> items;
+    int optionsSet = 0;
+    vcl::TComponent* popupFor = nullptr;
+    POINT popupAt{};
+};
+
+class FakeMenus : public IEditMenus {
+public:
+    TSkEditMenu* CreateMenu(vcl::TComponent*) override { return last = new FakeMenu(); }
+    FakeMenu* last = nullptr;
+};
+
+TEST_F(SkEdit, ContextMenuThroughTheSeam)
+{
+    FakeMenus menus;
+    IEditMenus* installed = EditMenus();
+    InstallEditMenus(&menus);
+    TSkCustomEdit* edit = MakeEdit(u"word");
+    vcl::Clipboard()->SetAsWideText(u"");
+    edit->Perform(WM_CONTEXTMENU, 0, MAKELPARAM(40, 50));
+    ASSERT_NE(menus.last, nullptr);
+    FakeMenu& menu = *menus.last;
+    EXPECT_EQ(menu.captions, (std::vector<vcl::AnsiString>{"Undo", "-", "Cut", "Copy", "Paste", "Delete", "-",
+                                                           "Select All"}));
+    EXPECT_EQ(menu.popupFor, edit);
+    EXPECT_EQ(menu.popupAt.x, 40);
+    EXPECT_FALSE(menu.ItemEnabled(kecUndo));
+    EXPECT_FALSE(menu.ItemEnabled(kecCopy));
+    EXPECT_FALSE(menu.ItemEnabled(kecPaste));
+    EXPECT_TRUE(menu.ItemEnabled(kecSelectAll));
+    menu.items[kecSelectAll].onClick();
+    EXPECT_EQ(edit->GetSelText(), u"word");
+    edit->Perform(WM_CONTEXTMENU, 0, MAKELPARAM(40, 50));
+    EXPECT_TRUE(menu.ItemEnabled(kecCut));
+    EXPECT_FALSE(menu.ItemEnabled(kecSelectAll));
+    menu.items[kecCut].onClick();
+    EXPECT_EQ(edit->Text(), u"");
+    edit->Perform(WM_CONTEXTMENU, 0, MAKELPARAM(40, 50));
+    EXPECT_TRUE(menu.ItemEnabled(kecUndo));
+    EXPECT_TRUE(menu.ItemEnabled(kecPaste));
+    EXPECT_EQ(menu.optionsSet, 3);
+    InstallEditMenus(installed);
+}
+
+}  // namespace
