@@ -1,5 +1,6 @@
 #include "skin/menus/sk_menus_unit.h"
 
+#include "skin/controls/sk_edit_menu.h"
 #include "skin/forms/sk_frame_menus.h"
 #include "skin/menus/sk_menu_item.h"
 #include "skin/menus/sk_menu_bar.h"
@@ -16,11 +17,13 @@ void InitMenusUnit()
     vcl::RegisterClass(TSkCustomMenuBar::StaticClass());
     CreateClickHandler();
     InstallMenusForFrames();
+    InstallMenusForEdits();
 }
 
 void FinalizeMenusUnit()
 {
     InstallFrameMenus(nullptr);
+    InstallEditMenus(nullptr);
     FreeClickHandler();
     FreeItemContainers();
     FreeMenuResources();

@@ -10,5 +10,7 @@ void InitMenusUnit();
 void FinalizeMenusUnit();
 // Installs the menus behind the frame's seam (part of InitMenusUnit).
 void InstallMenusForFrames();
+// Installs the edits' context-menu maker (part of InitMenusUnit).
+void InstallMenusForEdits();
 
 }  // namespace skin
