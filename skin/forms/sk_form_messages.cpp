@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "skin/controls/sk_combo_box.h"
 #include "skin/controls/sk_paint_buffer.h"
 #include "skin/forms/sk_custom_form.h"
 #include "skin/graphics/sk_canvas.h"
@@ -136,6 +137,7 @@ void TSkCustomForm::WMNCActivate(TMessage& m)
 
 void TSkCustomForm::WMNCButtonDown(TMessage& m)
 {
+    CloseOpenDropDown();
     auto* control = dynamic_cast<vcl::TWinControl*>(Owner());
     if (!frameActive_ && control)
         ::SetFocus(control->Handle());

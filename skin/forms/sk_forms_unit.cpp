@@ -1,5 +1,6 @@
 #include "skin/forms/sk_forms_unit.h"
 
+#include "skin/controls/sk_combo_box.h"
 #include "skin/forms/sk_hook.h"
 
 namespace skin {
@@ -8,8 +9,12 @@ namespace {
 const bool g_picturesRegistered = (RegisterFrameButtonPictures(), true);
 }
 
-void InitFormsUnit() {}
+void InitFormsUnit() { InstallComboFrames(); }
 
-void FinalizeFormsUnit() { FreeHookList(); }
+void FinalizeFormsUnit()
+{
+    InstallComboFrameSwitch(nullptr);
+    FreeHookList();
+}
 
 }  // namespace skin
