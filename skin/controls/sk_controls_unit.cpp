@@ -2,6 +2,7 @@
 
 #include "platform/win32/kernel/module.h"
 #include "skin/controls/sk_button_pictures.h"
+#include "skin/controls/sk_combo_box.h"
 #include "skin/controls/sk_list_box.h"
 #include "skin/controls/sk_list_picture.h"
 #include "skin/controls/sk_paint_buffer.h"
@@ -32,7 +33,9 @@ void InitControlsUnit()
         user32 = LoadLibraryA("user32.dll");
     getScrollBarInfo = user32 ? reinterpret_cast<TGetScrollBarInfo>(reinterpret_cast<void*>(GetProcAddress(user32, "GetScrollBarInfo"))) : nullptr;
     vcl::RegisterClasses({TSkSpeedContainer::StaticClass(), TSkSpeedDivider::StaticClass(),
-                          TSkCustomTabSheet::StaticClass(), TSkCustomListBox::StaticClass()});
+                          TSkCustomTabSheet::StaticClass(), TSkCustomListBox::StaticClass(),
+                          TSkCustomScrollBar::StaticClass(), TSkCustomEdit::StaticClass(),
+                          TSkCustomComboBox::StaticClass()});
     RegisterOptionClasses();
 }
 
