@@ -2,8 +2,10 @@
 
 #include "engine/app/kestrune_engine.h"
 
-cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine), worldHost_(engine)
+cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine), worldHost_(engine), savegameHost_(engine), menuHost_(engine)
 {
+    SetSavegameHost(&savegameHost_);
+    SetMenuHost(&menuHost_);
     SetGraphicsHost(&graphicsHost_);
     SetWorldHost(&worldHost_);
 }
@@ -12,6 +14,8 @@ cKestruneDefaultMembers::~cKestruneDefaultMembers()
 {
     SetGraphicsHost(nullptr);
     SetWorldHost(nullptr);
+    SetSavegameHost(nullptr);
+    SetMenuHost(nullptr);
 }
 
 bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember member)

@@ -2,6 +2,8 @@
 
 #include "engine/app/engine_members.h"
 #include "engine/render/graphics_host.h"
+#include "engine/ui/menu_host.h"
+#include "engine/world/savegame_host.h"
 #include "engine/world/world_host.h"
 
 class cKestruneEngine;
@@ -87,6 +89,9 @@ class cKestruneEngineWorldHost : public cKestruneWorldHost {
 public:
     explicit cKestruneEngineWorldHost(cKestruneEngine& engine) : engine_(engine) {}
 
+    // members_menu.cpp
+    bool MenuOpen() override;
+    void MenuInput() override;
     // members_scene.cpp
     cKestruneScene* CurrentScene() override;
     void SetPendingScene(cKestruneScene* scene) override;
@@ -94,6 +99,44 @@ public:
     // members_timer.cpp
     void TickClock() override;
     void DropTimers() override;
+
+private:
+    cKestruneEngine& engine_;
+};
+
+// The engine's answers to the savegame writer and reader (members_savegame.cpp):
+// each owner's block goes to its member.
+class cKestruneEngineSavegameHost : public cKestruneSavegameHost {
+public:
+    explicit cKestruneEngineSavegameHost(cKestruneEngine& engine) : engine_(engine) {}
+
+    void SaveBlock(SavegameOwner owner, int file) override;
+    void LoadBlock(SavegameOwner owner, int file, SavegameBlockHeader& header) override;
+    std::uint32_t EffectCount() override;
+    void SaveEffects(int file) override;
+    void LoadEffect(int file, SavegameBlockHeader& header) override;
+    void EnterRestoredScene(cKestruneScene* scene) override;
+    const char* PreviousSceneName() override;
+    void SetPreviousSceneName(const char* name) override;
+
+private:
+    cKestruneEngine& engine_;
+};
+
+// The engine's answers to the in-game menu (members_menu.cpp).
+class cKestruneEngineMenuHost : public cKestruneMenuHost {
+public:
+    explicit cKestruneEngineMenuHost(cKestruneEngine& engine) : engine_(engine) {}
+
+    bool VideoPlaying() override;
+    int32_t DialogueState() override;
+    int32_t& Setting(MenuSetting setting) override;
+    bool DemoData() override;
+    void RequestQuit() override;
+    void RequestNewGame() override;
+    void RequestLoad(const char* fileName) override;
+    void SetPreviousSceneName(const char* name) override;
+    void DeleteScene() override;
 
 private:
     cKestruneEngine& engine_;
@@ -200,6 +243,8 @@ private:
 
     cKestruneEngineGraphicsHost graphicsHost_;
     cKestruneEngineWorldHost worldHost_;
+    cKestruneEngineSavegameHost savegameHost_;
+    cKestruneEngineMenuHost menuHost_;
 };
 
 // Deletes a member and clears its field.

@@ -1,17 +1,87 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/ui/kestrune_menu.h"
 
-// Not part of the program yet: an absent member counts as started.
-bool cKestruneDefaultMembers::CreateMenu(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyMenu(cKestruneEngine& engine) { engine.menu = nullptr; }
+bool cKestruneDefaultMembers::CreateMenu(cKestruneEngine& engine)
+{
+    engine.menu = new cKestruneMenu();
+    return true;
+}
+void cKestruneDefaultMembers::DestroyMenu(cKestruneEngine& engine) { DeleteMember(engine.menu); }
 
-bool cKestruneDefaultMembers::MenuOpen(cKestruneEngine& engine) { return cKestruneMembers::MenuOpen(engine); }
-int32_t cKestruneDefaultMembers::MenuScreen(cKestruneEngine& engine) { return cKestruneMembers::MenuScreen(engine); }
-int32_t cKestruneDefaultMembers::MenuActiveControl(cKestruneEngine& engine) { return cKestruneMembers::MenuActiveControl(engine); }
-void cKestruneDefaultMembers::OpenMenu(cKestruneEngine& engine) { cKestruneMembers::OpenMenu(engine); }
-void cKestruneDefaultMembers::CloseMenu(cKestruneEngine& engine) { cKestruneMembers::CloseMenu(engine); }
-void cKestruneDefaultMembers::MenuToMainScreen(cKestruneEngine& engine) { cKestruneMembers::MenuToMainScreen(engine); }
-void cKestruneDefaultMembers::MenuNameEntry(cKestruneEngine& engine, WPARAM character) { cKestruneMembers::MenuNameEntry(engine, character); }
+bool cKestruneDefaultMembers::MenuOpen(cKestruneEngine& engine) { return engine.menu && engine.menu->open; }
+int32_t cKestruneDefaultMembers::MenuScreen(cKestruneEngine& engine) { return engine.menu ? engine.menu->screen : 0; }
+int32_t cKestruneDefaultMembers::MenuActiveControl(cKestruneEngine& engine) { return engine.menu ? engine.menu->hovered : -1; }
+void cKestruneDefaultMembers::OpenMenu(cKestruneEngine& engine)
+{
+    if (engine.menu)
+        engine.menu->Open();
+}
+void cKestruneDefaultMembers::CloseMenu(cKestruneEngine& engine)
+{
+    if (engine.menu)
+        engine.menu->Close();
+}
+void cKestruneDefaultMembers::MenuToMainScreen(cKestruneEngine& engine)
+{
+    if (engine.menu)
+        engine.menu->ReturnToMain();
+}
+void cKestruneDefaultMembers::MenuNameEntry(cKestruneEngine& engine, WPARAM character)
+{
+    if (engine.menu)
+        engine.menu->TypeChar(static_cast<uint32_t>(character));
+}
+void cKestruneDefaultMembers::NewGame(cKestruneEngine& engine)
+{
+    engine.newGameRequest = 0;
+    if (engine.menu)
+        engine.menu->StartNewGame();
+}
 
-bool cKestruneEngineGraphicsHost::MenuOpen() { return cKestruneGraphicsHost::MenuOpen(); }
-void cKestruneEngineGraphicsHost::MenuRender() { cKestruneGraphicsHost::MenuRender(); }
+bool cKestruneEngineGraphicsHost::MenuOpen() { return engine_.menu && engine_.menu->open; }
+void cKestruneEngineGraphicsHost::MenuRender()
+{
+    if (engine_.menu)
+        engine_.menu->Render();
+}
+
+bool cKestruneEngineWorldHost::MenuOpen() { return engine_.menu && engine_.menu->open; }
+void cKestruneEngineWorldHost::MenuInput()
+{
+    if (engine_.menu)
+        engine_.menu->HandleInput();
+}
+
+bool cKestruneEngineMenuHost::VideoPlaying() { return engine_.video != nullptr; }
+int32_t cKestruneEngineMenuHost::DialogueState() { return engine_.Members().DialogueState(engine_); }
+
+int32_t& cKestruneEngineMenuHost::Setting(MenuSetting setting)
+{
+    switch (setting) {
+    case MenuSetting::MusicVolume: return engine_.MusicVolume;
+    case MenuSetting::DialogueVolume: return engine_.DialogueVolume;
+    case MenuSetting::SFXVolume: return engine_.SFXVolume;
+    case MenuSetting::Gamma: return engine_.Gamma;
+    case MenuSetting::Subtitle: break;
+    }
+    return engine_.Subtitle;
+}
+
+bool cKestruneEngineMenuHost::DemoData() { return engine_.demoData != 0; }
+void cKestruneEngineMenuHost::RequestQuit() { engine_.quit = 1; }
+void cKestruneEngineMenuHost::RequestNewGame() { engine_.newGameRequest = 1; }
+void cKestruneEngineMenuHost::RequestLoad(const char* fileName)
+{
+    engine_.savegameName = fileName;
+    engine_.loadRequest = 1;
+}
+void cKestruneEngineMenuHost::SetPreviousSceneName(const char* name) { engine_.previousSceneName = name; }
+void cKestruneEngineMenuHost::DeleteScene()
+{
+    if (!engine_.scene)
+        return;
+    cKestruneScene* const scene = engine_.scene;
+    engine_.scene = nullptr;
+    engine_.Members().DeleteScene(scene);
+}

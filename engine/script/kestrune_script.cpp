@@ -3,6 +3,7 @@
 #include "engine/base/datafile_bytes.h"
 #include "engine/base/engine_link.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/script/script_savegame.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -128,6 +129,37 @@ std::int32_t cKestruneScript::LoadFromMemory(const std::uint8_t* data, std::size
         std::memcpy(code, bytes, header.codeSize);
     Translate();
     return 0;
+}
+
+void cKestruneScript::AdoptSaveIdentity(std::uint32_t identity)
+{
+    if (identity == 0 || identity == serial_)
+        return;
+    DynArray<cKestruneScript*>& live = LiveScripts();
+    for (std::int32_t i = 0; i < live.count; ++i) {
+        cKestruneScript* const other = live.data[i];
+        if (other != this && other->serial_ == identity) {
+            if (++g_lastSerial == 0)
+                ++g_lastSerial;
+            other->serial_ = g_lastSerial;
+        }
+    }
+    serial_ = identity;
+    id = identity;
+    if (g_lastSerial < identity)
+        g_lastSerial = identity;
+}
+
+void cKestruneScript::ReplaceFrames(const std::vector<ScriptBlockFrame>& entries)
+{
+    while (frames) {
+        ScriptFrameEntry* const next = frames->next;
+        delete frames;
+        frames = next;
+    }
+    // The list is newest first, like the entries: build it from the oldest.
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+        frames = new ScriptFrameEntry{entry->pc, entry->sp, frames};
 }
 
 ScriptFrameEntry* cKestruneScript::PushFrame()

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+struct ScriptBlockFrame;
+struct SavegameBlockHeader;
 
 // One saved execution point of a script, for re-entrant runs.
 struct ScriptFrameEntry {
@@ -73,6 +77,17 @@ public:
     // 0, unique among the scripts of the process. A savegame reader hands it
     // back to the script it restores as id, which FindScriptById matches.
     std::uint32_t SaveIdentity() const { return serial_; }
+    // Takes a restored identity; a live script that held it gets a fresh one,
+    // and later scripts are numbered above it, so identities stay unique.
+    void AdoptSaveIdentity(std::uint32_t identity);
+    // Replaces the frame list with entries given newest first.
+    void ReplaceFrames(const std::vector<ScriptBlockFrame>& entries);
+
+    // The "SCR" savegame block (script_savegame.cpp). LoadBlock is false when
+    // the payload is damaged or does not fit this script's code; the script
+    // is then left as it was. Either way the next header is left in header.
+    void SaveBlock(int file, const char* name) const;
+    bool LoadBlock(int file, SavegameBlockHeader& header);
 
     // Fields, in the engine's order. pc and sp are offsets into code and stack.
     std::uint32_t pc = 0;

@@ -65,6 +65,15 @@ public:
     void OnRightClick();
     void OnRightDoubleClick();
 
+    // Savegames (gameplay_savegame.cpp). SaveGame writes a temporary file and
+    // puts it in place only when it was written whole; false (reported) when
+    // it was not, and an older file of that name is kept. LoadGame is 0 when
+    // loaded and -1 when there is no such file or it was refused: a damaged
+    // file, or one naming a scene or player function that cannot be had, is
+    // reported and changes nothing.
+    bool SaveGame(const char* fileName);
+    std::int32_t LoadGame(const char* fileName);
+
     // Fields, in the engine's order.
     cKestruneScript* projectScript = nullptr;
     cKestruneCharacter* playerCharacter = nullptr;

@@ -1,0 +1,225 @@
+#include "engine/world/savegame_file.h"
+
+#include "engine/audio/sound_block.h"
+#include "engine/base/datafile_bytes.h"
+#include "engine/render/kestrune_particles.h"
+#include "engine/script/savegame_block.h"
+#include "engine/script/savegame_value.h"
+#include "engine/world/kestrune_scene.h"
+#include "platform/crt/crt_io.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kNameSize = 64;
+// Far above any game's state; keeps a stray huge file from being read whole.
+constexpr long kLargestSavegame = 64L * 1024 * 1024;
+
+// The top-level blocks in the order the file holds them. The player's "CHR"
+// and the scene's "CHR" differ only by where they stand.
+const char* const kOrder[] = {"SND", "CHR", "DLG", "MSN", "INV", "SPR", "TMR", "SCN", "PAR", "END"};
+constexpr int kRankCharacter = 1;
+constexpr int kRankScene = 7;
+constexpr int kRankEffect = 8;
+constexpr int kRankEnd = 9;
+// Blocks that only follow inside a character ("CHR") or a scene ("SCN").
+const char* const kCharacterParts[] = {"MSP", "PCR", "MAN"};
+const char* const kSceneParts[] = {"VIE", "OBJ", "CHR"};
+
+struct Block {
+    SavegameBlockHeader header;
+    const std::uint8_t* payload = nullptr;
+};
+
+bool Is(const SavegameBlockHeader& header, const char* tag)
+{
+    return std::strncmp(header.tag, tag, 3) == 0 && header.tag[3] == 0;
+}
+
+template <std::size_t N>
+bool IsOneOf(const SavegameBlockHeader& header, const char* const (&tags)[N])
+{
+    for (const char* tag : tags)
+        if (Is(header, tag))
+            return true;
+    return false;
+}
+
+int Rank(const SavegameBlockHeader& header)
+{
+    for (int i = 0; i < static_cast<int>(std::size(kOrder)); ++i)
+        if (Is(header, kOrder[i]))
+            return i;
+    return -1;
+}
+
+// Reads the next header and bounds its payload by the file.
+bool NextBlock(DatafileByteReader& reader, Block& block, std::string& why)
+{
+    if (reader.Remaining() < kSavegameBlockHeaderSize) {
+        why = "the file ends before its END block";
+        return false;
+    }
+    reader.Bytes(block.header.tag, sizeof block.header.tag);
+    reader.Bytes(block.header.name, sizeof block.header.name);
+    block.header.length = reader.U32();
+    if (block.header.length > reader.Remaining()) {
+        why = std::string("block ") + std::string(block.header.tag, strnlen(block.header.tag, 4))
+            + " is longer than the rest of the file";
+        return false;
+    }
+    block.payload = reader.Take(block.header.length);
+    return true;
+}
+
+bool Expect(const Block& block, const char* tag, std::string& why)
+{
+    if (Is(block.header, tag))
+        return true;
+    why = std::string("expected block ") + tag;
+    return false;
+}
+
+bool CheckInfo(const Block& block, SavegameContents& contents, std::string& why)
+{
+    if (block.header.length < kSavegameInfoSize) {
+        why = "the INF block is short";
+        return false;
+    }
+    DatafileByteReader reader(block.payload, block.header.length);
+    contents.info = ReadSavegameInfo(reader);
+    if (std::uint64_t{contents.info.globalCount} * kSavegameValueRecordSize != reader.Remaining()) {
+        why = "the INF block's global count disagrees with its length";
+        return false;
+    }
+    for (std::uint32_t i = 0; i < contents.info.globalCount; ++i)
+        contents.globals.push_back(ReadSavegameValue(reader));
+    return true;
+}
+
+bool CheckScript(const Block& block, const char* name, ScriptBlock& script, std::string& why)
+{
+    if (!Expect(block, "SCR", why))
+        return false;
+    if (std::strncmp(block.header.name, name, kNameSize) != 0 || !ReadScriptBlock(block.payload, block.header.length, script)) {
+        why = std::string("the script block ") + name + " is damaged";
+        return false;
+    }
+    return true;
+}
+
+// The payloads whose counts this layer can check against their length.
+bool CheckPayload(const Block& block, std::string& why)
+{
+    bool fits = true;
+    if (Is(block.header, "SND")) {
+        fits = SoundBlockLength(block.payload, block.header.length) == block.header.length;
+    } else if (Is(block.header, "SCN")) {
+        DatafileByteReader reader(block.payload, block.header.length);
+        reader.Take(cKestruneScene::kPayloadFixedSize - 8);
+        const std::uint64_t stack = reader.U32();
+        const std::uint64_t layers = reader.U32();
+        fits = !reader.Failed() && (stack + layers * 40) * 4 + cKestruneScene::kPayloadFixedSize == block.header.length;
+    } else if (Is(block.header, "PAR")) {
+        // Effects of unknown names are passed over by their length.
+        const std::string name(block.header.name, strnlen(block.header.name, kNameSize));
+        if (name == "Fountain")
+            fits = block.header.length == kFountainBlockSize;
+        else if (name == "WeatherSnow" || name == "WeatherRain")
+            fits = block.header.length == kWeatherBlockSize;
+    }
+    if (!fits)
+        why = std::string("block ") + std::string(block.header.tag, 3) + " does not match its counts";
+    return fits;
+}
+
+// Walks the owners' blocks from the "SND" header to the "END" header.
+bool CheckOwnerBlocks(DatafileByteReader& reader, std::string& why)
+{
+    int rank = -1;
+    Block block;
+    while (NextBlock(reader, block, why)) {
+        if (IsOneOf(block.header, kCharacterParts) && (rank == kRankCharacter || rank == kRankScene))
+            continue;
+        if (rank == kRankScene && IsOneOf(block.header, kSceneParts))
+            continue;
+        const int blockRank = Rank(block.header);
+        if (blockRank < 0 || blockRank < rank || (blockRank == rank && blockRank != kRankEffect)) {
+            why = "block " + std::string(block.header.tag, strnlen(block.header.tag, 4)) + " is out of place";
+            return false;
+        }
+        if (!CheckPayload(block, why))
+            return false;
+        rank = blockRank;
+        if (rank == kRankEnd)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void WriteSavegameInfo(DatafileByteWriter& writer, const SavegameInfo& info)
+{
+    const SYSTEMTIME& t = info.time;
+    for (WORD field : {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds})
+        writer.U16(field);
+    writer.FixedText(info.playerSetup, kNameSize);
+    writer.FixedText(info.sceneCaption, kNameSize);
+    writer.FixedText(info.sceneFile, kNameSize);
+    writer.FixedText(info.previousScene, kNameSize);
+    writer.U32(info.globalCount);
+    writer.U32(info.gameState);
+    writer.U32(info.gameState2);
+    writer.U32(info.effectCount);
+}
+
+SavegameInfo ReadSavegameInfo(DatafileByteReader& reader)
+{
+    SavegameInfo info;
+    SYSTEMTIME& t = info.time;
+    for (WORD* field : {&t.wYear, &t.wMonth, &t.wDayOfWeek, &t.wDay, &t.wHour, &t.wMinute, &t.wSecond, &t.wMilliseconds})
+        *field = reader.U16();
+    info.playerSetup = reader.FixedText(kNameSize);
+    info.sceneCaption = reader.FixedText(kNameSize);
+    info.sceneFile = reader.FixedText(kNameSize);
+    info.previousScene = reader.FixedText(kNameSize);
+    info.globalCount = reader.U32();
+    info.gameState = reader.U32();
+    info.gameState2 = reader.U32();
+    info.effectCount = reader.U32();
+    return info;
+}
+
+bool CheckSavegame(const std::uint8_t* data, std::size_t size, SavegameContents& contents, std::string& why)
+{
+    contents = SavegameContents{};
+    DatafileByteReader reader(data, size);
+    Block block;
+    if (!NextBlock(reader, block, why) || !Expect(block, "VLS", why))
+        return false;
+    if (!NextBlock(reader, block, why) || !Expect(block, "INF", why) || !CheckInfo(block, contents, why))
+        return false;
+    if (!NextBlock(reader, block, why) || !CheckScript(block, "$project$", contents.projectScript, why))
+        return false;
+    if (!NextBlock(reader, block, why) || !CheckScript(block, "$scene$", contents.sceneScript, why))
+        return false;
+    contents.ownerBlocks = reader.Position();
+    return CheckOwnerBlocks(reader, why);
+}
+
+bool ReadSavegameFile(const char* fileName, std::vector<std::uint8_t>& bytes)
+{
+    const int file = _open(fileName, _O_RDONLY | _O_BINARY);
+    if (file < 0)
+        return false;
+    const long size = _filelength(file);
+    bool read = size >= 0 && size <= kLargestSavegame;
+    if (read) {
+        bytes.resize(static_cast<std::size_t>(size));
+        read = size == 0 || _read(file, bytes.data(), static_cast<unsigned>(size)) == static_cast<int>(size);
+    }
+    _close(file);
+    return read;
+}
