@@ -55,6 +55,7 @@ TfrmLauncher::TfrmLauncher(vcl::TComponent* owner) : vcl::TForm(owner), controll
     Font()->SetName("Microsoft Sans Serif");
     Font()->SetHeight(-11);
     CreateComponents();
+    CreateFrameAndMessages();
     OnCreate = [this](vcl::TObject*) {
         controller_.FormCreate(vcl::ExtractFilePath(vcl::Application->ExeName()));
     };
@@ -264,11 +265,54 @@ void TfrmLauncher::UseCyrillicSkin()
     SkSkinManager->BroadcastAfterChange();
 }
 
-void TfrmLauncher::Paint()
+void TfrmLauncher::CreateFrameAndMessages()
 {
-    // The launcher's picture is the whole face of the window.
+    // The frame draws no border: its client object covers the window, and
+    // the paint event puts the launcher's picture there.
+    SkSkinForm = new skin::TSkSkinForm(this);
+    SkSkinForm->SetName("SkSkinForm");
+    SkSkinForm->SetSkinObject("ToolWindow");
+    SkSkinForm->SetBorderStyle(skin::kbsNone);
+    SkSkinForm->SetBorderIcons(skin::TSkBorderIcons{skin::kbiClose});
+    SkSkinForm->Animation()->SetEffect(skin::keDown);
+    SkSkinForm->Animation()->SetTime(800);
+    SkSkinForm->Shadow()->SetEnabled(true);
+    SkSkinForm->SetStayOnTop(false);
+    SkSkinForm->SetMinimizeApplication(false);
+    SkSkinForm->Dragging()->SetSizeable(false);
+    SkSkinForm->Gravitation()->SetEnabled(false);
+    SkSkinForm->SetPerformance(skin::ksfpNoBuffer);
+    SkSkinForm->SetCaption(vcl::AnsiToWide(kApplicationTitle));
+    SkSkinForm->OnPaint = [this](vcl::TObject*) { SkSkinFormPaint(); };
+    SkSkinForm->SetSkinManager(SkSkinManager);
+    static_cast<vcl::TComponent*>(SkSkinForm)->Loaded();
+    // The frame took over the non-client area of a window that had the
+    // system's frame for a moment; the picture needs the full client.
+    SetClientWidth(kFormWidth);
+    SetClientHeight(kFormHeight);
+
+    SkSkinMessage = new skin::TSkSkinMessage(this);
+    SkSkinMessage->SetName("SkSkinMessage");
+    SkSkinMessage->SetSkinManager(SkSkinManager);
+    SkSkinMessage->SetPosition(vcl::poMainFormCenter);
+    SkSkinMessage->SetBorderIcons(skin::TSkBorderIcons{});
+    SkSkinMessage->Dragging()->SetMoveable(false);
+    SkSkinMessage->Dragging()->SetSizeable(false);
+    SkSkinMessage->Shadow()->SetEnabled(true);
+    SkSkinMessage->Blending()->SetEnabled(true);
+    SkSkinMessage->Blending()->SetValue(kBlendingNormal);
+    SkSkinMessage->Animation()->SetEffect(skin::keSmoothDiagonal);
+    SkSkinMessage->SetShowIconImage(false);
+    for (vcl::TFont* font : {SkSkinMessage->ButtonFont(), SkSkinMessage->MessageFont()}) {
+        font->SetName("MS Sans Serif");
+        font->SetHeight(-11);
+    }
+}
+
+void TfrmLauncher::SkSkinFormPaint()
+{
     if (vcl::TGraphic* picture = BgImage->Picture()->Graphic())
-        Canvas()->Draw(0, 0, picture);
+        SkSkinForm->FormCanvas()->Draw(0, 0, picture);
 }
 
 void TfrmLauncher::ShowPanel(const WideString& caption)
@@ -290,7 +334,7 @@ void TfrmLauncher::Step() { CopyProgress->SetPosition(CopyProgress->Position() +
 
 void TfrmLauncher::ShowMessage(const WideString& text)
 {
-    vcl::Application->MessageBox(vcl::WideToAnsi(text), vcl::Application->Title(), MB_OK);
+    SkSkinMessage->ShowMessage(text);
 }
 
 void TfrmLauncher::SetBusyCursor(bool busy) { vcl::Screen->SetCursor(busy ? vcl::crHourGlass : vcl::crDefault); }

@@ -13,7 +13,9 @@
 #include "platform/vcl/forms.h"
 #include "skin/skins/sk_skin_button.h"
 #include "skin/skins/sk_skin_controls.h"
+#include "skin/skins/sk_skin_form.h"
 #include "skin/skins/sk_skin_label.h"
+#include "skin/skins/sk_skin_message.h"
 
 namespace launcher {
 
@@ -43,6 +45,8 @@ public:
     skin::TSkSkinLabel* lbBufferSize;
     skin::TSkSkinLabel* SkSkinLabel1;
     skin::TSkSkinManager* SkSkinManager;
+    skin::TSkSkinForm* SkSkinForm;
+    skin::TSkSkinMessage* SkSkinMessage;
     kit::TKitStarter* starter;
 
     LauncherController& Controller() { return controller_; }
@@ -69,11 +73,10 @@ public:
     void SetBusyCursor(bool busy) override;
     void SetWorking(bool working) override;
 
-protected:
-    void Paint() override;
-
 private:
     void CreateComponents();
+    void CreateFrameAndMessages();
+    void SkSkinFormPaint();
     skin::TSkSkinButton* MakeButton(const char* name, RECT bounds, const char16_t* caption, int tabOrder,
                                     void (LauncherController::*click)());
     skin::TSkSkinLabel* MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/vcl/filer.h"
+#include "platform/win32/winmm/mmsystem.h"
 
 namespace kit {
 
@@ -46,9 +47,18 @@ void TKitWave::SetData(std::vector<std::uint8_t> data)
             CheckFailed();
         at += 8 + size + (size & 1);
     }
+    StopPlaying();
     data_ = std::move(data);
     Changed();
 }
+
+void TKitWave::StopPlaying()
+{
+    // A sound played from this memory must not outlive it.
+    sndPlaySoundA(nullptr, 0);
+}
+
+TKitWave::~TKitWave() { StopPlaying(); }
 
 void TKitWave::LoadFromStream(vcl::TStream* stream)
 {
@@ -65,6 +75,7 @@ void TKitWave::SaveToStream(vcl::TStream* stream) const
 
 void TKitWave::Clear()
 {
+    StopPlaying();
     data_.clear();
     pcm_ = false;
     channels_ = 0;
@@ -76,6 +87,7 @@ void TKitWave::Assign(vcl::TPersistent* source)
 {
     if (source && source->Is<TKitWave>()) {
         const auto* wave = static_cast<TKitWave*>(source);
+        StopPlaying();
         data_ = wave->data_;
         pcm_ = wave->pcm_;
         channels_ = wave->channels_;

@@ -24,6 +24,7 @@ class TKitWave : public TKitObject {
     VCL_DECLARE_CLASS(TKitWave, TKitObject)
 public:
     TKitWave() = default;
+    ~TKitWave() override;
 
     // EInvalidWave for data that is no PCM-or-other RIFF WAVE file, and
     // EErrorCheckingWave when the data ends before its headers; the held
@@ -42,6 +43,8 @@ public:
     std::uint32_t SampleRate() const { return sampleRate_; }
 
 private:
+    // Replacing or freeing the data first ends any sound playing.
+    static void StopPlaying();
     std::vector<std::uint8_t> data_;
     bool pcm_ = false;
     int channels_ = 0;

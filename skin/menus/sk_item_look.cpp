@@ -224,6 +224,11 @@ void TSkCustomItem::DrawScroller(vcl::TCanvas* canvas, bool active, int kind, co
     FillRectColor(canvas, rect, vcl::clMenu);
     if (active)
         DrawEdgeLines(canvas, rect, vcl::clBtnShadow, vcl::clBtnHighlight);
+    DrawScrollTriangle(canvas, kind, rect);
+}
+
+void DrawScrollTriangle(vcl::TCanvas* canvas, int kind, const RECT& rect)
+{
     const RECT box = CenterRect(RECT{0, 0, 7, 4}, rect);
     for (int row = 0; row < 4; ++row) {
         // Kind 1 points up (base on the bottom row), kind 2 down.

@@ -234,6 +234,10 @@ private:
     std::uint32_t id_ = 0;
 };
 
+// The small triangle of a menu's scroll button (kind 1 up, 2 down), in the
+// canvas font's colour.
+void DrawScrollTriangle(vcl::TCanvas* canvas, int kind, const RECT& rect);
+
 // Menu components register their class so that items loaded with a form
 // find the component that holds them.
 using TAddItemProc = std::function<void(vcl::TComponent* container, TSkCustomItem* item)>;

@@ -18,13 +18,16 @@ VCL_IMPLEMENT_CLASS(TSkCustomPopupMenu, vcl::TPopupMenu, [](auto& b) {
     b.Object("PopupMenuOptions", &T::PopupMenuOptions, &T::SetPopupMenuOptions);
 })
 
-TSkCustomPopupMenu::TSkCustomPopupMenu(vcl::TComponent* owner) : vcl::TPopupMenu(owner)
+TSkCustomPopupMenu::TSkCustomPopupMenu(vcl::TComponent* owner) : TSkCustomPopupMenu(owner, nullptr) {}
+
+TSkCustomPopupMenu::TSkCustomPopupMenu(vcl::TComponent* owner, TSkCustomItem* (*makeRoot)(vcl::TComponent* owner))
+    : vcl::TPopupMenu(owner)
 {
     RegisterItemContainer(StaticClass(), [](vcl::TComponent* container, TSkCustomItem* item) {
         static_cast<TSkCustomPopupMenu*>(container)->AddItem(container, item);
     });
     options_ = new TSkPopupMenuOptions();
-    items_ = CreateItem(this);
+    items_ = makeRoot ? makeRoot(this) : CreateItem(this);
     items_->SetParentComponentValue(this);
 }
 

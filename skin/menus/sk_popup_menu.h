@@ -13,6 +13,9 @@ class TSkCustomPopupMenu : public vcl::TPopupMenu {
     VCL_DECLARE_CLASS(TSkCustomPopupMenu, vcl::TPopupMenu)
 public:
     explicit TSkCustomPopupMenu(vcl::TComponent* owner);
+    // `makeRoot` gives a subclass its own root item class; a virtual call
+    // could not, as the root is made while this constructor runs.
+    TSkCustomPopupMenu(vcl::TComponent* owner, TSkCustomItem* (*makeRoot)(vcl::TComponent* owner));
     ~TSkCustomPopupMenu() override;
 
     TSkCustomItem* Items() const { return items_; }

@@ -147,11 +147,12 @@ void TSkPopupView::InvalidateScroller(int which)
 VCL_IMPLEMENT_CLASS(TSkPopupWindow, vcl::TForm,
                     [](auto& b) { b.Message(vcl::CM_SHOWINGCHANGED, &TSkPopupWindow::CMShowingChanged); })
 
-TSkPopupWindow::TSkPopupWindow(vcl::TComponent* owner, TSkItemView* parentView, TSkCustomItem* item)
+TSkPopupWindow::TSkPopupWindow(vcl::TComponent* owner, TSkItemView* parentView, TSkCustomItem* item,
+                               FormMaker makeForm)
     : vcl::TForm(owner)
 {
     SetDefaultMonitor(vcl::dmMainForm);
-    frame_ = CreatePopupForm();
+    frame_ = makeForm ? makeForm(this) : CreatePopupForm();
     frame_->Loaded();
     frame_->SetPopupWindow(this);
     frame_->SetStayOnTop(true);

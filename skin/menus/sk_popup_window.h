@@ -52,12 +52,16 @@ private:
 class TSkPopupWindow : public vcl::TForm {
     VCL_DECLARE_CLASS(TSkPopupWindow, vcl::TForm)
 public:
-    TSkPopupWindow(vcl::TComponent* owner, TSkItemView* parentView, TSkCustomItem* item);
+    using FormMaker = TSkPopupForm* (*)(TSkPopupWindow* window);
+    // `makeForm` gives the frame of a subclass; a virtual call could not,
+    // as the frame is made while this constructor runs.
+    TSkPopupWindow(vcl::TComponent* owner, TSkItemView* parentView, TSkCustomItem* item,
+                   FormMaker makeForm = nullptr);
     ~TSkPopupWindow() override;
 
     TSkPopupView* View() const { return view_; }
     TSkPopupForm* Frame() const { return frame_; }
-    virtual TSkPopupForm* CreatePopupForm();
+    TSkPopupForm* CreatePopupForm();
     void LayoutView();
     bool TrackView();
 

@@ -9,8 +9,7 @@ TSkSkinCopy::TSkSkinCopy(vcl::TComponent& control, const char* defaultObject)
 
 TSkSkinCopy::~TSkSkinCopy()
 {
-    if (manager_ && !manager_->ComponentState().Contains(vcl::csDestroying))
-        manager_->RemoveFreeNotification(&control_);
+    UntrackSkinManager(control_, manager_);
 }
 
 TSkSkinObject* TSkSkinCopy::Find(const char* name) const { return copy_ ? copy_->FindObject(name) : nullptr; }
@@ -23,14 +22,7 @@ bool TSkSkinCopy::SourceUsable() const
 
 bool TSkSkinCopy::Assign(TSkSkinManager* manager)
 {
-    if (manager != manager_) {
-        // A manager that is going away is telling us so; it drops its list itself.
-        if (manager_ && !manager_->ComponentState().Contains(vcl::csDestroying))
-            manager_->RemoveFreeNotification(&control_);
-        manager_ = manager;
-        if (manager_)
-            manager_->FreeNotification(&control_);
-    }
+    TrackSkinManager(control_, manager_, manager);
     copy_.reset();
     if (!SourceUsable())
         return false;

@@ -161,4 +161,21 @@ void TSkSkinManager::SetDeltaHue(int value)
     busy_ = false;
 }
 
+void TrackSkinManager(vcl::TComponent& holder, TSkSkinManager*& slot, TSkSkinManager* value)
+{
+    if (value == slot)
+        return;
+    UntrackSkinManager(holder, slot);
+    slot = value;
+    if (slot)
+        slot->FreeNotification(&holder);
+}
+
+void UntrackSkinManager(vcl::TComponent& holder, TSkSkinManager* slot)
+{
+    // A manager that is going away is telling us so; it drops its list itself.
+    if (slot && !slot->ComponentState().Contains(vcl::csDestroying))
+        slot->RemoveFreeNotification(&holder);
+}
+
 }  // namespace skin

@@ -52,4 +52,10 @@ private:
     TSkSkinSource* source_;
 };
 
+// Points `slot`, a manager reference held by `holder`, at `value`, moving
+// the free notification along, so that the holder hears when it goes.
+void TrackSkinManager(vcl::TComponent& holder, TSkSkinManager*& slot, TSkSkinManager* value);
+// For the holder's destructor: the manager need not tell it any more.
+void UntrackSkinManager(vcl::TComponent& holder, TSkSkinManager* slot);
+
 }  // namespace skin

@@ -106,12 +106,24 @@ void TSkSystemButtonTracker::MouseDown(TSkSkinObject& button, vcl::TMouseButton 
     button.Changed();
 }
 
+namespace {
+
+bool ShownOnScreen(vcl::TControl* control)
+{
+    if (!control)
+        return false;
+    auto* window = dynamic_cast<vcl::TWinControl*>(control);
+    return control->Parent() || (window && window->HandleAllocated());
+}
+
+}  // namespace
+
 void TSkSystemButtonTracker::MouseMove(TSkSkinObject& button, vcl::TShiftState state)
 {
-    // Hovering without a press would show the application's hint at the
-    // button; the class library here has no hint window to show.
     if (hover == 2 && state.Contains(vcl::ssLeft))
         button.Changed();
+    else if (ShownOnScreen(button.Control) && vcl::Application)
+        vcl::Application->ActivateHint(button.Control->ClientToScreen(POINT{button.Left(), button.Top()}));
     shift = state;
 }
 

@@ -4,11 +4,16 @@
 #include "skin/forms/sk_forms_unit.h"
 #include "skin/graphics/sk_system.h"
 #include "skin/menus/sk_menus_unit.h"
+#include "skin/skins/sk_skin_items.h"
 #include "skin/skins/sk_skin_object.h"
 
 namespace skin {
 
-void InitSkinsUnit() { RegisterBaseSkinObjects(); }
+void InitSkinsUnit()
+{
+    RegisterBaseSkinObjects();
+    vcl::RegisterClass(TSkSkinItem::StaticClass());
+}
 
 void FinalizeSkinsUnit() {}
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "launcher/components/kit_wave.h"
 #include "platform/vcl/streams.h"
 #include "platform/win32/kernel/paths.h"
+#include "platform/win32/winmm/mmsystem.h"
 #include "tests/support/temp_dir.h"
 
 using namespace kit;
@@ -260,6 +262,28 @@ TEST(KitWaveTest, ChecksHeadersAndKeepsTheOldWave)
     EXPECT_EQ(wave.Data(), Wave(1, 11025));
     wave.SetData(Wave(6, 8000));
     EXPECT_EQ(wave.Channels(), 0);
+}
+
+TEST(KitWaveTest, ReplacingOrFreeingTheDataStopsItsSound)
+{
+    auto play = [](TKitWave& w) {
+        sndPlaySoundA(reinterpret_cast<LPCSTR>(w.Data().data()), SND_MEMORY | SND_ASYNC);
+        return vls::winmm::CurrentSound() != nullptr;
+    };
+    auto wave = std::make_unique<TKitWave>();
+    wave->SetData(Wave(1, 11025));
+    ASSERT_TRUE(play(*wave));
+    EXPECT_THROW(wave->SetData(FromString("RIFF")), EErrorCheckingWave);
+    EXPECT_NE(vls::winmm::CurrentSound(), nullptr);  // a refused wave changes nothing
+    wave->SetData(Wave(2, 22050));
+    EXPECT_EQ(vls::winmm::CurrentSound(), nullptr);
+    ASSERT_TRUE(play(*wave));
+    wave->Clear();
+    EXPECT_EQ(vls::winmm::CurrentSound(), nullptr);
+    wave->SetData(Wave(1, 8000));
+    ASSERT_TRUE(play(*wave));
+    wave.reset();
+    EXPECT_EQ(vls::winmm::CurrentSound(), nullptr);
 }
 
 }  // namespace
