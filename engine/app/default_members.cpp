@@ -2,8 +2,9 @@
 
 #include "engine/app/kestrune_engine.h"
 
-cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine), worldHost_(engine), savegameHost_(engine), menuHost_(engine)
+cKestruneDefaultMembers::cKestruneDefaultMembers(cKestruneEngine& engine) : graphicsHost_(engine), worldHost_(engine), savegameHost_(engine), menuHost_(engine), nativeHost_(engine)
 {
+    SetNativeHost(&nativeHost_);
     SetSavegameHost(&savegameHost_);
     SetMenuHost(&menuHost_);
     SetGraphicsHost(&graphicsHost_);
@@ -16,6 +17,7 @@ cKestruneDefaultMembers::~cKestruneDefaultMembers()
     SetWorldHost(nullptr);
     SetSavegameHost(nullptr);
     SetMenuHost(nullptr);
+    SetNativeHost(nullptr);
 }
 
 bool cKestruneDefaultMembers::Create(cKestruneEngine& engine, KestruneMember member)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/app/engine_members.h"
+#include "engine/natives/native_host.h"
 #include "engine/render/graphics_host.h"
 #include "engine/ui/menu_host.h"
 #include "engine/world/savegame_host.h"
@@ -142,6 +143,24 @@ private:
     cKestruneEngine& engine_;
 };
 
+// The engine's answers to the script natives (members_natives.cpp).
+class cKestruneEngineNativeHost : public cKestruneNativeHost {
+public:
+    explicit cKestruneEngineNativeHost(cKestruneEngine& engine) : engine_(engine) {}
+
+    const char* PreviousSceneName() override;
+    void RequestNewGame() override;
+    void AddRoomTimer(cKestruneScript* script, const char* function, float seconds) override;
+    cKestruneHints* Hints() override;
+    bool MenuOpen() override;
+    bool HasInventoryItem(const char* name) override;
+    cKestruneVideo* CurrentVideo() override;
+    void QueueVideo(cKestruneVideo* video) override;
+
+private:
+    cKestruneEngine& engine_;
+};
+
 // The engine's own members: builds and drives the real subsystems. Every
 // override is declared here once and defined in the members_<subsystem>.cpp
 // of its subsystem, so subsystems never share an edit point. A subsystem that
@@ -245,6 +264,7 @@ private:
     cKestruneEngineWorldHost worldHost_;
     cKestruneEngineSavegameHost savegameHost_;
     cKestruneEngineMenuHost menuHost_;
+    cKestruneEngineNativeHost nativeHost_;
 };
 
 // Deletes a member and clears its field.

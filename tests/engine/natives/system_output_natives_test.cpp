@@ -1,0 +1,278 @@
+#include "engine/natives/engine_natives.h"
+#include "engine/natives/native_host.h"
+#include "engine/render/kestrune_image.h"
+#include "engine/script/script_call_frame.h"
+#include "engine/script/script_format.h"
+#include "engine/script/script_natives.h"
+#include "engine/world/kestrune_gameplay.h"
+#include "engine/world/kestrune_hotspot.h"
+#include "engine/world/kestrune_object_handle.h"
+#include "engine/world/kestrune_scene.h"
+#include "engine/world/kestrune_view.h"
+#include "engine/world/world_host.h"
+#include "tests/engine/world/world_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <initializer_list>
+
+namespace vls::test {
+namespace {
+
+class FakeWorld : public cKestruneWorldHost {
+public:
+    FakeWorld() { SetWorldHost(this); }
+    ~FakeWorld() override { SetWorldHost(nullptr); }
+    cKestruneScene* CurrentScene() override { return scene; }
+    int32_t DialogueState() override { return dialogue; }
+    bool PlayerWalking() override { return walking; }
+    cKestruneScene* scene = nullptr;
+    int32_t dialogue = 0;
+    bool walking = false;
+};
+
+class FakeNatives : public cKestruneNativeHost {
+public:
+    FakeNatives() { SetNativeHost(this); }
+    ~FakeNatives() override { SetNativeHost(nullptr); }
+    const char* PreviousSceneName() override { return "market"; }
+    void RequestNewGame() override { newGame = true; }
+    bool MenuOpen() override { return menu; }
+    bool HasInventoryItem(const char* name) override { return messenger && std::string(name) == "Messenger"; }
+    void AddMessengerItem(const char* a, const char*, const char*, const char*, uint32_t colour) override
+    {
+        item = a;
+        itemColour = colour;
+    }
+    bool newGame = false;
+    bool menu = false;
+    bool messenger = true;
+    std::string item;
+    uint32_t itemColour = 0;
+};
+
+std::vector<std::string>* g_marks = nullptr;
+
+std::int32_t MarkNative(ScriptCallFrame* frame)
+{
+    g_marks->push_back(frame->Argument(0).GetText());
+    return 0;
+}
+
+ScriptValue Int(std::int32_t v) { return ScriptValue::Integer(v); }
+ScriptValue Float(float v) { return ScriptValue::Float(v); }
+ScriptValue Text(const char* v) { return ScriptValue::String(v); }
+
+class SystemOutputNativesTest : public WorldTest {
+protected:
+    SystemOutputNativesTest()
+    {
+        RegisterSystemNatives();
+        RegisterOutputNatives();
+        RegisterScriptNative("test__Mark", MarkNative);
+        g_marks = &marks;
+        for (const char* name : {"wide", "close"}) {
+            auto* const view = new cKestruneView();
+            view->header.name = name;
+            scene.views.Add(view);
+        }
+        scene.hotspots.Add(new cKestruneHotspot());
+        scene.script = LoadScript(kScript).release();
+        world.scene = &scene;
+        gameplay.gameState = 0x207;
+    }
+    ~SystemOutputNativesTest() override
+    {
+        world.scene = nullptr;
+        g_marks = nullptr;
+    }
+
+    // Calls a native the way the script machine does, through a call frame.
+    std::int32_t Call(const char* name, std::initializer_list<ScriptValue> arguments, std::uint32_t resultType = 0)
+    {
+        const ScriptNative native = FindScriptNative(name);
+        EXPECT_NE(native, nullptr) << name;
+        frame.arguments.count = 0;
+        frame.object = kNoObject;
+        frame.script = scene.script;
+        frame.result.Reset(resultType);
+        for (const ScriptValue& argument : arguments)
+            frame.arguments.Add(argument);
+        return native ? native(&frame) : -99;
+    }
+
+    static constexpr const char* kScript = "callsite mark test__Mark 1 int\n var n int\n"
+                                           "func here\n push string \"here\"\n native - mark\n popreg\n ret\n";
+    std::vector<std::string> marks;
+    FakeWorld world;
+    FakeNatives host;
+    cKestruneScene scene;
+    cKestruneGameplay gameplay;
+    ScriptCallFrame frame;
+};
+
+TEST_F(SystemOutputNativesTest, RoomAndViewNames)
+{
+    scene.header.name = "harbour";
+    scene.currentView = scene.views.data[1];
+    Call("cSystem__GetRoom", {});
+    EXPECT_STREQ(frame.result.GetText(), "harbour");
+    EXPECT_EQ(frame.result.type, static_cast<std::uint32_t>(kScriptString));
+    Call("cSystem__GetPreviousRoom", {});
+    EXPECT_STREQ(frame.result.GetText(), "market");
+    Call("cSystem__GetView", {});
+    EXPECT_STREQ(frame.result.GetText(), "close");
+    Call("cSystem__GetPreviousView", {});
+    EXPECT_STREQ(frame.result.GetText(), "") << "no previous view";
+}
+
+TEST_F(SystemOutputNativesTest, GameStateBitsAndTheMessengerQuestion)
+{
+    Call("cSystem__SetGameState", {Int(0x40)});
+    EXPECT_EQ(gameplay.gameState, 0x247u);
+    Call("cSystem__ClearGameState", {Int(0x41)});
+    EXPECT_EQ(gameplay.gameState, 0x206u);
+    Call("cSystem__CheckGameState", {Int(0x4)});
+    EXPECT_EQ(frame.result.boolValue, 1);
+    Call("cSystem__CheckGameState", {Int(0x200)});
+    EXPECT_EQ(frame.result.boolValue, 0) << "input is off";
+    gameplay.gameState = 0x207;
+    struct Case {
+        const char* what;
+        std::function<void()> set;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"all clear", [] {}, true},
+        {"dialogue", [this] { world.dialogue = 1; }, false},
+        {"walking", [this] { world.walking = true; }, false},
+        {"menu", [this] { host.menu = true; }, false},
+        {"fade", [this] { gameplay.fadeActive = 1; }, false},
+        {"no messenger item", [this] { host.messenger = false; }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        world.dialogue = 0;
+        world.walking = false;
+        host.menu = false;
+        host.messenger = true;
+        gameplay.fadeActive = 0;
+        c.set();
+        Call("cSystem__CheckGameState", {Int(0x200)});
+        EXPECT_EQ(frame.result.boolValue, c.expected ? 1 : 0);
+    }
+}
+
+TEST_F(SystemOutputNativesTest, RandRunScriptObjectsMessengerAndEndGame)
+{
+    Call("cSystem__Rand", {Float(10.0f), Float(0.0f)});
+    EXPECT_EQ(frame.result.floatValue, 10.0f) << "a range of 0 gives the base";
+    for (int i = 0; i < 20; ++i) {
+        Call("cSystem__Rand", {Float(1.0f), Float(2.0f)});
+        EXPECT_GE(frame.result.floatValue, 1.0f);
+        EXPECT_LE(frame.result.floatValue, 3.0f);
+    }
+
+    Call("cSystem__RunScript", {Int(5), Text("here")});
+    EXPECT_TRUE(marks.empty());
+    Call("cSystem__RunScript", {Int(-2), Text("here")});
+    Call("cSystem__RunScript", {Int(0), Text("here")});
+    EXPECT_EQ(marks, (std::vector<std::string>{"here", "here"}));
+    EXPECT_EQ(scene.script->frames, nullptr) << "the call frame is popped again";
+
+    Call("cSystem__CreateObject", {Text("door"), Int(0), Int(3)});
+    const auto* const bound = ResolveObjectAs<cKestruneObjectHandle>(frame.result.object, ObjectKind::Object);
+    ASSERT_NE(bound, nullptr);
+    EXPECT_STREQ(bound->name.GetText(), "door");
+    EXPECT_EQ(bound->cursor, 3);
+    EXPECT_EQ(scene.hotspots.data[0]->object, bound);
+    Call("cSystem__CreateObject", {Text("far"), Int(1), Int(0)});
+    const auto* const loose = ResolveObjectAs<cKestruneObjectHandle>(frame.result.object, ObjectKind::Object);
+    ASSERT_NE(loose, nullptr);
+    EXPECT_EQ(loose->objectIndex, -1) << "a hotspot index past the count binds nothing";
+
+    Call("cSystem__AddMessengerItem", {Text("Ada"), Text(""), Text(""), Text(""), Int(0x112233)});
+    EXPECT_EQ(host.item, "Ada");
+    EXPECT_EQ(host.itemColour, 0xFF332211u);
+    Call("cSystem__EndGame", {});
+    EXPECT_TRUE(host.newGame);
+}
+
+TEST_F(SystemOutputNativesTest, TheSharedEmptyBodyLeavesThePresetResult)
+{
+    for (const char* name : {"cSystem__PutRoom", "cSystem__PutView", "cSystem__PutPreviousRoom", "cSystem__PutPreviousView",
+                             "cInput__PutObject", "cInput__PutInvObject", "cOutput__GetCaption",
+                             "cCharacter__SetLipsyncValues"}) {
+        EXPECT_EQ(Call(name, {Text("x")}, kScriptInteger), 0) << name;
+        EXPECT_EQ(frame.result.type, static_cast<std::uint32_t>(kScriptInteger)) << name;
+        EXPECT_EQ(FindScriptNative(name), FindScriptNative("cSystem__PutRoom")) << name;
+    }
+}
+
+TEST_F(SystemOutputNativesTest, CaptionWeatherMirrorsAndFades)
+{
+    Call("cOutput__PutCaption", {Text("The Harbour")});
+    EXPECT_STREQ(scene.saveName.GetText(), "The Harbour");
+    EXPECT_EQ(Call("cOutput__CreateWeather", {Int(1)}), -1);
+
+    Call("cOutput__CreateMirror", {Int(7), Float(0), Float(1), Float(0), Float(-2)});
+    cKestruneView& close = *scene.views.data[1];
+    ASSERT_EQ(close.mirrors.count, 1) << "a view index past the end takes the last view";
+    EXPECT_EQ(close.mirrors.data[0].plane[3], -2.0f);
+    Call("cOutput__CreateFloorMirror", {Int(1)});
+    Call("cOutput__RemoveMirrors", {Int(1)});
+    EXPECT_EQ(close.mirrors.count, 0);
+    EXPECT_EQ(close.floorMirror, 1);
+
+    cKestruneView& wide = *scene.views.data[0];
+    for (int i = 0; i < 3; ++i)
+        wide.images.Add(new cKestruneImage());
+    cKestruneImage* const last = wide.images.data[2];
+    Call("cOutput__SetMirrorLayer", {Int(0), Int(2)});
+    EXPECT_EQ(wide.mirrorLayer, last) << "the last layer is used as it is";
+    EXPECT_EQ(wide.images.count, 3) << "and stays in the list";
+    cKestruneImage* const second = wide.images.data[1];
+    Call("cOutput__SetMirrorLayer", {Int(0), Int(0)});
+    EXPECT_EQ(wide.mirrorLayer, second);
+    EXPECT_EQ(wide.images.count, 2) << "a middle layer leaves the list";
+    EXPECT_EQ(second->alphaTest, 0);
+    EXPECT_EQ(wide.mirrorLayerIndex, 1);
+
+    gameplay.fadeActive = 2;
+    Call("cOutput__Fade", {Float(2.0f), Int(2), ScriptValue::Boolean(true), Text("faded")});
+    EXPECT_EQ(gameplay.fadeActive, 2) << "direction 2 keeps the fade";
+    EXPECT_EQ(gameplay.fadeRate, 0.5f);
+    EXPECT_EQ(gameplay.fadeScript, scene.script);
+    EXPECT_STREQ(gameplay.fadeFunction.GetText(), "faded");
+    Call("cOutput__Fade", {Float(0.0f), Int(0), ScriptValue::Boolean(false), Text("")});
+    EXPECT_EQ(gameplay.fadeActive, 1);
+    EXPECT_TRUE(std::isfinite(gameplay.fadeRate)) << "a fade of no length ends at once";
+    EXPECT_EQ(gameplay.fadeScript, nullptr);
+}
+
+TEST_F(SystemOutputNativesTest, OverlaysByNameAcrossViews)
+{
+    for (int v = 0; v < 2; ++v) {
+        auto* const overlay = new cKestruneImage();
+        overlay->name = "gull";
+        overlay->playMode = 3;
+        overlay->currentFrame = 4;
+        scene.views.data[v]->overlays.Add(overlay);
+    }
+    Call("cOutput__SetOverlayMode", {Text("gull"), Int(128)});
+    EXPECT_EQ(scene.views.data[0]->overlays.data[0]->carryOver, 1);
+    EXPECT_EQ(scene.views.data[1]->overlays.data[0]->carryOver, 1);
+    Call("cOutput__SetOverlayMode", {Text("gull"), Int(3)});
+    EXPECT_EQ(scene.views.data[1]->overlays.data[0]->currentFrame, 4) << "the same mode does not restart it";
+    Call("cOutput__SetOverlayCallback", {Text("gull"), Int(0), Text("landed")});
+    EXPECT_STREQ(scene.views.data[0]->overlays.data[0]->endCallbackName.GetText(), "landed");
+    Call("cOutput__SetOverlayCallback", {Text("gull"), Int(6), Text("flap")});
+    EXPECT_EQ(scene.views.data[1]->overlays.data[0]->frameCallbackFrame, 6);
+    EXPECT_EQ(scene.views.data[1]->overlays.data[0]->frameCallbackScript, scene.script);
+    EXPECT_EQ(Call("cOutput__SetVideoCallback", {Int(0), Int(0), Text("x")}), 0) << "no video: nothing to set";
+}
+
+} // namespace
+} // namespace vls::test
