@@ -1,5 +1,6 @@
 // The engine program played from outside through VEILSTRAND_INPUT.
 #include "tests/e2e/driven_program.h"
+#include "tests/support/demo_data.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,9 @@ using vls::e2e::FifoDriver;
 
 constexpr const char* kShutDownLines = "Destroying Kestrune object...\nDestroying window...\n-- Shut down successful.\n";
 
-// The smallest data the engine starts on: an empty resource map.
-void GiveSmallData(DrivenProgram& program) { program.work.write("resource.map", std::string(4, '\0')); }
+// The built demo's archive: the engine starts on its project and enters its
+// first scene.
+void GiveDemoData(DrivenProgram& program) { vls::test::CopyDemoArchive(program.work.path()); }
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
@@ -33,7 +35,7 @@ struct ScriptedRun {
 ScriptedRun RunScript(const std::string& script)
 {
     DrivenProgram program(VLS_PROGRAM_PATH);
-    GiveSmallData(program);
+    GiveDemoData(program);
     const auto input = program.config.write("input.txt", script);
     program.Start(input.string(), (program.config / "ack.txt").string());
     ScriptedRun run;
@@ -70,6 +72,9 @@ TEST(VlsDriven, AScriptPlaysTheSameRunEveryTime)
     EXPECT_TRUE(first.engineScreenshot);
     ASSERT_GE(first.picture.size(), 54u + 1024u * 768u * 3u);
     EXPECT_EQ(first.picture.substr(0, 2), "BM");
+    // The engine started on the demo's project (the recording device of a
+    // driven run draws no pixels, so the picture itself is not looked at here).
+    EXPECT_NE(first.log.find("Project, Build: Veilstrand Demo, demo data 1\n"), std::string::npos) << first.log;
     // The program ended inside the last step: two steps acknowledged, each at
     // its first frame after the step's time.
     EXPECT_EQ(std::count(first.acks.begin(), first.acks.end(), '\n'), 2) << first.acks;
@@ -97,13 +102,13 @@ TEST(VlsDriven, BadLinesAreReportedAndSkipped)
     EXPECT_TRUE(EndsWith(run.log, kShutDownLines)) << run.log;
 }
 
-// The engine on the small data, its input a FIFO that the test drives,
+// The engine on the demo data, its input a FIFO that the test drives,
 // through the first step of 50 ms.
 class VlsFifoRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GiveSmallData(program);
+        GiveDemoData(program);
         program.Start(driver.InputPath(), driver.AckPath());
         ASSERT_TRUE(driver.Connect());
         driver.Send("step 50\n");

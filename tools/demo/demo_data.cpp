@@ -1,5 +1,7 @@
 #include "tools/demo/demo_data.h"
 
+#include "tools/demo/demo_harbour.h"
+
 #include "engine/render/image_format.h"
 #include "tools/archive_builder.h"
 #include "tools/font_writer.h"
@@ -119,6 +121,16 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
     Pack(builder, report, "ui_inventory_1.image", MakePanelImage(1024, 64, 0xFF8060, 1));
     Pack(builder, report, "ui_inventory_2.image", MakePanelImage(64, 32, 0x60A0FF, 1));
     Pack(builder, report, "title.image", MakePanelImage(256, 128, 0xFFE0A0, 4));
+    // The interface texts: key, one blank, value; the menu's keys come with the menu.
+    const std::string uiInfo = "# The demo's interface texts.\r\nDEMO_TITLE Veilstrand Demo\r\n-\r\n";
+    Pack(builder, report, "ui_info", std::vector<std::uint8_t>(uiInfo.begin(), uiInfo.end()));
+    try {
+        for (const DemoResource& resource : MakeHarbourResources())
+            Pack(builder, report, resource.first, resource.second);
+    } catch (const std::runtime_error& failure) {
+        error = std::string("harbour scene script: ") + failure.what();
+        return false;
+    }
 
     if (!builder.Write(folder)) {
         error = "cannot write the archive into " + folder.string();

@@ -1,3 +1,4 @@
+#include "tests/support/demo_data.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ TEST(VlsProgram, AnEmptyFolderEndsTheStartWithAFailure)
 TEST(VlsProgram, RunsUntilTerminatedAndShutsDownInOrder)
 {
     ProgramRun run;
-    run.work.write("resource.map", std::string(4, '\0'));
+    vls::test::CopyDemoArchive(run.work.path());
     run.Start();
     for (int i = 0; i < 1200 && !run.CatchesTerminate(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));

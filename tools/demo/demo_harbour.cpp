@@ -1,0 +1,280 @@
+#include "tools/demo/demo_harbour.h"
+
+#include "engine/render/kestrune_graphics.h"
+#include "tools/image_writer.h"
+#include "tools/scene_writer.h"
+#include "tools/script_assembler.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vls::tools {
+namespace {
+
+constexpr std::uint32_t kBandWidth = cKestruneGraphics::kScreenWidth;
+constexpr std::uint32_t kBandHeight = cKestruneGraphics::kBandBottom - cKestruneGraphics::kBandTop;
+constexpr std::uint32_t kHorizon = 220;
+
+struct Point {
+    float x;
+    float y;
+};
+
+std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return 0xFF000000 | (r << 16) | (g << 8) | b; }
+
+std::uint32_t Mix(std::uint32_t a, std::uint32_t b, float t)
+{
+    const auto channel = [&](int shift) {
+        const float from = static_cast<float>((a >> shift) & 0xFF);
+        const float to = static_cast<float>((b >> shift) & 0xFF);
+        return static_cast<std::uint32_t>(from + (to - from) * t) & 0xFF;
+    };
+    return Rgb(channel(16), channel(8), channel(0));
+}
+
+// Drawing on a band-sized picture; everything is clipped to the picture.
+class Canvas {
+public:
+    Canvas() : picture(kBandWidth, kBandHeight) {}
+
+    void Sky()
+    {
+        for (std::uint32_t y = 0; y < kHorizon; ++y) {
+            const std::uint32_t colour = Mix(Rgb(24, 40, 96), Rgb(236, 150, 90), static_cast<float>(y) / kHorizon);
+            Row(y, 0, kBandWidth, colour);
+        }
+    }
+
+    // Dark water with lighter wave lines that thin out towards the horizon.
+    void Sea()
+    {
+        for (std::uint32_t y = kHorizon; y < kBandHeight; ++y) {
+            const float depth = static_cast<float>(y - kHorizon) / (kBandHeight - kHorizon);
+            const std::uint32_t base = Mix(Rgb(70, 90, 130), Rgb(16, 40, 70), depth);
+            for (std::uint32_t x = 0; x < kBandWidth; ++x) {
+                const float wave = std::sin(x * (0.05f - 0.03f * depth) + y * 1.7f);
+                picture.At(x, y) = wave > 0.92f ? Mix(base, Rgb(200, 210, 230), 0.5f) : base;
+            }
+        }
+    }
+
+    void Disc(float cx, float cy, float radius, std::uint32_t colour)
+    {
+        for (int y = static_cast<int>(cy - radius); y <= static_cast<int>(cy + radius); ++y)
+            for (int x = static_cast<int>(cx - radius); x <= static_cast<int>(cx + radius); ++x)
+                if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius)
+                    Put(x, y, colour);
+    }
+
+    // Even-odd fill, sampled at pixel centres.
+    void Polygon(const std::vector<Point>& points, std::uint32_t colour)
+    {
+        float top = points[0].y, bottom = points[0].y;
+        for (const Point& p : points) {
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
+        }
+        for (int y = std::max(0, static_cast<int>(top)); y <= std::min<int>(kBandHeight - 1, static_cast<int>(bottom)); ++y) {
+            const float sy = y + 0.5f;
+            std::vector<float> crossings;
+            for (std::size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
+                const Point& a = points[i];
+                const Point& b = points[j];
+                if ((a.y > sy) != (b.y > sy))
+                    crossings.push_back(a.x + (sy - a.y) * (b.x - a.x) / (b.y - a.y));
+            }
+            std::sort(crossings.begin(), crossings.end());
+            for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
+                for (int x = static_cast<int>(std::ceil(crossings[k] - 0.5f)); x < static_cast<int>(std::ceil(crossings[k + 1] - 0.5f)); ++x)
+                    Put(x, y, colour);
+        }
+    }
+
+    void Rect(int left, int top, int right, int bottom, std::uint32_t colour)
+    {
+        Polygon({{float(left), float(top)}, {float(right), float(top)}, {float(right), float(bottom)}, {float(left), float(bottom)}},
+                colour);
+    }
+
+    // Stone courses: light mortar lines every rows pixels, offset every other course.
+    void Stones(int left, int top, int right, int bottom, int rows)
+    {
+        Rect(left, top, right, bottom, Rgb(120, 114, 104));
+        for (int y = top; y < bottom; y += rows) {
+            Rect(left, y, right, y + 2, Rgb(168, 160, 146));
+            const int offset = ((y - top) / rows) % 2 ? 24 : 0;
+            for (int x = left + offset; x < right; x += 48)
+                Rect(x, y, x + 2, std::min(y + rows, bottom), Rgb(168, 160, 146));
+        }
+    }
+
+    // A lighthouse on its rock: white tower with red bands and a lit lamp.
+    void Lighthouse(float x, float base, float height)
+    {
+        Polygon({{x - 70, base + 6}, {x - 40, base - 20}, {x + 45, base - 24}, {x + 80, base + 6}}, Rgb(60, 52, 48));
+        const float top = base - height;
+        Polygon({{x - 22, base - 18}, {x - 13, top}, {x + 13, top}, {x + 22, base - 18}}, Rgb(236, 232, 222));
+        for (int band = 1; band <= 3; band += 2) {
+            const float y1 = base - 18 - (height - 18) * band / 5.0f;
+            const float y2 = base - 18 - (height - 18) * (band + 1) / 5.0f;
+            Polygon({{x - 22, y1}, {x - 13, y2}, {x + 13, y2}, {x + 22, y1}}, Rgb(190, 40, 36));
+        }
+        Rect(static_cast<int>(x - 12), static_cast<int>(top - 18), static_cast<int>(x + 12), static_cast<int>(top), Rgb(255, 236, 140));
+        Polygon({{x - 16, top - 18}, {x, top - 32}, {x + 16, top - 18}}, Rgb(40, 40, 44));
+    }
+
+    // A fishing boat: hull, cabin, mast and a sail.
+    void Boat(float x, float waterline, float scale)
+    {
+        Polygon({{x - 90 * scale, waterline - 30 * scale}, {x + 100 * scale, waterline - 30 * scale},
+                 {x + 75 * scale, waterline + 8 * scale}, {x - 70 * scale, waterline + 8 * scale}},
+                Rgb(110, 62, 36));
+        Rect(static_cast<int>(x - 90 * scale), static_cast<int>(waterline - 34 * scale), static_cast<int>(x + 100 * scale),
+             static_cast<int>(waterline - 28 * scale), Rgb(230, 220, 196));
+        Rect(static_cast<int>(x + 20 * scale), static_cast<int>(waterline - 62 * scale), static_cast<int>(x + 64 * scale),
+             static_cast<int>(waterline - 30 * scale), Rgb(210, 200, 180));
+        Rect(static_cast<int>(x - 22 * scale), static_cast<int>(waterline - 170 * scale), static_cast<int>(x - 16 * scale),
+             static_cast<int>(waterline - 30 * scale), Rgb(60, 40, 28));
+        Polygon({{x - 14 * scale, waterline - 165 * scale}, {x + 10 * scale, waterline - 40 * scale},
+                 {x - 14 * scale, waterline - 40 * scale}},
+                Rgb(240, 232, 210));
+        Polygon({{x - 24 * scale, waterline - 160 * scale}, {x - 24 * scale, waterline - 44 * scale},
+                 {x - 86 * scale, waterline - 44 * scale}},
+                Rgb(226, 206, 170));
+    }
+
+    Picture picture;
+
+private:
+    void Put(int x, int y, std::uint32_t colour)
+    {
+        if (x >= 0 && y >= 0 && x < static_cast<int>(kBandWidth) && y < static_cast<int>(kBandHeight))
+            picture.At(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)) = colour;
+    }
+    void Row(std::uint32_t y, std::uint32_t from, std::uint32_t to, std::uint32_t colour)
+    {
+        for (std::uint32_t x = from; x < to; ++x)
+            picture.At(x, y) = colour;
+    }
+};
+
+// What both views see: the evening sky with its sun, the sea, the lighthouse
+// on its rock (at its foot) and the boat (at its waterline).
+struct Seascape {
+    Point sun;
+    float sunRadius;
+    Point lighthouse;
+    float towerHeight;
+    Point boat;
+    float boatScale;
+};
+
+void DrawSeascape(Canvas& canvas, const Seascape& scape)
+{
+    canvas.Sky();
+    canvas.Disc(scape.sun.x, scape.sun.y, scape.sunRadius, Rgb(255, 214, 120));
+    canvas.Sea();
+    canvas.Lighthouse(scape.lighthouse.x, scape.lighthouse.y, scape.towerHeight);
+    canvas.Boat(scape.boat.x, scape.boat.y, scape.boatScale);
+}
+
+// From the quay: the stone quay on the left, the boat moored off it and the
+// lighthouse out at sea under the evening sun.
+Picture QuayPicture()
+{
+    Canvas canvas;
+    DrawSeascape(canvas, {{700, 190}, 44, {880, 250}, 150, {600, 360}, 1.0f});
+    canvas.Polygon({{0, 300}, {430, 300}, {520, 512}, {0, 512}}, Rgb(150, 142, 128));
+    canvas.Stones(0, 300, 430, 512, 26);
+    canvas.Polygon({{430, 300}, {520, 512}, {460, 512}, {400, 330}}, Rgb(92, 86, 78));
+    for (int post = 0; post < 3; ++post)
+        canvas.Rect(60 + post * 140, 266, 76 + post * 140, 302, Rgb(70, 60, 52));
+    return canvas.picture;
+}
+
+// The pier's row at t (0 at its far end, 1 at the bottom of the band): its
+// height on the picture and its half width, narrowing with the distance.
+std::pair<float, float> PierRow(float t)
+{
+    const float far = kHorizon + 40.0f;
+    const float y = far + (kBandHeight - far) * t * t;
+    return {y, 40 + (388 - 40) * (y - far) / (kBandHeight - far)};
+}
+
+// Out on the pier: planks running to the horizon between their posts, the
+// lighthouse ahead and the boat to the right.
+Picture PierPicture()
+{
+    Canvas canvas;
+    DrawSeascape(canvas, {{300, 160}, 36, {512, 228}, 110, {840, 330}, 0.8f});
+    canvas.Polygon({{472, kHorizon + 40.0f}, {552, kHorizon + 40.0f}, {900, 512}, {124, 512}}, Rgb(140, 100, 62));
+    for (int plank = 0; plank < 14; ++plank) {
+        const float t = static_cast<float>(plank) / 14;
+        const auto [y, half] = PierRow(t);
+        canvas.Rect(static_cast<int>(512 - half), static_cast<int>(y), static_cast<int>(512 + half), static_cast<int>(y + 1 + 3 * t),
+                    Rgb(96, 66, 40));
+    }
+    for (int side = -1; side <= 1; side += 2)
+        for (int post = 0; post < 4; ++post) {
+            const float t = (post + 1) / 4.0f;
+            const auto [y, half] = PierRow(t);
+            const float x = 512 + side * half;
+            const float width = 4 + 14 * t;
+            canvas.Rect(static_cast<int>(x - width / 2), static_cast<int>(y - 90 * t), static_cast<int>(x + width / 2),
+                        static_cast<int>(y), Rgb(66, 46, 30));
+        }
+    return canvas.picture;
+}
+
+ViewSpec HarbourView(const std::string& name, const Picture& picture, float eyeX)
+{
+    ViewSpec view;
+    view.header.name = name;
+    view.header.lens = 1.0f;
+    view.header.farPlane = 200.0f;
+    view.header.up[1] = 1.0f;
+    view.header.direction[2] = 1.0f;
+    view.header.position[0] = eyeX;
+    view.header.position[1] = 10.0f;
+    view.images.push_back(WriteImage(KestruneImageHeader{}, {picture}));
+    return view;
+}
+
+}  // namespace
+
+std::vector<DemoResource> MakeHarbourResources()
+{
+    SceneSpec scene;
+    scene.name = "harbour";
+    scene.viewNames = {"harbour_quay", "harbour_pier"};
+
+    LayerSpec floor;
+    floor.name = "walkmap_quay";
+    floor.data.polygons.push_back({4, 0, 0});
+    floor.data.points = {{0, 0, 0}, {40, 0, 0}, {40, 0, 30}, {0, 0, 30}};
+    floor.data.triangles = {{{0, 1, 2}}, {{0, 2, 3}}};
+    scene.layers.push_back(floor);
+
+    // The boat in the quay view.
+    HotspotData boat;
+    HotspotArea area;
+    area.polygonCount = 1;
+    area.cursor = 1;
+    boat.areas.push_back(area);
+    boat.polygons.push_back({4, 0, 0});
+    boat.points = {{510, 200}, {700, 200}, {680, 370}, {530, 370}};
+    scene.hotspots.push_back(boat);
+
+    scene.script = AssembleScriptBytes(
+        "; The harbour's scene script: nothing to set up yet.\n"
+        "func on_enter\n ret\n"
+        "func on_leave\n ret\n");
+
+    return {
+        {"harbour.scene", WriteSceneResource(scene)},
+        {"harbour_quay.view", WriteViewResource(HarbourView("harbour_quay", QuayPicture(), 0.0f))},
+        {"harbour_pier.view", WriteViewResource(HarbourView("harbour_pier", PierPicture(), 20.0f))},
+    };
+}
+
+}  // namespace vls::tools
