@@ -93,6 +93,28 @@ public:
     // members_menu.cpp
     bool MenuOpen() override;
     void MenuInput() override;
+    // members_dialogue.cpp
+    void CreateDialogue() override;
+    void DeleteDialogue() override;
+    int32_t DialogueState() override;
+    void ResetDialogue() override;
+    void UpdateDialogue() override;
+    // members_inventory.cpp
+    void TakeProjectItems(const ProjectHeader& project) override;
+    int32_t InventoryBarState() override;
+    void SetInventoryBarState(int32_t state) override;
+    void CloseInventoryBar() override;
+    bool InventoryMouseOverItem() override;
+    int32_t HeldItemCursor() override;
+    void InventoryClick(bool right) override;
+    // members_messenger.cpp
+    void MessengerClick() override;
+    bool MessengerOverPad() override;
+    // members_screen_controls.cpp
+    bool HasScreenControl() override;
+    bool ScreenControlDone() override;
+    void ScreenControlInput() override;
+    void DeleteScreenControl() override;
     // members_scene.cpp
     cKestruneScene* CurrentScene() override;
     void SetPendingScene(cKestruneScene* scene) override;

@@ -1,9 +1,35 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/base/kestrune_file_system.h"
+#include "engine/ui/kestrune_messenger.h"
 
-// Not part of the program yet: an absent member counts as started.
-bool cKestruneDefaultMembers::CreateMessenger(cKestruneEngine&) { return true; }
-void cKestruneDefaultMembers::DestroyMessenger(cKestruneEngine& engine) { engine.messenger = nullptr; }
+#include <new>
 
+// A messenger whose device pictures are missing stops the start. Data
+// without any messenger picture (the smallest data the engine starts on)
+// leaves the member absent, which counts as started.
+bool cKestruneDefaultMembers::CreateMessenger(cKestruneEngine& engine)
+{
+    cKestruneFileSystem* const files = cKestruneFileSystem::Current();
+    if (!files || !files->Exists("messenger_main.image"))
+        return true;
+    engine.messenger = new (std::nothrow) cKestruneMessenger();
+    return engine.messenger && engine.messenger->ok;
+}
 
-void cKestruneEngineGraphicsHost::MessengerRender() { cKestruneGraphicsHost::MessengerRender(); }
+// The messenger goes first at shut-down; the ui host stays for the inventory.
+void cKestruneDefaultMembers::DestroyMessenger(cKestruneEngine& engine) { DeleteMember(engine.messenger); }
+
+void cKestruneEngineGraphicsHost::MessengerRender()
+{
+    if (engine_.messenger)
+        engine_.messenger->Render();
+}
+
+void cKestruneEngineWorldHost::MessengerClick()
+{
+    if (engine_.messenger)
+        engine_.messenger->HandleClick();
+}
+
+bool cKestruneEngineWorldHost::MessengerOverPad() { return engine_.messenger && engine_.messenger->IsMouseOverButton(); }

@@ -1,6 +1,7 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
+#include "engine/base/engine_link.h"
 
 #include <new>
 
@@ -24,9 +25,15 @@ void cKestruneEngineWorldHost::DropTimers()
 {
     if (!engine_.timer)
         return;
+    // A timer that resumes a suspended script (a printed line's wait) belongs
+    // to that script, not to the scene: it stays while the script lives, or
+    // the script would wait for ever.
     DynArray<ScriptTimer>& timers = engine_.timer->timers;
-    while (timers.count > 0)
-        timers.RemoveAt(timers.count - 1);
+    for (int32_t i = timers.count - 1; i >= 0; --i) {
+        const ScriptTimer& timer = timers.data[i];
+        if (timer.functionName.CharAt(0) != '#' || !IsLiveScript(timer.script))
+            timers.RemoveAt(i);
+    }
 }
 
 float cKestruneEngineGraphicsHost::FrameSeconds() { return engine_.timer ? engine_.timer->frameSeconds : 0.0f; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/dynarray.h"
+#include "engine/base/object_handles.h"
 #include "engine/render/font_format.h"
 #include "platform/d3d8/d3d8types.h"
 
@@ -38,6 +39,13 @@ public:
     int32_t font = 0;
     int32_t quadCount = 0;
     KestruneTextVertex* vertices = nullptr;
+
+    // Holders that outlive a scene change (the dialogue's lines) keep this,
+    // not the pointer: releasing all texts on leaving a scene frees theirs too.
+    ObjectHandle Handle() const { return entry_.Handle(); }
+
+private:
+    cObjectHandleEntry entry_{this, ObjectKind::Text};
 };
 
 // The two bitmap fonts and the list of live texts.
