@@ -132,7 +132,8 @@ std::int32_t cKestruneGameplay::LoadGame(const char* fileName)
     const std::string playerFunction = "pc_" + info.playerSetup;
     if (!projectScript || !ScriptBlockFits(contents.projectScript, *projectScript))
         return Refuse(fileName, "the project script does not match");
-    if (!HasFunction(*projectScript, playerFunction))
+    // An empty setup name means no player character was ever set up.
+    if (!info.playerSetup.empty() && !HasFunction(*projectScript, playerFunction))
         return Refuse(fileName, "the project has no function " + playerFunction);
 
     cKestruneSavegameHost& host = SavegameHost();

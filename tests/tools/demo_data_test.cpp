@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -147,6 +148,32 @@ TEST_F(DemoDataTest, ModelsLoadThroughTheModelLibrary)
         }
         GrannyFreeFile(file);
     }
+}
+
+TEST_F(DemoDataTest, MenuAreasComeFromUiInfoAndFitTheirPictures)
+{
+    ASSERT_TRUE(written_) << error_;
+    cKestruneFileSystem files;
+    const std::vector<std::uint8_t> info = ReadEntry(files, "ui_info");
+    const std::string text(info.begin(), info.end());
+    const char* const keys[] = {"MENU_MAIN_NEWGAME",    "MENU_MAIN_QUIT",       "MENU_OPT_VOLMM",
+                                "MENU_OPT_VOLCS",       "MENU_SAVEGAME_WINDOW", "MENU_SAVEGAME_RARROW",
+                                "MENU_SAVEGAME_MOOFS",  "MENU_SAVEGAME_EDITFIELD"};
+    for (const char* key : keys) {
+        const std::size_t at = text.find(std::string("\n") + key + " ");
+        ASSERT_NE(at, std::string::npos) << key;
+        int left = -1, top = -1, right = -1, bottom = -1;
+        ASSERT_EQ(std::sscanf(text.c_str() + at + std::strlen(key) + 2, "%d,%d,%d,%d", &left, &top, &right, &bottom), 4)
+            << key;
+        EXPECT_LT(left, right) << key;
+        EXPECT_LT(top, bottom) << key;
+        EXPECT_LE(right, 512) << key;
+        EXPECT_LE(bottom, 512) << key;
+    }
+    EXPECT_NE(text.find("MENU_SAVEGAME_ALLOWEDKEYS "), std::string::npos);
+    for (const char* picture : {"menu_main.image", "menu_confirm.image", "menu_options_slider.image",
+                                "menu_interference.image", "generic_ui_close_menu.wav"})
+        EXPECT_EQ(files.Exists(picture), 1) << picture;
 }
 
 }  // namespace

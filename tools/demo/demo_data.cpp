@@ -1,6 +1,7 @@
 #include "tools/demo/demo_data.h"
 
 #include "tools/demo/demo_harbour.h"
+#include "tools/demo/demo_menu.h"
 
 #include "engine/render/image_format.h"
 #include "tools/archive_builder.h"
@@ -121,8 +122,10 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
     Pack(builder, report, "ui_inventory_1.image", MakePanelImage(1024, 64, 0xFF8060, 1));
     Pack(builder, report, "ui_inventory_2.image", MakePanelImage(64, 32, 0x60A0FF, 1));
     Pack(builder, report, "title.image", MakePanelImage(256, 128, 0xFFE0A0, 4));
-    // The interface texts: key, one blank, value; the menu's keys come with the menu.
-    const std::string uiInfo = "# The demo's interface texts.\r\nDEMO_TITLE Veilstrand Demo\r\n-\r\n";
+    for (const auto& [name, bytes] : MakeMenuResources())
+        Pack(builder, report, name, bytes);
+    // The interface texts: key, one blank, value.
+    const std::string uiInfo = "# The demo's interface texts.\r\nDEMO_TITLE Veilstrand Demo\r\n" + MenuUiInfoLines() + "-\r\n";
     Pack(builder, report, "ui_info", std::vector<std::uint8_t>(uiInfo.begin(), uiInfo.end()));
     try {
         for (const DemoResource& resource : MakeHarbourResources())

@@ -399,6 +399,7 @@ TEST_F(SavegameTest, AFailedWriteKeepsTheOldSave)
 
 TEST_F(SavegameTest, AGameWithoutEffectsEndsWithTheSceneAndEnd)
 {
+    gameplay.playerSetup = ""; // no player character set up: no "pc_" function is needed
     ASSERT_TRUE(gameplay.SaveGame(Path("plain").string().c_str()));
     const Bytes bytes = ReadFileBytes(Path("plain"));
     ASSERT_GE(bytes.size(), 72u);

@@ -1,0 +1,136 @@
+#include "tools/demo/demo_menu.h"
+
+#include "engine/render/image_format.h"
+#include "tools/image_writer.h"
+#include "tools/sound_writer.h"
+
+#include <algorithm>
+
+namespace vls::tools {
+namespace {
+
+// A clickable area as "ui_info" gives it: left, top, right, bottom.
+struct Area {
+    const char* key;
+    int left, top, right, bottom;
+};
+
+// The main screen's six items, stacked on the 512 x 512 main picture; the
+// offset key carries none of its own.
+const Area kMainAreas[] = {{"MENU_MAIN_MOOFS", 0, 0, 0, 0},          {"MENU_MAIN_NEWGAME", 96, 64, 416, 112},
+                           {"MENU_MAIN_LOADGAME", 96, 128, 416, 176}, {"MENU_MAIN_SAVEGAME", 96, 192, 416, 240},
+                           {"MENU_MAIN_OPTIONS", 96, 256, 416, 304},  {"MENU_MAIN_KEYS", 96, 320, 416, 368},
+                           {"MENU_MAIN_QUIT", 96, 384, 416, 432}};
+// Four sliders and the subtitle switch; the knob travels 128 pixels.
+const Area kOptionAreas[] = {
+    {"MENU_OPT_MOOFS", 0, 0, 0, 0},         {"MENU_OPT_VOLMM", 200, 80, 338, 112},  {"MENU_OPT_VOLMD", 200, 144, 338, 176},
+    {"MENU_OPT_VOLME", 200, 208, 338, 240}, {"MENU_OPT_VOLMG", 200, 272, 338, 304}, {"MENU_OPT_VOLMS", 200, 336, 232, 368},
+    {"MENU_OPT_VOLOM", 40, 80, 190, 112},   {"MENU_OPT_VOLOD", 40, 144, 190, 176},  {"MENU_OPT_VOLOE", 40, 208, 190, 240},
+    {"MENU_OPT_VOLOG", 40, 272, 190, 304},  {"MENU_OPT_VOLOS", 40, 336, 190, 368},  {"MENU_OPT_VOLCS", 200, 336, 232, 368}};
+const Area kSlotAreas[] = {{"MENU_SAVEGAME_WINDOW", 0, 0, 512, 512},    {"MENU_SAVEGAME_LARROW", 112, 400, 144, 432},
+                           {"MENU_SAVEGAME_RARROW", 368, 400, 400, 432}, {"MENU_SAVEGAME_MOOFS", 128, 96, 384, 224},
+                           {"MENU_SAVEGAME_EDITFIELD", 0, 220, 256, 250}};
+
+constexpr std::uint32_t kPanel = 0xE0203040;
+constexpr std::uint32_t kButton = 0xFF3C6E8C;
+constexpr std::uint32_t kLit = 0xFFE8C060;
+
+void Fill(Picture& picture, int left, int top, int right, int bottom, std::uint32_t colour)
+{
+    for (int y = std::max(top, 0); y < std::min(bottom, static_cast<int>(picture.height)); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, static_cast<int>(picture.width)); ++x)
+            picture.At(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)) = colour;
+}
+
+std::vector<std::uint8_t> Image(const Picture& picture, int frames = 1)
+{
+    KestruneImageHeader header;
+    header.alpha = 1;
+    header.frameRate = frames > 1 ? 12 : 0;
+    return WriteImage(header, std::vector<Picture>(static_cast<std::size_t>(frames), picture));
+}
+
+// A panel with a box over each area, in the normal or the highlighted look.
+template <std::size_t N>
+Picture Boxes(const Area (&areas)[N], std::uint32_t colour, std::uint32_t ground)
+{
+    Picture picture(512, 512, ground);
+    for (std::size_t i = 1; i < N; ++i)
+        Fill(picture, areas[i].left, areas[i].top, areas[i].right, areas[i].bottom, colour);
+    return picture;
+}
+
+template <std::size_t N>
+void AddLines(std::string& lines, const Area (&areas)[N])
+{
+    for (const Area& area : areas)
+        lines += std::string(area.key) + " " + std::to_string(area.left) + "," + std::to_string(area.top) + ","
+            + std::to_string(area.right) + "," + std::to_string(area.bottom) + "\r\n";
+}
+
+std::vector<std::uint8_t> Click(double hz, double seconds)
+{
+    return WriteWav(MakeSine(22050, 1, hz, seconds, 6000));
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources()
+{
+    Picture side(256, 512, kPanel);
+    Fill(side, 16, 16, 240, 48, kButton);
+    Picture confirm(512, 256, kPanel);
+    // The fixed yes (448..493, 379..444) and no (531..576, 354..419) buttons,
+    // relative to the picture's place at (256, 256).
+    Fill(confirm, 192, 123, 237, 188, 0xFF40A040);
+    Fill(confirm, 275, 98, 320, 163, 0xFFA04040);
+    Picture keys(512, 512, kPanel);
+    for (int row = 0; row < 5; ++row)
+        Fill(keys, 64, 64 + row * 80, 448, 112 + row * 80, kButton);
+    Picture knob(16, 16, kLit);
+    Picture arrows(64, 32, 0);
+    Fill(arrows, 0, 0, 32, 32, kButton);
+    Fill(arrows, 32, 0, 64, 32, kLit);
+    Picture slotHighlight(256, 128, 0x40FFFFFF);
+    Picture screen(256, 128, 0xFF101820);
+    Picture noise(256, 128, 0);
+    for (std::uint32_t y = 0; y < 128; y += 4)
+        Fill(noise, 0, static_cast<int>(y), 256, static_cast<int>(y) + 1, 0x60FFFFFF);
+
+    return {
+        {"menu_main.image", Image(Boxes(kMainAreas, kButton, kPanel))},
+        {"menu_main_mo.image", Image(Boxes(kMainAreas, kLit, 0))},
+        {"menu_right_up.image", Image(side)},
+        {"menu_right_down.image", Image(side)},
+        {"menu_confirm.image", Image(confirm)},
+        {"menu_keys.image", Image(keys)},
+        {"menu_options.image", Image(Boxes(kOptionAreas, kButton, kPanel))},
+        {"menu_options_mo.image", Image(Boxes(kOptionAreas, kLit, 0))},
+        {"menu_options_slider.image", Image(knob)},
+        {"menu_load.image", Image(Boxes(kSlotAreas, kButton, kPanel))},
+        {"menu_save.image", Image(Boxes(kSlotAreas, kButton, kPanel))},
+        {"menu_load_mo.image", Image(slotHighlight)},
+        {"menu_save_mo.image", Image(slotHighlight)},
+        {"menu_loadsave_larrow.image", Image(arrows)},
+        {"menu_loadsave_rarrow.image", Image(arrows)},
+        {"menu_loadsave_screen.image", Image(screen)},
+        {"menu_interference.image", Image(noise, 6)},
+        {"generic_ui_mouse_over.wav", Click(880.0, 0.04)},
+        {"generic_ui_mouse_onclick.wav", Click(660.0, 0.08)},
+        {"generic_ui_close_menu.wav", Click(440.0, 0.12)},
+    };
+}
+
+std::string MenuUiInfoLines()
+{
+    std::string lines;
+    AddLines(lines, kMainAreas);
+    AddLines(lines, kOptionAreas);
+    AddLines(lines, kSlotAreas);
+    lines += "MENU_SAVEGAME_ALLOWEDKEYS abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -_\r\n";
+    lines += "MENU_SAVEGAME_NOSAVEGAMES No savegames yet\r\n";
+    lines += "MENU_SAVEGAME_NEWSAVEGAME New savegame\r\n";
+    return lines;
+}
+
+}  // namespace vls::tools
