@@ -25,8 +25,10 @@ int cKestruneEngine::Error(const char* module, const char* where, int fatal)
     ShowCursor(TRUE);
     ShowWindow(window, SW_MINIMIZE);
     const int answer = MessageBoxA(nullptr, report, "An error occured...", kErrorBoxStyle);
+    // Cancel ends the run at the user's word, which is a failed run when the
+    // error was fatal.
     if (answer == IDCANCEL)
-        std::exit(0);
+        std::exit(fatal == 1 ? kFatalExitStatus : 0);
     if (fatal == 1) {
         std::printf("Error was fatal, exiting...\n");
         std::exit(kFatalExitStatus);

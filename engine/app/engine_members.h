@@ -41,7 +41,10 @@ public:
 
     // Start-up and shut-down. Create makes the member into its engine field,
     // with whatever set-up follows its construction, and says whether it came
-    // up; Destroy deletes it when present and clears the field.
+    // up: false when it could not be allocated, or when its ready mark is
+    // checked at start and is not set (a member whose ready mark is not
+    // checked answers true once allocated). Destroy deletes it when present
+    // and clears the field.
     virtual bool Create(cKestruneEngine& engine, KestruneMember member);
     virtual void Destroy(cKestruneEngine& engine, KestruneMember member);
 

@@ -15,22 +15,24 @@ constexpr uint32_t kGameStateAtStart = 0x207;
 struct StartStep {
     const char* logLine; // null: nothing is logged before the step
     KestruneMember member;
-    bool tested;
 };
 
-// Each member needs the ones before it; the tested ones end the start when they fail.
+// Each member needs the ones before it. A member that does not come up ends
+// the start: one whose ready mark is checked and is not set, or any that
+// could not even be allocated (a missing frame clock would leave the main
+// loop waiting for a frame that never comes).
 constexpr StartStep kStartSteps[] = {
-    {nullptr, KestruneMember::Timer, false},
-    {"Initializing datafile...\n", KestruneMember::FileSystem, true},
-    {"Initializing graphics...\n", KestruneMember::Graphics, true},
-    {"Initializing sprites...\n", KestruneMember::Sprites, true},
-    {"Initializing sound...\n", KestruneMember::Sound, true},
-    {"Initializing text...\n", KestruneMember::Fonts, false},
-    {nullptr, KestruneMember::Inventory, false},
-    {"Initializing messenger...\n", KestruneMember::Messenger, true},
-    {"Initializing gameplay...\n", KestruneMember::Gameplay, true},
-    {nullptr, KestruneMember::Hints, false},
-    {nullptr, KestruneMember::Menu, false},
+    {nullptr, KestruneMember::Timer},
+    {"Initializing datafile...\n", KestruneMember::FileSystem},
+    {"Initializing graphics...\n", KestruneMember::Graphics},
+    {"Initializing sprites...\n", KestruneMember::Sprites},
+    {"Initializing sound...\n", KestruneMember::Sound},
+    {"Initializing text...\n", KestruneMember::Fonts},
+    {nullptr, KestruneMember::Inventory},
+    {"Initializing messenger...\n", KestruneMember::Messenger},
+    {"Initializing gameplay...\n", KestruneMember::Gameplay},
+    {nullptr, KestruneMember::Hints},
+    {nullptr, KestruneMember::Menu},
 };
 
 // The screens and the gameplay go first because they hold on to the scene,
@@ -123,8 +125,7 @@ int32_t cKestruneEngine::Init()
     for (const StartStep& step : kStartSteps) {
         if (step.logLine)
             std::printf("%s", step.logLine);
-        const bool up = members_->Create(*this, step.member);
-        if (step.tested && !up)
+        if (!members_->Create(*this, step.member))
             return -1;
     }
     return 0;

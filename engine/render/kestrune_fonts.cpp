@@ -38,9 +38,10 @@ void cKestruneFonts::ClearFont(Font& font)
 void cKestruneFonts::LoadFont(int32_t index, const char* fileName)
 {
     cKestruneFileSystem* files = cKestruneFileSystem::Current();
-    if (!files || !files->Exists(fileName)) return;
+    if (!files) return;
+    // A missing font is reported by Open and left without pages.
     const int32_t slot = files->Open(fileName);
-    if (slot < 0) return;
+    if (slot <= 0) return;
     Font& font = fonts[index];
     uint8_t bytes[kFontHeaderSize];
     KestruneFontHeader header;

@@ -210,9 +210,9 @@ int32_t cKestruneGraphics::LoadUIImages(int32_t slot, int32_t cursorCount)
                    {"cd.image", &loadingImage},
                    {"inv_bg.image", &inventoryBackground}};
     for (const auto& screen : screens) {
-        if (!files->Exists(screen.name)) continue;
+        // A missing screen image is reported by Open and leaves its pointer 0.
         const int32_t file = files->Open(screen.name);
-        if (file < 0) continue;
+        if (file <= 0) continue;
         *screen.image = new cKestruneImage(0);
         (*screen.image)->Load(file);
         files->Close(file);

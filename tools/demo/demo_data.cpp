@@ -124,6 +124,12 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
     Pack(builder, report, "title.image", MakePanelImage(256, 128, 0xFFE0A0, 4));
     for (const auto& [name, bytes] : MakeMenuResources())
         Pack(builder, report, name, bytes);
+    // The frame's screen images: the fade screens, the loading indicator in
+    // the lower right corner and the inventory bar's background.
+    Pack(builder, report, "blackscreen.image", WriteImage(KestruneImageHeader{}, {Picture(8, 8, 0xFF000000)}));
+    Pack(builder, report, "whitescreen.image", WriteImage(KestruneImageHeader{}, {Picture(8, 8, 0xFFFFFFFF)}));
+    Pack(builder, report, "cd.image", MakePanelImage(64, 64, 0xE0E0FF, 4));
+    Pack(builder, report, "inv_bg.image", MakePanelImage(1024, 128, 0x806040, 1));
     // The interface texts: key, one blank, value.
     const std::string uiInfo = "# The demo's interface texts.\r\nDEMO_TITLE Veilstrand Demo\r\n" + MenuUiInfoLines() + "-\r\n";
     Pack(builder, report, "ui_info", std::vector<std::uint8_t>(uiInfo.begin(), uiInfo.end()));

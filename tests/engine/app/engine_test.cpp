@@ -48,7 +48,9 @@ TEST_F(EngineTest, StartsMembersInOrderAndLogsEachStage)
         "Initializing gameplay...\n");
 }
 
-TEST_F(EngineTest, ATestedMemberThatFailsEndsTheStartAndShutDownStillRuns)
+// A tested member that does not start, or any member that cannot be
+// allocated, ends the start; shut-down still runs.
+TEST_F(EngineTest, AMemberThatFailsEndsTheStartAndShutDownStillRuns)
 {
     struct Case {
         KestruneMember failing;
@@ -56,17 +58,17 @@ TEST_F(EngineTest, ATestedMemberThatFailsEndsTheStartAndShutDownStillRuns)
         size_t created; // members asked for, including the failing one
     };
     const std::vector<Case> cases = {
-        {KestruneMember::Timer, 0, 11},
+        {KestruneMember::Timer, -1, 1},
         {KestruneMember::FileSystem, -1, 2},
         {KestruneMember::Graphics, -1, 3},
         {KestruneMember::Sprites, -1, 4},
         {KestruneMember::Sound, -1, 5},
-        {KestruneMember::Fonts, 0, 11},
-        {KestruneMember::Inventory, 0, 11},
+        {KestruneMember::Fonts, -1, 6},
+        {KestruneMember::Inventory, -1, 7},
         {KestruneMember::Messenger, -1, 8},
         {KestruneMember::Gameplay, -1, 9},
-        {KestruneMember::Hints, 0, 11},
-        {KestruneMember::Menu, 0, 11},
+        {KestruneMember::Hints, -1, 10},
+        {KestruneMember::Menu, -1, 11},
     };
     for (const Case& c : cases) {
         FakeMembers fake;

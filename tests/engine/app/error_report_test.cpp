@@ -82,6 +82,12 @@ TEST(ErrorReport, CancelEndsTheProcessThroughTheExitRoutine)
 
 TEST(ErrorReport, AFatalErrorEndsTheProcessWithAFailureStatus)
 {
+    // Cancel on a fatal error ends the run before the fatal line, still as a failure.
+    const ChildResult cancelled = ReportInChild(IDCANCEL, 1, "Reading 100% failed.");
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.log,
+        kReportLine + "Destroying Kestrune object...\nDestroying window...\n-- Shut down successful.\n");
+
     const ChildResult r = ReportInChild(IDOK, 1, "Reading 100% failed.");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.log,

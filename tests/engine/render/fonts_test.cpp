@@ -239,6 +239,11 @@ TEST_F(RenderWorld, DamagedFontFilesAreRefused)
     fonts->Load();
     EXPECT_EQ(fonts->fonts[0].glyphCount, 0);
     EXPECT_TRUE(reports.Has("File reading failed."));
+    // A missing font is reported as the file system reports any missing file.
+    ASSERT_EQ(reports.reports.size(), 2u);
+    EXPECT_EQ(reports.reports[1].where, "font2");
+    EXPECT_EQ(reports.reports[1].text, "File not found.");
+    EXPECT_EQ(reports.reports[1].fatal, 0);
     // A missing font leaves it empty and drawing skips it.
     testing::internal::CaptureStdout();
     cKestruneText* t = fonts->CreateText(1, "a", 0, 0, 0xFFFFFFFF, 0);

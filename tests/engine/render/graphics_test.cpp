@@ -275,6 +275,22 @@ TEST_F(Graphics, LostDeviceIsResetAndBuffersComeBack)
     EXPECT_EQ(recreated, 1);
 }
 
+TEST_F(Graphics, MissingScreenImagesAreReportedAndLeftOut)
+{
+    data.Add("whitescreen.image", ImageBytes(Solid(4, 4, 0xFFFFFFFF)));
+    Start();
+    graphics->LoadUIImages(0, 0);
+    EXPECT_EQ(graphics->blackScreen, nullptr);
+    EXPECT_NE(graphics->whiteScreen, nullptr);
+    std::vector<std::string> missing;
+    for (const auto& report : reports.reports) {
+        EXPECT_EQ(report.text, "File not found.");
+        EXPECT_EQ(report.fatal, 0);
+        missing.push_back(report.where);
+    }
+    EXPECT_EQ(missing, (std::vector<std::string>{"blackscreen.image", "cd.image", "inv_bg.image"}));
+}
+
 TEST_F(Graphics, CursorRules)
 {
     // Cursors with hotspots (3, 4), (1, 1) and the inventory background.
