@@ -159,6 +159,9 @@ public:
     void RequestNewGame() override;
     void RequestLoad(const char* fileName) override;
     void SetPreviousSceneName(const char* name) override;
+    void ClearInventory() override;
+    void ClearMessengerItems() override;
+    void ClearDialogueRecords() override;
     void DeleteScene() override;
 
 private:
@@ -178,6 +181,11 @@ public:
     bool HasInventoryItem(const char* name) override;
     cKestruneVideo* CurrentVideo() override;
     void QueueVideo(cKestruneVideo* video) override;
+    void OpenMessenger() override;
+    void CloseMessenger() override;
+    void CloseMessengerConnection() override;
+    void AddMessengerItem(const char* a, const char* b, const char* c, const char* d, uint32_t colour) override;
+    void Print(const char* first, const char* second, cKestruneScript* script) override;
 
 private:
     cKestruneEngine& engine_;

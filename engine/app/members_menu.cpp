@@ -1,6 +1,10 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/ui/kestrune_dialogue.h"
+#include "engine/ui/kestrune_inventory.h"
 #include "engine/ui/kestrune_menu.h"
+#include "engine/ui/kestrune_messenger.h"
+#include "engine/world/kestrune_gameplay.h"
 
 bool cKestruneDefaultMembers::CreateMenu(cKestruneEngine& engine)
 {
@@ -77,6 +81,21 @@ void cKestruneEngineMenuHost::RequestLoad(const char* fileName)
     engine_.loadRequest = 1;
 }
 void cKestruneEngineMenuHost::SetPreviousSceneName(const char* name) { engine_.previousSceneName = name; }
+void cKestruneEngineMenuHost::ClearInventory()
+{
+    if (engine_.inventory)
+        engine_.inventory->Clear();
+}
+void cKestruneEngineMenuHost::ClearMessengerItems()
+{
+    if (engine_.messenger)
+        engine_.messenger->ClearItems();
+}
+void cKestruneEngineMenuHost::ClearDialogueRecords()
+{
+    if (engine_.gameplay && engine_.gameplay->dialogue)
+        engine_.gameplay->dialogue->records.clear();
+}
 void cKestruneEngineMenuHost::DeleteScene()
 {
     if (!engine_.scene)

@@ -1,7 +1,10 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
+#include "engine/ui/kestrune_dialogue.h"
 #include "engine/ui/kestrune_menu.h"
+#include "engine/ui/kestrune_messenger.h"
+#include "engine/world/kestrune_gameplay.h"
 
 const char* cKestruneEngineNativeHost::PreviousSceneName() { return engine_.previousSceneName.GetText(); }
 void cKestruneEngineNativeHost::RequestNewGame() { engine_.newGameRequest = 1; }
@@ -27,4 +30,31 @@ void cKestruneEngineNativeHost::QueueVideo(cKestruneVideo* video)
         engine_.video = video;
         engine_.queuedVideo = nullptr;
     }
+}
+
+void cKestruneEngineNativeHost::OpenMessenger()
+{
+    if (engine_.messenger)
+        engine_.messenger->Open();
+}
+void cKestruneEngineNativeHost::CloseMessenger()
+{
+    if (engine_.messenger)
+        engine_.messenger->Close();
+}
+void cKestruneEngineNativeHost::CloseMessengerConnection()
+{
+    if (engine_.messenger)
+        engine_.messenger->CloseConnection();
+}
+void cKestruneEngineNativeHost::AddMessengerItem(const char* a, const char* b, const char* c, const char* d, uint32_t colour)
+{
+    if (engine_.messenger)
+        engine_.messenger->AddItem(a, b, c, d, colour);
+}
+// The printed line is the first text; the second is not shown.
+void cKestruneEngineNativeHost::Print(const char* first, const char*, cKestruneScript* script)
+{
+    if (engine_.gameplay && engine_.gameplay->dialogue)
+        engine_.gameplay->dialogue->Print(first, script);
 }

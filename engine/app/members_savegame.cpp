@@ -7,6 +7,9 @@
 #include "engine/render/kestrune_sprites.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/savegame_block.h"
+#include "engine/ui/kestrune_dialogue.h"
+#include "engine/ui/kestrune_inventory.h"
+#include "engine/ui/kestrune_messenger.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_scene.h"
 
@@ -18,11 +21,29 @@ int32_t cKestruneDefaultMembers::LoadSavegame(cKestruneEngine& engine, const cha
     return engine.gameplay ? engine.gameplay->LoadGame(name) : -1;
 }
 
-// The player character, dialogue, messenger and inventory write no block of
-// their own yet: the base answers leave them out and pass over them.
+namespace {
+
+cKestruneDialogue* Dialogue(cKestruneEngine& engine) { return engine.gameplay ? engine.gameplay->dialogue : nullptr; }
+
+} // namespace
+
+// The player character writes no block of its own yet: the base answers
+// leave it out and pass over it.
 void cKestruneEngineSavegameHost::SaveBlock(SavegameOwner owner, int file)
 {
     switch (owner) {
+    case SavegameOwner::Dialogue:
+        if (const cKestruneDialogue* const dialogue = Dialogue(engine_))
+            dialogue->SaveBlock(file);
+        break;
+    case SavegameOwner::Messenger:
+        if (engine_.messenger)
+            engine_.messenger->SaveBlock(file);
+        break;
+    case SavegameOwner::Inventory:
+        if (engine_.inventory)
+            engine_.inventory->SaveBlock(file);
+        break;
     case SavegameOwner::Sound:
         if (engine_.sound)
             engine_.sound->SaveBlock(file);
@@ -45,7 +66,14 @@ void cKestruneEngineSavegameHost::SaveBlock(SavegameOwner owner, int file)
 
 void cKestruneEngineSavegameHost::LoadBlock(SavegameOwner owner, int file, SavegameBlockHeader& header)
 {
-    if (owner == SavegameOwner::Sound && engine_.sound)
+    cKestruneDialogue* const dialogue = Dialogue(engine_);
+    if (owner == SavegameOwner::Dialogue && dialogue)
+        dialogue->LoadBlock(header, file);
+    else if (owner == SavegameOwner::Messenger && engine_.messenger)
+        engine_.messenger->LoadBlock(header, file);
+    else if (owner == SavegameOwner::Inventory && engine_.inventory)
+        engine_.inventory->LoadBlock(header, file);
+    else if (owner == SavegameOwner::Sound && engine_.sound)
         engine_.sound->LoadBlock(file, header);
     else if (owner == SavegameOwner::Sprites && engine_.sprites)
         engine_.sprites->LoadBlock(header, file);

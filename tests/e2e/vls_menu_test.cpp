@@ -1,0 +1,95 @@
+// The engine's in-game menu played from outside on the demo: opening it writes
+// "lastgame", the save screen copies it under a typed name, and the next start
+// loads it (or, when it is damaged, refuses it and starts a new game).
+#include "tests/e2e/driven_program.h"
+#include "tests/support/demo_data.h"
+#include "tests/support/file_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using vls::e2e::DrivenProgram;
+
+struct MenuRun {
+    int status = 0;
+    std::string log;
+    std::string errors;
+};
+
+// Runs the engine on the demo in `program`'s work folder with the script.
+MenuRun Play(DrivenProgram& program, const std::string& script)
+{
+    vls::test::CopyDemoArchive(program.work.path());
+    const auto input = program.config.write("input.txt", script);
+    program.Start(input.string(), (program.config / "ack.txt").string());
+    MenuRun run;
+    run.status = program.Wait();
+    run.log = program.work.read("kestrune.log");
+    run.errors = program.Errors();
+    return run;
+}
+
+// Escape opens the menu; the save item (the demo's third main area) leads to
+// the save screen; typed letters extend the name; a click on the entry saves.
+constexpr const char* kSaveScript =
+    "step 200\n"
+    "key ESCAPE\n"
+    "step 50\n"
+    "click 500 344\n"
+    "step 50\n"
+    "text abc\n"
+    "step 50\n"
+    "click 500 290\n"
+    "step 100\n"
+    "close\n"
+    "step 1000\n";
+
+constexpr const char* kQuietScript = "step 300\nclose\nstep 1000\n";
+
+std::filesystem::path FindSave(const std::filesystem::path& folder)
+{
+    if (!std::filesystem::exists(folder))
+        return {};
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".savegame")
+            return entry.path();
+    return {};
+}
+
+TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
+{
+    DrivenProgram first(VLS_PROGRAM_PATH);
+    const MenuRun saved = Play(first, kSaveScript);
+    ASSERT_EQ(saved.status, 0) << saved.errors;
+    EXPECT_EQ(saved.log.find("Error"), std::string::npos) << saved.log;
+    const auto lastgame = first.work.path() / "lastgame";
+    ASSERT_TRUE(std::filesystem::exists(lastgame)) << "opening the menu writes lastgame";
+    const std::vector<std::uint8_t> state = vls::test::ReadFileBytes(lastgame);
+    ASSERT_GE(state.size(), 72u);
+    EXPECT_EQ(std::string(state.begin(), state.begin() + 4), std::string("VLS\0", 4));
+    const std::filesystem::path slot = FindSave(first.work.path() / "savegames");
+    ASSERT_FALSE(slot.empty()) << saved.log;
+    EXPECT_EQ(slot.stem().string().substr(slot.stem().string().size() - 3), "abc");
+    EXPECT_EQ(vls::test::ReadFileBytes(slot), state) << "the slot is a copy of lastgame";
+
+    DrivenProgram second(VLS_PROGRAM_PATH);
+    vls::test::WriteFileBytes(second.work.path() / "lastgame", state);
+    const MenuRun loaded = Play(second, kQuietScript);
+    EXPECT_EQ(loaded.status, 0) << loaded.errors;
+    EXPECT_EQ(loaded.log.find("refused"), std::string::npos) << loaded.log;
+    EXPECT_EQ(loaded.log.find("Error"), std::string::npos) << loaded.log;
+
+    DrivenProgram third(VLS_PROGRAM_PATH);
+    std::vector<std::uint8_t> damaged = state;
+    damaged.resize(damaged.size() / 2);
+    vls::test::WriteFileBytes(third.work.path() / "lastgame", damaged);
+    const MenuRun refused = Play(third, kQuietScript);
+    EXPECT_EQ(refused.status, 0) << refused.errors;
+    EXPECT_NE(refused.log.find("refused"), std::string::npos) << refused.log;
+    EXPECT_NE(refused.log.find("-- Shut down successful."), std::string::npos) << "a new game ran instead";
+}
+
+}  // namespace
