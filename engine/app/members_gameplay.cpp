@@ -86,8 +86,6 @@ float cKestruneEngineGraphicsHost::FadeRate()
 {
     return engine_.gameplay ? engine_.gameplay->fadeRate : cKestruneGraphicsHost::FadeRate();
 }
-bool cKestruneEngineGraphicsHost::HasScreenControl() { return cKestruneGraphicsHost::HasScreenControl(); }
-void cKestruneEngineGraphicsHost::ScreenControlRender() { cKestruneGraphicsHost::ScreenControlRender(); }
 void cKestruneEngineGraphicsHost::RunScript(cKestruneScript* script, const char* function)
 {
     if (script && engine_.IsScriptAlive(script))

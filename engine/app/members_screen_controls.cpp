@@ -35,3 +35,11 @@ void cKestruneEngineWorldHost::DeleteScreenControl()
         gameplay->screenControl = nullptr;
     }
 }
+
+bool cKestruneEngineGraphicsHost::HasScreenControl() { return Control() != nullptr; }
+
+void cKestruneEngineGraphicsHost::ScreenControlRender()
+{
+    if (cKestruneScreenControl* const control = Control())
+        control->Render();
+}

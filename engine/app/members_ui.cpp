@@ -1,6 +1,7 @@
 #include "engine/app/engine_ui_host.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
+#include "engine/audio/kestrune_sound.h"
 #include "engine/render/kestrune_hints.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/ui/ui_host.h"
@@ -8,9 +9,9 @@
 
 namespace {
 
-// Frame clock, settings, hints and the project script come from the
-// engine's members; characters, speech and heads keep the base answers
-// until the actors answer here.
+// Frame clock, settings, speech, hints and the project script come from
+// the engine's members; characters and heads keep the base answers until
+// the actors answer here.
 class EngineUiHost : public cKestruneUiHost {
 public:
     explicit EngineUiHost(cKestruneEngine& engine) : engine_(engine) {}
@@ -24,6 +25,17 @@ public:
             engine_.timer->AddTimer(script, function, seconds);
     }
     int32_t Subtitle() override { return engine_.Subtitle; }
+    bool PlaySpeech(const char* name, ObjectHandle character) override
+    {
+        return engine_.sound &&
+            engine_.sound->PlaySpeech(name, ResolveObjectAs<cKestruneCharacter>(character, ObjectKind::Character));
+    }
+    bool SpeechDone() override { return !engine_.sound || engine_.sound->IsSpeechDone(); }
+    void StopSpeech() override
+    {
+        if (engine_.sound)
+            engine_.sound->StopSpeech();
+    }
     void ShowHints(bool show) override
     {
         if (engine_.hints)

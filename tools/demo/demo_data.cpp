@@ -2,6 +2,7 @@
 
 #include "tools/demo/demo_harbour.h"
 #include "tools/demo/demo_menu.h"
+#include "tools/demo/demo_story.h"
 
 #include "engine/render/image_format.h"
 #include "tools/archive_builder.h"
@@ -96,7 +97,12 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
 {
     ArchiveBuilder builder;
     try {
-        Pack(builder, report, "project", MakeDemoProject(DemoProjectScriptSource()));
+        std::vector<std::uint8_t> project = MakeDemoProject(DemoProjectScriptSource());
+        const DemoStory story = MakeDemoStory();
+        PutProjectItems(project, story.items, story.inventory);
+        Pack(builder, report, "project", project);
+        for (const DemoResource& resource : story.resources)
+            Pack(builder, report, resource.first, resource.second);
     } catch (const std::runtime_error& failure) {
         error = std::string("project script: ") + failure.what();
         return false;
