@@ -187,23 +187,33 @@ bool cKestruneEnvironmentLayer::HeightAt(float x, float z, float& y)
 
 bool cKestruneEnvironmentLayer::SegmentCrossesEdges(float x1, float z1, float x2, float z2) const
 {
-    if (!enabled || data_.polygons.empty())
+    if (!enabled)
+        return false;
+    for (std::uint32_t i = 0; i < data_.polygons.size(); ++i) {
+        if (SegmentCrossesPolygon(i, x1, z1, x2, z2))
+            return true;
+    }
+    return false;
+}
+
+bool cKestruneEnvironmentLayer::SegmentCrossesPolygon(std::uint32_t index, float x1, float z1, float x2, float z2) const
+{
+    if (!enabled || index >= data_.polygons.size())
         return false;
     const auto side = [](float px, float pz, float ax, float az, float bx, float bz) {
         return (pz - az) * (bx - ax) - (px - ax) * (bz - az);
     };
     const auto opposite = [](float s, float t) { return s != 0.0f && t != 0.0f && (s < 0.0f) != (t < 0.0f); };
-    for (const LayerPolygon& polygon : data_.polygons) {
-        const LayerPoint* const points = data_.points.data() + polygon.firstPoint;
-        for (std::uint32_t i = 1; i < polygon.pointCount; ++i) {
-            const LayerPoint& p = points[i - 1];
-            const LayerPoint& q = points[i];
-            if (!opposite(side(p.x, p.z, x1, z1, x2, z2), side(q.x, q.z, x1, z1, x2, z2)))
-                continue;
-            if (!opposite(side(x2, z2, p.x, p.z, q.x, q.z), side(x1, z1, p.x, p.z, q.x, q.z)))
-                continue;
-            return true;
-        }
+    const LayerPolygon& polygon = data_.polygons[index];
+    const LayerPoint* const points = data_.points.data() + polygon.firstPoint;
+    for (std::uint32_t i = 1; i < polygon.pointCount; ++i) {
+        const LayerPoint& p = points[i - 1];
+        const LayerPoint& q = points[i];
+        if (!opposite(side(p.x, p.z, x1, z1, x2, z2), side(q.x, q.z, x1, z1, x2, z2)))
+            continue;
+        if (!opposite(side(x2, z2, p.x, p.z, q.x, q.z), side(x1, z1, p.x, p.z, q.x, q.z)))
+            continue;
+        return true;
     }
     return false;
 }

@@ -29,6 +29,8 @@ public:
     // Writes the result only when some polygon contains the point.
     void ContainsPointOut(float x, float z, std::uint8_t& out) const;
     bool SegmentCrossesEdges(float x1, float z1, float x2, float z2) const;
+    // The same test against one polygon's edges.
+    bool SegmentCrossesPolygon(std::uint32_t polygon, float x1, float z1, float x2, float z2) const;
     void GetBounds(float& minX, float& minZ, float& maxX, float& maxZ) const;
     bool HeightAt(float x, float z, float& y);
     // Weights of p in the triangle a, b, c of the x/z plane; false (weights

@@ -1,0 +1,87 @@
+#include "tools/walk_map_builder.h"
+
+#include "engine/base/datafile_bytes.h"
+#include "engine/world/kestrune_environment_layer.h"
+
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+namespace vls::tools {
+
+namespace {
+
+void NodePosition(const LayerNode& node, float& x, float& z)
+{
+    std::memcpy(&x, &node.field[0], sizeof x);
+    std::memcpy(&z, &node.field[1], sizeof z);
+}
+
+} // namespace
+
+void AddWalkRing(LayerData& data, float x1, float z1, float x2, float z2, bool hole)
+{
+    LayerPolygon polygon;
+    polygon.pointCount = 5;
+    polygon.flags = hole ? 1 : 0;
+    polygon.firstPoint = static_cast<std::uint32_t>(data.points.size());
+    data.polygons.push_back(polygon);
+    const LayerPoint ring[] = {{x1, 0, z1}, {x2, 0, z1}, {x2, 0, z2}, {x1, 0, z2}, {x1, 0, z1}};
+    data.points.insert(data.points.end(), std::begin(ring), std::end(ring));
+}
+
+void AddWalkNode(LayerData& data, float x, float z, std::uint32_t polygon)
+{
+    LayerNode node;
+    std::memcpy(&node.field[0], &x, sizeof x);
+    std::memcpy(&node.field[1], &z, sizeof z);
+    node.field[2] = polygon;
+    data.nodes.push_back(node);
+}
+
+void BuildWalkNodeRows(LayerData& data)
+{
+    const std::size_t n = data.nodes.size();
+    data.rows.assign(n * n, LayerRowEntry());
+    // The layer's own segment test decides what a node sees.
+    LayerData geometry = data;
+    geometry.nodes.clear();
+    geometry.rows.clear();
+    std::vector<std::uint8_t> bytes;
+    DatafileByteWriter writer(bytes);
+    WriteLayer(writer, "walkmap", geometry);
+    cKestruneEnvironmentLayer layer;
+    if (layer.LoadFromMemory(bytes.data(), bytes.size()) != 0)
+        return;
+    layer.enabled = 1;
+
+    std::vector<float> distance(n * n, kNoWay);
+    std::vector<std::uint32_t> next(n * n);
+    for (std::size_t a = 0; a < n; ++a) {
+        float ax, az;
+        NodePosition(data.nodes[a], ax, az);
+        for (std::size_t b = 0; b < n; ++b) {
+            next[a * n + b] = static_cast<std::uint32_t>(a == b ? a : b);
+            float bx, bz;
+            NodePosition(data.nodes[b], bx, bz);
+            if (a == b)
+                distance[a * n + b] = 0.0f;
+            else if (!layer.SegmentCrossesEdges(ax, az, bx, bz))
+                distance[a * n + b] = std::hypot(bx - ax, bz - az);
+        }
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        for (std::size_t a = 0; a < n; ++a)
+            for (std::size_t b = 0; b < n; ++b) {
+                const float through = distance[a * n + k] + distance[k * n + b];
+                if (through < distance[a * n + b]) {
+                    distance[a * n + b] = through;
+                    next[a * n + b] = next[a * n + k];
+                }
+            }
+    for (std::size_t i = 0; i < n * n; ++i)
+        data.rows[i] = {next[i], distance[i]};
+}
+
+} // namespace vls::tools
