@@ -379,7 +379,7 @@ void cKestruneMenu::Render()
         black->SetPosition(0, 0, kScreenWidth, kScreenHeight);
         black->SetAlpha(kDarkening);
         black->vertexAlpha = 1;
-        black->Render(1);
+        black->Render(0);
         black->vertexAlpha = 0;
     }
     auto draw = [](cKestruneImage* image) {
