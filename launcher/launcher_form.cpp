@@ -132,8 +132,13 @@ void TfrmLauncher::CreateComponents()
     SettingsPanel->SetButtonKind(skin::pbkHide);
     SettingsPanel->OnButtonClick = [this](vcl::TObject*) { controller_.SettingsPanelButtonClick(); };
     lbAA = MakeLabel(SettingsPanel, "lbAA", RECT{32, 32, 241, 17});
+    cbAA = MakeCombo("cbAA", RECT{32, 48, 241, 23}, 3, 0, &LauncherController::AntialiasingChange);
     lbSpeaker = MakeLabel(SettingsPanel, "lbSpeaker", RECT{32, 80, 241, 17});
+    cbSpeaker = MakeCombo("cbSpeaker", RECT{32, 96, 241, 23}, 6, 1, &LauncherController::SpeakerChange);
     lbBufferSize = MakeLabel(SettingsPanel, "lbBufferSize", RECT{32, 128, 241, 17});
+    cbBufferSize = MakeCombo("cbBufferSize", RECT{32, 144, 241, 23}, 7, 2, &LauncherController::BufferSizeChange);
+    for (const char* item : {"50 ms (Default)", "75 ms", "100 ms", "125 ms", "150 ms", "175 ms", "200 ms"})
+        cbBufferSize->Items()->Add(item);
     SkSkinLabel1 = MakeLabel(SettingsPanel, "SkSkinLabel1", RECT{32, 176, 241, 20});
     // Its skin manager is left unassigned: it keeps the plain look.
     cbNoHardware = new skin::TSkSkinCheckBox(this);
@@ -184,6 +189,38 @@ skin::TSkSkinPanel* TfrmLauncher::MakePanel(const char* name, RECT bounds)
     panel->Blending()->SetValue(kBlendingNormal);
     panel->SetSkinManager(SkSkinManager);
     return panel;
+}
+
+skin::TSkSkinComboBox* TfrmLauncher::MakeCombo(const char* name, RECT bounds, int dropDownCount, int tabOrder,
+                                               void (LauncherController::*change)())
+{
+    auto* combo = new skin::TSkSkinComboBox(this);
+    combo->SetName(name);
+    combo->SetParent(SettingsPanel);
+    combo->SetComboStyle(skin::kcsDropDownList);
+    combo->SetReadOnly(true);
+    combo->SetDropDownCount(dropDownCount);
+    combo->SetItemHeight(15);
+    combo->SetFlat(true);
+    combo->SetCursor(vcl::crHandPoint);
+    combo->SetTabOrder(tabOrder);
+    combo->Font()->SetName("MS Sans Serif");
+    combo->Font()->SetHeight(-11);
+    combo->SetBounds(bounds.left, bounds.top, bounds.right, bounds.bottom);
+    combo->SetSkinManager(SkSkinManager);
+    combo->OnChange = [this, change](vcl::TObject*) { (controller_.*change)(); };
+    combo->OnDropDown = [this](vcl::TObject*) { controller_.DropDown(); };
+    combo->OnListBoxClick = [this](vcl::TObject*) { controller_.DropDown(); };
+    return combo;
+}
+
+skin::TSkSkinComboBox* TfrmLauncher::ComboOf(LauncherCombo combo) const
+{
+    switch (combo) {
+    case kCbAA: return cbAA;
+    case kCbSpeaker: return cbSpeaker;
+    default: return cbBufferSize;
+    }
 }
 
 skin::TSkSkinLabel* TfrmLauncher::MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds)
@@ -248,10 +285,10 @@ void TfrmLauncher::SetBlending(LauncherControl control, int value)
     if (auto* button = dynamic_cast<skin::TSkSkinButton*>(ControlOf(control)))
         button->Blending()->SetValue(value);
 }
-void TfrmLauncher::ClearItems(LauncherCombo) {}
-void TfrmLauncher::AddItem(LauncherCombo, const AnsiString&) {}
-int TfrmLauncher::ItemIndex(LauncherCombo) const { return -1; }
-void TfrmLauncher::SetItemIndex(LauncherCombo, int) {}
+void TfrmLauncher::ClearItems(LauncherCombo combo) { ComboOf(combo)->Items()->Clear(); }
+void TfrmLauncher::AddItem(LauncherCombo combo, const AnsiString& item) { ComboOf(combo)->Items()->Add(item); }
+int TfrmLauncher::ItemIndex(LauncherCombo combo) const { return ComboOf(combo)->ItemIndex(); }
+void TfrmLauncher::SetItemIndex(LauncherCombo combo, int index) { ComboOf(combo)->SetItemIndex(index); }
 bool TfrmLauncher::NoHardwareChecked() const { return cbNoHardware->Checked(); }
 void TfrmLauncher::SetNoHardwareChecked(bool checked) { cbNoHardware->SetChecked(checked); }
 

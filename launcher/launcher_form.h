@@ -15,6 +15,7 @@
 #include "skin/skins/sk_skin_controls.h"
 #include "skin/skins/sk_skin_form.h"
 #include "skin/skins/sk_skin_label.h"
+#include "skin/skins/sk_skin_lists.h"
 #include "skin/skins/sk_skin_message.h"
 
 namespace launcher {
@@ -41,6 +42,9 @@ public:
     skin::TSkSkinPanel* SettingsPanel;
     skin::TSkSkinCheckBox* cbNoHardware;
     skin::TSkSkinLabel* lbAA;
+    skin::TSkSkinComboBox* cbAA;
+    skin::TSkSkinComboBox* cbSpeaker;
+    skin::TSkSkinComboBox* cbBufferSize;
     skin::TSkSkinLabel* lbSpeaker;
     skin::TSkSkinLabel* lbBufferSize;
     skin::TSkSkinLabel* SkSkinLabel1;
@@ -81,6 +85,9 @@ private:
                                     void (LauncherController::*click)());
     skin::TSkSkinLabel* MakeLabel(vcl::TWinControl* parent, const char* name, RECT bounds);
     skin::TSkSkinPanel* MakePanel(const char* name, RECT bounds);
+    skin::TSkSkinComboBox* MakeCombo(const char* name, RECT bounds, int dropDownCount, int tabOrder,
+                                     void (LauncherController::*change)());
+    skin::TSkSkinComboBox* ComboOf(LauncherCombo combo) const;
     vcl::TControl* ControlOf(LauncherControl control) const;
 
     LauncherSound sound_;

@@ -144,9 +144,12 @@ VCL_IMPLEMENT_CLASS(TSkCustomComboBox, TSkCustomEdit, [](auto& b) {
     b.Message(WM_SETCURSOR, &TSkCustomComboBox::WMSetCursor);
 })
 
-TSkCustomComboBox::TSkCustomComboBox(vcl::TComponent* owner) : TSkCustomEdit(owner)
+TSkCustomComboBox::TSkCustomComboBox(vcl::TComponent* owner) : TSkCustomComboBox(owner, nullptr) {}
+
+TSkCustomComboBox::TSkCustomComboBox(vcl::TComponent* owner, TSkCustomListBox* (*makeList)(TSkCustomComboBox*))
+    : TSkCustomEdit(owner)
 {
-    listBox_ = CreateListBox();
+    listBox_ = makeList ? makeList(this) : CreateListBox();
     listBox_->SetClickOnKeyboard(false);
     listBox_->SetParent(this);
     listBox_->SetVisible(false);

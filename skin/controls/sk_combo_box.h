@@ -60,6 +60,9 @@ class TSkCustomComboBox : public TSkCustomEdit {
     VCL_DECLARE_CLASS(TSkCustomComboBox, TSkCustomEdit)
 public:
     explicit TSkCustomComboBox(vcl::TComponent* owner);
+    // `makeList` gives a subclass its own list box; a virtual call could
+    // not, as the list is made while this constructor runs.
+    TSkCustomComboBox(vcl::TComponent* owner, TSkCustomListBox* (*makeList)(TSkCustomComboBox* combo));
     ~TSkCustomComboBox() override;
 
     TSkCustomListBox* ListBox() const { return listBox_; }

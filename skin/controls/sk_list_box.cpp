@@ -178,7 +178,9 @@ VCL_IMPLEMENT_CLASS(TSkCustomListBox, TSkCustomControl, [](auto& b) {
     b.Message(vcl::CM_ENABLEDCHANGED, &TSkCustomListBox::CMEnabledChanged);
 })
 
-TSkCustomListBox::TSkCustomListBox(vcl::TComponent* owner)
+TSkCustomListBox::TSkCustomListBox(vcl::TComponent* owner) : TSkCustomListBox(owner, nullptr) {}
+
+TSkCustomListBox::TSkCustomListBox(vcl::TComponent* owner, TSkCustomScrollBar* (*makeScrollBar)(TSkCustomListBox*))
     : TSkCustomControl(owner), items_(new TEkListBoxItems(this))
 {
     SetPerformance(kspDoubleBuffer);
@@ -191,7 +193,7 @@ TSkCustomListBox::TSkCustomListBox(vcl::TComponent* owner)
     controlStyle_.Include(vcl::csCaptureMouse);
     controlStyle_.Include(vcl::csDoubleClicks);
     SetBounds(Left(), Top(), 121, 97);
-    scrollBar_ = CreateListScrollBar();
+    scrollBar_ = makeScrollBar ? makeScrollBar(this) : CreateListScrollBar();
     scrollBar_->SetParent(this);
     scrollBar_->SetKind(vcl::sbVertical);
     scrollBar_->SetBorderWidth(0);

@@ -57,6 +57,9 @@ class TSkCustomListBox : public TSkCustomControl {
     VCL_DECLARE_CLASS(TSkCustomListBox, TSkCustomControl)
 public:
     explicit TSkCustomListBox(vcl::TComponent* owner);
+    // `makeScrollBar` gives a subclass its own bar; a virtual call could not,
+    // as the bar is made while this constructor runs.
+    TSkCustomListBox(vcl::TComponent* owner, TSkCustomScrollBar* (*makeScrollBar)(TSkCustomListBox* list));
     ~TSkCustomListBox() override;
 
     TEkListBoxItems* Items() const { return items_; }

@@ -6,6 +6,7 @@
 #include "platform/vcl/extctrls.h"
 #include "skin/controls/sk_button.h"
 #include "skin/controls/sk_check_box.h"
+#include "skin/controls/sk_edit.h"
 #include "skin/controls/sk_label.h"
 #include "skin/graphics/sk_strings.h"
 #include "skin/graphics/sk_text.h"
@@ -106,6 +107,7 @@ void TSkCustomMessage::SetGlobal(bool value)
 }
 
 TSkCustomButton* TSkCustomMessage::CreateButton(vcl::TComponent* owner) { return new TSkCustomButton(owner); }
+TSkCustomEdit* TSkCustomMessage::CreateEdit(vcl::TComponent* owner) { return new TSkCustomEdit(owner); }
 TSkCustomForm* TSkCustomMessage::CreateForm(vcl::TComponent* owner) { return new TSkCustomForm(owner); }
 TSkCustomLabel* TSkCustomMessage::CreateLabel(vcl::TComponent* owner) { return new TSkCustomLabel(owner); }
 TSkCustomCheckBox* TSkCustomMessage::CreateCheckBox(vcl::TComponent* owner) { return new TSkCustomCheckBox(owner); }

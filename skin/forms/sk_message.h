@@ -13,6 +13,7 @@ namespace skin {
 
 class TSkCustomButton;
 class TSkCustomCheckBox;
+class TSkCustomEdit;
 class TSkCustomLabel;
 
 enum TSkMsgDlgType { kmtWarning, kmtError, kmtInformation, kmtConfirmation, kmtCustom };
@@ -54,6 +55,7 @@ public:
 
     // The dialog's controls, each new and owned by `owner`.
     virtual TSkCustomButton* CreateButton(vcl::TComponent* owner);
+    virtual TSkCustomEdit* CreateEdit(vcl::TComponent* owner);
     virtual TSkCustomForm* CreateForm(vcl::TComponent* owner);
     virtual TSkCustomLabel* CreateLabel(vcl::TComponent* owner);
     virtual TSkCustomCheckBox* CreateCheckBox(vcl::TComponent* owner);

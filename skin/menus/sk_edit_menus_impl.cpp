@@ -14,7 +14,7 @@ namespace {
 
 class TEditPopupMenu : public TSkEditMenu {
 public:
-    explicit TEditPopupMenu(vcl::TComponent* owner) : menu_(new TSkCustomPopupMenu(owner)) {}
+    explicit TEditPopupMenu(TSkCustomPopupMenu* menu) : menu_(menu) {}
     ~TEditPopupMenu() override { delete menu_; }
     TEditPopupMenu(const TEditPopupMenu&) = delete;
     TEditPopupMenu& operator=(const TEditPopupMenu&) = delete;
@@ -55,12 +55,14 @@ private:
 
 class TEditMenus : public IEditMenus {
 public:
-    TSkEditMenu* CreateMenu(vcl::TComponent* owner) override { return new TEditPopupMenu(owner); }
+    TSkEditMenu* CreateMenu(vcl::TComponent* owner) override { return WrapEditMenu(new TSkCustomPopupMenu(owner)); }
 };
 
 TEditMenus g_editMenus;
 
 }  // namespace
+
+TSkEditMenu* WrapEditMenu(TSkCustomPopupMenu* menu) { return new TEditPopupMenu(menu); }
 
 void InstallMenusForEdits() { InstallEditMenus(&g_editMenus); }
 

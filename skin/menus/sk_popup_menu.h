@@ -9,6 +9,8 @@
 
 namespace skin {
 
+class TSkEditMenu;
+
 class TSkCustomPopupMenu : public vcl::TPopupMenu {
     VCL_DECLARE_CLASS(TSkCustomPopupMenu, vcl::TPopupMenu)
 public:
@@ -41,5 +43,8 @@ private:
     TSkCustomItem* items_;
     TSkPopupMenuOptions* options_;
 };
+
+// An edit's context menu on `menu`, which it takes over (and frees).
+TSkEditMenu* WrapEditMenu(TSkCustomPopupMenu* menu);
 
 }  // namespace skin

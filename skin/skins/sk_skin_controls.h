@@ -11,32 +11,9 @@
 
 namespace skin {
 
-// What the three share: the manager, the object name and the copy.
-#define SK_SKINNED_CONTROL_MEMBERS                                                   \
-public:                                                                              \
-    TSkSkinManager* SkinManager() const { return skin_.Manager(); }                  \
-    void SetSkinManager(TSkSkinManager* manager);                                    \
-    vcl::AnsiString SkinObject() const { return skin_.ObjectName(); }                \
-    void SetSkinObject(const vcl::AnsiString& name) { skin_.SetObjectName(name); }   \
-    vcl::AnsiString Version() const { return "3.2.2"; }                              \
-    void SetVersion(const vcl::AnsiString&) {}                                       \
-    TSkSkinCopy& Skin() { return skin_; }                                            \
-    bool IsSkinned() const { return skin_.IsSkinned(true); }                         \
-                                                                                     \
-protected:                                                                           \
-    void Notification(vcl::TComponent* component, vcl::TOperation operation) override \
-    {                                                                                \
-        inherited::Notification(component, operation);                               \
-        if (operation == vcl::opRemove && component == skin_.Manager())              \
-            SetSkinManager(nullptr);                                                 \
-    }                                                                                \
-                                                                                     \
-private:                                                                             \
-    TSkSkinCopy skin_;
-
 class TSkSkinProgressBar : public TSkCustomProgressBar {
     VCL_DECLARE_CLASS(TSkSkinProgressBar, TSkCustomProgressBar)
-    SK_SKINNED_CONTROL_MEMBERS
+    SK_SKINNED_CONTROL_MEMBERS(true)
 public:
     explicit TSkSkinProgressBar(vcl::TComponent* owner);
     void GetBarRect(RECT& rect) const override;
@@ -49,7 +26,7 @@ protected:
 
 class TSkSkinPanel : public TSkCustomPanel {
     VCL_DECLARE_CLASS(TSkSkinPanel, TSkCustomPanel)
-    SK_SKINNED_CONTROL_MEMBERS
+    SK_SKINNED_CONTROL_MEMBERS(true)
 public:
     explicit TSkSkinPanel(vcl::TComponent* owner);
     void PaintTitle() override;
@@ -61,13 +38,11 @@ private:
 
 class TSkSkinCheckBox : public TSkCustomCheckBox {
     VCL_DECLARE_CLASS(TSkSkinCheckBox, TSkCustomCheckBox)
-    SK_SKINNED_CONTROL_MEMBERS
+    SK_SKINNED_CONTROL_MEMBERS(true)
 public:
     explicit TSkSkinCheckBox(vcl::TComponent* owner);
     POINT GetCheckSize() override;
     void PaintCheck() override;
 };
-
-#undef SK_SKINNED_CONTROL_MEMBERS
 
 }  // namespace skin

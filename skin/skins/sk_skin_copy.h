@@ -48,6 +48,30 @@ private:
     std::unique_ptr<TSkSkinObject> copy_;
 };
 
+// What a skinned control class declares: the manager, the object name and
+// the copy. `testLoading` false counts a control being loaded as skinned.
+#define SK_SKINNED_CONTROL_MEMBERS(testLoading)                                      \
+public:                                                                              \
+    TSkSkinManager* SkinManager() const { return skin_.Manager(); }                  \
+    void SetSkinManager(TSkSkinManager* manager);                                    \
+    vcl::AnsiString SkinObject() const { return skin_.ObjectName(); }                \
+    void SetSkinObject(const vcl::AnsiString& name) { skin_.SetObjectName(name); }   \
+    vcl::AnsiString Version() const { return "3.2.2"; }                              \
+    void SetVersion(const vcl::AnsiString&) {}                                       \
+    TSkSkinCopy& Skin() { return skin_; }                                            \
+    bool IsSkinned() const { return skin_.IsSkinned(testLoading); }                  \
+                                                                                     \
+protected:                                                                           \
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override \
+    {                                                                                \
+        inherited::Notification(component, operation);                               \
+        if (operation == vcl::opRemove && component == skin_.Manager())              \
+            SetSkinManager(nullptr);                                                 \
+    }                                                                                \
+                                                                                     \
+private:                                                                             \
+    TSkSkinCopy skin_;
+
 // The published properties and messages every skinned control shares; T
 // has SkinManager/SetSkinManager, SkinObject/SetSkinObject and Skin() (its
 // TSkSkinCopy).

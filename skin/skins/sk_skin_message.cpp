@@ -4,6 +4,7 @@
 #include "skin/skins/sk_skin_controls.h"
 #include "skin/skins/sk_skin_form.h"
 #include "skin/skins/sk_skin_label.h"
+#include "skin/skins/sk_skin_lists.h"
 
 namespace skin {
 
@@ -32,13 +33,28 @@ void TSkSkinMessage::Notification(vcl::TComponent* component, vcl::TOperation op
         manager_ = nullptr;
 }
 
+namespace {
+
+// Buttons and edits go on the dialog before they take the skin.
+template <class T>
+T* OnOwner(T* control, vcl::TComponent* owner, TSkSkinManager* manager)
+{
+    if (auto* parent = dynamic_cast<vcl::TWinControl*>(owner))
+        control->SetParent(parent);
+    control->SetSkinManager(manager);
+    return control;
+}
+
+}  // namespace
+
 TSkCustomButton* TSkSkinMessage::CreateButton(vcl::TComponent* owner)
 {
-    auto* button = new TSkSkinButton(owner);
-    if (auto* parent = dynamic_cast<vcl::TWinControl*>(owner))
-        button->SetParent(parent);
-    button->SetSkinManager(manager_);
-    return button;
+    return OnOwner(new TSkSkinButton(owner), owner, manager_);
+}
+
+TSkCustomEdit* TSkSkinMessage::CreateEdit(vcl::TComponent* owner)
+{
+    return OnOwner(new TSkSkinEdit(owner), owner, manager_);
 }
 
 TSkCustomForm* TSkSkinMessage::CreateForm(vcl::TComponent* owner)

@@ -21,6 +21,7 @@ public:
     void SetVersion(const vcl::AnsiString&) {}
 
     TSkCustomButton* CreateButton(vcl::TComponent* owner) override;
+    TSkCustomEdit* CreateEdit(vcl::TComponent* owner) override;
     TSkCustomForm* CreateForm(vcl::TComponent* owner) override;
     TSkCustomLabel* CreateLabel(vcl::TComponent* owner) override;
     TSkCustomCheckBox* CreateCheckBox(vcl::TComponent* owner) override;

@@ -10,6 +10,7 @@
 #include "skin/skins/sk_skin_form.h"
 #include "skin/skins/sk_skin_items.h"
 #include "skin/skins/sk_skin_label.h"
+#include "skin/skins/sk_skin_lists.h"
 #include "skin/skins/sk_skin_message.h"
 #include "skin/skins/sk_units.h"
 #include "tests/support/temp_dir.h"
@@ -189,6 +190,10 @@ TEST_F(SkinnedMenus, SkinnedMessageBuildsSkinnedControls)
     auto* text = dynamic_cast<TSkSkinLabel*>(dialog->FindComponent("Message"));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->SkinManager(), manager);
+    auto* edit = dynamic_cast<TSkSkinEdit*>(message->CreateEdit(dialog.get()));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->Parent(), dialog.get());
+    EXPECT_EQ(edit->SkinManager(), manager);
     auto* box = dynamic_cast<TSkSkinCheckBox*>(message->CreateCheckBox(dialog.get()));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->SkinManager(), manager);
