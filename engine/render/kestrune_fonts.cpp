@@ -135,6 +135,15 @@ void cKestruneFonts::MoveText(cKestruneText* text, int32_t x, int32_t y)
     text->y = y;
 }
 
+cKestruneText* LiveText(ObjectHandle handle) { return ResolveObjectAs<cKestruneText>(handle, ObjectKind::Text); }
+
+void ReleaseLiveText(ObjectHandle& handle)
+{
+    cKestruneText* const text = LiveText(handle);
+    if (text && cKestruneFonts::Current()) cKestruneFonts::Current()->ReleaseText(text);
+    handle = kNoObject;
+}
+
 void cKestruneFonts::ReleaseText(cKestruneText* text)
 {
     if (!text) return;

@@ -48,6 +48,13 @@ private:
     cObjectHandleEntry entry_{this, ObjectKind::Text};
 };
 
+// The live text a handle names; null once the text has been released (by
+// its holder or by ReleaseAllTexts on leaving a scene).
+cKestruneText* LiveText(ObjectHandle handle);
+// Releases the text the handle names when it is still alive, and clears the
+// handle; a stale handle is only cleared.
+void ReleaseLiveText(ObjectHandle& handle);
+
 // The two bitmap fonts and the list of live texts.
 class cKestruneFonts {
 public:

@@ -165,8 +165,7 @@ void cKestruneGraphics::DrawFade()
 
 void cKestruneGraphics::ReleaseCaption()
 {
-    if (captionText && cKestruneFonts::Current()) cKestruneFonts::Current()->ReleaseText(captionText);
-    captionText = nullptr;
+    ReleaseLiveText(captionText);
 }
 
 void cKestruneGraphics::RenderHotspotCaption()
@@ -176,17 +175,19 @@ void cKestruneGraphics::RenderHotspotCaption()
     cKestruneFonts* fonts = cKestruneFonts::Current();
     const char* name = nullptr;
     void* hovered = host.HoveredHotspot(&name);
-    if (hovered != captionHotspot || (captionHotspot && !captionText)) {
+    cKestruneText* caption = LiveText(captionText);
+    if (hovered != captionHotspot || (captionHotspot && !caption)) {
         ReleaseCaption();
-        if (hovered && name && *name && fonts) captionText = fonts->CreateText(1, name, 0, 0, 0xD8000000, 0);
+        caption = hovered && name && *name && fonts ? fonts->CreateText(1, name, 0, 0, 0xD8000000, 0) : nullptr;
+        captionText = caption ? caption->Handle() : kNoObject;
         captionHotspot = hovered;
     }
-    if (!captionText || !fonts) return;
+    if (!caption || !fonts) return;
     const int32_t mx = host.MouseX(), my = host.MouseY();
     const int32_t lineHeight = fonts->GetTextHeight(1, nullptr);
-    fonts->MoveText(captionText, mx + 13, my - lineHeight - 7);
+    fonts->MoveText(caption, mx + 13, my - lineHeight - 7);
     const float x = static_cast<float>(mx), y = static_cast<float>(my);
-    const float w = static_cast<float>(captionText->width), lh = static_cast<float>(lineHeight);
+    const float w = static_cast<float>(caption->width), lh = static_cast<float>(lineHeight);
     const KestruneScreenVertex balloon[kCaptionVertexCount] = {
         {x + 10, y - 25, 0.1f, 10.0f, 0x30C0D0FF},         {x, y, 0.1f, 10.0f, 0x00C0D0FF},
         {x + 15, y - 20, 0.1f, 10.0f, 0x30E0F0FF},         {x + w + 16, y - 20, 0.1f, 10.0f, 0x68E8F0FF},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/dynarray.h"
+#include "engine/base/object_handles.h"
 #include "engine/render/render_queue.h"
 #include "platform/d3d8/d3d8.h"
 
@@ -58,7 +59,9 @@ public:
     DynArray<cKestruneImage*> cursors;
     KestruneScreenVertex* captionVertices = nullptr;
     int32_t cursorIndex = -1;
-    cKestruneText* captionText = nullptr;
+    // The hovered hotspot's caption; a handle, as leaving a scene releases
+    // every text behind the frame's back.
+    ObjectHandle captionText = kNoObject;
     void* captionHotspot = nullptr;
     cKestruneImage* blackScreen = nullptr;
     cKestruneImage* whiteScreen = nullptr;

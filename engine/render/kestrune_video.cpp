@@ -42,15 +42,6 @@ std::vector<uint8_t> ReadResource(const cString& name)
     return bytes;
 }
 
-bool IsLiveText(cKestruneFonts* fonts, const cKestruneText* text)
-{
-    for (int32_t i = 0; fonts && i < fonts->texts.count; ++i) {
-        if (fonts->texts.data[i] == text)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 cKestruneVideo*& cKestruneVideoHost::CurrentVideo() { return g_current; }
@@ -94,11 +85,8 @@ cKestruneVideo::~cKestruneVideo()
 
 void cKestruneVideo::ReleaseSubtitleText()
 {
-    cKestruneFonts* const fonts = cKestruneFonts::Current();
     // A scene change may have released every text already.
-    if (subtitleText && IsLiveText(fonts, subtitleText))
-        fonts->ReleaseText(subtitleText);
-    subtitleText = nullptr;
+    ReleaseLiveText(subtitleText);
 }
 
 int32_t cKestruneVideo::Open(const cString& name, int32_t isRealtime)
@@ -187,17 +175,18 @@ void cKestruneVideo::DrawSubtitles(int32_t frame)
     cKestruneFonts* const fonts = cKestruneFonts::Current();
     if (!fonts)
         return;
-    if (subtitleText && !IsLiveText(fonts, subtitleText))
-        subtitleText = nullptr;
-    if (!subtitleText && subtitles.count > 0 && subtitles.data[0].start < frame) {
-        subtitleText = fonts->CreateText(0, subtitles.data[0].text.GetText(), cKestruneGraphics::kScreenWidth / 2,
-                                         fonts->fonts[0].lineHeight, kSubtitleColour, kSubtitleFlags);
+    const cKestruneText* text = LiveText(subtitleText);
+    if (!text && subtitles.count > 0 && subtitles.data[0].start < frame) {
+        text = fonts->CreateText(0, subtitles.data[0].text.GetText(), cKestruneGraphics::kScreenWidth / 2,
+                                 fonts->fonts[0].lineHeight, kSubtitleColour, kSubtitleFlags);
+        subtitleText = text ? text->Handle() : kNoObject;
     }
-    if (subtitleText && subtitles.count > 0 && subtitles.data[0].end < frame) {
+    if (text && subtitles.count > 0 && subtitles.data[0].end < frame) {
         ReleaseSubtitleText();
         subtitles.RemoveAt(0);
+        text = nullptr;
     }
-    if (subtitleText)
+    if (text)
         fonts->DrawTexts(0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/dynarray.h"
+#include "engine/base/object_handles.h"
 #include "engine/base/kestrune_string.h"
 
 #include <cstdint>
@@ -67,7 +68,8 @@ public:
     std::vector<float> heightTrack;
     int32_t heightCount = 0;
     float origin[3] = {};
-    cKestruneText* subtitleText = nullptr;
+    // A handle: leaving a scene releases every text behind the video's back.
+    ObjectHandle subtitleText = kNoObject;
     DynArray<SubtitleEntry> subtitles;
     // The next video waiting behind this one in the queue.
     cKestruneVideo* next = nullptr;

@@ -150,12 +150,8 @@ void cKestruneMenu::ReleaseCapture()
 
 void cKestruneMenu::ReleaseTexts()
 {
-    cKestruneFonts* const fonts = cKestruneFonts::Current();
-    for (cKestruneText** text : {&slotNameText, &dateText, &dateShadowText, &editText}) {
-        if (fonts && *text)
-            fonts->ReleaseText(*text);
-        *text = nullptr;
-    }
+    for (ObjectHandle* text : {&slotNameText, &dateText, &dateShadowText, &editText})
+        ReleaseLiveText(*text);
 }
 
 void cKestruneMenu::SetCursor(int32_t index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/dynarray.h"
+#include "engine/base/object_handles.h"
 #include "engine/base/kestrune_string.h"
 #include "engine/ui/savegame_list.h"
 
@@ -79,13 +80,15 @@ public:
     DynArray<MenuEntry> mainRects;
     DynArray<MenuEntry> screenRects;
     DynArray<SavegameSlot> savegames;
-    cKestruneText* slotNameText = nullptr;
-    cKestruneText* dateText = nullptr;
-    cKestruneText* dateShadowText = nullptr;
+    // The menu's texts by handle: a load from the menu leaves the scene,
+    // which releases every text behind the menu's back.
+    ObjectHandle slotNameText = kNoObject;
+    ObjectHandle dateText = kNoObject;
+    ObjectHandle dateShadowText = kNoObject;
     cWideString typedName;
     cString allowedKeys;
     uint8_t nameConfirmed = 0;
-    cKestruneText* editText = nullptr;
+    ObjectHandle editText = kNoObject;
     IDirect3DSurface8* capture = nullptr;
 
 private:

@@ -61,13 +61,19 @@ cWideString Latin1ToWide(const char* text)
     return result;
 }
 
-cKestruneText* MakeText(int32_t font, const char* text, int32_t x, int32_t y, DWORD colour, uint32_t flags)
+// A text on the menu's layer, by handle (kNoObject without fonts).
+ObjectHandle OnMenuLayer(cKestruneText* made)
+{
+    if (!made)
+        return kNoObject;
+    made->layer = 1;
+    return made->Handle();
+}
+
+ObjectHandle MakeText(int32_t font, const char* text, int32_t x, int32_t y, DWORD colour, uint32_t flags)
 {
     cKestruneFonts* const fonts = cKestruneFonts::Current();
-    cKestruneText* const made = fonts ? fonts->CreateText(font, text, x, y, colour, flags) : nullptr;
-    if (made)
-        made->layer = 1;
-    return made;
+    return OnMenuLayer(fonts ? fonts->CreateText(font, text, x, y, colour, flags) : nullptr);
 }
 
 } // namespace
@@ -124,12 +130,8 @@ void cKestruneMenu::OpenLoadSave(int32_t screenId)
 void cKestruneMenu::ShowSlot()
 {
     thumbnailShown = 0;
-    cKestruneFonts* const fonts = cKestruneFonts::Current();
-    for (cKestruneText** text : {&slotNameText, &dateText, &dateShadowText}) {
-        if (fonts && *text)
-            fonts->ReleaseText(*text);
-        *text = nullptr;
-    }
+    for (ObjectHandle* text : {&slotNameText, &dateText, &dateShadowText})
+        ReleaseLiveText(*text);
     const MenuEntry& window = RectAt(screenRects, kWindow);
     const int32_t x = window.left + 261;
     const int32_t y = window.top + 122;
@@ -176,17 +178,13 @@ void cKestruneMenu::ShowSlot()
 
 void cKestruneMenu::UpdateEditText()
 {
+    ReleaseLiveText(editText);
     cKestruneFonts* const fonts = cKestruneFonts::Current();
-    if (fonts && editText)
-        fonts->ReleaseText(editText);
-    editText = nullptr;
     if (!fonts)
         return;
     const cWideString shown = typedName + u"|";
     const MenuEntry& field = RectAt(screenRects, kEditField);
-    editText = fonts->CreateTextW(0, shown.GetText(), field.left + 261, field.top + 144, kEditText, 0);
-    if (editText)
-        editText->layer = 1;
+    editText = OnMenuLayer(fonts->CreateTextW(0, shown.GetText(), field.left + 261, field.top + 144, kEditText, 0));
 }
 
 void cKestruneMenu::TypeChar(uint32_t code)

@@ -427,28 +427,40 @@ TEST_F(Graphics, ScreenshotIsABmpOfTheFrontBuffer)
 namespace vls::test {
 namespace {
 
-TEST_F(Graphics, HotspotCaptionBalloonFollowsTheMouse)
+// The caption's font loaded and the mouse at (400, 300) over a hotspot named "Door".
+class Caption : public Graphics {
+protected:
+    void StartOverTheDoor()
+    {
+        tools::BitmapFontOptions options;
+        std::string error;
+        data.Add("font2", Bytes(tools::WriteBitmapFont(options, error)));
+        data.Add("whitescreen.image", ImageBytes(Solid(8, 8, 0xFFFFFFFF)));
+        Start();
+        graphics->LoadUIImages(0, 0);
+        fonts->Load();
+        host.hotspot = &door_;
+        host.hotspotName = "Door";
+        host.gameState = 0x1;
+        host.mouseX = 400;
+        host.mouseY = 300;
+    }
+
+private:
+    int door_ = 0;
+};
+
+TEST_F(Caption, BalloonFollowsTheMouse)
 {
-    tools::BitmapFontOptions options;
-    std::string error;
-    data.Add("font2", Bytes(tools::WriteBitmapFont(options, error)));
-    data.Add("whitescreen.image", ImageBytes(Solid(8, 8, 0xFFFFFFFF)));
-    Start();
-    graphics->LoadUIImages(0, 0);
-    fonts->Load();
+    StartOverTheDoor();
     const int32_t lineHeight = fonts->fonts[1].lineHeight;
-    int hotspot = 0;
-    host.hotspot = &hotspot;
-    host.hotspotName = "Door";
-    host.gameState = 0x1;
-    host.mouseX = 400;
-    host.mouseY = 300;
     graphics->RenderFrame();
-    ASSERT_NE(graphics->captionText, nullptr);
-    EXPECT_EQ(graphics->captionText->font, 1);
-    EXPECT_EQ(graphics->captionText->x, 413);
-    EXPECT_EQ(graphics->captionText->y, 300 - lineHeight - 7);
-    const float w = static_cast<float>(graphics->captionText->width);
+    const cKestruneText* const caption = LiveText(graphics->captionText);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->font, 1);
+    EXPECT_EQ(caption->x, 413);
+    EXPECT_EQ(caption->y, 300 - lineHeight - 7);
+    const float w = static_cast<float>(caption->width);
     const auto fans = LastFrame("DrawPrimitiveUP");
     ASSERT_FALSE(fans.empty());
     const auto& fan = fans.front();
@@ -470,22 +482,53 @@ TEST_F(Graphics, HotspotCaptionBalloonFollowsTheMouse)
     }
 
     // Same hotspot: the text is kept; an open menu releases it.
-    cKestruneText* first = graphics->captionText;
+    const ObjectHandle first = graphics->captionText;
     graphics->RenderFrame();
     EXPECT_EQ(graphics->captionText, first);
     host.menuOpen = true;
     graphics->RenderFrame();
-    EXPECT_EQ(graphics->captionText, nullptr);
+    EXPECT_EQ(graphics->captionText, kNoObject);
     EXPECT_EQ(fonts->texts.count, 0);
     // Game state 0x400 suppresses the caption without releasing anything.
     host.menuOpen = false;
     host.gameState = 0x401;
     graphics->RenderFrame();
-    EXPECT_EQ(graphics->captionText, nullptr);
+    EXPECT_EQ(graphics->captionText, kNoObject);
     host.gameState = 0x1;
     host.hotspotName = "";
     graphics->RenderFrame();
-    EXPECT_EQ(graphics->captionText, nullptr);
+    EXPECT_EQ(graphics->captionText, kNoObject);
+}
+
+// Leaving a scene releases every text, the caption's with them; a text made
+// next (a subtitle) may take the caption's freed block and must neither move
+// nor be released by the caption.
+TEST_F(Caption, ReleasedWithAllTextsItIsMadeAgainNotFollowed)
+{
+    StartOverTheDoor();
+    graphics->RenderFrame();
+    const ObjectHandle before = graphics->captionText;
+    ASSERT_NE(LiveText(before), nullptr);
+
+    fonts->ReleaseAllTexts();
+    EXPECT_EQ(LiveText(before), nullptr);
+    cKestruneText* const subtitle = fonts->CreateText(1, "Hello", 100, 700, 0xFFFFFFFF, 0);
+    ASSERT_NE(subtitle, nullptr);
+    host.mouseX = 600;
+    graphics->RenderFrame();
+    EXPECT_EQ(subtitle->x, 100);
+    EXPECT_EQ(subtitle->y, 700);
+    const cKestruneText* const caption = LiveText(graphics->captionText);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_NE(graphics->captionText, before);
+    EXPECT_EQ(caption->x, 613);
+    ASSERT_EQ(fonts->texts.count, 2);
+
+    // The caption going away leaves the subtitle alone.
+    host.hotspot = nullptr;
+    graphics->RenderFrame();
+    ASSERT_EQ(fonts->texts.count, 1);
+    EXPECT_EQ(fonts->texts.data[0], subtitle);
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ TEST_F(Videos, SubtitlesShowFromTheFrameAfterTheirStartToTheFrameAfterTheirEnd)
         video->image->playedFrame = step.frame;
         video->Draw(0);
         EXPECT_EQ(video->subtitles.count, step.subtitlesLeft) << step.frame;
-        EXPECT_EQ(video->subtitleText != nullptr, step.shown) << step.frame;
+        EXPECT_EQ(LiveText(video->subtitleText) != nullptr, step.shown) << step.frame;
     }
     // With the setting off no ".subtitle" is read.
     videoHost.subtitle = 0;
