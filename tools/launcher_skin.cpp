@@ -133,10 +133,42 @@ object Form: TSkSkinObject
   Font.Color = 8442106
   Width = 620
   Height = 400
+  object Caption: TSkSkinObject
+    Align = saTop
+    Height = 20
+    Kind = skCaption
+    Color = 2760713
+    object Title: TSkTextObject
+      Align = saClient
+      Kind = skTitle
+      Color = 2760713
+      TextAlign = taCenter
+      Font.Color = 8442106
+      Font.Style = [fsBold]
+    end
+  end
+  object Left: TSkSkinObject
+    Align = saLeft
+    Width = 3
+    Kind = skLeft
+    Color = 4227200
+  end
+  object Right: TSkSkinObject
+    Align = saRight
+    Width = 3
+    Kind = skRight
+    Color = 4227200
+  end
+  object Bottom: TSkSkinObject
+    Align = saBottom
+    Height = 3
+    Kind = skBottom
+    Color = 4227200
+  end
   object Client: TSkSkinObject
     Align = saClient
     Kind = skClient
-    Color = clNone
+    Color = 13690092
   end
 end
 object Button: TSkSkinObject

@@ -61,6 +61,15 @@ private:
     pid_t child_ = -1;
 };
 
+// An installed game: the engine in the install folder that the registry names.
+void InstallEngine(vls::e2e::DrivenProgram& program)
+{
+    program.work.write("vls", "#!/bin/sh\n");
+    std::filesystem::permissions(program.work / "vls", std::filesystem::perms::owner_all);
+    program.config.write("user.reg", "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"InstallPath\"=\"" +
+                                         program.work.path().string() + "\"\n");
+}
+
 }  // namespace
 
 TEST(LauncherProgram, ASecondLauncherEndsAtOnceWhileTheFirstRuns)
@@ -83,11 +92,7 @@ TEST(LauncherProgram, ASecondLauncherEndsAtOnceWhileTheFirstRuns)
 TEST(LauncherProgram, ASettingReachesTheRegistryAndStartRunsTheEngineAndCloses)
 {
     vls::e2e::DrivenProgram program(VLSLAUNCH_PROGRAM_PATH);
-    // An installed game: the engine in the install folder that the registry names.
-    program.work.write("vls", "#!/bin/sh\n");
-    std::filesystem::permissions(program.work / "vls", std::filesystem::perms::owner_all);
-    program.config.write("user.reg", "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"InstallPath\"=\"" +
-                                         program.work.path().string() + "\"\n");
+    InstallEngine(program);
     // Hardware settings, then the check box on their panel.
     const auto settings =
         program.config.write("settings.txt", "step 100\nclick 310 324\nstep 100\nclick 220 370\nstep 100\nclose\n");
@@ -104,4 +109,37 @@ TEST(LauncherProgram, ASettingReachesTheRegistryAndStartRunsTheEngineAndCloses)
     const std::string errors = program.Errors();
     EXPECT_NE(errors.find("shell: recorded launch of " + (program.work / "vls").string()), std::string::npos)
         << errors;
+}
+
+TEST(LauncherProgram, AChoiceInASettingsListReachesTheRegistry)
+{
+    vls::e2e::DrivenProgram program(VLSLAUNCH_PROGRAM_PATH);
+    InstallEngine(program);
+    // Hardware settings; the anti-aliasing list drops down and is the front
+    // window, so the third item is clicked in its own coordinates.
+    const auto script = program.config.write(
+        "aa.txt", "step 1500\nclick 310 324\nstep 300\nclick 400 243\nstep 300\nclick 50 39\nstep 300\nclose\nstep 100\n");
+    program.Start(script.string(), "");
+    EXPECT_EQ(program.Wait(), 0);
+    const std::string registry = program.config.read("user.reg");
+    EXPECT_NE(registry.find("\"Antialiasing\"=dword:00000004"), std::string::npos) << registry;
+}
+
+TEST(LauncherProgram, AMessageIsASkinnedDialogThatEnterAnswers)
+{
+    vls::e2e::DrivenProgram program(VLSLAUNCH_PROGRAM_PATH);
+    InstallEngine(program);
+    // No drive holds the data files: installing them says so in a dialog.
+    // Enter answers it; a close that reached the dialog in its place would
+    // leave the launcher running.
+    const std::string shot = (program.config / "dialog.bmp").string();
+    const auto script = program.config.write("install.txt", "step 1500\nclick 310 300\nstep 1500\nscreenshot " +
+                                                                shot + "\nkey RETURN\nstep 300\nclose\nstep 100\n");
+    program.Start(script.string(), "");
+    EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0);
+    const std::string picture = program.config.read("dialog.bmp");
+    ASSERT_GT(picture.size(), 26u) << program.Errors();
+    const std::int32_t width = static_cast<std::uint8_t>(picture[18]) | static_cast<std::uint8_t>(picture[19]) << 8;
+    EXPECT_GT(width, 100);
+    EXPECT_LT(width, 620);  // the dialog, not the launcher
 }
