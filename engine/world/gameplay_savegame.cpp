@@ -167,7 +167,10 @@ std::int32_t cKestruneGameplay::LoadGame(const char* fileName)
 
     WorldHost().DeletePlayer();
     playerCharacter = nullptr;
-    projectScript->Run(playerFunction.c_str());
+    // Without a setup name there is no player to re-create, and a run would
+    // only empty the restored stack of the project script.
+    if (!info.playerSetup.empty())
+        projectScript->Run(playerFunction.c_str());
     playerSetup = info.playerSetup.c_str();
     gameState = info.gameState;
     gameState2 = info.gameState2;

@@ -3,6 +3,7 @@
 #include "engine/audio/sound_block.h"
 #include "engine/base/datafile_bytes.h"
 #include "engine/render/kestrune_particles.h"
+#include "engine/render/kestrune_sprites.h"
 #include "engine/script/savegame_block.h"
 #include "engine/script/savegame_value.h"
 #include "engine/world/kestrune_scene.h"
@@ -121,6 +122,13 @@ bool CheckPayload(const Block& block, std::string& why)
         const std::uint64_t stack = reader.U32();
         const std::uint64_t layers = reader.U32();
         fits = !reader.Failed() && (stack + layers * 40) * 4 + cKestruneScene::kPayloadFixedSize == block.header.length;
+    } else if (Is(block.header, "SPR")) {
+        // The light count stands just before the lunar flag and its padding.
+        DatafileByteReader reader(block.payload, block.header.length);
+        reader.Take(cKestruneSprites::kBlockFixedSize - 8);
+        const std::int64_t lights = reader.I32();
+        fits = !reader.Failed() && lights >= 0
+            && cKestruneSprites::kBlockFixedSize + std::uint64_t(lights) * kLightRecordSize == block.header.length;
     } else if (Is(block.header, "PAR")) {
         // Effects of unknown names are passed over by their length.
         const std::string name(block.header.name, strnlen(block.header.name, kNameSize));

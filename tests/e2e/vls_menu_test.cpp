@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -47,6 +48,10 @@ constexpr const char* kSaveScript =
     "close\n"
     "step 1000\n";
 
+constexpr const char* kReopenScript = "step 200\nkey ESCAPE\nstep 50\nclose\nstep 1000\n";
+// Where the saving time stands: in the info record after two block headers.
+constexpr std::size_t kSaveTime = 144;
+
 constexpr const char* kQuietScript = "step 300\nclose\nstep 1000\n";
 
 std::filesystem::path FindSave(const std::filesystem::path& folder)
@@ -75,12 +80,21 @@ TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
     EXPECT_EQ(slot.stem().string().substr(slot.stem().string().size() - 3), "abc");
     EXPECT_EQ(vls::test::ReadFileBytes(slot), state) << "the slot is a copy of lastgame";
 
+    // Loaded at the start, then saved again by opening the menu: the same
+    // game state, so the same bytes but for the saving time.
     DrivenProgram second(VLS_PROGRAM_PATH);
     vls::test::WriteFileBytes(second.work.path() / "lastgame", state);
-    const MenuRun loaded = Play(second, kQuietScript);
+    const MenuRun loaded = Play(second, kReopenScript);
     EXPECT_EQ(loaded.status, 0) << loaded.errors;
     EXPECT_EQ(loaded.log.find("refused"), std::string::npos) << loaded.log;
     EXPECT_EQ(loaded.log.find("Error"), std::string::npos) << loaded.log;
+    std::vector<std::uint8_t> again = vls::test::ReadFileBytes(second.work.path() / "lastgame");
+    ASSERT_EQ(again.size(), state.size());
+    std::vector<std::uint8_t> before = state;
+    std::fill(before.begin() + kSaveTime, before.begin() + kSaveTime + 16, 0);
+    std::fill(again.begin() + kSaveTime, again.begin() + kSaveTime + 16, 0);
+    const auto differ = std::mismatch(again.begin(), again.end(), before.begin());
+    EXPECT_EQ(differ.first, again.end()) << "first difference at byte " << (differ.first - again.begin());
 
     DrivenProgram third(VLS_PROGRAM_PATH);
     std::vector<std::uint8_t> damaged = state;

@@ -1,5 +1,6 @@
 #include "engine/audio/sound_block.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/render/kestrune_sprites.h"
 #include "engine/script/savegame_block.h"
 #include "engine/script/script_call_frame.h"
 #include "engine/script/script_savegame.h"
@@ -36,6 +37,14 @@ std::int32_t MarkNative(ScriptCallFrame* frame)
 {
     g_calls->push_back(std::string("script ") + frame->Argument(0).GetText());
     return 0;
+}
+
+// A sprite-system payload with its light count and that many lights.
+Bytes SpritesPayload(std::int32_t lights)
+{
+    Bytes payload(cKestruneSprites::kBlockFixedSize + lights * kLightRecordSize, 0);
+    std::memcpy(payload.data() + cKestruneSprites::kBlockFixedSize - 8, &lights, 4);
+    return payload;
 }
 
 // The current scene, for the scene's and the writer's questions.
@@ -205,7 +214,7 @@ protected:
         owners.state[SavegameOwner::Dialogue] = {1};
         owners.state[SavegameOwner::Messenger] = {2, 2};
         owners.state[SavegameOwner::Inventory] = {3, 3, 3};
-        owners.state[SavegameOwner::Sprites] = {4};
+        owners.state[SavegameOwner::Sprites] = SpritesPayload(1);
         owners.state[SavegameOwner::Timers] = {};
         owners.effects = {{"Fountain", Bytes(kFountainSize, 6)}, {"Smoke", {7}}};
     }
@@ -355,6 +364,7 @@ TEST_F(SavegameTest, DamagedSavegamesAreRefusedWithTheGameIntact)
         {"ends inside a header", [=](Bytes& b) { b.resize(par + 30); }},
         {"unknown block", [=](Bytes& b) { std::memcpy(b.data() + scn, "ZZZ", 3); }},
         {"blocks out of order", [=](Bytes& b) { std::memcpy(b.data() + par, "SND", 3); }},
+        {"light count past the lights", [=](Bytes& b) { PutU32(b, FindTag(b, "SPR") + 72 + cKestruneSprites::kBlockFixedSize - 8, 2); }},
         {"fountain of the wrong size", [=](Bytes& b) { PutU32(b, par + 68, 27); }},
         {"scene that cannot be opened", [](Bytes& b) { std::memcpy(b.data() + kInfPayload + 144, "nowhere", 8); }},
         {"player function missing", [](Bytes& b) { std::memcpy(b.data() + kInfPayload + 16, "ghost", 6); }},
