@@ -27,9 +27,12 @@ const Area kOptionAreas[] = {
     {"MENU_OPT_VOLME", 200, 208, 338, 240}, {"MENU_OPT_VOLMG", 200, 272, 338, 304}, {"MENU_OPT_VOLMS", 200, 336, 232, 368},
     {"MENU_OPT_VOLOM", 40, 80, 190, 112},   {"MENU_OPT_VOLOD", 40, 144, 190, 176},  {"MENU_OPT_VOLOE", 40, 208, 190, 240},
     {"MENU_OPT_VOLOG", 40, 272, 190, 304},  {"MENU_OPT_VOLOS", 40, 336, 190, 368},  {"MENU_OPT_VOLCS", 200, 336, 232, 368}};
-const Area kSlotAreas[] = {{"MENU_SAVEGAME_WINDOW", 0, 0, 512, 512},    {"MENU_SAVEGAME_LARROW", 112, 400, 144, 432},
-                           {"MENU_SAVEGAME_RARROW", 368, 400, 400, 432}, {"MENU_SAVEGAME_MOOFS", 128, 96, 384, 224},
-                           {"MENU_SAVEGAME_EDITFIELD", 0, 220, 256, 250}};
+// The entry panel and the name field, as offsets on the 512 x 512 picture at
+// (256, 128): the engine adds about (256, 128) itself, and writes the entry's
+// name just above the panel, its date below it and the typed name in the field.
+const Area kSlotAreas[] = {{"MENU_SAVEGAME_WINDOW", 128, 100, 384, 228}, {"MENU_SAVEGAME_LARROW", 112, 400, 144, 432},
+                           {"MENU_SAVEGAME_RARROW", 368, 400, 400, 432}, {"MENU_SAVEGAME_MOOFS", 129, 100, 385, 228},
+                           {"MENU_SAVEGAME_EDITFIELD", 128, 250, 384, 290}};
 
 constexpr std::uint32_t kPanel = 0xE0203040;
 constexpr std::uint32_t kButton = 0xFF3C6E8C;
@@ -88,6 +91,13 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
     for (int row = 0; row < 5; ++row)
         Fill(keys, 64, 64 + row * 80, 448, 112 + row * 80, kButton);
     Picture knob(16, 16, kLit);
+    // The load and save picture: the panel's frame and the name field; the
+    // arrows are pictures of their own, drawn only where paging can go.
+    Picture slots(512, 512, kPanel);
+    const Area& window = kSlotAreas[0];
+    const Area& field = kSlotAreas[4];
+    Fill(slots, window.left - 4, window.top - 4, window.right + 4, window.bottom + 4, kButton);
+    Fill(slots, field.left, field.top, field.right, field.bottom, kButton);
     Picture arrows(64, 32, 0);
     Fill(arrows, 0, 0, 32, 32, kButton);
     Fill(arrows, 32, 0, 64, 32, kLit);
@@ -107,8 +117,8 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
         {"menu_options.image", Image(Boxes(kOptionAreas, kButton, kPanel))},
         {"menu_options_mo.image", Image(Boxes(kOptionAreas, kLit, 0))},
         {"menu_options_slider.image", Image(knob)},
-        {"menu_load.image", Image(Boxes(kSlotAreas, kButton, kPanel))},
-        {"menu_save.image", Image(Boxes(kSlotAreas, kButton, kPanel))},
+        {"menu_load.image", Image(slots)},
+        {"menu_save.image", Image(slots)},
         {"menu_load_mo.image", Image(slotHighlight)},
         {"menu_save_mo.image", Image(slotHighlight)},
         {"menu_loadsave_larrow.image", Image(arrows)},

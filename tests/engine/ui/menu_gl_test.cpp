@@ -11,6 +11,7 @@
 #include "tools/font_writer.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 namespace vls::test {
@@ -110,6 +111,39 @@ TEST_F(MenuGl, OptionsScreenShowsTheKnobsAndTheTick)
     EXPECT_EQ(At(pixels, 200 + 127 + 261 + 8, 80 + 133 + 8), 0xE8C060u);
     // The tick over the subtitle switch: (200, 336) + (256, 128).
     EXPECT_EQ(At(pixels, 456 + 16, 464 + 16), 0xE8C060u);
+}
+
+TEST_F(MenuGl, SaveScreenShowsTheNewEntryAndTheTypedName)
+{
+    ASSERT_TRUE(gameplay.SaveGame("lastgame"));
+    std::filesystem::create_directories("savegames");
+    std::filesystem::copy_file("lastgame", "savegames/quay at dusk.savegame");
+    menu.Open();
+    menu.OpenLoadSave(cKestruneMenu::kSave);
+    ASSERT_EQ(menu.savegames.count, 2);
+    for (char c : std::string("pier"))
+        menu.TypeChar(static_cast<uint32_t>(c));
+    // The right arrow: its area (368, 400, 400, 432) on the picture at (256, 128).
+    frameHost.mouseX = gameplay.mouseX = 640;
+    frameHost.mouseY = gameplay.mouseY = 544;
+    menu.HandleInput();
+    EXPECT_EQ(menu.hovered, 3);
+    const std::vector<DWORD> pixels = Frame();
+    Shot("menu_save.bmp");
+    EXPECT_EQ(At(pixels, 640, 544), 0xE8C060u) << "the hovered arrow is drawn in its lit half";
+    EXPECT_NE(At(pixels, 384, 544), 0x3C6E8Cu) << "no left arrow on the first entry";
+    // The new entry's caption above the panel, (128, 100) + (261, 122); the
+    // typed name in the field, (128, 250) + (261, 144). Texts stand on their
+    // point's line, so the windows reach a line's height above it.
+    const auto lit = [&](int left, int top) {
+        int count = 0;
+        for (int y = top; y < top + 22; ++y)
+            for (int x = left; x < left + 100; ++x)
+                count += (At(pixels, x, y) & 0xFF) > 0xA0;
+        return count;
+    };
+    EXPECT_GT(lit(389, 204), 40) << "the caption of the new entry";
+    EXPECT_GT(lit(389, 376), 40) << "the typed name";
 }
 
 } // namespace
