@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -49,10 +50,31 @@ constexpr const char* kSaveScript =
     "step 1000\n";
 
 constexpr const char* kReopenScript = "step 200\nkey ESCAPE\nstep 50\nclose\nstep 1000\n";
+// Escape, the load item, the shown entry; then the menu again after the load.
+constexpr const char* kLoadScript = "step 200\nkey ESCAPE\nstep 50\nclick 500 280\nstep 50\nclick 500 290\n"
+                                    "step 100\nkey ESCAPE\nstep 50\nclose\nstep 1000\n";
 // Where the saving time stands: in the info record after two block headers.
 constexpr std::size_t kSaveTime = 144;
 
 constexpr const char* kQuietScript = "step 300\nclose\nstep 1000\n";
+
+// Sets the integer and text of the INF block's global of that name.
+bool SetGlobal(std::vector<std::uint8_t>& save, const std::string& name, int value)
+{
+    constexpr std::size_t kGlobals = 144 + 288, kRecord = 240, kGlobalName = 100, kText = 164, kInteger = 228;
+    const std::string text = std::to_string(value);
+    std::uint32_t count = 0;
+    std::memcpy(&count, save.data() + 144 + 272, 4);
+    for (std::size_t at = kGlobals; at + kRecord <= save.size() && at < kGlobals + count * kRecord; at += kRecord) {
+        if (std::string(reinterpret_cast<const char*>(save.data() + at + kGlobalName)) != name)
+            continue;
+        std::fill(save.begin() + at + kText, save.begin() + at + kText + 64, 0);
+        std::copy(text.begin(), text.end(), save.begin() + at + kText);
+        std::memcpy(save.data() + at + kInteger, &value, 4);
+        return true;
+    }
+    return false;
+}
 
 std::filesystem::path FindSave(const std::filesystem::path& folder)
 {
@@ -79,6 +101,9 @@ TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
     ASSERT_FALSE(slot.empty()) << saved.log;
     EXPECT_EQ(slot.stem().string().substr(slot.stem().string().size() - 3), "abc");
     EXPECT_EQ(vls::test::ReadFileBytes(slot), state) << "the slot is a copy of lastgame";
+    const auto thumbnail = std::filesystem::path(slot).replace_extension(".bmp");
+    ASSERT_TRUE(std::filesystem::exists(thumbnail)) << "the scene band's picture beside the slot";
+    EXPECT_EQ(std::filesystem::file_size(thumbnail), 54u + 256u * 128u * 3u);
 
     // Loaded at the start, then saved again by opening the menu: the same
     // game state, so the same bytes but for the saving time.
@@ -95,6 +120,22 @@ TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
     std::fill(again.begin() + kSaveTime, again.begin() + kSaveTime + 16, 0);
     const auto differ = std::mismatch(again.begin(), again.end(), before.begin());
     EXPECT_EQ(differ.first, again.end()) << "first difference at byte " << (differ.first - again.begin());
+
+    // A new game, then the load screen picks the slot: the menu opened after
+    // the load writes the loaded state again.
+    // The slot differs from a new game: its visit counter says 41.
+    std::vector<std::uint8_t> visited = state;
+    ASSERT_TRUE(SetGlobal(visited, "g_demo_visits", 41));
+    DrivenProgram fourth(VLS_PROGRAM_PATH);
+    vls::test::WriteFileBytes(fourth.work.path() / "savegames" / slot.filename(), visited);
+    const MenuRun picked = Play(fourth, kLoadScript);
+    EXPECT_EQ(picked.status, 0) << picked.errors;
+    EXPECT_EQ(picked.log.find("refused"), std::string::npos) << picked.log;
+    std::vector<std::uint8_t> reloaded = vls::test::ReadFileBytes(fourth.work.path() / "lastgame");
+    ASSERT_EQ(reloaded.size(), visited.size());
+    std::fill(reloaded.begin() + kSaveTime, reloaded.begin() + kSaveTime + 16, 0);
+    std::fill(visited.begin() + kSaveTime, visited.begin() + kSaveTime + 16, 0);
+    EXPECT_EQ(reloaded, visited);
 
     DrivenProgram third(VLS_PROGRAM_PATH);
     std::vector<std::uint8_t> damaged = state;
