@@ -58,6 +58,19 @@ public:
     void PurgeMeshSpriteCache() override { calls.push_back("sprites"); }
     void ReleaseAllTexts() override { calls.push_back("texts"); }
     void BindExitHotspot(int32_t index) override { calls.push_back("exit " + std::to_string(index)); }
+    // Characters stand in as a CHR block of four bytes.
+    bool SaveCharacterBlock(uint32_t, const char* name, int file) override
+    {
+        WriteSavegameBlockHeader(file, "CHR", name, 4);
+        _write(file, "body", 4);
+        return true;
+    }
+    void LoadCharacterBlock(cKestruneScene& scene, ScriptValue* variable, int file,
+                            SavegameBlockHeader& header) override
+    {
+        calls.push_back(std::string("character ") + header.name + (variable ? " into its variable" : " thrown away"));
+        cKestruneWorldHost::LoadCharacterBlock(scene, variable, file, header);
+    }
 
     std::vector<std::string> calls;
     bool hasPlayer = false;
@@ -119,6 +132,7 @@ protected:
         spec.hotspots = {hotspot, hotspot};
         spec.script = tools::AssembleScriptBytes(
             "callsite mark test__Mark 1 int\n var door object class cObject\n var ghost object class cObject\n"
+            "var hero object class cCharacter\n"
             "func on_enter\n push string \"enter\"\n native - mark\n ret\n"
             "func on_leave\n push string \"leave\"\n native - mark\n ret\n");
         return spec;
@@ -310,6 +324,41 @@ TEST_F(SceneTest, ScnBlockRoundTripsViewsLayersAndObjects)
     EXPECT_NEAR(object->dirZ, -1.0f, 1e-6f);
     EXPECT_EQ(restored->script->Variable(1)->object, kNoObject) << "no block for an empty variable";
     EXPECT_EQ(host.calls.back(), "exit 0");
+}
+
+// A CHR block goes to the character variable of its name; one that matches
+// none is still read whole (into a throw-away character), so the blocks after
+// it are found.
+TEST_F(SceneTest, CharacterBlocksReachTheirVariableOrAreReadAndThrownAway)
+{
+    auto scene = LoadScene();
+    cKestruneObjectHandle* const door = scene->CreateObjectHandle();
+    door->name = "door";
+    scene->script->Variable(0)->object = door->Handle();
+    scene->script->Variable(2)->object = 77;
+    const std::string path = (work_.path() / "save.bin").string();
+    int file = _open(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, 0644);
+    scene->SaveBlock(file);
+    WriteSavegameBlockHeader(file, "CHR", "stranger", 4);
+    _write(file, "body", 4);
+    WriteSavegameBlockHeader(file, "END", "", 0);
+    _close(file);
+
+    auto restored = LoadScene();
+    host.calls.clear();
+    file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    SavegameBlockHeader header;
+    ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
+    restored->LoadBlock(file, header);
+    _close(file);
+    EXPECT_STREQ(header.tag, "END");
+    const std::vector<std::string> characters = {"character hero into its variable", "character stranger thrown away"};
+    std::vector<std::string> seen;
+    for (const std::string& call : host.calls)
+        if (call.rfind("character ", 0) == 0)
+            seen.push_back(call);
+    EXPECT_EQ(seen, characters);
+    EXPECT_NE(ResolveObject(restored->script->Variable(0)->object, ObjectKind::Object), nullptr);
 }
 
 TEST_F(SceneTest, AHandleGoesStaleWithItsScene)
