@@ -370,7 +370,14 @@ void cKestruneMenu::DrawPart(cKestruneImage* image, const MenuEntry& source, int
 
 void cKestruneMenu::Render()
 {
-    if (cKestruneGraphics* const graphics = cKestruneGraphics::Current(); graphics && graphics->blackScreen) {
+    cKestruneGraphics* const graphics = cKestruneGraphics::Current();
+    if (graphics && graphics->device) {
+        // Pictures draw with their alpha; what the frame drew last may have
+        // left other blend factors.
+        graphics->device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        graphics->device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    }
+    if (graphics && graphics->blackScreen) {
         cKestruneImage* const black = graphics->blackScreen;
         black->SetPosition(0, 0, kScreenWidth, kScreenHeight);
         black->SetAlpha(kDarkening);
