@@ -90,6 +90,21 @@ class cKestruneEngineWorldHost : public cKestruneWorldHost {
 public:
     explicit cKestruneEngineWorldHost(cKestruneEngine& engine) : engine_(engine) {}
 
+    // members_characters.cpp
+    bool HasPlayer() override;
+    bool PlayerPosition(float& x, float& y, float& z) override;
+    void SetPlayerPosition(float x, float y, float z) override;
+    float PlayerFloorHeight(float x, float z) override;
+    void BindWalkMaps(cKestruneScene& scene) override;
+    void UpdatePlayer() override;
+    void UpdateSceneCharacters(cKestruneScene& scene) override;
+    void ReleasePlayerSceneLinks() override;
+    bool PlayerWalking() override;
+    void DeleteSceneCharacters(cKestruneScene& scene) override;
+    void DeletePlayer() override;
+    bool SaveCharacterBlock(uint32_t character, const char* name, int file) override;
+    void LoadCharacterBlock(cKestruneScene& scene, ScriptValue* variable, int file,
+                            SavegameBlockHeader& header) override;
     // members_menu.cpp
     bool MenuOpen() override;
     void MenuInput() override;

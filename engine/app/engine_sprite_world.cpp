@@ -2,6 +2,10 @@
 
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
+#include "engine/world/kestrune_character.h"
+#include "engine/world/kestrune_gameplay.h"
+#include "engine/world/kestrune_player_control.h"
+#include "engine/world/kestrune_scene.h"
 
 float cKestruneEngineSpriteWorld::FrameSeconds() { return engine_.timer ? engine_.timer->frameSeconds : 0.0f; }
 
@@ -11,3 +15,37 @@ float cKestruneEngineSpriteWorld::FrameDeltaSeconds()
 }
 
 double cKestruneEngineSpriteWorld::SystemSeconds() { return cKestruneTimer::GetSystemSeconds(); }
+
+namespace {
+
+cKestruneCharacter* Player(cKestruneEngine& engine)
+{
+    return engine.gameplay ? engine.gameplay->playerCharacter : nullptr;
+}
+
+} // namespace
+
+bool cKestruneEngineSpriteWorld::PlayerReportsHeight(float x, float z)
+{
+    cKestruneCharacter* const player = Player(engine_);
+    return player && player->controller->IsOnWalkMap(x, z);
+}
+
+bool cKestruneEngineSpriteWorld::PlayerHeight(float x, float z, float& y)
+{
+    cKestruneCharacter* const player = Player(engine_);
+    if (!player)
+        return false;
+    y = player->controller->GetHeight(x, z);
+    return true;
+}
+
+void cKestruneEngineSpriteWorld::SubmitCharacters(DynArray<RenderQueueEntry>& queue)
+{
+    if (cKestruneCharacter* const player = Player(engine_))
+        player->controller->Submit(queue);
+    if (const cKestruneScene* const scene = engine_.scene) {
+        for (std::int32_t i = 0; i < scene->characters.count; ++i)
+            scene->characters.data[i]->controller->Submit(queue);
+    }
+}

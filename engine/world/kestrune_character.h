@@ -52,8 +52,9 @@ public:
     void SaveBlock(int file, const char* name) const;
     // Reads the CHR block and its nested blocks; leaves the header of the
     // block after them in header. False when the tag is wrong (reported) or
-    // the file is short.
-    bool LoadBlock(int file, SavegameBlockHeader& header);
+    // the file is short. A throw-away reader (an unmatched block) passes
+    // registerHotspot false, so it leaves the scene's hotspots alone.
+    bool LoadBlock(int file, SavegameBlockHeader& header, bool registerHotspot = true);
 
     ObjectHandle Handle() const { return entry_.Handle(); }
 

@@ -2,6 +2,7 @@
 
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/world/kestrune_character.h"
+#include "engine/world/player_control_default.h"
 
 void cKestrunePlayerControl::SetPosition(float x, float y, float z)
 {
@@ -40,4 +41,11 @@ void cKestrunePlayerControl::GetAxes(float out1[3], float out2[3])
     out2[0] = facing.x;
     out2[1] = facing.y;
     out2[2] = facing.z;
+}
+
+cKestrunePlayerControl* CreatePlayerControl(std::int32_t type, cKestruneCharacter* owner)
+{
+    switch (type) {
+    default: return new cKestrunePlayerControlDefault(owner);
+    }
 }

@@ -47,6 +47,8 @@ public:
     virtual void GetAxes(float out1[3], float out2[3]);
     virtual void SaveBlock(int) {}
     virtual void LoadBlock(int, SavegameBlockHeader&) {}
+    // The set-up natives' names (up to three) for a newly installed controller.
+    virtual void Setup(const cString*) {}
 
     // Fields, in the engine's order.
     cKestruneCharacter* owner = nullptr;
