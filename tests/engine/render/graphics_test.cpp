@@ -163,6 +163,16 @@ private:
     std::vector<std::string>& log_;
 };
 
+// The frame clock's seconds: the single-precision 0.001 widened to double,
+// as the timer computes them, so fades and animations step with the timer.
+TEST_F(Graphics, SecondsSinceUseTheTimersMillisecondFactor)
+{
+    host.now = 1000 + 333;
+    EXPECT_EQ(GraphicsSecondsSince(1000, 3.0f), 333 * static_cast<double>(0.001f) * 3.0);
+    EXPECT_NE(GraphicsSecondsSince(1000, 3.0f), 333 * 0.001 * 3.0);
+    EXPECT_EQ(GraphicsSecondsSince(2000, 1.0f), 0.0);
+}
+
 TEST_F(Graphics, FrameDrawsInItsFixedOrder)
 {
     data.Add("blackscreen.image", ImageBytes(Solid(4, 4, 0xFF000000)));
