@@ -58,6 +58,17 @@ SoundSystem& System()
     return system;
 }
 
+namespace {
+
+// A program's exit routines may still close the sound system (the engine
+// deletes its sound object from one). Exit routines run before the statics
+// made ahead of their registration are destroyed, but after those made later:
+// made while the program loads, the system outlives every routine main
+// registers, however late the first FSOUND call comes.
+[[maybe_unused]] const bool kSystemMadeAtLoad = (System(), true);
+
+} // namespace
+
 void SetError(int code)
 {
     lastError = code;

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <functional>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using vls::test::FmodTest;
 
 TEST(FmodErrors, TextsByCode)
@@ -58,6 +61,31 @@ TEST(FmodLifecycle, CallsBeforeInitAreRefusedAndSetUpAfterInitIsBusy)
     FSOUND_Close();
     EXPECT_EQ(FSOUND_GetOutputHandle(), nullptr);
     FSOUND_Close(); // twice is harmless
+}
+
+// The engine closes its sound from an exit routine registered before its first
+// FSOUND call; the system must still be there (the sanitizer build sees a
+// closed-over freed channel table otherwise).
+TEST(FmodLifecycle, AnExitRoutineRegisteredBeforeTheFirstCallClosesALiveSystem)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::atexit([] {
+            const bool stillOpen = !FSOUND_Init(44100, 16, 0) && FSOUND_GetError() == FMOD_ERR_BUSY;
+            FSOUND_Close();
+            const bool reopens = FSOUND_Init(44100, 16, 0) != 0;
+            FSOUND_Close();
+            _exit(stillOpen && reopens ? 0 : 3);
+        });
+        setenv("VEILSTRAND_BACKEND", "headless", 1);
+        if (!FSOUND_Init(44100, 16, 0))
+            _exit(2);
+        std::exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(FmodTest, DamagedAndUnknownFilesAreRefusedWithTheirCodes)
