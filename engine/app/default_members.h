@@ -272,6 +272,7 @@ public:
     bool VideoRealtime(cKestruneVideo* video) override;
     void ResumeVideoScript(cKestruneVideo* video) override;
     void DeleteVideo(cKestruneVideo* video) override;
+    cKestruneVideo* UnlinkQueuedVideo(cKestruneVideo* video) override;
 
 private:
     bool CreateFileSystem(cKestruneEngine& engine); // members_files.cpp

@@ -39,6 +39,7 @@ void cKestruneMembers::MenuNameEntry(cKestruneEngine&, WPARAM) {}
 bool cKestruneMembers::VideoRealtime(cKestruneVideo*) { return false; }
 void cKestruneMembers::ResumeVideoScript(cKestruneVideo*) {}
 void cKestruneMembers::DeleteVideo(cKestruneVideo*) {}
+cKestruneVideo* cKestruneMembers::UnlinkQueuedVideo(cKestruneVideo*) { return nullptr; }
 bool cKestruneMembers::HasHints(cKestruneEngine&) { return false; }
 void cKestruneMembers::ShowHints(cKestruneEngine&, bool) {}
 bool cKestruneMembers::HasGraphics(cKestruneEngine&) { return false; }

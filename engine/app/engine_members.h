@@ -104,6 +104,9 @@ public:
     // Resumes the script waiting on the video, if it holds one.
     virtual void ResumeVideoScript(cKestruneVideo* video);
     virtual void DeleteVideo(cKestruneVideo* video);
+    // Detaches a queued video from those queued behind it and returns the
+    // first of them (null when it was the last).
+    virtual cKestruneVideo* UnlinkQueuedVideo(cKestruneVideo* video);
     virtual bool HasHints(cKestruneEngine& engine);
     virtual void ShowHints(cKestruneEngine& engine, bool show);
     virtual bool HasGraphics(cKestruneEngine& engine);

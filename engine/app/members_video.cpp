@@ -60,6 +60,13 @@ void cKestruneDefaultMembers::ResumeVideoScript(cKestruneVideo* video)
 
 void cKestruneDefaultMembers::DeleteVideo(cKestruneVideo* video) { delete video; }
 
+cKestruneVideo* cKestruneDefaultMembers::UnlinkQueuedVideo(cKestruneVideo* video)
+{
+    cKestruneVideo* const rest = video->next;
+    video->next = nullptr;
+    return rest;
+}
+
 bool cKestruneEngineGraphicsHost::HasVideo() { return engine_.video != nullptr; }
 
 void cKestruneEngineGraphicsHost::VideoUpdate()

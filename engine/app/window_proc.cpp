@@ -78,9 +78,10 @@ void OnEscape(cKestruneEngine& engine)
         cKestruneVideo* const ended = engine.video;
         engine.video = nullptr;
         members.DeleteVideo(ended);
-        if (engine.queuedVideo) {
-            engine.video = engine.queuedVideo;
-            engine.queuedVideo = nullptr;
+        // The next queued video plays; the ones behind it keep waiting.
+        if (cKestruneVideo* const next = engine.queuedVideo) {
+            engine.queuedVideo = members.UnlinkQueuedVideo(next);
+            engine.video = next;
         }
         return;
     }

@@ -38,6 +38,8 @@ public:
     bool menuPresent = true, menuOpen = false;
     int32_t menuScreen = 1, menuControl = 0;
     std::set<const cKestruneVideo*> realtimeVideos;
+    // The engine's video queue: each queued video and the one behind it.
+    std::map<cKestruneVideo*, cKestruneVideo*> queuedBehind;
     bool hints = true, graphics = true;
 
     void Record(const std::string& call) { calls.push_back(call); }
@@ -158,6 +160,15 @@ public:
     bool VideoRealtime(cKestruneVideo* video) override { return realtimeVideos.count(video) > 0; }
     void ResumeVideoScript(cKestruneVideo* video) override { Record("resume " + Id(video)); }
     void DeleteVideo(cKestruneVideo* video) override { Record("delete video " + Id(video)); }
+    cKestruneVideo* UnlinkQueuedVideo(cKestruneVideo* video) override
+    {
+        const auto found = queuedBehind.find(video);
+        if (found == queuedBehind.end())
+            return nullptr;
+        cKestruneVideo* const rest = found->second;
+        queuedBehind.erase(found);
+        return rest;
+    }
     bool HasHints(cKestruneEngine&) override { return hints; }
     void ShowHints(cKestruneEngine&, bool show) override { Record(show ? "show hints" : "hide hints"); }
     bool HasGraphics(cKestruneEngine&) override { return graphics; }

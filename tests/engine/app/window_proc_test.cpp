@@ -144,22 +144,29 @@ TEST_F(WindowProcTest, DestroyingTheWindowEndsAnInactiveWait)
 
 TEST_F(WindowProcTest, EscapeEndsVideosOneAtATimeAndResumesTheirScripts)
 {
-    engine.video = FakeMembers::Object<cKestruneVideo>(1);
-    engine.queuedVideo = FakeMembers::Object<cKestruneVideo>(2);
+    const auto video = [](uintptr_t n) { return FakeMembers::Object<cKestruneVideo>(n); };
+    engine.video = video(1);
+    // Two videos wait: the second must still wait once the first plays.
+    engine.queuedVideo = video(2);
+    members.queuedBehind = {{video(2), video(3)}};
     Key(VK_ESCAPE);
-    EXPECT_EQ(engine.video, FakeMembers::Object<cKestruneVideo>(2));
+    EXPECT_EQ(engine.video, video(2));
+    EXPECT_EQ(engine.queuedVideo, video(3));
+    Key(VK_ESCAPE);
+    EXPECT_EQ(engine.video, video(3));
     EXPECT_EQ(engine.queuedVideo, nullptr);
     Key(VK_ESCAPE);
     EXPECT_EQ(engine.video, nullptr);
-    EXPECT_EQ(members.calls, (Calls{"resume 1", "delete video 1", "resume 2", "delete video 2"}));
+    EXPECT_EQ(members.calls,
+        (Calls{"resume 1", "delete video 1", "resume 2", "delete video 2", "resume 3", "delete video 3"}));
 
     // A realtime video plays on, and Escape reaches nothing else either.
     members.calls.clear();
     members.menuOpen = true;
-    engine.video = FakeMembers::Object<cKestruneVideo>(3);
+    engine.video = video(4);
     members.realtimeVideos = {engine.video};
     Key(VK_ESCAPE);
-    EXPECT_EQ(engine.video, FakeMembers::Object<cKestruneVideo>(3));
+    EXPECT_EQ(engine.video, video(4));
     EXPECT_TRUE(members.calls.empty());
 }
 
