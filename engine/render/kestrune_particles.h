@@ -149,3 +149,9 @@ bool ReadFountainBlock(const uint8_t* data, size_t size, FountainParams& params)
 // into header. A block of another name is skipped by its length (null); a
 // damaged one is reported (null).
 cKestruneParticleSystem* LoadParticleBlock(int file, SavegameBlockHeader& header);
+// The savegame's side of the graphics object list: one block per effect in
+// list order (effects that keep nothing write none), and on reading, every
+// "PAR" block from the one in header on appended to the list, leaving the
+// first header of another tag in header. -1 when a write failed.
+int32_t SaveParticleBlocks(int file, const DynArray<cKestruneParticleSystem*>& objects);
+void LoadParticleBlocks(int file, SavegameBlockHeader& header, DynArray<cKestruneParticleSystem*>& objects);

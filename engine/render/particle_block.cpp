@@ -116,3 +116,23 @@ cKestruneParticleSystem* LoadParticleBlock(int file, SavegameBlockHeader& header
     ReadSavegameBlockHeader(file, header);
     return effect;
 }
+
+int32_t SaveParticleBlocks(int file, const DynArray<cKestruneParticleSystem*>& objects)
+{
+    int32_t result = 0;
+    for (int32_t i = 0; i < objects.count; ++i) {
+        if (objects.data[i] && objects.data[i]->WriteBlock(file) != 0)
+            result = -1;
+    }
+    return result;
+}
+
+void LoadParticleBlocks(int file, SavegameBlockHeader& header, DynArray<cKestruneParticleSystem*>& objects)
+{
+    // Each block leaves the next header behind, so a file cut short ends the
+    // walk with an empty header.
+    while (std::memcmp(header.tag, "PAR", 4) == 0) {
+        if (cKestruneParticleSystem* const effect = LoadParticleBlock(file, header))
+            objects.Add(effect);
+    }
+}

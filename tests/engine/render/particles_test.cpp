@@ -261,5 +261,51 @@ TEST_F(Particles, ParBlocksRoundTripAndUnknownOrDamagedBlocksAreSkipped)
     EXPECT_EQ(none.drops, nullptr);
 }
 
+TEST_F(Particles, TheObjectListSavesEachEffectAndLoadsEveryParBlockBack)
+{
+    StartWithImages();
+    const std::string path = (work_.path() / "list").string();
+    const std::string cut = (work_.path() / "cut").string();
+    {
+        DynArray<cKestruneParticleSystem*> objects;
+        cKestruneWeatherRain rain(WeatherParams{1, 2, 3, 4, 0, 6, 12, -1, 0.5f});
+        cKestruneParticlesZodiac wake(10); // keeps nothing in a savegame
+        cKestruneFountain fountain(FountainParams{1, 2, 3, 0.8f, 0, 5, 20});
+        objects.Add(&rain);
+        objects.Add(&wake);
+        objects.Add(&fountain);
+        int out = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
+        ASSERT_EQ(SaveParticleBlocks(out, objects), 0);
+        WriteSavegameBlockHeader(out, "END", "", 0);
+        _close(out);
+        // A file that ends after its last effect, with no END block.
+        out = _open(cut.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
+        ASSERT_EQ(rain.WriteBlock(out), 0);
+        _close(out);
+    }
+    DynArray<cKestruneParticleSystem*> loaded;
+    SavegameBlockHeader header;
+    int in = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_TRUE(ReadSavegameBlockHeader(in, header));
+    LoadParticleBlocks(in, header, loaded);
+    _close(in);
+    EXPECT_STREQ(header.tag, "END");
+    ASSERT_EQ(loaded.count, 2);
+    auto* rain = dynamic_cast<cKestruneWeatherRain*>(loaded.data[0]);
+    auto* fountain = dynamic_cast<cKestruneFountain*>(loaded.data[1]);
+    ASSERT_TRUE(rain && fountain);
+    EXPECT_EQ(rain->params.count, 12);
+    EXPECT_FLOAT_EQ(fountain->params.spread, 0.8f);
+
+    in = _open(cut.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_TRUE(ReadSavegameBlockHeader(in, header));
+    LoadParticleBlocks(in, header, loaded);
+    _close(in);
+    EXPECT_EQ(loaded.count, 3);
+    EXPECT_EQ(header.tag[0], '\0');
+    for (int32_t i = 0; i < loaded.count; ++i)
+        loaded.data[i]->Destroy();
+}
+
 } // namespace
 } // namespace vls::test
