@@ -145,7 +145,8 @@ void TSkCustomStatusBar::LayoutPanels()
             work.pop_back();
         }
     }
-    // Panels that do not show take no room: the ones after them move up.
+    // A hidden panel keeps its slot, so the panels after it stay where they
+    // would be with it shown.
     int x = 0;
     for (int i = 0; i < count; ++i) {
         TSkStatusPanel* p = panels_->Items(i);
@@ -153,8 +154,8 @@ void TSkCustomStatusBar::LayoutPanels()
             p->shown_ = false;
         p->left_ = paint.left + x;
         p->right_ = p->shown_ ? p->left_ + p->EffectiveWidth() : p->left_;
-        if (p->shown_)
-            x += p->EffectiveWidth();
+        x += p->EffectiveWidth();
+        // Only a shown panel stretches to the end: a hidden one draws nothing.
         if (p->stretchPriority_ > 0 && p->shown_ && (i == count - 1 || x >= avail))
             p->right_ = paint.right;
         if (p->control_) {

@@ -50,7 +50,7 @@ TEST_F(SkStatusBar, Defaults)
     EXPECT_EQ(p->Width(), 80);
 }
 
-TEST_F(SkStatusBar, LowViewPriorityGivesWayAndHiddenPanelsTakeNoRoom)
+TEST_F(SkStatusBar, LowViewPriorityGivesWayAndHiddenPanelsKeepTheirSlot)
 {
     TSkCustomStatusBar* bar = Make(220);
     TSkStatusPanel* a = Add(bar, 100, 30);
@@ -59,16 +59,32 @@ TEST_F(SkStatusBar, LowViewPriorityGivesWayAndHiddenPanelsTakeNoRoom)
     EXPECT_FALSE(a->Shown());
     EXPECT_TRUE(b->Shown());
     EXPECT_TRUE(c->Shown());
+    // The hidden first panel draws nothing but the others stay in place, the
+    // third reaching past the paint rectangle.
     EXPECT_EQ(a->PanelLeft(), 2);
     EXPECT_EQ(a->PanelRight(), 2);
-    EXPECT_EQ(b->PanelLeft(), 2);
-    EXPECT_EQ(b->PanelRight(), 102);
-    EXPECT_EQ(c->PanelLeft(), 102);
-    EXPECT_EQ(c->PanelRight(), 202);
-    // Wide enough for all three, they come back in order.
+    EXPECT_EQ(b->PanelLeft(), 102);
+    EXPECT_EQ(b->PanelRight(), 202);
+    EXPECT_EQ(c->PanelLeft(), 202);
+    EXPECT_EQ(c->PanelRight(), 302);
+    EXPECT_EQ(bar->PanelAt(50, 10), nullptr);
+    EXPECT_EQ(bar->PanelAt(150, 10), b);
+    // Wide enough for all three, they show in order.
     bar->SetWidth(304);
     EXPECT_TRUE(a->Shown());
+    EXPECT_EQ(a->PanelRight(), 102);
     EXPECT_EQ(c->PanelLeft(), 202);
+
+    // A panel placed at or past the paint width is hidden, and a hidden last
+    // panel does not stretch over the bar.
+    TSkCustomStatusBar* narrow = Make(150);
+    narrow->SetTop(130);
+    Add(narrow, 100);
+    Add(narrow, 100);
+    TSkStatusPanel* late = Add(narrow, 100, 100, 50);
+    EXPECT_FALSE(late->Shown());
+    EXPECT_EQ(late->PanelLeft(), 202);
+    EXPECT_EQ(late->PanelRight(), 202);
 }
 
 TEST_F(SkStatusBar, SpareRoomGoesToStretchablePanelsUpToTheirMaximum)
