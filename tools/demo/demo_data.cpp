@@ -1,6 +1,7 @@
 #include "tools/demo/demo_data.h"
 
 #include "tools/demo/demo_harbour.h"
+#include "tools/demo/demo_lighthouse.h"
 #include "tools/demo/demo_menu.h"
 #include "tools/demo/demo_story.h"
 
@@ -144,6 +145,19 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
             Pack(builder, report, resource.first, resource.second);
     } catch (const std::runtime_error& failure) {
         error = std::string("harbour scene script: ") + failure.what();
+        return false;
+    }
+    try {
+        std::string videoError;
+        const std::vector<DemoResource> lighthouse = MakeLighthouseResources(videoError);
+        if (lighthouse.empty()) {
+            error = "lighthouse video: " + videoError;
+            return false;
+        }
+        for (const DemoResource& resource : lighthouse)
+            Pack(builder, report, resource.first, resource.second);
+    } catch (const std::runtime_error& failure) {
+        error = std::string("lighthouse scene script: ") + failure.what();
         return false;
     }
 

@@ -226,6 +226,8 @@ Picture PierPicture()
     return canvas.picture;
 }
 
+}  // namespace
+
 ViewSpec HarbourView(const std::string& name, const Picture& picture, float eyeX)
 {
     ViewSpec view;
@@ -240,7 +242,29 @@ ViewSpec HarbourView(const std::string& name, const Picture& picture, float eyeX
     return view;
 }
 
-}  // namespace
+// From the lighthouse's rock: the tower close by on the left, the harbour's
+// quay far off across the water and the boat on its way out.
+HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cursor)
+{
+    HotspotData hotspot;
+    HotspotArea area;
+    area.polygonCount = 1;
+    area.cursor = cursor;
+    hotspot.areas.push_back(area);
+    hotspot.polygons.push_back({static_cast<std::uint32_t>(corners.size()), 0, 0});
+    hotspot.points = corners;
+    return hotspot;
+}
+
+Picture LighthouseRockPicture()
+{
+    Canvas canvas;
+    DrawSeascape(canvas, {{820, 150}, 30, {300, 470}, 400, {700, 300}, 0.45f});
+    canvas.Polygon({{560, kHorizon + 6.0f}, {1024, kHorizon + 2.0f}, {1024, kHorizon + 30.0f}, {600, kHorizon + 24.0f}},
+                   Rgb(120, 112, 100));
+    canvas.Polygon({{0, 420}, {380, 400}, {620, 470}, {700, 512}, {0, 512}}, Rgb(72, 64, 58));
+    return canvas.picture;
+}
 
 std::vector<DemoResource> MakeHarbourResources()
 {
@@ -255,19 +279,14 @@ std::vector<DemoResource> MakeHarbourResources()
     floor.data.triangles = {{{0, 1, 2}}, {{0, 2, 3}}};
     scene.layers.push_back(floor);
 
-    // The boat in the quay view.
-    HotspotData boat;
-    HotspotArea area;
-    area.polygonCount = 1;
-    area.cursor = 1;
-    boat.areas.push_back(area);
-    boat.polygons.push_back({4, 0, 0});
-    boat.points = {{510, 200}, {700, 200}, {680, 370}, {530, 370}};
-    scene.hotspots.push_back(boat);
+    // The boat and, at the far end of the quay, the exit to the lighthouse.
+    scene.hotspots.push_back(QuadHotspot({{510, 200}, {700, 200}, {680, 370}, {530, 370}}, 1));
+    scene.hotspots.push_back(QuadHotspot({{330, 290}, {440, 290}, {470, 380}, {330, 380}}, 2));
 
     scene.script = AssembleScriptBytes(
-        "; The harbour's scene script: nothing to set up yet.\n"
-        "func on_enter\n ret\n"
+        "; The harbour's scene script: its music, looping.\n"
+        "callsite music cOutput__PlayMusic 3 int\n"
+        "func on_enter\n push string \"harbour_theme\"\n push string \"\"\n push int 4\n native - music\n ret\n"
         "func on_leave\n ret\n");
 
     return {

@@ -7,11 +7,18 @@ namespace vls::tools {
 
 namespace {
 
-// Looking at the lantern prints a line; using it on itself starts the dialogue.
+// Looking at the lantern clicks it (sound 1) and prints a line; using it on itself starts the dialogue.
 const char* const kLanternScript = R"(
 callsite print cOutput__Print 2 int
 callsite talk cInput__PlayDialogue 1 int
+callsite sound cOutput__PlaySound 5 int
 func inv_look
+ push int 1
+ push float 1.0
+ push float 0.0
+ push string ""
+ push int 0
+ native - sound
  push string "An old lantern, still warm."
  push string ""
  native - print
@@ -23,11 +30,13 @@ func inv_useinv
 end
 )";
 
-// Two options at the top; the first leads a level down with a way back up.
+// Two options at the top; the first leads a level down with a way back up,
+// the second takes the player out to the lighthouse.
 const char* const kGreetingScript = R"(
 callsite add cInput__AddDialogueOption 2 int
 callsite up cInput__SetDialogueGoUp 2 int
 callsite leave cInput__LeaveDialogue 0 int
+callsite goto cSystem__GoTo 1 int
 func onenter
  push int 1
  push string "Who lit you?"
@@ -53,9 +62,9 @@ func setup1
  native - add
  ret
 func do2
- push int 1
- push string "Who lit you?"
- native - add
+ native - leave
+ push string "lighthouse"
+ native - goto
  ret
 func do0
  native - leave

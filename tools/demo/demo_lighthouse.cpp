@@ -1,0 +1,142 @@
+#include "tools/demo/demo_lighthouse.h"
+
+#include "engine/render/image_format.h"
+#include "tools/image_writer.h"
+#include "tools/scene_writer.h"
+#include "tools/script_assembler.h"
+#include "tools/sound_writer.h"
+#include "tools/video_tracks_writer.h"
+#include "tools/video_writer.h"
+
+#include <cmath>
+
+namespace vls::tools {
+namespace {
+
+constexpr int kVideoWidth = 800; // the band's size: the video fills the band
+constexpr int kVideoHeight = 400;
+constexpr int kVideoRate = 20;
+
+// On entering: the lighthouse's music, and on the first visit the video,
+// which holds the script until it has ended; then the way back is known.
+const char* const kLighthouseScript = R"(
+var seen int global g_demo_intro_seen
+callsite music cOutput__PlayMusic 3 int
+callsite video cOutput__PlayVideo 1 int
+func on_enter
+ push string "lighthouse_theme"
+ push string ""
+ push int 4
+ native - music
+ pushvar ref seen
+ jnz done
+ inc ref seen
+ push string "lighthouse_intro"
+ native - video
+done:
+ ret
+func on_leave
+ ret
+)";
+
+// A tune of plain tones, each note `beat` seconds, as Ogg Vorbis.
+std::vector<std::uint8_t> Tune(const std::vector<double>& notes, double beat)
+{
+    PcmClip tune;
+    tune.rate = 22050;
+    for (const double hz : notes) {
+        const PcmClip note = MakeSine(tune.rate, 1, hz, beat, 5000.0);
+        const std::size_t count = note.samples.size();
+        // A short fall at each note's end keeps the joins from clicking.
+        for (std::size_t i = 0; i < count; ++i) {
+            const double fall = std::min(1.0, static_cast<double>(count - i) / (tune.rate * 0.02));
+            tune.samples.push_back(static_cast<std::int16_t>(note.samples[i] * fall));
+        }
+    }
+    return EncodeOggVorbis(tune, 0.2f);
+}
+
+// The lantern's click: a short falling chirp.
+std::vector<std::uint8_t> Click()
+{
+    PcmClip clip = MakeSine(22050, 1, 1200.0, 0.08, 12000.0);
+    for (std::size_t i = 0; i < clip.samples.size(); ++i)
+        clip.samples[i] = static_cast<std::int16_t>(clip.samples[i] * (1.0 - static_cast<double>(i) / clip.samples.size()));
+    return WriteWav(clip);
+}
+
+// The lamp turning: a dark band with a beam sweeping left to right.
+std::uint32_t IntroPixel(int frame, int x, int y)
+{
+    const int beam = frame * kVideoWidth / kLighthouseIntroFrames;
+    const int distance = std::abs(x - beam);
+    const std::uint32_t glow = distance < 160 ? static_cast<std::uint32_t>(200 - distance * 200 / 160) : 0;
+    const std::uint32_t sky = static_cast<std::uint32_t>(20 + y * 40 / kVideoHeight);
+    const std::uint32_t r = std::min<std::uint32_t>(255, sky + glow);
+    const std::uint32_t g = std::min<std::uint32_t>(255, sky + glow * 9 / 10);
+    const std::uint32_t b = std::min<std::uint32_t>(255, sky * 2 + glow / 2);
+    return 0xFF000000 | (r << 16) | (g << 8) | b;
+}
+
+std::vector<std::uint8_t> IntroVideo(std::string& error)
+{
+    VideoClipOptions options;
+    options.codec = VideoClipOptions::Codec::Mpeg4;
+    options.pixels = VideoClipOptions::Pixels::Yuv420;
+    options.width = kVideoWidth;
+    options.height = kVideoHeight;
+    options.frames = kLighthouseIntroFrames;
+    options.rate = kVideoRate;
+    options.keyInterval = 10;
+    options.paint = IntroPixel;
+    const std::vector<std::uint8_t> clip = WriteVideoClip(options, error);
+    if (clip.empty())
+        return {};
+    KestruneImageHeader header;
+    header.width = kVideoWidth;
+    header.height = kVideoHeight;
+    header.frameRate = kVideoRate;
+    header.pixelType = kImagePixelsBink;
+    std::vector<std::uint8_t> bytes(kImageHeaderSize);
+    WriteImageHeader(header, bytes.data());
+    bytes.insert(bytes.end(), clip.begin(), clip.end());
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<DemoResource> MakeLighthouseResources(std::string& error)
+{
+    const std::vector<std::uint8_t> video = IntroVideo(error);
+    if (video.empty())
+        return {};
+
+    SceneSpec scene;
+    scene.name = "lighthouse";
+    scene.viewNames = {"lighthouse_rock"};
+    LayerSpec floor;
+    floor.name = "walkmap_rock";
+    floor.data.polygons.push_back({4, 0, 0});
+    floor.data.points = {{0, 0, 0}, {20, 0, 0}, {20, 0, 10}, {0, 0, 10}};
+    floor.data.triangles = {{{0, 1, 2}}, {{0, 2, 3}}};
+    scene.layers.push_back(floor);
+    // The exit back to the harbour: the quay across the water.
+    scene.hotspots.push_back(QuadHotspot({{560, 200}, {1024, 200}, {1024, 260}, {590, 260}}, 2));
+    scene.script = AssembleScriptBytes(kLighthouseScript);
+
+    const std::string subtitles = WriteSubtitles({
+        {1, 18, "The lamp has turned every night for a hundred years."},
+        {20, 38, "Tonight it turns for you."},
+    });
+    return {
+        {"lighthouse.scene", WriteSceneResource(scene)},
+        {"lighthouse_rock.view", WriteViewResource(HarbourView("lighthouse_rock", LighthouseRockPicture(), 40.0f))},
+        {"harbour_theme.ogg", Tune({392.0, 440.0, 494.0, 440.0, 392.0, 330.0, 294.0, 330.0}, 0.4)},
+        {"lighthouse_theme.ogg", Tune({262.0, 330.0, 392.0, 523.0, 392.0, 330.0}, 0.6)},
+        {"lantern_click.wav", Click()},
+        {"lighthouse_intro.image", video},
+        {"lighthouse_intro.subtitle", std::vector<std::uint8_t>(subtitles.begin(), subtitles.end())},
+    };
+}
+
+}  // namespace vls::tools
