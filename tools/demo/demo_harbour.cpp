@@ -284,9 +284,9 @@ std::vector<DemoResource> MakeHarbourResources()
     scene.hotspots.push_back(QuadHotspot({{330, 290}, {440, 290}, {470, 380}, {330, 380}}, 2));
 
     scene.script = AssembleScriptBytes(
-        "; The harbour's scene script: its music, looping.\n"
-        "callsite music cOutput__PlayMusic 3 int\n"
-        "func on_enter\n push string \"harbour_theme\"\n push string \"\"\n push int 4\n native - music\n ret\n"
+        "; The harbour's scene script: nothing to set up yet. Its music waits\n"
+        "; until a music channel saved before it is playing comes back on load.\n"
+        "func on_enter\n ret\n"
         "func on_leave\n ret\n");
 
     return {
