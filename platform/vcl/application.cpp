@@ -172,8 +172,6 @@ void TApplication::TrackMouse()
     POINT p{};
     GetCursorPos(&p);
     TControl* now = FindDragTarget(p, false);
-    if (mouseControl_ && !IsLiveObject(mouseControl_))
-        mouseControl_ = nullptr;
     if (now == mouseControl_)
         return;
     TControl* old = mouseControl_;
@@ -188,6 +186,12 @@ void TApplication::TrackMouse()
     for (TControl* c = now; c && hint.empty(); c = c->Parent())
         hint = c->Hint();
     SetHint(hint);
+}
+
+void TApplication::ControlDestroyed(TControl* control)
+{
+    if (mouseControl_ == control)
+        mouseControl_ = nullptr;
 }
 
 void TApplication::Idle()

@@ -144,6 +144,8 @@ TControl::~TControl()
 {
     if (GetCaptureControl() == this)
         SetCaptureControl(nullptr);
+    if (Application)
+        Application->ControlDestroyed(this);
     if (parent_)
         parent_->RemoveControl(this);
     delete font_;

@@ -248,6 +248,9 @@ public:
     void SetBiDiMode(TBiDiMode v) { bidiMode_ = v; }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool v) { showHint_ = v; }
+    // Forgets `control` as the one under the mouse: a control created later
+    // at the same address must still be told the mouse entered it.
+    void ControlDestroyed(TControl* control);
 
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
