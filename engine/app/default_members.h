@@ -105,6 +105,12 @@ public:
     bool SaveCharacterBlock(uint32_t character, const char* name, int file) override;
     void LoadCharacterBlock(cKestruneScene& scene, ScriptValue* variable, int file,
                             SavegameBlockHeader& header) override;
+    bool UpdateHoverHotspot(cKestruneScene& scene, int32_t x, int32_t y) override;
+    bool HasHoverHotspot(cKestruneScene& scene) override;
+    int32_t HoverHotspotCursor(cKestruneScene& scene) override;
+    void HotspotUse(cKestruneScene& scene, bool run) override;
+    void HotspotLook(cKestruneScene& scene, bool run) override;
+    void BindExitHotspot(int32_t viewIndex) override;
     // members_menu.cpp
     bool MenuOpen() override;
     void MenuInput() override;

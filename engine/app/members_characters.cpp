@@ -5,8 +5,10 @@
 #include "engine/script/script_value.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_gameplay.h"
+#include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/kestrune_view.h"
 
 namespace {
 
@@ -111,4 +113,52 @@ void cKestruneEngineWorldHost::LoadCharacterBlock(cKestruneScene& scene, ScriptV
     }
     variable->object = character->Handle();
     scene.characters.Add(character);
+}
+
+bool cKestruneEngineWorldHost::UpdateHoverHotspot(cKestruneScene& scene, int32_t x, int32_t y)
+{
+    scene.hoverHotspot = nullptr;
+    for (std::int32_t i = 0; i < scene.hotspots.count; ++i) {
+        cKestruneHotspot* const hotspot = scene.hotspots.data[i];
+        if (!hotspot->HitTest(x, y))
+            continue;
+        scene.hoverHotspot = hotspot;
+        if (hotspot->object || hotspot->character)
+            return true;
+    }
+    if (scene.hoverHotspot)
+        return true;
+    // A scene without a current view is not in a detail view.
+    cKestruneHotspot* const exit = engine_.gameplay ? engine_.gameplay->exitHotspot : nullptr;
+    if (exit && scene.currentView && scene.currentView->IsDetailView() && exit->HitTest(x, y)) {
+        scene.hoverHotspot = exit;
+        return true;
+    }
+    return false;
+}
+
+bool cKestruneEngineWorldHost::HasHoverHotspot(cKestruneScene& scene) { return scene.hoverHotspot != nullptr; }
+
+int32_t cKestruneEngineWorldHost::HoverHotspotCursor(cKestruneScene& scene)
+{
+    return scene.hoverHotspot ? scene.hoverHotspot->GetCursor() : 0;
+}
+
+void cKestruneEngineWorldHost::HotspotUse(cKestruneScene& scene, bool run)
+{
+    if (cKestruneHotspot* const hotspot = scene.hoverHotspot)
+        run ? hotspot->UseRun() : hotspot->Use();
+}
+
+void cKestruneEngineWorldHost::HotspotLook(cKestruneScene& scene, bool run)
+{
+    if (cKestruneHotspot* const hotspot = scene.hoverHotspot)
+        run ? hotspot->LookRun() : hotspot->Look();
+}
+
+void cKestruneEngineWorldHost::BindExitHotspot(int32_t viewIndex)
+{
+    cKestruneHotspot* const exit = engine_.gameplay ? engine_.gameplay->exitHotspot : nullptr;
+    if (exit && !exit->data.areas.empty() && viewIndex >= 0)
+        exit->data.areas[0].viewIndex = static_cast<std::uint32_t>(viewIndex);
 }

@@ -6,6 +6,8 @@
 
 class cKestruneObjectHandle;
 class cKestruneCharacter;
+class cKestruneScene;
+class cString;
 
 // A clickable region of a scene: 2D polygon areas per view, bound to a
 // script object handle, or a character hit-tested in 3D. The scene loads its
@@ -26,6 +28,18 @@ public:
     // only, when bandOnly), as an outer rectangle and an inner hole.
     void MakeScreenFrameHotspot(std::int32_t border, std::uint8_t bandOnly);
     void MakeRectHotspot(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
+
+    // Band coordinates; the current scene's current view picks the areas
+    // (hotspot_events.cpp).
+    bool HitTest(std::int32_t x, std::int32_t y);
+    bool IsHotspotCovered3D(std::int32_t x, std::int32_t y);
+    std::int32_t GetCursor() const;
+    cString GetName() const;
+    void Use();
+    void UseRun();
+    void Look();
+    void LookRun();
+    void FireEvent(const char* event);
 
     // Fields, in the engine's order.
     std::uint32_t areaCount = 0;
