@@ -18,9 +18,10 @@ constexpr int kVideoHeight = 400;
 constexpr int kVideoRate = 20;
 
 // On entering: the lighthouse's music, and on the first visit the video,
-// which holds the script until it has ended; then the way back is known.
+// which holds the script until it has ended and then counts its ending.
 const char* const kLighthouseScript = R"(
 var seen int global g_demo_intro_seen
+var ended int global g_demo_intro_ended
 callsite music cOutput__PlayMusic 3 int
 callsite video cOutput__PlayVideo 1 int
 func on_enter
@@ -33,6 +34,7 @@ func on_enter
  inc ref seen
  push string "lighthouse_intro"
  native - video
+ inc ref ended
 done:
  ret
 func on_leave
