@@ -4,11 +4,13 @@
 #include "engine/base/kestrune_file_system.h"
 #include "engine/natives/native_host.h"
 #include "engine/render/kestrune_hints.h"
+#include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/kestrune_sprites.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/script_call_frame.h"
 #include "engine/script/script_format.h"
 #include "engine/script/script_natives.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_environment_layer.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_object_handle.h"
@@ -184,6 +186,74 @@ std::int32_t cSystem__CreateObject(ScriptCallFrame* frame)
     return 0;
 }
 
+// The gameplay owns the character named "PC" as its player, the scene every
+// other one; a character nobody could own is not made.
+std::int32_t cSystem__CreateCharacter(ScriptCallFrame* frame)
+{
+    const std::string name = frame->Argument(0).GetText();
+    const bool player = name == "PC";
+    cKestruneGameplay* const gameplay = Gameplay();
+    cKestruneScene* const scene = Scene();
+    if (player ? !gameplay : !scene)
+        return 0;
+    auto* const character = new cKestruneCharacter();
+    character->displayName = name.c_str();
+    character->hotspotCursor = frame->Argument(1).intValue;
+    character->model->Load(cString(frame->Argument(2).GetText()));
+    character->idleMin = frame->Argument(3).floatValue;
+    character->idleMax = frame->Argument(4).floatValue;
+    if (player) {
+        // A second "PC" without a player change first would otherwise leave
+        // the previous player unowned.
+        delete gameplay->playerCharacter;
+        gameplay->playerCharacter = character;
+        character->visible = 1;
+    } else {
+        scene->characters.Add(character);
+    }
+    character->StartIdleTimer();
+    frame->result.type = kScriptObject;
+    frame->result.className = "cCharacter";
+    frame->result.object = character->Handle();
+    return 0;
+}
+
+std::int32_t cSystem__SetPlayerCharacter(ScriptCallFrame* frame)
+{
+    cKestruneGameplay* const gameplay = Gameplay();
+    if (!gameplay)
+        return 0;
+    const std::string name = frame->Argument(0).GetText();
+    // The new player stands where the old one stood.
+    const cKestruneCharacter* const old = gameplay->playerCharacter;
+    const bool replaced = old != nullptr;
+    D3DXMATRIX world{};
+    float position[3] = {};
+    if (replaced) {
+        world = old->model->world;
+        std::memcpy(position, old->model->position, sizeof position);
+        delete old;
+        gameplay->playerCharacter = nullptr;
+    }
+    if (frame->script) {
+        const std::string function = "pc_" + name;
+        frame->script->PushFrame();
+        frame->script->Run(function.c_str());
+        frame->script->PopFrame();
+    }
+    cKestruneCharacter* const made = gameplay->playerCharacter;
+    if (!made)
+        return 0;
+    // A game saved from now on re-creates this player when it is loaded.
+    gameplay->playerSetup = name.c_str();
+    made->visible = 1;
+    if (replaced) {
+        made->model->world = world;
+        std::memcpy(made->model->position, position, sizeof position);
+    }
+    return 0;
+}
+
 std::int32_t cSystem__RunScript(ScriptCallFrame* frame)
 {
     cKestruneScript* target = nullptr;
@@ -356,6 +426,8 @@ void RegisterSystemNatives()
         {"cSystem__SetEnvironmentLayerView", cSystem__SetEnvironmentLayerView},
         {"cSystem__SetEnvironmentLayerCallbacks", cSystem__SetEnvironmentLayerCallbacks},
         {"cSystem__CreateObject", cSystem__CreateObject},
+        {"cSystem__CreateCharacter", cSystem__CreateCharacter},
+        {"cSystem__SetPlayerCharacter", cSystem__SetPlayerCharacter},
         {"cSystem__RunScript", cSystem__RunScript},
         {"cSystem__AddRoomTimer", cSystem__AddRoomTimer},
         {"cSystem__SetGameState", cSystem__SetGameState},

@@ -1,9 +1,11 @@
 #include "engine/natives/engine_natives.h"
 #include "engine/natives/native_host.h"
 #include "engine/render/kestrune_image.h"
+#include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/script/script_call_frame.h"
 #include "engine/script/script_format.h"
 #include "engine/script/script_natives.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 
@@ -28,6 +31,20 @@ public:
     cKestruneScene* CurrentScene() override { return scene; }
     int32_t DialogueState() override { return dialogue; }
     bool PlayerWalking() override { return walking; }
+    // The characters the natives make are owned as in the engine.
+    void DeletePlayer() override
+    {
+        if (cKestruneGameplay* const gameplay = cKestruneGameplay::Current()) {
+            delete gameplay->playerCharacter;
+            gameplay->playerCharacter = nullptr;
+        }
+    }
+    void DeleteSceneCharacters(cKestruneScene& owner) override
+    {
+        for (std::int32_t i = 0; i < owner.characters.count; ++i)
+            delete owner.characters.data[i];
+        owner.characters.count = 0;
+    }
     cKestruneScene* scene = nullptr;
     int32_t dialogue = 0;
     bool walking = false;
@@ -103,8 +120,14 @@ protected:
         return native ? native(&frame) : -99;
     }
 
-    static constexpr const char* kScript = "callsite mark test__Mark 1 int\n var n int\n"
-                                           "func here\n push string \"here\"\n native - mark\n popreg\n ret\n";
+    // pc_hero makes a player character the way project scripts do;
+    // pc_nobody makes none.
+    static constexpr const char* kScript =
+        "callsite mark test__Mark 1 int\n callsite make cSystem__CreateCharacter 5 object\n var n int\n"
+        "func here\n push string \"here\"\n native - mark\n popreg\n ret\n"
+        "func pc_hero\n push string \"PC\"\n push int 2\n push string \"hero\"\n push float 1\n push float 3\n"
+        " native - make\n popreg\n ret\n"
+        "func pc_nobody\n ret\n";
     std::vector<std::string> marks;
     FakeWorld world;
     FakeNatives host;
@@ -198,6 +221,62 @@ TEST_F(SystemOutputNativesTest, RandRunScriptObjectsMessengerAndEndGame)
     EXPECT_EQ(host.itemColour, 0xFF332211u);
     Call("cSystem__EndGame", {});
     EXPECT_TRUE(host.newGame);
+}
+
+TEST_F(SystemOutputNativesTest, CharactersAndThePlayerChange)
+{
+    Call("cSystem__CreateCharacter", {Text("guard"), Int(5), Text("guardbody"), Float(2.0f), Float(4.0f)});
+    const auto* const guard = ResolveObjectAs<cKestruneCharacter>(frame.result.object, ObjectKind::Character);
+    ASSERT_NE(guard, nullptr);
+    EXPECT_EQ(frame.result.type, static_cast<std::uint32_t>(kScriptObject));
+    ASSERT_EQ(scene.characters.count, 1);
+    EXPECT_EQ(scene.characters.data[0], guard);
+    EXPECT_STREQ(guard->displayName.GetText(), "guard");
+    EXPECT_EQ(guard->hotspotCursor, 5);
+    EXPECT_STREQ(guard->model->name.GetText(), "guardbody");
+    EXPECT_EQ(guard->idleMin, 2.0f);
+    EXPECT_EQ(guard->idleMax, 4.0f);
+    EXPECT_GE(guard->idleRate, 0.25f) << "the idle timer runs with an interval of 2 to 4 s";
+    EXPECT_LE(guard->idleRate, 0.5f);
+    EXPECT_EQ(guard->visible, 0);
+    EXPECT_EQ(gameplay.playerCharacter, nullptr) << "only \"PC\" is the player";
+
+    Call("cSystem__SetPlayerCharacter", {Text("hero")});
+    cKestruneCharacter* const first = gameplay.playerCharacter;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->visible, 1);
+    EXPECT_STREQ(first->model->name.GetText(), "hero");
+    EXPECT_STREQ(gameplay.playerSetup.GetText(), "hero");
+    EXPECT_EQ(scene.characters.count, 1) << "the player is not a scene character";
+    EXPECT_EQ(scene.script->frames, nullptr) << "the call frame is popped again";
+
+    first->model->SetPosition(7.0f, 1.0f, -3.0f);
+    first->model->world._12 = 0.5f;
+    const D3DXMATRIX placed = first->model->world;
+    const ObjectHandle firstHandle = first->Handle();
+    Call("cSystem__SetPlayerCharacter", {Text("hero")});
+    const cKestruneCharacter* const second = gameplay.playerCharacter;
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(ResolveObjectAs<cKestruneCharacter>(firstHandle, ObjectKind::Character), nullptr);
+    EXPECT_EQ(second->model->position[0], 7.0f) << "the new player stands where the old one stood";
+    EXPECT_EQ(second->model->position[2], -3.0f);
+    EXPECT_EQ(std::memcmp(second->model->world.m, placed.m, sizeof placed.m), 0);
+
+    // A "PC" made while one exists replaces it rather than losing it.
+    const ObjectHandle secondHandle = second->Handle();
+    Call("cSystem__CreateCharacter", {Text("PC"), Int(0), Text("other"), Float(5.0f), Float(10.0f)});
+    EXPECT_EQ(ResolveObjectAs<cKestruneCharacter>(secondHandle, ObjectKind::Character), nullptr);
+    EXPECT_EQ(ResolveObjectAs<cKestruneCharacter>(frame.result.object, ObjectKind::Character),
+              gameplay.playerCharacter);
+
+    Call("cSystem__SetPlayerCharacter", {Text("nobody")});
+    EXPECT_EQ(gameplay.playerCharacter, nullptr) << "the old player is gone and none was made";
+    EXPECT_STREQ(gameplay.playerSetup.GetText(), "hero") << "a setup that makes no player is not recorded";
+
+    world.scene = nullptr;
+    Call("cSystem__CreateCharacter", {Text("ghost"), Int(0), Text("ghost"), Float(1.0f), Float(2.0f)}, kScriptObject);
+    EXPECT_EQ(frame.result.object, kNoObject) << "without a scene nobody would own it";
+    world.scene = &scene;
 }
 
 TEST_F(SystemOutputNativesTest, TheSharedEmptyBodyLeavesThePresetResult)
