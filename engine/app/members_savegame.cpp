@@ -10,6 +10,7 @@
 #include "engine/ui/kestrune_dialogue.h"
 #include "engine/ui/kestrune_inventory.h"
 #include "engine/ui/kestrune_messenger.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_scene.h"
 
@@ -24,14 +25,22 @@ int32_t cKestruneDefaultMembers::LoadSavegame(cKestruneEngine& engine, const cha
 namespace {
 
 cKestruneDialogue* Dialogue(cKestruneEngine& engine) { return engine.gameplay ? engine.gameplay->dialogue : nullptr; }
+cKestruneCharacter* Player(cKestruneEngine& engine)
+{
+    return engine.gameplay ? engine.gameplay->playerCharacter : nullptr;
+}
 
 } // namespace
 
-// The player character writes no block of its own yet: the base answers
-// leave it out and pass over it.
+// A member that is absent writes nothing and its block is passed over (the
+// base answers); the player read back is the one its setup function made.
 void cKestruneEngineSavegameHost::SaveBlock(SavegameOwner owner, int file)
 {
     switch (owner) {
+    case SavegameOwner::Player:
+        if (const cKestruneCharacter* const player = Player(engine_))
+            player->SaveBlock(file, "$pc$");
+        break;
     case SavegameOwner::Dialogue:
         if (const cKestruneDialogue* const dialogue = Dialogue(engine_))
             dialogue->SaveBlock(file);
@@ -67,7 +76,10 @@ void cKestruneEngineSavegameHost::SaveBlock(SavegameOwner owner, int file)
 void cKestruneEngineSavegameHost::LoadBlock(SavegameOwner owner, int file, SavegameBlockHeader& header)
 {
     cKestruneDialogue* const dialogue = Dialogue(engine_);
-    if (owner == SavegameOwner::Dialogue && dialogue)
+    cKestruneCharacter* const player = Player(engine_);
+    if (owner == SavegameOwner::Player && player)
+        player->LoadBlock(file, header);
+    else if (owner == SavegameOwner::Dialogue && dialogue)
         dialogue->LoadBlock(header, file);
     else if (owner == SavegameOwner::Messenger && engine_.messenger)
         engine_.messenger->LoadBlock(header, file);

@@ -134,6 +134,16 @@ bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool r
     if (!ReadEntries(file, idleCount, idleAnimations) || !ReadEntries(file, secondCount, secondAnimations))
         return false;
 
+    // The block replaces what the character holds now (the player's setup
+    // function may have started an animation or linked an object), while
+    // the model those were made on still exists.
+    DropSlot1();
+    if (slot2) {
+        slot2->Free();
+        delete slot2;
+        slot2 = nullptr;
+    }
+    ReleaseLinkedObject();
     delete controller;
     controller = nullptr;
     const bool readNext = ReadSavegameBlockHeader(file, header);
@@ -142,7 +152,6 @@ bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool r
         model = new cKestruneMeshSprite();
         model->LoadBlock(header, file);
         if (Tagged(header, "MSP")) {
-            delete linkedObject;
             linkedObject = new cKestruneMeshSprite();
             linkedObject->parent = model;
             linkedObject->LoadBlock(header, file);
