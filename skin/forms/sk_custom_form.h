@@ -155,6 +155,9 @@ public:
     void Help();
     void ShowSystemMenu();
     std::vector<TSkSystemMenuEntry> BuildSystemMenu();
+    // An item of the built-in system menu, owned by `owner`; null leaves
+    // the menus their plain item. A menu item of the menus folder.
+    virtual vcl::TComponent* CreateMenuItem(vcl::TComponent*) { return nullptr; }
     void SystemMenuClick(const vcl::AnsiString& caption);
     HWND TrayWindow() const { return trayWindow_; }
 

@@ -70,7 +70,9 @@ public:
         while (root->Count() > 0)
             delete root->Items(root->Count() - 1);
         for (const TSkSystemMenuEntry& e : entries) {
-            auto* item = new TSkCustomItem(menu);
+            auto* item = dynamic_cast<TSkCustomItem*>(frame->CreateMenuItem(menu));
+            if (!item)
+                item = new TSkCustomItem(menu);
             item->SetCaption(e.Caption);
             item->SetImageIndex(e.Glyph);
             if (!e.ShortCutText.empty())

@@ -3,6 +3,7 @@
 #include "platform/vcl/sysutils.h"
 #include "skin/controls/sk_status_bar.h"
 #include "skin/graphics/sk_pixels.h"
+#include "skin/skins/sk_skin_items.h"
 #include "skin/skins/sk_skin_objects2.h"
 
 namespace skin {
@@ -422,6 +423,13 @@ void TSkSkinForm::TrackHover()
 }
 
 // ---------------------------------------------------------------- actions
+
+vcl::TComponent* TSkSkinForm::CreateMenuItem(vcl::TComponent* owner)
+{
+    auto* item = new TSkSkinItem(owner);
+    item->SetSkinManager(manager_);
+    return item;
+}
 
 unsigned TSkSkinForm::FrameBorderIcons() const
 {

@@ -52,6 +52,8 @@ public:
     void DrawFrame(vcl::TCanvas* canvas) override;
     void PaintBackground() override;
     int HitTest(int x, int y) override;
+    // A skinned item on this form's manager, so the system menu is skinned too.
+    vcl::TComponent* CreateMenuItem(vcl::TComponent* owner) override;
 
     // TSkFrameActions: what the skin's system buttons ask of the window.
     unsigned FrameBorderIcons() const override;

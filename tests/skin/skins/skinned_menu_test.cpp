@@ -208,3 +208,26 @@ TEST_F(SkinnedMenus, SkinnedMessageBuildsSkinnedControls)
     EXPECT_FALSE(plainOk->IsSkinned());
     EXPECT_FALSE(dynamic_cast<TSkSkinForm*>(dialog->Frame())->IsSkinned());
 }
+
+TEST_F(SkinnedMenus, TheSkinnedFramesSystemMenuHasSkinnedItems)
+{
+    owner->SetBounds(50, 50, 300, 200);
+    auto* frame = new TSkSkinForm(owner);
+    frame->SetSkinManager(manager);
+    static_cast<vcl::TComponent*>(frame)->Loaded();
+    owner->Show();
+    vcl::Application->ProcessMessages();
+    // The menu's loop takes keys from the queue: Escape closes it.
+    PostMessageA(owner->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    frame->ShowSystemMenu();
+    TSkCustomPopupMenu* menu = nullptr;
+    for (int i = 0; i < frame->ComponentCount() && !menu; ++i)
+        menu = dynamic_cast<TSkCustomPopupMenu*>(frame->Components(i));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_GT(menu->Items()->Count(), 0);
+    for (int i = 0; i < menu->Items()->Count(); ++i) {
+        auto* item = dynamic_cast<TSkSkinItem*>(menu->Items()->Items(i));
+        ASSERT_NE(item, nullptr) << i;
+        EXPECT_EQ(item->SkinManager(), manager);
+    }
+}
