@@ -5,10 +5,14 @@
 
 #include "platform/win32/user/winuser.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <new>
+
+#include <unistd.h>
 
 const char* const g_emptyText = "";
 HWND g_window = nullptr;
@@ -41,6 +45,25 @@ HWND CreateEngineWindow()
         kWindowHeight, nullptr, nullptr, g_instance, nullptr);
 }
 
+// Every line reaches the file as it is logged, so a crash or a kill loses none.
+// A log that cannot be made is said where a person sees it; the run goes on
+// without one.
+void OpenLog()
+{
+    if (std::freopen("kestrune.log", "w", stdout)) {
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        return;
+    }
+    const int error = errno;
+    char folder[4096] = ".";
+    if (!getcwd(folder, sizeof folder))
+        std::strcpy(folder, ".");
+    std::fprintf(stderr, "vls: cannot write the log kestrune.log in %s: %s\n", folder, std::strerror(error));
+    // Later lines then go nowhere instead of to a closed stream.
+    if (!std::freopen("/dev/null", "w", stdout))
+        return;
+}
+
 LONG WINAPI MainThreadFilter(EXCEPTION_POINTERS* pointers)
 {
     return WriteExceptionReport(pointers, "main thread");
@@ -50,7 +73,7 @@ LONG WINAPI MainThreadFilter(EXCEPTION_POINTERS* pointers)
 
 int WinMainBody(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    std::freopen("kestrune.log", "w", stdout);
+    OpenLog();
     std::printf("-- Kestrune v2.0 runtime started.\n");
     // The exit routine still releases and destroys the window, so the window
     // manager must come up first: what is made before it is registered is

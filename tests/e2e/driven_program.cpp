@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 
 namespace vls::e2e {
@@ -50,6 +51,8 @@ void DrivenProgram::Start(const std::string& inputPath, const std::string& ackPa
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     SetOrUnset("VEILSTRAND_INPUT", inputPath);
     SetOrUnset("VEILSTRAND_INPUT_ACK", ackPath);
+    for (const auto& [name, value] : environment)
+        SetOrUnset(name.c_str(), value);
     execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));
     _exit(121);
 }
@@ -75,6 +78,21 @@ void DrivenProgram::Signal(int signal)
 {
     if (child_ > 0)
         kill(child_, signal);
+}
+
+bool DrivenProgram::CatchesTerminate() const
+{
+    // The forked child keeps the test's handlers until it runs the program.
+    std::ifstream comm("/proc/" + std::to_string(child_) + "/comm");
+    std::string name;
+    if (child_ <= 0 || !std::getline(comm, name) || program_.find(name) == std::string::npos)
+        return false;
+    std::ifstream status("/proc/" + std::to_string(child_) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    return false;
 }
 
 FifoDriver::FifoDriver(const test::TempDir& folder)

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vls::e2e {
 
@@ -28,8 +30,15 @@ public:
     int Wait(std::chrono::seconds limit = std::chrono::seconds(60));
 
     void Signal(int signal);
+    // Whether the program runs and catches SIGTERM, so the signal asks it to
+    // close instead of killing it.
+    bool CatchesTerminate() const;
 
     std::string Errors() const { return config.read("stderr.txt"); }
+
+    // Set in the program's environment after the ones above; an empty value
+    // takes the variable out (VEILSTRAND_BACKEND included).
+    std::vector<std::pair<std::string, std::string>> environment;
 
     test::TempDir work;
     test::TempDir config;

@@ -115,7 +115,9 @@ public:
     virtual void SetClipboardText(const std::u16string& text) = 0;
     virtual bool GetClipboardText(std::u16string& text) = 0;
 
-    // Shows a message box and returns the index of the button chosen.
+    // Shows a message box and returns the index of the button chosen, or
+    // kMessageBoxNotShown when the desktop could not show one.
+    static constexpr int kMessageBoxNotShown = -2;
     virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
 };
 

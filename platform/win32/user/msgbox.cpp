@@ -30,6 +30,13 @@ std::vector<Button> ButtonsOf(UINT type)
     }
 }
 
+// A box nobody can see still tells whoever started the program why it stops.
+void SayOnTerminal(const std::string& title, const std::string& body)
+{
+    std::fprintf(stderr, "MessageBox \"%s\": %s\n", title.c_str(), body.c_str());
+    std::fflush(stderr);
+}
+
 }  // namespace
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
@@ -50,11 +57,11 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     const std::string title = caption ? caption : "Error";
     const std::vector<Button> buttons = ButtonsOf(type);
     if (AnswerHook()) {
-        std::fprintf(stderr, "MessageBox \"%s\": %s\n", title.c_str(), body.c_str());
+        SayOnTerminal(title, body);
         return AnswerHook()(owner, body, title, type);
     }
     if (s.headless) {
-        std::fprintf(stderr, "MessageBox \"%s\": %s\n", title.c_str(), body.c_str());
+        SayOnTerminal(title, body);
         return buttons.front().id;
     }
     vls::backend::MessageBoxRequest request;
@@ -72,6 +79,11 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     const int chosen = s.backend->ShowMessageBox(request);
     if (disable)
         EnableWindow(owner, TRUE);
+    if (chosen == vls::backend::Backend::kMessageBoxNotShown) {
+        // Nobody saw it: the terminal gets the text, the box its default answer.
+        SayOnTerminal(title, body);
+        return buttons[static_cast<std::size_t>(request.defaultButton)].id;
+    }
     if (chosen < 0 || chosen >= static_cast<int>(buttons.size())) {
         // Closed without a choice: the box's cancel answer, else its only one.
         for (const Button& b : buttons)

@@ -234,9 +234,9 @@ void InstallCloseSignals()
     struct sigaction action {};
     action.sa_handler = OnCloseSignal;
     sigemptyset(&action.sa_mask);
-    // A second signal ends the program the ordinary way, in case the first
-    // close request is not honoured.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    // The handler stays: a signal repeated while the program shuts down only
+    // counts again, so the one orderly shut-down always finishes.
+    action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }

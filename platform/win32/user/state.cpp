@@ -4,32 +4,52 @@
 #include "platform/win32/backend/sdl/sdl_backend.h"
 #include "platform/win32/user/user_control.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 namespace vls::user {
 namespace {
 
-bool WantsHeadless()
+bool AskedFor(const char* backendName)
 {
     const char* choice = std::getenv("VEILSTRAND_BACKEND");
-    if (choice && std::strcmp(choice, "headless") == 0)
-        return true;
-    if (choice && std::strcmp(choice, "sdl") == 0)
-        return false;
+    return choice && std::strcmp(choice, backendName) == 0;
+}
+
+bool HasDisplay()
+{
     const auto set = [](const char* name) {
         const char* v = std::getenv(name);
         return v && *v;
     };
-    return !(set("DISPLAY") || set("WAYLAND_DISPLAY") || set("SDL_VIDEODRIVER"));
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("SDL_VIDEODRIVER");
+}
+
+// Only a fallback is announced: whoever asked for headless knows already.
+void SayRunningWithoutWindow(const std::string& why)
+{
+    std::fprintf(stderr, "%s: %s: running without a window (set VEILSTRAND_BACKEND=headless to say so)\n",
+                 program_invocation_short_name, why.c_str());
 }
 
 std::unique_ptr<State> MakeState()
 {
     auto state = std::make_unique<State>();
-    if (!WantsHeadless())
-        state->backend = backend::CreateSdlBackend();
+    if (!AskedFor("headless")) {
+        std::string failure;
+        if (HasDisplay() || AskedFor("sdl")) {
+            state->backend = backend::CreateSdlBackend(&failure);
+            failure = "no display could be opened (" + failure + ")";
+        } else {
+            failure = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+        }
+        if (!state->backend)
+            SayRunningWithoutWindow(failure);
+    }
     if (!state->backend) {
         state->backend = backend::CreateHeadlessBackend();
         state->headless = true;

@@ -1,5 +1,6 @@
 #include "platform/win32/backend/sdl/sdl_backend.h"
 
+#include "platform/win32/backend/sdl/display_loss.h"
 #include "platform/win32/backend/sdl/sdl_keys.h"
 #include "platform/win32/kernel/clock.h"
 #include "platform/win32/kernel/code_pages.h"
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace vls::backend {
@@ -75,6 +78,8 @@ public:
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             return false;
+        if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0)
+            WatchForLostDisplay();
         g_current = this;
         return true;
     }
@@ -324,8 +329,10 @@ public:
         data.numbuttons = static_cast<int>(buttons.size());
         data.buttons = buttons.data();
         int chosen = -1;
-        if (SDL_ShowMessageBox(&data, &chosen) != 0)
-            return request.defaultButton;
+        if (SDL_ShowMessageBox(&data, &chosen) != 0) {
+            std::fprintf(stderr, "No message box could be shown: %s\n", SDL_GetError());
+            return kMessageBoxNotShown;
+        }
         return chosen;
     }
 
@@ -520,11 +527,14 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Backend> CreateSdlBackend()
+std::unique_ptr<Backend> CreateSdlBackend(std::string* failure)
 {
     auto backend = std::make_unique<SdlBackend>();
-    if (!backend->Start())
+    if (!backend->Start()) {
+        if (failure)
+            *failure = SDL_GetError();
         return nullptr;
+    }
     return backend;
 }
 

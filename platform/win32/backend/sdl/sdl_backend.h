@@ -9,11 +9,12 @@
 #include <SDL.h>
 
 #include <memory>
+#include <string>
 
 namespace vls::backend {
 
-// Null when SDL's video cannot start (no display).
-std::unique_ptr<Backend> CreateSdlBackend();
+// Null when SDL's video cannot start (no display); `failure` then says why.
+std::unique_ptr<Backend> CreateSdlBackend(std::string* failure = nullptr);
 
 }  // namespace vls::backend
 
