@@ -194,9 +194,15 @@ std::optional<AnnouncedWindow> FindAnnouncedWindow(const char* className, const 
         if (name == "." || name == "..")
             continue;
         const std::filesystem::path path = folder / name;
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Not blocking, and regular files only: another user's FIFO or
+        // device in the folder must not hang the search.
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         if (fd < 0)
             continue;
+        if (struct stat kind; fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+            close(fd);
+            continue;
+        }
         const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0;
         if (name[0] == '.') {
             // A temporary file left by a process that died while writing it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 namespace vls::win32 {
 
@@ -27,6 +28,14 @@ std::string Trimmed(std::string_view text)
     while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r'))
         --end;
     return std::string(text.substr(begin, end - begin));
+}
+
+std::string LowerCased(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = Lower(c);
+    return out;
 }
 
 int HexDigit(char c)
@@ -268,7 +277,12 @@ const RegistryValue* FindValue(const RegistryKey& key, std::string_view name)
 std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::string* error)
 {
     RegistryDocument document;
-    RegistryKey* current = nullptr;
+    // Lower-cased names to their places, so that a file of many keys and
+    // values is read in linear time.
+    std::unordered_map<std::string, size_t> keyIndex;
+    std::vector<std::unordered_map<std::string, size_t>> valueIndex;
+    size_t current = 0;
+    bool inKey = false;
     size_t lineNumber = 0;
     size_t pos = 0;
     bool first = true;
@@ -289,7 +303,9 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
             std::string piece = Trimmed(text.substr(pos, end - pos));
             pos = end + 1;
             ++lineNumber;
-            const bool continues = !piece.empty() && piece.back() == '\\' && (line + piece).find("=hex") != std::string::npos;
+            // A line only goes on once its first piece began a hex value.
+            const bool continues = !piece.empty() && piece.back() == '\\'
+                && (!line.empty() || piece.find("=hex") != std::string::npos);
             if (continues)
                 piece.pop_back();
             line += piece;
@@ -310,14 +326,20 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
             if (path.size() >= kUserRoot.size() && EqualsIgnoringAsciiCase(std::string_view(path).substr(0, kUserRoot.size()), kUserRoot)
                 && (path.size() == kUserRoot.size() || path[kUserRoot.size()] == '\\'))
                 path.erase(0, kUserRoot.size());
-            while (!path.empty() && path.front() == '\\')
-                path.erase(0, 1);
+            const size_t begin = path.find_first_not_of('\\');
+            path.erase(0, std::min(begin, path.size()));
             while (!path.empty() && path.back() == '\\')
                 path.pop_back();
-            current = &document.AddKey(path);
+            const auto [at, added] = keyIndex.try_emplace(LowerCased(path), document.keys.size());
+            if (added) {
+                document.keys.push_back(RegistryKey{path, {}});
+                valueIndex.emplace_back();
+            }
+            current = at->second;
+            inKey = true;
             continue;
         }
-        if (!current)
+        if (!inKey)
             return fail("value outside a key");
         std::string name;
         size_t at = 0;
@@ -333,10 +355,12 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
         if (!value)
             return fail(why);
         value->name = name;
-        if (RegistryValue* existing = FindValue(*current, name))
-            *existing = std::move(*value);
+        std::vector<RegistryValue>& values = document.keys[current].values;
+        const auto [slot, added] = valueIndex[current].try_emplace(LowerCased(name), values.size());
+        if (added)
+            values.push_back(std::move(*value));
         else
-            current->values.push_back(std::move(*value));
+            values[slot->second] = std::move(*value);
     }
     return document;
 }

@@ -3,18 +3,22 @@
 #include "platform/win32/kernel/paths.h"
 #include "platform/win32/registry/reg_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace vls::win32 {
@@ -96,7 +100,7 @@ public:
             std::error_code ignored;
             std::filesystem::create_directories(folder, ignored);
         }
-        fd_ = open((folder / "user.reg.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        fd_ = open((folder / "user.reg.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
         if (fd_ >= 0)
             while (flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
             }
@@ -120,6 +124,49 @@ struct LoadedFile {
     bool readable = true;
 };
 
+// A settings file is a few hundred bytes; anything this large is not one,
+// and is never read into memory.
+constexpr off_t kMaxFileSize = 8 << 20;
+// File times move in clock ticks (a second on some file systems): the copy
+// in memory of a file changed this recently is not trusted.
+constexpr std::int64_t kUnsettledNs = 1'000'000'000;
+
+std::int64_t Nanoseconds(const timespec& t)
+{
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// What tells one state of the file from another without reading it.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+
+    explicit FileState(const struct stat& info)
+        : device(info.st_dev), inode(info.st_ino), size(info.st_size), modified(Nanoseconds(info.st_mtim)),
+          changed(Nanoseconds(info.st_ctim))
+    {
+    }
+    bool operator==(const FileState&) const = default;
+};
+
+// The file as last read by this process, reused while the file on disk is
+// the same one.
+struct ReadCache {
+    std::mutex lock;
+    std::string path;
+    std::optional<FileState> state;
+    std::shared_ptr<const LoadedFile> loaded;
+};
+
+ReadCache& Cache()
+{
+    static ReadCache* cache = new ReadCache;  // outlives exit handlers
+    return *cache;
+}
+
 // Reports a damaged file once for each state of it, not on every query.
 void ReportDamage(const std::filesystem::path& file, const struct stat& info, const std::string& why)
 {
@@ -134,18 +181,49 @@ void ReportDamage(const std::filesystem::path& file, const struct stat& info, co
     std::fprintf(stderr, "registry: %s is damaged (%s); its settings are ignored\n", file.c_str(), why.c_str());
 }
 
-LoadedFile Load()
+std::shared_ptr<const LoadedFile> Damaged(const std::filesystem::path& file, const struct stat& info, const std::string& why)
 {
-    LoadedFile loaded;
-    const std::filesystem::path file = RegistryFile();
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ReportDamage(file, info, why);
+    auto loaded = std::make_shared<LoadedFile>();
+    loaded->damaged = true;
+    return loaded;
+}
+
+// Why a file cannot be the settings file, or "" when it can.
+std::string Unfit(const struct stat& info)
+{
+    if (!S_ISREG(info.st_mode))
+        return "not a regular file";
+    if (info.st_size > kMaxFileSize)
+        return "larger than " + std::to_string(kMaxFileSize) + " bytes";
+    return "";
+}
+
+// A write after a settled file was read gives it a later time, so the change
+// is seen; a file written within the last tick might be written again within
+// the same one.
+bool Settled(const struct stat& info)
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now) - Nanoseconds(info.st_mtim) > kUnsettledNs;
+}
+
+// Reads the file; the caller holds the file lock. `info` is the file as
+// seen before opening it, already found fit.
+std::shared_ptr<const LoadedFile> ReadFile(const std::filesystem::path& file, struct stat& info)
+{
+    // Not blocking: a FIFO put in the file's place since must not hang us.
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        loaded.readable = errno == ENOENT;
+        auto loaded = std::make_shared<LoadedFile>();
+        loaded->readable = errno == ENOENT;
         return loaded;
     }
-    struct stat info;
     std::string text;
-    if (fstat(fd, &info) == 0) {
+    std::string unfit = fstat(fd, &info) == 0 ? Unfit(info) : "cannot be examined";
+    if (unfit.empty()) {
+        text.reserve(static_cast<size_t>(info.st_size));
         char buffer[65536];
         for (;;) {
             const ssize_t got = read(fd, buffer, sizeof buffer);
@@ -154,21 +232,71 @@ LoadedFile Load()
             if (got <= 0)
                 break;
             text.append(buffer, static_cast<size_t>(got));
+            if (text.size() > static_cast<size_t>(kMaxFileSize)) {
+                unfit = "larger than " + std::to_string(kMaxFileSize) + " bytes";
+                break;
+            }
         }
     }
     close(fd);
+    if (!unfit.empty())
+        return Damaged(file, info, unfit);
     std::string why;
-    if (std::optional<RegistryDocument> document = ParseRegistryText(text, &why)) {
-        loaded.document = std::move(*document);
+    std::optional<RegistryDocument> document = ParseRegistryText(text, &why);
+    if (!document)
+        return Damaged(file, info, why);
+    auto loaded = std::make_shared<LoadedFile>();
+    loaded->document = std::move(*document);
+    return loaded;
+}
+
+// The file's content, read again only when the file changed since the last
+// read. `locked` tells whether the caller holds the file lock already;
+// else the shared lock is taken for a read.
+std::shared_ptr<const LoadedFile> Load(bool locked)
+{
+    const std::filesystem::path file = RegistryFile();
+    struct stat info {};
+    if (stat(file.c_str(), &info) != 0) {
+        auto loaded = std::make_shared<LoadedFile>();
+        loaded->readable = errno == ENOENT;
+        return loaded;
+    }
+    ReadCache& cache = Cache();
+    {
+        const std::lock_guard guard(cache.lock);
+        if (cache.loaded && cache.path == file.string() && cache.state == FileState(info))
+            return cache.loaded;
+    }
+    if (const std::string unfit = Unfit(info); !unfit.empty())
+        return Damaged(file, info, unfit);
+    std::optional<FileLock> lock;
+    if (!locked)
+        lock.emplace(false);
+    std::shared_ptr<const LoadedFile> loaded = ReadFile(file, info);
+    const std::lock_guard guard(cache.lock);
+    cache.path = file.string();
+    if (loaded->readable && Settled(info)) {
+        cache.state = FileState(info);
+        cache.loaded = loaded;
     } else {
-        loaded.damaged = true;
-        ReportDamage(file, info, why);
+        cache.state.reset();
+        cache.loaded.reset();
     }
     return loaded;
 }
 
+void ForgetCache()
+{
+    ReadCache& cache = Cache();
+    const std::lock_guard guard(cache.lock);
+    cache.state.reset();
+    cache.loaded.reset();
+}
+
 bool Save(const RegistryDocument& document, bool keepDamaged)
 {
+    ForgetCache();
     const std::filesystem::path file = RegistryFile();
     if (keepDamaged)
         rename(file.c_str(), (file.string() + ".damaged").c_str());
@@ -208,20 +336,20 @@ LONG Modify(const std::function<LONG(RegistryDocument&, bool& changed)>& change)
     const FileLock lock(true);
     if (!lock.held())
         return ERROR_ACCESS_DENIED;
-    LoadedFile loaded = Load();
-    if (!loaded.readable)
+    const std::shared_ptr<const LoadedFile> loaded = Load(true);
+    if (!loaded->readable)
         return ERROR_ACCESS_DENIED;
+    RegistryDocument document = loaded->document;
     bool changed = false;
-    const LONG result = change(loaded.document, changed);
+    const LONG result = change(document, changed);
     if (result != ERROR_SUCCESS || !changed)
         return result;
-    return Save(loaded.document, loaded.damaged) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    return Save(document, loaded->damaged) ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
-LoadedFile Read()
+std::shared_ptr<const LoadedFile> Read()
 {
-    const FileLock lock(false);
-    return Load();
+    return Load(false);
 }
 
 LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM desired, PHKEY result)
@@ -238,7 +366,7 @@ LONG OpenKey(HKEY key, LPCSTR subKey, REGSAM desired, PHKEY result)
         *result = HKEY_CURRENT_USER;
         return ERROR_SUCCESS;
     }
-    if (!Read().document.HasKey(path))
+    if (!Read()->document.HasKey(path))
         return ERROR_FILE_NOT_FOUND;
     *result = NewKey(path, desired);
     return ERROR_SUCCESS;
@@ -303,8 +431,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
         return ERROR_INVALID_HANDLE;
     if (data && !dataSize)
         return ERROR_INVALID_PARAMETER;
-    const LoadedFile loaded = Read();
-    const RegistryKey* entry = loaded.document.FindKey(opened->path);
+    const std::shared_ptr<const LoadedFile> loaded = Read();
+    const RegistryKey* entry = loaded->document.FindKey(opened->path);
     const RegistryValue* value = entry ? FindValue(*entry, valueName ? valueName : "") : nullptr;
     if (!value)
         return ERROR_FILE_NOT_FOUND;

@@ -29,13 +29,14 @@ constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
 constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-// HKEY_CURRENT_USER lives in <config>/user.reg (see reg_file.h). Every call
-// reads the file whole under a shared lock; every change is written whole to a
-// temporary file and renamed over it under an exclusive lock, so two processes
-// never lose each other's values and a crash never leaves half a file. A
-// damaged file is reported on stderr and read as empty; the first write after
-// that keeps it as user.reg.damaged before writing a fresh one. The other
-// roots hold no keys here.
+// HKEY_CURRENT_USER lives in <config>/user.reg (see reg_file.h). The file is
+// read whole under a shared lock, and read again only when it changed on disk
+// since; every change is written whole to a temporary file and renamed over
+// it under an exclusive lock, so two processes never lose each other's values
+// and a crash never leaves half a file. A damaged file (unreadable text, not
+// a regular file, larger than 8 MiB) is reported on stderr and read as empty;
+// the first write after that keeps it as user.reg.damaged before writing a
+// fresh one. The other roots hold no keys here.
 LONG RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 LONG RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);

@@ -1,14 +1,18 @@
 #include "platform/win32/registry/reg_file.h"
 #include "platform/win32/registry/registry.h"
 
+#include "tests/support/open_counter.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -309,3 +313,108 @@ TEST(RegFile, MutatedFilesParseSafelyAndRewriteStably)
 }
 
 } // namespace
+
+namespace {
+
+using vls::test::MakeOld;
+using vls::test::OpenCounter;
+
+TEST_F(Registry, TheFileIsReadOnceAndAgainOnlyWhenItChanged)
+{
+    {
+        std::ofstream(File()) << "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"Gamma\"=dword:00000001\n";
+    }
+    MakeOld(File());
+    OpenCounter opens(config_.path());
+    ASSERT_TRUE(opens.Ready());
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(QueryDword(key, "Gamma"), 1u);
+    EXPECT_EQ(opens.Take("user.reg"), 1);
+
+    // Another program writes it in place, keeping its size.
+    {
+        std::ofstream(File()) << "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"Gamma\"=dword:00000002\n";
+    }
+    opens.Take("user.reg");
+    EXPECT_EQ(QueryDword(key, "Gamma"), 2u);
+    EXPECT_EQ(opens.Take("user.reg"), 1);
+    // Just written, it might change again within the same clock tick: read
+    // on every call until it has settled.
+    EXPECT_EQ(QueryDword(key, "Gamma"), 2u);
+    EXPECT_EQ(opens.Take("user.reg"), 1);
+    MakeOld(File());
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(QueryDword(key, "Gamma"), 2u);
+    EXPECT_EQ(opens.Take("user.reg"), 1);
+
+    // Our own change is seen at once, and through the file.
+    EXPECT_EQ(SetDword(key, "Gamma", 3), ERROR_SUCCESS);
+    EXPECT_EQ(QueryDword(key, "Gamma"), 3u);
+    RegCloseKey(key);
+}
+
+TEST_F(Registry, AFileThatIsNoSettingsFileIsKeptAsideUnread)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* report;
+    };
+    const Case cases[] = {
+        {"a FIFO", [](const std::string& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }, "not a regular file"},
+        {"a folder", [](const std::string& file) { std::filesystem::create_directory(file); }, "not a regular file"},
+        {"a huge file", [](const std::string& file) {
+             std::ofstream(file) << "REGEDIT4\n";
+             std::filesystem::resize_file(file, 64u << 20);
+         }, "larger than"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(File());
+        std::filesystem::remove_all(File() + ".damaged");
+        c.make(File());
+        HKEY key = nullptr;
+        testing::internal::CaptureStderr();
+        // A FIFO with no writer would block an ordinary read for ever.
+        EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_FILE_NOT_FOUND);
+        const std::string report = testing::internal::GetCapturedStderr();
+        EXPECT_NE(report.find(c.report), std::string::npos) << report;
+
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+        EXPECT_EQ(SetDword(key, "Gamma", 3), ERROR_SUCCESS);
+        EXPECT_EQ(QueryDword(key, "Gamma"), 3u);
+        testing::internal::GetCapturedStderr();
+        RegCloseKey(key);
+        EXPECT_TRUE(std::filesystem::is_regular_file(File()));
+        EXPECT_TRUE(std::filesystem::exists(File() + ".damaged"));
+    }
+}
+
+TEST(RegFile, ManyValuesAndKeysReadBackInOrder)
+{
+    constexpr int kValues = 10000;
+    std::string text = "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n";
+    for (int i = 0; i < kValues; ++i)
+        text += "\"Value" + std::to_string(i) + "\"=dword:" + std::string(8 - std::to_string(i % 10).size(), '0')
+            + std::to_string(i % 10) + "\n";
+    // A repeated name, in another case, replaces the value in its place.
+    text += "\"VALUE5\"=\"again\"\n[software\\quarrybend\\veilstrand]\n\"value7\"=dword:00000009\n";
+    for (int i = 0; i < 500; ++i)
+        text += "[Software\\Key" + std::to_string(i) + "]\n@=\"k\"\n";
+    std::string error;
+    const auto document = vls::win32::ParseRegistryText(text, &error);
+    ASSERT_TRUE(document) << error;
+    ASSERT_EQ(document->keys.size(), 501u);
+    const auto& values = document->keys[0].values;
+    ASSERT_EQ(values.size(), static_cast<size_t>(kValues));
+    EXPECT_EQ(values[5].name, "VALUE5");
+    EXPECT_EQ(values[5].type, REG_SZ);
+    EXPECT_EQ(values[7].data, (std::vector<BYTE>{9, 0, 0, 0}));
+    EXPECT_EQ(values[kValues - 1].name, "Value9999");
+    EXPECT_EQ(document->keys[500].path, "Software\\Key499");
+}
+
+}  // namespace
