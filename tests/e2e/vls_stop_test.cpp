@@ -1,6 +1,7 @@
 // Starting and stopping the engine as a Linux program: close signals, a
 // display that goes away, what reaches the terminal and the log.
 #include "tests/e2e/driven_program.h"
+#include "tests/support/demo_data.h"
 #include "tests/support/open_counter.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,8 @@ constexpr const char* kShutDownLines = "Destroying Kestrune object...\nDestroyin
 // Written when the start has passed the graphics device: the main loop is near.
 constexpr const char* kStartedLine = "Initializing graphics...\n";
 
-void GiveSmallData(DrivenProgram& program) { program.work.write("resource.map", std::string(4, '\0')); }
+// The built demo's archive: the engine starts on its project.
+void GiveDemoData(DrivenProgram& program) { vls::test::CopyDemoArchive(program.work.path()); }
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
@@ -57,7 +59,7 @@ TEST(VlsStop, RepeatedCloseSignalsLeadToTheOneOrderlyShutDown)
 {
     for (const int second : {SIGTERM, SIGINT}) {
         DrivenProgram program(VLS_PROGRAM_PATH);
-        GiveSmallData(program);
+        GiveDemoData(program);
         program.Start("", "");
         ASSERT_TRUE(WaitUntilRunning(program, kStartedLine));
         std::this_thread::sleep_for(100ms);  // some frames of the main loop
@@ -101,7 +103,7 @@ TEST(VlsStop, ALogThatCannotBeMadeIsSaidOnTheTerminal)
 TEST(VlsStop, TheSettingsFileIsOpenedOnceAtStartUp)
 {
     DrivenProgram program(VLS_PROGRAM_PATH);
-    GiveSmallData(program);
+    GiveDemoData(program);
     const auto settings = program.config.write("user.reg",
         "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"Antialiasing\"=dword:00000002\n"
         "\"MusicVolume\"=dword:00000050\n\"Subtitle\"=dword:00000001\n\"Gamma\"=dword:00000003\n");
@@ -166,7 +168,7 @@ TEST(VlsStop, ALostDisplayEndsTheProgramAtOnceWithItsLogComplete)
     if (display.Name().empty())
         GTEST_SKIP() << "no Xvfb to run a display of our own";
     DrivenProgram program(VLS_PROGRAM_PATH);
-    GiveSmallData(program);
+    GiveDemoData(program);
     program.environment = {{"VEILSTRAND_BACKEND", "sdl"}, {"DISPLAY", display.Name()}, {"WAYLAND_DISPLAY", ""},
         {"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}};
     program.Start("", "");
