@@ -1,5 +1,7 @@
 #include "platform/vcl/controls.h"
 
+#include "platform/vcl/dragdock.h"
+
 #include "platform/vcl/forms.h"
 #include "platform/vcl/menus.h"
 
@@ -89,6 +91,8 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     color.stored = [](const TObject* o) { return static_cast<const TControl*>(o)->IsColorStored(); };
     b.Int("Cursor", &TControl::CursorValue, &TControl::SetCursorValue, crDefault);
     b.Enum("DragMode", &kDragModeInfo, &TControl::DragMode, &TControl::SetDragMode, std::optional<TDragMode>(dmManual));
+    b.Enum("DragKind", &kDragKindInfo, &TControl::DragKind, &TControl::SetDragKind, std::optional<TDragKind>(dkDrag));
+    b.Int("DragCursor", &TControl::DragCursorValue, &TControl::SetDragCursorValue, crDrag);
     b.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true);
     b.Object("Font", &TControl::FontValue, &TControl::SetFontValue).stored = [](const TObject* o) {
         return static_cast<const TControl*>(o)->IsFontStored();
@@ -109,6 +113,12 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Event("OnMouseMove", &TControl::OnMouseMove);
     b.Event("OnMouseUp", &TControl::OnMouseUp);
     b.Event("OnResize", &TControl::OnResize);
+    b.Event("OnStartDrag", &TControl::OnStartDrag);
+    b.Event("OnEndDrag", &TControl::OnEndDrag);
+    b.Event("OnDragOver", &TControl::OnDragOver);
+    b.Event("OnDragDrop", &TControl::OnDragDrop);
+    b.Event("OnStartDock", &TControl::OnStartDock);
+    b.Event("OnEndDock", &TControl::OnEndDock);
     using M = std::function<void(TControl*, TMessage&)>;
     b.Message(WM_LBUTTONDOWN, M([](TControl* c, TMessage& m) { c->WMMouseDown(m, mbLeft, false); }));
     b.Message(WM_RBUTTONDOWN, M([](TControl* c, TMessage& m) { c->WMMouseDown(m, mbRight, false); }));
@@ -142,6 +152,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), font_(new TFont())
 
 TControl::~TControl()
 {
+    LeaveDragAndDock();
     if (GetCaptureControl() == this)
         SetCaptureControl(nullptr);
     if (Application)
@@ -305,9 +316,16 @@ LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void TControl::WndProc(TMessage& m)
 {
+    if (DragMessage(this, m))
+        return;
     if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) {
         if (!enabled_ && m.Msg != WM_MOUSEMOVE)
             return;
+        if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic &&
+            !ComponentState().Contains(csDesigning) && !Dragging()) {
+            BeginDrag(true, -1);
+            return;
+        }
         if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && controlStyle_.Contains(csCaptureMouse))
             SetCaptureControl(this);
         else if (m.Msg == WM_LBUTTONUP && GetCaptureControl() == this)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/vcl/classes.h"
+#include "platform/vcl/drag_events.h"
 #include "platform/vcl/graphics.h"
 #include "platform/vcl/messages.h"
 #include "platform/win32/user/winuser.h"
@@ -17,6 +18,7 @@ namespace vcl {
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class IDockManager;
 
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
@@ -174,7 +176,37 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // Dragging and docking (dragdock.cpp).
+    TDragKind DragKind() const { return dragKind_; }
+    void SetDragKind(TDragKind v) { dragKind_ = v; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor v) { dragCursor_ = v; }
+    // Starts dragging this control: at once, or once the mouse has moved
+    // more than `threshold` pixels (-1: the default).
+    void BeginDrag(bool immediate, int threshold = -1);
+    bool Dragging() const;
+    void EndDrag(bool drop);
+    // Without a parent, or on the host form that floats it.
+    bool Floating() const;
+    TWinControl* HostDockSite() const { return hostDockSite_; }
+    // Docks on `site` (null: floats where it is now).
+    void ManualDock(TWinControl* site, TControl* dropOnControl = nullptr, TAlign align = alNone);
+    // Floats on a host form of its own at a screen rectangle.
+    void ManualFloat(const RECT& screenRect);
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TStartDockEvent OnStartDock;
+    TEndDragEvent OnEndDock;
+
 protected:
+    virtual void DoStartDrag(TDragObject*& dragObject);
+    virtual void DoEndDrag(TObject* target, int x, int y);
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+    virtual void DoStartDock(TDragObject*& dragObject);
+    virtual void DoEndDock(TObject* target, int x, int y);
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
@@ -217,6 +249,12 @@ private:
     void SetColorValue(int c) { SetColor(c); }
     int CursorValue() const { return cursor_; }
     void SetCursorValue(int c) { SetCursor(static_cast<TCursor>(c)); }
+    friend struct DragDockAccess;
+    void LeaveFloatHost();
+    // Ends a drag of the control and takes it off its dock site (destruction).
+    void LeaveDragAndDock();
+    int DragCursorValue() const { return dragCursor_; }
+    void SetDragCursorValue(int c) { dragCursor_ = static_cast<TCursor>(c); }
     friend class TWinControl;
 
     int left_ = 0;
@@ -241,6 +279,10 @@ private:
     TDragMode dragMode_ = dmManual;
     TPopupMenu* popupMenu_ = nullptr;
     int wheelAccumulator_ = 0;
+    TDragKind dragKind_ = dkDrag;
+    TCursor dragCursor_ = crDrag;
+    TWinControl* hostDockSite_ = nullptr;
+    TCustomForm* floatHost_ = nullptr;
 };
 
 struct TCreateParams {
@@ -306,6 +348,24 @@ public:
     void WndProc(TMessage& message) override;
     void DefaultHandler(TMessage& message) override;
 
+    // Docking (dragdock.cpp).
+    bool DockSite() const { return dockSite_; }
+    void SetDockSite(bool v);
+    bool UseDockManager() const { return useDockManager_; }
+    void SetUseDockManager(bool v);
+    IDockManager* DockManager() const { return dockManager_; }
+    int DockClientCount() const { return static_cast<int>(dockClients_.size()); }
+    TControl* DockClients(int index) const;
+    virtual void DockOver(TDragDockObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DockDrop(TDragDockObject* source, int x, int y);
+    virtual void GetSiteInfo(TControl* client, RECT& influenceRect, POINT mousePos, bool& canDock);
+    // Asks OnUnDock whether `client` may leave for `newTarget`.
+    virtual bool DoUnDock(TWinControl* newTarget, TControl* client);
+    TDockOverEvent OnDockOver;
+    TDockDropEvent OnDockDrop;
+    TGetSiteInfoEvent OnGetSiteInfo;
+    TUnDockEvent OnUnDock;
+
 protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
@@ -361,6 +421,14 @@ private:
     bool tabStop_ = false;
     int alignDisabled_ = 0;
     bool showing_ = false;
+    friend struct DragDockAccess;
+    void ForgetDockClient(TControl* client);
+    // Lets go of the dock clients and the dock manager (destruction).
+    void LeaveDockSite();
+    bool dockSite_ = false;
+    bool useDockManager_ = false;
+    IDockManager* dockManager_ = nullptr;
+    std::vector<TControl*> dockClients_;
 };
 
 // A canvas on a control's device context: the control's window, or for a

@@ -65,6 +65,12 @@ VCL_IMPLEMENT_CLASS(TWinControl, TControl, [](auto& b) {
     b.Event("OnKeyDown", &TWinControl::OnKeyDown);
     b.Event("OnKeyPress", &TWinControl::OnKeyPress);
     b.Event("OnKeyUp", &TWinControl::OnKeyUp);
+    b.Bool("DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite, false);
+    b.Bool("UseDockManager", &TWinControl::UseDockManager, &TWinControl::SetUseDockManager, false);
+    b.Event("OnDockOver", &TWinControl::OnDockOver);
+    b.Event("OnDockDrop", &TWinControl::OnDockDrop);
+    b.Event("OnGetSiteInfo", &TWinControl::OnGetSiteInfo);
+    b.Event("OnUnDock", &TWinControl::OnUnDock);
     b.Message(WM_PAINT, &TWinControl::WMPaint);
     b.Message(WM_ERASEBKGND, &TWinControl::WMEraseBkgnd);
     b.Message(WM_SIZE, &TWinControl::WMSize);
@@ -115,6 +121,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 TWinControl::~TWinControl()
 {
     Destroying();
+    LeaveDockSite();
     if (parent_)
         parent_->RemoveControl(this);
     // Children are told their parent is going; owned ones go with their owner.
@@ -132,6 +139,7 @@ TControl* TWinControl::Controls(int index) const
 
 void TWinControl::InsertControl(TControl* control)
 {
+    Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 1);
     controls_.push_back(control);
     control->parent_ = this;
     if (!control->ComponentState().Contains(csReading)) {
@@ -153,6 +161,7 @@ void TWinControl::RemoveControl(TControl* control)
         return;
     control->Invalidate();
     Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0);
+    Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
     if (auto* w = dynamic_cast<TWinControl*>(control))
         w->DestroyHandle();
     controls_.erase(std::find(controls_.begin(), controls_.end(), control));
