@@ -176,6 +176,7 @@ VCL_IMPLEMENT_CLASS(TSkCustomListBox, TSkCustomControl, [](auto& b) {
     b.Message(WM_MOUSEWHEEL, &TSkCustomListBox::WheelMessage);
     b.Message(vcl::CM_MOUSEWHEEL, &TSkCustomListBox::WheelMessage);
     b.Message(vcl::CM_ENABLEDCHANGED, &TSkCustomListBox::CMEnabledChanged);
+    b.Message(WM_LBUTTONDOWN, &TSkCustomListBox::WMLButtonDown);
 })
 
 TSkCustomListBox::TSkCustomListBox(vcl::TComponent* owner) : TSkCustomListBox(owner, nullptr) {}
@@ -911,8 +912,48 @@ void TSkCustomListBox::CMEnabledChanged(vcl::TMessage& m)
     Invalidate();
 }
 
-void TSkCustomListBox::WndProc(vcl::TMessage& message) { TSkCustomControl::WndProc(message); }
+// A press keeps its normal road: the list decides itself when a drag
+// starts (WMLButtonDown), in place of the class library's automatic one.
+// Presses on the list's own scroll bar go to the bar as always.
+void TSkCustomListBox::WndProc(vcl::TMessage& message)
+{
+    const bool press = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK;
+    if (press && DragMode() == vcl::dmAutomatic && !Dragging() && !ComponentState().Contains(vcl::csDesigning) &&
+        Enabled() && !ControlAtPos(POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}, false)) {
+        controlState_.Include(vcl::csLButtonDown);
+        vcl::SetCaptureControl(this);
+        Dispatch(message);
+        return;
+    }
+    TSkCustomControl::WndProc(message);
+}
 
-void TSkCustomListBox::WMLButtonDown(vcl::TMessage& m) { DispatchFrom(StaticClass()->ClassParent(), m); }
+void TSkCustomListBox::WMLButtonDown(vcl::TMessage& m)
+{
+    const vcl::TShiftState shift = vcl::KeysToShiftState(m.WParam);
+    const bool automatic = DragMode() == vcl::dmAutomatic && !ComponentState().Contains(vcl::csDesigning);
+    const bool ctrl = shift.Contains(vcl::ssCtrl), shiftKey = shift.Contains(vcl::ssShift);
+    if (automatic && multiSelect_ && !(shiftKey && !ctrl)) {
+        const int item = ItemAtPos(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)}, true);
+        if (item >= 0 && Selected(item)) {
+            BeginDrag(false);
+            return;
+        }
+    }
+    DispatchFrom(StaticClass()->ClassParent(), m);
+    if (automatic && !(multiSelect_ && (ctrl || shiftKey)))
+        BeginDrag(false);
+}
+
+// A drag takes the button's release, so the drag selection ends here.
+void TSkCustomListBox::DoEndDrag(vcl::TObject* target, int x, int y)
+{
+    dragSelect_ = false;
+    if (scrollBar_) {
+        scrollBar_->SetAutoScrollMin(false);
+        scrollBar_->SetAutoScrollMax(false);
+    }
+    TSkCustomControl::DoEndDrag(target, x, y);
+}
 
 }  // namespace skin

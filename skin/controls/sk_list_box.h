@@ -156,6 +156,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     void WndProc(vcl::TMessage& message) override;
+    void DoEndDrag(vcl::TObject* target, int x, int y) override;
 
 private:
     friend class TEkListBoxItems;

@@ -317,3 +317,90 @@ TEST_F(SkListBox, FontStylesFillThemselves)
 }
 
 }  // namespace
+
+namespace {
+
+class SkListBoxDrag : public SkListBox {
+protected:
+    void Press(TSkCustomListBox* list, int index, std::initializer_list<int> keys = {})
+    {
+        vls::headless::AdvanceClock(1000);  // never a double click
+        for (int vk : keys)
+            vls::headless::Key(vk, true);
+        const POINT p = list->ClientToScreen(ItemPoint(list, index));
+        vls::headless::MouseMove(p.x, p.y);
+        vls::headless::MouseButton(vls::backend::MouseButton::Left, true);
+        vcl::Application->ProcessMessages();
+    }
+    void Release(std::initializer_list<int> keys = {})
+    {
+        vls::headless::MouseButton(vls::backend::MouseButton::Left, false);
+        for (int vk : keys)
+            vls::headless::Key(vk, false);
+        vcl::Application->ProcessMessages();
+    }
+};
+
+TEST_F(SkListBoxDrag, AutomaticDragStartsPastTheThreshold)
+{
+    TSkCustomListBox* list = MakeList(5, 150);
+    list->SetDragMode(vcl::dmAutomatic);
+    auto* target = new TSkCustomListBox(form);
+    target->SetParent(form);
+    target->SetBounds(180, 10, 121, 150);
+    int starts = 0;
+    list->OnStartDrag = [&](vcl::TObject*, vcl::TDragObject*&) { ++starts; };
+    vcl::TObject* dropped = nullptr;
+    target->OnDragOver = [&](vcl::TObject*, vcl::TObject* source, int, int, vcl::TDragState, bool& accept) {
+        accept = source == list;
+    };
+    target->OnDragDrop = [&](vcl::TObject*, vcl::TObject* source, int, int) { dropped = source; };
+    Press(list, 2);
+    EXPECT_EQ(list->ItemIndex(), 2);  // the press is handled as ever
+    EXPECT_TRUE(list->Dragging());
+    EXPECT_EQ(starts, 0);
+    const POINT over = target->ClientToScreen(POINT{30, 30});
+    vls::headless::MouseMove(over.x, over.y);
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(starts, 1);
+    Release();
+    EXPECT_EQ(dropped, list);
+    EXPECT_FALSE(list->Dragging());
+    EXPECT_EQ(list->ItemIndex(), 2);
+    // The scroll bar still takes its own presses.
+    list->Items()->Clear();
+    for (int i = 0; i < 30; ++i)
+        list->Items()->Add("row");
+    TSkCustomScrollBar* bar = list->ScrollBar();
+    const POINT down = bar->ClientToScreen(POINT{bar->Width() / 2, bar->Height() - 3});
+    vls::headless::AdvanceClock(1000);
+    vls::headless::MouseMove(down.x, down.y);
+    vls::headless::Click(down.x, down.y);
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(bar->Position(), 1);
+    EXPECT_FALSE(list->Dragging());
+}
+
+TEST_F(SkListBoxDrag, MultipleSelectionDragsItsSelection)
+{
+    TSkCustomListBox* list = MakeList(6, 150);
+    list->SetMultiSelect(true);
+    list->SetDragMode(vcl::dmAutomatic);
+    ClickItem(list, 1);
+    ClickItem(list, 3, {VK_SHIFT});
+    ASSERT_EQ(SelectedItems(list), (std::vector<int>{1, 2, 3}));
+    Press(list, 2);  // on a selected item: a drag, the selection kept
+    EXPECT_TRUE(list->Dragging());
+    Release();
+    EXPECT_EQ(SelectedItems(list), (std::vector<int>{1, 2, 3}));
+    Press(list, 5, {VK_CONTROL});  // Ctrl: selecting, not dragging
+    EXPECT_FALSE(list->Dragging());
+    Release({VK_CONTROL});
+    EXPECT_EQ(SelectedItems(list), (std::vector<int>{1, 2, 3, 5}));
+    Press(list, 4);  // an unselected item: selected, then dragged
+    EXPECT_TRUE(list->Dragging());
+    Release();
+    EXPECT_EQ(SelectedItems(list), std::vector<int>{4});
+}
+
+}  // namespace
