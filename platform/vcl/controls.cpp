@@ -89,6 +89,7 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     auto& color = b.Int("Color", &TControl::ColorValue, &TControl::SetColorValue, std::nullopt);
     color.identMap = ColorIdentMap();
     color.stored = [](const TObject* o) { return static_cast<const TControl*>(o)->IsColorStored(); };
+    b.Object("Constraints", &TControl::Constraints, &TControl::SetConstraints);
     b.Int("Cursor", &TControl::CursorValue, &TControl::SetCursorValue, crDefault);
     b.Enum("DragMode", &kDragModeInfo, &TControl::DragMode, &TControl::SetDragMode, std::optional<TDragMode>(dmManual));
     b.Enum("DragKind", &kDragKindInfo, &TControl::DragKind, &TControl::SetDragKind, std::optional<TDragKind>(dkDrag));
@@ -143,7 +144,8 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Message(WM_CONTEXTMENU, &TControl::WMContextMenu);
 })
 
-TControl::TControl(TComponent* owner) : TComponent(owner), font_(new TFont())
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), font_(new TFont()), constraints_(new TSizeConstraints(this))
 {
     WindowProc = [this](TMessage& m) { WndProc(m); };
     font_->OnChange = [this](TObject* s) { FontChanged(s); };
@@ -159,6 +161,7 @@ TControl::~TControl()
         Application->ControlDestroyed(this);
     if (parent_)
         parent_->RemoveControl(this);
+    delete constraints_;
     delete font_;
 }
 
@@ -176,6 +179,7 @@ void TControl::SetParent(TWinControl* parent)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    constraints_->Apply(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     InvalidateControl(visible_, false);

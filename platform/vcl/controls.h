@@ -62,6 +62,36 @@ using TMouseWheelEvent = TEvent<TObject*, TShiftState, int, POINT, bool&>;
 using TMouseWheelUpDownEvent = TEvent<TObject*, TShiftState, POINT, bool&>;
 using TWndMethod = std::function<void(TMessage&)>;
 
+class TControl;
+
+// The smallest and largest size a control may take; 0 leaves that side free.
+// A minimum above a set maximum raises the maximum with it, and the reverse.
+class TSizeConstraints : public TPersistent {
+    VCL_DECLARE_CLASS(TSizeConstraints, TPersistent)
+public:
+    explicit TSizeConstraints(TControl* control = nullptr) : control_(control) {}
+    int MaxHeight() const { return maxHeight_; }
+    int MaxWidth() const { return maxWidth_; }
+    int MinHeight() const { return minHeight_; }
+    int MinWidth() const { return minWidth_; }
+    void SetMaxHeight(int v);
+    void SetMaxWidth(int v);
+    void SetMinHeight(int v);
+    void SetMinWidth(int v);
+    void Assign(TPersistent* source) override;
+    // The size clamped to the limits.
+    void Apply(int& width, int& height) const;
+    TNotifyEvent OnChange;
+
+private:
+    void Change();
+    TControl* control_;
+    int maxHeight_ = 0;
+    int maxWidth_ = 0;
+    int minHeight_ = 0;
+    int minWidth_ = 0;
+};
+
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyDataToShiftState(LPARAM keyData);
 
@@ -138,6 +168,9 @@ public:
     // The DrawText flags for the control's reading order (left to right here).
     UINT DrawTextBiDiModeFlags(UINT flags) const { return flags; }
     UINT DrawTextBiDiModeFlagsReadingOnly() const { return 0; }
+
+    TSizeConstraints* Constraints() const { return constraints_; }
+    void SetConstraints(TSizeConstraints* c) { constraints_->Assign(c); }
 
     TControlStyle ControlStyle() const { return controlStyle_; }
     void SetControlStyle(TControlStyle s) { controlStyle_ = s; }
@@ -278,6 +311,7 @@ private:
     bool parentBiDiMode_ = true;
     TDragMode dragMode_ = dmManual;
     TPopupMenu* popupMenu_ = nullptr;
+    TSizeConstraints* constraints_;
     int wheelAccumulator_ = 0;
     TDragKind dragKind_ = dkDrag;
     TCursor dragCursor_ = crDrag;
@@ -312,6 +346,8 @@ public:
     void RemoveControl(TControl* control);
     TControl* ControlAtPos(POINT pos, bool allowDisabled) const;
     bool ContainsControl(TControl* control) const;
+    // The direct child with that name (case-insensitive), or null.
+    TControl* FindChildControl(const AnsiString& name) const;
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
     bool TabStop() const { return tabStop_; }
@@ -376,6 +412,8 @@ protected:
     virtual void PaintWindow(HDC dc);
     void PaintHandler(TMessage& m);
     void PaintControls(HDC dc, TControl* first);
+    // The part of the client rectangle that aligned children share.
+    virtual void AdjustClientRect(RECT&) {}
     virtual void AlignControls(TControl* control, RECT& rect);
     virtual bool DoKeyDown(WORD& key, TShiftState shift);
     virtual bool DoKeyPress(char& key);

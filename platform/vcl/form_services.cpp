@@ -9,13 +9,6 @@ const TEnumInfo kDefaultMonitorInfo{"TDefaultMonitor", {"dmDesktop", "dmPrimary"
 
 VCL_IMPLEMENT_CLASS(TMonitor, TObject, [](auto&) {})
 
-VCL_IMPLEMENT_CLASS(TSizeConstraints, TPersistent, [](auto& b) {
-    b.Int("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight, 0);
-    b.Int("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth, 0);
-    b.Int("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight, 0);
-    b.Int("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth, 0);
-})
-
 VCL_IMPLEMENT_CLASS(TCustomFrame, TWinControl, [](auto&) {})
 
 HMONITOR TMonitor::Handle() const { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
@@ -34,18 +27,6 @@ RECT TMonitor::WorkareaRect() const
     info.cbSize = sizeof info;
     GetMonitorInfoA(Handle(), &info);
     return info.rcWork;
-}
-
-void TSizeConstraints::Assign(TPersistent* source)
-{
-    if (auto* s = dynamic_cast<TSizeConstraints*>(source)) {
-        maxHeight_ = s->maxHeight_;
-        maxWidth_ = s->maxWidth_;
-        minHeight_ = s->minHeight_;
-        minWidth_ = s->minWidth_;
-        return;
-    }
-    TPersistent::Assign(source);
 }
 
 TCustomFrame::TCustomFrame(TComponent* owner) : TWinControl(owner)

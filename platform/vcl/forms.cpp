@@ -72,7 +72,6 @@ VCL_IMPLEMENT_CLASS(TCustomForm, TWinControl, [](auto& b) {
            std::optional<TWindowState>(wsNormal));
     b.Object("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
     b.Bool("AutoScroll", &TCustomForm::AutoScroll, &TCustomForm::SetAutoScroll, true);
-    b.Object("Constraints", &TCustomForm::Constraints);
     b.Enum("DefaultMonitor", &kDefaultMonitorInfo, &TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor,
            std::optional<TDefaultMonitor>(dmActiveForm));
     b.Int("HelpContext", &TCustomForm::HelpContext, &TCustomForm::SetHelpContext, 0);
@@ -99,7 +98,7 @@ VCL_IMPLEMENT_CLASS(TCustomForm, TWinControl, [](auto& b) {
 VCL_IMPLEMENT_CLASS(TForm, TCustomForm, [](auto& b) { b.Component(); })
 
 TCustomForm::TCustomForm(TComponent* owner)
-    : TWinControl(owner), canvas_(new TControlCanvas()), icon_(new TIcon()), constraints_(new TSizeConstraints())
+    : TWinControl(owner), canvas_(new TControlCanvas()), icon_(new TIcon())
 {
     controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     canvas_->SetControl(this);
@@ -129,7 +128,6 @@ TCustomForm::~TCustomForm()
     DestroyHandle();
     delete canvas_;
     delete icon_;
-    delete constraints_;
 }
 
 void TCustomForm::AfterConstruction()

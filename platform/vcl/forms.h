@@ -47,24 +47,6 @@ public:
     bool Primary() const { return true; }
 };
 
-// Size limits of a form; zero means no limit.
-class TSizeConstraints : public TPersistent {
-    VCL_DECLARE_CLASS(TSizeConstraints, TPersistent)
-public:
-    int MaxHeight() const { return maxHeight_; }
-    void SetMaxHeight(int v) { maxHeight_ = v; }
-    int MaxWidth() const { return maxWidth_; }
-    void SetMaxWidth(int v) { maxWidth_ = v; }
-    int MinHeight() const { return minHeight_; }
-    void SetMinHeight(int v) { minHeight_ = v; }
-    int MinWidth() const { return minWidth_; }
-    void SetMinWidth(int v) { minWidth_ = v; }
-    void Assign(TPersistent* source) override;
-
-private:
-    int maxHeight_ = 0, maxWidth_ = 0, minHeight_ = 0, minWidth_ = 0;
-};
-
 class TCustomForm : public TWinControl {
     VCL_DECLARE_CLASS(TCustomForm, TWinControl)
 public:
@@ -119,8 +101,6 @@ public:
     TMonitor* Monitor() const;
     bool AutoScroll() const { return autoScroll_; }
     void SetAutoScroll(bool v) { autoScroll_ = v; }
-    TSizeConstraints* Constraints() const { return constraints_; }
-    void SetConstraints(TSizeConstraints* v) { constraints_->Assign(v); }
     // Offers a key message to OnShortCut; true when it was taken. Key
     // presses in the form's controls come here before the controls see them.
     virtual bool IsShortCut(TMessage& keyMessage);
@@ -181,7 +161,6 @@ private:
     AnsiString helpFile_;
     TDefaultMonitor defaultMonitor_ = dmActiveForm;
     bool autoScroll_ = true;
-    TSizeConstraints* constraints_;
 };
 
 // A container of controls designed like a form and placed on one.

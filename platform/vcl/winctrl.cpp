@@ -3,6 +3,7 @@
 
 #include "platform/vcl/controls.h"
 #include "platform/vcl/forms.h"
+#include "platform/vcl/sysutils.h"
 
 namespace vcl {
 
@@ -184,6 +185,15 @@ TControl* TWinControl::ControlAtPos(POINT pos, bool allowDisabled) const
             if (c->Perform(CM_HITTEST, 0, MAKELPARAM(static_cast<WORD>(local.x), static_cast<WORD>(local.y))) != 0)
                 return c;
         }
+    }
+    return nullptr;
+}
+
+TControl* TWinControl::FindChildControl(const AnsiString& name) const
+{
+    for (TControl* c : controls_) {
+        if (!name.empty() && SameText(c->Name(), name))
+            return c;
     }
     return nullptr;
 }
@@ -412,6 +422,7 @@ void TWinControl::SetVisible(bool v)
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
+    Constraints()->Apply(width, height);
     if (left == Left() && top == Top() && width == Width() && height == Height())
         return;
     if (handle_) {
@@ -540,6 +551,7 @@ void TWinControl::Realign()
     if (alignDisabled_ > 0 || ComponentState().Contains(csLoading))
         return;
     RECT r = GetClientRect();
+    AdjustClientRect(r);
     AlignControls(nullptr, r);
 }
 

@@ -467,3 +467,57 @@ TEST_F(FormsTest, AcceleratorCharactersReachTheFormsControls)
 }
 
 }  // namespace
+
+namespace {
+
+// Aligned children share the client rectangle less a 5-pixel margin.
+class TMarginBox : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+
+protected:
+    void AdjustClientRect(RECT& r) override { InflateRect(&r, -5, -5); }
+};
+
+TEST_F(FormsTest, ConstraintsHoldSizesAndAdjustedClientRectsPlaceAlignedChildren)
+{
+    auto* form = new TForm(Application);
+    form->SetBounds(0, 0, 300, 200);
+    auto* box = new TMarginBox(form);
+    box->SetParent(form);
+    box->SetBounds(10, 10, 100, 80);
+    box->HandleNeeded();
+    auto* plain = new TControl(form);
+    plain->SetParent(box);
+    plain->SetName("Plain");
+
+    // Limits apply to windowed and plain controls alike, and at once.
+    box->Constraints()->SetMaxWidth(60);
+    EXPECT_EQ(box->Width(), 60);
+    box->SetBounds(10, 10, 10, 500);
+    EXPECT_EQ(box->Width(), 10);
+    box->Constraints()->SetMinWidth(90); // past the maximum: the maximum follows
+    EXPECT_EQ(box->Constraints()->MaxWidth(), 90);
+    EXPECT_EQ(box->Width(), 90);
+    box->Constraints()->SetMaxHeight(120);
+    EXPECT_EQ(box->Height(), 120);
+    plain->Constraints()->SetMinHeight(30);
+    plain->SetBounds(0, 0, 20, 5);
+    EXPECT_EQ(plain->Height(), 30);
+    box->Constraints()->SetMaxWidth(50); // below the minimum: the minimum follows
+    EXPECT_EQ(box->Constraints()->MinWidth(), 50);
+    EXPECT_EQ(box->Width(), 50);
+    EXPECT_NE(TControl::StaticClass()->FindProperty("Constraints"), nullptr);
+
+    plain->SetAlign(alClient);
+    EXPECT_EQ(plain->BoundsRect().left, 5);
+    EXPECT_EQ(plain->BoundsRect().top, 5);
+    EXPECT_EQ(plain->Width(), 40);
+
+    EXPECT_EQ(box->FindChildControl("PLAIN"), plain);
+    EXPECT_EQ(box->FindChildControl(""), nullptr);
+    EXPECT_EQ(form->FindChildControl("Plain"), nullptr); // children only, not grandchildren
+    delete form;
+}
+
+} // namespace
