@@ -105,6 +105,26 @@ TEST_F(SavegameMembersTest, ThePlayerBlockComesBackIntoThePlayerTheSetupMade)
     EXPECT_NE(fresh->controller, nullptr);
 }
 
+TEST_F(SavegameMembersTest, AnObjectTheSetupLinkedFromTheCacheStaysWithTheCache)
+{
+    auto* const saved = new cKestruneCharacter();
+    gameplay->playerCharacter = saved;
+    saved->linkedObject = new cKestruneMeshSprite();
+    saved->linkedObject->parent = saved->model;
+    Save();
+    delete saved;
+
+    cKestruneMeshSprite cachedLantern;
+    cachedLantern.cached = 1;
+    auto* const fresh = new cKestruneCharacter();
+    fresh->linkedObject = &cachedLantern;
+    gameplay->playerCharacter = fresh;
+    EXPECT_EQ(Load(), "END");
+    ASSERT_NE(fresh->linkedObject, nullptr);
+    EXPECT_NE(fresh->linkedObject, &cachedLantern) << "the saved linked object replaces it, the cache keeps it";
+    EXPECT_EQ(fresh->linkedObject->parent, fresh->model);
+}
+
 TEST_F(SavegameMembersTest, WithoutAPlayerNothingIsWrittenAndTheBlockIsPassedOver)
 {
     Save();
