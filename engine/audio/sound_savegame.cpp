@@ -103,7 +103,10 @@ int32_t cKestruneSound::LoadBlock(int file, SavegameBlockHeader& header)
     }
     cKestruneSoundHost& host = SoundHost();
     for (const SoundBlockChannel& saved : block.channels) {
-        if (saved.flags & kSoundBlockNoPosition)
+        // Music saved while its stream was still opening has no position yet,
+        // but it was going to play: it starts again from the beginning.
+        const bool openingMusic = saved.kind == kSoundKindMusic && saved.state == kChannelOpening;
+        if ((saved.flags & kSoundBlockNoPosition) && !openingMusic)
             continue;
         cKestruneScript* const script = host.FindScriptById(saved.scriptId);
         const char* const callback = saved.callbackName.c_str();
@@ -111,8 +114,9 @@ int32_t cKestruneSound::LoadBlock(int file, SavegameBlockHeader& header)
             if (saved.state != kChannelPlaying && saved.state != kChannelOpening
                 && saved.state != kChannelHoldRequested)
                 continue;
-            const int32_t index = StartMusic(block.musicName.c_str(), script, callback, saved.flags, true);
-            if (index >= 0)
+            const int32_t index = StartMusic(block.musicName.c_str(), script, callback,
+                                             saved.flags & ~kSoundBlockNoPosition, true);
+            if (index >= 0 && !(saved.flags & kSoundBlockNoPosition))
                 FSOUND_Stream_SetPosition(channels.data[index].stream, saved.position);
             continue;
         }

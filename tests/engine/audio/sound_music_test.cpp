@@ -214,6 +214,51 @@ TEST_F(SoundBlockTest, RoundTripRestoresDefinitionsMusicAndPlayingEffects)
     EXPECT_TRUE(link.reports.empty());
 }
 
+// Music saved in each phase of its life comes back, so saving again after a
+// load writes the same channels: started and saved at once (still opening,
+// no position yet), and saved after it has played a while.
+TEST_F(SoundBlockTest, MusicSurvivesSaveLoadSaveWhetherOpeningOrPlaying)
+{
+    data.Add("theme.ogg", Ogg(3.0));
+    Start();
+    for (const bool played : {false, true}) {
+        SCOPED_TRACE(played ? "saved while playing" : "saved while opening");
+        sound.reset(); // one sound object at a time owns the output
+        sound = std::make_unique<cKestruneSound>();
+        sound->PlayMusic("theme", nullptr, "", kSoundLoop, false);
+        if (played) {
+            UpdateUntilOpen(*sound, 0);
+            ASSERT_EQ(Channel(0).state, kChannelPlaying);
+            Play(0.5);
+        }
+        int file = SaveAndReopen();
+        SavegameBlockHeader header;
+        ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
+        const uint32_t firstLength = header.length;
+        EXPECT_EQ(firstLength, 76u + 116);
+
+        // The next start: a fresh sound object loads the game.
+        sound.reset();
+        sound = std::make_unique<cKestruneSound>();
+        ASSERT_EQ(sound->LoadBlock(file, header), 0);
+        _close(file);
+        ASSERT_EQ(sound->channels.count, 1);
+        EXPECT_EQ(Channel(0).kind, kSoundKindMusic);
+        EXPECT_NE(Channel(0).state, kChannelEnded);
+        EXPECT_EQ(Channel(0).flags, kSoundLoop);
+        EXPECT_STREQ(sound->musicName.GetText(), "theme");
+        if (played) {
+            EXPECT_NEAR(FSOUND_Stream_GetPosition(Channel(0).stream), 0.5 * 44100, 4096);
+        }
+
+        file = SaveAndReopen();
+        ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
+        _close(file);
+        EXPECT_EQ(header.length, firstLength);
+    }
+    EXPECT_TRUE(link.reports.empty());
+}
+
 TEST_F(SoundBlockTest, DamagedBlocksAreRefused)
 {
     Start();
