@@ -33,6 +33,10 @@ constexpr StartStep kStartSteps[] = {
     {"Initializing gameplay...\n", KestruneMember::Gameplay},
     {nullptr, KestruneMember::Hints},
     {nullptr, KestruneMember::Menu},
+    // The video slots install the host through which a video that ends by
+    // itself finds and leaves the engine's current slot.
+    {nullptr, KestruneMember::Video},
+    {nullptr, KestruneMember::QueuedVideo},
 };
 
 // The screens and the gameplay go first because they hold on to the scene,
