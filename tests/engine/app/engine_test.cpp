@@ -18,7 +18,8 @@ using vls::test::FakeMembers;
 using Calls = std::vector<std::string>;
 
 const Calls kFullStart = {"create timer", "create fileSystem", "create graphics", "create sprites", "create sound",
-    "create fonts", "create inventory", "create messenger", "create gameplay", "create hints", "create menu"};
+    "create fonts", "create inventory", "create messenger", "create gameplay", "create hints", "create menu",
+    "create video", "create queuedVideo"};
 
 const Calls kShutDown = {"destroy messenger", "destroy menu", "destroy hints", "destroy inventory", "destroy scene",
     "destroy pendingScene", "destroy video", "destroy queuedVideo", "destroy gameplay", "destroy sound",
