@@ -3,7 +3,9 @@
 #include "engine/app/kestrune_timer.h"
 #include "engine/audio/kestrune_sound.h"
 #include "engine/audio/sound_host.h"
+#include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/kestrune_sprites.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_scene.h"
 
@@ -39,6 +41,16 @@ public:
         if (!engine_.sprites)
             return false;
         std::memcpy(matrix, engine_.sprites->camera.InverseView4x4, 16 * sizeof(float));
+        return true;
+    }
+
+    // A speaker stands where its model stands; one without a model is heard
+    // at full volume.
+    bool CharacterPosition(const cKestruneCharacter* character, float position[3]) const override
+    {
+        if (!character || !character->model)
+            return false;
+        character->model->GetPosition(&position[0], &position[1], &position[2]);
         return true;
     }
 
