@@ -22,10 +22,10 @@ void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t valu
 
 } // namespace
 
-InventoryResource WriteInventoryResource(const std::vector<InventoryItemSpec>& items)
+InventoryResource WriteInventoryResource(const std::vector<InventoryItemDescription>& items)
 {
     InventoryResource out;
-    for (const InventoryItemSpec& item : items) {
+    for (const InventoryItemDescription& item : items) {
         const std::vector<std::uint8_t>* parts[3] = {&item.icon, &item.cursor, &item.script};
         for (int part = 0; part < 3; ++part) {
             out.offsets[part].push_back(static_cast<std::uint32_t>(out.bytes.size()));
@@ -35,7 +35,7 @@ InventoryResource WriteInventoryResource(const std::vector<InventoryItemSpec>& i
     return out;
 }
 
-void PutProjectItems(std::vector<std::uint8_t>& project, const std::vector<InventoryItemSpec>& items,
+void PutProjectItems(std::vector<std::uint8_t>& project, const std::vector<InventoryItemDescription>& items,
                      const InventoryResource& inventory)
 {
     if (project.size() < kProjectHeaderSize)

@@ -8,7 +8,7 @@ namespace vls::tools {
 
 // One project item: its name, and the ".image" bytes of its icon and cursor
 // picture and its compiled script, packed into the entry "inventory".
-struct InventoryItemSpec {
+struct InventoryItemDescription {
     std::string name;
     std::vector<std::uint8_t> icon;
     std::vector<std::uint8_t> cursor;
@@ -22,11 +22,11 @@ struct InventoryResource {
     std::vector<std::uint32_t> offsets[3];
 };
 
-InventoryResource WriteInventoryResource(const std::vector<InventoryItemSpec>& items);
+InventoryResource WriteInventoryResource(const std::vector<InventoryItemDescription>& items);
 
 // Writes the item names and the three offset tables into a project
 // resource's header (items past the 130 the header holds are left out).
-void PutProjectItems(std::vector<std::uint8_t>& project, const std::vector<InventoryItemSpec>& items,
+void PutProjectItems(std::vector<std::uint8_t>& project, const std::vector<InventoryItemDescription>& items,
                      const InventoryResource& inventory);
 
 // ".dialogue": the option count N, then the dialogue's compiled script.

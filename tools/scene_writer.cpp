@@ -14,7 +14,7 @@ void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t valu
         bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::size_t LayerBytes(const LayerSpec& layer)
+std::size_t LayerBytes(const LayerDescription& layer)
 {
     std::vector<std::uint8_t> out;
     DatafileByteWriter writer(out);
@@ -24,7 +24,7 @@ std::size_t LayerBytes(const LayerSpec& layer)
 
 } // namespace
 
-std::vector<std::uint8_t> WriteViewResource(const ViewSpec& view)
+std::vector<std::uint8_t> WriteViewResource(const ViewDescription& view)
 {
     std::vector<std::uint8_t> out;
     DatafileByteWriter writer(out);
@@ -42,7 +42,7 @@ std::vector<std::uint8_t> WriteViewResource(const ViewSpec& view)
     return out;
 }
 
-std::vector<std::uint8_t> WriteSceneResource(const SceneSpec& scene)
+std::vector<std::uint8_t> WriteSceneResource(const SceneDescription& scene)
 {
     std::vector<std::uint8_t> out;
     DatafileByteWriter writer(out);
@@ -57,7 +57,7 @@ std::vector<std::uint8_t> WriteSceneResource(const SceneSpec& scene)
         record.name = name;
         WriteViewHeader(writer, record);
     }
-    for (const LayerSpec& layer : scene.layers)
+    for (const LayerDescription& layer : scene.layers)
         WriteLayer(writer, layer.name, layer.data);
     for (const HotspotData& hotspot : scene.hotspots)
         WriteHotspot(writer, hotspot);
@@ -81,11 +81,11 @@ std::vector<std::uint8_t> WriteProjectResource(const std::string& name, const st
     return out;
 }
 
-std::vector<std::uint8_t> DamageScene(std::vector<std::uint8_t> bytes, const SceneSpec& scene, SceneDamage damage)
+std::vector<std::uint8_t> DamageScene(std::vector<std::uint8_t> bytes, const SceneDescription& scene, SceneDamage damage)
 {
     const std::size_t layersAt = kSceneHeaderSize + scene.viewNames.size() * kViewHeaderSize;
     std::size_t hotspotsAt = layersAt;
-    for (const LayerSpec& layer : scene.layers)
+    for (const LayerDescription& layer : scene.layers)
         hotspotsAt += LayerBytes(layer);
     switch (damage) {
     case SceneDamage::kViewCountPastEnd:

@@ -14,7 +14,7 @@
 
 namespace vls::tools {
 
-struct ViewSpec {
+struct ViewDescription {
     ViewHeader header;                       // imageCount is taken from images
     std::vector<std::vector<std::uint8_t>> images; // ".image" records
     std::uint32_t mapWidth = 0;
@@ -22,21 +22,21 @@ struct ViewSpec {
     std::vector<float> depths;               // mapWidth x mapHeight, row by row
 };
 
-struct LayerSpec {
+struct LayerDescription {
     std::string name;
     LayerData data;
 };
 
-struct SceneSpec {
+struct SceneDescription {
     std::string name;
     std::vector<std::string> viewNames;
-    std::vector<LayerSpec> layers;
+    std::vector<LayerDescription> layers;
     std::vector<HotspotData> hotspots;
     std::vector<std::uint8_t> script; // the compiled scene script
 };
 
-std::vector<std::uint8_t> WriteViewResource(const ViewSpec& view);
-std::vector<std::uint8_t> WriteSceneResource(const SceneSpec& scene);
+std::vector<std::uint8_t> WriteViewResource(const ViewDescription& view);
+std::vector<std::uint8_t> WriteSceneResource(const SceneDescription& scene);
 
 // The project header, the project's compiled script and its cursor images.
 std::vector<std::uint8_t> WriteProjectResource(const std::string& name, const std::string& build,
@@ -50,6 +50,6 @@ enum class SceneDamage {
     kHotspotCountPastEnd, // the first hotspot claims more areas than its data
     kNoScript,            // the script cut off
 };
-std::vector<std::uint8_t> DamageScene(std::vector<std::uint8_t> bytes, const SceneSpec& scene, SceneDamage damage);
+std::vector<std::uint8_t> DamageScene(std::vector<std::uint8_t> bytes, const SceneDescription& scene, SceneDamage damage);
 
 } // namespace vls::tools

@@ -228,9 +228,9 @@ Picture PierPicture()
 
 }  // namespace
 
-ViewSpec HarbourView(const std::string& name, const Picture& picture, float eyeX)
+ViewDescription HarbourView(const std::string& name, const Picture& picture, float eyeX)
 {
-    ViewSpec view;
+    ViewDescription view;
     view.header.name = name;
     view.header.lens = 1.0f;
     view.header.farPlane = 200.0f;
@@ -268,11 +268,11 @@ Picture LighthouseRockPicture()
 
 std::vector<DemoResource> MakeHarbourResources()
 {
-    SceneSpec scene;
+    SceneDescription scene;
     scene.name = "harbour";
     scene.viewNames = {"harbour_quay", "harbour_pier"};
 
-    LayerSpec floor;
+    LayerDescription floor;
     floor.name = "walkmap_quay";
     floor.data.polygons.push_back({4, 0, 0});
     floor.data.points = {{0, 0, 0}, {40, 0, 0}, {40, 0, 30}, {0, 0, 30}};

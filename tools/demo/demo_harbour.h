@@ -17,13 +17,13 @@ namespace vls::tools {
 using DemoResource = std::pair<std::string, std::vector<std::uint8_t>>;
 
 struct Picture;
-struct ViewSpec;
+struct ViewDescription;
 
 // "harbour.scene", "harbour_quay.view" and "harbour_pier.view".
 std::vector<DemoResource> MakeHarbourResources();
 
 // A view of the demo's sea front from eye position x, showing `picture`.
-ViewSpec HarbourView(const std::string& name, const Picture& picture, float eyeX);
+ViewDescription HarbourView(const std::string& name, const Picture& picture, float eyeX);
 // A hotspot of one area in the first view: the polygon through `corners`.
 HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cursor);
 // The seascape as seen from the lighthouse's rock.

@@ -113,10 +113,10 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     if (video.empty())
         return {};
 
-    SceneSpec scene;
+    SceneDescription scene;
     scene.name = "lighthouse";
     scene.viewNames = {"lighthouse_rock"};
-    LayerSpec floor;
+    LayerDescription floor;
     floor.name = "walkmap_rock";
     floor.data.polygons.push_back({4, 0, 0});
     floor.data.points = {{0, 0, 0}, {20, 0, 0}, {20, 0, 10}, {0, 0, 10}};

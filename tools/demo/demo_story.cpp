@@ -84,7 +84,7 @@ std::vector<std::uint8_t> ItemPicture(std::uint32_t side, std::uint32_t argb)
 DemoStory MakeDemoStory()
 {
     DemoStory story;
-    InventoryItemSpec lantern;
+    InventoryItemDescription lantern;
     lantern.name = "lantern";
     lantern.icon = ItemPicture(64, 0xFFE0B040);
     lantern.cursor = ItemPicture(32, 0xFFE0B040);

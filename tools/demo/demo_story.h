@@ -12,7 +12,7 @@
 namespace vls::tools {
 
 struct DemoStory {
-    std::vector<InventoryItemSpec> items;
+    std::vector<InventoryItemDescription> items;
     InventoryResource inventory;
     std::vector<DemoResource> resources; // "inventory" and "greeting.dialogue"
 };

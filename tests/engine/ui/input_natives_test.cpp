@@ -27,11 +27,11 @@ protected:
     InputNatives()
     {
         RegisterInputNatives();
-        tools::InventoryItemSpec spec;
-        spec.icon = tools::WriteImage({}, {Solid(8, 8, 0xFF000000)});
-        spec.cursor = spec.icon;
-        spec.script = Script("end\n");
-        const tools::InventoryResource packed = tools::WriteInventoryResource({spec});
+        tools::InventoryItemDescription description;
+        description.icon = tools::WriteImage({}, {Solid(8, 8, 0xFF000000)});
+        description.cursor = description.icon;
+        description.script = Script("end\n");
+        const tools::InventoryResource packed = tools::WriteInventoryResource({description});
         data.Add("inventory", Bytes(packed.bytes));
         data.Add("ui_inventory_1.image", ImageBytes(Solid(64, 64, 0xFF303030)));
         data.Add("ui_inventory_2.image", ImageBytes(Solid(64, 64, 0xFF808080)));

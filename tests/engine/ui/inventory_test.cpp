@@ -15,11 +15,11 @@ protected:
     // script marks its two events.
     void StartInventory(bool damaged = false)
     {
-        tools::InventoryItemSpec spec;
-        spec.icon = tools::WriteImage({}, {Solid(32, 32, 0xFF2040A0)});
-        spec.cursor = tools::WriteImage({}, {Solid(16, 16, 0xFF2040A0)});
-        spec.script = MarkingScript({"inv_useinv", "inv_look"});
-        const tools::InventoryResource packed = tools::WriteInventoryResource({spec});
+        tools::InventoryItemDescription description;
+        description.icon = tools::WriteImage({}, {Solid(32, 32, 0xFF2040A0)});
+        description.cursor = tools::WriteImage({}, {Solid(16, 16, 0xFF2040A0)});
+        description.script = MarkingScript({"inv_useinv", "inv_look"});
+        const tools::InventoryResource packed = tools::WriteInventoryResource({description});
         data.Add("inventory", Bytes(packed.bytes));
         data.Add("ui_inventory_1.image", ImageBytes(Solid(1024, 128, 0xFF303030)));
         data.Add("ui_inventory_2.image", ImageBytes(Solid(256, 128, 0xFF808080)));

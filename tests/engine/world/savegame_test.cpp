@@ -179,10 +179,10 @@ protected:
     {
         tools::ArchiveBuilder builder;
         for (const std::string& room : rooms) {
-            tools::SceneSpec spec;
-            spec.name = room;
-            spec.script = tools::AssembleScriptBytes(kSceneScript);
-            builder.Add(room + ".scene", tools::WriteSceneResource(spec));
+            tools::SceneDescription description;
+            description.name = room;
+            description.script = tools::AssembleScriptBytes(kSceneScript);
+            builder.Add(room + ".scene", tools::WriteSceneResource(description));
         }
         ASSERT_TRUE(builder.Write(work_.path()));
         files_ = std::make_unique<cKestruneFileSystem>();

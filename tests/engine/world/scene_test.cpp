@@ -99,9 +99,9 @@ protected:
         std::filesystem::current_path(previous_);
     }
 
-    static tools::ViewSpec View(const std::string& name, bool detail)
+    static tools::ViewDescription View(const std::string& name, bool detail)
     {
-        tools::ViewSpec view;
+        tools::ViewDescription view;
         view.header.name = name;
         view.header.detail = detail ? 1 : 0;
         view.header.lens = 1.0f;
@@ -114,28 +114,28 @@ protected:
         return view;
     }
 
-    tools::SceneSpec Spec()
+    tools::SceneDescription Room()
     {
-        tools::SceneSpec spec;
-        spec.name = "room";
-        spec.viewNames = {"close", "wide", "missing", "far"};
+        tools::SceneDescription description;
+        description.name = "room";
+        description.viewNames = {"close", "wide", "missing", "far"};
         LayerBuilder left;
         left.Rect(0, 0, 10, 10);
         LayerBuilder right;
         right.Rect(10, 0, 20, 10);
-        spec.layers = {{"walkmap_floor", left.data}, {"region_right", right.data}};
+        description.layers = {{"walkmap_floor", left.data}, {"region_right", right.data}};
         HotspotData hotspot;
         hotspot.areas.emplace_back();
         hotspot.areas[0].polygonCount = 1;
         hotspot.polygons.push_back({4, 0, 0});
         hotspot.points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-        spec.hotspots = {hotspot, hotspot};
-        spec.script = tools::AssembleScriptBytes(
+        description.hotspots = {hotspot, hotspot};
+        description.script = tools::AssembleScriptBytes(
             "callsite mark test__Mark 1 int\n var door object class cObject\n var ghost object class cObject\n"
             "var hero object class cCharacter\n"
             "func on_enter\n push string \"enter\"\n native - mark\n ret\n"
             "func on_leave\n push string \"leave\"\n native - mark\n ret\n");
-        return spec;
+        return description;
     }
 
     // Packs the scene with its views (no "missing.view") and opens it.
@@ -154,7 +154,7 @@ protected:
     std::unique_ptr<cKestruneScene> LoadScene()
     {
         auto scene = std::make_unique<cKestruneScene>();
-        const std::int32_t slot = Pack(tools::WriteSceneResource(Spec()));
+        const std::int32_t slot = Pack(tools::WriteSceneResource(Room()));
         EXPECT_EQ(scene->Load(slot), 0);
         files_->Close(slot);
         return scene;
@@ -266,13 +266,13 @@ TEST_F(SceneTest, DepthMapSamplesInsideTheBandOnly)
 
 TEST_F(SceneTest, DamagedScenesAreRefusedCleanly)
 {
-    const tools::SceneSpec spec = Spec();
-    const std::vector<std::uint8_t> good = tools::WriteSceneResource(spec);
+    const tools::SceneDescription description = Room();
+    const std::vector<std::uint8_t> good = tools::WriteSceneResource(description);
     for (const auto damage : {tools::SceneDamage::kViewCountPastEnd, tools::SceneDamage::kLayerDataPastEnd,
                               tools::SceneDamage::kHotspotCountPastEnd, tools::SceneDamage::kNoScript}) {
         link.reports.clear();
         cKestruneScene scene;
-        const std::int32_t slot = Pack(tools::DamageScene(good, spec, damage));
+        const std::int32_t slot = Pack(tools::DamageScene(good, description, damage));
         EXPECT_EQ(scene.Load(slot), -1) << static_cast<int>(damage);
         EXPECT_FALSE(link.reports.empty()) << static_cast<int>(damage);
         files_->Close(slot);
