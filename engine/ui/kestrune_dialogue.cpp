@@ -26,17 +26,6 @@ constexpr float kPanelRight = 1023.0f;
 constexpr DWORD kPanelColours[4] = {0x60F0FFFF, 0x40C0D0FF, 0x10C0D0FF, 0x28E8F0FF};
 constexpr int32_t kBandBottom = 640;
 
-cKestruneText* TextOf(ObjectHandle handle) { return ResolveObjectAs<cKestruneText>(handle, ObjectKind::Text); }
-
-void ReleaseTextHandle(ObjectHandle& handle)
-{
-    cKestruneText* const text = TextOf(handle);
-    cKestruneFonts* const fonts = cKestruneFonts::Current();
-    if (text && fonts)
-        fonts->ReleaseText(text);
-    handle = kNoObject;
-}
-
 int32_t LineHeight()
 {
     const cKestruneFonts* const fonts = cKestruneFonts::Current();
@@ -68,7 +57,7 @@ cKestruneDialogue::~cKestruneDialogue()
 {
     ReleaseEntryTexts();
     DeleteEntries();
-    ReleaseTextHandle(lineText);
+    ReleaseLiveText(lineText);
     DeleteScript(script);
 }
 
@@ -206,10 +195,10 @@ void cKestruneDialogue::DeleteEntries()
 void cKestruneDialogue::ReleaseEntryTexts()
 {
     for (DialogueEntry* entry : entries)
-        ReleaseTextHandle(entry->text);
+        ReleaseLiveText(entry->text);
 }
 
-void cKestruneDialogue::ReleaseLineText() { ReleaseTextHandle(lineText); }
+void cKestruneDialogue::ReleaseLineText() { ReleaseLiveText(lineText); }
 
 bool cKestruneDialogue::ClickPending(bool right) const
 {
@@ -241,7 +230,7 @@ void cKestruneDialogue::ShowOptions()
     const int32_t height = LineHeight();
     int32_t y = kBandBottom + height;
     for (DialogueEntry* entry : entries) {
-        ReleaseTextHandle(entry->text);
+        ReleaseLiveText(entry->text);
         const char* caption = entry->caption.GetText();
         while (*caption == ' ')
             ++caption;
@@ -263,7 +252,7 @@ void cKestruneDialogue::Highlight(int32_t index)
 {
     cKestruneFonts* const fonts = cKestruneFonts::Current();
     if (hovered >= 0 && hovered < EntryCount() && fonts)
-        if (cKestruneText* const text = TextOf(entries[hovered]->text))
+        if (cKestruneText* const text = LiveText(entries[hovered]->text))
             fonts->SetTextColor(text, static_cast<DWORD>(OptionShade(entries[hovered]->number)));
     hovered = index;
     WorldHost().SetCursor(index >= 0 ? kCursorOption : kCursorNormal);
@@ -271,7 +260,7 @@ void cKestruneDialogue::Highlight(int32_t index)
         return;
     const DialogueEntry& entry = *entries[index];
     if (fonts)
-        if (cKestruneText* const text = TextOf(entry.text))
+        if (cKestruneText* const text = LiveText(entry.text))
             fonts->SetTextColor(text, static_cast<DWORD>(kHighlight));
     const float top = static_cast<float>(entry.y - entry.height), bottom = static_cast<float>(entry.y);
     const float corners[4][2] = {{0.0f, top}, {kPanelRight, top}, {kPanelRight, bottom}, {0.0f, bottom}};
