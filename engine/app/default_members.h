@@ -100,6 +100,7 @@ public:
     void UpdateSceneCharacters(cKestruneScene& scene) override;
     void ReleasePlayerSceneLinks() override;
     bool PlayerWalking() override;
+    bool WalkToScreenPoint(int32_t x, int32_t y, bool run) override;
     void DeleteSceneCharacters(cKestruneScene& scene) override;
     void DeletePlayer() override;
     bool SaveCharacterBlock(uint32_t character, const char* name, int file) override;
@@ -111,6 +112,8 @@ public:
     void HotspotUse(cKestruneScene& scene, bool run) override;
     void HotspotLook(cKestruneScene& scene, bool run) override;
     void BindExitHotspot(int32_t viewIndex) override;
+    // members_sprites.cpp
+    void SetCamera(const granny_camera& camera) override;
     // members_menu.cpp
     bool MenuOpen() override;
     void MenuInput() override;

@@ -6,6 +6,7 @@
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/kestrune_view.h"
 
 float cKestruneEngineSpriteWorld::FrameSeconds() { return engine_.timer ? engine_.timer->frameSeconds : 0.0f; }
 
@@ -48,4 +49,16 @@ void cKestruneEngineSpriteWorld::SubmitCharacters(DynArray<RenderQueueEntry>& qu
         for (std::int32_t i = 0; i < scene->characters.count; ++i)
             scene->characters.data[i]->controller->Submit(queue);
     }
+}
+
+bool cKestruneEngineSpriteWorld::SampleViewDepth(int32_t x, int32_t y, float& distance)
+{
+    const cKestruneScene* const scene = engine_.scene;
+    if (!scene || !scene->currentView)
+        return false;
+    const float sample = scene->currentView->SampleFloatMap(x, y);
+    if (sample < 0.0f)
+        return false;
+    distance = sample;
+    return true;
 }

@@ -5,8 +5,8 @@
 class cKestruneEngine;
 
 // The engine's answers to the sprite system, mesh sprites and animations:
-// the frame clock, and the player's and the scene's characters; the depth map
-// and the speech line keep the base answers until those members exist.
+// the frame clock, the player's and the scene's characters and the current
+// view's depth map; the speech line keeps the base answers.
 class cKestruneEngineSpriteWorld : public cKestruneSpriteWorld {
 public:
     explicit cKestruneEngineSpriteWorld(cKestruneEngine& engine) : engine_(engine) {}
@@ -14,6 +14,7 @@ public:
     bool PlayerReportsHeight(float x, float z) override;
     bool PlayerHeight(float x, float z, float& y) override;
     void SubmitCharacters(DynArray<RenderQueueEntry>& queue) override;
+    bool SampleViewDepth(int32_t x, int32_t y, float& distance) override;
     float FrameSeconds() override;
     float FrameDeltaSeconds() override;
     double SystemSeconds() override;

@@ -1,6 +1,7 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/render/kestrune_mesh_sprite.h"
+#include "engine/render/kestrune_sprites.h"
 #include "engine/script/script_format.h"
 #include "engine/script/script_value.h"
 #include "engine/world/kestrune_character.h"
@@ -76,6 +77,18 @@ bool cKestruneEngineWorldHost::PlayerWalking()
 {
     const cKestruneCharacter* const player = Player(engine_);
     return player && player->controller->walking;
+}
+
+bool cKestruneEngineWorldHost::WalkToScreenPoint(int32_t x, int32_t y, bool run)
+{
+    cKestruneCharacter* const player = Player(engine_);
+    D3DXVECTOR3 floor;
+    if (!player || !engine_.sprites || engine_.sprites->ScreenToWorld(x, y, &floor) != 0)
+        return false;
+    player->controller->WalkTo(floor.x, floor.y, floor.z, 0.0f, 0.0f);
+    if (run)
+        player->controller->SetRun(1);
+    return true;
 }
 
 void cKestruneEngineWorldHost::DeleteSceneCharacters(cKestruneScene& scene)

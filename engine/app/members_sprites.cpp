@@ -27,6 +27,14 @@ void cKestruneDefaultMembers::DestroySprites(cKestruneEngine& engine)
     gSpriteWorld.reset();
 }
 
+// Characters are drawn and floor clicks are unprojected with the camera of
+// the view the scene shows.
+void cKestruneEngineWorldHost::SetCamera(const granny_camera& camera)
+{
+    if (engine_.sprites)
+        engine_.sprites->SetCamera(camera);
+}
+
 float cKestruneEngineGraphicsHost::CameraNear()
 {
     return engine_.sprites ? engine_.sprites->camera.NearClipPlane : cKestruneGraphicsHost::CameraNear();
