@@ -104,7 +104,9 @@ int32_t cKestruneSound::LoadBlock(int file, SavegameBlockHeader& header)
     cKestruneSoundHost& host = SoundHost();
     for (const SoundBlockChannel& saved : block.channels) {
         // Music saved while its stream was still opening has no position yet,
-        // but it was going to play: it starts again from the beginning.
+        // but it was going to play: it opens again the same way, so the next
+        // update starts it from the beginning, and a save taken before that
+        // update finds it opening, as the saved game did.
         const bool openingMusic = saved.kind == kSoundKindMusic && saved.state == kChannelOpening;
         if ((saved.flags & kSoundBlockNoPosition) && !openingMusic)
             continue;
@@ -115,8 +117,8 @@ int32_t cKestruneSound::LoadBlock(int file, SavegameBlockHeader& header)
                 && saved.state != kChannelHoldRequested)
                 continue;
             const int32_t index = StartMusic(block.musicName.c_str(), script, callback,
-                                             saved.flags & ~kSoundBlockNoPosition, true);
-            if (index >= 0 && !(saved.flags & kSoundBlockNoPosition))
+                                             saved.flags & ~kSoundBlockNoPosition, !openingMusic);
+            if (index >= 0 && !openingMusic)
                 FSOUND_Stream_SetPosition(channels.data[index].stream, saved.position);
             continue;
         }

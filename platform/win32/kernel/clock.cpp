@@ -48,6 +48,11 @@ std::uint64_t ClockMicroseconds()
     return SystemClockMicroseconds();
 }
 
+bool ClockReplaced()
+{
+    return static_cast<bool>(Source());
+}
+
 std::uint64_t SystemClockMicroseconds()
 {
     timespec now;

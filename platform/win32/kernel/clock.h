@@ -12,6 +12,8 @@ namespace vls::win32 {
 using ClockSource = std::function<std::uint64_t()>;
 void SetClockSource(ClockSource source);
 std::uint64_t ClockMicroseconds();
+// True while a replacement stands in for the system clock.
+bool ClockReplaced();
 // The system's monotonic clock in microseconds, whatever replaces it above:
 // for a replacement that must keep in step with real time.
 std::uint64_t SystemClockMicroseconds();

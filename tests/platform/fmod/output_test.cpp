@@ -104,6 +104,48 @@ TEST(FmodOutput, SdlDeviceMixesOnItsOwnThread)
     FSOUND_Close();
 }
 
+// A program heard through a device opens non-blocking streams on a worker;
+// one whose time is virtual gets them finished at the call, as the null
+// output does, so the same input script sees the same open states.
+TEST(FmodOutput, NonBlockingOpenOnADeviceFinishesAtTheCallUnderAVirtualClock)
+{
+    const ScopedEnv backend("VEILSTRAND_BACKEND", nullptr);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND));
+    ASSERT_TRUE(FSOUND_Init(44100, 4, 0));
+    if (vls::fmod::NullOutputActive()) {
+        FSOUND_Close();
+        GTEST_SKIP() << "no SDL audio device here, not even the dummy one";
+    }
+    const auto ogg = vls::tools::EncodeOggVorbis(vls::tools::MakeSine(44100, 1, 441, 0.5, 8000));
+    auto damaged = ogg;
+    damaged.resize(damaged.size() / 2);
+    const auto open = [](const std::vector<std::uint8_t>& file) {
+        return FSOUND_Stream_Open(reinterpret_cast<const char*>(file.data()),
+                                  FSOUND_LOADMEMORY | FSOUND_2D | FSOUND_NONBLOCKING, 0,
+                                  static_cast<int>(file.size()));
+    };
+
+    fakeMicroseconds = 1'000'000;
+    vls::win32::SetClockSource([] { return fakeMicroseconds; });
+    FSOUND_STREAM* good = open(ogg);
+    FSOUND_STREAM* bad = open(damaged);
+    vls::win32::SetClockSource({});
+    ASSERT_NE(good, nullptr);
+    ASSERT_NE(bad, nullptr);
+    EXPECT_EQ(FSOUND_Stream_GetOpenState(good), 0);
+    EXPECT_EQ(FSOUND_Stream_GetOpenState(bad), -3);
+
+    // On real time the worker opens it; it gets there all the same.
+    FSOUND_STREAM* later = open(ogg);
+    ASSERT_NE(later, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (FSOUND_Stream_GetOpenState(later) == -2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(FSOUND_Stream_GetOpenState(later), 0);
+    FSOUND_Close();
+}
+
 TEST(FmodOutput, ProgramMayEndWithoutClosingTheSoundSystem)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

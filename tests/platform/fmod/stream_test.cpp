@@ -5,9 +5,6 @@
 
 #include "platform/fmod/pcm_feed.h"
 
-#include <chrono>
-#include <thread>
-
 using vls::test::FmodTest;
 
 namespace {
@@ -27,17 +24,6 @@ signed char RecordEnd(FSOUND_STREAM* stream, void* buff, int len, void* userdata
     EXPECT_EQ(buff, nullptr);
     EXPECT_EQ(len, 0);
     return 1;
-}
-
-int WaitForOpen(FSOUND_STREAM* stream)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    int state = FSOUND_Stream_GetOpenState(stream);
-    while (state == -2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        state = FSOUND_Stream_GetOpenState(stream);
-    }
-    return state;
 }
 
 int Left(const std::vector<std::int16_t>& out, int frame) { return out[2 * frame]; }
@@ -146,19 +132,21 @@ TEST_F(FmodTest, ClosingAStreamStopsItAndDropsItsPendingCallback)
     EXPECT_EQ(FSOUND_Stream_GetOpenState(playing), -1);
 }
 
-TEST_F(FmodTest, NonBlockingOpenBecomesReadyOrFails)
+// On the null output nothing is heard, so a non-blocking open is finished at
+// the call: what a program sees does not hang on a worker's timing.
+TEST_F(FmodTest, NonBlockingOpenOnTheNullOutputIsReadyOrFailedAtTheCall)
 {
     const auto ogg = vls::tools::EncodeOggVorbis(vls::tools::MakeSine(44100, 1, 441, 0.2, 8000));
     FSOUND_STREAM* stream = OpenStream(ogg, FSOUND_2D | FSOUND_NONBLOCKING);
     ASSERT_NE(stream, nullptr);
-    ASSERT_EQ(WaitForOpen(stream), 0);
+    EXPECT_EQ(FSOUND_Stream_GetOpenState(stream), 0);
     EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
 
     auto damaged = ogg;
     damaged.resize(damaged.size() / 2);
     FSOUND_STREAM* bad = OpenStream(damaged, FSOUND_2D | FSOUND_NONBLOCKING);
     ASSERT_NE(bad, nullptr) << "the failure shows in the open state";
-    EXPECT_EQ(WaitForOpen(bad), -3);
+    EXPECT_EQ(FSOUND_Stream_GetOpenState(bad), -3);
     EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, bad), -1);
     EXPECT_TRUE(FSOUND_Stream_Close(bad));
 
