@@ -1,6 +1,9 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/world/kestrune_character.h"
+#include "engine/world/kestrune_hotspot.h"
+#include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_scene.h"
 
 // Scenes are made by cSystem__GoTo and the savegame reader, not at start.
@@ -39,7 +42,20 @@ void cKestruneEngineGraphicsHost::SceneSubmit(DynArray<RenderQueueEntry>& list)
 
 bool cKestruneEngineGraphicsHost::GetMirrorView(KestruneMirrorView& view) { return cKestruneGraphicsHost::GetMirrorView(view); }
 bool cKestruneEngineGraphicsHost::ScenePending() { return engine_.pendingScene != nullptr; }
-void* cKestruneEngineGraphicsHost::HoveredHotspot(const char** name) { return cKestruneGraphicsHost::HoveredHotspot(name); }
+// The scene's hovered hotspot, which an arrival event also leaves there, so
+// the caption and cInput__GetObject name the thing the player acts on.
+void* cKestruneEngineGraphicsHost::HoveredHotspot(const char** name)
+{
+    cKestruneHotspot* const hotspot = engine_.scene ? engine_.scene->hoverHotspot : nullptr;
+    if (name) {
+        *name = nullptr;
+        if (hotspot && hotspot->object)
+            *name = hotspot->object->name.GetText();
+        else if (hotspot && hotspot->character)
+            *name = hotspot->character->displayName.GetText();
+    }
+    return hotspot;
+}
 std::vector<cKestruneImage*> cKestruneEngineGraphicsHost::SceneOverlaysNamed(const char* name) { return cKestruneGraphicsHost::SceneOverlaysNamed(name); }
 
 cKestruneScene* cKestruneEngineWorldHost::CurrentScene() { return engine_.scene; }

@@ -1,6 +1,7 @@
 // The engine's answers that turn a click on the scene's picture into a walk:
 // the current view's camera reaches the sprite system, the view's depth map
-// gives the distance under a pixel, and the player walks to the floor point.
+// gives the distance under a pixel, and the player walks to the floor point;
+// and the hovered hotspot the caption and the scripts ask for.
 
 #include "engine/app/default_members.h"
 #include "engine/app/engine_sprite_world.h"
@@ -10,6 +11,8 @@
 #include "engine/script/script_natives.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_gameplay.h"
+#include "engine/world/kestrune_hotspot.h"
+#include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_view.h"
@@ -167,6 +170,38 @@ TEST_F(FloorClickMembersTest, AClickOnTheFloorSendsThePlayerToThePointUnderIt)
     EXPECT_GT(control.walks[1][0], 0.0f) << "right of the centre is +x";
     EXPECT_EQ(control.runs, std::vector<int>{1}) << "a double click runs";
     SetSpriteWorld(nullptr);
+}
+
+TEST_F(FloorClickMembersTest, TheHoveredHotspotIsTheScenesWithItsTargetsName)
+{
+    cKestruneEngineGraphicsHost graphics(engine);
+    const char* name = "stale";
+    EXPECT_EQ(graphics.HoveredHotspot(&name), nullptr);
+    EXPECT_EQ(name, nullptr);
+
+    auto* const boat = new cKestruneHotspot();
+    boat->object = engine.scene->CreateObjectHandle();
+    boat->object->name = "Boat";
+    engine.scene->hotspots.Add(boat);
+    auto* const fisher = new cKestruneHotspot();
+    cKestruneCharacter character;
+    character.displayName = "Fisherman";
+    fisher->character = &character;
+    engine.scene->hotspots.Add(fisher);
+    auto* const bare = new cKestruneHotspot();
+    engine.scene->hotspots.Add(bare);
+
+    engine.scene->hoverHotspot = boat;
+    EXPECT_EQ(graphics.HoveredHotspot(&name), boat);
+    EXPECT_STREQ(name, "Boat");
+    engine.scene->hoverHotspot = fisher;
+    EXPECT_EQ(graphics.HoveredHotspot(&name), fisher);
+    EXPECT_STREQ(name, "Fisherman");
+    engine.scene->hoverHotspot = bare;
+    EXPECT_EQ(graphics.HoveredHotspot(&name), bare);
+    EXPECT_EQ(name, nullptr) << "no target, no caption";
+    EXPECT_EQ(graphics.HoveredHotspot(nullptr), bare);
+    fisher->character = nullptr;
 }
 
 } // namespace
