@@ -19,7 +19,6 @@ float cKestruneEngineSpriteWorld::FrameDeltaSeconds()
     return engine_.timer ? engine_.timer->frameDeltaSeconds : 0.0f;
 }
 
-double cKestruneEngineSpriteWorld::SystemSeconds() { return cKestruneTimer::GetSystemSeconds(); }
 
 namespace {
 

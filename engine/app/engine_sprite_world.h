@@ -19,7 +19,6 @@ public:
     int32_t SpeechTime() override;
     float FrameSeconds() override;
     float FrameDeltaSeconds() override;
-    double SystemSeconds() override;
 
 private:
     cKestruneEngine& engine_;

@@ -117,7 +117,7 @@ int32_t cKestruneMeshAnimation::Play(float ease)
                 GrannyEaseControlOut(owner->baseControl, ease);
         }
         if ((flags & kEaseOut) && loop == 0)
-            endTime = static_cast<float>(SpriteWorld().SystemSeconds() + grannyAnimation->Duration - 0.2f);
+            endTime = SpriteWorld().FrameSeconds() + grannyAnimation->Duration - 0.2f;
         if (flags & kBackwards) {
             GrannySetControlSpeed(main, -1.0f);
             GrannySetControlRawLocalClock(main, GrannyGetControlLocalDuration(main));

@@ -16,4 +16,3 @@ bool cKestruneSpriteWorld::SpeechBelongsTo(const cKestruneMeshSprite*) { return 
 int32_t cKestruneSpriteWorld::SpeechTime() { return -1; }
 float cKestruneSpriteWorld::FrameSeconds() { return 0.0f; }
 float cKestruneSpriteWorld::FrameDeltaSeconds() { return 0.0f; }
-double cKestruneSpriteWorld::SystemSeconds() { return 0.0; }

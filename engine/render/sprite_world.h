@@ -37,11 +37,10 @@ public:
     virtual bool SpeechBelongsTo(const cKestruneMeshSprite* sprite);
     virtual int32_t SpeechTime();
 
-    // The frame clock: seconds of the current frame and since the last one,
-    // and the system clock in seconds.
+    // The frame clock: seconds of the current frame and since the last one.
+    // Animation end times and the character's checks of them both read it.
     virtual float FrameSeconds();
     virtual float FrameDeltaSeconds();
-    virtual double SystemSeconds();
 };
 
 // Null restores the default answers.

@@ -3,6 +3,9 @@
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/player_control_default.h"
+#include "engine/world/player_control_diver.h"
+#include "engine/world/player_control_infobot.h"
+#include "engine/world/player_control_zodiac.h"
 
 void cKestrunePlayerControl::SetPosition(float x, float y, float z)
 {
@@ -46,6 +49,9 @@ void cKestrunePlayerControl::GetAxes(float out1[3], float out2[3])
 cKestrunePlayerControl* CreatePlayerControl(std::int32_t type, cKestruneCharacter* owner)
 {
     switch (type) {
+    case cKestrunePlayerControl::kZodiac: return new cKestrunePlayerControlZodiac(owner);
+    case cKestrunePlayerControl::kDiver: return new cKestrunePlayerControlDiver(owner);
+    case cKestrunePlayerControl::kInfobot: return new cKestrunePlayerControlInfobot(owner);
     default: return new cKestrunePlayerControlDefault(owner);
     }
 }

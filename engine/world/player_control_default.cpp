@@ -4,6 +4,7 @@
 #include "engine/render/kestrune_mesh_animation.h"
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/sprite_world.h"
+#include "engine/world/controller_support.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_environment_layer.h"
 #include "engine/world/kestrune_scene.h"
@@ -16,31 +17,6 @@ namespace {
 
 constexpr float kCycleBlend = 0.32f;
 constexpr float kCycleStop = 0.3f;
-
-bool Playing(const cKestruneMeshAnimation* cycle) { return cycle && cycle->playing; }
-
-void StopIfPlaying(cKestruneMeshAnimation* cycle)
-{
-    if (Playing(cycle))
-        cycle->Stop(kCycleStop);
-}
-
-float Duration(const cKestruneMeshAnimation* cycle)
-{
-    return cycle && cycle->grannyAnimation ? cycle->grannyAnimation->Duration : 0.0f;
-}
-
-// A cycle loaded from "<name>.gr2", or null when the name is empty or the
-// resource is missing.
-cKestruneMeshAnimation* LoadCycle(cKestruneMeshSprite* model, const cString& name)
-{
-    if (name.GetLength() == 0 || !AnimationResourceExists(name))
-        return nullptr;
-    auto* cycle = new cKestruneMeshAnimation(model, cKestruneMeshAnimation::kEaseIn | cKestruneMeshAnimation::kEaseOut);
-    cycle->Load(name);
-    cycle->loop = 1;
-    return cycle;
-}
 
 } // namespace
 
@@ -75,14 +51,7 @@ void cKestrunePlayerControlDefault::BindWalkMap()
     }
 }
 
-void cKestrunePlayerControlDefault::Submit(DynArray<RenderQueueEntry>& queue)
-{
-    if (!owner || !owner->visible)
-        return;
-    owner->model->Submit(queue);
-    if (owner->linkedObject)
-        owner->linkedObject->Submit(queue);
-}
+void cKestrunePlayerControlDefault::Submit(DynArray<RenderQueueEntry>& queue) { SubmitOwnerModel(owner, queue); }
 
 void cKestrunePlayerControlDefault::WalkTo(float x, float y, float z, float dirX, float dirZ)
 {
@@ -132,8 +101,8 @@ std::uint8_t cKestrunePlayerControlDefault::IsOnWalkMap(float x, float z)
 
 void cKestrunePlayerControlDefault::StopCycles()
 {
-    StopIfPlaying(walkCycle);
-    StopIfPlaying(runCycle);
+    StopCycleIfPlaying(walkCycle);
+    StopCycleIfPlaying(runCycle);
 }
 
 void cKestrunePlayerControlDefault::ResetWalk() { walkMap.Clear(); }
@@ -141,7 +110,7 @@ void cKestrunePlayerControlDefault::ResetWalk() { walkMap.Clear(); }
 void cKestrunePlayerControlDefault::SetWalkNRunCycle(const cString& walk, const cString& run)
 {
     const auto replace = [this](cKestruneMeshAnimation*& cycle, float& length, const cString& name) {
-        cKestruneMeshAnimation* const loaded = LoadCycle(owner ? owner->model : nullptr, name);
+        cKestruneMeshAnimation* const loaded = LoadLoopingCycle(owner ? owner->model : nullptr, name);
         if (!loaded)
             return;
         delete cycle;
@@ -160,7 +129,7 @@ void cKestrunePlayerControlDefault::SetStairCycles(const cString names[kStairCyc
         if (stairCycle == stairCycles[i])
             stairCycle = nullptr;
         delete stairCycles[i];
-        stairCycles[i] = LoadCycle(owner ? owner->model : nullptr, names[i]);
+        stairCycles[i] = LoadLoopingCycle(owner ? owner->model : nullptr, names[i]);
     }
 }
 
@@ -180,7 +149,7 @@ cKestruneEnvironmentLayer* cKestrunePlayerControlDefault::StairAt(float x, float
 
 void cKestrunePlayerControlDefault::LeaveStairs()
 {
-    StopIfPlaying(stairCycle);
+    StopCycleIfPlaying(stairCycle);
     stairCycle = nullptr;
     onStairs = 0;
 }
@@ -188,8 +157,8 @@ void cKestrunePlayerControlDefault::LeaveStairs()
 void cKestrunePlayerControlDefault::EnterStairs(const cKestruneEnvironmentLayer& stairs, float y, float y0)
 {
     owner->DropSlot1();
-    StopIfPlaying(walkCycle);
-    StopIfPlaying(runCycle);
+    StopCycleIfPlaying(walkCycle);
+    StopCycleIfPlaying(runCycle);
     stairsUp = y <= y0 ? 0 : 1;
     const int base = stairsUp ? kUpShallow : kDownShallow;
     cKestruneMeshAnimation* const shallow = stairCycles[base];
@@ -221,7 +190,7 @@ float cKestrunePlayerControlDefault::PoseOnStairs(const cKestruneEnvironmentLaye
                         : std::fabs(stairs.stairTop - height) / (2.0f * rise);
     };
     const float t = cycles(y);
-    owner->model->Update(t * Duration(stairCycle), 1);
+    owner->model->Update(t * CycleDuration(stairCycle), 1);
     if (owner->linkedObject)
         owner->linkedObject->Update(SpriteWorld().FrameDeltaSeconds(), 0);
     return t - cycles(y0);
@@ -230,9 +199,9 @@ float cKestrunePlayerControlDefault::PoseOnStairs(const cKestruneEnvironmentLaye
 float cKestrunePlayerControlDefault::AdvanceCycles(float frameDelta)
 {
     const std::int32_t mode = walkMap.mode;
-    if (Playing(walkCycle) && mode != 1)
+    if (CyclePlaying(walkCycle) && mode != 1)
         walkCycle->Stop(kCycleStop);
-    if (Playing(runCycle) && mode != 2)
+    if (CyclePlaying(runCycle) && mode != 2)
         runCycle->Stop(kCycleStop);
     cKestruneMeshAnimation* const cycle = mode == 1 ? walkCycle : mode == 2 ? runCycle : nullptr;
     if (cycle && !cycle->playing) {
@@ -248,7 +217,7 @@ float cKestrunePlayerControlDefault::AdvanceCycles(float frameDelta)
     const float length = mode == 1 ? walkCycleLength * 1.2f : runCycleLength * 0.73f;
     const float factor = mode == 1 ? 0.85f : 0.42f;
     const float distance = walkMap.stepDistance * factor;
-    const float duration = Duration(cycle);
+    const float duration = CycleDuration(cycle);
     // Without a cycle (or with one of no length) the model advances by the
     // distance alone and the steps make no progress.
     owner->model->Update(duration > 0.0f ? duration / length * distance : distance, 0);

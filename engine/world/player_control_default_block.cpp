@@ -2,6 +2,7 @@
 #include "engine/base/engine_link.h"
 #include "engine/render/kestrune_mesh_animation.h"
 #include "engine/script/savegame_block.h"
+#include "engine/world/controller_support.h"
 #include "engine/world/player_control_default.h"
 #include "engine/world/world_block_io.h"
 
@@ -11,8 +12,6 @@ constexpr const char* kBlockName = "PCtrlDefault";
 // Far more path records than any walk plans; a longer stated length is damage.
 constexpr std::uint32_t kMaxPathRecords = 100000;
 
-const char* NameOf(const cKestruneMeshAnimation* cycle) { return cycle ? cycle->name.GetText() : ""; }
-
 } // namespace
 
 void cKestrunePlayerControlDefault::SaveBlock(int file)
@@ -20,10 +19,10 @@ void cKestrunePlayerControlDefault::SaveBlock(int file)
     std::vector<std::uint8_t> payload;
     DatafileByteWriter writer(payload);
     writer.F32(walkSpeedFactor);
-    writer.FixedText(NameOf(walkCycle), 64);
-    writer.FixedText(NameOf(runCycle), 64);
+    writer.FixedText(CycleName(walkCycle), 64);
+    writer.FixedText(CycleName(runCycle), 64);
     for (const cKestruneMeshAnimation* cycle : stairCycles)
-        writer.FixedText(NameOf(cycle), 64);
+        writer.FixedText(CycleName(cycle), 64);
     walkMap.SaveData(payload);
     WriteWorldBlock(file, "PCR", kBlockName, payload, static_cast<std::uint32_t>(payload.size()));
 }

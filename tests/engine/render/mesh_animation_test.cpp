@@ -93,7 +93,7 @@ TEST_F(MeshAnimations, PlayOnceWithoutEasing)
 
 TEST_F(MeshAnimations, EachFlagOnAnInjectedClock)
 {
-    world.systemSeconds = 100.0;
+    world.frameSeconds = 100.0f;
     {
         SCOPED_TRACE("loop: forever, and no end time even with ease-out");
         cKestruneMeshAnimation animation(sprite.get(), cKestruneMeshAnimation::kEaseOut);
@@ -204,7 +204,7 @@ TEST_F(MeshAnimations, StopReturnsToTheBaseAnimation)
     }
     {
         SCOPED_TRACE("with ease-out it fades and is freed once complete");
-        world.systemSeconds = 10.0;
+        world.frameSeconds = 10.0f;
         cKestruneMeshAnimation animation(sprite.get(), cKestruneMeshAnimation::kEaseOut);
         animation.Load("raise");
         animation.Play(0.0f);
@@ -262,7 +262,6 @@ TEST_F(MeshAnimations, RetiredAnimationDataOutlivesItsObject)
 TEST_F(MeshAnimations, SavegameBlockRoundTrip)
 {
     world.frameSeconds = 50.0f;
-    world.systemSeconds = 50.0;
     cKestruneMeshAnimation animation(sprite.get(), cKestruneMeshAnimation::kEaseOut);
     animation.Load("raise");
     animation.Play(0.0f);

@@ -41,7 +41,6 @@ public:
     int32_t SpeechTime() override { return speechTime; }
     float FrameSeconds() override { return frameSeconds; }
     float FrameDeltaSeconds() override { return frameDelta; }
-    double SystemSeconds() override { return systemSeconds; }
 
     bool hasPlayer = false, reportsHeight = true;
     float floorHeight = 0.0f;
@@ -52,7 +51,6 @@ public:
     const cKestruneMeshSprite* speaker = nullptr;
     int32_t speechTime = -1;
     float frameSeconds = 0.0f, frameDelta = 0.025f;
-    double systemSeconds = 0.0;
 };
 
 class SpriteWorldTest : public RenderWorld {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/world/kestrune_player_control.h"
+
+// The hovering robot: stays where it is put and, while a dialogue runs,
+// turns to face its fixed heading in one eased turn with a motor sound.
+class cKestrunePlayerControlInfobot : public cKestrunePlayerControl {
+public:
+    static constexpr float kHeading = 140.0f;          // degrees
+    static constexpr float kTurnSpeed = 50.0f;         // degrees a second
+    static constexpr std::int32_t kMotorTag = 100;
+
+    explicit cKestrunePlayerControlInfobot(cKestruneCharacter* owner) : cKestrunePlayerControl(owner, kInfobot) {}
+
+    void Setup(const cString* names) override;
+    void Update() override;
+    void Submit(DynArray<RenderQueueEntry>& queue) override;
+    void SaveBlock(int file) override;
+    void LoadBlock(int file, SavegameBlockHeader& header) override;
+
+    // Fields, in the engine's order.
+    std::uint8_t turning = 0;
+    std::uint32_t turnStart = 0;
+    std::uint32_t nextTurn = 0;
+    float turnRate = 0.0f;
+    float startAngle = 0.0f;
+    float turnAmount = 0.0f;
+
+private:
+    bool DialogueRunning() const;
+    void StartTurn(std::uint32_t now);
+    void Face(float degrees);
+};
