@@ -323,6 +323,11 @@ void TControl::WndProc(TMessage& m)
     if (DragMessage(this, m))
         return;
     if (m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) {
+        // At design time the mouse belongs to the design surface, except
+        // where the control claims it for itself.
+        if (ComponentState().Contains(csDesigning) && m.Msg != WM_MOUSEWHEEL &&
+            Perform(CM_DESIGNHITTEST, m.WParam, m.LParam) == 0)
+            return;
         if (!enabled_ && m.Msg != WM_MOUSEMOVE)
             return;
         if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && dragMode_ == dmAutomatic &&
@@ -441,10 +446,12 @@ void TControl::Loaded()
     RequestAlign();
 }
 
+// Every change of place, size or visibility reaches the parent's layout, not
+// only those of aligned controls: a container may place all its children.
 void TControl::RequestAlign()
 {
-    if (parent_ && align_ != alNone && !ComponentState().Contains(csLoading))
-        parent_->Realign();
+    if (parent_ && !ComponentState().Contains(csLoading))
+        parent_->AlignControl(this);
 }
 
 void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }

@@ -369,6 +369,11 @@ public:
     // the window sees every read.
     AnsiString GetText() const override;
     void Realign();
+    // Lays the children out again because `control` changed (null: none in
+    // particular), through the virtual AlignControls so that a container can
+    // place its children its own way. While alignment is disabled the need is
+    // only noted; EnableAlign then does it once.
+    void AlignControl(TControl* control);
     void DisableAlign() { ++alignDisabled_; }
     void EnableAlign();
     void PaintTo(HDC dc, int x, int y);

@@ -401,6 +401,8 @@ void TControl::ManualFloat(const RECT& screenRect)
     SetBounds(0, 0, screenRect.right - screenRect.left, screenRect.bottom - screenRect.top);
     host->SetBounds(screenRect.left, screenRect.top, screenRect.right - screenRect.left,
                     screenRect.bottom - screenRect.top);
+    // The frame's size is known only once the window exists.
+    host->HandleNeeded();
     host->SetClientWidth(width_);
     host->SetClientHeight(height_);
     hostDockSite_ = nullptr;

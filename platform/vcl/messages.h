@@ -31,6 +31,10 @@ constexpr UINT CM_BUTTONPRESSED = CM_BASE + 24;
 constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
 constexpr UINT CM_ENTER = CM_BASE + 26;
 constexpr UINT CM_EXIT = CM_BASE + 27;
+// Asked of a control at design time before each mouse message: a non-zero
+// result lets the control take the message itself (wParam keys, lParam the
+// point in client coordinates).
+constexpr UINT CM_DESIGNHITTEST = CM_BASE + 28;
 constexpr UINT CM_WANTSPECIALKEY = CM_BASE + 30;
 constexpr UINT CM_RELEASE = CM_BASE + 33;
 constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;

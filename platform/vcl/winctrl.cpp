@@ -542,17 +542,34 @@ void TWinControl::Repaint()
 
 void TWinControl::EnableAlign()
 {
-    if (alignDisabled_ > 0 && --alignDisabled_ == 0)
+    if (alignDisabled_ > 0 && --alignDisabled_ == 0 && controlState_.Contains(csAlignmentNeeded))
         Realign();
 }
 
-void TWinControl::Realign()
+void TWinControl::Realign() { AlignControl(nullptr); }
+
+void TWinControl::AlignControl(TControl* control)
 {
-    if (alignDisabled_ > 0 || ComponentState().Contains(csLoading))
+    if (ComponentState().Contains(csDestroying))
         return;
-    RECT r = GetClientRect();
-    AdjustClientRect(r);
-    AlignControls(nullptr, r);
+    if (alignDisabled_ > 0 || ComponentState().Contains(csLoading)) {
+        controlState_.Include(csAlignmentNeeded);
+        return;
+    }
+    // Children moved by the layout ask again; that is noted while alignment
+    // is disabled and then dropped, so one layout runs per request.
+    ++alignDisabled_;
+    try {
+        RECT r = GetClientRect();
+        AdjustClientRect(r);
+        AlignControls(control, r);
+    } catch (...) {
+        controlState_.Exclude(csAlignmentNeeded);
+        --alignDisabled_;
+        throw;
+    }
+    controlState_.Exclude(csAlignmentNeeded);
+    --alignDisabled_;
 }
 
 void TWinControl::AlignControls(TControl*, RECT& rect)

@@ -189,6 +189,8 @@ TEST_F(DragDock, DockingOntoASiteAndFloatingOff)
     EXPECT_EQ(panel->Parent()->Left(), drop.x);
     EXPECT_EQ(panel->Parent()->Top(), drop.y);
     EXPECT_TRUE(panel->Parent()->Visible());
+    EXPECT_EQ(panel->Parent()->ClientWidth(), panel->Width());  // the host's client holds it whole
+    EXPECT_EQ(panel->Parent()->ClientHeight(), panel->Height());
 
     // And docks back by code, its host going away.
     panel->ManualDock(site, nullptr, alTop);
