@@ -83,14 +83,15 @@ protected:
         SetScriptNativeCache(nullptr);
     }
 
-    // The figure ("figure"), a one-second walk ("walk"), a two-second idle
-    // ("idle"), a prop ("lantern"), two-second arm raises ("wave", "raise2")
-    // and a sound for definitions 0 and 1; then the file system, sprites and
-    // sound start.
+    // The figure ("figure"), a one-second walk ("walk", and "walk2" for a
+    // cycle of length 2), a two-second idle ("idle"), a prop ("lantern"), a
+    // two-second arm raise ("wave"), a one-second nod ("nod") and a sound for
+    // definitions 0 and 1; then the file system, sprites and sound start.
     void StartWorld()
     {
         AddModel("figure", tools::MakeFigureScene());
         AddModel("walk", tools::MakeWalkScene());
+        AddModel("walk2", tools::MakeWalkScene());
         AddModel("idle", tools::MakeIdleScene());
         AddModel("lantern", tools::MakePropScene());
         AddModel("wave", TurnBoneScene("wave", "Bip01 L UpperArm", 2.0f));
@@ -102,12 +103,13 @@ protected:
         sound->SetupSound(1, "hum", kSound3D | kSoundLoop);
     }
 
-    // A character showing the figure.
+    // A character showing the figure, made as the scripts make one.
     std::unique_ptr<cKestruneCharacter> Figure()
     {
         auto character = std::make_unique<cKestruneCharacter>();
         character->model->Load("figure");
         character->visible = 1;
+        character->StartIdleTimer();
         return character;
     }
 
