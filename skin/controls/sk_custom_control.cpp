@@ -367,18 +367,20 @@ void TSkCustomControl::PaintFaceInto(HDC dc)
     vcl::TCanvas* canvas = Canvas();
     canvas->Lock();
     HDC saved = canvas->HandleAllocated() ? canvas->Handle() : nullptr;
-    canvas->SetHandle(dc);
     try {
-        if (transparent_)
-            CopyParentBackground(dc);
-        PaintBorder();
-        const int clip = SaveDC(dc);
-        if (scrollBars_ == vcl::ssBoth) {
-            const RECT client = GetClientRect();
-            IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+        if (blending_->Enabled() && boundsWidth_ > 0 && boundsHeight_ > 0) {
+            // A translucent control's face is what it shows on screen: mixed
+            // over its own parent's face. A child that sees through it must
+            // get that mix, not the bare face, or it shows a solid box.
+            TSkBufferedPaint face(kspDoubleBuffer, boundsWidth_, boundsHeight_, true);
+            canvas->SetHandle(face.Target(dc));
+            PaintFace(canvas->Handle());
+            TSkBitmap background;
+            face.Finish(dc, blending_, &background, [this](HDC target) { CopyParentBackground(target); });
+        } else {
+            canvas->SetHandle(dc);
+            PaintFace(dc);
         }
-        PaintClient();
-        RestoreDC(dc, clip);
     } catch (...) {
         canvas->SetHandle(saved);
         canvas->Unlock();
@@ -386,6 +388,20 @@ void TSkCustomControl::PaintFaceInto(HDC dc)
     }
     canvas->SetHandle(saved);
     canvas->Unlock();
+}
+
+void TSkCustomControl::PaintFace(HDC dc)
+{
+    if (transparent_)
+        CopyParentBackground(dc);
+    PaintBorder();
+    const int clip = SaveDC(dc);
+    if (scrollBars_ == vcl::ssBoth) {
+        const RECT client = GetClientRect();
+        IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    }
+    PaintClient();
+    RestoreDC(dc, clip);
 }
 
 void TSkCustomControl::WMWindowPosChanging(vcl::TMessage& m)

@@ -105,6 +105,8 @@ protected:
 
 private:
     void PaintFaceInto(HDC dc);
+    // Border and client into `dc`, over the parent's face when transparent.
+    void PaintFace(HDC dc);
     void PaintThemedCorner(const RECT& corner);
     void WMEraseBkgnd(vcl::TMessage& m);
     void SKMBackgroundRequest(vcl::TMessage& m);

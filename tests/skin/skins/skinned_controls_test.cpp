@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "skin/skins/sk_skin_controls.h"
+#include "skin/skins/sk_skin_label.h"
 #include "tests/skin/controls/control_fixture.h"
 #include "tests/skin/skins/launcher_skin_fixture.h"
 
@@ -72,4 +73,43 @@ TEST_F(SkinnedControls, CheckBoxTakesTheSkinsBoxesAndPanelWithoutObjectStaysPlai
     delete manager;
     EXPECT_EQ(panel->SkinManager(), nullptr);
     EXPECT_EQ(box->SkinManager(), nullptr);
+}
+
+// The settings panel's setting: a translucent panel over a coloured form,
+// with see-through children that must show the panel as it is on screen.
+TEST_F(SkinnedControls, SeeThroughChildrenOfATranslucentPanelShowThePanelsPixels)
+{
+    auto* panel = new TSkSkinPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(20, 20, 220, 150);
+    panel->SetShowCaption(false);
+    panel->SetPerformance(kspSharedBuffer);
+    panel->Blending()->SetEnabled(true);
+    panel->Blending()->SetValue(220);
+    panel->SetSkinManager(manager);
+
+    auto* label = new TSkSkinLabel(form);
+    label->SetParent(panel);
+    label->SetAutoSize(false);
+    label->SetBounds(30, 20, 100, 17);
+    label->SetCaption(u"");
+    label->SetSkinManager(manager);
+    ASSERT_TRUE(label->Transparent());
+
+    auto* box = new TSkCustomCheckBox(form);
+    box->SetParent(panel);
+    box->SetBounds(30, 60, 150, 20);
+    box->SetCaption(u"");
+    ASSERT_TRUE(box->Transparent());
+    ASSERT_EQ(box->Performance(), kspDoubleBuffer);
+
+    Snapshot();
+    // The panel itself: its white face mixed over the blue form.
+    const std::uint32_t panelPixel = Rgb(20 + 160, 20 + 28);
+    EXPECT_NE(panelPixel, Px(panel->Color()));
+    EXPECT_NE(panelPixel, Px(form->Color()));
+    // The label and the empty end of the check box show exactly that.
+    EXPECT_EQ(Rgb(20 + 30 + 50, 20 + 28), panelPixel);
+    EXPECT_EQ(Rgb(20 + 30 + 120, 20 + 70), Rgb(20 + 200, 20 + 70));
+    EXPECT_EQ(Rgb(20 + 30 + 120, 20 + 70), panelPixel);
 }
