@@ -158,6 +158,12 @@ protected:
     void WndProc(vcl::TMessage& message) override;
     void DoEndDrag(vcl::TObject* target, int x, int y) override;
 
+    // The content of the font and colour styles: the TrueType mark or the
+    // colour swatch in a cell from `cellLeft`, the name after it in `text`
+    // (the item's text cell); lbColors fills `colorsArea` instead.
+    void DrawStyledContent(vcl::TCanvas* canvas, int index, int cellLeft, RECT text, const RECT& colorsArea,
+                           UINT flags);
+
 private:
     friend class TEkListBoxItems;
     // One laid-out item: its whole row, its check cell and its text cell.
@@ -216,6 +222,11 @@ private:
 // An 8-bit item in the code page of the font's character set (1251 for
 // the Cyrillic set, else 1252).
 vcl::WideString ItemTextInCharset(const vcl::AnsiString& text, vcl::TFont* font);
+// The colour an item of the colour styles names, filled into `swatch` and
+// outlined in black; a name that is no colour shows black.
+void PaintColorSwatch(vcl::TCanvas* canvas, const RECT& swatch, const vcl::AnsiString& name);
+// Whether an item object of the font styles marks a TrueType family.
+bool IsTrueTypeItem(vcl::TObject* itemObject);
 // Lines the wheel moves per notch: the system setting, at least 1.
 int WheelScrollLines();
 // The wheel delta as whole steps of `lines` each notch, never dividing by zero.

@@ -36,9 +36,9 @@ int AddFontFamily(const LOGFONTA* font, const TEXTMETRICA* metric, DWORD, LPARAM
     return 1;
 }
 
-// The colour an item names, outlined in black; a name that is no colour
-// shows black rather than failing the paint.
-void PaintSwatch(vcl::TCanvas* canvas, const RECT& swatch, const vcl::AnsiString& name)
+}  // namespace
+
+void PaintColorSwatch(vcl::TCanvas* canvas, const RECT& swatch, const vcl::AnsiString& name)
 {
     vcl::TColor color = vcl::clBlack;
     try {
@@ -49,7 +49,10 @@ void PaintSwatch(vcl::TCanvas* canvas, const RECT& swatch, const vcl::AnsiString
     FrameRectColor(canvas, swatch, vcl::clBlack);
 }
 
-}  // namespace
+bool IsTrueTypeItem(vcl::TObject* itemObject)
+{
+    return static_cast<BYTE>(reinterpret_cast<std::uintptr_t>(itemObject)) & kTrueTypeBit;
+}
 
 void TSkCustomListBox::PaintClient()
 {
@@ -126,32 +129,11 @@ void TSkCustomListBox::DrawDefaultItem(vcl::TCanvas* canvas, int index, const RE
     const UINT singleLine = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     switch (listStyle_) {
     case lbFonts:
-    case lbFontSamples: {
-        const TSkBitmap* glyph = SystemResources().ListGlyph;
-        const auto bits = static_cast<BYTE>(reinterpret_cast<std::uintptr_t>(items_->Objects(index)));
-        if ((bits & kTrueTypeBit) && glyph && !glyph->Empty()) {
-            const RECT cell{rect.left, rect.top, rect.left + 18, rect.bottom};
-            const RECT at = CenterRect(RECT{0, 0, glyph->Width(), glyph->Height()}, cell);
-            const_cast<TSkBitmap*>(glyph)->Draw(canvas, at.left, at.top, true);
-        }
-        text.left += 22;
-        if (listStyle_ == lbFontSamples)
-            canvas->Font()->SetName(item);
-        SkDrawText(canvas, ItemTextInCharset(item, canvas->Font()), text, DrawTextBiDiModeFlags(singleLine));
+    case lbFontSamples:
+    case lbColors:
+    case lbColorNames:
+        DrawStyledContent(canvas, index, rect.left, text, InflatedRect(rect, -4), singleLine);
         break;
-    }
-    case lbColors: {
-        PaintSwatch(canvas, InflatedRect(rect, -4), item);
-        break;
-    }
-    case lbColorNames: {
-        const RECT cell{rect.left, rect.top, rect.left + 20, rect.bottom};
-        PaintSwatch(canvas, CenterRect(RECT{0, 0, 20, 14}, cell), item);
-        text.left += 24;
-        const vcl::AnsiString shown = item.find("cl") != vcl::AnsiString::npos ? item.substr(2) : item;
-        SkDrawText(canvas, ItemTextInCharset(shown, canvas->Font()), text, DrawTextBiDiModeFlags(singleLine));
-        break;
-    }
     default:
         SkDrawText(canvas, ItemTextInCharset(item, canvas->Font()), text,
                    DrawTextBiDiModeFlags(wordWrap_ ? DT_WORDBREAK | DT_NOPREFIX : singleLine));
@@ -159,6 +141,41 @@ void TSkCustomListBox::DrawDefaultItem(vcl::TCanvas* canvas, int index, const RE
     }
     if (!multiSelect_ && HasFocus() && (selected || (index == itemIndex_ && !Selected(itemIndex_))))
         canvas->DrawFocusRect(rect);
+}
+
+void TSkCustomListBox::DrawStyledContent(vcl::TCanvas* canvas, int index, int cellLeft, RECT text,
+                                         const RECT& colorsArea, UINT flags)
+{
+    const vcl::AnsiString item = items_->Strings(index);
+    switch (listStyle_) {
+    case lbFonts:
+    case lbFontSamples: {
+        const TSkBitmap* glyph = SystemResources().ListGlyph;
+        if (IsTrueTypeItem(items_->Objects(index)) && glyph && !glyph->Empty()) {
+            const RECT cell{cellLeft, text.top, cellLeft + 18, text.bottom};
+            const RECT at = CenterRect(RECT{0, 0, glyph->Width(), glyph->Height()}, cell);
+            const_cast<TSkBitmap*>(glyph)->Draw(canvas, at.left, at.top, true);
+        }
+        text.left += 22;
+        if (listStyle_ == lbFontSamples)
+            canvas->Font()->SetName(item);
+        SkDrawText(canvas, ItemTextInCharset(item, canvas->Font()), text, DrawTextBiDiModeFlags(flags));
+        break;
+    }
+    case lbColors:
+        PaintColorSwatch(canvas, colorsArea, item);
+        break;
+    case lbColorNames: {
+        const RECT cell{cellLeft, text.top, cellLeft + 20, text.bottom};
+        PaintColorSwatch(canvas, CenterRect(RECT{0, 0, 20, 14}, cell), item);
+        text.left += 24;
+        const vcl::AnsiString shown = item.find("cl") != vcl::AnsiString::npos ? item.substr(2) : item;
+        SkDrawText(canvas, ItemTextInCharset(shown, canvas->Font()), text, DrawTextBiDiModeFlags(flags));
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void TSkCustomListBox::PaintCheckBox(int index, const RECT& rect)

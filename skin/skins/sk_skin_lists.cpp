@@ -1,6 +1,7 @@
 #include "skin/skins/sk_skin_lists.h"
 
 #include "skin/graphics/sk_canvas.h"
+#include "skin/graphics/sk_system.h"
 #include "skin/graphics/sk_text.h"
 #include "skin/skins/sk_bitmap_objects.h"
 #include "skin/skins/sk_skin_items.h"
@@ -294,9 +295,9 @@ void TSkSkinListBox::PaintCheckBox(int index, const RECT& rect)
 void TSkSkinListBox::DrawItem(vcl::TCanvas* canvas, int index, const RECT& rect)
 {
     TSkSkinObject* item = IsSkinned() ? skin_.Find("Item") : nullptr;
-    const bool ownerDraw = ListStyle() != lbStandard && ListStyle() <= lbOwnerDrawVariable && OnDrawItem;
-    // The font and colour styles keep their own drawing of the item.
-    if (!item || ownerDraw || ListStyle() > lbOwnerDrawVariable || index < 0 || index >= Items()->Count()) {
+    const TSkListBoxStyle style = ListStyle();
+    const bool ownerDraw = style != lbStandard && style <= lbOwnerDrawVariable && OnDrawItem;
+    if (!item || ownerDraw || index < 0 || index >= Items()->Count()) {
         TSkCustomListBox::DrawItem(canvas, index, rect);
         return;
     }
@@ -309,7 +310,9 @@ void TSkSkinListBox::DrawItem(vcl::TCanvas* canvas, int index, const RECT& rect)
     item->SetBounds(rect);
     canvas->Font()->Assign(item->GetFont());
     const vcl::AnsiString text = Items()->Strings(index);
-    if (text == "-") {
+    RECT textRect = rect;
+    textRect.left += 2;
+    if (style <= lbOwnerDrawVariable && text == "-") {
         // The object draws itself as a separator line.
         item->Text.assign(1, u'-');
         item->SetState(kStateNormal);
@@ -319,10 +322,19 @@ void TSkSkinListBox::DrawItem(vcl::TCanvas* canvas, int index, const RECT& rect)
     item->Text.clear();
     item->Paint(canvas);
     canvas->Font()->Assign(item->GetFont());
-    RECT textRect = rect;
-    textRect.left += 2;
     canvas->Brush()->SetStyle(vcl::bsClear);
-    SkDrawText(canvas, vcl::AnsiToWide(text), textRect, DrawTextBiDiModeFlags(WordWrap() ? DT_WORDBREAK : 0));
+    switch (style) {
+    case lbFonts:
+    case lbFontSamples:
+    case lbColors:
+    case lbColorNames:
+        DrawStyledContent(canvas, index, textRect.left, textRect, InflatedRect(textRect, -4),
+                          DT_SINGLELINE | DT_VCENTER);
+        break;
+    default:
+        SkDrawText(canvas, vcl::AnsiToWide(text), textRect, DrawTextBiDiModeFlags(WordWrap() ? DT_WORDBREAK : 0));
+        break;
+    }
 }
 
 // ---------------------------------------------------------------- combo box

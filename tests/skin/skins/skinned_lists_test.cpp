@@ -183,3 +183,40 @@ TEST_F(SkinnedLists, VerticalScrollBarTakesTheSkinsWidthAndButtonSize)
     bar->SetSkinManager(nullptr);
     EXPECT_EQ(bar->GetButtonSize(), plainButton);
 }
+
+// The font and colour styles paint the skin's item object first and their
+// mark, swatch and name over it, in the item's text cell.
+TEST_F(SkinnedLists, FontAndColourStylesPaintTheItemObjectUnderTheirContent)
+{
+    auto* list = new TSkSkinListBox(form);
+    list->SetParent(form);
+    list->SetBounds(10, 10, 160, 100);
+    list->SetSkinManager(manager);
+    ASSERT_TRUE(list->IsSkinned());
+    struct Case {
+        TSkListBoxStyle style;
+        int swatchX;  // a pixel inside the colour swatch, or -1
+    };
+    for (const Case c : {Case{lbFonts, -1}, Case{lbFontSamples, -1}, Case{lbColors, 60}, Case{lbColorNames, 12}}) {
+        SCOPED_TRACE(static_cast<int>(c.style));
+        list->SetListStyle(c.style);
+        if (c.style == lbFonts || c.style == lbFontSamples) {
+            list->Items()->Clear();
+            list->Items()->Add("Sans");
+        }
+        const int index = c.swatchX >= 0 ? list->Items()->IndexOf("clRed") : 0;
+        ASSERT_GE(index, 0);
+        TSkBitmap picture;
+        picture.SetSize(140, 18);
+        picture.Fill(0xFFFF00FF);
+        vcl::TCanvas canvas;
+        canvas.SetHandle(picture.DC());
+        list->DrawItem(&canvas, index, RECT{0, 0, 140, 18});
+        canvas.SetHandle(nullptr);
+        // The item object's colour at the row's left, before the text cell.
+        EXPECT_EQ(picture.GetPixel(1, 9) & 0xFFFFFF, Px(vcl::clGreen));
+        if (c.swatchX >= 0) {
+            EXPECT_EQ(picture.GetPixel(c.swatchX, 9) & 0xFFFFFF, Px(vcl::clRed));
+        }
+    }
+}
