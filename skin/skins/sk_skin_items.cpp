@@ -199,23 +199,18 @@ void TSkSkinItem::DrawPopupItem(vcl::TCanvas* canvas, std::uint8_t state, const 
         return;
     }
     item->Enabled = Enabled();
+    item->ShortCutText = ShortCut() ? vcl::AnsiToWide(vcl::ShortCutToText(ShortCut())) : vcl::WideString();
     const int glyph = GetGlyphWidth();
-    const int savedMargin = item->TextMarginLeft();
-    item->SetTextMarginLeft(std::max(savedMargin, glyph));
+    const int savedLeft = item->TextMarginLeft(), savedRight = item->TextMarginRight();
+    item->SetTextMarginLeft(std::max(savedLeft, glyph));
+    // The keys keep clear of the strip where a submenu's arrow goes.
+    item->SetTextMarginRight(std::max(savedRight, kArrowStrip));
     item->Paint(canvas);
-    item->SetTextMarginLeft(savedMargin);
+    item->SetTextMarginLeft(savedLeft);
+    item->SetTextMarginRight(savedRight);
     item->Enabled = true;
+    item->ShortCutText.clear();
     const vcl::TColor ink = canvas->Font()->Color();
-    SetBkMode(canvas->Handle(), TRANSPARENT);
-    if (ShortCut()) {
-        // The object has no place of its own for the short-cut text.
-        RECT text{rect.left, rect.top, rect.right - kArrowStrip, rect.bottom};
-        SetTextColor(canvas->Handle(), vcl::ColorToRGB(ink));
-        SelectObject(canvas->Handle(), canvas->Font()->Handle());
-        const vcl::AnsiString keys = vcl::ShortCutToText(ShortCut());
-        DrawTextA(canvas->Handle(), keys.c_str(), static_cast<int>(keys.size()), &text,
-                  DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-    }
     vcl::TCustomImageList* images = GetImageList();
     const RECT column{rect.left, rect.top, rect.left + glyph, rect.bottom};
     if (images && ImageIndex() >= 0) {

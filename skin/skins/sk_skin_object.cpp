@@ -526,8 +526,6 @@ void TSkSkinObject::PaintChildren(vcl::TCanvas* canvas)
 
 void TSkSkinObject::PaintText(vcl::TCanvas* canvas)
 {
-    if (Text.empty())
-        return;
     if (Text == u"-") {
         const int y = top_ + height_ / 2 - 1;
         canvas->Brush()->SetStyle(vcl::bsSolid);
@@ -535,6 +533,8 @@ void TSkSkinObject::PaintText(vcl::TCanvas* canvas)
         canvas->FillRect(RECT{left_ + 3, y, left_ + width_ - 3, y + 1});
         return;
     }
+    if (Text.empty() && ShortCutText.empty())
+        return;
     RECT r = GetBounds();
     r.left += textMarginLeft_;
     r.right -= textMarginRight_;
@@ -542,26 +542,33 @@ void TSkSkinObject::PaintText(vcl::TCanvas* canvas)
     canvas->Font()->Assign(PaintFont());
     if (!Enabled)
         canvas->Font()->SetColor(0x808080);
-    vcl::WideString text = Text;
-    if (kind_ == skTitle) {
-        canvas->RequiredState({vcl::csHandleValid, vcl::csFontValid});
-        EllipsisText(canvas->Handle(), Text, width_ - textMarginLeft_ - textMarginRight_, text);
+    auto draw = [&](const vcl::WideString& text, UINT flags) {
+        if (textEffect_ == teShadow) {
+            const vcl::TColor color = canvas->Font()->Color();
+            canvas->Font()->SetColor(vcl::clBlack);
+            RECT shadow{r.left + 1, r.top + 1, r.right + 1, r.bottom + 1};
+            SkDrawText(canvas, text, shadow, flags);
+            canvas->Font()->SetColor(color);
+        }
+        SkDrawText(canvas, text, r, flags);
+    };
+    if (!Text.empty()) {
+        vcl::WideString text = Text;
+        if (kind_ == skTitle) {
+            canvas->RequiredState({vcl::csHandleValid, vcl::csFontValid});
+            EllipsisText(canvas->Handle(), Text, width_ - textMarginLeft_ - textMarginRight_, text);
+        }
+        static constexpr UINT kFlags[9] = {
+            DT_LEFT | DT_TOP,         DT_CENTER | DT_TOP,         DT_RIGHT | DT_TOP,
+            DT_LEFT | DT_VCENTER,     DT_CENTER | DT_VCENTER,     DT_RIGHT | DT_VCENTER,
+            DT_LEFT | DT_BOTTOM,      DT_CENTER | DT_BOTTOM,      DT_RIGHT | DT_BOTTOM};
+        // Right-to-left mirroring only applies on a right-to-left system
+        // locale, which ours never is.
+        draw(text, kFlags[textAlign_] | DT_SINGLELINE);
     }
-    static constexpr UINT kFlags[9] = {
-        DT_LEFT | DT_TOP,         DT_CENTER | DT_TOP,         DT_RIGHT | DT_TOP,
-        DT_LEFT | DT_VCENTER,     DT_CENTER | DT_VCENTER,     DT_RIGHT | DT_VCENTER,
-        DT_LEFT | DT_BOTTOM,      DT_CENTER | DT_BOTTOM,      DT_RIGHT | DT_BOTTOM};
-    // Right-to-left mirroring only applies on a right-to-left system
-    // locale, which ours never is.
-    const UINT flags = kFlags[textAlign_] | DT_SINGLELINE;
-    if (textEffect_ == teShadow) {
-        const vcl::TColor color = canvas->Font()->Color();
-        canvas->Font()->SetColor(vcl::clBlack);
-        RECT shadow{r.left + 1, r.top + 1, r.right + 1, r.bottom + 1};
-        SkDrawText(canvas, text, shadow, flags);
-        canvas->Font()->SetColor(color);
-    }
-    SkDrawText(canvas, text, r, flags);
+    // A menu item's key stands at the right end of the same rectangle.
+    if (!ShortCutText.empty())
+        draw(ShortCutText, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
 }
 
 // --------------------------------------------------------- active object

@@ -90,6 +90,8 @@ public:
     std::uint8_t State = 0;
     vcl::TControl* Control = nullptr;
     vcl::WideString Text;
+    // A menu item's shortcut keys, drawn right-aligned beside `Text`.
+    vcl::WideString ShortCutText;
     std::uint8_t BiDiMode = 0;
     TSkBitmapList* BitmapList = nullptr;
     int PreviousWidth = 0;

@@ -42,6 +42,7 @@ object PopupMenu: TSkSkinObject
   object Item: TSkSkinObject
     Height = 18
     Color = clTeal
+    Font.Color = clYellow
   end
   object Separator: TSkSkinObject
     Height = 8
@@ -229,5 +230,72 @@ TEST_F(SkinnedMenus, TheSkinnedFramesSystemMenuHasSkinnedItems)
         auto* item = dynamic_cast<TSkSkinItem*>(menu->Items()->Items(i));
         ASSERT_NE(item, nullptr) << i;
         EXPECT_EQ(item->SkinManager(), manager);
+    }
+}
+
+// Columns of `picture` between `from` and `to` that hold anything but `ground`.
+static int InkedColumns(TSkBitmap& picture, int from, int to, int top, int bottom, std::uint32_t ground)
+{
+    int inked = 0;
+    for (int x = from; x < to; ++x)
+        for (int y = top; y < bottom; ++y)
+            if ((picture.GetPixel(x, y) & 0xFFFFFF) != ground) {
+                ++inked;
+                break;
+            }
+    return inked;
+}
+
+TEST_F(SkinnedMenus, PopupItemsShowTheirShortcutThroughTheItemObject)
+{
+    auto* menu = new TSkSkinPopupMenu(owner);
+    TSkSkinItem* save = AddItem(menu, "S");
+    save->SetShortCut(static_cast<vcl::TShortCut>(0x4000 | 'S'));  // Ctrl+S
+    TSkSkinItem* plain = AddItem(menu, "S");
+    menu->SetSkinManager(manager);
+
+    TSkBitmap picture;
+    picture.SetSize(200, 40);
+    picture.Fill(0xFF000000);
+    vcl::TCanvas canvas;
+    canvas.SetHandle(picture.DC());
+    TSkItemView view(nullptr, menu->Items(), &canvas, nullptr, nullptr, koVertical);
+    save->DrawItem(&canvas, &view, true, false, RECT{0, 0, 200, 18});
+    plain->DrawItem(&canvas, &view, true, false, RECT{0, 20, 200, 38});
+    canvas.SetHandle(nullptr);
+    const std::uint32_t teal = Px(vcl::clTeal);
+    // The keys stand right-aligned before the submenu arrow's strip.
+    EXPECT_GT(InkedColumns(picture, 120, 178, 0, 18, teal), 10);
+    EXPECT_EQ(InkedColumns(picture, 178, 200, 0, 18, teal), 0);
+    // The shared item object does not carry them on to the next item.
+    EXPECT_EQ(InkedColumns(picture, 120, 200, 20, 38, teal), 0);
+    EXPECT_TRUE(manager->Source()->FindObject("PopupMenu")->FindObject("Item")->ShortCutText.empty());
+}
+
+TEST(SkinObjectText, ShortcutKeysDrawRightAlignedInTheTextRectangleAndGreyWhenDisabled)
+{
+    TSkSkinObject object(nullptr);
+    object.SetColor(vcl::clTeal);
+    object.Font()->SetColor(vcl::clYellow);
+    object.SetTextMarginRight(10);
+    object.SetBounds(RECT{0, 0, 200, 18});
+    object.ShortCutText = u"Ctrl+S";
+    for (const bool enabled : {true, false}) {
+        object.Enabled = enabled;
+        TSkBitmap picture;
+        picture.SetSize(200, 18);
+        vcl::TCanvas canvas;
+        canvas.SetHandle(picture.DC());
+        object.Paint(&canvas);
+        canvas.SetHandle(nullptr);
+        const std::uint32_t teal = 0x008080;
+        EXPECT_EQ(InkedColumns(picture, 0, 120, 0, 18, teal), 0);
+        EXPECT_GT(InkedColumns(picture, 150, 190, 0, 18, teal), 10);
+        EXPECT_EQ(InkedColumns(picture, 190, 200, 0, 18, teal), 0);
+        bool fullInk = false;
+        for (int x = 150; x < 190; ++x)
+            for (int y = 0; y < 18; ++y)
+                fullInk = fullInk || (picture.GetPixel(x, y) & 0xFFFFFF) == (enabled ? 0xFFFF00u : 0x808080u);
+        EXPECT_TRUE(fullInk) << enabled;
     }
 }
