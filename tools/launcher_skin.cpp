@@ -130,7 +130,7 @@ author "Quarrybend"
 object Form: TSkSkinObject
   Kind = skForm
   Color = 2760713
-  Font.Color = 8442106
+  Font.Color = 1322044
   Width = 620
   Height = 400
   object Caption: TSkSkinObject
