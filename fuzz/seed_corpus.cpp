@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -83,6 +84,20 @@ std::map<std::string, Bytes> ArchiveEntries(const fs::path& folder)
     return entries;
 }
 
+// The three offsets of project item k inside "inventory" (the project's
+// tables of icon, cursor and script offsets) followed by the entry; empty
+// when the project is too short or names no such item.
+Bytes InventorySeed(const Bytes& project, const Bytes& inventory, int k)
+{
+    constexpr std::size_t kNames = 131, kNameSize = 64, kTables[3] = {8452, 8972, 9492};
+    if (project.size() < kTables[2] + 4 * 130 || project[kNames + kNameSize * k] == '\0')
+        return {};
+    Bytes seed;
+    for (const std::size_t table : kTables)
+        seed += project.substr(table + 4 * k, 4);
+    return seed + inventory;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,8 +129,15 @@ int main(int argc, char** argv)
         }
         if (name == "project" || name == "ui_info" || EndsWith(name, ".scene") || EndsWith(name, ".view"))
             corpus.Add("world_readers", name, bytes);
-        if (EndsWith(name, ".dialogue") || name == "inventory")
+        if (EndsWith(name, ".dialogue"))
             corpus.Add("ui_readers", name, Bytes(1, '\0') + bytes);
+        if (name == "inventory" && entries.count("project")) {
+            for (int k = 0; k < 130; ++k) {
+                const Bytes seed = InventorySeed(entries.at("project"), bytes, k);
+                if (!seed.empty())
+                    corpus.Add("inventory_resource", "item" + std::to_string(k), seed);
+            }
+        }
         if (EndsWith(name, ".image") || name == "font1" || name == "font2")
             corpus.Add("image_font_reader", name, bytes);
         if (EndsWith(name, ".gr2"))
@@ -210,6 +232,28 @@ int main(int argc, char** argv)
     corpus.Add("code_page_conversion", "cyrillic.1251", "\x01\xcf\xf0\xe8\xe2\xe5\xf2");
     corpus.Add("code_page_conversion", "utf8", "\x02" "Caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xae");
     corpus.Add("crt_text_stream", "crlf", "\x01\x02\x81\n" "one\r\ntwo\r\r\nthree\rfour\r\n\r");
+
+    // Savegame payloads of the dialogue, inventory and messenger blocks, after
+    // the byte that picks the reader.
+    auto name64 = [](const char* name) {
+        Bytes field(64, '\0');
+        field.replace(0, std::strlen(name), name);
+        return field;
+    };
+    auto u32 = [](std::uint32_t value) {
+        Bytes out;
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>((value >> (8 * i)) & 0xFF);
+        return out;
+    };
+    const Bytes flags = u32(0) + u32(1) + u32(1);
+    corpus.Add("ui_readers", "DLG", "\x01" + Bytes(1, '\2') + name64("greeting") + u32(3) + flags + name64("farewell") +
+        u32(2) + u32(5) + u32(0));
+    Bytes inventoryBlock = "\x02" + Bytes("\x41\x41") + Bytes("\x03\x81\x00", 3) + Bytes(62, '\xff') +
+        Bytes("\x07", 1) + Bytes(64, '\xff');
+    corpus.Add("ui_readers", "INV", inventoryBlock);
+    corpus.Add("ui_readers", "MSN", "\x03" + name64("anna") + name64("anna") + name64("anna_head") + u32(0xFF112233) +
+        name64("ben") + name64("ben") + name64("") + u32(0xFF445566));
 
     // Targets whose inputs none of the above fits still start from something.
     for (const char* target : {"vcl_component_stream", "sound_particle_blocks", "skin_object_classes",

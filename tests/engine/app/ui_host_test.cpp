@@ -6,6 +6,7 @@
 #include "engine/app/engine_ui_host.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/audio/kestrune_sound.h"
+#include "engine/natives/engine_natives.h"
 #include "engine/render/kestrune_fonts.h"
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/kestrune_sprites.h"
@@ -14,6 +15,8 @@
 #include "engine/ui/kestrune_messenger.h"
 #include "engine/ui/kestrune_screen_control.h"
 #include "engine/world/kestrune_character.h"
+#include "engine/world/kestrune_hotspot.h"
+#include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_player_control.h"
 #include "platform/granny/granny.h"
 #include "tests/engine/app/fake_members.h"
@@ -66,8 +69,10 @@ protected:
         data.Add("line.ogg", Bytes(tools::EncodeOggVorbis(tools::MakeSine(22050, 1, 440.0, 2.0, 8000.0))));
         // Viseme 2 alone, strongly: the jaw turns by -34 x -10 / 1000 radians.
         data.Add("line.sync", "2\n0 0 -10 0 0 0 0 0\n0 0 -10 0 0 0 0 0\n");
-        // The engine claims the error reporter; the test's log takes it back.
+        // The engine claims the error reporter and its members the graphics
+        // host; the test's log and fake take them back.
         SetEngineLink(&reports);
+        SetGraphicsHost(&host);
     }
     ~EngineUiHostTest() override
     {
@@ -159,6 +164,44 @@ TEST_F(EngineUiHostTest, LinesTakeTheSpeakersColourAndThePlayersWhenTheSpeakerIs
     EXPECT_EQ(host.TextColour(kNoObject), 0xFFFFFFFFu) << "no player: plain white";
     EXPECT_EQ(host.TextColour(npc->Handle()), 0xFF102030u);
     gameplay->playerCharacter = player;
+}
+
+TEST_F(EngineUiHostTest, ScriptsReachThePlayerAndTheHoveredCharacterByHandle)
+{
+    data.Add("talk.dialogue", Bytes(tools::WriteDialogueResource(
+                                  1, Script("var c1 object\n var c2 object\n func onenter\n ret\n end\n"))));
+    StartEngine();
+    RegisterInputNatives();
+    const std::unique_ptr<cKestruneScript> caller = LoadScript("func f\n ret\n end\n");
+    auto call = [&](const char* name, std::vector<ScriptValue> arguments) {
+        ScriptCallFrame frame;
+        frame.script = caller.get();
+        for (const ScriptValue& argument : arguments)
+            frame.arguments.Add(argument);
+        FindScriptNative(name)(&frame);
+        return frame.result;
+    };
+    const auto npc = Figure();
+    ScriptValue npcValue(kScriptObject);
+    npcValue.object = npc->Handle();
+
+    // A hotspot bound to a character names the character, even when it also
+    // names an object.
+    cKestruneScene scene;
+    cKestruneHotspot hotspot;
+    hotspot.character = npc.get();
+    hotspot.object = scene.CreateObjectHandle();
+    host.hotspot = &hotspot;
+    EXPECT_EQ(call("cInput__GetObject", {}).object, npc->Handle());
+    host.hotspot = nullptr;
+
+    cKestruneDialogue dialogue;
+    gameplay->dialogue = &dialogue;
+    call("cInput__PlayDialogue", {ScriptValue::String("talk"), npcValue});
+    ASSERT_NE(dialogue.script, nullptr);
+    EXPECT_EQ(dialogue.script->Variable(0)->object, player->Handle()) << "c1 is the player";
+    EXPECT_EQ(dialogue.script->Variable(1)->object, npc->Handle());
+    gameplay->dialogue = nullptr;
 }
 
 TEST_F(EngineUiHostTest, ASpokenLineMovesOnlyItsSpeakersJawAndOnlyWhileItPlays)
