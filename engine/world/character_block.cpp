@@ -46,6 +46,16 @@ bool ReadEntries(int file, std::uint32_t count, DynArray<IdleAnimation>& list)
     return true;
 }
 
+// A block that cannot be read is not left in the buffer: a chained reader
+// (a scene reading its characters one after another) would take the same
+// header again and never get past it. A cleared header is no block's, so
+// every chain stops there.
+bool Unreadable(SavegameBlockHeader& header)
+{
+    header = SavegameBlockHeader{};
+    return false;
+}
+
 } // namespace
 
 void cKestruneCharacter::SaveBlock(int file, const char* name) const
@@ -97,10 +107,10 @@ void cKestruneCharacter::SaveBlock(int file, const char* name) const
 bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool registerHotspot)
 {
     if (!CheckSavegameBlockTag(header, "CHR"))
-        return false;
+        return Unreadable(header);
     std::vector<std::uint8_t> payload;
     if (header.length < kPayloadSize || !ReadWorldBlockPayload(file, header, kPayloadSize, payload))
-        return false;
+        return Unreadable(header);
     DatafileByteReader reader(payload.data(), payload.size());
     enabled = reader.U8();
     visible = reader.U8();
@@ -132,7 +142,7 @@ bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool r
     if (enabled && registerHotspot)
         EnsureHotspot();
     if (!ReadEntries(file, idleCount, idleAnimations) || !ReadEntries(file, secondCount, secondAnimations))
-        return false;
+        return Unreadable(header);
 
     // The block replaces what the character holds now (the player's setup
     // function may have started an animation or linked an object), while

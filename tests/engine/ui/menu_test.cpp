@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace vls::test {
 namespace {
@@ -206,6 +207,18 @@ TEST_F(MenuTest, OptionsFollowTheMouseAndReachTheRegistryOnLeaving)
     EXPECT_EQ(RegistryValue("SFXVolume"), 255u);
     EXPECT_EQ(RegistryValue("Gamma"), 127u);
     EXPECT_EQ(RegistryValue("Subtitle"), static_cast<DWORD>(subtitle ? 0 : 1));
+
+    // They stand in the registry file itself, under the game's key, where the
+    // next start reads them.
+    std::ifstream file(config_.path() / "user.reg");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string saved = text.str();
+    const std::size_t key = saved.find("[Software\\Quarrybend\\Veilstrand]");
+    ASSERT_NE(key, std::string::npos) << saved;
+    for (const char* line : {"\"MusicVolume\"=dword:000000f8", "\"DialogueVolume\"=dword:0000003a",
+                             "\"SFXVolume\"=dword:000000ff", "\"Gamma\"=dword:0000007f"})
+        EXPECT_GT(saved.find(line), key) << line << " in\n" << saved;
 }
 
 // A valid savegame whose saving time is set to the given year.
