@@ -1,0 +1,404 @@
+// Planned walks on a few maps with many start and target points, checked two
+// ways: against line of sight and node pairing written out plainly here, and
+// against a digest of every record of every walk (points, nodes, handles and
+// arc-length tables), so that a faster planner is proven to choose the same
+// routes bit for bit.
+
+#include "engine/world/kestrune_walk_map.h"
+#include "tests/engine/world/walk_map_fixture.h"
+#include "tests/engine/world/world_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vls::test {
+namespace {
+
+// A small generator of its own, so maps and queries are the same everywhere.
+struct Rng {
+    std::uint32_t state;
+    std::uint32_t Next()
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    float Unit() { return static_cast<float>(Next() >> 8) * (1.0f / 16777216.0f); }
+    float Range(float lo, float hi) { return lo + (hi - lo) * Unit(); }
+    std::uint32_t Below(std::size_t n) { return Next() % static_cast<std::uint32_t>(n); }
+};
+
+using Points = std::vector<std::pair<float, float>>;
+
+// A ring stored closed: the last point repeats the first, as scene data has it.
+void Ring(LayerData& data, const Points& points, bool hole)
+{
+    LayerPolygon polygon;
+    polygon.pointCount = static_cast<std::uint32_t>(points.size() + 1);
+    polygon.flags = hole ? 1 : 0;
+    polygon.firstPoint = static_cast<std::uint32_t>(data.points.size());
+    data.polygons.push_back(polygon);
+    for (const auto& [x, z] : points)
+        data.points.push_back({x, 0.0f, z});
+    data.points.push_back({points[0].first, 0.0f, points[0].second});
+}
+
+// A square of half size h around (cx, cz), turned by angle.
+Points TurnedSquare(float cx, float cz, float h, float angle)
+{
+    Points points;
+    for (int i = 0; i < 4; ++i) {
+        const float a = angle + static_cast<float>(i) * 1.5707964f;
+        points.emplace_back(cx + h * std::cos(a), cz + h * std::sin(a));
+    }
+    return points;
+}
+
+float NodeCoordinate(const LayerNode& node, int i)
+{
+    float v;
+    std::memcpy(&v, &node.field[i], sizeof v);
+    return v;
+}
+
+// A 40 x 40 floor with 4 x 4 square pillars and a lattice of 160 nodes at
+// exactly representable places, so many pairs cost the same and the tie rule
+// decides; some nodes stand inside pillars or on their edges.
+LayerBuilder Pillars()
+{
+    LayerBuilder builder;
+    tools::AddWalkRing(builder.data, 0, 0, 40, 40);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            tools::AddWalkRing(builder.data, 5.0f + 10.0f * i, 5.0f + 10.0f * j, 8.0f + 10.0f * i, 8.0f + 10.0f * j, true);
+    for (int i = 0; i < 16; ++i)
+        for (int j = 0; j < 10; ++j)
+            tools::AddWalkNode(builder.data, 1.25f + 2.5f * i, 2.0f + 4.0f * j, 0);
+    tools::BuildWalkNodeRows(builder.data);
+    return builder;
+}
+
+// A slanted floor with a bay cut into it, turned squares and a triangle as
+// holes (one stored open), and nodes scattered over the floor, a few right on
+// hole corners.
+LayerBuilder Rooms()
+{
+    LayerBuilder builder;
+    LayerData& data = builder.data;
+    Ring(data, {{0, 0}, {31.3f, 1.7f}, {29.1f, 12.2f}, {17.6f, 11.8f}, {18.4f, 18.9f}, {30.2f, 17.7f}, {31.7f, 30.4f}, {-0.8f, 29.2f}},
+         false);
+    Ring(data, TurnedSquare(6.3f, 7.1f, 2.1f, 0.3f), true);
+    Ring(data, TurnedSquare(9.2f, 22.4f, 2.6f, 1.1f), true);
+    Ring(data, TurnedSquare(24.1f, 25.3f, 1.7f, 0.7f), true);
+    Ring(data, TurnedSquare(12.2f, 14.6f, 3.0f, 0.0f), true);
+    Ring(data, {{22.0f, 4.9f}, {26.3f, 9.1f}, {20.2f, 8.7f}}, true);
+    LayerPolygon open;
+    open.pointCount = 3;
+    open.flags = 1;
+    open.firstPoint = static_cast<std::uint32_t>(data.points.size());
+    data.polygons.push_back(open);
+    data.points.insert(data.points.end(), {{3.0f, 0, 15.0f}, {5.5f, 0, 17.5f}, {3.2f, 0, 19.9f}});
+
+    cKestruneEnvironmentLayer floor;
+    const std::vector<std::uint8_t> bytes = builder.Bytes();
+    floor.LoadFromMemory(bytes.data(), bytes.size());
+    floor.enabled = 1;
+    Rng rng{12345};
+    while (data.nodes.size() < 90) {
+        const float x = rng.Range(-1, 32), z = rng.Range(-1, 31);
+        if (floor.ContainsPoint(x, z))
+            tools::AddWalkNode(data, x, z, 0);
+    }
+    // Nodes on hole corners: segments that graze a corner are not blocked by it.
+    for (std::uint32_t p : {data.polygons[1].firstPoint, data.polygons[4].firstPoint + 2, data.polygons[5].firstPoint + 1})
+        tools::AddWalkNode(data, data.points[p].x, data.points[p].z, 0);
+    tools::BuildWalkNodeRows(data);
+    return builder;
+}
+
+// Pillars whose rows claim ways shorter than the straight distance between
+// their nodes, with some pairs cut off: the planner may not lean on the rows
+// being distances along the floor.
+LayerBuilder ShortRows()
+{
+    LayerBuilder builder = Pillars();
+    for (std::size_t i = 0; i < builder.data.rows.size(); ++i)
+        builder.data.rows[i].distance = i % 7 == 3 ? tools::kNoWay : builder.data.rows[i].distance * 0.3f;
+    return builder;
+}
+
+// Line of sight as plainly as it is defined: every bound layer's own segment
+// test, then the node's polygon at the midpoint.
+bool PlainBlocked(const cKestruneWalkMap& map, float x1, float z1, float x2, float z2, std::int32_t node)
+{
+    for (std::int32_t i = 0; i < map.layers.count; ++i) {
+        if (map.layers.data[i]->SegmentCrossesEdges(x1, z1, x2, z2))
+            return true;
+    }
+    if (node < 0 || !map.nodeLayer || node >= map.nodeCount)
+        return false;
+    const LayerData& data = map.nodeLayer->Data();
+    const std::uint32_t polygon = data.nodes[static_cast<std::size_t>(node)].field[2];
+    const bool inside = map.nodeLayer->PointInPolygon((x1 + x2) * 0.5f, (z1 + z2) * 0.5f, polygon);
+    return inside == data.polygons[polygon].IsHole();
+}
+
+// The nodes of a walk over the graph, plainly: every node seen from each
+// end, every pair in node order, the best replaced only by a strictly
+// cheaper pair below 100000. Empty when there is no pair.
+std::vector<std::int32_t> PlainNodeRoute(const cKestruneWalkMap& map, float sx, float sz, float tx, float tz)
+{
+    if (!map.nodeLayer)
+        return {};
+    const LayerData& data = map.nodeLayer->Data();
+    const std::size_t n = static_cast<std::size_t>(map.nodeCount);
+    struct Seen {
+        std::size_t node;
+        float distance;
+    };
+    std::vector<Seen> fromStart, toTarget;
+    for (std::size_t i = 0; i < n; ++i) {
+        const float nx = NodeCoordinate(data.nodes[i], 0), nz = NodeCoordinate(data.nodes[i], 1);
+        if (!PlainBlocked(map, nx, nz, sx, sz, -1))
+            fromStart.push_back({i, std::sqrt((nx - sx) * (nx - sx) + (nz - sz) * (nz - sz))});
+        if (!PlainBlocked(map, nx, nz, tx, tz, -1))
+            toTarget.push_back({i, std::sqrt((nx - tx) * (nx - tx) + (nz - tz) * (nz - tz))});
+    }
+    float best = 100000.0f;
+    std::size_t a = n, b = n;
+    for (const Seen& s : fromStart) {
+        for (const Seen& t : toTarget) {
+            const float cost = s.distance + t.distance + data.rows[s.node * n + t.node].distance;
+            if (cost < best) {
+                best = cost;
+                a = s.node;
+                b = t.node;
+            }
+        }
+    }
+    if (a == n)
+        return {};
+    std::vector<std::int32_t> route{static_cast<std::int32_t>(a)};
+    for (int hops = 0; a != b && hops < 1000; ++hops) {
+        a = data.rows[a * n + b].next;
+        route.push_back(static_cast<std::int32_t>(a));
+    }
+    return route;
+}
+
+// The digests in the tests below are those of the walks as first planned:
+// when one changes, some route, handle or table has changed.
+class WalkRouteTest : public WorldTest {
+protected:
+    WalkRouteTest() { host.scene = &scene; }
+
+    // Every polygon point of the bound layers.
+    std::vector<LayerPoint> Corners() const
+    {
+        std::vector<LayerPoint> corners;
+        for (std::int32_t i = 0; i < map.layers.count; ++i) {
+            const LayerData& data = map.layers.data[i]->Data();
+            corners.insert(corners.end(), data.points.begin(), data.points.end());
+        }
+        return corners;
+    }
+
+    struct Tally {
+        std::uint64_t digest = 1469598103934665603ull;
+        int direct = 0, overNodes = 0, none = 0, checked = 0;
+        void Add(const void* bytes, std::size_t size)
+        {
+            for (std::size_t i = 0; i < size; ++i) {
+                digest ^= static_cast<const std::uint8_t*>(bytes)[i];
+                digest *= 1099511628211ull;
+            }
+        }
+    };
+
+    // Plans walks between random points, points on nodes and corners, and
+    // points far off the floor, with random facings and final directions.
+    Tally Walks(std::uint32_t seed, int count)
+    {
+        Tally tally;
+        Rng rng{seed};
+        const std::vector<LayerPoint> corners = Corners();
+        const LayerData* const nodes = map.nodeLayer ? &map.nodeLayer->Data() : nullptr;
+        const auto pick = [&](float& x, float& z, bool far) {
+            const std::uint32_t kind = rng.Below(20);
+            if (far && kind < 2) {
+                x = map.maxX + rng.Range(50, 150);
+                z = rng.Range(map.minZ, map.maxZ);
+            } else if (kind < 5 && nodes) {
+                const LayerNode& node = nodes->nodes[rng.Below(nodes->nodes.size())];
+                x = NodeCoordinate(node, 0);
+                z = NodeCoordinate(node, 1);
+            } else if (kind < 7) {
+                const LayerPoint& corner = corners[rng.Below(corners.size())];
+                x = corner.x;
+                z = corner.z;
+            } else {
+                x = rng.Range(map.minX - 2, map.maxX + 2);
+                z = rng.Range(map.minZ - 2, map.maxZ + 2);
+            }
+        };
+        for (int q = 0; q < count; ++q) {
+            float sx, sz, tx, tz;
+            pick(sx, sz, false);
+            pick(tx, tz, true);
+            if (rng.Below(20) == 0) {
+                tx = sx;
+                tz = sz;
+            }
+            const float turn = rng.Range(0, 6.2831853f);
+            control.facing[0] = std::cos(turn);
+            control.facing[2] = std::sin(turn);
+            const float final = rng.Range(0, 6.2831853f);
+            const bool withFinal = rng.Below(5) < 3;
+            map.finalDirX = withFinal ? std::cos(final) : 0.0f;
+            map.finalDirZ = withFinal ? std::sin(final) : 0.0f;
+            control.position[0] = sx;
+            control.position[2] = sz;
+
+            const bool plainTarget = map.IsWalkable(tx, tz, 1) && (tx != sx || tz != sz);
+            const std::int32_t result = map.FindPath(tx, 0, tz);
+            const std::uint32_t size = static_cast<std::uint32_t>(map.path.size());
+            tally.Add(&result, sizeof result);
+            tally.Add(&map.mode, sizeof map.mode);
+            tally.Add(&size, sizeof size);
+            for (const PathRecord& record : map.path) {
+                tally.Add(&record.x, 6 * sizeof(float));
+                tally.Add(&record.node, sizeof record.node);
+                tally.Add(record.table, sizeof record.table);
+            }
+            (size == 2 ? tally.direct : size > 2 ? tally.overNodes : tally.none)++;
+            if (plainTarget)
+                CheckPlainRoute(sx, sz, tx, tz, result, q, tally);
+        }
+        return tally;
+    }
+
+    void CheckPlainRoute(float sx, float sz, float tx, float tz, std::int32_t result, int q, Tally& tally)
+    {
+        ++tally.checked;
+        std::vector<std::int32_t> nodes;
+        if (PlainBlocked(map, sx, sz, tx, tz, -1)) {
+            nodes = PlainNodeRoute(map, sx, sz, tx, tz);
+            if (nodes.empty()) {
+                EXPECT_EQ(result, -1) << "walk " << q;
+                EXPECT_TRUE(map.path.empty()) << "walk " << q;
+                return;
+            }
+        }
+        EXPECT_EQ(result, 0) << "walk " << q;
+        ASSERT_EQ(map.path.size(), nodes.size() + 2) << "walk " << q;
+        EXPECT_EQ(map.path.front().x, sx);
+        EXPECT_EQ(map.path.front().z, sz);
+        EXPECT_EQ(map.path.back().x, tx);
+        EXPECT_EQ(map.path.back().z, tz);
+        EXPECT_EQ(map.path.front().node, -1);
+        EXPECT_EQ(map.path.back().node, -1);
+        for (std::size_t k = 0; k < nodes.size(); ++k)
+            EXPECT_EQ(map.path[k + 1].node, nodes[k]) << "walk " << q << " record " << k + 1;
+    }
+
+    // Segments chosen to find any difference from the plain test: random
+    // ones, corner to corner, node to corner, along and beyond edges, points
+    // and coordinates that are not finite or very large.
+    void CheckLineOfSight(std::uint32_t seed)
+    {
+        Rng rng{seed};
+        const std::vector<LayerPoint> corners = Corners();
+        const auto corner = [&] { return corners[rng.Below(corners.size())]; };
+        const auto check = [&](float x1, float z1, float x2, float z2) {
+            const std::int32_t node = map.nodeCount > 0 && rng.Below(3) == 0 ? static_cast<std::int32_t>(rng.Below(map.nodeCount)) : -1;
+            ASSERT_EQ(map.IsLineBlocked(x1, z1, x2, z2, node), PlainBlocked(map, x1, z1, x2, z2, node))
+                << x1 << "," << z1 << " to " << x2 << "," << z2 << " node " << node;
+        };
+        for (int i = 0; i < 3000; ++i)
+            check(rng.Range(map.minX - 5, map.maxX + 5), rng.Range(map.minZ - 5, map.maxZ + 5),
+                  rng.Range(map.minX - 5, map.maxX + 5), rng.Range(map.minZ - 5, map.maxZ + 5));
+        for (int i = 0; i < 3000; ++i) {
+            const LayerPoint a = corner(), b = corner();
+            check(a.x, a.z, b.x, b.z);
+            const float k = rng.Below(2) ? rng.Range(-2, 3) : static_cast<float>(rng.Below(5)) * 0.5f - 1.0f;
+            check(a.x, a.z, a.x + (b.x - a.x) * k, a.z + (b.z - a.z) * k);
+            check(a.x + (b.x - a.x) * k, a.z + (b.z - a.z) * k, a.x, a.z);
+            check(a.x, a.z, a.x, a.z);
+        }
+        if (map.nodeLayer) {
+            const LayerData& data = map.nodeLayer->Data();
+            for (int i = 0; i < 2000; ++i) {
+                const LayerNode& node = data.nodes[rng.Below(data.nodes.size())];
+                const LayerPoint b = corner();
+                check(NodeCoordinate(node, 0), NodeCoordinate(node, 1), b.x, b.z);
+            }
+        }
+        const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(), 1e30f, -1e30f};
+        for (const float v : odd) {
+            for (int slot = 0; slot < 4; ++slot) {
+                float c[4] = {rng.Range(0, 30), rng.Range(0, 30), rng.Range(0, 30), rng.Range(0, 30)};
+                c[slot] = v;
+                check(c[0], c[1], c[2], c[3]);
+            }
+        }
+    }
+
+    WalkHost host;
+    cKestruneScene scene;
+    FakeControl control;
+    cKestruneWalkMap map{&control};
+};
+
+TEST_F(WalkRouteTest, LatticeOfNodesAmongPillars)
+{
+    AddLayer(scene, Pillars());
+    map.Bind();
+    CheckLineOfSight(7);
+    const Tally tally = Walks(99, 400);
+    EXPECT_GT(tally.overNodes, 100);
+    EXPECT_GT(tally.direct, 40);
+    EXPECT_GT(tally.none, 20);
+    EXPECT_GT(tally.checked, 200);
+    EXPECT_EQ(tally.digest, 0x550ef02cc5c75f26ull) << std::hex << tally.digest;
+}
+
+TEST_F(WalkRouteTest, ScatteredNodesOnASlantedFloorWithAnIslandLayer)
+{
+    AddLayer(scene, Rooms());
+    AddLayer(scene, LayerBuilder().Rect(40, 0, 50, 10), "walkmap_island");
+    AddLayer(scene, LayerBuilder().Rect(0, 0, 20, 20), "view_room");
+    map.Bind();
+    ASSERT_EQ(map.layers.count, 2);
+    CheckLineOfSight(8);
+    const Tally tally = Walks(100, 400);
+    EXPECT_GT(tally.overNodes, 60);
+    EXPECT_GT(tally.direct, 40);
+    EXPECT_GT(tally.none, 20);
+    EXPECT_EQ(tally.digest, 0x599943f440e44deeull) << std::hex << tally.digest;
+
+    // A layer switched off after binding no longer blocks.
+    scene.layers.data[0]->enabled = 0;
+    CheckLineOfSight(9);
+    scene.layers.data[0]->enabled = 1;
+}
+
+TEST_F(WalkRouteTest, RowsShorterThanTheFloorAndPairsCutOff)
+{
+    AddLayer(scene, ShortRows());
+    map.Bind();
+    const Tally tally = Walks(101, 400);
+    EXPECT_GT(tally.overNodes, 100);
+    EXPECT_EQ(tally.digest, 0x00c8fd2f70dc4097ull) << std::hex << tally.digest;
+}
+
+} // namespace
+} // namespace vls::test
