@@ -14,47 +14,10 @@
 namespace {
 
 constexpr float kBoundsStart = 100000.0f;
-constexpr float kNoCost = 100000.0f;
 constexpr float kClampReach = 100.0f;
 constexpr int kMaxHops = 1000;
-// Widens the polygon boxes so that rounding in the edge test never finds a
-// crossing the box test has ruled out.
-constexpr float kBoxMargin = 0.001f;
 
 float Length(float dx, float dz) { return std::sqrt(dx * dx + dz * dz); }
-
-float NodeX(const LayerNode& node)
-{
-    float x;
-    std::memcpy(&x, &node.field[0], sizeof x);
-    return x;
-}
-
-float NodeZ(const LayerNode& node)
-{
-    float z;
-    std::memcpy(&z, &node.field[1], sizeof z);
-    return z;
-}
-
-// A node graph is used only when every row entry names a node of the graph
-// at a distance that is not negative and every node names a polygon of its
-// layer, so the planner can follow rows and polygons without checks of its
-// own.
-bool NodeGraphValid(const cKestruneEnvironmentLayer& layer)
-{
-    const LayerData& data = layer.Data();
-    const std::size_t n = data.nodes.size();
-    for (const LayerNode& node : data.nodes) {
-        if (node.field[2] >= data.polygons.size())
-            return false;
-    }
-    for (const LayerRowEntry& entry : data.rows) {
-        if (entry.next >= n || entry.distance < 0.0f)
-            return false;
-    }
-    return data.rows.size() == n * n;
-}
 
 } // namespace
 
@@ -68,8 +31,8 @@ void cKestruneWalkMap::Bind()
     }
     layers.count = 0;
     ComputeBounds();
-    polygonBoxes_.clear();
-    validNodeLayers_.clear();
+    edges_.Clear();
+    graphs_.clear();
     ChooseNodeLayer();
 }
 
@@ -77,28 +40,15 @@ void cKestruneWalkMap::BindLayers(const cKestruneScene& scene)
 {
     scene.CollectAreasByPrefix("walkmap", layers);
     ComputeBounds();
-    polygonBoxes_.assign(static_cast<std::size_t>(layers.count), {});
-    for (std::int32_t i = 0; i < layers.count; ++i) {
-        const LayerData& data = layers.data[i]->Data();
-        for (const LayerPolygon& polygon : data.polygons) {
-            Box box{kBoundsStart, kBoundsStart, -kBoundsStart, -kBoundsStart};
-            for (std::uint32_t p = 0; p < polygon.pointCount; ++p) {
-                const LayerPoint& point = data.points[polygon.firstPoint + p];
-                box.minX = std::fmin(box.minX, point.x - kBoxMargin);
-                box.minZ = std::fmin(box.minZ, point.z - kBoxMargin);
-                box.maxX = std::fmax(box.maxX, point.x + kBoxMargin);
-                box.maxZ = std::fmax(box.maxZ, point.z + kBoxMargin);
-            }
-            polygonBoxes_[static_cast<std::size_t>(i)].push_back(box);
-        }
-    }
-    validNodeLayers_.clear();
+    edges_.Build(layers);
+    graphs_.clear();
     for (std::int32_t i = 0; i < layers.count; ++i) {
         const cKestruneEnvironmentLayer* const layer = layers.data[i];
         if (layer->Data().nodes.empty())
             continue;
-        if (NodeGraphValid(*layer))
-            validNodeLayers_.push_back(layer);
+        WalkNodeGraph graph;
+        if (ReadWalkNodeGraph(*layer, graph))
+            graphs_.push_back(std::move(graph));
         else
             ReportError("gameplay", layer->Name().GetText(), 0, "Walk map nodes refer to missing nodes or polygons.");
     }
@@ -107,12 +57,14 @@ void cKestruneWalkMap::BindLayers(const cKestruneScene& scene)
 
 void cKestruneWalkMap::ChooseNodeLayer()
 {
+    graph_ = nullptr;
     nodeLayer = nullptr;
     nodeCount = 0;
-    for (const cKestruneEnvironmentLayer* layer : validNodeLayers_) {
-        if (layer->enabled) {
-            nodeLayer = layer;
-            nodeCount = static_cast<std::int32_t>(layer->Data().nodes.size());
+    for (const WalkNodeGraph& graph : graphs_) {
+        if (graph.layer->enabled) {
+            graph_ = &graph;
+            nodeLayer = graph.layer;
+            nodeCount = static_cast<std::int32_t>(graph.x.size());
         }
     }
 }
@@ -143,22 +95,8 @@ bool cKestruneWalkMap::IsWalkable(float x, float z, std::int32_t testMode) const
 
 bool cKestruneWalkMap::IsLineBlocked(float x1, float z1, float x2, float z2, std::int32_t node) const
 {
-    const float lowX = std::fmin(x1, x2), highX = std::fmax(x1, x2);
-    const float lowZ = std::fmin(z1, z2), highZ = std::fmax(z1, z2);
-    for (std::int32_t i = 0; i < layers.count; ++i) {
-        const cKestruneEnvironmentLayer& layer = *layers.data[i];
-        if (!layer.enabled)
-            continue;
-        const std::vector<Box>& boxes = polygonBoxes_[static_cast<std::size_t>(i)];
-        for (std::uint32_t p = 0; p < boxes.size(); ++p) {
-            const Box& box = boxes[p];
-            // NaN coordinates fail every comparison and go to the full test.
-            if (highX < box.minX || lowX > box.maxX || highZ < box.minZ || lowZ > box.maxZ)
-                continue;
-            if (layer.SegmentCrossesPolygon(p, x1, z1, x2, z2))
-                return true;
-        }
-    }
+    if (edges_.Crosses(x1, z1, x2, z2))
+        return true;
     if (node == -1 || !nodeLayer || node < 0 || node >= nodeCount)
         return false;
     const LayerData& data = nodeLayer->Data();
@@ -267,57 +205,15 @@ std::int32_t cKestruneWalkMap::FindPath(float x, float, float z)
 
 bool cKestruneWalkMap::PlanOverNodes(float startX, float startZ, float targetX, float targetZ)
 {
-    if (!nodeLayer)
+    std::int32_t a, b;
+    if (!graph_ || !pairs_.Find(*this, *graph_, startX, startZ, targetX, targetZ, a, b))
         return false;
     const LayerData& data = nodeLayer->Data();
-    struct Seen {
-        std::int32_t node;
-        float distance;
-    };
-    std::vector<Seen> fromStart, toTarget;
-    for (std::int32_t i = 0; i < nodeCount; ++i) {
-        const float nx = NodeX(data.nodes[static_cast<std::size_t>(i)]);
-        const float nz = NodeZ(data.nodes[static_cast<std::size_t>(i)]);
-        // A node without a finite distance could never be part of the cheapest pair.
-        const float toStart = Length(nx - startX, nz - startZ);
-        const float toEnd = Length(nx - targetX, nz - targetZ);
-        if (std::isfinite(toStart) && !IsLineBlocked(nx, nz, startX, startZ, -1))
-            fromStart.push_back({i, toStart});
-        if (std::isfinite(toEnd) && !IsLineBlocked(nx, nz, targetX, targetZ, -1))
-            toTarget.push_back({i, toEnd});
-    }
-    // The chosen pair is the cheapest one, and of equally cheap pairs the
-    // first in node order (the order the lists were built in). Walking both
-    // lists from their nearest nodes finds that pair while passing over
-    // every pair that cannot reach the best cost.
-    const auto nearer = [](const Seen& l, const Seen& r) { return l.distance < r.distance; };
-    std::stable_sort(fromStart.begin(), fromStart.end(), nearer);
-    std::stable_sort(toTarget.begin(), toTarget.end(), nearer);
-    float best = kNoCost;
-    std::int32_t a = -1, b = -1;
     const std::size_t n = static_cast<std::size_t>(nodeCount);
-    for (const Seen& s : fromStart) {
-        if (s.distance > best)
-            break;
-        const LayerRowEntry* const row = data.rows.data() + static_cast<std::size_t>(s.node) * n;
-        for (const Seen& t : toTarget) {
-            if (s.distance + t.distance > best)
-                break;
-            const float cost = s.distance + t.distance + row[t.node].distance;
-            const bool earlier = a >= 0 && (s.node < a || (s.node == a && t.node < b));
-            if (cost < best || (cost == best && earlier)) {
-                best = cost;
-                a = s.node;
-                b = t.node;
-            }
-        }
-    }
-    if (a < 0)
-        return false;
     const auto nodeRecord = [&](std::int32_t node) {
         PathRecord record;
-        record.x = NodeX(data.nodes[static_cast<std::size_t>(node)]);
-        record.z = NodeZ(data.nodes[static_cast<std::size_t>(node)]);
+        record.x = graph_->x[static_cast<std::size_t>(node)];
+        record.z = graph_->z[static_cast<std::size_t>(node)];
         record.node = node;
         return record;
     };

@@ -2,6 +2,8 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
+#include "engine/world/walk_map_edge_grid.h"
+#include "engine/world/walk_map_node_graph.h"
 
 #include <cstdint>
 #include <vector>
@@ -100,11 +102,10 @@ private:
     void FillTable(std::size_t k);
     void Arrive();
 
-    std::vector<const cKestruneEnvironmentLayer*> validNodeLayers_;
-    // Per bound layer, the x/z box of each polygon: a segment can only cross
-    // the edges of a polygon whose box it meets.
-    struct Box {
-        float minX, minZ, maxX, maxZ;
-    };
-    std::vector<std::vector<Box>> polygonBoxes_;
+    // The node graphs of the bound layers that passed the bind check, and
+    // the one in use.
+    std::vector<WalkNodeGraph> graphs_;
+    const WalkNodeGraph* graph_ = nullptr;
+    WalkEdgeGrid edges_;
+    WalkNodePairSearch pairs_;
 };

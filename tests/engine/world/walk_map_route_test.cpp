@@ -312,7 +312,8 @@ protected:
     // Segments chosen to find any difference from the plain test: random
     // ones, corner to corner, node to corner, along and beyond edges, points
     // and coordinates that are not finite or very large.
-    void CheckLineOfSight(std::uint32_t seed)
+    void CheckLineOfSight(std::uint32_t seed) { CheckLineOfSight(seed, map.minX, map.minZ, map.maxX, map.maxZ); }
+    void CheckLineOfSight(std::uint32_t seed, float lowX, float lowZ, float highX, float highZ)
     {
         Rng rng{seed};
         const std::vector<LayerPoint> corners = Corners();
@@ -323,8 +324,8 @@ protected:
                 << x1 << "," << z1 << " to " << x2 << "," << z2 << " node " << node;
         };
         for (int i = 0; i < 3000; ++i)
-            check(rng.Range(map.minX - 5, map.maxX + 5), rng.Range(map.minZ - 5, map.maxZ + 5),
-                  rng.Range(map.minX - 5, map.maxX + 5), rng.Range(map.minZ - 5, map.maxZ + 5));
+            check(rng.Range(lowX - 5, highX + 5), rng.Range(lowZ - 5, highZ + 5), rng.Range(lowX - 5, highX + 5),
+                  rng.Range(lowZ - 5, highZ + 5));
         for (int i = 0; i < 3000; ++i) {
             const LayerPoint a = corner(), b = corner();
             check(a.x, a.z, b.x, b.z);
@@ -389,6 +390,41 @@ TEST_F(WalkRouteTest, ScatteredNodesOnASlantedFloorWithAnIslandLayer)
     scene.layers.data[0]->enabled = 0;
     CheckLineOfSight(9);
     scene.layers.data[0]->enabled = 1;
+}
+
+// Layers whose edges all lie on one line, hold points that are not finite or
+// near the float limit, repeat points, or cross the floor many times over.
+TEST_F(WalkRouteTest, LineOfSightOnOddGeometry)
+{
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    Rng rng{77};
+    LayerBuilder crossing;
+    std::vector<LayerPoint> zigzag;
+    for (int i = 0; i < 300; ++i)
+        zigzag.push_back({rng.Range(0, 100), 0, rng.Range(0, 100)});
+    crossing.data.polygons.push_back({300, 0, 0});
+    crossing.data.points = zigzag;
+    struct Case {
+        const char* what;
+        LayerBuilder layer;
+    };
+    const Case cases[] = {
+        {"one wall along z", LayerBuilder().Polygon({{5, 0, 0}, {5, 0, 10}}).Polygon({{7, 0, 3}})},
+        {"one wall along x", LayerBuilder().Polygon({{0, 0, 5}, {10, 0, 5}, {10, 0, 5}})},
+        {"a point at infinity", LayerBuilder().Rect(0, 0, 10, 10).Polygon({{2, 0, 2}, {kInf, 0, 3}, {4, 0, 8}, {2, 0, 2}}, true)},
+        {"a point that is not a number", LayerBuilder().Rect(0, 0, 10, 10).Polygon({{2, 0, 2}, {5, 0, kNaN}, {4, 0, 8}, {2, 0, 2}}, true)},
+        {"near the float limit", LayerBuilder().Rect(-1e30f, -1e30f, 1e30f, 1e30f).Rect(2, 2, 4, 4, true)},
+        {"repeated points", LayerBuilder().Polygon({{0, 0, 0}, {0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {10, 0, 10}, {0, 0, 0}})},
+        {"three hundred long edges", crossing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cKestruneScene odd;
+        AddLayer(odd, c.layer);
+        map.BindLayers(odd);
+        CheckLineOfSight(11, -20, -20, 120, 120);
+    }
 }
 
 TEST_F(WalkRouteTest, RowsShorterThanTheFloorAndPairsCutOff)

@@ -1,0 +1,238 @@
+#include "engine/world/walk_map_edge_grid.h"
+
+#include "engine/world/kestrune_environment_layer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int kMaxCellsPerSide = 256;
+// Rounding lets the crossing test report a crossing for an edge that only
+// nearly meets the segment; only edges within this distance of it can be
+// found so (a part of the floor's and of the segment's size, never less
+// than the base), so a cell is searched when the segment comes that close.
+constexpr double kMarginBase = 1e-3;
+constexpr double kMarginShare = 1e-5;
+// Edges are filed with a margin of their own, against the rounding of the
+// cell bounds, so one lying on a cell border is filed on both sides.
+constexpr double kFilingShare = 1e-9;
+
+bool Finite(float a, float b, float c, float d)
+{
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+// The cell index of v along one axis, the first or last cell for a place
+// before or past the grid (an edge on the far border belongs to the last).
+int CellOf(double v, double origin, double perCell, int count)
+{
+    const double f = (v - origin) * perCell;
+    if (!(f >= 0.0))
+        return 0;
+    if (f >= count)
+        return count - 1;
+    return static_cast<int>(f);
+}
+
+} // namespace
+
+void WalkEdgeGrid::Clear()
+{
+    layers_.clear();
+    edges_.clear();
+    all_.clear();
+    loose_.clear();
+    cellStart_.clear();
+    cellEdges_.clear();
+    columns_ = rows_ = 0;
+}
+
+void WalkEdgeGrid::Build(const DynArray<cKestruneEnvironmentLayer*>& layers)
+{
+    Clear();
+    constexpr double kFar = std::numeric_limits<double>::infinity();
+    double minX = kFar, minZ = kFar, maxX = -kFar, maxZ = -kFar;
+    for (std::int32_t i = 0; i < layers.count; ++i) {
+        layers_.push_back(layers.data[i]);
+        const LayerData& data = layers.data[i]->Data();
+        for (const LayerPolygon& polygon : data.polygons) {
+            const LayerPoint* const points = data.points.data() + polygon.firstPoint;
+            for (std::uint32_t p = 1; p < polygon.pointCount; ++p) {
+                const LayerPoint& a = points[p - 1];
+                const LayerPoint& b = points[p];
+                const Edge edge{a.x, a.z, b.x, b.z,
+                                std::fmin(a.x, b.x), std::fmin(a.z, b.z), std::fmax(a.x, b.x), std::fmax(a.z, b.z),
+                                static_cast<std::uint32_t>(i)};
+                const std::uint32_t index = static_cast<std::uint32_t>(edges_.size());
+                edges_.push_back(edge);
+                all_.push_back(index);
+                if (!Finite(a.x, a.z, b.x, b.z)) {
+                    loose_.push_back(index);
+                    continue;
+                }
+                minX = std::min(minX, static_cast<double>(edge.lowX));
+                minZ = std::min(minZ, static_cast<double>(edge.lowZ));
+                maxX = std::max(maxX, static_cast<double>(edge.highX));
+                maxZ = std::max(maxZ, static_cast<double>(edge.highZ));
+            }
+        }
+    }
+    const std::size_t filed = edges_.size() - loose_.size();
+    if (filed == 0)
+        return;
+    originX_ = minX;
+    originZ_ = minZ;
+    spanX_ = maxX - minX;
+    spanZ_ = maxZ - minZ;
+    margin_ = kMarginBase + kMarginShare * std::max(spanX_, spanZ_);
+    filing_ = kFilingShare * std::max({spanX_, spanZ_, 1.0});
+
+    // About two cells per edge, in the floor's proportions; coarser when
+    // long edges would be filed in too many cells.
+    const double cells = std::min(2.0 * static_cast<double>(filed), double{kMaxCellsPerSide} * kMaxCellsPerSide);
+    double columns = std::sqrt(cells), rows = columns;
+    if (spanX_ > 0.0 && spanZ_ > 0.0) {
+        columns = std::sqrt(cells * spanX_ / spanZ_);
+        rows = cells / std::max(columns, 1.0);
+    } else if (spanZ_ > 0.0) {
+        columns = 1.0;
+        rows = cells;
+    } else {
+        columns = spanX_ > 0.0 ? cells : 1.0;
+        rows = 1.0;
+    }
+    const auto side = [](double v) { return static_cast<int>(std::clamp(std::round(v), 1.0, double{kMaxCellsPerSide})); };
+    Size(side(columns), side(rows));
+    const std::size_t limit = 16 * filed + 4096;
+    while (CountFiled() > limit && (columns_ > 1 || rows_ > 1))
+        Size(std::max(1, columns_ / 2), std::max(1, rows_ / 2));
+
+    const std::size_t cellCount = static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_);
+    cellStart_.assign(cellCount + 1, 0);
+    for (std::uint32_t e = 0; e < edges_.size(); ++e) {
+        const Edge& edge = edges_[e];
+        if (!Finite(edge.ax, edge.az, edge.bx, edge.bz))
+            continue;
+        AnyCell(edge.ax, edge.az, edge.bx, edge.bz, filing_, [this](std::size_t cell) {
+            ++cellStart_[cell + 1];
+            return false;
+        });
+    }
+    for (std::size_t c = 0; c < cellCount; ++c)
+        cellStart_[c + 1] += cellStart_[c];
+    cellEdges_.resize(cellStart_[cellCount]);
+    std::vector<std::uint32_t> next(cellStart_.begin(), cellStart_.end() - 1);
+    for (std::uint32_t e = 0; e < edges_.size(); ++e) {
+        const Edge& edge = edges_[e];
+        if (!Finite(edge.ax, edge.az, edge.bx, edge.bz))
+            continue;
+        AnyCell(edge.ax, edge.az, edge.bx, edge.bz, filing_, [&](std::size_t cell) {
+            cellEdges_[next[cell]++] = e;
+            return false;
+        });
+    }
+}
+
+void WalkEdgeGrid::Size(int columns, int rows)
+{
+    columns_ = columns;
+    rows_ = rows;
+    cellWidth_ = spanX_ > 0.0 ? spanX_ / columns : 1.0;
+    cellHeight_ = spanZ_ > 0.0 ? spanZ_ / rows : 1.0;
+    columnsPerUnit_ = 1.0 / cellWidth_;
+    rowsPerUnit_ = 1.0 / cellHeight_;
+}
+
+std::size_t WalkEdgeGrid::CountFiled() const
+{
+    std::size_t count = 0;
+    for (const Edge& edge : edges_) {
+        if (!Finite(edge.ax, edge.az, edge.bx, edge.bz))
+            continue;
+        AnyCell(edge.ax, edge.az, edge.bx, edge.bz, filing_, [&count](std::size_t) {
+            ++count;
+            return false;
+        });
+    }
+    return count;
+}
+
+template <typename Visit>
+bool WalkEdgeGrid::AnyCell(double x1, double z1, double x2, double z2, double margin, Visit visit) const
+{
+    const double lowZ = std::min(z1, z2), highZ = std::max(z1, z2);
+    const int firstRow = CellOf(lowZ - margin, originZ_, rowsPerUnit_, rows_);
+    const int lastRow = CellOf(highZ + margin, originZ_, rowsPerUnit_, rows_);
+    const double dx = x2 - x1, dz = z2 - z1;
+    const double perDz = dz != 0.0 ? 1.0 / dz : 0.0;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        // The part of the segment that comes within margin of this row.
+        const double from = std::max(lowZ, originZ_ + r * cellHeight_ - margin);
+        const double to = std::min(highZ, originZ_ + (r + 1) * cellHeight_ + margin);
+        if (from > to)
+            continue;
+        double left = std::min(x1, x2), right = std::max(x1, x2);
+        if (dz != 0.0) {
+            const double u = std::clamp((from - z1) * perDz, 0.0, 1.0);
+            const double v = std::clamp((to - z1) * perDz, 0.0, 1.0);
+            left = x1 + dx * std::min(u, v);
+            right = x1 + dx * std::max(u, v);
+            if (left > right)
+                std::swap(left, right);
+        }
+        const int firstColumn = CellOf(left - margin, originX_, columnsPerUnit_, columns_);
+        const int lastColumn = CellOf(right + margin, originX_, columnsPerUnit_, columns_);
+        for (int c = firstColumn; c <= lastColumn; ++c) {
+            if (visit(static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(c)))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool WalkEdgeGrid::Crossed(const Edge& edge, float x1, float z1, float x2, float z2) const
+{
+    if (!layers_[edge.layer]->enabled)
+        return false;
+    // Written exactly as the layer's segment test, so both round alike.
+    const auto side = [](float px, float pz, float ax, float az, float bx, float bz) {
+        return (pz - az) * (bx - ax) - (px - ax) * (bz - az);
+    };
+    const auto opposite = [](float s, float t) { return s != 0.0f && t != 0.0f && (s < 0.0f) != (t < 0.0f); };
+    return opposite(side(edge.ax, edge.az, x1, z1, x2, z2), side(edge.bx, edge.bz, x1, z1, x2, z2))
+        && opposite(side(x2, z2, edge.ax, edge.az, edge.bx, edge.bz), side(x1, z1, edge.ax, edge.az, edge.bx, edge.bz));
+}
+
+bool WalkEdgeGrid::AnyCrossed(const std::vector<std::uint32_t>& list, float x1, float z1, float x2, float z2) const
+{
+    for (const std::uint32_t e : list) {
+        if (Crossed(edges_[e], x1, z1, x2, z2))
+            return true;
+    }
+    return false;
+}
+
+bool WalkEdgeGrid::Crosses(float x1, float z1, float x2, float z2) const
+{
+    if (!Finite(x1, z1, x2, z2))
+        return AnyCrossed(all_, x1, z1, x2, z2);
+    if (AnyCrossed(loose_, x1, z1, x2, z2))
+        return true;
+    if (columns_ == 0)
+        return false;
+    const double margin = margin_ + kMarginShare * (std::fabs(double{x2} - x1) + std::fabs(double{z2} - z1));
+    const double lowX = std::min(x1, x2) - margin, highX = std::max(x1, x2) + margin;
+    const double lowZ = std::min(z1, z2) - margin, highZ = std::max(z1, z2) + margin;
+    return AnyCell(x1, z1, x2, z2, margin, [&](std::size_t cell) {
+        for (std::uint32_t k = cellStart_[cell]; k < cellStart_[cell + 1]; ++k) {
+            const Edge& edge = edges_[cellEdges_[k]];
+            if (edge.highX < lowX || edge.lowX > highX || edge.highZ < lowZ || edge.lowZ > highZ)
+                continue;
+            if (Crossed(edge, x1, z1, x2, z2))
+                return true;
+        }
+        return false;
+    });
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/base/dynarray.h"
+
+#include <cstdint>
+#include <vector>
+
+class cKestruneEnvironmentLayer;
+
+// The polygon edges of a walk map's layers filed by the cells of a uniform
+// grid over them, so that a line-of-sight test looks only at the edges near
+// its segment instead of every edge of every layer. The answer is the one
+// the layers' own segment test gives: the same edges (consecutive stored
+// points of every polygon), the same crossing rule, and a layer's enabled
+// flag read at the time of the test.
+class WalkEdgeGrid {
+public:
+    void Build(const DynArray<cKestruneEnvironmentLayer*>& layers);
+    void Clear();
+    // True when the segment crosses an edge of an enabled layer.
+    bool Crosses(float x1, float z1, float x2, float z2) const;
+
+private:
+    struct Edge {
+        float ax, az, bx, bz;
+        float lowX, lowZ, highX, highZ;
+        std::uint32_t layer;
+    };
+
+    bool Crossed(const Edge& edge, float x1, float z1, float x2, float z2) const;
+    bool AnyCrossed(const std::vector<std::uint32_t>& list, float x1, float z1, float x2, float z2) const;
+    // Calls visit(cell) for every cell within margin of the segment (and
+    // possibly a few more) until visit returns true.
+    template <typename Visit>
+    bool AnyCell(double x1, double z1, double x2, double z2, double margin, Visit visit) const;
+    void Size(int columns, int rows);
+    std::size_t CountFiled() const;
+
+    std::vector<const cKestruneEnvironmentLayer*> layers_;
+    std::vector<Edge> edges_;
+    // Every edge, and the edges with a coordinate that is not finite, which
+    // no cell can hold: the first serves segments that are not finite, the
+    // second is tested for every segment.
+    std::vector<std::uint32_t> all_;
+    std::vector<std::uint32_t> loose_;
+    // Cell c holds cellEdges_[cellStart_[c] .. cellStart_[c + 1]).
+    std::vector<std::uint32_t> cellStart_;
+    std::vector<std::uint32_t> cellEdges_;
+    double originX_ = 0.0, originZ_ = 0.0, cellWidth_ = 1.0, cellHeight_ = 1.0;
+    double columnsPerUnit_ = 1.0, rowsPerUnit_ = 1.0;
+    double spanX_ = 0.0, spanZ_ = 0.0;
+    int columns_ = 0, rows_ = 0;
+    double margin_ = 0.0;
+    double filing_ = 0.0;
+};

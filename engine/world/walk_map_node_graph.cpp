@@ -1,0 +1,186 @@
+#include "engine/world/walk_map_node_graph.h"
+
+#include "engine/world/kestrune_environment_layer.h"
+#include "engine/world/kestrune_walk_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr float kNoCost = 100000.0f;
+// Rows measured along the floor are sums of rounded straight distances and
+// may fall short of the straight distance by that rounding; rows at least
+// this share of it still bound a pair's cost from below.
+constexpr double kStraightShare = 0.999;
+// Allows for the rounding of the distances and sums that the planner
+// compares, many times over.
+constexpr double kRoundingShare = 0.99999;
+constexpr double kRoundingSlack = 1e-6;
+
+float Length(float dx, float dz) { return std::sqrt(dx * dx + dz * dz); }
+
+} // namespace
+
+bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& out)
+{
+    const LayerData& data = layer.Data();
+    const std::size_t n = data.nodes.size();
+    out.layer = &layer;
+    out.x.resize(n);
+    out.z.resize(n);
+    bool finite = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        const LayerNode& node = data.nodes[i];
+        if (node.field[2] >= data.polygons.size())
+            return false;
+        std::memcpy(&out.x[i], &node.field[0], sizeof(float));
+        std::memcpy(&out.z[i], &node.field[1], sizeof(float));
+        finite = finite && std::isfinite(out.x[i]) && std::isfinite(out.z[i]);
+    }
+    if (data.rows.size() != n * n)
+        return false;
+    bool straight = finite;
+    for (std::size_t a = 0; a < n; ++a) {
+        const LayerRowEntry* const row = data.rows.data() + a * n;
+        for (std::size_t b = 0; b < n; ++b) {
+            if (row[b].next >= n || row[b].distance < 0.0f)
+                return false;
+            if (straight) {
+                const double dx = double{out.x[b]} - out.x[a], dz = double{out.z[b]} - out.z[a];
+                const double r = row[b].distance;
+                // A distance that is not a number fails here too.
+                straight = r * r >= kStraightShare * kStraightShare * (dx * dx + dz * dz);
+            }
+        }
+    }
+    out.rowsAtLeastStraight = straight;
+    return true;
+}
+
+bool WalkNodePairSearch::Sees(std::size_t i, float x, float z, std::vector<std::uint8_t>& memo) const
+{
+    if (memo[i] == kUntested)
+        memo[i] = map_->IsLineBlocked(graph_->x[i], graph_->z[i], x, z, -1) ? kBlocked : kVisible;
+    return memo[i] == kVisible;
+}
+
+std::int32_t WalkNodePairSearch::NearestSeeing(float x, float z, std::size_t nearest, const std::vector<float>& distance,
+                                               std::vector<std::uint8_t>& memo)
+{
+    const std::size_t n = distance.size();
+    if (nearest == n)
+        return -1;
+    // Usually the nearest node already sees the point; otherwise the others
+    // come nearest first.
+    if (Sees(nearest, x, z, memo))
+        return static_cast<std::int32_t>(nearest);
+    order_.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isfinite(distance[i]) && i != nearest)
+            order_.push_back(static_cast<std::int32_t>(i));
+    }
+    const auto farther = [&distance](std::int32_t l, std::int32_t r) { return distance[l] > distance[r]; };
+    std::make_heap(order_.begin(), order_.end(), farther);
+    while (!order_.empty()) {
+        std::pop_heap(order_.begin(), order_.end(), farther);
+        const std::int32_t i = order_.back();
+        order_.pop_back();
+        if (Sees(static_cast<std::size_t>(i), x, z, memo))
+            return i;
+    }
+    return -1;
+}
+
+bool WalkNodePairSearch::Find(const cKestruneWalkMap& map, const WalkNodeGraph& graph, float startX, float startZ,
+                              float targetX, float targetZ, std::int32_t& a, std::int32_t& b)
+{
+    map_ = &map;
+    graph_ = &graph;
+    const std::size_t n = graph.x.size();
+    fromStart_.resize(n);
+    toTarget_.resize(n);
+    seenFromStart_.assign(n, kUntested);
+    seenFromTarget_.assign(n, kUntested);
+    for (std::size_t i = 0; i < n; ++i) {
+        fromStart_[i] = Length(graph.x[i] - startX, graph.z[i] - startZ);
+        toTarget_[i] = Length(graph.x[i] - targetX, graph.z[i] - targetZ);
+    }
+    std::size_t nearestA = n, nearestB = n;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isfinite(fromStart_[i]) && (nearestA == n || fromStart_[i] < fromStart_[nearestA]))
+            nearestA = i;
+        if (std::isfinite(toTarget_[i]) && (nearestB == n || toTarget_[i] < toTarget_[nearestB]))
+            nearestB = i;
+    }
+    if (nearestA == n || nearestB == n)
+        return false;
+    const float nearestToStart = fromStart_[nearestA];
+    const float nearestToTarget = toTarget_[nearestB];
+
+    // Any pair of nodes seeing the two ends bounds the cost of the best one.
+    const std::int32_t someA = NearestSeeing(startX, startZ, nearestA, fromStart_, seenFromStart_);
+    if (someA < 0)
+        return false;
+    const std::int32_t someB = NearestSeeing(targetX, targetZ, nearestB, toTarget_, seenFromTarget_);
+    if (someB < 0)
+        return false;
+    const LayerRowEntry* const rows = graph.layer->Data().rows.data();
+    const float some = fromStart_[static_cast<std::size_t>(someA)] + toTarget_[static_cast<std::size_t>(someB)]
+                     + rows[static_cast<std::size_t>(someA) * n + static_cast<std::size_t>(someB)].distance;
+    const float bound = some < kNoCost ? some : kNoCost;
+
+    // A node is passed over when every pair it could be part of costs more
+    // than the bound. Every row is at least 0, so a pair costs at least its
+    // two straight distances; with rows at least the straight distance
+    // between their nodes, a start-side node also costs at least its
+    // distance to the start plus its straight distance to the target (the
+    // way on to the target cannot be shorter), and likewise for the target
+    // side: only nodes inside an ellipse around start and target remain.
+    const auto beyond = [&](float near, float far, float nearestFar) {
+        if (near + nearestFar > bound)
+            return true;
+        return graph.rowsAtLeastStraight
+            && kRoundingShare * (double{near} + kStraightShare * double{far}) > double{bound} + kRoundingSlack;
+    };
+    startSide_.clear();
+    targetSide_.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isfinite(fromStart_[i]) && !beyond(fromStart_[i], toTarget_[i], nearestToTarget)
+            && Sees(i, startX, startZ, seenFromStart_))
+            startSide_.push_back({static_cast<std::int32_t>(i), fromStart_[i]});
+        if (std::isfinite(toTarget_[i]) && !beyond(toTarget_[i], fromStart_[i], nearestToStart)
+            && Sees(i, targetX, targetZ, seenFromTarget_))
+            targetSide_.push_back({static_cast<std::int32_t>(i), toTarget_[i]});
+    }
+
+    // Walking both sides from their nearest nodes finds the cheapest pair
+    // while passing over every pair that cannot reach the best cost; ties
+    // go to the first pair in node order, as a search in node order would
+    // find them.
+    const auto nearer = [](const Seen& l, const Seen& r) {
+        return l.distance < r.distance || (l.distance == r.distance && l.node < r.node);
+    };
+    std::sort(startSide_.begin(), startSide_.end(), nearer);
+    std::sort(targetSide_.begin(), targetSide_.end(), nearer);
+    float best = kNoCost;
+    a = b = -1;
+    for (const Seen& s : startSide_) {
+        if (s.distance > best)
+            break;
+        const LayerRowEntry* const row = rows + static_cast<std::size_t>(s.node) * n;
+        for (const Seen& t : targetSide_) {
+            if (s.distance + t.distance > best)
+                break;
+            const float cost = s.distance + t.distance + row[t.node].distance;
+            const bool earlier = a >= 0 && (s.node < a || (s.node == a && t.node < b));
+            if (cost < best || (cost == best && earlier)) {
+                best = cost;
+                a = s.node;
+                b = t.node;
+            }
+        }
+    }
+    return a >= 0;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class cKestruneEnvironmentLayer;
+class cKestruneWalkMap;
+
+// A layer's node graph as the planner reads it, checked once when the layer
+// is bound: node positions unpacked, and whether every row distance is at
+// least nearly the straight distance between its two nodes (true of rows
+// measured along the floor), which lets the planner pass over nodes that lie
+// far off the way between start and target.
+struct WalkNodeGraph {
+    const cKestruneEnvironmentLayer* layer = nullptr;
+    std::vector<float> x;
+    std::vector<float> z;
+    bool rowsAtLeastStraight = false;
+};
+
+// False, with out unusable, unless every row entry names a node of the graph
+// at a distance that is not negative and every node names a polygon of its
+// layer, so the planner can follow rows and polygons without checks.
+bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& out);
+
+// Finds the pair of nodes that a walk over the graph goes through: of every
+// node seen from the start and every node seen from the target, the pair
+// whose straight distances plus row distance cost least, below 100000, and
+// of equally cheap pairs the first in node order. Only the nodes that can
+// take part in such a pair are tested for line of sight. Keeps its buffers
+// from one walk to the next.
+class WalkNodePairSearch {
+public:
+    bool Find(const cKestruneWalkMap& map, const WalkNodeGraph& graph, float startX, float startZ, float targetX,
+              float targetZ, std::int32_t& a, std::int32_t& b);
+
+private:
+    struct Seen {
+        std::int32_t node;
+        float distance;
+    };
+    enum : std::uint8_t { kUntested, kBlocked, kVisible };
+
+    // Whether node i sees (x, z), tested once per walk.
+    bool Sees(std::size_t i, float x, float z, std::vector<std::uint8_t>& memo) const;
+    // The nearest node that sees (x, z), or -1; nearest: the nearest node.
+    std::int32_t NearestSeeing(float x, float z, std::size_t nearest, const std::vector<float>& distance,
+                               std::vector<std::uint8_t>& memo);
+
+    const cKestruneWalkMap* map_ = nullptr;
+    const WalkNodeGraph* graph_ = nullptr;
+    std::vector<float> fromStart_, toTarget_;
+    std::vector<std::uint8_t> seenFromStart_, seenFromTarget_;
+    std::vector<std::int32_t> order_;
+    std::vector<Seen> startSide_, targetSide_;
+};
