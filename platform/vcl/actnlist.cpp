@@ -2,6 +2,15 @@
 
 namespace vcl {
 
+bool SameHandler(const TNotifyEvent& a, const TNotifyEvent& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    if (!a.methodName.empty() || !b.methodName.empty())
+        return a.methodName == b.methodName;
+    return a.fn.target_type() == b.fn.target_type();
+}
+
 VCL_IMPLEMENT_CLASS(TBasicAction, TComponent, [](auto& b) {
     b.Event("OnExecute", &TBasicAction::OnExecute);
     b.Event("OnUpdate", &TBasicAction::OnUpdate);
@@ -102,7 +111,24 @@ void TBasicActionLink::SetAction(TBasicAction* action)
         action_->clients_.push_back(this);
 }
 
-bool TBasicActionLink::Execute() { return action_ && action_->Execute(); }
+bool TBasicActionLink::Execute(TComponent* component)
+{
+    if (!action_)
+        return false;
+    TBasicAction* const action = action_;
+    action->SetActionComponent(component);
+    // The handler may free the action; the component is only cleared on a
+    // live one.
+    struct Clear {
+        TBasicAction* action;
+        ~Clear()
+        {
+            if (IsLiveObject(action))
+                action->SetActionComponent(nullptr);
+        }
+    } clear{action};
+    return action->Execute();
+}
 bool TBasicActionLink::Update() { return action_ && action_->Update(); }
 
 bool TActionLink::IsCaptionLinked() { return dynamic_cast<TCustomAction*>(Action()) != nullptr; }

@@ -10,6 +10,11 @@
 namespace vcl {
 
 class TBasicActionLink;
+class TControl;
+
+// Whether two events run the same handler: the same published method, or
+// for handlers bound in code, the same callable type.
+bool SameHandler(const TNotifyEvent& a, const TNotifyEvent& b);
 
 class TBasicAction : public TComponent {
     VCL_DECLARE_CLASS(TBasicAction, TComponent)
@@ -26,6 +31,11 @@ public:
 
 protected:
     friend class TBasicActionLink;
+class TControl;
+
+// Whether two events run the same handler: the same published method, or
+// for handlers bound in code, the same callable type.
+bool SameHandler(const TNotifyEvent& a, const TNotifyEvent& b);
     virtual void Change();
     std::vector<TBasicActionLink*> clients_;
 
@@ -78,7 +88,8 @@ public:
     ~TBasicActionLink() override;
     TBasicAction* Action() const { return action_; }
     virtual void SetAction(TBasicAction* action);
-    virtual bool Execute();
+    // Runs the action for `component` (its ActionComponent meanwhile).
+    virtual bool Execute(TComponent* component = nullptr);
     virtual bool Update();
     virtual bool IsOnExecuteLinked() { return true; }
     virtual void SetOnExecute(const TNotifyEvent&) {}
@@ -116,6 +127,37 @@ public:
     virtual void SetImageIndex(int) {}
     virtual void SetShortCut(TShortCut) {}
     virtual void SetVisible(bool) {}
+};
+
+// The link of a control: the control follows the action in each value for
+// as long as it still holds the action's value.
+class TControlActionLink : public TActionLink {
+    VCL_DECLARE_CLASS(TControlActionLink, TActionLink)
+public:
+    explicit TControlActionLink(TObject* client);
+    bool IsCaptionLinked() override;
+    bool IsEnabledLinked() override;
+    bool IsHintLinked() override;
+    bool IsVisibleLinked() override;
+    bool IsOnExecuteLinked() override;
+    // Controls without a check state are never linked in it.
+    bool IsCheckedLinked() override { return false; }
+    bool IsHelpContextLinked() override { return false; }
+    bool IsImageIndexLinked() override { return false; }
+    bool IsShortCutLinked() override { return false; }
+    void SetCaption(const AnsiString& value) override;
+    void SetEnabled(bool value) override;
+    void SetHint(const AnsiString& value) override;
+    void SetVisible(bool value) override;
+    void SetOnExecute(const TNotifyEvent& value) override;
+
+protected:
+    void AssignClient(TObject* client) override;
+    TCustomAction* CustomAction() const { return dynamic_cast<TCustomAction*>(Action()); }
+    TControl* Client() const { return client_; }
+
+private:
+    TControl* client_ = nullptr;
 };
 
 }  // namespace vcl

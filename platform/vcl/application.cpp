@@ -197,6 +197,10 @@ void TApplication::ControlDestroyed(TControl* control)
 void TApplication::Idle()
 {
     TrackMouse();
+    if (Screen) {
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            Screen->Forms(i)->UpdateActions();
+    }
     bool done = true;
     OnIdle(this, done);
     if (done && !terminated_)

@@ -1,5 +1,6 @@
 #include "platform/vcl/buttons.h"
 
+#include "platform/vcl/actnlist.h"
 #include "platform/vcl/forms.h"
 
 namespace vcl {
@@ -10,6 +11,7 @@ const TEnumInfo kBitBtnKindInfo{"TBitBtnKind", {"bkCustom", "bkOK", "bkCancel", 
 
 VCL_IMPLEMENT_CLASS(TButton, TCustomControl, [](auto& b) {
     b.Component();
+    b.template Object<TBasicAction>("Action", &TButton::Action, &TButton::SetAction);
     b.Bool("Cancel", &TButton::Cancel, &TButton::SetCancel, false);
     b.Bool("Default", &TButton::Default, &TButton::SetDefault, false);
     b.Int("ModalResult", &TButton::ModalResult, &TButton::SetModalResult, 0);
@@ -21,6 +23,7 @@ TButton::TButton(TComponent* owner) : TCustomControl(owner)
 {
     SetBounds(0, 0, 75, 25);
     SetTabStop(true);
+    controlStyle_.Include(csActionClient);
 }
 
 void TButton::SetDefault(bool v)

@@ -1,5 +1,6 @@
 #include "platform/vcl/controls.h"
 
+#include "platform/vcl/actnlist.h"
 #include "platform/vcl/dragdock.h"
 
 #include "platform/vcl/forms.h"
@@ -15,6 +16,8 @@ const TEnumInfo kAlignmentInfo{"TAlignment", {"taLeftJustify", "taRightJustify",
 const TEnumInfo kScrollStyleInfo{"TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"}};
 const TEnumInfo kTextLayoutInfo{"TTextLayout", {"tlTop", "tlCenter", "tlBottom"}};
 const TEnumInfo kScrollBarKindInfo{"TScrollBarKind", {"sbHorizontal", "sbVertical"}};
+const TEnumInfo kImeModeInfo{"TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
+                                          "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"}};
 
 namespace {
 
@@ -85,7 +88,11 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Enum("Align", &kAlignInfo, &TControl::Align, &TControl::SetAlign, std::optional<TAlign>(alNone));
     b.Set("Anchors", &kAnchorInfo, &TControl::Anchors, &TControl::SetAnchors, std::optional<TAnchors>(TAnchors{akLeft, akTop}));
     b.Enum("BiDiMode", &kBiDiModeInfo, &TControl::BiDiMode, &TControl::SetBiDiMode, std::optional<TBiDiMode>(bdLeftToRight));
-    b.Str("Caption", &TControl::Caption, &TControl::SetCaption);
+    // Values that a linked action supplies are not stored with the control.
+    b.Str("Caption", &TControl::Caption, &TControl::SetCaption).stored = [](const TObject* o) {
+        auto* c = static_cast<const TControl*>(o);
+        return !c->Caption().empty() && !c->IsLinked(&TControlActionLink::IsCaptionLinked);
+    };
     auto& color = b.Int("Color", &TControl::ColorValue, &TControl::SetColorValue, std::nullopt);
     color.identMap = ColorIdentMap();
     color.stored = [](const TObject* o) { return static_cast<const TControl*>(o)->IsColorStored(); };
@@ -94,11 +101,17 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Enum("DragMode", &kDragModeInfo, &TControl::DragMode, &TControl::SetDragMode, std::optional<TDragMode>(dmManual));
     b.Enum("DragKind", &kDragKindInfo, &TControl::DragKind, &TControl::SetDragKind, std::optional<TDragKind>(dkDrag));
     b.Int("DragCursor", &TControl::DragCursorValue, &TControl::SetDragCursorValue, crDrag);
-    b.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true);
+    b.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true).stored = [](const TObject* o) {
+        auto* c = static_cast<const TControl*>(o);
+        return !c->Enabled() && !c->IsLinked(&TControlActionLink::IsEnabledLinked);
+    };
     b.Object("Font", &TControl::FontValue, &TControl::SetFontValue).stored = [](const TObject* o) {
         return static_cast<const TControl*>(o)->IsFontStored();
     };
-    b.Str("Hint", &TControl::Hint, &TControl::SetHint);
+    b.Str("Hint", &TControl::Hint, &TControl::SetHint).stored = [](const TObject* o) {
+        auto* c = static_cast<const TControl*>(o);
+        return !c->Hint().empty() && !c->IsLinked(&TControlActionLink::IsHintLinked);
+    };
     b.Object("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
     b.Bool("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, true);
     b.Bool("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true);
@@ -107,8 +120,16 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     b.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false).stored = [](const TObject* o) {
         return !static_cast<const TControl*>(o)->ParentShowHint();
     };
-    b.Bool("Visible", &TControl::Visible, &TControl::SetVisible, true);
-    b.Event("OnClick", &TControl::OnClick);
+    b.Bool("Visible", &TControl::Visible, &TControl::SetVisible, true).stored = [](const TObject* o) {
+        auto* c = static_cast<const TControl*>(o);
+        return !c->Visible() && !c->IsLinked(&TControlActionLink::IsVisibleLinked);
+    };
+    b.Event("OnClick", &TControl::OnClick).stored = [](const TObject* o) {
+        auto* c = static_cast<const TControl*>(o);
+        return !c->OnClick.methodName.empty() && !c->IsLinked(&TControlActionLink::IsOnExecuteLinked);
+    };
+    b.Event("OnCanResize", &TControl::OnCanResize);
+    b.Event("OnConstrainedResize", &TControl::OnConstrainedResize);
     b.Event("OnDblClick", &TControl::OnDblClick);
     b.Event("OnMouseDown", &TControl::OnMouseDown);
     b.Event("OnMouseMove", &TControl::OnMouseMove);
@@ -161,6 +182,7 @@ TControl::~TControl()
         Application->ControlDestroyed(this);
     if (parent_)
         parent_->RemoveControl(this);
+    delete actionLink_;
     delete constraints_;
     delete font_;
 }
@@ -179,7 +201,10 @@ void TControl::SetParent(TWinControl* parent)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
-    constraints_->Apply(width, height);
+    if (!CheckNewSize(width, height)) {
+        width = width_;
+        height = height_;
+    }
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     InvalidateControl(visible_, false);
@@ -309,6 +334,8 @@ void TControl::FontChanged(TObject*)
 {
     parentFont_ = false;
     Perform(CM_FONTCHANGED, 0, 0);
+    if (autoSize_)
+        AdjustSize();
 }
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -427,7 +454,6 @@ bool TControl::DoMouseWheelUp(TShiftState shift, POINT mousePos)
     return handled;
 }
 
-void TControl::Click() { OnClick(this); }
 void TControl::DblClick() { OnDblClick(this); }
 void TControl::Resize() { OnResize(this); }
 void TControl::Changed() { Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this)); }
@@ -443,6 +469,8 @@ void TControl::Loaded()
         if (parentShowHint_)
             Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     }
+    if (TBasicAction* action = Action())
+        ActionChange(action, true);
     RequestAlign();
 }
 
@@ -468,6 +496,9 @@ void TControl::Notification(TComponent* component, TOperation operation)
     TComponent::Notification(component, operation);
     if (operation == opRemove && component == popupMenu_)
         popupMenu_ = nullptr;
+    // A freed action has let go of the link before the notice comes.
+    if (operation == opRemove && actionLink_ && (component == Action() || !Action()))
+        SetAction(nullptr);
 }
 
 void TControl::WMContextMenu(TMessage& m)

@@ -19,6 +19,8 @@ class TWinControl;
 class TCustomForm;
 class TPopupMenu;
 class IDockManager;
+class TBasicAction;
+class TControlActionLink;
 
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
@@ -32,6 +34,8 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TScrollBarKind { sbHorizontal, sbVertical };
+enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+                imSHanguel, imHanguel };
 using TScrollBarInc = std::int16_t;
 using TCursor = std::int16_t;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6, crSizeNS = -7,
@@ -52,7 +56,7 @@ enum TControlStateItem {
 using TControlState = TSet<TControlStateItem>;
 
 extern const TEnumInfo kAlignInfo, kAnchorInfo, kBiDiModeInfo, kDragModeInfo, kAlignmentInfo, kScrollStyleInfo,
-    kScrollBarKindInfo, kTextLayoutInfo;
+    kScrollBarKindInfo, kTextLayoutInfo, kImeModeInfo;
 
 using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, int, int>;
 using TMouseMoveEvent = TEvent<TObject*, TShiftState, int, int>;
@@ -61,6 +65,10 @@ using TKeyPressEvent = TEvent<TObject*, char&>;
 using TMouseWheelEvent = TEvent<TObject*, TShiftState, int, POINT, bool&>;
 using TMouseWheelUpDownEvent = TEvent<TObject*, TShiftState, POINT, bool&>;
 using TWndMethod = std::function<void(TMessage&)>;
+// Asked before a control takes a new size; clearing `resize` refuses it.
+using TCanResizeEvent = TEvent<TObject*, int&, int&, bool&>;
+// Given the size limits before they are applied; may change them.
+using TConstrainedResizeEvent = TEvent<TObject*, int&, int&, int&, int&>;
 
 class TControl;
 
@@ -81,6 +89,8 @@ public:
     void Assign(TPersistent* source) override;
     // The size clamped to the limits.
     void Apply(int& width, int& height) const;
+    // The size clamped to the given limits (0: that side free).
+    static void Clamp(int& width, int& height, int minWidth, int minHeight, int maxWidth, int maxHeight);
     TNotifyEvent OnChange;
 
 private:
@@ -172,6 +182,23 @@ public:
     TSizeConstraints* Constraints() const { return constraints_; }
     void SetConstraints(TSizeConstraints* c) { constraints_->Assign(c); }
 
+    // With AutoSize on, every new size passes through CanAutoSize, so the
+    // control keeps the size its content asks for.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    // Applies the automatic size again (the content or font changed).
+    virtual void AdjustSize();
+    TCanResizeEvent OnCanResize;
+    TConstrainedResizeEvent OnConstrainedResize;
+
+    // The action the control follows: its caption, enabled and visible
+    // states, hint and click come from it while they agree with it.
+    TBasicAction* Action() const;
+    void SetAction(TBasicAction* action);
+    TControlActionLink* ActionLink() const { return actionLink_; }
+    // Lets the linked action update itself (idle time).
+    virtual void InitiateAction();
+
     TControlStyle ControlStyle() const { return controlStyle_; }
     void SetControlStyle(TControlStyle s) { controlStyle_ = s; }
     TControlState ControlState() const { return controlState_; }
@@ -250,7 +277,18 @@ protected:
     virtual bool DoMouseWheelDown(TShiftState shift, POINT mousePos);
     virtual bool DoMouseWheelUp(TShiftState shift, POINT mousePos);
     virtual void Changed();
+    // The size the content asks for, given the size asked for; false
+    // when the control has no say.
     virtual bool CanAutoSize(int&, int&) { return true; }
+    virtual bool CanResize(int& newWidth, int& newHeight);
+    virtual void ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight);
+    // The size that SetBounds gives for the one asked for; false when the
+    // control refuses to change its size.
+    bool CheckNewSize(int& width, int& height);
+    virtual void ActionChange(TObject* sender, bool checkDefaults);
+    virtual TControlActionLink* CreateActionLink();
+    // Sets AutoSize without sizing (constructors and streams set the size apart).
+    void InitAutoSize(bool v) { autoSize_ = v; }
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
     virtual void RequestAlign();
@@ -273,6 +311,9 @@ private:
     void CMHitTest(TMessage& m) { m.Result = HTCLIENT; }
     void CMMouseWheel(TMessage& m);
     void WMContextMenu(TMessage& m);
+    bool DoCanAutoSize(int& width, int& height);
+    void DoActionChange(TObject* sender);
+    bool IsLinked(bool (TControlActionLink::*linked)()) const;
     bool GetVisibleValue() const { return visible_; }
     bool IsColorStored() const { return !parentColor_; }
     bool IsFontStored() const { return !parentFont_; }
@@ -312,6 +353,9 @@ private:
     TDragMode dragMode_ = dmManual;
     TPopupMenu* popupMenu_ = nullptr;
     TSizeConstraints* constraints_;
+    bool autoSize_ = false;
+    bool adjustingSize_ = false;
+    TControlActionLink* actionLink_ = nullptr;
     int wheelAccumulator_ = 0;
     TDragKind dragKind_ = dkDrag;
     TCursor dragCursor_ = crDrag;
@@ -352,6 +396,12 @@ public:
 
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v) { tabStop_ = v; }
+    // The input method wanted while the control has the focus; kept for
+    // the streams, as the platform chooses its input method itself.
+    TImeMode ImeMode() const { return imeMode_; }
+    void SetImeMode(TImeMode v) { imeMode_ = v; }
+    AnsiString ImeName() const { return imeName_; }
+    void SetImeName(const AnsiString& v) { imeName_ = v; }
     int TabOrder() const;
     void SetTabOrder(int v);
     virtual bool CanFocus() const;
@@ -420,6 +470,8 @@ protected:
     // The part of the client rectangle that aligned children share.
     virtual void AdjustClientRect(RECT&) {}
     virtual void AlignControls(TControl* control, RECT& rect);
+    // Fits the size to the visible children.
+    bool CanAutoSize(int& newWidth, int& newHeight) override;
     virtual bool DoKeyDown(WORD& key, TShiftState shift);
     virtual bool DoKeyPress(char& key);
     virtual void KeyDown(WORD& key, TShiftState shift);
@@ -462,6 +514,8 @@ private:
     HWND handle_ = nullptr;
     std::vector<TControl*> controls_;  // back to front
     bool tabStop_ = false;
+    TImeMode imeMode_ = imDontCare;
+    AnsiString imeName_;
     int alignDisabled_ = 0;
     bool showing_ = false;
     friend struct DragDockAccess;

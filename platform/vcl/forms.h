@@ -84,6 +84,8 @@ public:
     void SetKeyPreview(bool v) { keyPreview_ = v; }
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* c);
+    // Lets the actions of the form and its controls update themselves.
+    virtual void UpdateActions();
     void SetFocusedControl(TWinControl* c);
     void SelectNext(TWinControl* current, bool forward, bool checkTabStop);
     TCanvas* Canvas() const { return canvas_; }

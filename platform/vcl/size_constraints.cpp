@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "platform/vcl/controls.h"
 
 namespace vcl {
@@ -70,14 +72,20 @@ void TSizeConstraints::Assign(TPersistent* source)
 
 void TSizeConstraints::Apply(int& width, int& height) const
 {
-    if (maxWidth_ > 0 && width > maxWidth_)
-        width = maxWidth_;
-    if (minWidth_ > 0 && width < minWidth_)
-        width = minWidth_;
-    if (maxHeight_ > 0 && height > maxHeight_)
-        height = maxHeight_;
-    if (minHeight_ > 0 && height < minHeight_)
-        height = minHeight_;
+    Clamp(width, height, minWidth_, minHeight_, maxWidth_, maxHeight_);
+}
+
+void TSizeConstraints::Clamp(int& width, int& height, int minWidth, int minHeight, int maxWidth, int maxHeight)
+{
+    // A minimum above the maximum wins.
+    if (maxWidth > 0 && width > maxWidth)
+        width = maxWidth;
+    if (minWidth > 0 && width < minWidth)
+        width = minWidth;
+    if (maxHeight > 0 && height > maxHeight)
+        height = maxHeight;
+    if (minHeight > 0 && height < minHeight)
+        height = minHeight;
 }
 
 void TSizeConstraints::Change()
@@ -86,6 +94,110 @@ void TSizeConstraints::Change()
     if (control_)
         control_->SetBounds(control_->Left(), control_->Top(), control_->Width(), control_->Height());
     OnChange(this);
+}
+
+// ------------------------------------------------- the control's resize path
+
+void TControl::SetAutoSize(bool v)
+{
+    if (autoSize_ == v)
+        return;
+    autoSize_ = v;
+    if (v)
+        AdjustSize();
+}
+
+void TControl::AdjustSize()
+{
+    const TComponentState state = ComponentState();
+    if (adjustingSize_ || state.Contains(csLoading) || state.Contains(csReading) || state.Contains(csDestroying))
+        return;
+    // SetBounds with the current size lets CanAutoSize give the new one.
+    adjustingSize_ = true;
+    try {
+        SetBounds(left_, top_, width_, height_);
+    } catch (...) {
+        adjustingSize_ = false;
+        throw;
+    }
+    adjustingSize_ = false;
+}
+
+bool TControl::CanResize(int& newWidth, int& newHeight)
+{
+    bool resize = true;
+    OnCanResize(this, newWidth, newHeight, resize);
+    return resize;
+}
+
+void TControl::ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight)
+{
+    OnConstrainedResize(this, minWidth, minHeight, maxWidth, maxHeight);
+}
+
+bool TControl::DoCanAutoSize(int& width, int& height)
+{
+    // An aligned control takes its size from the parent on the aligned
+    // sides; only the free ones follow the content.
+    if (align_ == alClient)
+        return true;
+    int w = width, h = height;
+    const bool result = CanAutoSize(w, h);
+    if (align_ == alNone || align_ == alLeft || align_ == alRight)
+        width = w;
+    if (align_ == alNone || align_ == alTop || align_ == alBottom)
+        height = h;
+    return result;
+}
+
+bool TControl::CheckNewSize(int& width, int& height)
+{
+    int w = width, h = height;
+    if (!CanResize(w, h))
+        return false;
+    if (autoSize_) {
+        int aw = w, ah = h;
+        const bool keeps = DoCanAutoSize(aw, ah) && aw == w && ah == h;
+        // A size the content changed must be acceptable in turn.
+        if (!keeps && !CanResize(aw, ah))
+            return false;
+        w = aw;
+        h = ah;
+    }
+    int minWidth = constraints_->MinWidth(), minHeight = constraints_->MinHeight();
+    int maxWidth = constraints_->MaxWidth(), maxHeight = constraints_->MaxHeight();
+    ConstrainedResize(minWidth, minHeight, maxWidth, maxHeight);
+    TSizeConstraints::Clamp(w, h, minWidth, minHeight, maxWidth, maxHeight);
+    width = w;
+    height = h;
+    return true;
+}
+
+bool TWinControl::CanAutoSize(int& newWidth, int& newHeight)
+{
+    RECT client = GetClientRect();
+    AdjustClientRect(client);
+    int right = 0, bottom = 0;
+    bool horizontal = false, vertical = false;
+    for (TControl* c : controls_) {
+        if (!c->Visible())
+            continue;
+        // A child aligned along a side spans that side and cannot set it.
+        const TAlign a = c->Align();
+        if (a != alTop && a != alBottom && a != alClient) {
+            right = std::max(right, c->Left() + c->Width());
+            horizontal = true;
+        }
+        if (a != alLeft && a != alRight && a != alClient) {
+            bottom = std::max(bottom, c->Top() + c->Height());
+            vertical = true;
+        }
+    }
+    if (horizontal)
+        newWidth = std::max(0, Width() - (client.right - client.left) + right - client.left);
+    if (vertical)
+        newHeight = std::max(0, Height() - (client.bottom - client.top) + bottom - client.top);
+    return true;
 }
 
 }  // namespace vcl

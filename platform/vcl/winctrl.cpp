@@ -422,7 +422,10 @@ void TWinControl::SetVisible(bool v)
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
-    Constraints()->Apply(width, height);
+    if (!CheckNewSize(width, height)) {
+        width = Width();
+        height = Height();
+    }
     if (left == Left() && top == Top() && width == Width() && height == Height())
         return;
     if (handle_) {
@@ -570,6 +573,9 @@ void TWinControl::AlignControl(TControl* control)
     }
     controlState_.Exclude(csAlignmentNeeded);
     --alignDisabled_;
+    // A container that sizes itself to its children does so once they are placed.
+    if (AutoSize())
+        AdjustSize();
 }
 
 void TWinControl::AlignControls(TControl*, RECT& rect)

@@ -40,15 +40,6 @@ bool SystemReadsRightToLeft()
 
 }  // namespace
 
-bool SameHandler(const vcl::TNotifyEvent& a, const vcl::TNotifyEvent& b)
-{
-    if (!a || !b)
-        return !a && !b;
-    if (!a.methodName.empty() || !b.methodName.empty())
-        return a.methodName == b.methodName;
-    return a.fn.target_type() == b.fn.target_type();
-}
-
 // ------------------------------------------------------------- action link
 
 VCL_IMPLEMENT_CLASS(TSkCustomItemActionLink, vcl::TActionLink, [](auto&) {})

@@ -60,9 +60,7 @@ private:
     TSkCustomItem* client_ = nullptr;
 };
 
-// Whether two events run the same handler: the same published method when
-// both were bound by name, else the same kind of callable.
-bool SameHandler(const vcl::TNotifyEvent& a, const vcl::TNotifyEvent& b);
+using vcl::SameHandler;
 
 class TSkCustomItem : public vcl::TComponent {
     VCL_DECLARE_CLASS(TSkCustomItem, vcl::TComponent)
