@@ -206,8 +206,10 @@ RECT TSkCustomControl::GetClientRect() const
 void TSkCustomControl::SetBounds(int left, int top, int width, int height)
 {
     vcl::TCustomControl::SetBounds(left, top, width, height);
-    boundsWidth_ = width;
-    boundsHeight_ = height;
+    // The size the control took: constraints and auto size may have
+    // changed the one asked for.
+    boundsWidth_ = Width();
+    boundsHeight_ = Height();
     RealignScrollBars();
 }
 

@@ -30,9 +30,13 @@ IEditMenus* EditMenus() { return g_editMenus; }
 VCL_IMPLEMENT_CLASS(TSkCustomEdit, TSkCustomControl, [](auto& b) {
     b.Component();
     b.Bool("AutoSelect", &TSkCustomEdit::AutoSelect, &TSkCustomEdit::SetAutoSelect, true);
+    b.Bool("AutoSize", &TSkCustomEdit::AutoSize, &TSkCustomEdit::SetAutoSize, true);
     PublishBevels(b, kbvLowered, kbvLowered, 1, 3);
     b.Enum("CharCase", &kEditCharCaseInfo, &TSkCustomEdit::CharCase, &TSkCustomEdit::SetCharCase,
            std::optional<TEditCharCase>(ecNormal));
+    b.template Enum<vcl::TImeMode>("ImeMode", &vcl::kImeModeInfo, &TSkCustomEdit::ImeMode, &TSkCustomEdit::SetImeMode,
+           std::optional<vcl::TImeMode>(vcl::imDontCare));
+    b.Str("ImeName", &TSkCustomEdit::ImeName, &TSkCustomEdit::SetImeName);
     b.Bool("HideSelection", &TSkCustomEdit::HideSelection, &TSkCustomEdit::SetHideSelection, true);
     b.Int("MaxLength", &TSkCustomEdit::MaxLength, &TSkCustomEdit::SetMaxLength, 0);
     b.Enum("PasswordKind", &kPasswordKindInfo, &TSkCustomEdit::PasswordKind, &TSkCustomEdit::SetPasswordKind,
@@ -72,6 +76,9 @@ TSkCustomEdit::TSkCustomEdit(vcl::TComponent* owner)
     SetParentColor(false);
     controlStyle_.Include(vcl::csCaptureMouse);
     SetCursor(vcl::crIBeam);
+    // The height follows the font from the window's creation or the end of
+    // loading on.
+    InitAutoSize(true);
 }
 
 TSkCustomEdit::~TSkCustomEdit()
@@ -500,7 +507,7 @@ void TSkCustomEdit::CMFontChanged(vcl::TMessage& m)
 {
     DispatchFrom(StaticClass()->ClassParent(), m);
     PaintFont()->Assign(Font());
-    AdjustHeight();
+    AdjustSize();
     if (HasFocus()) {
         if (caretCreated_)
             DestroyCaret();
@@ -638,34 +645,25 @@ void TSkCustomEdit::WMContextMenu(vcl::TMessage& m)
 void TSkCustomEdit::Loaded()
 {
     TSkCustomControl::Loaded();
-    AdjustHeight();
+    AdjustSize();
 }
 
 void TSkCustomEdit::CreateWnd()
 {
     TSkCustomControl::CreateWnd();
-    AdjustHeight();
+    AdjustSize();
 }
 
 void TSkCustomEdit::BorderChanged()
 {
     TSkCustomControl::BorderChanged();
-    AdjustHeight();
+    AdjustSize();
 }
 
 bool TSkCustomEdit::CanAutoSize(int&, int& newHeight)
 {
     newHeight = 2 * GetTextRect().top + TextHeight();
     return true;
-}
-
-void TSkCustomEdit::AdjustHeight()
-{
-    if (ComponentState().Contains(vcl::csLoading))
-        return;
-    int width = Width(), height = Height();
-    if (CanAutoSize(width, height) && height != Height())
-        SetBounds(Left(), Top(), Width(), height);
 }
 
 }  // namespace skin

@@ -141,8 +141,6 @@ protected:
     bool IsPassword() const { return passwordKind_ != pkNone; }
     // A pick-list combo box paints its item in place of the edit's text.
     virtual bool DrawsOwnText() const { return true; }
-    // Fits the height to the font when AutoSize is on.
-    void AdjustHeight();
     void BuildContextMenu();
 
 private:

@@ -26,6 +26,7 @@ TSkCustomLabel::TSkCustomLabel(vcl::TComponent* owner) : TSkGraphicControl(owner
 {
     controlStyle_.Include(vcl::csOpaque).Include(vcl::csReplicatable);
     SetBounds(Left(), Top(), 65, 17);
+    InitAutoSize(true);
     SetTransparent(true);
 }
 
@@ -62,14 +63,6 @@ void TSkCustomLabel::SetWordWrap(bool v)
     wordWrap_ = v;
     AdjustBounds();
     Invalidate();
-}
-
-void TSkCustomLabel::SetAutoSize(bool v)
-{
-    if (v == autoSize_)
-        return;
-    autoSize_ = v;
-    AdjustBounds();
 }
 
 void TSkCustomLabel::SetShowAccelChar(bool v)
@@ -139,7 +132,7 @@ void TSkCustomLabel::PaintClient()
 
 void TSkCustomLabel::AdjustBounds()
 {
-    if (ComponentState().Contains(vcl::csReading) || ComponentState().Contains(vcl::csLoading) || !autoSize_)
+    if (ComponentState().Contains(vcl::csReading) || ComponentState().Contains(vcl::csLoading) || !AutoSize())
         return;
     RECT r = ClientRect();
     vcl::TCanvas* canvas = Canvas();

@@ -21,8 +21,6 @@ public:
     void SetLayout(vcl::TTextLayout v);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool v);
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool v);
     bool ShowAccelChar() const { return showAccelChar_; }
     void SetShowAccelChar(bool v);
     vcl::TWinControl* FocusControl() const { return focusControl_; }
@@ -32,6 +30,7 @@ public:
     virtual vcl::WideString GetLabelText() const { return caption_; }
     virtual void DoDrawText(RECT& rect, UINT flags);
     virtual void AdjustBounds();
+    void AdjustSize() override { AdjustBounds(); }
 
 protected:
     void Loaded() override;
@@ -46,7 +45,6 @@ private:
     vcl::TAlignment alignment_ = vcl::taLeftJustify;
     vcl::TTextLayout layout_ = vcl::tlTop;
     bool wordWrap_ = false;
-    bool autoSize_ = true;
     bool showAccelChar_ = true;
     vcl::TWinControl* focusControl_ = nullptr;
 };

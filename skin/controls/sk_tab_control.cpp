@@ -752,15 +752,20 @@ RECT TSkCustomTabControl::FrameRect()
     return r;
 }
 
-RECT TSkCustomTabControl::GetClientRect() const
+RECT TSkCustomTabControl::DisplayRect()
 {
-    auto* self = const_cast<TSkCustomTabControl*>(this);
-    RECT r = self->FrameRect();
+    RECT r = FrameRect();
     r.left += LeftMargin() + 1;
     r.top += TopMargin() + 1;
     r.right -= RightMargin() + 1;
     r.bottom -= BottomMargin() + 1;
     return r;
+}
+
+void TSkCustomTabControl::AdjustClientRect(RECT& rect)
+{
+    rect = DisplayRect();
+    TSkCustomControl::AdjustClientRect(rect);
 }
 
 RECT TSkCustomTabControl::GetTabRect(int index)

@@ -148,7 +148,8 @@ public:
     int LastVisibleTab();
     void ScrollTabs(int delta);
     int TabAt(int x, int y);
-    RECT GetClientRect() const override;
+    // The area inside the frame that the pages and aligned children share.
+    RECT DisplayRect();
 
     // Painting.
     void PaintClient() override;
@@ -168,6 +169,7 @@ public:
     void GetChildren(const vcl::TGetChildProc& proc, vcl::TComponent* root) override;
 
 protected:
+    void AdjustClientRect(RECT& rect) override;
     virtual void Change() { OnChange(this); }
     virtual bool CanChange();
     virtual void DoDrawTab(int index, const RECT& rect, bool active) { OnDrawTab(this, index, rect, active); }

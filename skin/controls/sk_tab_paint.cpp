@@ -42,7 +42,7 @@ void TSkCustomTabControl::PaintBackground()
         return;
     }
     HDC dc = Canvas()->Handle();
-    const RECT client = GetClientRect();
+    const RECT client = DisplayRect();
     const int saved = SaveDC(dc);
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
     CopyParentBackground(dc);

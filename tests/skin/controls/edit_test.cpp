@@ -321,4 +321,30 @@ TEST_F(SkEdit, ContextMenuThroughTheSeam)
     InstallEditMenus(installed);
 }
 
+TEST_F(SkEdit, AutoSizeHoldsTheHeightToTheFontUntilSwitchedOff)
+{
+    TSkCustomEdit* edit = MakeEdit(u"Pq");
+    ASSERT_TRUE(edit->AutoSize());
+    const int fitted = edit->Height();
+    const RECT text = edit->GetTextRect();
+    EXPECT_EQ(fitted, 2 * text.top + (text.bottom - text.top));
+    edit->SetBounds(10, 10, 200, 80);  // only the width is free
+    EXPECT_EQ(edit->Width(), 200);
+    EXPECT_EQ(edit->Height(), fitted);
+    EXPECT_EQ(edit->BoundsHeight(), fitted);  // paints at the size it took
+
+    edit->Font()->SetSize(edit->Font()->Size() * 2);
+    EXPECT_GT(edit->Height(), fitted);
+    edit->SetBorderWidth(0);  // a thinner frame takes the height down with it
+    const RECT thin = edit->GetTextRect();
+    EXPECT_EQ(edit->Height(), 2 * thin.top + (thin.bottom - thin.top));
+
+    edit->SetAutoSize(false);
+    edit->SetHeight(80);
+    EXPECT_EQ(edit->Height(), 80);
+    const vcl::TPropInfo* prop = TSkCustomEdit::StaticClass()->FindProperty("AutoSize");
+    ASSERT_NE(prop, nullptr);
+    EXPECT_TRUE(prop->IsStoredFor(edit));  // off differs from the default
+}
+
 }  // namespace

@@ -171,7 +171,7 @@ TEST_F(SkTabControl, PagesFollowTheTabs)
     t->SetTabIndex(0);
     EXPECT_EQ(t->ActivePage(), first);
     EXPECT_FALSE(sound->Visible());
-    EXPECT_TRUE(RectEquals(first->BoundsRect(), t->ClientRect()));
+    EXPECT_TRUE(RectEquals(first->BoundsRect(), t->DisplayRect()));
 
     sound->SetPageVisible(false);
     EXPECT_EQ(t->Tabs()->Count(), 1);
