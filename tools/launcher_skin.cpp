@@ -131,6 +131,7 @@ object Form: TSkSkinObject
   Kind = skForm
   Color = 2760713
   Font.Color = 1322044
+  Font.Height = -10
   Width = 620
   Height = 400
   object Caption: TSkSkinObject
@@ -207,19 +208,19 @@ object Button: TSkSkinObject
     TextAlign = taCenter
     Font.Color = 12114160
     Font.Name = 'DejaVu Sans'
-    Font.Height = -12
+    Font.Height = -11
     FontHot.Color = 8442106
     FontHot.Name = 'DejaVu Sans'
-    FontHot.Height = -12
+    FontHot.Height = -11
     FontPressed.Color = 8442106
     FontPressed.Name = 'DejaVu Sans'
-    FontPressed.Height = -12
+    FontPressed.Height = -11
     FontFocused.Color = 8442106
     FontFocused.Name = 'DejaVu Sans'
-    FontFocused.Height = -12
+    FontFocused.Height = -11
     FontDisabled.Color = 8421504
     FontDisabled.Name = 'DejaVu Sans'
-    FontDisabled.Height = -12
+    FontDisabled.Height = -11
   end
 end
 object ProgressBar: TSkSkinObject
