@@ -11,21 +11,6 @@ namespace {
 
 constexpr int kRebarGripperPart = 1;
 
-int Clamp0(int v) { return v < 0 ? 0 : v; }
-
-// The control's published Constraints.MinWidth, or 0 where it has none.
-int MinWidthOf(const vcl::TControl* control)
-{
-    const vcl::TPropInfo* constraints = control->ClassType()->FindProperty("Constraints");
-    if (!constraints || !constraints->getObject)
-        return 0;
-    const vcl::TObject* limits = constraints->getObject(control);
-    if (!limits)
-        return 0;
-    const vcl::TPropInfo* minWidth = limits->ClassType()->FindProperty("MinWidth");
-    return minWidth && minWidth->getOrd ? static_cast<int>(minWidth->getOrd(limits)) : 0;
-}
-
 }  // namespace
 
 VCL_IMPLEMENT_CLASS(TSkCustomControlBar, TSkCustomControl, [](auto& b) {
@@ -42,6 +27,7 @@ VCL_IMPLEMENT_CLASS(TSkCustomControlBar, TSkCustomControl, [](auto& b) {
     b.Event("OnPaint", &TSkCustomControlBar::OnPaint);
     b.Message(vcl::CN_KEYDOWN, &TSkCustomControlBar::CNKeyDown);
     b.Message(vcl::CM_CONTROLLISTCHANGE, &TSkCustomControlBar::CMControlListChange);
+    b.Message(vcl::CM_DESIGNHITTEST, &TSkCustomControlBar::CMDesignHitTest);
 })
 
 TSkCustomControlBar::TSkCustomControlBar(vcl::TComponent* owner) : TSkCustomControl(owner)
@@ -50,10 +36,6 @@ TSkCustomControlBar::TSkCustomControlBar(vcl::TComponent* owner) : TSkCustomCont
                                        vcl::csOpaque, vcl::csDoubleClicks});
     SetBounds(Left(), Top(), 100, 50);
     SetDockSite(true);
-    SetBevelKind(kbkNone);
-    SetBevelInner(kbvNone);
-    SetBevelOuter(kbvNone);
-    SetColor(vcl::clBtnFace);
 }
 
 TSkCustomControlBar::~TSkCustomControlBar()
@@ -202,318 +184,6 @@ void TSkCustomControlBar::Realign(vcl::TControl* control)
     EnableAlign();
 }
 
-// ------------------------------------------------------------- matching
-
-bool TSkCustomControlBar::UpdateBands(vcl::TControl* control)
-{
-    defaultInsets_.left = GetGrabberWidth();
-    bool repaint = false;
-    bool hadNoBand = true;
-    std::vector<vcl::TControl*> fresh;
-    std::vector<Remembered> remembered;
-    RECT again{};
-    const bool designing = ComponentState().Contains(vcl::csDesigning);
-    for (int i = 0; i < ControlCount(); ++i) {
-        vcl::TControl* c = Controls(i);
-        const bool visible = designing || c->Visible();
-        TSkBand* band = FindBand(c);
-        if (!band) {
-            fresh.push_back(c);
-            continue;
-        }
-        if (band->visible != visible)
-            repaint = true;
-        for (TSkBand* part = band; part; part = part->nextPart)
-            part->visible = visible;
-        if (c != control)
-            continue;
-        hadNoBand = false;
-        again = dragged_ == c ? RECT{band->wantedLeft + band->insets.left, band->wantedTop + band->insets.top,
-                                     band->wantedLeft + band->insets.left + c->Width(),
-                                     band->wantedTop + band->insets.top + c->Height()}
-                              : c->BoundsRect();
-        for (TSkBand* part = band; part; part = part->nextPart) {
-            const auto at = std::find(bands_.begin(), bands_.end(), part);
-            remembered.push_back({part->insets.top + part->insets.bottom, part->rowStart,
-                                  static_cast<int>(at - bands_.begin())});
-            if (part->rowStart && at + 1 != bands_.end())
-                (*(at + 1))->rowStart = true;
-        }
-        FreeBand(band);
-    }
-    std::stable_sort(fresh.begin(), fresh.end(), [](vcl::TControl* a, vcl::TControl* b) {
-        return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
-    });
-    for (vcl::TControl* c : fresh)
-        PlaceBand(c, c->BoundsRect(), {});
-    if (!hadNoBand)
-        PlaceBand(control, again, remembered);
-    if (repaint)
-        Invalidate();
-    return hadNoBand;
-}
-
-void TSkCustomControlBar::PlaceBand(vcl::TControl* control, RECT rect, std::vector<Remembered> remembered)
-{
-    placed_ = control;
-    const Remembered first = remembered.empty() ? Remembered{} : remembered.front();
-    RECT insets = defaultInsets_;
-    const int controlHeight = rect.bottom - rect.top;
-    const int h = controlHeight + (first.heightInsets >= 0 ? first.heightInsets : insets.top + insets.bottom);
-    int rows = 1;
-    if (rowSnap_) {
-        rows = std::max(1, h / rowSize_);
-        if (first.index >= 0 && rows * rowSize_ < h)
-            ++rows;
-    }
-    int preferred = rect.right - rect.left;
-    DoBandInfo(control, insets, rows, preferred);
-    if (rows <= 0)
-        rows = 1;
-    if (rowSnap_ && first.index >= 0 && rows * rowSize_ < h)
-        rows = h / rowSize_ + 1;
-    RECT band{rect.left - insets.left, rect.top - insets.top, rect.right + insets.right, rect.bottom + insets.bottom};
-    if (rowSnap_)
-        band.bottom = band.top + rowSize_ * rows;
-
-    // Where the band goes in the record order, and whether it starts a row.
-    const int centre = band.top + rowSize_ / 2;
-    std::size_t pos = 0;
-    bool newRow = true;
-    std::size_t rowFirst = 0;
-    int rowTop = 0, rowBottom = 0;
-    for (std::size_t i = 0; i < bands_.size(); ++i) {
-        TSkBand* r = bands_[i];
-        if (i == 0 || r->rowStart) {
-            rowFirst = i;
-            rowTop = r->wantedTop;
-            rowBottom = r->wantedTop + r->height;
-        }
-        rowTop = std::min(rowTop, r->wantedTop);
-        rowBottom = std::max(rowBottom, r->wantedTop + r->height);
-        if (r->wantedLeft < band.left && r->wantedTop < centre)
-            pos = i + 1;
-        const bool rowEnds = i + 1 == bands_.size() || bands_[i + 1]->rowStart ||
-                             (first.index >= 0 && static_cast<int>(i + 1) == first.index && first.rowStart);
-        if (!rowEnds)
-            continue;
-        if (rowBottom > centre) {
-            newRow = pos == rowFirst && centre < rowTop;
-            break;
-        }
-        pos = i + 1;
-        newRow = !(band.left > r->wantedLeft && r->nextPart);
-    }
-    if (pos == 0)
-        newRow = true;
-    if (newRow && pos < bands_.size() && bands_[pos]->rowStart && static_cast<int>(pos) != first.index)
-        bands_[pos]->rowStart = false;
-
-    auto* record = new TSkBand();
-    record->control = control;
-    record->insets = insets;
-    record->visible = ComponentState().Contains(vcl::csDesigning) || control->Visible();
-    record->rowStart = newRow;
-    record->wantedLeft = band.left;
-    record->wantedTop = band.top;
-    record->width = band.right - band.left;
-    record->height = rowSnap_ ? rowSize_ : band.bottom - band.top;
-    record->rowCount = rows;
-    bands_.insert(bands_.begin() + static_cast<std::ptrdiff_t>(pos), record);
-
-    // Each further row of a tall band is a part of its own, one row lower.
-    TSkBand* above = record;
-    for (int k = 1; k < rows; ++k) {
-        auto* part = new TSkBand(*record);
-        part->continues = above;
-        part->nextPart = nullptr;
-        part->rowCount = rows - k;
-        part->wantedTop = above->wantedTop + rowSize_;
-        part->rowStart = true;
-        above->nextPart = part;
-        auto at = std::find(bands_.begin(), bands_.end(), above) + 1;
-        while (at != bands_.end() && !(*at)->rowStart)
-            ++at;
-        if (at != bands_.end())
-            ++at;
-        while (at != bands_.end() && !(*at)->rowStart && (*at)->wantedLeft < part->wantedLeft)
-            ++at;
-        part->rowStart = at == bands_.end() || (*at)->rowStart;
-        if (part->rowStart && at != bands_.end() && (*at)->rowStart)
-            (*at)->rowStart = false;
-        bands_.insert(at, part);
-        above = part;
-    }
-}
-
-// ---------------------------------------------------------------- layout
-
-void TSkCustomControlBar::AlignControls(vcl::TControl* control, RECT& rect)
-{
-    if (aligning_)
-        return;
-    aligning_ = true;
-    try {
-        UpdateBands(control);
-        if (!bands_.empty() && LayoutRows(control, rect))
-            Invalidate();
-    } catch (...) {
-        aligning_ = false;
-        throw;
-    }
-    aligning_ = false;
-    if (autoSize_)
-        AdjustBarSize();
-}
-
-// Lays the rows out and moves the controls; answers whether to repaint.
-bool TSkCustomControlBar::LayoutRows(vcl::TControl* control, const RECT& client)
-{
-    for (TSkBand* band : bands_)
-        band->startsRowNow = band->rowStart;
-    bands_.front()->startsRowNow = true;
-    const int available = client.right - client.left;
-    int previousBottom = client.top;
-    std::size_t rowBegin = 0;
-    // A row that overflows hands its last band to a new row: at most once
-    // per band, so the layout ends.
-    for (int guard = 0; rowBegin < bands_.size() && guard <= static_cast<int>(bands_.size()) * 2; ++guard) {
-        std::size_t rowEnd = rowBegin + 1;
-        while (rowEnd < bands_.size() && !bands_[rowEnd]->startsRowNow)
-            ++rowEnd;
-        int cursor = 0, free = 0, rowBottom = previousBottom;
-        std::vector<TSkBand*> row;
-        for (std::size_t i = rowBegin; i < rowEnd; ++i) {
-            TSkBand* band = bands_[i];
-            if (!band->visible)
-                continue;
-            RECT r{};
-            if (band->continues) {
-                r = RECT{band->continues->placedLeft, 0, band->continues->placedLeft + band->continues->placedWidth, 0};
-            } else {
-                RECT insets = band->insets;
-                int rows = band->rowCount;
-                int preferred = band->control->Width();
-                DoBandInfo(band->control, insets, rows, preferred);
-                band->insets = insets;
-                const int width = preferred + insets.left + insets.right;
-                const bool moving = band->control == dragged_;
-                const int left = moving ? band->placedLeft : band->wantedLeft;
-                const int top = moving ? band->placedTop : band->wantedTop;
-                r = RECT{left, top, left + width, top + band->height};
-                DoBandMove(band->control, r);
-                band->wantedLeft = r.left;
-                band->wantedTop = r.top;
-            }
-            int left = r.left;
-            const int width = r.right - r.left;
-            if (left < cursor && free > 0) {
-                int need = std::min(cursor - left, free);
-                const int used = need;
-                for (auto it = row.rbegin(); it != row.rend() && need > 0; ++it) {
-                    const int gapLeft = it + 1 == row.rend() ? 0 : (*(it + 1))->placedLeft + (*(it + 1))->placedWidth;
-                    const int gap = Clamp0((*it)->placedLeft - gapLeft);
-                    const int move = std::min(gap, need);
-                    for (auto moved = row.rbegin(); moved != it + 1; ++moved)
-                        (*moved)->placedLeft -= move;
-                    need -= move;
-                }
-                cursor -= used - need;
-                free -= used - need;
-            }
-            if (left < cursor)
-                left = cursor;
-            band->placedTop = previousBottom;
-            rowBottom = std::max(rowBottom, band->placedTop + band->height);
-            free += left - cursor;
-            cursor = left + width;
-            band->placedLeft = left;
-            band->placedWidth = width;
-            row.push_back(band);
-        }
-        if (cursor > available && !row.empty()) {
-            // Push left into the gaps, from the right end.
-            int excess = cursor - available;
-            for (std::size_t k = row.size(); k-- > 0 && excess > 0;) {
-                const int gapLeft = k == 0 ? 0 : row[k - 1]->placedLeft + row[k - 1]->placedWidth;
-                const int move = std::min(Clamp0(row[k]->placedLeft - gapLeft), excess);
-                for (std::size_t m = k; m < row.size(); ++m)
-                    row[m]->placedLeft -= move;
-                excess -= move;
-            }
-            // Then narrow from the right end, never below the control's
-            // smallest width.
-            for (std::size_t k = row.size(); k-- > 0 && excess > 0;) {
-                TSkBand* band = row[k];
-                const int least = MinWidthOf(band->control) + band->insets.left + band->insets.right;
-                const int cut = std::min(Clamp0(band->placedWidth - least), excess);
-                band->placedWidth -= cut;
-                for (std::size_t m = k + 1; m < row.size(); ++m)
-                    row[m]->placedLeft -= cut;
-                excess -= cut;
-            }
-            if (excess > 0 && row.size() > 1) {
-                TSkBand* last = row.back();
-                last->placedLeft = 0;
-                last->wantedLeft = 0;
-                last->placedWidth = last->control->Width() + last->insets.left + last->insets.right;
-                last->startsRowNow = true;
-                continue;  // the same row again, without its last band
-            }
-        }
-        previousBottom = rowBottom;
-        rowBegin = rowEnd;
-    }
-    bool moved = control != nullptr;
-    for (TSkBand* band : bands_) {
-        if (band->continues || !band->visible)
-            continue;
-        int bottom = band->placedTop + band->height - band->insets.bottom;
-        for (TSkBand* part = band->nextPart; part; part = part->nextPart)
-            bottom += part->height;
-        const int left = band->placedLeft + band->insets.left, top = band->placedTop + band->insets.top;
-        vcl::TControl* c = band->control;
-        if (c->Left() != left || c->Top() != top || c->Top() + c->Height() != bottom ||
-            c->Width() != band->placedWidth - band->insets.left - band->insets.right) {
-            if (c->Left() != left || c->Top() != top || c->Top() + c->Height() != bottom) {
-                c->SetBounds(left, top, c->Width(), std::max(bottom - top, 0));
-                moved = true;
-            }
-        }
-    }
-    return moved;
-}
-
-bool TSkCustomControlBar::CanAutoSize(int& newWidth, int& newHeight)
-{
-    if (!HandleAllocated() || (ComponentState().Contains(vcl::csDesigning) && ControlCount() == 0))
-        return false;
-    int extent = 0;
-    const bool across = Align() == vcl::alLeft || Align() == vcl::alRight;
-    for (const TSkBand* band : bands_) {
-        if (band->continues || !band->visible)
-            continue;
-        const vcl::TControl* c = band->control;
-        extent = std::max(extent, across ? band->placedLeft + c->Width() + band->insets.left + band->insets.right
-                                         : band->placedTop + c->Height() + band->insets.top + band->insets.bottom);
-    }
-    const RECT client = ClientRect();
-    if (across)
-        newWidth = extent + (Width() - (client.right - client.left));
-    else
-        newHeight = extent + (Height() - (client.bottom - client.top));
-    return true;
-}
-
-void TSkCustomControlBar::AdjustBarSize()
-{
-    if (!autoSize_ || bands_.empty())
-        return;
-    int width = Width(), height = Height();
-    if (CanAutoSize(width, height) && (width != Width() || height != Height()))
-        SetBounds(Left(), Top(), width, height);
-}
-
 // -------------------------------------------------------------- painting
 
 void TSkCustomControlBar::PaintBackground()
@@ -571,13 +241,14 @@ void TSkCustomControlBar::PaintBand(vcl::TCanvas* canvas, vcl::TControl* control
 void TSkCustomControlBar::MouseDown(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y)
 {
     TSkCustomControl::MouseDown(button, shift, x, y);
-    if (ComponentState().Contains(vcl::csDesigning) || vcl::GetCaptureControl() != this)
+    if (vcl::GetCaptureControl() != this)
         return;
     ResetBands();
     TSkBand* band = BandAt(x, y);
     if (!band)
         return;
-    if (shift.Contains(vcl::ssDouble) && StartBandDrag(band->control, x, y, false))
+    const bool designing = ComponentState().Contains(vcl::csDesigning);
+    if (shift.Contains(vcl::ssDouble) && !designing && StartBandDrag(band->control, x, y, false))
         return;
     dragged_ = band->control;
     if (placed_ == dragged_)
@@ -601,7 +272,7 @@ void TSkCustomControlBar::MouseMove(vcl::TShiftState shift, int x, int y)
     band->placedWidth = dragged_->Width() + band->insets.left + band->insets.right;
     const RECT client = ClientRect();
     const int margin = dragged_->Height();
-    if (autoDrag_ &&
+    if (autoDrag_ && !ComponentState().Contains(vcl::csDesigning) &&
         (band->placedLeft < client.left - margin || band->placedTop < client.top - margin ||
          band->placedLeft > client.right + margin || band->placedTop > client.bottom + margin)) {
         vcl::TControl* control = dragged_;
@@ -663,10 +334,26 @@ void TSkCustomControlBar::CMControlListChange(vcl::TMessage& m)
     auto* control = reinterpret_cast<vcl::TControl*>(m.WParam);
     if (control == dragged_)
         dragged_ = nullptr;
-    RemoveBand(control);
-    if (autoSize_)
-        AdjustBarSize();
+    // The control is still a child until the message returns; a layout that
+    // the new size sets off must not give it a band again.
+    leaving_ = control;
+    try {
+        RemoveBand(control);
+        if (autoSize_)
+            AdjustBarSize();
+    } catch (...) {
+        leaving_ = nullptr;
+        throw;
+    }
+    leaving_ = nullptr;
     Invalidate();
+}
+
+// In the designer the bar keeps the mouse for band dragging: on a band and
+// while one is dragged.
+void TSkCustomControlBar::CMDesignHitTest(vcl::TMessage& m)
+{
+    m.Result = dragged_ || BandAt(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)) ? 1 : 0;
 }
 
 }  // namespace skin

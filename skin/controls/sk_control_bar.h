@@ -5,6 +5,7 @@
 // and between rows, dragged out to float, and floating controls dock into
 // the bar.
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/vcl/dragdock.h"
@@ -74,6 +75,7 @@ public:
     TSkBand* FindBand(vcl::TControl* control) const;
     TSkBand* BandAt(int x, int y) const;
     vcl::TControl* ControlAt(int x, int y) const;
+    using TSkCustomControl::Realign;
     void Realign(vcl::TControl* control);
     void ResetBands();
     void RemoveBand(vcl::TControl* control);
@@ -92,14 +94,31 @@ protected:
     bool CanAutoSize(int& newWidth, int& newHeight) override;
 
 private:
-    bool UpdateBands(vcl::TControl* control);
+    // A band spans at most this many rows, whatever OnBandInfo asks.
+    static constexpr int kMaxBandRows = 100;
+    // What a band taken out to be placed again had: per row-part, its
+    // height insets, its row start and its index in the record list.
     struct Remembered {
         int heightInsets = -1;
         bool rowStart = false;
         int index = -1;
     };
-    void PlaceBand(vcl::TControl* control, RECT rect, std::vector<Remembered> remembered);
-    bool LayoutRows(vcl::TControl* control, const RECT& client);
+    struct Insertion {
+        std::size_t pos;
+        bool newRow;
+        bool takesRowStart;  // the record at pos gives its row start to the band
+    };
+    enum class LayoutResult { Quiet, Repaint, Abandoned };
+
+    bool UpdateBands(vcl::TControl* control);
+    void PlaceBand(vcl::TControl* control, RECT rect, const std::vector<Remembered>& remembered);
+    Insertion FindInsertion(const RECT& band, std::size_t from, const Remembered& remembered) const;
+    TSkBand* InsertRecord(const TSkBand& record, std::size_t from, const Remembered& remembered);
+    LayoutResult LayoutRows(vcl::TControl* control, const RECT& client);
+    bool LayoutPass(const RECT& client);
+    int LayoutRow(std::size_t begin, std::size_t end, int rowTop, int& rowBottom, std::vector<TSkBand*>& row);
+    static int PushLeft(std::vector<TSkBand*>& row, int need);
+    static bool FitRow(std::vector<TSkBand*>& row, int excess);
     void FreeBand(TSkBand* band);
     RECT BandRect(const TSkBand* band) const;
     void CNKeyDown(vcl::TMessage& m);
@@ -112,6 +131,7 @@ private:
     bool autoSize_ = true;
     vcl::TControl* placed_ = nullptr;
     vcl::TControl* dragged_ = nullptr;
+    vcl::TControl* leaving_ = nullptr;  // being removed from the bar
     int dragOffsetX_ = 0, dragOffsetY_ = 0;
     std::vector<TSkBand*> bands_;
     RECT defaultInsets_{11, 2, 2, 2};

@@ -3,6 +3,7 @@
 #include "platform/win32/kernel/module.h"
 #include "skin/controls/sk_button_pictures.h"
 #include "skin/controls/sk_combo_box.h"
+#include "skin/controls/sk_control_bar.h"
 #include "skin/controls/sk_list_box.h"
 #include "skin/controls/sk_list_picture.h"
 #include "skin/controls/sk_paint_buffer.h"
@@ -35,7 +36,7 @@ void InitControlsUnit()
     vcl::RegisterClasses({TSkSpeedContainer::StaticClass(), TSkSpeedDivider::StaticClass(),
                           TSkCustomTabSheet::StaticClass(), TSkCustomListBox::StaticClass(),
                           TSkCustomScrollBar::StaticClass(), TSkCustomEdit::StaticClass(),
-                          TSkCustomComboBox::StaticClass()});
+                          TSkCustomComboBox::StaticClass(), TSkCustomControlBar::StaticClass()});
     RegisterOptionClasses();
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "control_fixture.h"
 #include "platform/vcl/dragdock.h"
@@ -11,28 +13,12 @@ using namespace skin;
 
 namespace {
 
-// A control whose published Constraints give it a smallest width.
-class TTestLimits : public vcl::TPersistent {
-    VCL_DECLARE_CLASS(TTestLimits, vcl::TPersistent)
-public:
-    int MinWidth() const { return minWidth; }
-    void SetMinWidth(int v) { minWidth = v; }
-    int minWidth = 0;
-};
-VCL_IMPLEMENT_CLASS(TTestLimits, vcl::TPersistent,
-                    [](auto& b) { b.Int("MinWidth", &TTestLimits::MinWidth, &TTestLimits::SetMinWidth, 0); })
-
 class TTestTool : public vcl::TCustomControl {
     VCL_DECLARE_CLASS(TTestTool, vcl::TCustomControl)
 public:
     explicit TTestTool(vcl::TComponent* owner) : vcl::TCustomControl(owner) {}
-    ~TTestTool() override { delete limits; }
-    TTestLimits* Limits() const { return limits; }
-    void SetLimits(TTestLimits*) {}
-    TTestLimits* limits = new TTestLimits();
 };
-VCL_IMPLEMENT_CLASS(TTestTool, vcl::TCustomControl,
-                    [](auto& b) { b.Object("Constraints", &TTestTool::Limits, &TTestTool::SetLimits); })
+VCL_IMPLEMENT_CLASS(TTestTool, vcl::TCustomControl, [](auto&) {})
 
 class SkControlBar : public sktest::ControlTest {
 protected:
@@ -74,7 +60,25 @@ protected:
         vls::headless::MouseButton(vls::backend::MouseButton::Left, down);
         vcl::Application->ProcessMessages();
     }
+    // Takes `control`'s band by its grabber and drops it with the band's
+    // top-left at `to` (bar client coordinates).
+    static void DragBand(TSkCustomControlBar* bar, vcl::TControl* control, POINT to)
+    {
+        vls::headless::AdvanceClock(1000);  // never a double click
+        const POINT grip{control->Left() - 6, control->Top() + 5};
+        const TSkBand* band = bar->FindBand(control);
+        const POINT offset{band->placedLeft - grip.x, band->placedTop - grip.y};
+        Move(bar, grip.x, grip.y);
+        Button(true);
+        ASSERT_EQ(bar->DraggedControl(), control);
+        Move(bar, (grip.x + to.x - offset.x) / 2, (grip.y + to.y - offset.y) / 2);
+        Move(bar, to.x - offset.x, to.y - offset.y);
+        Button(false);
+        ASSERT_EQ(bar->DraggedControl(), nullptr);
+    }
 };
+
+using Rows_t = std::vector<std::vector<vcl::TControl*>>;
 
 TEST_F(SkControlBar, BandsLineUpInRowsAfterTheirGrabbers)
 {
@@ -96,9 +100,9 @@ TEST_F(SkControlBar, OverflowShrinksToTheSmallestWidthThenWraps)
 {
     TSkCustomControlBar* bar = MakeBar(200);
     auto* a = AddTool(bar, 0, 0, 120);
-    a->limits->minWidth = 100;
+    a->Constraints()->SetMinWidth(100);
     auto* b = AddTool(bar, 140, 0, 120);
-    b->limits->minWidth = 100;
+    b->Constraints()->SetMinWidth(100);
     bar->Realign(nullptr);
     const auto rows = Rows(bar);
     ASSERT_EQ(rows.size(), 2u);
@@ -172,6 +176,64 @@ TEST_F(SkControlBar, DoubleClickOffersTheBandForDraggingOut)
     Button(false);
 }
 
+TEST_F(SkControlBar, BandPulledOutOfTheBarOrCtrlDuringADragStartsADragOut)
+{
+    TSkCustomControlBar* bar = MakeBar();
+    auto* a = AddTool(bar, 0, 0, 80);
+    auto* b = AddTool(bar, 150, 0, 60);
+    a->SetDragKind(vcl::dkDock);
+    b->SetDragKind(vcl::dkDock);
+    std::vector<vcl::TControl*> offered;
+    bar->OnBandDrag = [&](vcl::TObject*, vcl::TControl* control, bool&) { offered.push_back(control); };
+
+    // Without AutoDrag a band pulled far away only moves to another row.
+    bar->SetAutoDrag(false);
+    Move(bar, 5, 10);
+    Button(true);
+    Move(bar, 5, 150);
+    EXPECT_TRUE(offered.empty());
+    EXPECT_EQ(bar->DraggedControl(), a);
+    Button(false);
+    EXPECT_EQ(Rows(bar), (Rows_t{{b}, {a}}));
+
+    // With it, leaving the bar by more than the control's height hands the
+    // control to a drag of its own, which floats it where it is dropped.
+    bar->SetAutoDrag(true);
+    vls::headless::AdvanceClock(1000);
+    Move(bar, a->Left() - 6, a->Top() + 5);
+    Button(true);
+    Move(bar, 5, 150);
+    EXPECT_EQ(offered, std::vector<vcl::TControl*>{a});
+    EXPECT_TRUE(a->Dragging());
+    EXPECT_EQ(bar->DraggedControl(), nullptr);
+    Button(false);
+    EXPECT_TRUE(a->Floating());
+    EXPECT_EQ(bar->FindBand(a), nullptr);
+
+    // Ctrl during a band drag does the same at once.
+    vls::headless::AdvanceClock(1000);
+    Move(bar, b->Left() - 6, b->Top() + 5);
+    Button(true);
+    Move(bar, b->Left() - 2, b->Top() + 5);
+    bar->Perform(vcl::CN_KEYDOWN, VK_CONTROL, 0);
+    EXPECT_EQ(offered, (std::vector<vcl::TControl*>{a, b}));
+    EXPECT_TRUE(b->Dragging());
+    b->EndDrag(false);
+    Button(false);
+}
+
+TEST_F(SkControlBar, LeftAlignedBarSizesItsWidthToTheBands)
+{
+    TSkCustomControlBar* bar = MakeBar();
+    AddTool(bar, 0, 0, 80);
+    AddTool(bar, 0, 40, 120);
+    bar->SetAlign(vcl::alLeft);
+    EXPECT_EQ(bar->ClientWidth(), 120 + 11 + 2);
+    bar->Realign();  // and stays so
+    EXPECT_EQ(bar->ClientWidth(), 120 + 11 + 2);
+    EXPECT_EQ(bar->Height(), form->ClientHeight());
+}
+
 TEST_F(SkControlBar, FloatingControlDocksAsABand)
 {
     TSkCustomControlBar* bar = MakeBar(300);
@@ -197,25 +259,233 @@ TEST_F(SkControlBar, FloatingControlDocksAsABand)
     EXPECT_EQ(bar->FindBand(tool), nullptr);
 }
 
-TEST_F(SkControlBar, PaintsFramesAndGrabbers)
+TEST_F(SkControlBar, BandsPaintFrameAndGrabberPixelForPixel)
 {
     TSkCustomControlBar* bar = MakeBar();
     auto* a = AddTool(bar, 0, 0, 80);
+    bar->SetColor(static_cast<vcl::TColor>(RGB(0, 128, 0)));
+    const std::uint32_t face = 0x008000, light = Px(vcl::clBtnHighlight), dark = Px(vcl::clBtnShadow);
+    int paints = 0;
+    bar->OnPaint = [&](vcl::TObject*) { ++paints; };
     Snapshot();
-    const int x = 10 + a->Left() - 11, y = 10 + a->Top() - 2;
-    EXPECT_EQ(Rgb(x, y + 5), Px(vcl::clBtnHighlight));              // the frame's left edge
-    EXPECT_EQ(Rgb(x + 3, y + 6), Px(vcl::clBtnHighlight));          // first grabber bar, left
-    EXPECT_EQ(Rgb(x + 5, y + 6), Px(vcl::clBtnShadow));             // and its right
-    EXPECT_EQ(Rgb(x + 6, y + 6), Px(vcl::clBtnHighlight));          // second bar
-    EXPECT_EQ(Rgb(x + 4, y + 6), Px(vcl::clBtnFace));
-    int painted = 0;
-    bar->OnBandPaint = [&](vcl::TObject*, vcl::TControl*, vcl::TCanvas*, RECT&, TBandPaintOptions& options) {
-        ++painted;
+    EXPECT_EQ(paints, 1);
+
+    // The band's frame and its two grabber bars, as they must look: a
+    // raised inner edge, and two bars each lit on the left and top and
+    // shaded on the right and bottom.
+    const RECT band{10 + a->Left() - 11, 10 + a->Top() - 2, 10 + a->Left() + a->Width() + 2,
+                    10 + a->Top() + a->Height() + 2};
+    const auto expected = [&](int x, int y) -> std::uint32_t {
+        const int u = x - band.left, v = y - band.top, w = band.right - band.left, h = band.bottom - band.top;
+        if (u == w - 1 || v == h - 1)
+            return dark;
+        if (u == 0 || v == 0)
+            return light;
+        for (int bar = 0; bar < 2; ++bar) {
+            const int l = 3 + 3 * bar, r = l + 2, t = 2, b = h - 3;
+            if (u < l || u > r || v < t || v > b)
+                continue;
+            if (u == r || v == b)
+                return dark;
+            if (u == l || v == t)
+                return light;
+        }
+        return face;
+    };
+    int compared = 0;
+    for (int y = band.top; y < band.bottom; ++y)
+        for (int x = band.left; x < band.right; ++x) {
+            const bool onControl = x >= 10 + a->Left() && x < 10 + a->Left() + a->Width() && y >= 10 + a->Top() &&
+                                   y < 10 + a->Top() + a->Height();
+            const bool corner = (x == band.left || x == band.right - 1) && (y == band.top || y == band.bottom - 1);
+            if (onControl || corner)
+                continue;
+            ASSERT_EQ(Rgb(x, y), expected(x, y)) << "at " << x - band.left << "," << y - band.top;
+            ++compared;
+        }
+    EXPECT_GT(compared, 26 * 11);
+    EXPECT_EQ(Rgb(10 + 200, 10 + 10), face);  // the bar's face beside the band
+
+    // OnBandPaint may drop both parts: the band is then only the bar's face.
+    std::vector<vcl::TControl*> painted;
+    bar->OnBandPaint = [&](vcl::TObject*, vcl::TControl* control, vcl::TCanvas*, RECT&, TBandPaintOptions& options) {
+        painted.push_back(control);
         options = TBandPaintOptions{};
     };
     Snapshot();
-    EXPECT_EQ(painted, 1);
-    EXPECT_EQ(Rgb(x + 3, y + 6), Px(vcl::clBtnFace));
+    EXPECT_EQ(painted, std::vector<vcl::TControl*>{a});
+    for (int y = band.top; y < band.bottom; ++y)
+        EXPECT_EQ(Rgb(band.left + 3, y), face);
+    EXPECT_EQ(Rgb(band.left, band.top + 5), face);
+}
+
+// Rows [A] [B D]; one band is dragged by its grabber and dropped.
+TEST_F(SkControlBar, DraggedBandsJoinTheRowUnderTheirCentreLine)
+{
+    struct Case {
+        const char* name;
+        char dragged;
+        POINT to;  // the band's new top-left
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"nudged within its row, first stays first", 'B', {10, 26}, {"A", "BD"}},
+        {"dropped right of the row's last band", 'B', {300, 26}, {"A", "DB"}},
+        {"dropped into the row above", 'B', {150, 0}, {"AB", "D"}},
+        {"dropped at the front of the first row", 'D', {0, 0}, {"DA", "B"}},
+        {"dropped below all rows", 'D', {50, 60}, {"A", "B", "D"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TSkCustomControlBar* bar = MakeBar(400);
+        std::map<vcl::TControl*, char> names;
+        names[AddTool(bar, 0, 0, 60)] = 'A';
+        vcl::TControl* b = AddTool(bar, 0, 40, 60);
+        names[b] = 'B';
+        vcl::TControl* d = AddTool(bar, 200, 40, 60);
+        names[d] = 'D';
+        ASSERT_EQ(Rows(bar).size(), 2u);
+        DragBand(bar, c.dragged == 'B' ? b : d, c.to);
+        std::vector<std::string> rows;
+        for (const auto& row : Rows(bar)) {
+            rows.emplace_back();
+            for (vcl::TControl* control : row)
+                rows.back() += names[control];
+        }
+        EXPECT_EQ(rows, c.rows);
+        // Bands of a row never overlap and share the row's top.
+        for (const auto& row : Rows(bar))
+            for (std::size_t i = 1; i < row.size(); ++i) {
+                EXPECT_GE(row[i]->Left() - 11, row[i - 1]->Left() + row[i - 1]->Width() + 2);
+                EXPECT_EQ(row[i]->Top(), row[0]->Top());
+            }
+        delete bar;
+        vcl::Application->ProcessMessages();
+    }
+}
+
+TEST_F(SkControlBar, InsertedAndRemovedControlsMakeAndDropBands)
+{
+    TSkCustomControlBar* bar = MakeBar(300);
+    auto* a = AddTool(bar, 0, 0, 60);
+    auto* b = AddTool(bar, 0, 40, 60);
+    auto* c = AddTool(bar, 150, 40, 60);
+    EXPECT_EQ(Rows(bar), (Rows_t{{a}, {b, c}}));
+    EXPECT_EQ(bar->ClientHeight(), 2 * 26);
+
+    // A hidden control keeps its band, which no longer counts.
+    b->SetVisible(false);
+    ASSERT_NE(bar->FindBand(b), nullptr);
+    EXPECT_FALSE(bar->FindBand(b)->visible);
+    EXPECT_EQ(bar->ControlAt(b->Left() - 5, b->Top() + 5), nullptr);
+    b->SetVisible(true);
+    EXPECT_EQ(bar->ControlAt(b->Left() - 5, b->Top() + 5), b);
+
+    // Freeing the control that begins a row hands the row start on.
+    delete b;
+    EXPECT_EQ(Rows(bar), (Rows_t{{a}, {c}}));
+    EXPECT_EQ(c->Top(), 26 + 2);
+    Snapshot();  // paints with no trace of the freed control
+
+    // Moving a control by code moves its band with it.
+    c->SetBounds(100, 2, 60, 22);
+    EXPECT_EQ(Rows(bar), (Rows_t{{a, c}}));
+    EXPECT_EQ(c->Left(), 100);
+    EXPECT_EQ(bar->ClientHeight(), 26);
+
+    // A removed control goes, and the bar shrinks to what is left.
+    a->SetParent(form);
+    EXPECT_EQ(bar->FindBand(a), nullptr);
+    EXPECT_EQ(Rows(bar), (Rows_t{{c}}));
+    c->SetParent(nullptr);
+    EXPECT_TRUE(bar->Bands().empty());
+    EXPECT_EQ(bar->ClientHeight(), 0);
+    delete c;
+}
+
+TEST_F(SkControlBar, TallBandSpansRowsAndKeepsItsNeighboursClear)
+{
+    TSkCustomControlBar* bar = MakeBar(300);
+    bar->SetRowSnap(true);
+    vcl::TControl* tallOne = nullptr;
+    bar->OnBandInfo = [&](vcl::TObject*, vcl::TControl* control, RECT&, int&, int& rowCount) {
+        if (control == tallOne)
+            rowCount = 2;
+    };
+    auto* tall = new TTestTool(form);
+    tallOne = tall;
+    tall->SetBounds(0, 0, 80, 22);
+    tall->SetParent(bar);
+    auto* other = AddTool(bar, 150, 30, 60);
+    ASSERT_EQ(bar->Bands().size(), 3u);
+    const TSkBand* lower = bar->FindBand(tall)->nextPart;
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(lower->continues, bar->FindBand(tall));
+    EXPECT_EQ(Rows(bar), (Rows_t{{tall}, {tall, other}}));
+    EXPECT_EQ(tall->Top(), 2);
+    EXPECT_EQ(tall->Height(), 2 * 26 - 4);  // both rows, less the insets
+    EXPECT_EQ(other->Top(), 26 + 2);
+    EXPECT_EQ(other->Left(), 150);
+    EXPECT_EQ(bar->ClientHeight(), 2 * 26);
+
+    // Moved onto the tall band's lower part, the other band is kept right of it.
+    other->SetBounds(30, 28, 60, 22);
+    EXPECT_EQ(other->Left(), tall->Left() + tall->Width() + 2 + 11);
+    EXPECT_EQ(tall->Left(), 11);
+}
+
+TEST_F(SkControlBar, LayoutStaysBoundedWithExtremeRowsAndWidths)
+{
+    TSkCustomControlBar* bar = MakeBar(120);
+    bar->SetRowSize(2147483647);  // the row size only sets the centre line here
+    auto* a = AddTool(bar, 0, 0, 200);
+    auto* b = AddTool(bar, 10, 0, 200);
+    auto* c = AddTool(bar, 20, 0, 200);
+    // Every band is wider than the bar: each ends on a row of its own.
+    EXPECT_EQ(Rows(bar), (Rows_t{{a}, {b}, {c}}));
+
+    // A band may ask for any number of rows; it gets no more than a bar holds.
+    bar->SetRowSize(2);
+    bar->SetRowSnap(true);
+    bar->OnBandInfo = [&](vcl::TObject*, vcl::TControl* control, RECT&, int&, int& rowCount) {
+        if (control == a)
+            rowCount = 2147483647;
+    };
+    a->SetBounds(a->Left(), a->Top(), 100, a->Height());
+    std::size_t parts = 0;
+    for (const TSkBand* band = bar->FindBand(a); band; band = band->nextPart)
+        ++parts;
+    EXPECT_GT(parts, 1u);
+    EXPECT_LE(parts, 100u);
+}
+
+TEST_F(SkControlBar, DesignerLeavesTheMouseToTheBarOnBandsOnly)
+{
+    TSkCustomControlBar* bar = MakeBar(400);
+    auto* a = AddTool(bar, 0, 0, 60);
+    auto* b = AddTool(bar, 0, 40, 60);
+    bar->SetDesigning(true);
+    int offered = 0;
+    bar->OnBandDrag = [&](vcl::TObject*, vcl::TControl*, bool&) { ++offered; };
+    const auto hit = [&](int x, int y) { return bar->Perform(vcl::CM_DESIGNHITTEST, 0, MAKELPARAM(x, y)); };
+    EXPECT_EQ(hit(5, 5), 1);
+    EXPECT_EQ(hit(300, 5), 0);
+
+    // A click beside the bands stays with the designer; a band drags as at
+    // run time, but a double click offers nothing for dragging out.
+    Move(bar, 300, 5);
+    Button(true);
+    EXPECT_EQ(bar->DraggedControl(), nullptr);
+    Button(false);
+    DragBand(bar, b, POINT{150, 0});
+    EXPECT_EQ(Rows(bar), (Rows_t{{a, b}}));
+    Move(bar, 5, 5);
+    Button(true);
+    Button(false);
+    Button(true);
+    EXPECT_EQ(offered, 0);
+    EXPECT_EQ(hit(300, 5), 1);  // while a band is dragged
+    Button(false);
 }
 
 }  // namespace
