@@ -36,6 +36,7 @@ TSkCustomControlBar::TSkCustomControlBar(vcl::TComponent* owner) : TSkCustomCont
                                        vcl::csOpaque, vcl::csDoubleClicks});
     SetBounds(Left(), Top(), 100, 50);
     SetDockSite(true);
+    InitAutoSize(true);
 }
 
 TSkCustomControlBar::~TSkCustomControlBar()
@@ -43,15 +44,6 @@ TSkCustomControlBar::~TSkCustomControlBar()
     for (TSkBand* band : bands_)
         delete band;
     bands_.clear();
-}
-
-void TSkCustomControlBar::SetAutoSize(bool v)
-{
-    if (autoSize_ == v)
-        return;
-    autoSize_ = v;
-    if (v)
-        AdjustBarSize();
 }
 
 void TSkCustomControlBar::CreateParams(vcl::TCreateParams& params)
@@ -339,8 +331,8 @@ void TSkCustomControlBar::CMControlListChange(vcl::TMessage& m)
     leaving_ = control;
     try {
         RemoveBand(control);
-        if (autoSize_)
-            AdjustBarSize();
+        if (AutoSize())
+            AdjustSize();
     } catch (...) {
         leaving_ = nullptr;
         throw;

@@ -47,8 +47,6 @@ public:
     void SetAutoDock(bool v) { autoDock_ = v; }
     bool AutoDrag() const { return autoDrag_; }
     void SetAutoDrag(bool v) { autoDrag_ = v; }
-    bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool v);
     int RowSize() const { return rowSize_; }
     void SetRowSize(int v) { rowSize_ = v < 1 ? 1 : v; }
     bool RowSnap() const { return rowSnap_; }
@@ -79,8 +77,6 @@ public:
     void Realign(vcl::TControl* control);
     void ResetBands();
     void RemoveBand(vcl::TControl* control);
-    // The size the bar wants for its bands, as AutoSize applies it.
-    void AdjustBarSize();
 
     void PaintClient() override;
     void DockOver(vcl::TDragDockObject* source, int x, int y, vcl::TDragState state, bool& accept) override;
@@ -128,7 +124,6 @@ private:
     bool aligning_ = false;
     bool autoDrag_ = true;
     bool autoDock_ = true;
-    bool autoSize_ = true;
     vcl::TControl* placed_ = nullptr;
     vcl::TControl* dragged_ = nullptr;
     vcl::TControl* leaving_ = nullptr;  // being removed from the bar

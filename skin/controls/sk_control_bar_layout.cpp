@@ -213,8 +213,8 @@ void TSkCustomControlBar::AlignControls(vcl::TControl* control, RECT& rect)
         throw;
     }
     aligning_ = false;
-    if (laidOut)
-        AdjustBarSize();
+    if (laidOut && AutoSize())
+        AdjustSize();
 }
 
 TSkCustomControlBar::LayoutResult TSkCustomControlBar::LayoutRows(vcl::TControl* control, const RECT& client)
@@ -386,15 +386,6 @@ bool TSkCustomControlBar::CanAutoSize(int& newWidth, int& newHeight)
     else
         newHeight = ClampInt(extent + (Height() - (client.bottom - client.top)));
     return true;
-}
-
-void TSkCustomControlBar::AdjustBarSize()
-{
-    if (!autoSize_)
-        return;
-    int width = Width(), height = Height();
-    if (CanAutoSize(width, height) && (width != Width() || height != Height()))
-        SetBounds(Left(), Top(), width, height);
 }
 
 }  // namespace skin

@@ -121,7 +121,7 @@ TEST_F(SkControlBar, EmptyBarAtDesignTimeKeepsItsSize)
     bar->SetBounds(10, 10, 150, 77);
     vcl::Application->ProcessMessages();
     bar->Realign(nullptr);
-    bar->AdjustBarSize();
+    bar->AdjustSize();
     EXPECT_EQ(bar->Width(), 150);
     EXPECT_EQ(bar->Height(), 77);
 }
