@@ -141,6 +141,7 @@ public:
     void DeleteScreenControl() override;
     // members_scene.cpp
     cKestruneScene* CurrentScene() override;
+    void ClearGraphicsObjects() override;
     void SetPendingScene(cKestruneScene* scene) override;
     void SetPreviousSceneName(const char* name) override;
     // members_timer.cpp

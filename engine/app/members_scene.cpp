@@ -1,6 +1,8 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/render/kestrune_graphics.h"
+#include "engine/render/kestrune_particles.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
@@ -59,5 +61,17 @@ void* cKestruneEngineGraphicsHost::HoveredHotspot(const char** name)
 std::vector<cKestruneImage*> cKestruneEngineGraphicsHost::SceneOverlaysNamed(const char* name) { return cKestruneGraphicsHost::SceneOverlaysNamed(name); }
 
 cKestruneScene* cKestruneEngineWorldHost::CurrentScene() { return engine_.scene; }
+
+// The weather and fountains belong to the scene being left (a restored game
+// brings its own from the savegame).
+void cKestruneEngineWorldHost::ClearGraphicsObjects()
+{
+    if (!engine_.graphics)
+        return;
+    DynArray<cKestruneParticleSystem*>& objects = engine_.graphics->objects;
+    for (int32_t i = 0; i < objects.count; ++i)
+        objects.data[i]->Destroy();
+    objects.count = 0;
+}
 void cKestruneEngineWorldHost::SetPendingScene(cKestruneScene* scene) { engine_.SetPendingScene(scene); }
 void cKestruneEngineWorldHost::SetPreviousSceneName(const char* name) { engine_.previousSceneName = name; }
