@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "launcher/launcher_install.h"
 #include "launcher/launcher_instance.h"
@@ -298,6 +304,39 @@ TEST(LauncherInstall, FailuresLeaveNoHalfArchives)
     DatafileInstaller rooted(f.texts, f.progress, "\\home\\");
     rooted.DiskFree = [](int) { return kSpaceNeeded; };
     EXPECT_FALSE(rooted.EnoughSpace());
+}
+
+// A copy that fails in the middle of an archive (the file-size limit stops
+// its writes) leaves neither a piece of it nor a spare file, and an older
+// complete copy of that archive stays whole.
+TEST(LauncherInstall, AWriteFailingInsideAnArchiveLeavesNoPieceOfIt)
+{
+    InstallFixture f;
+    LinkDrive(f.config, 'd', f.disc.path());
+    f.disc.write(DatafileName(2), std::string(64 * 1024, 'x'));
+    f.install.write(DatafileName(2), "old");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16 * 1024, 16 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        DatafileInstaller installer(f.texts, f.progress, "C:\\");
+        installer.DiskFree = [](int) { return kSpaceNeeded; };
+        const bool installed = installer.Install();
+        const bool told = f.progress.Has("message A data file could not be copied.");
+        _exit(!installed && told ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(f.install.path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{DatafileName(0), DatafileName(1), DatafileName(2)}));
+    EXPECT_EQ(f.install.read(DatafileName(2)), "old");
 }
 
 TEST(LauncherInstall, NoDiscNoCopy)
