@@ -5,9 +5,11 @@
 #include <string>
 
 #include "control_fixture.h"
+#include "platform/uxtheme/uxtheme.h"
 #include "platform/vcl/dragdock.h"
 #include "skin/controls/sk_control_bar.h"
 #include "skin/graphics/sk_canvas.h"
+#include "skin/graphics/sk_theme.h"
 
 using namespace skin;
 
@@ -317,6 +319,33 @@ TEST_F(SkControlBar, BandsPaintFrameAndGrabberPixelForPixel)
     for (int y = band.top; y < band.bottom; ++y)
         EXPECT_EQ(Rgb(band.left + 3, y), face);
     EXPECT_EQ(Rgb(band.left, band.top + 5), face);
+}
+
+TEST_F(SkControlBar, ThemedBarDrawsTheRebarFaceAndGrippers)
+{
+    vls::uxtheme::InstallTestTheme(true);
+    ASSERT_TRUE(ThemeApiAcquire());
+    TSkCustomControlBar* bar = MakeBar();
+    auto* a = AddTool(bar, 0, 0, 80);
+    vls::uxtheme::ClearTestThemeCalls();
+    Snapshot();
+    std::vector<vls::uxtheme::ThemeCall> rebar;
+    for (const auto& call : vls::uxtheme::TestThemeCalls())
+        if (call.function == "DrawThemeBackground" && call.classList == u"Rebar")
+            rebar.push_back(call);
+    ASSERT_EQ(rebar.size(), 2u);
+    EXPECT_EQ(rebar[0].part, 0);
+    EXPECT_EQ(rebar[0].rect.right, bar->Width());
+    EXPECT_EQ(rebar[0].rect.bottom, bar->Height());
+    EXPECT_EQ(rebar[1].part, 1);
+    EXPECT_EQ(rebar[1].state, 1);
+    const int left = a->Left() - 11, top = a->Top() - 2, bottom = a->Top() + a->Height() + 2;
+    EXPECT_EQ(rebar[1].rect.left, left + 2);
+    EXPECT_EQ(rebar[1].rect.top, top + 2);
+    EXPECT_EQ(rebar[1].rect.right, left + 8);
+    EXPECT_EQ(rebar[1].rect.bottom, bottom - 2);
+    vls::uxtheme::InstallTestTheme(false);
+    ThemeApiRelease();
 }
 
 // Rows [A] [B D]; one band is dragged by its grabber and dropped.
