@@ -255,6 +255,25 @@ int main(int argc, char** argv)
     corpus.Add("ui_readers", "MSN", "\x03" + name64("anna") + name64("anna") + name64("anna_head") + u32(0xFF112233) +
         name64("ben") + name64("ben") + name64("") + u32(0xFF445566));
 
+    // A character of each controller kind with a zeroed block of that kind.
+    auto header = [&](const char* tag, const char* name, std::uint32_t length) {
+        Bytes field(4, '\0');
+        field.replace(0, std::strlen(tag), tag);
+        return field + name64(name) + u32(length);
+    };
+    const struct {
+        const char* name;
+        std::uint32_t length;
+    } controllers[] = {{"PCtrlDefault", 516 + 88}, {"PCtrlZodiac", 284}, {"PCtrlDiver", 64 + 88}, {"PCtrlInfobot", 0}};
+    for (int type = 1; type <= 4; ++type) {
+        Bytes character(268, '\0');
+        character[144] = static_cast<char>(type);
+        const auto& controller = controllers[type - 1];
+        corpus.Add("character_block", controller.name,
+                   header("CHR", "$pc$", 268) + character + header("PCR", controller.name, controller.length)
+                       + Bytes(controller.length, '\0') + header("END", "", 0));
+    }
+
     // Targets whose inputs none of the above fits still start from something.
     for (const char* target : {"vcl_component_stream", "sound_particle_blocks", "skin_object_classes",
              "savegame_reader", "walk_map_reader", "kit_readers", "ui_readers"})
