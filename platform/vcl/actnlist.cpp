@@ -1,5 +1,7 @@
 #include "platform/vcl/actnlist.h"
 
+#include "platform/vcl/filer.h"
+
 namespace vcl {
 
 bool SameHandler(const TNotifyEvent& a, const TNotifyEvent& b)
@@ -26,6 +28,10 @@ VCL_IMPLEMENT_CLASS(TCustomAction, TBasicAction, [](auto& b) {
     b.Bool("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible, true);
 })
 VCL_IMPLEMENT_CLASS(TAction, TCustomAction, [](auto& b) { b.Component(); })
+VCL_IMPLEMENT_CLASS(TCustomActionList, TComponent, [](auto& b) {
+    b.Object("Images", &TCustomActionList::Images, &TCustomActionList::SetImages);
+})
+VCL_IMPLEMENT_CLASS(TActionList, TCustomActionList, [](auto& b) { b.Component(); })
 VCL_IMPLEMENT_CLASS(TBasicActionLink, TObject, [](auto&) {})
 VCL_IMPLEMENT_CLASS(TActionLink, TBasicActionLink, [](auto&) {})
 
@@ -97,6 +103,76 @@ VCL_ACTION_SETTER(ImageIndex, int, imageIndex_)
 VCL_ACTION_SETTER(ShortCut, TShortCut, shortCut_)
 VCL_ACTION_SETTER(Visible, bool, visible_)
 #undef VCL_ACTION_SETTER
+
+TCustomAction::~TCustomAction() { SetActionList(nullptr); }
+
+void TCustomAction::SetActionList(TCustomActionList* list)
+{
+    if (actionList_ == list)
+        return;
+    if (actionList_)
+        std::erase(actionList_->actions_, this);
+    actionList_ = list;
+    if (list)
+        list->actions_.push_back(this);
+    Change();
+}
+
+TComponent* TCustomAction::GetParentComponent() const { return actionList_; }
+
+void TCustomAction::SetParentComponent(TComponent* parent)
+{
+    if (auto* list = dynamic_cast<TCustomActionList*>(parent))
+        SetActionList(list);
+}
+
+void TCustomAction::ReadState(TReader* reader)
+{
+    // An action read inside a list belongs to it.
+    if (auto* list = dynamic_cast<TCustomActionList*>(reader->Parent()))
+        SetActionList(list);
+    TBasicAction::ReadState(reader);
+}
+
+TCustomActionList::~TCustomActionList()
+{
+    while (!actions_.empty())
+        actions_.back()->SetActionList(nullptr);
+}
+
+TCustomAction* TCustomActionList::Actions(int index) const
+{
+    if (index < 0 || index >= ActionCount())
+        throw EListError(Format(consts::SListIndexError, index));
+    return actions_[static_cast<size_t>(index)];
+}
+
+void TCustomActionList::SetImages(TCustomImageList* images)
+{
+    if (images_ == images)
+        return;
+    images_ = images;
+    if (images)
+        images->FreeNotification(this);
+    // Clients take the images of their actions again.
+    for (TCustomAction* action : std::vector<TCustomAction*>(actions_))
+        action->Change();
+}
+
+void TCustomActionList::GetChildren(const TGetChildProc& proc, TComponent* root)
+{
+    for (TCustomAction* action : actions_) {
+        if (action->Owner() == root)
+            proc(action);
+    }
+}
+
+void TCustomActionList::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == images_)
+        SetImages(nullptr);
+}
 
 TBasicActionLink::~TBasicActionLink() { SetAction(nullptr); }
 

@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "platform/vcl/classes.h"
+#include "platform/vcl/imglist.h"
 #include "platform/vcl/menus.h"
 
 namespace vcl {
 
 class TBasicActionLink;
 class TControl;
+class TCustomActionList;
 
 // Whether two events run the same handler: the same published method, or
 // for handlers bound in code, the same callable type.
@@ -31,11 +33,7 @@ public:
 
 protected:
     friend class TBasicActionLink;
-class TControl;
-
-// Whether two events run the same handler: the same published method, or
-// for handlers bound in code, the same callable type.
-bool SameHandler(const TNotifyEvent& a, const TNotifyEvent& b);
+    friend class TCustomActionList;
     virtual void Change();
     std::vector<TBasicActionLink*> clients_;
 
@@ -63,8 +61,18 @@ public:
     void SetShortCut(TShortCut v);
     bool Visible() const { return visible_; }
     void SetVisible(bool v);
+    // The list the action belongs to; its images are the action's.
+    TCustomActionList* ActionList() const { return actionList_; }
+    void SetActionList(TCustomActionList* list);
+    bool HasParent() const override { return actionList_ != nullptr; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* parent) override;
+    void ReadState(TReader* reader) override;
+    ~TCustomAction() override;
 
 private:
+    friend class TCustomActionList;
+    TCustomActionList* actionList_ = nullptr;
     AnsiString caption_;
     bool checked_ = false;
     bool enabled_ = true;
@@ -73,6 +81,34 @@ private:
     int imageIndex_ = -1;
     TShortCut shortCut_ = 0;
     bool visible_ = true;
+};
+
+// A list of actions with the image list their ImageIndex refers to. Its
+// actions are streamed as its children.
+class TCustomActionList : public TComponent {
+    VCL_DECLARE_CLASS(TCustomActionList, TComponent)
+public:
+    explicit TCustomActionList(TComponent* owner) : TComponent(owner) {}
+    ~TCustomActionList() override;
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* images);
+    int ActionCount() const { return static_cast<int>(actions_.size()); }
+    TCustomAction* Actions(int index) const;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TCustomAction;
+    std::vector<TCustomAction*> actions_;
+    TCustomImageList* images_ = nullptr;
+};
+
+class TActionList : public TCustomActionList {
+    VCL_DECLARE_CLASS(TActionList, TCustomActionList)
+public:
+    using TCustomActionList::TCustomActionList;
 };
 
 class TAction : public TCustomAction {

@@ -50,6 +50,8 @@ protected:
 class TReader : public TFiler {
     VCL_DECLARE_CLASS(TReader, TFiler)
 public:
+    // The component that the components being read are put in.
+    TComponent* Parent() const { return parent_; }
     explicit TReader(TStream* stream) : TFiler(stream) {}
 
     // Reads the root from the stream: into `root` when given, else a new

@@ -188,10 +188,11 @@ void TCustomForm::Notification(TComponent* component, TOperation operation)
 
 void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root)
 {
-    // Components that are not controls first, then the controls on the form.
+    // Components without a parent first (an action list writes its own
+    // actions), then the controls on the form.
     for (int i = 0; i < ComponentCount(); ++i) {
         TComponent* c = Components(i);
-        if (!dynamic_cast<TControl*>(c))
+        if (!dynamic_cast<TControl*>(c) && !c->HasParent())
             proc(c);
     }
     TWinControl::GetChildren(proc, root);

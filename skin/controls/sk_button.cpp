@@ -1,5 +1,6 @@
 #include "skin/controls/sk_button.h"
 
+#include "platform/vcl/actnlist.h"
 #include "platform/vcl/forms.h"
 #include "skin/graphics/sk_bitmap.h"
 #include "skin/graphics/sk_strings.h"
@@ -38,13 +39,31 @@ constexpr KindEntry kKinds[] = {
 
 vcl::TColor ButtonFaceRgb() { return static_cast<vcl::TColor>(vcl::ColorToRGB(vcl::clBtnFace)); }
 
+// The image list that holds `action`'s image, when its index lies in it.
+vcl::TCustomImageList* ActionImages(vcl::TBasicAction* basic)
+{
+    auto* action = dynamic_cast<vcl::TCustomAction*>(basic);
+    if (!action || !action->ActionList())
+        return nullptr;
+    vcl::TCustomImageList* images = action->ActionList()->Images();
+    if (!images || action->ImageIndex() < 0 || action->ImageIndex() >= images->Count())
+        return nullptr;
+    return images;
+}
+
 }  // namespace
 
 VCL_IMPLEMENT_CLASS(TSkCustomButton, TSkCustomControl, [](auto& b) {
     b.Component();
+    b.template Object<vcl::TBasicAction>("Action", &TSkCustomButton::Action, &TSkCustomButton::SetAction);
     b.Bool("BlackAndWhiteGlyph", &TSkCustomButton::BlackAndWhiteGlyph, &TSkCustomButton::SetBlackAndWhiteGlyph, false);
     b.Bool("Cancel", &TSkCustomButton::Cancel, &TSkCustomButton::SetCancel, false);
-    b.WStr("Caption", &TSkCustomButton::Caption, &TSkCustomButton::SetCaption);
+    // A caption that the linked action supplies is not stored.
+    b.WStr("Caption", &TSkCustomButton::Caption, &TSkCustomButton::SetCaption).stored = [](const vcl::TObject* o) {
+        auto* button = static_cast<const TSkCustomButton*>(o);
+        auto* action = dynamic_cast<vcl::TCustomAction*>(button->Action());
+        return !button->caption_.empty() && !(action && vcl::WideToAnsi(button->caption_) == action->Caption());
+    };
     b.Bool("Default", &TSkCustomButton::Default, &TSkCustomButton::SetDefault, false);
     b.Enum("Kind", &vcl::kBitBtnKindInfo, &TSkCustomButton::Kind, &TSkCustomButton::SetKind,
            std::optional<vcl::TBitBtnKind>(vcl::bkCustom));
@@ -53,7 +72,9 @@ VCL_IMPLEMENT_CLASS(TSkCustomButton, TSkCustomControl, [](auto& b) {
     b.Int("Spacing", &TSkCustomButton::Spacing, &TSkCustomButton::SetSpacing, 4);
     b.Enum("State", &kButtonStateInfo, &TSkCustomButton::State, &TSkCustomButton::SetState,
            std::optional<TSkButtonState>(kbsNormal));
-    b.Object("Glyph", &TSkCustomButton::Glyph, &TSkCustomButton::SetGlyph);
+    b.Object("Glyph", &TSkCustomButton::Glyph, &TSkCustomButton::SetGlyph).stored = [](const vcl::TObject* o) {
+        return static_cast<const TSkCustomButton*>(o)->IsGlyphStored();
+    };
     b.Enum("Layout", &vcl::kButtonLayoutInfo, &TSkCustomButton::Layout, &TSkCustomButton::SetLayout,
            std::optional<vcl::TButtonLayout>(vcl::blGlyphLeft));
     b.Bool("TabStop", &TSkCustomButton::TabStop, &TSkCustomButton::SetTabStop, true);
@@ -421,8 +442,33 @@ void TSkCustomButton::MouseLeave()
 
 void TSkCustomButton::Loaded()
 {
+    // The inherited Loaded hands the linked action over with its defaults.
     TSkCustomControl::Loaded();
     Invalidate();
+}
+
+// ---------------------------------------------------------------- actions
+
+bool TSkCustomButton::IsGlyphStored() const { return !ActionImages(Action()); }
+
+void TSkCustomButton::ActionChange(vcl::TObject* sender, bool checkDefaults)
+{
+    TSkCustomControl::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<vcl::TCustomAction*>(sender);
+    if (!action)
+        return;
+    // The button shows the action's image, caption and handler whatever it
+    // was given before.
+    if (vcl::TCustomImageList* images = ActionImages(action)) {
+        vcl::TBitmap picture;
+        picture.SetSize(images->Width(), images->Height());
+        picture.Canvas()->Brush()->SetColor(static_cast<vcl::TColor>(RGB(255, 0, 255)));
+        picture.Canvas()->FillRect(RECT{0, 0, images->Width(), images->Height()});
+        images->Draw(picture.Canvas(), 0, 0, action->ImageIndex());
+        glyph_->Assign(&picture);
+    }
+    SetCaption(vcl::AnsiToWide(action->Caption()));
+    OnClick = action->OnExecute;
 }
 
 void TSkCustomButton::CMEnabledChanged(vcl::TMessage& m)

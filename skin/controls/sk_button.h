@@ -54,9 +54,12 @@ public:
     virtual void PaintGlyph();
     virtual void PaintCaption();
     SIZE GetGlyphSize() const;
+    // False when the linked action's image list supplies the glyph.
+    bool IsGlyphStored() const;
 
 protected:
     void Loaded() override;
+    void ActionChange(vcl::TObject* sender, bool checkDefaults) override;
     void MouseDown(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override;
     void MouseMove(vcl::TShiftState shift, int x, int y) override;
     void MouseUp(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override;

@@ -37,7 +37,8 @@ VCL_IMPLEMENT_CLASS(TActionForm, TForm, [](auto& b) {
 })
 
 struct Registered {
-    Registered() { RegisterClasses({TActionForm::StaticClass(), TAction::StaticClass(), TButton::StaticClass()}); }
+    Registered() { RegisterClasses({TActionForm::StaticClass(), TAction::StaticClass(), TActionList::StaticClass(),
+                         TButton::StaticClass()}); }
 };
 const Registered registered;
 
@@ -148,6 +149,9 @@ TEST_F(ActionLink, IdleTimeUpdatesTheActionsOfHiddenControlsToo)
 
 TEST_F(ActionLink, StreamsNameTheActionAndLeaveOutWhatItSupplies)
 {
+    auto* list = new TActionList(form);
+    list->SetName("Actions");
+    action->SetActionList(list);
     button->SetAction(action);
     button->SetEnabled(false);
     action->SetEnabled(false);
@@ -164,6 +168,10 @@ TEST_F(ActionLink, StreamsNameTheActionAndLeaveOutWhatItSupplies)
     EXPECT_EQ(buttonText.find("Caption"), std::string::npos) << buttonText;
     EXPECT_EQ(buttonText.find("Enabled"), std::string::npos) << buttonText;
     EXPECT_EQ(buttonText.find("OnClick"), std::string::npos) << buttonText;
+    // The action is written once, inside its list.
+    const size_t listAt = written.find("object Actions: TActionList\r\n    object SaveAction: TAction");
+    EXPECT_NE(listAt, std::string::npos) << written;
+    EXPECT_EQ(written.find("object SaveAction", listAt + 40), std::string::npos) << written;
 
     text.SetPosition(0);
     TMemoryStream back;
@@ -176,6 +184,7 @@ TEST_F(ActionLink, StreamsNameTheActionAndLeaveOutWhatItSupplies)
     ASSERT_NE(readButton, nullptr);
     ASSERT_NE(readButton->Action(), nullptr);
     EXPECT_EQ(readButton->Action(), copy->FindComponent("SaveAction"));
+    EXPECT_EQ(static_cast<TCustomAction*>(readButton->Action())->ActionList(), copy->FindComponent("Actions"));
     EXPECT_EQ(readButton->Caption(), "&Save");
     EXPECT_FALSE(readButton->Enabled());
     readButton->Click();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
+#include "platform/vcl/actnlist.h"
 #include "platform/vcl/filer.h"
 #include "platform/vcl/streams.h"
 #include "skin/controls/sk_button.h"
@@ -214,6 +215,70 @@ TEST_F(SkButton, FaceFramesByState)
     Snapshot();
     EXPECT_EQ(Rgb(10, 10), Px(vcl::clBtnShadow));
     EXPECT_EQ(Rgb(84, 34), Px(vcl::clBtnShadow));
+}
+
+TEST_F(SkButton, ALinkedActionGivesCaptionHandlerAndImage)
+{
+    auto* images = new vcl::TImageList(form);
+    vcl::TBitmap strip;
+    strip.SetSize(32, 16);
+    strip.Canvas()->Brush()->SetColor(static_cast<vcl::TColor>(RGB(0, 128, 0)));
+    strip.Canvas()->FillRect(RECT{0, 0, 16, 16});
+    strip.Canvas()->Brush()->SetColor(static_cast<vcl::TColor>(RGB(200, 0, 0)));
+    strip.Canvas()->FillRect(RECT{16, 0, 32, 16});
+    images->Add(&strip, nullptr);
+    auto* list = new vcl::TActionList(form);
+    list->SetImages(images);
+    auto* action = new vcl::TAction(form);
+    action->SetActionList(list);
+    action->SetCaption("&Start");
+    action->SetImageIndex(1);
+    int runs = 0;
+    action->OnExecute = [&](vcl::TObject* sender) {
+        ++runs;
+        EXPECT_EQ(sender, action);
+    };
+
+    TSkCustomButton* b = Make(10, 10, u"Before");
+    b->SetModalResult(vcl::mrOk);
+    b->SetAction(action);
+    EXPECT_EQ(b->Caption(), u"&Start");
+    ASSERT_EQ(b->Glyph()->Width(), 16);
+    EXPECT_EQ(b->Glyph()->Canvas()->Pixels(8, 8), static_cast<vcl::TColor>(RGB(200, 0, 0)));
+    EXPECT_FALSE(b->IsGlyphStored());
+    ClickAt(b, 30, 12);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(clicks.empty());  // the button's own handler gave way to the action's
+    EXPECT_EQ(form->ModalResult(), vcl::mrOk);
+    form->SetModalResult(vcl::mrNone);
+
+    // Changes of the action reach the button; an index outside the list
+    // leaves the glyph as it is and stores it again.
+    action->SetCaption("&Stop");
+    EXPECT_EQ(b->Caption(), u"&Stop");
+    action->SetImageIndex(7);
+    EXPECT_TRUE(b->IsGlyphStored());
+    action->SetEnabled(false);
+    EXPECT_FALSE(b->Enabled());
+    ClickAt(b, 30, 12);
+    EXPECT_EQ(runs, 1);
+
+    // What the action supplies stays out of the stream.
+    action->SetImageIndex(0);
+    vcl::TMemoryStream binary;
+    binary.WriteComponent(b);
+    binary.SetPosition(0);
+    vcl::TMemoryStream text;
+    vcl::ObjectBinaryToText(&binary, &text);
+    const std::string written(text.Bytes().begin(), text.Bytes().end());
+    EXPECT_EQ(written.find("Caption"), std::string::npos) << written;
+    EXPECT_EQ(written.find("Glyph"), std::string::npos) << written;
+    EXPECT_NE(written.find("ModalResult = 1"), std::string::npos) << written;
+
+    delete action;
+    EXPECT_EQ(b->Action(), nullptr);
+    ClickAt(b, 30, 12);  // the handler taken from the action still runs
+    EXPECT_EQ(runs, 1);
 }
 
 }  // namespace
