@@ -310,3 +310,34 @@ TEST_F(SkinnedForm, SkinChangeAndManagerRemovalDropTheCopy)
     // Plain metrics: frame 4, caption 19.
     EXPECT_TRUE(Same(frame->GetFrameClientRect(), RECT{4, 23, form->Width() - 4, form->Height() - 4}));
 }
+
+// Without a buffer the strip above the client is composed apart: what the
+// skin paints in the key colour there lets the picture below show, while
+// the sides and the bottom are painted as they are.
+TEST_F(SkinnedForm, UnbufferedFrameLeavesTheKeyColourOutOfTheStripAboveTheClient)
+{
+    TTestSkinForm* frame = MakeFrame();
+    TSkSkinObject* title = frame->TitleObject();
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(frame->ClientObject(), nullptr);
+    TSkSkinObject* bottom = frame->FrameObject()->FindObject("Bottom");
+    bottom->SetColor(PixelToColor(KeyColor));
+    title->SetColor(PixelToColor(KeyColor));
+    const RECT under = bottom->GetBounds(), side = frame->FrameObject()->FindObject("Left")->GetBounds();
+    const RECT whole = frame->FrameObject()->GetBounds();
+    for (const TSkFormPerformance mode : {ksfpNoBuffer, ksfpDoubleBuffer}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        frame->SetPerformance(mode);
+        TSkBitmap picture;
+        picture.SetSize(whole.right, whole.bottom);
+        picture.Fill(0xFFFF0000);
+        vcl::TCanvas canvas;
+        canvas.SetHandle(picture.DC());
+        frame->DrawFrame(&canvas);
+        canvas.SetHandle(nullptr);
+        const std::uint32_t key = KeyColor & 0xFFFFFF;
+        EXPECT_EQ(picture.GetPixel(50, 10) & 0xFFFFFF, mode == ksfpNoBuffer ? 0xFF0000u : key);
+        EXPECT_EQ(picture.GetPixel(50, under.top + 1) & 0xFFFFFF, key);
+        EXPECT_EQ(picture.GetPixel(side.left + 1, 60) & 0xFFFFFF, Px(vcl::clGreen));
+    }
+}
