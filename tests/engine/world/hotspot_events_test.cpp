@@ -123,6 +123,9 @@ TEST_F(HotspotEventsTest, EventsByClickAndHeldItem)
     EXPECT_EQ(Last(), 4);
     door.character = nullptr;
 
+    // The frame a loaded project gives the detail views' exit.
+    gameplay.exitHotspot = new cKestruneHotspot();
+    gameplay.exitHotspot->MakeScreenFrameHotspot(50, 1);
     gameplay.exitHotspot->Use();
     EXPECT_EQ(Last(), 6);
     EXPECT_EQ(gameplay.exitHotspot->GetCursor(), 13);
