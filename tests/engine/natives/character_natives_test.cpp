@@ -130,6 +130,34 @@ TEST_F(CharacterNativesTest, TheLastArgumentStandsInForMissingOnes)
     EXPECT_EQ(character.model->position[2], 5.0f);
 }
 
+TEST_F(CharacterNativesTest, SetupNativesInstallTheirKindAndTheWalkerNativesLeaveThemAlone)
+{
+    struct Case {
+        const char* setup;
+        int arguments;
+        std::int32_t type;
+    };
+    for (const Case& c : {Case{"cCharacter__SetupZodiacControl", 3, cKestrunePlayerControl::kZodiac},
+                          Case{"cCharacter__SetupDiverControl", 1, cKestrunePlayerControl::kDiver},
+                          Case{"cCharacter__SetupInfoBotControl", 0, cKestrunePlayerControl::kInfobot}}) {
+        SCOPED_TRACE(c.setup);
+        character.ReplaceController(nullptr);
+        std::string pushes;
+        for (int i = 0; i < c.arguments; ++i)
+            pushes += "push string \"none\"\n";
+        Run(std::string("callsite setup ") + c.setup + " " + std::to_string(c.arguments) + " int\n"
+                "callsite cycles cCharacter__SetWalkNRunCycle 2 int\n callsite speed cCharacter__SetWalkSpeedFactor 1 int\n"
+                "callsite stairs cCharacter__SetStairCycles 6 int\n",
+            pushes + "native pc setup\n push string \"walk\"\n push string \"run\"\n native pc cycles\n"
+                     "push float 3\n native pc speed\n" +
+                     "push string \"a\"\n push string \"b\"\n push string \"c\"\n push string \"d\"\n"
+                     "push string \"e\"\n push string \"f\"\n native pc stairs\n");
+        ASSERT_NE(character.controller, nullptr);
+        EXPECT_EQ(character.controller->typeId, c.type);
+        EXPECT_EQ(character.controller->owner, &character);
+    }
+}
+
 TEST_F(CharacterNativesTest, AGoneCharacterIsNotReached)
 {
     ObjectHandle stale;
