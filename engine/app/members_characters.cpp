@@ -109,7 +109,9 @@ void cKestruneEngineWorldHost::DeletePlayer()
 bool cKestruneEngineWorldHost::SaveCharacterBlock(uint32_t character, const char* name, int file)
 {
     const auto* const found = ResolveObjectAs<cKestruneCharacter>(character, ObjectKind::Character);
-    if (!found)
+    // The player is saved once, as "$pc$", and made again by his setup on
+    // load; a scene variable that holds him must not bring back a second one.
+    if (!found || found == Player(engine_))
         return false;
     found->SaveBlock(file, name);
     return true;

@@ -6,6 +6,7 @@
 #include "engine/render/kestrune_sprites.h"
 #include "engine/script/savegame_block.h"
 #include "engine/script/savegame_value.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_scene.h"
 #include "platform/crt/crt_io.h"
 
@@ -24,6 +25,8 @@ constexpr int kRankCharacter = 1;
 constexpr int kRankScene = 7;
 constexpr int kRankEffect = 8;
 constexpr int kRankEnd = 9;
+// Where a CHR payload counts its idle animations and its second list.
+constexpr std::size_t kCharacterCountsOffset = 260;
 // Blocks that only follow inside a character ("CHR") or a scene ("SCN").
 const char* const kCharacterParts[] = {"MSP", "PCR", "MAN"};
 const char* const kSceneParts[] = {"VIE", "OBJ", "CHR"};
@@ -142,12 +145,32 @@ bool CheckPayload(const Block& block, std::string& why)
     return fits;
 }
 
+// A character's idle animations and the entries of its second list follow
+// its payload, outside the length its header states.
+bool SkipCharacterEntries(DatafileByteReader& reader, const Block& block, std::string& why)
+{
+    // A block too short to count its entries is left to the character's
+    // own reader, which refuses it.
+    if (block.header.length < cKestruneCharacter::kPayloadSize)
+        return true;
+    DatafileByteReader counts(block.payload + kCharacterCountsOffset, 8);
+    const std::uint64_t entries = std::uint64_t{counts.U32()} + counts.U32();
+    if (entries * cKestruneCharacter::kIdleEntrySize > reader.Remaining()) {
+        why = "the CHR block's animation entries run past the file";
+        return false;
+    }
+    reader.Take(static_cast<std::size_t>(entries * cKestruneCharacter::kIdleEntrySize));
+    return true;
+}
+
 // Walks the owners' blocks from the "SND" header to the "END" header.
 bool CheckOwnerBlocks(DatafileByteReader& reader, std::string& why)
 {
     int rank = -1;
     Block block;
     while (NextBlock(reader, block, why)) {
+        if (Is(block.header, "CHR") && !SkipCharacterEntries(reader, block, why))
+            return false;
         if (IsOneOf(block.header, kCharacterParts) && (rank == kRankCharacter || rank == kRankScene))
             continue;
         if (rank == kRankScene && IsOneOf(block.header, kSceneParts))

@@ -138,5 +138,19 @@ TEST_F(SavegameMembersTest, WithoutAPlayerNothingIsWrittenAndTheBlockIsPassedOve
     EXPECT_EQ(Load(), "END") << "a setup that made no player skips the block and its nested ones";
 }
 
+TEST_F(SavegameMembersTest, ASceneVariableHoldingThePlayerWritesNoSceneCharacter)
+{
+    cKestruneEngineWorldHost world(engine);
+    cKestruneCharacter guard;
+    gameplay->playerCharacter = new cKestruneCharacter();
+    const int out = _open(file.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY);
+    ASSERT_GE(out, 0);
+    EXPECT_FALSE(world.SaveCharacterBlock(gameplay->playerCharacter->Handle(), "pc", out));
+    EXPECT_EQ(_tell(out), 0) << "nothing written for the player";
+    EXPECT_TRUE(world.SaveCharacterBlock(guard.Handle(), "guard", out));
+    EXPECT_GT(_tell(out), 0);
+    _close(out);
+}
+
 } // namespace
 } // namespace vls::test

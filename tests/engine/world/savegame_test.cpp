@@ -422,3 +422,45 @@ TEST_F(SavegameTest, AGameWithoutEffectsEndsWithTheSceneAndEnd)
 
 } // namespace
 } // namespace vls::test
+
+namespace vls::test {
+namespace {
+
+// A player block as characters write it: the 268-byte payload counts its
+// idle animations, whose 68-byte entries follow outside the stated length.
+Bytes WithCharacterEntries(const Bytes& save, std::uint32_t counted, std::uint32_t written)
+{
+    const std::size_t chr = FindTag(save, "CHR");
+    std::uint32_t oldLength = 0;
+    std::memcpy(&oldLength, save.data() + chr + 68, 4);
+    Bytes out(save.begin(), save.begin() + static_cast<std::ptrdiff_t>(chr) + 68);
+    Bytes payload(268, 0);
+    std::memcpy(payload.data() + 260, &counted, 4);
+    const std::uint32_t length = 268;
+    out.insert(out.end(), reinterpret_cast<const std::uint8_t*>(&length), reinterpret_cast<const std::uint8_t*>(&length) + 4);
+    out.insert(out.end(), payload.begin(), payload.end());
+    out.insert(out.end(), written * 68, 'i');
+    out.insert(out.end(), save.begin() + static_cast<std::ptrdiff_t>(chr + 72 + oldLength), save.end());
+    return out;
+}
+
+TEST_F(SavegameTest, ACharactersIdleEntriesAreSteppedOverWhenTheFileIsChecked)
+{
+    FillGame();
+    ASSERT_TRUE(gameplay.SaveGame(Path("good").string().c_str()));
+    const Bytes good = ReadFileBytes(Path("good"));
+    struct Case {
+        std::uint32_t counted, written;
+        bool accepted;
+    } const cases[] = {{0, 0, true}, {2, 2, true}, {2, 1, false}, {0x7FFFFFFF, 2, false}};
+    for (const Case& c : cases) {
+        const Bytes save = WithCharacterEntries(good, c.counted, c.written);
+        SavegameContents contents;
+        std::string why;
+        EXPECT_EQ(CheckSavegame(save.data(), save.size(), contents, why), c.accepted)
+            << c.counted << " counted, " << c.written << " written: " << why;
+    }
+}
+
+} // namespace
+} // namespace vls::test
