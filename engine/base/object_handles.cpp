@@ -21,10 +21,13 @@ struct HandleTable {
     std::size_t live = 0;
 };
 
+// Never destroyed: objects still alive when the program exits (the engine is
+// torn down by an exit routine) release their handles after every static
+// destructor has run.
 HandleTable& Table()
 {
-    static HandleTable table;
-    return table;
+    static HandleTable* const table = new HandleTable;
+    return *table;
 }
 
 ObjectHandle Compose(std::uint32_t index, std::uint32_t generation)
