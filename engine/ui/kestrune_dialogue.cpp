@@ -179,6 +179,9 @@ void cKestruneDialogue::ClearLines()
 {
     ReleaseEntryTexts();
     DeleteEntries();
+    // The dialogue is over: levels left behind would run its setup hooks and
+    // bring its options back at the end of the next line anybody speaks.
+    levels.count = 0;
     state = kIdle;
 }
 

@@ -170,6 +170,24 @@ TEST_F(Dialogue, GoingUpFromTheTopEndsWithNoOptions)
     EXPECT_EQ(dialogue.EntryCount(), 0);
 }
 
+TEST_F(Dialogue, ALeftDialogueStaysLeftWhenALaterLineEnds)
+{
+    PlayTree();
+    Choose(0);
+    ASSERT_EQ(dialogue.levels.count, 2);
+    dialogue.ClearLines();
+    EXPECT_EQ(dialogue.levels.count, 0);
+
+    Marks().clear();
+    auto script = Waiter();
+    dialogue.Say("later", "", script.get(), kNoObject);
+    ui.now += 3000;
+    dialogue.Update();
+    EXPECT_EQ(Marks(), std::vector<std::string>{"resumed"}) << "no setup hook of the left dialogue";
+    EXPECT_EQ(dialogue.state, cKestruneDialogue::kIdle);
+    EXPECT_EQ(dialogue.EntryCount(), 0);
+}
+
 TEST_F(Dialogue, ATextLineWaitsThreeSecondsALineThenResumesItsScript)
 {
     auto script = Waiter();
