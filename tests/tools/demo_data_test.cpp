@@ -15,6 +15,8 @@
 #include "platform/granny/granny.h"
 #include "tests/support/temp_dir.h"
 #include "tools/demo/demo_data.h"
+#include "tools/demo/demo_floor.h"
+#include "tools/demo/demo_script_text.h"
 
 namespace vls::test {
 namespace {
@@ -174,6 +176,45 @@ TEST_F(DemoDataTest, MenuAreasComeFromUiInfoAndFitTheirPictures)
     for (const char* picture : {"menu_main.image", "menu_confirm.image", "menu_options_slider.image",
                                 "menu_interference.image", "generic_ui_close_menu.wav"})
         EXPECT_EQ(files.Exists(picture), 1) << picture;
+}
+
+TEST(DemoScriptText, UnusedIntResultsAreTakenOffTheStack)
+{
+    const std::string source = "callsite a cX__A 1 int\ncallsite b cX__B 0 object\nfunc f\n native - a\n native pc a\n"
+                               " native - b\n assign\n ret\n";
+    EXPECT_EQ(tools::DropIntResults(source),
+              "callsite a cX__A 1 int\ncallsite b cX__B 0 object\nfunc f\n native - a\n popreg\n native pc a\n"
+              " popreg\n native - b\n assign\n ret\n");
+}
+
+TEST(DemoFloor, TheDepthMapAndTheFloorPointsComeFromOneCamera)
+{
+    const tools::DemoFloorCamera camera(2.0f, 3.0f, 220.0f);
+    tools::ViewDescription view;
+    camera.FillDepthMap(view);
+    ASSERT_EQ(view.mapWidth, 1024u);
+    ASSERT_EQ(view.mapHeight, 512u);
+    tools::FloorPoint floor{};
+    EXPECT_FALSE(camera.Unproject({512, 219}, floor)) << "above the horizon there is no floor";
+    EXPECT_EQ(view.depths[219 * 1024 + 512], -1.0f);
+    float previous = 1e9f;
+    for (const float row : {240.0f, 300.0f, 400.0f, 511.0f}) {
+        ASSERT_TRUE(camera.Unproject({512, row}, floor));
+        EXPECT_NEAR(floor.x, 2.0f, 1e-4f) << "the middle column looks straight ahead";
+        EXPECT_LT(floor.z, previous) << "lower rows are nearer";
+        previous = floor.z;
+        // Looking down, a floor point's distance along the view is a little
+        // more than its z.
+        const float depth = view.depths[static_cast<std::size_t>(row) * 1024 + 512];
+        EXPECT_GT(depth, floor.z);
+        EXPECT_LT(depth, floor.z * 1.1f);
+        EXPECT_EQ(depth, view.depths[static_cast<std::size_t>(row) * 1024]) << "one distance a row";
+    }
+    tools::FloorPoint left{}, right{};
+    ASSERT_TRUE(camera.Unproject({0, 400}, left));
+    ASSERT_TRUE(camera.Unproject({1023, 400}, right));
+    EXPECT_LT(left.x, 2.0f);
+    EXPECT_GT(right.x, 2.0f);
 }
 
 }  // namespace

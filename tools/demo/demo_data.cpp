@@ -1,9 +1,11 @@
 #include "tools/demo/demo_data.h"
 
 #include "tools/demo/demo_harbour.h"
+#include "tools/demo/demo_inventory_pictures.h"
 #include "tools/demo/demo_lighthouse.h"
 #include "tools/demo/demo_menu.h"
 #include "tools/demo/demo_story.h"
+#include "tools/demo/demo_voices.h"
 
 #include "engine/render/image_format.h"
 #include "tools/archive_builder.h"
@@ -126,17 +128,16 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
     Pack(builder, report, "figure_walk.gr2", WriteGr2(MakeWalkScene()));
     Pack(builder, report, "figure_idle.gr2", WriteGr2(MakeIdleScene()));
     Pack(builder, report, "lantern.gr2", WriteGr2(MakePropScene()));
-    Pack(builder, report, "ui_inventory_1.image", MakePanelImage(1024, 64, 0xFF8060, 1));
-    Pack(builder, report, "ui_inventory_2.image", MakePanelImage(64, 32, 0x60A0FF, 1));
+    for (const DemoResource& resource : MakeInventoryPictures())
+        Pack(builder, report, resource.first, resource.second);
     Pack(builder, report, "title.image", MakePanelImage(256, 128, 0xFFE0A0, 4));
     for (const auto& [name, bytes] : MakeMenuResources())
         Pack(builder, report, name, bytes);
-    // The frame's screen images: the fade screens, the loading indicator in
-    // the lower right corner and the inventory bar's background.
+    // The frame's screen images: the fade screens and the loading indicator
+    // in the lower right corner.
     Pack(builder, report, "blackscreen.image", WriteImage(KestruneImageHeader{}, {Picture(8, 8, 0xFF000000)}));
     Pack(builder, report, "whitescreen.image", WriteImage(KestruneImageHeader{}, {Picture(8, 8, 0xFFFFFFFF)}));
     Pack(builder, report, "cd.image", MakePanelImage(64, 64, 0xE0E0FF, 4));
-    Pack(builder, report, "inv_bg.image", MakePanelImage(1024, 128, 0x806040, 1));
     // The interface texts: key, one blank, value.
     const std::string uiInfo = "# The demo's interface texts.\r\nDEMO_TITLE Veilstrand Demo\r\n" + MenuUiInfoLines() + "-\r\n";
     Pack(builder, report, "ui_info", std::vector<std::uint8_t>(uiInfo.begin(), uiInfo.end()));
@@ -147,6 +148,8 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
         error = std::string("harbour scene script: ") + failure.what();
         return false;
     }
+    for (const DemoResource& resource : MakeVoiceResources())
+        Pack(builder, report, resource.first, resource.second);
     try {
         std::string videoError;
         const std::vector<DemoResource> lighthouse = MakeLighthouseResources(videoError);

@@ -1,6 +1,8 @@
 #include "tools/demo/demo_harbour.h"
 
 #include "engine/render/kestrune_graphics.h"
+#include "tools/demo/demo_floor.h"
+#include "tools/demo/demo_harbour_script.h"
 #include "tools/image_writer.h"
 #include "tools/scene_writer.h"
 #include "tools/script_assembler.h"
@@ -13,7 +15,8 @@ namespace {
 
 constexpr std::uint32_t kBandWidth = cKestruneGraphics::kScreenWidth;
 constexpr std::uint32_t kBandHeight = cKestruneGraphics::kBandBottom - cKestruneGraphics::kBandTop;
-constexpr std::uint32_t kHorizon = 220;
+constexpr float kBackgroundDepth = 190.0f;
+constexpr std::uint32_t kHorizon = static_cast<std::uint32_t>(kSeaHorizonRow);
 
 struct Point {
     float x;
@@ -226,19 +229,55 @@ Picture PierPicture()
     return canvas.picture;
 }
 
+// The coil of rope on the quay: brown rings, seen at a slant, on a
+// transparent ground; placed so its centre is the script's rope spot.
+constexpr std::uint32_t kRopeWidth = 96;
+constexpr std::uint32_t kRopeHeight = 44;
+
+std::vector<std::uint8_t> RopePicture(const DemoFloorCamera& quay)
+{
+    Picture coil(kRopeWidth, kRopeHeight, 0x00000000);
+    const float cx = kRopeWidth / 2.0f, cy = kRopeHeight / 2.0f;
+    for (std::uint32_t y = 0; y < kRopeHeight; ++y)
+        for (std::uint32_t x = 0; x < kRopeWidth; ++x) {
+            const float dx = (x + 0.5f - cx) / (kRopeWidth / 2.0f);
+            const float dy = (y + 0.5f - cy) / (kRopeHeight / 2.0f);
+            const float r = std::sqrt(dx * dx + dy * dy);
+            if (r > 1.0f || r < 0.25f)
+                continue;
+            // Four turns of rope, each lit on its upper side.
+            const float turn = std::fmod(r * 5.0f, 1.0f);
+            const std::uint32_t shade = static_cast<std::uint32_t>(150 + 70 * std::sin(turn * 3.14159f) - 30 * dy);
+            coil.At(x, y) = Rgb(std::min<std::uint32_t>(shade, 255), shade * 3 / 4, shade / 2);
+        }
+    KestruneImageHeader header;
+    header.alpha = 1;
+    header.x = static_cast<std::int32_t>(harbour::kRope.x - cx);
+    header.y = static_cast<std::int32_t>(harbour::kRope.y - cy);
+    // Drawn among the characters by its distance: that of its lower edge.
+    header.depth = quay.Depth(harbour::kRope.y + cy);
+    return WriteImage(header, {coil});
+}
+
+std::vector<HotspotPoint> RopeOutline()
+{
+    const std::int32_t x = static_cast<std::int32_t>(harbour::kRope.x), y = static_cast<std::int32_t>(harbour::kRope.y);
+    const std::int32_t w = kRopeWidth / 2, h = kRopeHeight / 2;
+    return {{x - w, y - h}, {x + w, y - h}, {x + w, y + h}, {x - w, y + h}};
+}
+
 }  // namespace
 
-ViewDescription HarbourView(const std::string& name, const Picture& picture, float eyeX)
+ViewDescription HarbourView(const std::string& name, const Picture& picture, const DemoFloorCamera& camera)
 {
     ViewDescription view;
     view.header.name = name;
-    view.header.lens = 1.0f;
-    view.header.farPlane = 200.0f;
-    view.header.up[1] = 1.0f;
-    view.header.direction[2] = 1.0f;
-    view.header.position[0] = eyeX;
-    view.header.position[1] = 10.0f;
-    view.images.push_back(WriteImage(KestruneImageHeader{}, {picture}));
+    camera.FillHeader(view.header);
+    camera.FillDepthMap(view);
+    // The painted scene is behind everything drawn in front of it.
+    KestruneImageHeader background;
+    background.depth = kBackgroundDepth;
+    view.images.push_back(WriteImage(background, {picture}));
     return view;
 }
 
@@ -268,31 +307,26 @@ Picture LighthouseRockPicture()
 
 std::vector<DemoResource> MakeHarbourResources()
 {
+    const DemoFloorCamera quay(0.0f, kDemoEyeHeight, kSeaHorizonRow);
+    const DemoFloorCamera pier(20.0f, kDemoEyeHeight, kSeaHorizonRow);
     SceneDescription scene;
     scene.name = "harbour";
     scene.viewNames = {"harbour_quay", "harbour_pier"};
+    // The quay's paving, short of its edge over the water.
+    scene.layers.push_back(FloorLayer("walkmap_quay", quay, {{0, 306}, {424, 306}, {508, 512}, {0, 512}}));
 
-    LayerDescription floor;
-    floor.name = "walkmap_quay";
-    floor.data.polygons.push_back({4, 0, 0});
-    floor.data.points = {{0, 0, 0}, {40, 0, 0}, {40, 0, 30}, {0, 0, 30}};
-    floor.data.triangles = {{{0, 1, 2}}, {{0, 2, 3}}};
-    scene.layers.push_back(floor);
-
-    // The boat and, at the far end of the quay, the exit to the lighthouse.
-    scene.hotspots.push_back(QuadHotspot({{510, 200}, {700, 200}, {680, 370}, {530, 370}}, 1));
-    scene.hotspots.push_back(QuadHotspot({{330, 290}, {440, 290}, {470, 380}, {330, 380}}, 2));
-
-    scene.script = AssembleScriptBytes(
-        "; The harbour's scene script: nothing to set up yet. Its music waits\n"
-        "; until a music channel saved before it is playing comes back on load.\n"
-        "func on_enter\n ret\n"
-        "func on_leave\n ret\n");
+    // The boat, at the far end of the quay the way out to the lighthouse, and
+    // the coil of rope lying on the quay.
+    scene.hotspots.push_back(QuadHotspot({{510, 200}, {700, 200}, {680, 370}, {530, 370}}, 0));
+    scene.hotspots.push_back(QuadHotspot({{330, 290}, {430, 290}, {445, 335}, {330, 335}}, 0));
+    scene.hotspots.push_back(QuadHotspot(RopeOutline(), 0));
+    scene.script = AssembleScriptBytes(HarbourSceneScript(quay));
 
     return {
         {"harbour.scene", WriteSceneResource(scene)},
-        {"harbour_quay.view", WriteViewResource(HarbourView("harbour_quay", QuayPicture(), 0.0f))},
-        {"harbour_pier.view", WriteViewResource(HarbourView("harbour_pier", PierPicture(), 20.0f))},
+        {"harbour_quay.view", WriteViewResource(HarbourView("harbour_quay", QuayPicture(), quay))},
+        {"harbour_pier.view", WriteViewResource(HarbourView("harbour_pier", PierPicture(), pier))},
+        {"harbour_quay_rope.image", RopePicture(quay)},
     };
 }
 

@@ -18,12 +18,14 @@ using DemoResource = std::pair<std::string, std::vector<std::uint8_t>>;
 
 struct Picture;
 struct ViewDescription;
+class DemoFloorCamera;
 
-// "harbour.scene", "harbour_quay.view" and "harbour_pier.view".
+// "harbour.scene", "harbour_quay.view", "harbour_pier.view" and the rope
+// lying on the quay, "harbour_quay_rope.image".
 std::vector<DemoResource> MakeHarbourResources();
 
-// A view of the demo's sea front from eye position x, showing `picture`.
-ViewDescription HarbourView(const std::string& name, const Picture& picture, float eyeX);
+// A view of the demo's sea front from `camera`, showing `picture`.
+ViewDescription HarbourView(const std::string& name, const Picture& picture, const DemoFloorCamera& camera);
 // A hotspot of one area in the first view: the polygon through `corners`.
 HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cursor);
 // The seascape as seen from the lighthouse's rock.

@@ -1,6 +1,9 @@
 #include "tools/demo/demo_lighthouse.h"
 
 #include "engine/render/image_format.h"
+#include "tools/demo/demo_floor.h"
+#include "tools/demo/demo_script_text.h"
+#include "tools/demo/demo_voices.h"
 #include "tools/image_writer.h"
 #include "tools/scene_writer.h"
 #include "tools/script_assembler.h"
@@ -16,16 +19,45 @@ namespace {
 constexpr int kVideoWidth = 800; // the band's size: the video fills the band
 constexpr int kVideoHeight = 400;
 constexpr int kVideoRate = 20;
+constexpr float kRockEyeX = 40.0f;
 
-// On entering: the lighthouse's music, and on the first visit the video,
-// which holds the script until it has ended and then counts its ending.
-const char* const kLighthouseScript = R"(
+// On entering: the way back across the water, the player on the rock, the
+// lighthouse's music, and on the first visit the video, which holds the
+// script until it has ended and then counts its ending.
+const char* const kLighthouseScriptHead = R"(
+var pc object class cCharacter global ___playercharacter
 var seen int global g_demo_intro_seen
 var ended int global g_demo_intro_ended
+var back object class cObject
 callsite music cOutput__PlayMusic 3 int
 callsite video cOutput__PlayVideo 1 int
+callsite object cSystem__CreateObject 3 object
+callsite enable cObject__PutEnabled 1 int
+callsite dest cObject__SetPathfinderDest 3 int
+callsite place cCharacter__Place 3 int
+callsite say cCharacter__Say 2 int
+callsite goto cSystem__GoTo 1 int
+callsite ambient cOutput__SetAmbientLight 3 int
+callsite floor cSystem__SetEnvironmentLayerEnable 2 int
 func on_enter
- push string "lighthouse_theme"
+ push int 0
+ push bool true
+ native - floor
+ push float 0.85
+ push float 0.8
+ push float 0.8
+ native - ambient
+ push ref back
+ push string "To the harbour"
+ push int 0
+ push int 0
+ native - object
+ assign
+ push bool true
+ native back enable
+)";
+
+const char* const kLighthouseScriptTail = R"( push string "lighthouse_theme"
  push string ""
  push int 4
  native - music
@@ -39,7 +71,24 @@ done:
  ret
 func on_leave
  ret
+func on_use
+ push string "harbour"
+ native - goto
+ ret
 )";
+
+namespace rock {
+constexpr BandPoint kArrival{220, 478};
+constexpr BandPoint kShore{560, 478};
+} // namespace rock
+
+std::string LighthouseScript(const DemoFloorCamera& camera)
+{
+    const std::string places = FloorSpotArguments(camera, rock::kShore, 0) + " native back dest\n"
+        + FloorSpotArguments(camera, rock::kArrival, 0) + " native pc place\n";
+    return DropIntResults(kLighthouseScriptHead + places + kLighthouseScriptTail + "func on_look\n"
+                          + SayStatements("pc", "say_rock_look", "say") + " ret\n");
+}
 
 // A tune of plain tones, each note `beat` seconds, as Ogg Vorbis.
 std::vector<std::uint8_t> Tune(const std::vector<double>& notes, double beat)
@@ -113,18 +162,15 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     if (video.empty())
         return {};
 
+    const DemoFloorCamera camera(kRockEyeX, kDemoEyeHeight, kSeaHorizonRow);
     SceneDescription scene;
     scene.name = "lighthouse";
     scene.viewNames = {"lighthouse_rock"};
-    LayerDescription floor;
-    floor.name = "walkmap_rock";
-    floor.data.polygons.push_back({4, 0, 0});
-    floor.data.points = {{0, 0, 0}, {20, 0, 0}, {20, 0, 10}, {0, 0, 10}};
-    floor.data.triangles = {{{0, 1, 2}}, {{0, 2, 3}}};
-    scene.layers.push_back(floor);
+    // The flat top of the rock in front of the tower.
+    scene.layers.push_back(FloorLayer("walkmap_rock", camera, {{0, 428}, {380, 408}, {620, 470}, {700, 512}, {0, 512}}));
     // The exit back to the harbour: the quay across the water.
-    scene.hotspots.push_back(QuadHotspot({{560, 200}, {1024, 200}, {1024, 260}, {590, 260}}, 2));
-    scene.script = AssembleScriptBytes(kLighthouseScript);
+    scene.hotspots.push_back(QuadHotspot({{560, 200}, {1024, 200}, {1024, 260}, {590, 260}}, 0));
+    scene.script = AssembleScriptBytes(LighthouseScript(camera));
 
     const std::string subtitles = WriteSubtitles({
         {1, 18, "The lamp has turned every night for a hundred years."},
@@ -132,7 +178,7 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     });
     return {
         {"lighthouse.scene", WriteSceneResource(scene)},
-        {"lighthouse_rock.view", WriteViewResource(HarbourView("lighthouse_rock", LighthouseRockPicture(), 40.0f))},
+        {"lighthouse_rock.view", WriteViewResource(HarbourView("lighthouse_rock", LighthouseRockPicture(), camera))},
         {"harbour_theme.ogg", Tune({392.0, 440.0, 494.0, 440.0, 392.0, 330.0, 294.0, 330.0}, 0.4)},
         {"lighthouse_theme.ogg", Tune({262.0, 330.0, 392.0, 523.0, 392.0, 330.0}, 0.6)},
         {"lantern_click.wav", Click()},

@@ -1,6 +1,8 @@
-// The demo's lantern and its dialogue, played through the real natives.
+// The demo's items and the fisherman's dialogue, played through the real
+// natives.
 
 #include "engine/natives/engine_natives.h"
+#include "engine/natives/native_host.h"
 #include "engine/ui/kestrune_dialogue.h"
 #include "engine/ui/kestrune_inventory.h"
 #include "tests/engine/ui/ui_fixture.h"
@@ -8,6 +10,15 @@
 
 namespace vls::test {
 namespace {
+
+// Keeps the printed lines.
+class PrintedLines : public cKestruneNativeHost {
+public:
+    PrintedLines() { SetNativeHost(this); }
+    ~PrintedLines() override { SetNativeHost(nullptr); }
+    void Print(const char* first, const char*, cKestruneScript*) override { lines.push_back(first); }
+    std::vector<std::string> lines;
+};
 
 class DemoStoryTest : public UiWorld {
 protected:
@@ -30,27 +41,47 @@ protected:
 
     cKestruneInventory inventory;
     cKestruneDialogue dialogue;
+    PrintedLines printed;
 };
 
-TEST_F(DemoStoryTest, TheLanternIsPickedUpAndUsedToStartTheGreeting)
+TEST_F(DemoStoryTest, TheRopeTakenUpAndUsedOnTheLanternWillNotWork)
 {
     inventory.LoadItem(inventory.FindItem("lantern"), 0);
-    ASSERT_EQ(inventory.HasItem(0), 1);
+    inventory.LoadItem(inventory.FindItem("rope"), 0);
+    ASSERT_EQ(inventory.HasItem(inventory.FindItem("rope")), 1);
     inventory.barState = cKestruneInventory::kBarShown;
     gameplay->gameState |= cKestruneGameplay::kBarOpen;
-    gameplay->mouseX = 100;
+    gameplay->mouseX = 100; // the newest item, the rope
     inventory.OnLeftClick();
-    ASSERT_EQ(inventory.Held(), &inventory.items[0]);
+    ASSERT_EQ(inventory.Held(), &inventory.items[inventory.FindItem("rope")]);
+    gameplay->mouseX = 200; // the lantern
     inventory.OnLeftClick();
-    EXPECT_EQ(dialogue.state, cKestruneDialogue::kChoosing);
-    ASSERT_EQ(dialogue.EntryCount(), 3);
-    EXPECT_STREQ(dialogue.Entry(0).caption.GetText(), "Who lit you?");
+    EXPECT_EQ(printed.lines, std::vector<std::string>{"That will not work."});
+    EXPECT_EQ(inventory.HasItem(inventory.FindItem("rope")), 1) << "nothing is used up";
+    EXPECT_TRUE(reports.reports.empty()) << reports.reports.front().text;
+}
 
-    gameplay->mouseY = dialogue.Entry(0).y - 5;
+TEST_F(DemoStoryTest, TheGreetingOffersThreeQuestionsAndGoodbye)
+{
+    const tools::DemoStory story = tools::MakeDemoStory();
+    for (const auto& [name, bytes] : story.resources) {
+        if (name != "greeting.dialogue")
+            continue;
+        ASSERT_EQ(dialogue.PlayFromMemory(bytes.data(), bytes.size(), "greeting"), 0);
+    }
+    dialogue.Start();
+    EXPECT_EQ(dialogue.state, cKestruneDialogue::kChoosing);
+    ASSERT_EQ(dialogue.EntryCount(), 4);
+    EXPECT_STREQ(dialogue.Entry(0).caption.GetText(), "Who keeps the light?");
+    EXPECT_STREQ(dialogue.Entry(3).caption.GetText(), "Goodbye.");
+
+    // Goodbye ends the talk.
+    gameplay->mouseY = dialogue.Entry(3).y - 5;
     gameplay->leftEvent = 1;
     dialogue.Update();
-    ASSERT_EQ(dialogue.EntryCount(), 3);
-    EXPECT_EQ(dialogue.Entry(1).number, -1) << "a way back up";
+    EXPECT_EQ(dialogue.state, cKestruneDialogue::kIdle);
+    EXPECT_EQ(dialogue.EntryCount(), 0);
+    EXPECT_EQ(dialogue.levels.count, 0);
     EXPECT_TRUE(reports.reports.empty()) << reports.reports.front().text;
 }
 

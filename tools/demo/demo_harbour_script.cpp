@@ -1,0 +1,142 @@
+#include "tools/demo/demo_harbour_script.h"
+
+#include "tools/demo/demo_script_text.h"
+#include "tools/demo/demo_voices.h"
+
+namespace vls::tools {
+namespace {
+
+// Jumps to `label` when the hotspot acted on holds `variable`'s object.
+std::string WhenActedOn(const std::string& variable, const std::string& label)
+{
+    return " native - acted\n pushvar ref " + variable + "\n eq\n jnz " + label + "\n";
+}
+
+std::string Say(const std::string& speaker, const std::string& speech) { return SayStatements(speaker, speech, "say"); }
+
+// Makes a clickable object of hotspot `index` with its walk point.
+std::string MakeObject(const std::string& variable, const char* name, int index, const std::string& walkPoint)
+{
+    return " push ref " + variable + "\n push string \"" + name + "\"\n push int " + std::to_string(index)
+        + "\n push int 0\n native - object\n assign\n push bool true\n native " + variable + " enable\n" + walkPoint
+        + " native " + variable + " dest\n";
+}
+
+} // namespace
+
+std::string HarbourSceneScript(const DemoFloorCamera& quay)
+{
+    using namespace harbour;
+    std::string s = R"(; The harbour's scene script. Entering starts the harbour's music and makes the clickable things (the
+; boat, the far end of the quay that leads out to the lighthouse, the coil of
+; rope while it lies there) and the fisherman on the quay, and puts the player
+; at the start, or at the quay's end when he comes back from the lighthouse.
+var pc object class cCharacter global ___playercharacter
+var ropetaken int global g_demo_rope_taken
+var tied int global g_demo_boat_tied
+var boat object class cObject
+var way object class cObject
+var rope object class cObject
+var fisher object class cCharacter
+callsite object cSystem__CreateObject 3 object
+callsite enable cObject__PutEnabled 1 int
+callsite dest cObject__SetPathfinderDest 3 int
+callsite make cSystem__CreateCharacter 5 object
+callsite place cCharacter__Place 3 int
+callsite talkable cCharacter__PutEnabled 1 int
+callsite visible cCharacter__PutVisible 1 int
+callsite meet cCharacter__SetPathfinderDest 3 int
+callsite colour cCharacter__SetSpeechColor 3 int
+callsite idle cCharacter__AddIdleAnimation 2 int
+callsite say cCharacter__Say 2 int
+callsite previous cSystem__GetPreviousRoom 0 string
+callsite goto cSystem__GoTo 1 int
+callsite give cInput__AddInventoryItem 1 int
+callsite take cInput__RemoveInventoryItem 1 int
+callsite held cInput__GetInvObject 0 string
+callsite acted cInput__GetObject 0 object
+callsite talk cInput__PlayDialogue 2 int
+callsite sound cOutput__PlaySound 5 int
+callsite overlay cOutput__LoadOverlayIntoView 2 int
+callsite show cOutput__SetOverlayMode 2 int
+callsite music cOutput__PlayMusic 3 int
+callsite ambient cOutput__SetAmbientLight 3 int
+callsite floor cSystem__SetEnvironmentLayerEnable 2 int
+func on_enter
+ push int 0
+ push bool true
+ native - floor
+ push float 0.95
+ push float 0.8
+ push float 0.7
+ native - ambient
+ push string "harbour_theme"
+ push string ""
+ push int 4
+ native - music
+)";
+    s += MakeObject("boat", "Boat", 0, FloorSpotArguments(quay, kBoatSide, 0));
+    s += MakeObject("way", "To the lighthouse", 1, FloorSpotArguments(quay, kQuayEnd, 90));
+    s += MakeObject("rope", "Rope", 2, FloorSpotArguments(quay, kRopeSide, 180));
+    s += R"( push int 0
+ push string "rope"
+ native - overlay
+ pushvar ref ropetaken
+ jnz ropegone
+ push string "rope"
+ push int 1
+ native - show
+ jmp ropedone
+ropegone:
+ push bool false
+ native rope enable
+ropedone:
+ push ref fisher
+ push string "Fisherman"
+ push int 0
+ push string "figure"
+ push float 4.0
+ push float 8.0
+ native - make
+ assign
+)";
+    s += FloorSpotArguments(quay, kFisher, 200) + " native fisher place\n";
+    s += " push bool true\n native fisher visible\n push bool true\n native fisher talkable\n";
+    s += FloorSpotArguments(quay, kFisherMeet, 0) + " native fisher meet\n";
+    s += " push float 0.55\n push float 0.8\n push float 1.0\n native fisher colour\n";
+    s += " push string \"figure_idle\"\n push int 1\n native fisher idle\n";
+    s += " native - previous\n push string \"lighthouse\"\n eq\n jnz fromrock\n";
+    s += FloorSpotArguments(quay, kStart, 0) + " native pc place\n ret\nfromrock:\n";
+    s += FloorSpotArguments(quay, kQuayEnd, 270) + " native pc place\n ret\n";
+    s += "func on_leave\n ret\n";
+
+    // Right clicks: the player says what he sees.
+    s += "func on_look\n" + WhenActedOn("boat", "look_boat") + WhenActedOn("rope", "look_rope")
+        + WhenActedOn("way", "look_way");
+    s += Say("pc", "say_fisher_look") + " ret\nlook_boat:\n" + Say("pc", "say_boat_look") + " ret\nlook_rope:\n"
+        + Say("pc", "say_rope_look") + " ret\nlook_way:\n" + Say("pc", "say_way_look") + " ret\n";
+
+    // Left clicks: the quay's end leads out, the rope is taken, the boat is
+    // not for taking.
+    s += "func on_use\n" + WhenActedOn("way", "use_way") + WhenActedOn("rope", "use_rope")
+        + WhenActedOn("boat", "use_boat");
+    s += " ret\nuse_way:\n push string \"lighthouse\"\n native - goto\n ret\n";
+    s += "use_rope:\n inc ref ropetaken\n push bool false\n native rope enable\n push string \"rope\"\n push int 0\n native - show\n";
+    s += " push int 1\n push float 1.0\n push float 0.0\n push string \"\"\n push int 0\n native - sound\n";
+    s += " push string \"rope\"\n native - give\n" + Say("pc", "say_rope_take") + " ret\n";
+    s += "use_boat:\n pushvar ref tied\n jnz use_boat_tied\n" + Say("pc", "say_boat_use") + " ret\nuse_boat_tied:\n"
+        + Say("pc", "say_boat_done") + " ret\n";
+
+    // An item used on a thing: the rope ties the boat up.
+    s += "func on_useinv\n" + WhenActedOn("boat", "item_boat") + Say("pc", "say_no_use") + " ret\n";
+    s += "item_boat:\n native - held\n push string \"rope\"\n eq\n jz item_none\n push string \"rope\"\n native - take\n";
+    s += " inc ref tied\n push int 1\n push float 1.0\n push float 0.0\n push string \"\"\n push int 0\n native - sound\n";
+    s += Say("pc", "say_boat_tied") + " ret\nitem_none:\n" + Say("pc", "say_no_use") + " ret\n";
+
+    // The fisherman: talking starts the greeting, in which he answers.
+    s += "func on_talk\n push string \"greeting\"\n push object fisher\n native - talk\n ret\n";
+    s += "func on_talkinv\n" + Say("pc", "say_fisher_item") + " ret\n";
+    return DropIntResults(s);
+}
+
+} // namespace vls::tools

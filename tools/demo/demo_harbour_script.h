@@ -1,0 +1,26 @@
+#pragma once
+
+// The harbour's scene script, written for the floor its quay view shows:
+// the walk points and places in it are floor points under spots of the
+// picture.
+
+#include "tools/demo/demo_floor.h"
+
+#include <string>
+
+namespace vls::tools {
+
+// The places of the quay view's band that the script and the picture share.
+namespace harbour {
+constexpr BandPoint kStart{250, 455};     // where a new game puts the player
+constexpr BandPoint kQuayEnd{395, 345};   // the way out: walk point, and the return
+constexpr BandPoint kBoatSide{415, 395};  // at the quay's edge by the boat
+constexpr BandPoint kFisher{438, 500};    // the fisherman stands here
+constexpr BandPoint kFisherMeet{360, 488}; // and is talked to from here
+constexpr BandPoint kRope{150, 400};      // the coil of rope (centre of its picture)
+constexpr BandPoint kRopeSide{190, 430};
+} // namespace harbour
+
+std::string HarbourSceneScript(const DemoFloorCamera& quay);
+
+} // namespace vls::tools

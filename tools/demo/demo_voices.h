@@ -1,0 +1,30 @@
+#pragma once
+
+// The demo's spoken lines: each line's text, the speech resource that voices
+// it ("<name>.ogg", a murmur of syllables as long as the text needs) and the
+// script statements that say it; and the footstep sound.
+
+#include "tools/demo/demo_harbour.h"
+
+#include <string>
+#include <vector>
+
+namespace vls::tools {
+
+struct DemoLine {
+    const char* speech; // resource name without ".ogg"
+    const char* text;
+    double pitch;       // the speaker's voice, in Hz
+};
+
+// Every spoken line of the demo.
+const std::vector<DemoLine>& DemoLines();
+
+// Script statements: `speaker` (a cCharacter variable) says the line whose
+// speech name is `speech`, through the call site `callsite` (cCharacter__Say).
+std::string SayStatements(const std::string& speaker, const std::string& speech, const std::string& callsite);
+
+// The speech resources of every line, and "step.wav".
+std::vector<DemoResource> MakeVoiceResources();
+
+} // namespace vls::tools
