@@ -44,21 +44,37 @@ std::uint64_t g_microseconds = 0;
 
 // The demo's project with a player setup, so a load re-creates the player
 // its block is read into.
-const char* const kPlayerSetup = "callsite make cSystem__CreateCharacter 5 object\n";
-const char* const kPlayerFunctions =
-    "func pc_hero\n push string \"PC\"\n push int 0\n push string \"figure\"\n push float 1\n push float 3\n"
-    " native - make\n popreg\n ret\n";
+constexpr std::uint32_t kCharacterPayload = 268;
+constexpr std::size_t kCharacterCounts = 260;
+constexpr std::size_t kIdleEntrySize = 68;
+
+// The offset after the block at `at` (a character's idle animation entries,
+// which follow its payload, included); its tag goes to `tag`.
+std::size_t PastBlock(const Bytes& bytes, std::size_t at, std::string& tag)
+{
+    tag.assign(reinterpret_cast<const char*>(bytes.data() + at), strnlen(reinterpret_cast<const char*>(bytes.data() + at), 4));
+    std::uint32_t length = 0;
+    std::memcpy(&length, bytes.data() + at + 68, 4);
+    const std::size_t payload = at + kSavegameBlockHeaderSize;
+    at = payload + length;
+    if (tag == "CHR" && length >= kCharacterPayload && at <= bytes.size()) {
+        std::uint32_t idle = 0, second = 0;
+        std::memcpy(&idle, bytes.data() + payload + kCharacterCounts, 4);
+        std::memcpy(&second, bytes.data() + payload + kCharacterCounts + 4, 4);
+        at += (std::size_t{idle} + second) * kIdleEntrySize;
+    }
+    return at;
+}
 
 // The tags of a file's blocks, in order, as the chain of lengths gives them.
 std::vector<std::string> BlockTags(const Bytes& bytes)
 {
     std::vector<std::string> tags;
     std::size_t at = 0;
+    std::string tag;
     while (at + kSavegameBlockHeaderSize <= bytes.size()) {
-        tags.emplace_back(reinterpret_cast<const char*>(bytes.data() + at), strnlen(reinterpret_cast<const char*>(bytes.data() + at), 4));
-        std::uint32_t length = 0;
-        std::memcpy(&length, bytes.data() + at + 68, 4);
-        at += kSavegameBlockHeaderSize + length;
+        at = PastBlock(bytes, at, tag);
+        tags.push_back(tag);
     }
     return tags;
 }
@@ -68,12 +84,8 @@ std::string BlockAt(const Bytes& bytes, std::size_t offset)
 {
     std::size_t at = 0;
     std::string tag = "(none)";
-    while (at + kSavegameBlockHeaderSize <= bytes.size() && at <= offset) {
-        tag.assign(reinterpret_cast<const char*>(bytes.data() + at), strnlen(reinterpret_cast<const char*>(bytes.data() + at), 4));
-        std::uint32_t length = 0;
-        std::memcpy(&length, bytes.data() + at + 68, 4);
-        at += kSavegameBlockHeaderSize + length;
-    }
+    while (at + kSavegameBlockHeaderSize <= bytes.size() && at <= offset)
+        at = PastBlock(bytes, at, tag);
     return tag;
 }
 
@@ -106,7 +118,7 @@ protected:
         CopyDemoArchive(work_.path());
         std::filesystem::create_directories(work_.path() / "updates");
         std::vector<std::uint8_t> project =
-            tools::MakeDemoProject(std::string(kPlayerSetup) + tools::DemoProjectScriptSource() + kPlayerFunctions);
+            tools::MakeDemoProject(tools::DemoProjectScriptSource());
         const tools::DemoStory story = tools::MakeDemoStory();
         tools::PutProjectItems(project, story.items, story.inventory);
         WriteFileBytes(work_.path() / "updates" / "project", project);
