@@ -115,6 +115,39 @@ TEST_F(SkControlBar, OverflowShrinksToTheSmallestWidthThenWraps)
     EXPECT_EQ(bar->ClientHeight(), 2 * (22 + 4));
 }
 
+TEST_F(SkControlBar, HandlersReshapeAndMoveBands)
+{
+    TSkCustomControlBar* bar = MakeBar(300);
+    vcl::TControl* wide = nullptr;
+    vcl::TControl* moved = nullptr;
+    bar->OnBandInfo = [&](vcl::TObject*, vcl::TControl* control, RECT& insets, int& preferred, int&) {
+        if (control == wide) {
+            insets = RECT{20, 4, 2, 4};
+            preferred = 100;
+        }
+    };
+    bar->OnBandMove = [&](vcl::TObject*, vcl::TControl* control, RECT& rect) {
+        if (control == moved)
+            OffsetRect(&rect, 200 - rect.left, 0);
+    };
+    auto* a = new TTestTool(form);
+    wide = a;
+    a->SetBounds(0, 0, 60, 22);
+    a->SetParent(bar);
+    auto* b = AddTool(bar, 50, 0, 40);
+    // The wider band pushes the next one along; its control sits inside
+    // the insets it was given and keeps its own width.
+    EXPECT_EQ(a->Left(), 20);
+    EXPECT_EQ(a->Top(), 4);
+    EXPECT_EQ(a->Width(), 60);
+    EXPECT_EQ(b->Left(), 122 + 11);
+    EXPECT_EQ(bar->ClientHeight(), 22 + 8);
+
+    moved = b;
+    bar->Realign();
+    EXPECT_EQ(b->Left(), 200 + 11);
+}
+
 TEST_F(SkControlBar, EmptyBarAtDesignTimeKeepsItsSize)
 {
     auto* bar = new TSkCustomControlBar(form);
@@ -461,6 +494,14 @@ TEST_F(SkControlBar, TallBandSpansRowsAndKeepsItsNeighboursClear)
     other->SetBounds(30, 28, 60, 22);
     EXPECT_EQ(other->Left(), tall->Left() + tall->Width() + 2 + 11);
     EXPECT_EQ(tall->Left(), 11);
+
+    // A band put in front of the lower part moves the whole tall band along.
+    auto* front = AddTool(bar, 0, 28, 40);
+    EXPECT_EQ(Rows(bar), (Rows_t{{tall}, {front, tall, other}}));
+    EXPECT_EQ(front->Left(), 11);
+    EXPECT_EQ(tall->Left(), 40 + 13 + 11);
+    EXPECT_EQ(tall->Top(), 2);
+    EXPECT_EQ(other->Left(), tall->Left() + tall->Width() + 2 + 11);
 }
 
 TEST_F(SkControlBar, LayoutStaysBoundedWithExtremeRowsAndWidths)
