@@ -20,6 +20,12 @@ constexpr int kMaxStalledFrames = 1000;
 
 std::uint32_t randSeed = 0;
 
+int NextRandom(std::uint32_t& seed, int range)
+{
+    seed = seed * 134775813u + 1u;
+    return static_cast<int>((static_cast<std::uint64_t>(seed) * static_cast<std::uint32_t>(range)) >> 32);
+}
+
 int R(double v) { return static_cast<int>(vcl::Round(v)); }
 
 struct Mask {
@@ -101,11 +107,7 @@ void Invert(Mask& m)
 
 void TransitionRandomize(std::uint32_t seed) { randSeed = seed; }
 
-int TransitionRandom(int range)
-{
-    randSeed = randSeed * 134775813u + 1u;
-    return static_cast<int>((static_cast<std::uint64_t>(randSeed) * static_cast<std::uint32_t>(range)) >> 32);
-}
+int TransitionRandom(int range) { return NextRandom(randSeed, range); }
 
 void DrawMaskLine(TSkMask& mask, int width, int height, std::uint8_t value, int x0, int y0, int x1, int y1)
 {
@@ -194,13 +196,15 @@ void GenerateMask(TkeEffect effect, TSkMask& mask, int width, int height, int p)
             c = c != 0 ? 0 : v;
         break;
     case kePixel: {
-        // The same seed every frame keeps the cells of earlier frames.
-        TransitionRandomize(static_cast<std::uint32_t>(width * height));
+        // The same seed every frame keeps the cells of earlier frames. It
+        // is a generator of its own: reseeding the shared one would make
+        // every later random pick of an effect the same in every run.
+        std::uint32_t seed = static_cast<std::uint32_t>(width * height);
         const int n = R(static_cast<double>(width) * height * p / 100);
         for (int k = 0; k < n; ++k) {
             int cell;
             do
-                cell = TransitionRandom(width * height);
+                cell = NextRandom(seed, width * height);
             while (mask[static_cast<size_t>(cell)] != 0);
             mask[static_cast<size_t>(cell)] = 255;
         }

@@ -33,8 +33,8 @@ using TSkMask = std::vector<std::uint8_t>;
 void DrawMaskLine(TSkMask& mask, int width, int height, std::uint8_t value, int x0, int y0, int x1, int y1);
 // Fills a cleared width x height mask for Progress 0..100.
 void GenerateMask(TkeEffect effect, TSkMask& mask, int width, int height, int progress);
-// The library's re-seedable generator, shared by the pixel effects and the
-// random pick of an effect.
+// The library's re-seedable generator behind the random pick of an effect
+// and the pixel-line effect; the pixel effect reseeds a generator of its own.
 void TransitionRandomize(std::uint32_t seed);
 int TransitionRandom(int range);
 

@@ -203,3 +203,30 @@ TEST(SkTransition, RandomEffectsDifferFromRunToRun)
     FinalizeGraphicsUnit();
     EXPECT_NE(first, second);
 }
+
+TEST(SkTransition, APixelTransitionLeavesTheRandomPicksToTheirSeed)
+{
+    // The pixel effect seeds itself every frame; the picks that follow it
+    // must still come from the clock's seed, not from the picture's size.
+    auto picksAfterPixels = [](std::uint32_t seed) {
+        TransitionRandomize(seed);
+        TSkMask mask(16 * 8, 0);
+        GenerateMask(kePixel, mask, 16, 8, 50);
+        std::vector<int> out;
+        for (int i = 0; i < 12; ++i)
+            out.push_back(TransitionRandom(14) + 1);
+        return out;
+    };
+    EXPECT_NE(picksAfterPixels(1), picksAfterPixels(2));
+    // And the pixel effect itself still grows frame by frame from one seed.
+    TSkMask half(16 * 8, 0), more(16 * 8, 0);
+    TransitionRandomize(7);
+    GenerateMask(kePixel, half, 16, 8, 40);
+    TransitionRandomize(99);
+    GenerateMask(kePixel, more, 16, 8, 60);
+    for (size_t i = 0; i < half.size(); ++i) {
+        if (half[i]) {
+            EXPECT_EQ(more[i], 255) << "cell " << i;
+        }
+    }
+}
