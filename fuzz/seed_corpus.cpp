@@ -279,6 +279,31 @@ int main(int argc, char** argv)
              "savegame_reader", "walk_map_reader", "kit_readers", "ui_readers"})
         corpus.Add(target, "small", Bytes("\x01\x00\x02\x00TPF0", 8));
 
+    // Text forms: nested option names past twenty characters, identifiers of
+    // the font, and an action list whose action a button names.
+    corpus.Add("vcl_component_stream", "nested.txt",
+               "object Nested: TFuzzNested\r\n"
+               "  Options.Shadow.Size = 12\r\n"
+               "  Options.Shadow.Enabled = True\r\n"
+               "  Options.ANameLongerThanTwentyCharactersForTheReader = 7\r\n"
+               "  Font.Charset = RUSSIAN_CHARSET\r\n"
+               "  Font.Color = clBtnText\r\n"
+               "  Font.Style = [fsBold]\r\n"
+               "end\r\n");
+    corpus.Add("vcl_component_stream", "actions.txt",
+               "object Form: TForm\r\n"
+               "  object Actions: TActionList\r\n"
+               "    object Start: TAction\r\n"
+               "      Caption = '&Start'\r\n"
+               "      Hint = 'Starts the game'\r\n"
+               "    end\r\n"
+               "  end\r\n"
+               "  object Go: TButton\r\n"
+               "    Action = Start\r\n"
+               "    Default = True\r\n"
+               "  end\r\n"
+               "end\r\n");
+
     fs::remove_all(scratch);
     for (const auto& [target, count] : corpus.Counts())
         std::printf("%s: %d seeds\n", target.c_str(), count);

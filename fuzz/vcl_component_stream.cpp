@@ -2,8 +2,11 @@
 // with the signature, else as the text form converted to binary first. An
 // accepted stream is written back in both forms. Besides the class library's
 // own classes, a component with nested option objects and long property
-// names ("Options.Shadow.Size") is known by name.
+// names ("Options.Shadow.Size") is known by name, and so are action lists and
+// buttons, whose action references are resolved after reading.
 
+#include "platform/vcl/actnlist.h"
+#include "platform/vcl/buttons.h"
 #include "platform/vcl/extctrls.h"
 #include "platform/vcl/filer.h"
 #include "platform/vcl/forms.h"
@@ -78,7 +81,8 @@ void RegisterStreamedClasses()
 {
     vcl::RegisterClasses({vcl::TForm::StaticClass(), vcl::TTimer::StaticClass(), vcl::TImage::StaticClass(),
                           vcl::TShape::StaticClass(), vcl::TPopupMenu::StaticClass(),
-                          vcl::TImageList::StaticClass(), TFuzzNested::StaticClass()});
+                          vcl::TImageList::StaticClass(), TFuzzNested::StaticClass(),
+                          vcl::TActionList::StaticClass(), vcl::TAction::StaticClass(), vcl::TButton::StaticClass()});
 }
 
 void Feed(vcl::TMemoryStream& binary)
