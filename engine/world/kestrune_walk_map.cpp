@@ -7,9 +7,7 @@
 #include "engine/world/world_host.h"
 #include "platform/win32/winmm/mmsystem.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
