@@ -7,6 +7,8 @@
 #include "control_fixture.h"
 #include "platform/uxtheme/uxtheme.h"
 #include "platform/vcl/dragdock.h"
+#include "platform/vcl/filer.h"
+#include "platform/vcl/streams.h"
 #include "skin/controls/sk_control_bar.h"
 #include "skin/graphics/sk_canvas.h"
 #include "skin/graphics/sk_theme.h"
@@ -20,7 +22,7 @@ class TTestTool : public vcl::TCustomControl {
 public:
     explicit TTestTool(vcl::TComponent* owner) : vcl::TCustomControl(owner) {}
 };
-VCL_IMPLEMENT_CLASS(TTestTool, vcl::TCustomControl, [](auto&) {})
+VCL_IMPLEMENT_CLASS(TTestTool, vcl::TCustomControl, [](auto& b) { b.Component(); })
 
 class SkControlBar : public sktest::ControlTest {
 protected:
@@ -146,6 +148,39 @@ TEST_F(SkControlBar, HandlersReshapeAndMoveBands)
     moved = b;
     bar->Realign();
     EXPECT_EQ(b->Left(), 200 + 11);
+}
+
+TEST_F(SkControlBar, StreamedBarLaysOutItsStreamedControls)
+{
+    vcl::RegisterClass(TTestTool::StaticClass());
+    EXPECT_EQ(vcl::GetClass("TSkCustomControlBar"), TSkCustomControlBar::StaticClass());  // by the unit
+    vcl::TStringStream text("object Bar: TSkCustomControlBar\r\n"
+                            "  Left = 10\r\n  Top = 10\r\n  Width = 300\r\n  Height = 60\r\n"
+                            "  AutoDrag = False\r\n  RowSize = 30\r\n  RowSnap = True\r\n"
+                            "  object T1: TTestTool\r\n"
+                            "    Left = 0\r\n    Top = 0\r\n    Width = 80\r\n    Height = 22\r\n"
+                            "  end\r\n"
+                            "  object T2: TTestTool\r\n"
+                            "    Left = 100\r\n    Top = 40\r\n    Width = 60\r\n    Height = 22\r\n"
+                            "  end\r\n"
+                            "end\r\n");
+    vcl::TMemoryStream binary;
+    vcl::ObjectTextToBinary(&text, &binary);
+    binary.SetPosition(0);
+    auto* bar = new TSkCustomControlBar(form);
+    bar->SetParent(form);
+    binary.ReadComponent(bar);
+    vcl::Application->ProcessMessages();
+    EXPECT_FALSE(bar->AutoDrag());
+    EXPECT_TRUE(bar->RowSnap());
+    EXPECT_EQ(bar->RowSize(), 30);
+    ASSERT_EQ(bar->ControlCount(), 2);
+    vcl::TControl* t1 = bar->Controls(0);
+    vcl::TControl* t2 = bar->Controls(1);
+    EXPECT_EQ(Rows(bar), (Rows_t{{t1}, {t2}}));
+    EXPECT_EQ(t1->Left(), 11);
+    EXPECT_EQ(t2->Top(), 30 + 2);
+    EXPECT_EQ(bar->ClientHeight(), 2 * 30);
 }
 
 TEST_F(SkControlBar, EmptyBarAtDesignTimeKeepsItsSize)
