@@ -1,5 +1,6 @@
 #include "tools/demo/demo_data.h"
 
+#include "tools/demo/demo_figure.h"
 #include "tools/demo/demo_harbour.h"
 #include "tools/demo/demo_inventory_pictures.h"
 #include "tools/demo/demo_lighthouse.h"
@@ -124,9 +125,9 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
             Pack(builder, report, name, font);
     }
 
-    Pack(builder, report, "figure.gr2", WriteGr2(MakeFigureScene()));
-    Pack(builder, report, "figure_walk.gr2", WriteGr2(MakeWalkScene()));
-    Pack(builder, report, "figure_idle.gr2", WriteGr2(MakeIdleScene()));
+    Pack(builder, report, "figure.gr2", WriteGr2(TurnedFigureScene()));
+    Pack(builder, report, "figure_walk.gr2", WriteGr2(TurnedWalkScene()));
+    Pack(builder, report, "figure_idle.gr2", WriteGr2(TurnedIdleScene()));
     Pack(builder, report, "lantern.gr2", WriteGr2(MakePropScene()));
     for (const DemoResource& resource : MakeInventoryPictures())
         Pack(builder, report, resource.first, resource.second);

@@ -1,6 +1,7 @@
 #include "tools/demo/demo_menu.h"
 
 #include "engine/render/image_format.h"
+#include "tools/demo/demo_lettering.h"
 #include "tools/image_writer.h"
 #include "tools/sound_writer.h"
 
@@ -53,15 +54,30 @@ std::vector<std::uint8_t> Image(const Picture& picture, int frames = 1)
     return WriteImage(header, std::vector<Picture>(static_cast<std::size_t>(frames), picture));
 }
 
-// A panel with a box over each area, in the normal or the highlighted look.
+constexpr std::uint32_t kLabel = 0xFFF0F0F0;
+constexpr std::uint32_t kLitLabel = 0xFF202830;
+constexpr int kLabelSize = 24;
+
+// A panel with a box over each area, in the normal or the highlighted look,
+// each box carrying its label (none where the label is empty).
 template <std::size_t N>
-Picture Boxes(const Area (&areas)[N], std::uint32_t colour, std::uint32_t ground)
+Picture Boxes(const Area (&areas)[N], const char* const (&labels)[N], std::uint32_t colour, std::uint32_t ground,
+              std::uint32_t ink)
 {
     Picture picture(512, 512, ground);
-    for (std::size_t i = 1; i < N; ++i)
-        Fill(picture, areas[i].left, areas[i].top, areas[i].right, areas[i].bottom, colour);
+    for (std::size_t i = 1; i < N; ++i) {
+        const Area& a = areas[i];
+        Fill(picture, a.left, a.top, a.right, a.bottom, colour);
+        if (labels[i][0])
+            DrawCentredText(picture, a.left, a.top, a.right, a.bottom, labels[i], kLabelSize, ink);
+    }
     return picture;
 }
+
+const char* const kMainLabels[] = {"", "New game", "Load game", "Save game", "Options", "Keys", "Quit"};
+const char* const kOptionLabels[] = {"", "", "", "", "", "", "Music", "Speech", "Effects", "Gamma", "Subtitles", ""};
+const char* const kKeys[] = {"Esc  menu, back", "Left click  walk, use", "Right click  look", "F8  screenshot",
+                             "M  messenger"};
 
 template <std::size_t N>
 void AddLines(std::string& lines, const Area (&areas)[N])
@@ -82,14 +98,20 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
 {
     Picture side(256, 512, kPanel);
     Fill(side, 16, 16, 240, 48, kButton);
+    DrawCentredText(side, 16, 16, 240, 48, "Back", kLabelSize, kLabel);
     Picture confirm(512, 256, kPanel);
     // The fixed yes (448..493, 379..444) and no (531..576, 354..419) buttons,
     // relative to the picture's place at (256, 256).
     Fill(confirm, 192, 123, 237, 188, 0xFF40A040);
     Fill(confirm, 275, 98, 320, 163, 0xFFA04040);
+    DrawCentredText(confirm, 192, 123, 237, 188, "Yes", 16, kLabel);
+    DrawCentredText(confirm, 275, 98, 320, 163, "No", 16, kLabel);
+    DrawCentredText(confirm, 0, 20, 512, 80, "Are you sure?", kLabelSize, kLabel);
     Picture keys(512, 512, kPanel);
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < 5; ++row) {
         Fill(keys, 64, 64 + row * 80, 448, 112 + row * 80, kButton);
+        DrawCentredText(keys, 64, 64 + row * 80, 448, 112 + row * 80, kKeys[row], 20, kLabel);
+    }
     Picture knob(16, 16, kLit);
     // The load and save picture: the panel's frame and the name field; the
     // arrows are pictures of their own, drawn only where paging can go.
@@ -108,14 +130,14 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
         Fill(noise, 0, static_cast<int>(y), 256, static_cast<int>(y) + 1, 0x60FFFFFF);
 
     return {
-        {"menu_main.image", Image(Boxes(kMainAreas, kButton, kPanel))},
-        {"menu_main_mo.image", Image(Boxes(kMainAreas, kLit, 0))},
+        {"menu_main.image", Image(Boxes(kMainAreas, kMainLabels, kButton, kPanel, kLabel))},
+        {"menu_main_mo.image", Image(Boxes(kMainAreas, kMainLabels, kLit, 0, kLitLabel))},
         {"menu_right_up.image", Image(side)},
         {"menu_right_down.image", Image(side)},
         {"menu_confirm.image", Image(confirm)},
         {"menu_keys.image", Image(keys)},
-        {"menu_options.image", Image(Boxes(kOptionAreas, kButton, kPanel))},
-        {"menu_options_mo.image", Image(Boxes(kOptionAreas, kLit, 0))},
+        {"menu_options.image", Image(Boxes(kOptionAreas, kOptionLabels, kButton, kPanel, kLabel))},
+        {"menu_options_mo.image", Image(Boxes(kOptionAreas, kOptionLabels, kLit, 0, kLitLabel))},
         {"menu_options_slider.image", Image(knob)},
         {"menu_load.image", Image(slots)},
         {"menu_save.image", Image(slots)},

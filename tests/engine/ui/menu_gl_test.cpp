@@ -96,8 +96,9 @@ TEST_F(MenuGl, MainScreenOverTheDarkenedSceneWithTheHoveredItemLit)
     const DWORD dark = At(pixels, 100, 400);
     EXPECT_LT(dark & 0xFF, (bright & 0xFF) * 3 / 4) << "the scene beside the menu is darkened";
     EXPECT_GT(dark & 0xFF, (bright & 0xFF) / 4) << "but still seen";
-    EXPECT_EQ(At(pixels, 500, 344), 0xE8C060u) << "the hovered item is drawn lit";
-    EXPECT_EQ(At(pixels, 500, 280), 0x3C6E8Cu) << "the others keep their normal look";
+    // Sampled beside the items' centred names.
+    EXPECT_EQ(At(pixels, 365, 344), 0xE8C060u) << "the hovered item is drawn lit";
+    EXPECT_EQ(At(pixels, 365, 280), 0x3C6E8Cu) << "the others keep their normal look";
 }
 
 TEST_F(MenuGl, OptionsScreenShowsTheKnobsAndTheTick)
