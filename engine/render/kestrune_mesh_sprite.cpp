@@ -221,17 +221,30 @@ int32_t cKestruneMeshSprite::SetRotation(float a, float b, float c)
 
 int32_t cKestruneMeshSprite::SetOrientation(float a1, float a2, float a3, float a4, float a5, float a6)
 {
+    // The model faces along its own x axis: SetRotation (0, b, 0) puts
+    // (cos b, 0, -sin b) in the first row, and a walk's final direction and
+    // the controllers read that row back as the facing. So the forward vector
+    // becomes the first row, the up vector (made square to it) the second,
+    // and their cross product the third, which is exactly the rotation about
+    // y that SetRotation builds for a level forward vector and an upright up.
     D3DXVECTOR3 up(a1, a2, a3);
-    D3DXVECTOR3 target(-a6, a5, -a4);
+    D3DXVECTOR3 forward(a4, a5, a6);
     D3DXVec3Normalize(&up, &up);
-    D3DXVec3Normalize(&target, &target);
-    if (D3DXVec3Length(&up) < 0.99f || D3DXVec3Length(&target) < 0.99f)
+    D3DXVec3Normalize(&forward, &forward);
+    if (D3DXVec3Length(&up) < 0.99f || D3DXVec3Length(&forward) < 0.99f)
         return -1;
-    const D3DXVECTOR3 eye(0, 0, 0);
-    D3DXMATRIX look;
-    if (!D3DXMatrixLookAtLH(&look, &eye, &target, &up))
+    D3DXVECTOR3 side;
+    D3DXVec3Cross(&side, &forward, &up);
+    D3DXVec3Normalize(&side, &side);
+    // Facing straight up or down leaves no side axis; a degenerate matrix
+    // would flatten the model.
+    if (D3DXVec3Length(&side) < 0.99f)
         return -1;
-    world = look;
+    D3DXVec3Cross(&up, &side, &forward);
+    world = D3DXMATRIX(forward.x, forward.y, forward.z, 0,
+                       up.x, up.y, up.z, 0,
+                       side.x, side.y, side.z, 0,
+                       0, 0, 0, 1);
     SetWorldTranslation();
     return -1;
 }

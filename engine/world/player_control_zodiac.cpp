@@ -202,10 +202,7 @@ void cKestrunePlayerControlZodiac::Steer(float seconds)
     const float k = seconds * speed;
     const float headingX = facing[0] + (ux - facing[0]) * k;
     const float headingZ = facing[2] + (uz - facing[2]) * k;
-    // The model's look-at orientation leaves its first row opposite to the
-    // forward vector it is given; the negated heading keeps that row, which
-    // is read back as the facing next frame, on the heading.
-    SetOrientation(up[0], up[1], up[2], -headingX, 0.0f, -headingZ);
+    SetOrientation(up[0], up[1], up[2], headingX, 0.0f, headingZ);
     float turned[3];
     GetAxes(up, turned);
 

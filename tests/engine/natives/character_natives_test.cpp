@@ -108,7 +108,8 @@ TEST_F(CharacterNativesTest, MovingToTheOwnPositionOnlyTurns)
     EXPECT_EQ(character.controller->walking, 0);
     float up[3], facing[3];
     character.controller->GetAxes(up, facing);
-    EXPECT_NEAR(std::fabs(facing[2]), 1.0f, 1e-4) << "faces the requested direction";
+    EXPECT_NEAR(facing[0], 0.0f, 1e-4);
+    EXPECT_NEAR(facing[2], -1.0f, 1e-4) << "faces (cos 90, -sin 90), as Place (90) does";
 }
 
 TEST_F(CharacterNativesTest, MissingAnimationsStartNothingButKeepTheEvent)

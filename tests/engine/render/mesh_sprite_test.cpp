@@ -323,11 +323,23 @@ TEST_F(MeshSprites, PlacingTheModel)
     const D3DXMATRIX before = sprite.world;
     sprite.SetOrientation(0, 0, 0, 1, 0, 0);
     EXPECT_TRUE(sprite.world == before);
-    sprite.SetOrientation(0, 1, 0, 0, 0, -1);  // target (1, 0, 0)
-    sprite.GetAxes(&u, nullptr);
-    EXPECT_NEAR(u.y, 1.0f, 1e-6f);
-    EXPECT_NEAR(sprite.world._13, 1.0f, 1e-6f);
-    EXPECT_EQ(sprite.world._41, 1.0f);
+    // Facing straight up leaves no side axis: nothing changes either.
+    sprite.SetOrientation(0, 1, 0, 0, 2, 0);
+    EXPECT_TRUE(sprite.world == before);
+    // A forward vector becomes the first row: the same matrix as the turn
+    // about y that puts it there, also from a short up vector leaning
+    // along the forward one.
+    for (const float lean : {0.0f, 0.03f}) {
+        sprite.SetOrientation(0, 0.1f, lean, 0, 0, -2);
+        sprite.GetAxes(&u, &v);
+        EXPECT_NEAR(v.z, -1.0f, 1e-6f);
+        EXPECT_NEAR(u.y, 1.0f, 1e-6f) << "up is made square to the forward vector";
+        const D3DXMATRIX oriented = sprite.world;
+        sprite.SetRotation(0, 1.5707964f, 0);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR((&oriented._11)[i], (&sprite.world._11)[i], 1e-6f) << "element " << i;
+    }
+    EXPECT_EQ(sprite.world._43, 3.0f);
     // With the lunar flag, every placement is adjusted.
     sprites->lunarBehaviour = 1;
     sprite.SetPosition(0, 3, 4);
