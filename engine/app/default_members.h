@@ -141,6 +141,11 @@ public:
     void DeleteScreenControl() override;
     // members_scene.cpp
     cKestruneScene* CurrentScene() override;
+    void ClearSpecialBehavior() override;
+    void StopSceneSounds() override;
+    void ClearLights() override;
+    void PurgeMeshSpriteCache() override;
+    void ReleaseAllTexts() override;
     void ClearGraphicsObjects() override;
     void SetPendingScene(cKestruneScene* scene) override;
     void SetPreviousSceneName(const char* name) override;

@@ -1,8 +1,11 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
+#include "engine/audio/kestrune_sound.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/render/kestrune_fonts.h"
 #include "engine/render/kestrune_graphics.h"
 #include "engine/render/kestrune_particles.h"
+#include "engine/render/kestrune_sprites.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
@@ -61,6 +64,44 @@ void* cKestruneEngineGraphicsHost::HoveredHotspot(const char** name)
 std::vector<cKestruneImage*> cKestruneEngineGraphicsHost::SceneOverlaysNamed(const char* name) { return cKestruneGraphicsHost::SceneOverlaysNamed(name); }
 
 cKestruneScene* cKestruneEngineWorldHost::CurrentScene() { return engine_.scene; }
+
+void cKestruneEngineWorldHost::ClearSpecialBehavior()
+{
+    if (engine_.sprites)
+        engine_.sprites->lunarBehaviour = 0;
+}
+
+// Effects and speech end with the room and its sound definitions are dropped
+// (the next room's script defines its own); music plays on.
+void cKestruneEngineWorldHost::StopSceneSounds()
+{
+    if (engine_.sound)
+        engine_.sound->StopSounds();
+}
+
+void cKestruneEngineWorldHost::ClearLights()
+{
+    if (engine_.sprites)
+        engine_.sprites->ClearLights();
+}
+
+void cKestruneEngineWorldHost::PurgeMeshSpriteCache()
+{
+    if (engine_.sprites)
+        engine_.sprites->ClearMeshSpriteCache();
+}
+
+// The hotspot caption is one of the texts released, and its hotspot belongs
+// to the room being left: the frame makes a new caption when one is hovered.
+void cKestruneEngineWorldHost::ReleaseAllTexts()
+{
+    if (engine_.fonts)
+        engine_.fonts->ReleaseAllTexts();
+    if (engine_.graphics) {
+        engine_.graphics->captionText = kNoObject;
+        engine_.graphics->captionHotspot = nullptr;
+    }
+}
 
 // The weather and fountains belong to the scene being left (a restored game
 // brings its own from the savegame).

@@ -14,6 +14,7 @@
 #include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_view.h"
 #include "engine/world/view_format.h"
+#include "engine/world/world_block_io.h"
 #include "engine/world/world_host.h"
 #include "platform/crt/crt_io.h"
 
@@ -141,12 +142,12 @@ std::int32_t cKestruneScene::Enter(std::uint8_t restoring)
 {
     cKestruneWorldHost& host = WorldHost();
     cKestruneGameplay* const gameplay = cKestruneGameplay::Current();
-    if (gameplay) {
+    if (gameplay)
         gameplay->gameState = kGameStateOnEnter;
-        gameplay->runOnDoubleClick = 1;
-    }
     host.ClearSpecialBehavior();
     host.ResetDialogue();
+    if (gameplay)
+        gameplay->runOnDoubleClick = 1;
 
     for (std::int32_t i = 0; i < views.count; ++i) {
         if (!views.data[i]->IsDetailView()) {
@@ -404,9 +405,10 @@ void cKestruneScene::LoadBlock(int file, SavegameBlockHeader& blockHeader)
     reader.Take(3);
     const std::uint32_t stack = reader.U32();
     const std::uint32_t savedLayers = reader.U32();
-    // The counts must fit the length the block was written with.
+    // The counts must fit the length the block was written with, and the
+    // records they count must be in the file.
     const std::uint64_t expected = (std::uint64_t{stack} + std::uint64_t{savedLayers} * 40) * 4 + kPayloadFixedSize;
-    if (expected > blockHeader.length) {
+    if (expected > blockHeader.length || expected - kPayloadFixedSize > WorldBytesLeft(file)) {
         ReportError("SCN", BlockName(blockHeader).c_str(), 1, "Savegame block type or version mismatch.");
         return;
     }

@@ -62,7 +62,11 @@ callsite show cOutput__SetOverlayMode 2 int
 callsite music cOutput__PlayMusic 3 int
 callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
+callsite project cSystem__RunScript 2 int
 func on_enter
+ push int -1
+ push string "sounds"
+ native - project
  push int 0
  push bool true
  native - floor

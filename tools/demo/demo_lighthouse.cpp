@@ -39,7 +39,11 @@ callsite say cCharacter__Say 2 int
 callsite goto cSystem__GoTo 1 int
 callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
+callsite project cSystem__RunScript 2 int
 func on_enter
+ push int -1
+ push string "sounds"
+ native - project
  push int 0
  push bool true
  native - floor
