@@ -5,6 +5,7 @@
 #include "engine/base/engine_link.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/savegame_block.h"
+#include "engine/world/script_identity.h"
 #include "platform/crt/crt_io.h"
 #include "platform/win32/winmm/mmsystem.h"
 
@@ -23,12 +24,7 @@ cKestruneScript* FindScript(std::uint32_t identity)
 {
     if (g_engine)
         return g_engine->FindScriptById(identity);
-    const DynArray<cKestruneScript*>& scripts = LiveScripts();
-    for (std::int32_t i = 0; i < scripts.count; ++i) {
-        if (scripts.data[i]->id == identity)
-            return scripts.data[i];
-    }
-    return nullptr;
+    return ScriptFromSaveId(identity);
 }
 
 } // namespace

@@ -386,10 +386,16 @@ std::int32_t cSystem__EnableSpecialLunarBehavior(ScriptCallFrame*)
 {
     if (cKestruneSprites* const sprites = cKestruneSprites::Current())
         sprites->lunarBehaviour = 1;
-    // The models take the new behaviour when they are next placed.
-    float x, y, z;
-    if (WorldHost().PlayerPosition(x, y, z))
-        WorldHost().SetPlayerPosition(x, y, z);
+    // Every model on stage takes the new behaviour at once, where it stands.
+    const auto replace = [](cKestruneCharacter* character) {
+        if (character && character->model)
+            character->model->RefreshPosition();
+    };
+    if (cKestruneGameplay* const gameplay = Gameplay())
+        replace(gameplay->playerCharacter);
+    if (cKestruneScene* const scene = Scene())
+        for (std::int32_t i = 0; i < scene->characters.count; ++i)
+            replace(scene->characters.data[i]);
     return 0;
 }
 

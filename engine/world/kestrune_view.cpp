@@ -6,6 +6,8 @@
 #include "engine/render/kestrune_image.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/savegame_block.h"
+#include "engine/world/script_identity.h"
+#include "engine/world/world_block_io.h"
 #include "engine/world/world_host.h"
 #include "platform/crt/crt_io.h"
 #include "platform/d3dx/d3dx8math.h"
@@ -22,20 +24,6 @@ constexpr float kAspect = 1.3333334f;
 constexpr float kNearPlane = 1.0f;
 
 void CopyMatrix(const D3DXMATRIX& m, float (&out)[16]) { std::memcpy(out, &m, sizeof out); }
-
-std::uint32_t ScriptToken(const cKestruneScript* script) { return script ? script->SaveIdentity() : 0; }
-
-cKestruneScript* ScriptOfToken(std::uint32_t token)
-{
-    if (token == 0)
-        return nullptr;
-    DynArray<cKestruneScript*>& scripts = LiveScripts();
-    for (std::int32_t i = 0; i < scripts.count; ++i) {
-        if (scripts.data[i]->id == token)
-            return scripts.data[i];
-    }
-    return nullptr;
-}
 
 std::string FieldText(const std::uint8_t* at, std::size_t width)
 {
@@ -178,9 +166,9 @@ void cKestruneView::SaveBlock(int file, std::uint32_t saveToken) const
         writer.U32(0);
         writer.U32(now - image.lastStepTime);
         writer.FixedText(image.endCallbackName.GetText(), 64);
-        writer.U32(ScriptToken(image.endCallbackScript));
+        writer.U32(ScriptToSaveId(image.endCallbackScript));
         writer.FixedText(image.frameCallbackName.GetText(), 64);
-        writer.U32(ScriptToken(image.frameCallbackScript));
+        writer.U32(ScriptToSaveId(image.frameCallbackScript));
         writer.I32(image.frameCallbackFrame);
         writer.FixedText(image.name.GetText(), 64);
         writer.FixedText("", 64);
@@ -199,8 +187,10 @@ void cKestruneView::SaveBlock(int file, std::uint32_t saveToken) const
 
 void cKestruneView::LoadBlock(int file, const SavegameBlockHeader& blockHeader)
 {
-    std::vector<std::uint8_t> payload(blockHeader.length);
-    if (!payload.empty() && _read(file, payload.data(), static_cast<unsigned>(payload.size())) != static_cast<int>(payload.size()))
+    // A stated length past the end of the file is damage, not a size to
+    // allocate.
+    std::vector<std::uint8_t> payload;
+    if (!ReadWorldBlockPayload(file, blockHeader, WorldBytesLeft(file), payload))
         return;
     DatafileByteReader reader(payload.data(), payload.size());
     token = reader.U32();
@@ -259,10 +249,10 @@ void cKestruneView::LoadBlock(int file, const SavegameBlockHeader& blockHeader)
         image->lastStepTime = now - r.U32();
         image->endCallbackName = FieldText(record + 28, 64).c_str();
         r.Take(64);
-        image->endCallbackScript = ScriptOfToken(r.U32());
+        image->endCallbackScript = ScriptFromSaveId(r.U32());
         image->frameCallbackName = FieldText(record + 96, 64).c_str();
         r.Take(64);
-        image->frameCallbackScript = ScriptOfToken(r.U32());
+        image->frameCallbackScript = ScriptFromSaveId(r.U32());
         image->frameCallbackFrame = r.I32();
         image->name = name.c_str();
         image->vertexAlpha = record[300];

@@ -11,7 +11,7 @@ cKestruneScript* ScriptFromSaveId(std::uint32_t id)
         return nullptr;
     DynArray<cKestruneScript*>& scripts = LiveScripts();
     for (std::int32_t i = 0; i < scripts.count; ++i) {
-        if (scripts.data[i]->id == id)
+        if (scripts.data[i]->SaveIdentity() == id)
             return scripts.data[i];
     }
     return nullptr;

@@ -11,6 +11,15 @@ void WriteWorldBlock(int file, const char* tag, const char* name, const std::vec
         _write(file, payload.data(), static_cast<unsigned>(payload.size()));
 }
 
+std::uint32_t WorldBytesLeft(int file)
+{
+    const long position = _tell(file);
+    const long size = _filelength(file);
+    if (position < 0 || size < position)
+        return 0;
+    return static_cast<std::uint32_t>(size - position);
+}
+
 bool ReadWorldBytes(int file, std::uint32_t size, std::vector<std::uint8_t>& bytes)
 {
     bytes.assign(size, 0);

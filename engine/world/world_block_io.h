@@ -13,5 +13,8 @@ void WriteWorldBlock(int file, const char* tag, const char* name, const std::vec
 // than limit (a damaged length) or the file ends first.
 bool ReadWorldBlockPayload(int file, const SavegameBlockHeader& header, std::uint32_t limit,
                            std::vector<std::uint8_t>& payload);
+// The bytes between the file's position and its end: the most that any
+// length read from it can honestly claim.
+std::uint32_t WorldBytesLeft(int file);
 // Reads exactly size bytes; false when the file ends first.
 bool ReadWorldBytes(int file, std::uint32_t size, std::vector<std::uint8_t>& bytes);

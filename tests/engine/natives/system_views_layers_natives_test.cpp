@@ -5,10 +5,13 @@
 
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/kestrune_sprites.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_environment_layer.h"
 #include "tests/engine/world/layer_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <ctime>
 #include <optional>
 
@@ -237,16 +240,33 @@ TEST_F(SystemWorldNativesTest, CachedModelsAndTheLunarBehaviour)
     EXPECT_EQ(sprites.meshSpriteCache.data[0]->cached, 1);
     EXPECT_EQ(sprites.meshSpriteCache.data[0]->keep, 0) << "not kept past the scene";
 
+    // The player and the room's characters stand where they stood, their
+    // models now turned by the lunar adjustment.
+    gameplay.playerCharacter = new cKestruneCharacter();
+    auto* const npc = new cKestruneCharacter();
+    scene.characters.Add(npc);
+    const struct {
+        cKestruneCharacter* character;
+        float position[3];
+    } models[] = {{gameplay.playerCharacter, {3.0f, 1.0f, -2.0f}}, {npc, {-4.0f, 2.0f, 6.0f}}};
+    for (const auto& m : models)
+        std::copy(std::begin(m.position), std::end(m.position), m.character->model->position);
+
     Call("cSystem__EnableSpecialLunarBehavior", {});
     EXPECT_EQ(sprites.lunarBehaviour, 1);
-    EXPECT_TRUE(world.placed.empty()) << "no player to place again";
-    world.hasPlayer = true;
-    world.player[0] = 3.0f;
-    world.player[1] = 1.0f;
-    world.player[2] = -2.0f;
-    Call("cSystem__EnableSpecialLunarBehavior", {});
-    ASSERT_EQ(world.placed.size(), 1u);
-    EXPECT_EQ(world.placed[0], (std::vector<float>{3.0f, 1.0f, -2.0f})) << "the player is placed where it stands";
+    for (const auto& m : models) {
+        const D3DXMATRIX& matrix = m.character->model->world;
+        EXPECT_EQ(matrix._41, m.position[0]);
+        EXPECT_EQ(matrix._42, m.position[1]);
+        EXPECT_EQ(matrix._43, m.position[2]);
+        EXPECT_NE(matrix._22, 1.0f) << "the lunar adjustment tilts the model";
+    }
+    EXPECT_TRUE(world.placed.empty()) << "the controllers are not asked to walk anybody anywhere";
+
+    scene.characters.count = 0;
+    delete npc;
+    delete gameplay.playerCharacter;
+    gameplay.playerCharacter = nullptr;
 }
 
 } // namespace

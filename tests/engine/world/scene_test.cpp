@@ -1,3 +1,4 @@
+#include "engine/base/datafile_bytes.h"
 #include "engine/base/kestrune_file_system.h"
 #include "engine/script/savegame_block.h"
 #include "engine/script/script_call_frame.h"
@@ -324,6 +325,53 @@ TEST_F(SceneTest, ScnBlockRoundTripsViewsLayersAndObjects)
     EXPECT_NEAR(object->dirZ, -1.0f, 1e-6f);
     EXPECT_EQ(restored->script->Variable(1)->object, kNoObject) << "no block for an empty variable";
     EXPECT_EQ(host.calls.back(), "exit 0");
+}
+
+// Lengths and counts in a savegame are checked against what is left of the
+// file before anything is allocated for them.
+TEST_F(SceneTest, BlockSizesPastTheEndOfTheFileAreRefused)
+{
+    auto scene = LoadScene();
+    cKestruneView* const view = scene->views.data[0];
+    view->token = 77;
+    const struct {
+        const char* what;
+        std::uint32_t scnLength, viewCount, stack, viewLength;
+        bool reported;
+    } cases[] = {
+        {"a detail stack of a billion entries", 0xFFFFFFF0u, 0, 0x3FFFFFE0u, 0, true},
+        {"a view block of four gigabytes", 88, 1, 0, 0xFFFFFF00u, false},
+    };
+    const std::string path = (work_.path() / "damaged.bin").string();
+    for (const auto& c : cases) {
+        link.reports.clear();
+        std::vector<std::uint8_t> payload;
+        DatafileByteWriter writer(payload);
+        writer.FixedText("room", 64);
+        writer.U32(c.viewCount);
+        writer.U32(0);
+        writer.U32(0);
+        writer.U32(0);
+        writer.U32(c.stack);
+        writer.U32(0);
+        int file = _open(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, 0644);
+        WriteSavegameBlockHeader(file, "SCN", "room", c.scnLength);
+        _write(file, payload.data(), static_cast<unsigned>(payload.size()));
+        if (c.viewCount) {
+            WriteSavegameBlockHeader(file, "VIE", view->Name(), c.viewLength);
+            _write(file, "\x01\0\0\0", 4);
+        }
+        _close(file);
+
+        file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+        SavegameBlockHeader header;
+        ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
+        scene->LoadBlock(file, header);
+        _close(file);
+        EXPECT_EQ(!link.reports.empty(), c.reported) << c.what;
+        EXPECT_EQ(view->token, 77u) << c.what;
+        EXPECT_EQ(scene->detailStack.count, 0) << c.what;
+    }
 }
 
 // A CHR block goes to the character variable of its name; one that matches
