@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -103,21 +104,26 @@ bool WalkNodePairSearch::Find(const cKestruneWalkMap& map, const WalkNodeGraph& 
     toTarget_.resize(n);
     seenFromStart_.assign(n, kUntested);
     seenFromTarget_.assign(n, kUntested);
-    for (std::size_t i = 0; i < n; ++i) {
-        fromStart_[i] = Length(graph.x[i] - startX, graph.z[i] - startZ);
-        toTarget_[i] = Length(graph.x[i] - targetX, graph.z[i] - targetZ);
-    }
+    // Infinite and undefined distances are never nearer than infinity.
     std::size_t nearestA = n, nearestB = n;
+    float nearestToStart = std::numeric_limits<float>::infinity();
+    float nearestToTarget = nearestToStart;
     for (std::size_t i = 0; i < n; ++i) {
-        if (std::isfinite(fromStart_[i]) && (nearestA == n || fromStart_[i] < fromStart_[nearestA]))
+        const float s = Length(graph.x[i] - startX, graph.z[i] - startZ);
+        const float t = Length(graph.x[i] - targetX, graph.z[i] - targetZ);
+        fromStart_[i] = s;
+        toTarget_[i] = t;
+        if (s < nearestToStart) {
+            nearestToStart = s;
             nearestA = i;
-        if (std::isfinite(toTarget_[i]) && (nearestB == n || toTarget_[i] < toTarget_[nearestB]))
+        }
+        if (t < nearestToTarget) {
+            nearestToTarget = t;
             nearestB = i;
+        }
     }
     if (nearestA == n || nearestB == n)
         return false;
-    const float nearestToStart = fromStart_[nearestA];
-    const float nearestToTarget = toTarget_[nearestB];
 
     // Any pair of nodes seeing the two ends bounds the cost of the best one.
     const std::int32_t someA = NearestSeeing(startX, startZ, nearestA, fromStart_, seenFromStart_);
