@@ -23,7 +23,48 @@ namespace {
 
 TControl* g_captureControl = nullptr;
 
+struct CursorName {
+    TCursor value;
+    const char* name;
+};
+constexpr CursorName kCursorNames[] = {
+    {crDefault, "crDefault"},   {crNone, "crNone"},           {crArrow, "crArrow"},       {crCross, "crCross"},
+    {crIBeam, "crIBeam"},       {-5, "crSize"},               {crSizeNESW, "crSizeNESW"}, {crSizeNS, "crSizeNS"},
+    {crSizeNWSE, "crSizeNWSE"}, {crSizeWE, "crSizeWE"},       {crUpArrow, "crUpArrow"},   {crHourGlass, "crHourGlass"},
+    {crDrag, "crDrag"},         {crNoDrop, "crNoDrop"},       {crHSplit, "crHSplit"},     {crVSplit, "crVSplit"},
+    {crMultiDrag, "crMultiDrag"}, {crSQLWait, "crSQLWait"},   {crNo, "crNo"},             {crAppStart, "crAppStart"},
+    {crHelp, "crHelp"},         {crHandPoint, "crHandPoint"}, {crSizeAll, "crSizeAll"},
+};
+
 }  // namespace
+
+bool CursorToIdent(std::int64_t cursor, std::string& ident)
+{
+    for (const CursorName& c : kCursorNames) {
+        if (c.value == cursor) {
+            ident = c.name;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IdentToCursor(const std::string& ident, std::int64_t& cursor)
+{
+    for (const CursorName& c : kCursorNames) {
+        if (SameText(ident, c.name)) {
+            cursor = c.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+const TIdentMap* CursorIdentMap()
+{
+    static const TIdentMap map{CursorToIdent, IdentToCursor};
+    return &map;
+}
 
 TControl* GetCaptureControl()
 {
@@ -97,10 +138,10 @@ VCL_IMPLEMENT_CLASS(TControl, TComponent, [](auto& b) {
     color.identMap = ColorIdentMap();
     color.stored = [](const TObject* o) { return static_cast<const TControl*>(o)->IsColorStored(); };
     b.Object("Constraints", &TControl::Constraints, &TControl::SetConstraints);
-    b.Int("Cursor", &TControl::CursorValue, &TControl::SetCursorValue, crDefault);
+    b.Int("Cursor", &TControl::CursorValue, &TControl::SetCursorValue, crDefault).identMap = CursorIdentMap();
     b.Enum("DragMode", &kDragModeInfo, &TControl::DragMode, &TControl::SetDragMode, std::optional<TDragMode>(dmManual));
     b.Enum("DragKind", &kDragKindInfo, &TControl::DragKind, &TControl::SetDragKind, std::optional<TDragKind>(dkDrag));
-    b.Int("DragCursor", &TControl::DragCursorValue, &TControl::SetDragCursorValue, crDrag);
+    b.Int("DragCursor", &TControl::DragCursorValue, &TControl::SetDragCursorValue, crDrag).identMap = CursorIdentMap();
     b.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled, true).stored = [](const TObject* o) {
         auto* c = static_cast<const TControl*>(o);
         return !c->Enabled() && !c->IsLinked(&TControlActionLink::IsEnabledLinked);

@@ -42,6 +42,10 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
                   crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
                   crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19,
                   crHelp = -20, crHandPoint = -21, crSizeAll = -22;
+// Cursor values by name ("crHandPoint"), as the text form writes them.
+bool CursorToIdent(std::int64_t cursor, std::string& ident);
+bool IdentToCursor(const std::string& ident, std::int64_t& cursor);
+const TIdentMap* CursorIdentMap();
 
 enum TControlStyleItem {
     csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,

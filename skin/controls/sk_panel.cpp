@@ -46,8 +46,10 @@ VCL_IMPLEMENT_CLASS(TSkCustomPanel, TSkCustomControl, [](auto& b) {
     b.Bool("ParentRoll", &TSkCustomPanel::ParentRoll, &TSkCustomPanel::SetParentRoll, false);
     b.Str("ButtonHint", &TSkCustomPanel::ButtonHint, &TSkCustomPanel::SetButtonHint);
     b.Str("CaptionHint", &TSkCustomPanel::CaptionHint, &TSkCustomPanel::SetCaptionHint);
-    b.Int("ButtonCursor", &TSkCustomPanel::ButtonCursor, &TSkCustomPanel::SetButtonCursor, vcl::crDefault);
-    b.Int("CaptionCursor", &TSkCustomPanel::CaptionCursor, &TSkCustomPanel::SetCaptionCursor, vcl::crDefault);
+    b.Int("ButtonCursor", &TSkCustomPanel::ButtonCursor, &TSkCustomPanel::SetButtonCursor, vcl::crDefault).identMap =
+        vcl::CursorIdentMap();
+    b.Int("CaptionCursor", &TSkCustomPanel::CaptionCursor, &TSkCustomPanel::SetCaptionCursor, vcl::crDefault).identMap =
+        vcl::CursorIdentMap();
     b.Event("OnButtonClick", &TSkCustomPanel::OnButtonClick);
     b.Event("OnHide", &TSkCustomPanel::OnHide);
     b.Event("OnBeforeRoll", &TSkCustomPanel::OnBeforeRoll);

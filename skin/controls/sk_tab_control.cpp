@@ -105,6 +105,7 @@ VCL_IMPLEMENT_CLASS(TSkCustomTabSheet, vcl::TCustomControl, [](auto& b) {
     b.Int("ImageIndex", &TSkCustomTabSheet::ImageIndex, &TSkCustomTabSheet::SetImageIndex, -1);
     b.Int("PageIndex", &TSkCustomTabSheet::PageIndexValue, &TSkCustomTabSheet::SetPageIndex, std::nullopt);
     b.Bool("PageVisible", &TSkCustomTabSheet::PageVisible, &TSkCustomTabSheet::SetPageVisible, true);
+    b.Int("BorderWidth", &TSkCustomTabSheet::BorderWidth, &TSkCustomTabSheet::SetBorderWidth, 0);
     b.Event("OnShow", &TSkCustomTabSheet::OnShow);
     b.Event("OnHide", &TSkCustomTabSheet::OnHide);
     b.Message(vcl::CM_TEXTCHANGED, &TSkCustomTabSheet::CMTextChanged);
@@ -117,6 +118,22 @@ TSkCustomTabSheet::TSkCustomTabSheet(vcl::TComponent* owner) : vcl::TCustomContr
     controlStyle_.Include(vcl::csAcceptsControls).Include(vcl::csNoDesignVisible);
     SetAlign(vcl::alClient);
     SetVisible(false);
+}
+
+void TSkCustomTabSheet::SetBorderWidth(int v)
+{
+    v = std::max(0, v);
+    if (v == borderWidth_)
+        return;
+    borderWidth_ = v;
+    Realign();
+    Invalidate();
+}
+
+void TSkCustomTabSheet::AdjustClientRect(RECT& rect)
+{
+    vcl::TCustomControl::AdjustClientRect(rect);
+    InflateRect(&rect, -borderWidth_, -borderWidth_);
 }
 
 TSkCustomTabSheet::~TSkCustomTabSheet()

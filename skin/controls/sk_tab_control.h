@@ -58,12 +58,16 @@ public:
     bool PageVisible() const { return pageVisible_; }
     void SetPageVisible(bool v);
     int TabIndex() const;
+    // Space kept free inside the page's edges for its aligned children.
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int v);
 
     vcl::TNotifyEvent OnShow;
     vcl::TNotifyEvent OnHide;
 
 protected:
     void SetParent(vcl::TWinControl* parent) override;
+    void AdjustClientRect(RECT& rect) override;
 
 private:
     friend class TSkCustomTabControl;
@@ -75,6 +79,7 @@ private:
     TSkCustomTabControl* control_ = nullptr;
     int imageIndex_ = -1;
     bool pageVisible_ = true;
+    int borderWidth_ = 0;
 };
 
 class TSkCustomTabControl : public TSkCustomControl {
