@@ -18,8 +18,13 @@ Gr2Texture Checker(const std::string& name, int size, std::array<std::uint8_t, 3
     return texture;
 }
 
-// A box of 24 vertices (flat normals) and 12 triangles. Vertices with y at
-// the box's top take topJoints/topWeights, the others bottom ones.
+enum Bone {
+    kRoot, kPelvis, kSpine, kHead, kHeadNub, kMandible, kSmileLeft, kSmileRight, kBrows,
+    kLeftThigh, kLeftCalf, kRightThigh, kRightCalf, kLeftArm, kRightArm,
+};
+
+}  // namespace
+
 void AddBox(Gr2Mesh& mesh, Gr2Group& group, std::array<float, 3> low, std::array<float, 3> high,
             std::array<int, 4> bottomJoints, std::array<float, 4> bottomWeights, std::array<int, 4> topJoints,
             std::array<float, 4> topWeights) {
@@ -49,13 +54,6 @@ void AddBox(Gr2Mesh& mesh, Gr2Group& group, std::array<float, 3> low, std::array
         group.indices.insert(group.indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
     }
 }
-
-enum Bone {
-    kRoot, kPelvis, kSpine, kHead, kHeadNub, kMandible, kSmileLeft, kSmileRight, kBrows,
-    kLeftThigh, kLeftCalf, kRightThigh, kRightCalf, kLeftArm, kRightArm,
-};
-
-}  // namespace
 
 Gr2Model MakeFigureSkeleton() {
     Gr2Model model;

@@ -9,6 +9,13 @@
 
 namespace vls::tools {
 
+// A box of 24 vertices (flat normals) and 12 triangles added to `mesh` and
+// `group`. Vertices with y at the box's top take topJoints/topWeights, the
+// others bottom ones.
+void AddBox(Gr2Mesh& mesh, Gr2Group& group, std::array<float, 3> low, std::array<float, 3> high,
+            std::array<int, 4> bottomJoints, std::array<float, 4> bottomWeights, std::array<int, 4> topJoints,
+            std::array<float, 4> topWeights);
+
 // The figure's skeleton alone (what an animation file carries).
 Gr2Model MakeFigureSkeleton();
 

@@ -155,7 +155,7 @@ TEST(VlsDemoPlay, WalkLookTakeTalkUseSaveQuitAndLoad)
     ASSERT_FALSE(ReadBlocks(state).empty()) << "lastgame holds a whole savegame";
     EXPECT_EQ(GlobalInteger(state, "g_demo_rope_taken"), 1) << "the rope was picked up";
     EXPECT_EQ(GlobalInteger(state, "g_demo_boat_tied"), 1) << "and used on the boat";
-    EXPECT_EQ(InventoryItems(state), std::vector<int>{0}) << "the lantern is left, the rope used up";
+    EXPECT_EQ(InventoryItems(state), (std::vector<int>{0, 2})) << "the lantern and the messenger are left, the rope used up";
     EXPECT_TRUE(AskedAboutTheBoat(state));
     ExpectPlayerAt(state, vls::tools::harbour::kBoatSide, 0.05f);
     EXPECT_TRUE(Holds(state, "harbour_theme")) << "the harbour's music plays";

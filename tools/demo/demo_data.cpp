@@ -5,6 +5,7 @@
 #include "tools/demo/demo_inventory_pictures.h"
 #include "tools/demo/demo_lighthouse.h"
 #include "tools/demo/demo_menu.h"
+#include "tools/demo/demo_messenger.h"
 #include "tools/demo/demo_story.h"
 #include "tools/demo/demo_voices.h"
 
@@ -78,9 +79,10 @@ void Pack(ArchiveBuilder& builder, DemoReport& report, const std::string& name, 
 
 const char* DemoProjectScriptSource()
 {
-    return
+    static const std::string source = std::string(
 #include "project_script.inc"
-        ;
+        ) + MessengerProjectScript();
+    return source.c_str();
 }
 
 std::vector<std::uint8_t> MakeDemoProject(const std::string& scriptSource)
@@ -151,6 +153,19 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
     }
     for (const DemoResource& resource : MakeVoiceResources())
         Pack(builder, report, resource.first, resource.second);
+    try {
+        std::string messengerError;
+        const std::vector<DemoResource> messenger = MakeMessengerResources(messengerError);
+        if (messenger.empty()) {
+            error = "messenger animations: " + messengerError;
+            return false;
+        }
+        for (const DemoResource& resource : messenger)
+            Pack(builder, report, resource.first, resource.second);
+    } catch (const std::runtime_error& failure) {
+        error = std::string("messenger scripts: ") + failure.what();
+        return false;
+    }
     try {
         std::string videoError;
         const std::vector<DemoResource> lighthouse = MakeLighthouseResources(videoError);

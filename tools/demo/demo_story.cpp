@@ -1,5 +1,6 @@
 #include "tools/demo/demo_story.h"
 
+#include "tools/demo/demo_messenger.h"
 #include "tools/demo/demo_script_text.h"
 #include "tools/demo/demo_voices.h"
 #include "tools/image_writer.h"
@@ -147,6 +148,7 @@ DemoStory MakeDemoStory()
     rope.cursor = ItemImage(RopePicture(32));
     rope.script = AssembleScriptBytes(DropIntResults(RopeScript()));
     story.items.push_back(rope);
+    story.items.push_back(MakeMessengerItem());
     story.inventory = WriteInventoryResource(story.items);
     story.resources.push_back({"inventory", story.inventory.bytes});
     story.resources.push_back({"greeting.dialogue", WriteDialogueResource(3, AssembleScriptBytes(DropIntResults(GreetingScript())))});

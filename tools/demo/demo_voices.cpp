@@ -27,6 +27,8 @@ void Syllable(PcmClip& clip, double hz, double glide)
     }
 }
 
+} // namespace
+
 std::vector<std::uint8_t> Murmur(const DemoLine& line)
 {
     PcmClip clip;
@@ -43,6 +45,8 @@ std::vector<std::uint8_t> Murmur(const DemoLine& line)
     }
     return EncodeOggVorbis(clip, 0.2f);
 }
+
+namespace {
 
 // A soft thud: a low tone that dies away quickly.
 std::vector<std::uint8_t> Step()

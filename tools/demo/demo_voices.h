@@ -6,6 +6,7 @@
 
 #include "tools/demo/demo_harbour.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct DemoLine {
     const char* text;
     double pitch;       // the speaker's voice, in Hz
 };
+
+// The speech of one line: a murmur of syllables in the line's voice, as
+// long as its text needs (Ogg Vorbis).
+std::vector<std::uint8_t> Murmur(const DemoLine& line);
 
 // Every spoken line of the demo.
 const std::vector<DemoLine>& DemoLines();
