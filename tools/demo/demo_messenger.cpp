@@ -385,8 +385,9 @@ func inv_useinv
 end
 )";
 
-// The project's functions the messenger runs. The keeper's speech colour is
-// given as 0x00RRGGBB: a pale blue.
+// The project's functions the messenger runs; like the project's own they
+// end on its one return ("finish"). The keeper's speech colour is given as
+// 0x00RRGGBB: a pale blue.
 const char* const kProjectScript = R"(
 var messenger_contacts int global g_demo_messenger_contacts
 callsite messenger_show cSystem__OpenMessenger 0 int
