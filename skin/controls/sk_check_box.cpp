@@ -1,5 +1,6 @@
 #include "skin/controls/sk_check_box.h"
 
+#include "platform/vcl/actnlist.h"
 #include "platform/vcl/forms.h"
 #include "skin/graphics/sk_system.h"
 #include "skin/graphics/sk_text.h"
@@ -14,6 +15,31 @@ namespace {
 
 constexpr int kCheckBoxPart = 3;
 constexpr int kCheckSide = 13;
+
+}  // namespace
+
+namespace {
+
+// The control's link with the check state added.
+class TSkCheckBoxActionLink : public vcl::TControlActionLink {
+    VCL_DECLARE_CLASS(TSkCheckBoxActionLink, vcl::TControlActionLink)
+public:
+    explicit TSkCheckBoxActionLink(TSkCustomCheckBox* box) : vcl::TControlActionLink(box), box_(box) {}
+    bool IsCheckedLinked() override
+    {
+        return vcl::TActionLink::IsCheckedLinked() && box_->Checked() == CustomAction()->Checked();
+    }
+    void SetChecked(bool value) override
+    {
+        if (IsCheckedLinked())
+            box_->SetChecked(value);
+    }
+
+private:
+    TSkCustomCheckBox* box_;
+};
+
+VCL_IMPLEMENT_CLASS(TSkCheckBoxActionLink, vcl::TControlActionLink, [](auto&) {})
 
 }  // namespace
 
@@ -256,6 +282,18 @@ void TSkCustomCheckBox::WMSysColorChange(vcl::TMessage& m)
 {
     Invalidate();
     DispatchFrom(StaticClass()->ClassParent(), m);
+}
+
+// ---------------------------------------------------------------- actions
+
+vcl::TControlActionLink* TSkCustomCheckBox::CreateActionLink() { return new TSkCheckBoxActionLink(this); }
+
+void TSkCustomCheckBox::ActionChange(vcl::TObject* sender, bool checkDefaults)
+{
+    TSkCustomControl::ActionChange(sender, checkDefaults);
+    auto* action = dynamic_cast<vcl::TCustomAction*>(sender);
+    if (action && (!checkDefaults || !Checked()))
+        SetChecked(action->Checked());
 }
 
 }  // namespace skin

@@ -45,6 +45,9 @@ public:
     RECT CheckRect();
 
 protected:
+    // A linked action's Checked follows into the box and back.
+    vcl::TControlActionLink* CreateActionLink() override;
+    void ActionChange(vcl::TObject* sender, bool checkDefaults) override;
     void MouseDown(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override;
     void MouseUp(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y) override;
     void KeyDown(WORD& key, vcl::TShiftState shift) override;

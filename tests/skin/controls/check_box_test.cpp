@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fixture.h"
+#include "platform/vcl/actnlist.h"
 #include "skin/controls/sk_check_box.h"
 
 using namespace skin;
@@ -87,6 +88,29 @@ TEST_F(SkCheckBox, PaintsTheCheckMarkAndAnEmbossedCaptionWhenDisabled)
         for (int x = 28; x < 100; ++x)
             shadow += Rgb(x, y) == Px(vcl::clBtnShadow);
     EXPECT_GT(shadow, 5);
+}
+
+TEST_F(SkCheckBox, ALinkedActionCarriesTheCheckMark)
+{
+    auto* box = new TSkCustomCheckBox(form);
+    box->SetParent(form);
+    box->SetBounds(10, 10, 120, 20);
+    int clicks = 0;
+    box->OnClick = [&](vcl::TObject*) { ++clicks; };
+    auto* action = new vcl::TAction(form);
+    action->SetCaption("Hardware sound");
+    action->SetChecked(true);
+    box->SetAction(action);
+    EXPECT_TRUE(box->Checked());
+    EXPECT_EQ(box->Caption(), u"Hardware sound");
+    EXPECT_EQ(clicks, 1);  // the box's state changed, as a user's click would
+    action->SetChecked(false);
+    EXPECT_FALSE(box->Checked());
+    // A box set apart from its action stays until the action changes again.
+    box->SetChecked(true);
+    action->SetCaption("Sound");
+    EXPECT_FALSE(box->Checked());
+    EXPECT_EQ(box->Caption(), u"Sound");
 }
 
 }  // namespace
