@@ -358,6 +358,13 @@ void cKestruneSound::SetChannelVolume(int32_t index, float volume)
     FSOUND_SetVolume(channels.data[index].channel, ClampVolume(volume * 255.0f));
 }
 
+void cKestruneSound::StopChannel(int32_t index)
+{
+    if (index < 0 || index >= channels.count || IsStreamKind(channels.data[index].kind))
+        return;
+    channels.data[index].state = kChannelStopRequested;
+}
+
 void cKestruneSound::SetChannelFrequency(int32_t index, float factor)
 {
     if (index < 0 || index >= channels.count)

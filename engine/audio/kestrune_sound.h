@@ -103,6 +103,8 @@ public:
     void SetChannelFrequency(int32_t index, float factor);
     void SetChannelPosition(int32_t index, float x, float y, float z);
     int32_t FindChannel(int32_t ownerTag) const;
+    // Stops one effect at the next update, as StopSound does for a whole id.
+    void StopChannel(int32_t index);
     void ApplyVolumes();
 
     bool PlaySpeech(const char* name, cKestruneCharacter* character);

@@ -70,7 +70,10 @@ void cKestrunePlayerControlZodiac::LoadBlock(int file, SavegameBlockHeader& head
     eventScript = ScriptFromSaveId(reader.U32());
     eventHotspot = SceneHotspotAt(reader.I32());
     // The engine sounds and the boat's hotspot come back with the sound and
-    // character blocks; only the animations and the water are set up again.
+    // character blocks; only the animations and the water are set up again,
+    // and the restored engine channels become this boat's.
+    engineSounds.Adopt(kIdleEngineTag);
+    engineSounds.Adopt(kRunningEngineTag);
     LoadTurns(a, b);
     BindWalkMap();
     if (owner)
@@ -129,6 +132,9 @@ void cKestrunePlayerControlInfobot::SaveBlock(int file) { WriteWorldBlock(file, 
 void cKestrunePlayerControlInfobot::LoadBlock(int file, SavegameBlockHeader& header)
 {
     std::vector<std::uint8_t> payload;
-    if (ReadControllerPayload(file, header, kInfobotBlock, 0, 0, payload))
-        ReadSavegameBlockHeader(file, header);
+    if (!ReadControllerPayload(file, header, kInfobotBlock, 0, 0, payload))
+        return;
+    // The motor channel came back with the sound block.
+    motorSound.Adopt(kMotorTag);
+    ReadSavegameBlockHeader(file, header);
 }

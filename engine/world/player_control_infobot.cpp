@@ -37,13 +37,10 @@ std::uint32_t TurnPause()
 
 void cKestrunePlayerControlInfobot::Setup(const cString*)
 {
-    cKestruneSound* const sound = cKestruneSound::Current();
-    if (!sound)
-        return;
     float position[3];
     GetPosition(position);
     // Silent until the first turn.
-    sound->PlayEmittedSound(kMotorSound, 0.0f, position[0], position[1], position[2], nullptr, "", kMotorTag);
+    motorSound.Play(kMotorSound, 0.0f, position, kMotorTag);
 }
 
 void cKestrunePlayerControlInfobot::Submit(DynArray<RenderQueueEntry>& queue) { SubmitOwnerModel(owner, queue); }

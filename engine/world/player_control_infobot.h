@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/world/controller_sounds.h"
 #include "engine/world/kestrune_player_control.h"
 
 // The hovering robot: stays where it is put and, while a dialogue runs,
@@ -25,6 +26,8 @@ public:
     float turnRate = 0.0f;
     float startAngle = 0.0f;
     float turnAmount = 0.0f;
+    // The motor sound, stopped with the controller.
+    cControllerSounds motorSound;
 
 private:
     bool DialogueRunning() const;

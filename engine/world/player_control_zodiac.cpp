@@ -90,14 +90,10 @@ void cKestrunePlayerControlZodiac::Setup(const cString* names)
     if (owner)
         wake->SetMatrix(owner->model->world, false);
     BindWalkMap();
-    if (cKestruneSound* const sound = cKestruneSound::Current()) {
-        float position[3];
-        GetPosition(position);
-        sound->PlayEmittedSound(kIdleEngineSound, 1.0f, position[0], position[1], position[2], nullptr, "",
-                                kIdleEngineTag);
-        sound->PlayEmittedSound(kRunningEngineSound, 0.0f, position[0], position[1], position[2], nullptr, "",
-                                kRunningEngineTag);
-    }
+    float position[3];
+    GetPosition(position);
+    engineSounds.Play(kIdleEngineSound, 1.0f, position, kIdleEngineTag);
+    engineSounds.Play(kRunningEngineSound, 0.0f, position, kRunningEngineTag);
 }
 
 void cKestrunePlayerControlZodiac::BindWalkMap()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/base/kestrune_string.h"
+#include "engine/world/controller_sounds.h"
 #include "engine/world/kestrune_player_control.h"
 #include "platform/granny/granny_types.h"
 
@@ -48,6 +49,8 @@ public:
     cKestruneScript* eventScript = nullptr;
     cKestruneHotspot* eventHotspot = nullptr;
     cKestruneParticlesZodiac* wake = nullptr;
+    // The idle and running engine sounds, stopped with the controller.
+    cControllerSounds engineSounds;
 
 private:
     void LoadTurns(const cString& a, const cString& b);
