@@ -314,16 +314,28 @@ Gr2Texture FaceTexture()
     return face;
 }
 
-// The keeper's head and shoulders on the figure's skeleton: the beard hangs
-// on the jaw bone, so it moves as he speaks.
+// The keeper's head and shoulders on the figure's skeleton, his face to -x,
+// where the messenger's camera looks from: the brow bone sits on the face,
+// so the camera centres on it, and the beard hangs on the jaw bone, so it
+// moves as he speaks.
 Gr2Scene KeeperHeadScene()
 {
     constexpr int kSpine = 2, kHead = 3, kJaw = 5;
     Gr2Scene scene;
     scene.textures = {FaceTexture(), Solid("keeper_cap", 28, 40, 72), Solid("keeper_beard", 176, 176, 176),
-                      Solid("keeper_coat", 20, 30, 52)};
-    scene.materials = {{"Face", 0}, {"Cap", 1}, {"Beard", 2}, {"Coat", 3}};
+                      Solid("keeper_coat", 20, 30, 52), Solid("keeper_skin", 200, 150, 115)};
+    scene.materials = {{"Face", 0}, {"Cap", 1}, {"Beard", 2}, {"Coat", 3}, {"Skin", 4}};
     Gr2Model model = MakeFigureSkeleton();
+    for (Gr2Bone& bone : model.bones) {
+        if (bone.name == "bip_brows")
+            bone.position = {-0.1f, 0.14f, 0.0f};
+        else if (bone.name == "bip_mandible")
+            bone.position = {-0.06f, 0.02f, 0.0f};
+        else if (bone.name == "bip_smile_left")
+            bone.position = {-0.09f, 0.05f, -0.04f};
+        else if (bone.name == "bip_smile_right")
+            bone.position = {-0.09f, 0.05f, 0.04f};
+    }
     Gr2Mesh head;
     head.name = "KeeperHead";
     head.skinned = true;
@@ -337,11 +349,12 @@ Gr2Scene KeeperHeadScene()
         AddBox(head, group, low, high, joints, full, joints, full);
         head.groups.push_back(group);
     };
-    box(0, kHead, {-0.1f, 1.55f, -0.1f}, {0.1f, 1.8f, 0.1f});
-    box(1, kHead, {-0.11f, 1.76f, -0.11f}, {0.11f, 1.84f, 0.11f});
-    box(1, kHead, {-0.11f, 1.76f, -0.16f}, {0.11f, 1.775f, -0.1f});
-    box(2, kJaw, {-0.09f, 1.47f, -0.12f}, {0.09f, 1.585f, -0.02f});
-    box(3, kSpine, {-0.2f, 1.2f, -0.12f}, {0.2f, 1.5f, 0.12f});
+    box(4, kHead, {-0.1f, 1.55f, -0.1f}, {0.1f, 1.8f, 0.1f});
+    box(0, kHead, {-0.102f, 1.55f, -0.1f}, {-0.1f, 1.8f, 0.1f});
+    box(1, kHead, {-0.11f, 1.78f, -0.11f}, {0.11f, 1.86f, 0.11f});
+    box(1, kHead, {-0.16f, 1.78f, -0.11f}, {-0.1f, 1.795f, 0.11f});
+    box(2, kJaw, {-0.12f, 1.47f, -0.09f}, {-0.02f, 1.6f, 0.09f});
+    box(3, kSpine, {-0.12f, 1.2f, -0.2f}, {0.12f, 1.5f, 0.2f});
     model.meshes.push_back(head);
     scene.models.push_back(model);
     scene.animations = MakeIdleScene().animations;
@@ -386,8 +399,9 @@ end
 )";
 
 // The project's functions the messenger runs; like the project's own they
-// end on its one return ("finish"). The keeper's speech colour is given as
-// 0x00RRGGBB: a pale blue.
+// end on its one return ("finish"). The keeper's speech colour is given with
+// blue in the high byte (0x00BBGGRR): a pale blue, 0x80C0FF as red, green,
+// blue.
 const char* const kProjectScript = R"(
 var messenger_contacts int global g_demo_messenger_contacts
 callsite messenger_show cSystem__OpenMessenger 0 int
@@ -405,7 +419,7 @@ func messenger_open
  push string "messenger_keeper"
  push string ""
  push string "keeper_head"
- push int 8438015
+ push int 16761024
  native - messenger_add
 messenger_has_contacts:
  native - messenger_show
