@@ -19,6 +19,10 @@ LayerHeader ReadLayerHeader(DatafileByteReader& reader)
 std::string ParseLayerData(const LayerHeader& header, const std::uint8_t* block, std::size_t size, LayerData& out)
 {
     out = LayerData();
+    // The row table is node count squared, which can pass 64 bits; a node
+    // count past the block size could never fit, so it is refused first.
+    if (header.nodeCount > size)
+        return "Environment layer tables are larger than its data.";
     // Every size is checked before anything is reserved for it, in 64 bits so
     // that no product of file fields can wrap.
     const std::uint64_t fixed = std::uint64_t{header.polygonCount} * kLayerPolygonRecordSize

@@ -248,6 +248,7 @@ TEST_F(LayerTest, DamagedLayersAreRefused)
         {"data past the stream", 0, 0, 4},
         {"polygon count past the block", 68, 1000, 0},
         {"huge node count", 84, 0x40000000, 0},
+        {"node count whose row table wraps 64 bits", 84, 0xFFFFFFFF, 0},
         {"point count past the block", 92, 0xFFFFFFFF, 0},
         {"triangle corner past its polygon", 92 + 12 + 4 * 12, 9, 0},
         {"triangle corner in a missing polygon", 92 + 12 + 4 * 12, 3 << 16, 0},
