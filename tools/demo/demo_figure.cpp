@@ -7,9 +7,10 @@
 namespace vls::tools {
 namespace {
 
-// A quarter turn: the face, along -z in the writer's figure, goes to the
-// engine's walking axis.
-constexpr float kTurn = 1.5707964f;
+// A quarter turn clockwise seen from above: the face, along -z in the
+// writer's figure, goes to +x, the model's front that the engine walks and
+// places it along.
+constexpr float kTurn = -1.5707964f;
 constexpr const char* kPelvis = "Bip01 Pelvis";
 
 std::array<float, 3> Turned(const std::array<float, 3>& v)
