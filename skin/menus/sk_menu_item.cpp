@@ -520,8 +520,8 @@ void TSkCustomItem::RunClick()
     vcl::TBasicAction* action = Action();
     if (OnClick && action && !SameHandler(OnClick, action->OnExecute))
         OnClick(this);
-    else if (!ComponentState().Contains(vcl::csDesigning) && actionLink_)
-        actionLink_->Execute();
+    else if (!ComponentState().Contains(vcl::csDesigning) && action)
+        actionLink_->Execute(this);
     else
         OnClick(this);
 }
@@ -594,7 +594,8 @@ void TSkCustomItem::Notification(TComponent* component, vcl::TOperation operatio
     TComponent::Notification(component, operation);
     if (operation != vcl::opRemove)
         return;
-    if (component == Action())
+    // A freed action has let go of the link before the notice comes.
+    if (actionLink_ && (component == Action() || !Action()))
         SetAction(nullptr);
     if (component == images_)
         images_ = nullptr;

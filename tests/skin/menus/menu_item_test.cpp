@@ -196,6 +196,26 @@ TEST_F(MenuItemTest, ActionSuppliesValuesAndRuns)
     EXPECT_EQ(save->Action(), nullptr);
 }
 
+TEST_F(MenuItemTest, AFreedActionLeavesTheItemRunningTheHandlerItTook)
+{
+    auto* action = new vcl::TAction(nullptr);
+    int executed = 0;
+    action->OnExecute = [&](vcl::TObject*) { ++executed; };
+    TSkCustomItem* save = AddItem(root, "Save");
+    save->SetAction(action);
+    delete action;
+    EXPECT_EQ(save->Action(), nullptr);
+    save->Click();
+    EXPECT_EQ(executed, 1);
+
+    // The item takes a new action as if it had never had one.
+    vcl::TAction next(nullptr);
+    next.SetCaption("Save &As");
+    save->SetAction(&next);
+    EXPECT_EQ(save->Caption(), "Save &As");
+    EXPECT_EQ(save->Action(), &next);
+}
+
 TEST_F(MenuItemTest, ShortCutRunsTheMatchingEnabledItem)
 {
     TSkCustomItem* file = AddItem(root, "File");
