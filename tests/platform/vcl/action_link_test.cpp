@@ -25,7 +25,10 @@ public:
     void SaveExecute(TObject* sender)
     {
         ++saves;
-        savedFrom = static_cast<TBasicAction*>(sender)->ActionComponent();
+        // A control whose action is gone calls the handler it kept with
+        // itself as the sender.
+        if (auto* action = dynamic_cast<TBasicAction*>(sender))
+            savedFrom = action->ActionComponent();
     }
     void OwnClick(TObject*) { ++ownClicks; }
 };
