@@ -20,6 +20,19 @@ void WriteWindowProc(HWND window, WNDPROC proc)
     SetWindowLongPtrA(window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
 }
 
+// A record that no hook uses any more is freed once the queue gets to it,
+// and may be taken up again meanwhile; but it lets go at once of a control
+// on its way out, which is freed before the queued messages are handled.
+void ReleaseEmptyRecord(TControlHook* record)
+{
+    if (!record || !record->Hooks().empty())
+        return;
+    if (record->Control() && record->Control()->ComponentState().Contains(vcl::csDestroying))
+        record->SetControl(nullptr);
+    if (g_hookList)
+        PostMessageA(g_hookList->Handle(), CM_HOOKRELEASE, 0, reinterpret_cast<LPARAM>(record));
+}
+
 }  // namespace
 
 THookList* GetHookList()
@@ -45,7 +58,8 @@ TSkHook::TSkHook(vcl::TComponent* owner) : vcl::TComponent(owner) {}
 
 TSkHook::~TSkHook()
 {
-    SetActive(false);
+    // A form frees the hooks it owns before it tells them of its own end.
+    ReleaseEmptyRecord(Detach());
     SetControl(nullptr);
 }
 
@@ -86,8 +100,7 @@ void TSkHook::SetControl(TWinControl* value)
     control_ = value;
     if (value)
         value->FreeNotification(this);
-    if (former && former->Hooks().empty() && g_hookList)
-        PostMessageA(g_hookList->Handle(), CM_HOOKRELEASE, 0, reinterpret_cast<LPARAM>(former));
+    ReleaseEmptyRecord(former);
     if (wasActive)
         Attach();
 }
@@ -129,8 +142,7 @@ void TSkHook::Notification(vcl::TComponent* component, vcl::TOperation operation
     control_ = nullptr;
     if (former && former->Hooks().empty()) {
         former->SetControl(nullptr);
-        if (g_hookList)
-            PostMessageA(g_hookList->Handle(), CM_HOOKRELEASE, 0, reinterpret_cast<LPARAM>(former));
+        ReleaseEmptyRecord(former);
     }
     active_ = wasActive;
 }
@@ -343,7 +355,9 @@ void THookList::WndProc(TMessage& msg)
         auto* record = reinterpret_cast<TControlHook*>(msg.LParam);
         switch (msg.Msg) {
         case CM_HOOKREINSTALL:
-            if (Contains(record))
+            // A record left without hooks has no window to take over, and
+            // its control may be gone since the request was posted.
+            if (Contains(record) && !record->Hooks().empty())
                 record->Subclass();
             break;
         case CM_HOOKRELEASE:
