@@ -139,7 +139,13 @@ void TSkCustomTabSheet::AdjustClientRect(RECT& rect)
 TSkCustomTabSheet::~TSkCustomTabSheet()
 {
     Destroying();
-    if (control_ && !control_->ComponentState().Contains(vcl::csDestroying))
+    if (!control_)
+        return;
+    // A control on its way out keeps no tabs up to date, yet must not keep
+    // a page that its owner frees first.
+    if (control_->ComponentState().Contains(vcl::csDestroying))
+        std::erase(control_->pages_, this);
+    else
         control_->RemovePage(this);
 }
 
