@@ -275,7 +275,8 @@ TEST_F(SkCustomControl, BuiltInScrollBarsTakeTheirPlaceAndForwardScrolling)
     EXPECT_EQ(c->scrolls[0].LParam, 7);
     EXPECT_EQ(position, 3);
     position = 1;
-    c->HorzScrollBar()->Scroll(static_cast<TSkScrollCode>(42), position);
+    // An unknown code that the enumeration can still hold.
+    c->HorzScrollBar()->Scroll(static_cast<TSkScrollCode>(kscEndScroll + 1), position);
     EXPECT_EQ(c->scrolls.back().Msg, static_cast<UINT>(WM_HSCROLL));
     EXPECT_EQ(c->scrolls.back().WParam, 0u);
     c->SetScrollLock(true);

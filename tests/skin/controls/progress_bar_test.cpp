@@ -106,7 +106,8 @@ TEST_F(SkProgressBar, SettingThePositionRunsNoOtherMessages)
     auto* other = new vcl::TWinControl(form);
     other->SetParent(form);
     other->HandleNeeded();
-    other->WindowProc = [&](vcl::TMessage& m) {
+    // The control outlives this body: it takes its own pointer, not ours.
+    other->WindowProc = [&posted, other](vcl::TMessage& m) {
         if (m.Msg == WM_USER + 7)
             ++posted;
         other->WndProc(m);

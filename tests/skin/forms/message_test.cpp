@@ -47,8 +47,11 @@ protected:
             for (int i = 0; i < vcl::Screen->FormCount(); ++i) {
                 auto* dialog = dynamic_cast<TSkMessageForm*>(vcl::Screen->Forms(i));
                 if (dialog && dialog->Visible()) {
+                    // Clearing the handler frees this closure and its copy
+                    // of `answer`, so keep one of our own first.
+                    const std::function<void(TSkMessageForm*)> run = answer;
                     vcl::Application->OnIdle = nullptr;
-                    answer(dialog);
+                    run(dialog);
                     return;
                 }
             }

@@ -100,7 +100,8 @@ TEST(SkPixelRows, OverlappingRowsBlendInPixelOrder)
     std::mt19937 random(7);
     for (const TBlendRowLevel& level : BlendRowLevels()) {
         for (int shift : {-5, -1, 0, 1, 3, 8}) {
-            const std::vector<TPixel> start = RandomRow(random, 64);
+            // Room for 37 pixels from 20 + 8 on either side.
+            const std::vector<TPixel> start = RandomRow(random, 72);
             std::vector<TPixel> expected = start;
             BlendRowPlain(expected.data() + 20, expected.data() + 20 + shift, 37);
             std::vector<TPixel> got = start;
