@@ -190,6 +190,13 @@ void TSkCustomMenuBar::SetBounds(int left, int top, int width, int height)
     layoutGuard_ = false;
 }
 
+void TSkCustomMenuBar::InitiateAction()
+{
+    TSkCustomControl::InitiateAction();
+    if (view_)
+        view_->UpdateActions();
+}
+
 void TSkCustomMenuBar::MouseMove(vcl::TShiftState shift, int x, int y)
 {
     TSkCustomControl::MouseMove(shift, x, y);

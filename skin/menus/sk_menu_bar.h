@@ -54,6 +54,8 @@ public:
     void PaintClient() override;
     void SetBounds(int left, int top, int width, int height) override;
     void GetChildren(const vcl::TGetChildProc& proc, vcl::TComponent* root) override;
+    // The bar's own action, then the actions of its titles.
+    void InitiateAction() override;
 
 protected:
     void Loaded() override;

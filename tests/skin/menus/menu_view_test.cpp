@@ -250,6 +250,29 @@ TEST_F(MenuViewTest, MenuBarTitlesOpenTheirPopupsAndShortCutsPassThroughTheFrame
     EXPECT_EQ(clicked, (std::vector<AnsiString>{"save", "save"}));
 }
 
+TEST_F(MenuViewTest, IdleTimeUpdatesTheBarsActionAndItsTitlesActions)
+{
+    auto* bar = new TSkCustomMenuBar(form);
+    bar->SetParent(form);
+    std::vector<std::string> updated;
+    auto* barAction = new vcl::TAction(form);
+    barAction->OnUpdate = [&](vcl::TObject*) { updated.push_back("bar"); };
+    bar->SetAction(barAction);
+    auto* fileAction = new vcl::TAction(form);
+    fileAction->SetCaption("&File");
+    fileAction->OnUpdate = [&](vcl::TObject*) {
+        updated.push_back("file");
+        fileAction->SetEnabled(false);
+    };
+    auto* file = new TSkCustomItem(form);
+    file->SetAction(fileAction);
+    bar->Items()->Add(file);
+
+    form->UpdateActions();
+    EXPECT_EQ(updated, (std::vector<std::string>{"bar", "file"}));
+    EXPECT_FALSE(file->Enabled());
+}
+
 std::vector<RECT> g_popups;
 
 BOOL CALLBACK CollectPopups(HWND h, LPARAM)
