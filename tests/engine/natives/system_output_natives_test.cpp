@@ -100,6 +100,27 @@ TEST_F(SystemOutputNativesTest, RandRunScriptObjectsMessengerAndEndGame)
     EXPECT_TRUE(host.newGame);
 }
 
+// A room's script runs a function of the project script and goes on with
+// its own stack: the native's result is there to be taken off.
+TEST_F(SystemOutputNativesTest, RunScriptOnTheProjectLeavesTheCallersStackWhole)
+{
+    const auto project = LoadScript("callsite mark test__Mark 1 int\n"
+                                    "func sounds\n push string \"sounds\"\n native - mark\n popreg\n jmp finish\n"
+                                    "func other\n push int 7\n popreg\n"
+                                    "finish:\n ret\n");
+    gameplay.projectScript = project.get();
+    const auto room = LoadScript("callsite mark test__Mark 1 int\n callsite project cSystem__RunScript 2 int\n"
+                                 "func on_enter\n push string \"below\"\n push int -1\n push string \"sounds\"\n"
+                                 " native - project\n popreg\n native - mark\n popreg\n"
+                                 " push int -1\n push string \"sounds\"\n native - project\n popreg\n ret\n");
+    EXPECT_EQ(room->Run("on_enter"), 0);
+    EXPECT_TRUE(link.reports.empty()) << link.reports.back().text;
+    EXPECT_EQ(marks, (std::vector<std::string>{"sounds", "below", "sounds"}));
+    EXPECT_EQ(room->sp, 0u);
+    EXPECT_EQ(room->frames, nullptr);
+    gameplay.projectScript = nullptr;
+}
+
 TEST_F(SystemOutputNativesTest, CharactersAndThePlayerChange)
 {
     Call("cSystem__CreateCharacter", {Text("guard"), Int(5), Text("guardbody"), Float(2.0f), Float(4.0f)});
