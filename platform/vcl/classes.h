@@ -92,8 +92,12 @@ public:
     explicit operator bool() const { return static_cast<bool>(fn); }
     void operator()(A... args) const
     {
-        if (fn)
-            fn(args...);
+        if (!fn)
+            return;
+        // A handler may clear or replace its own event while it runs (a
+        // one-shot idle handler does), which would free the closure under it.
+        const Function running = fn;
+        running(args...);
     }
     Function fn;
     std::string methodName;

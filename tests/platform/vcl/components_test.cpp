@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/vcl/classes.h"
 
 using namespace vcl;
@@ -111,6 +113,26 @@ TEST(Components, AssignBetweenUnrelatedClassesRaises)
         EXPECT_EQ(e.Message, "TBase kann nicht zu TBase zugewiesen werden");
     }
     EXPECT_THROW(a.Assign(nullptr), EConvertError);
+}
+
+TEST(Components, AHandlerThatClearsItsOwnEventRunsToItsEnd)
+{
+    // Statics, not captures: after the event is cleared the handler must
+    // reach them without going through its closure.
+    static std::weak_ptr<int> watch;
+    static bool closureAlive = false;
+    static TEvent<int> event;
+    auto kept = std::make_shared<int>(7);
+    watch = kept;
+    event = [kept](int) {
+        event = nullptr;
+        closureAlive = !watch.expired();
+    };
+    kept.reset();
+    event(1);
+    EXPECT_TRUE(closureAlive);
+    EXPECT_FALSE(event);
+    EXPECT_TRUE(watch.expired());
 }
 
 TEST(SysUtils, FormatAndHelpers)
