@@ -53,17 +53,6 @@ protected:
         }
         return rows;
     }
-    static void Move(vcl::TControl* c, int x, int y)
-    {
-        const POINT p = c->ClientToScreen(POINT{x, y});
-        vls::headless::MouseMove(p.x, p.y);
-        vcl::Application->ProcessMessages();
-    }
-    static void Button(bool down)
-    {
-        vls::headless::MouseButton(vls::backend::MouseButton::Left, down);
-        vcl::Application->ProcessMessages();
-    }
     // Takes `control`'s band by its grabber and drops it with the band's
     // top-left at `to` (bar client coordinates).
     static void DragBand(TSkCustomControlBar* bar, vcl::TControl* control, POINT to)

@@ -66,6 +66,18 @@ protected:
         vls::headless::MouseButton(vls::backend::MouseButton::Left, false);
         vcl::Application->ProcessMessages();
     }
+    // The mouse over a point of `c`, and the left button held or let go.
+    static void Move(vcl::TControl* c, int x, int y)
+    {
+        const POINT p = c->ClientToScreen(POINT{x, y});
+        vls::headless::MouseMove(p.x, p.y);
+        vcl::Application->ProcessMessages();
+    }
+    static void Button(bool down)
+    {
+        vls::headless::MouseButton(vls::backend::MouseButton::Left, down);
+        vcl::Application->ProcessMessages();
+    }
     static void Tap(int vk)
     {
         vls::headless::KeyTap(vk);

@@ -30,17 +30,6 @@ protected:
         };
         return bar;
     }
-    static void Move(vcl::TControl* c, int x, int y)
-    {
-        const POINT p = c->ClientToScreen(POINT{x, y});
-        vls::headless::MouseMove(p.x, p.y);
-        vcl::Application->ProcessMessages();
-    }
-    static void Button(bool down)
-    {
-        vls::headless::MouseButton(vls::backend::MouseButton::Left, down);
-        vcl::Application->ProcessMessages();
-    }
     static void Wait(int ms)
     {
         vls::headless::AdvanceClock(static_cast<std::uint32_t>(ms));
