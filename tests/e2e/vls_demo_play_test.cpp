@@ -3,16 +3,14 @@
 // rope, talks with the fisherman, ties the boat with the rope, saves from the
 // menu, and the next start loads the game again; and the way out to the
 // lighthouse and back. The game state is read from the savegames.
-#include "tests/e2e/driven_program.h"
+#include "tests/e2e/demo_run.h"
 #include "tests/e2e/vls_savegame_view.h"
-#include "tests/support/demo_data.h"
 #include "tests/support/file_bytes.h"
 #include "tools/demo/demo_floor.h"
 #include "tools/demo/demo_harbour_script.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -20,39 +18,26 @@
 
 namespace {
 
+using vls::e2e::DemoRun;
 using vls::e2e::DrivenProgram;
 using vls::e2e::GlobalInteger;
+using vls::e2e::Holds;
 using vls::e2e::InventoryItems;
+using vls::e2e::PlayDemo;
 using vls::e2e::PlayerPlace;
 using vls::e2e::ReadBlocks;
 using vls::e2e::SteadyDifference;
 
-struct GameRun {
-    int status = 0;
-    std::string log;
-    std::string errors;
-    std::vector<std::uint8_t> lastgame;
-};
-
 // Spoken lines come with their subtitles.
 constexpr const char* kSubtitlesOn = "[Software\\Quarrybend\\Veilstrand]\n\"Subtitle\"=dword:00000001\n";
 
-GameRun Play(DrivenProgram& program, const std::string& script)
+DemoRun Play(DrivenProgram& program, const std::string& script)
 {
-    vls::test::CopyDemoArchive(program.work.path());
     program.config.write("user.reg", kSubtitlesOn);
-    const auto input = program.config.write("input.txt", script);
-    program.Start(input.string(), (program.config / "ack.txt").string());
-    GameRun run;
-    run.status = program.Wait();
-    run.log = program.work.read("kestrune.log");
-    run.errors = program.Errors();
-    if (std::filesystem::exists(program.work / "lastgame"))
-        run.lastgame = vls::test::ReadFileBytes(program.work / "lastgame");
-    return run;
+    return PlayDemo(program, script);
 }
 
-void ExpectCleanRun(const GameRun& run)
+void ExpectCleanRun(const DemoRun& run)
 {
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.log.find("Error"), std::string::npos) << run.log;
@@ -78,11 +63,6 @@ std::vector<std::string> CharacterBlocks(const std::vector<std::uint8_t>& save)
         if (block.tag == "CHR")
             names.push_back(block.name);
     return names;
-}
-
-bool Holds(const std::vector<std::uint8_t>& bytes, const std::string& text)
-{
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
 }
 
 // The fisherman's talk: the second question is marked chosen in the
@@ -149,7 +129,7 @@ constexpr const char* kLoadScript = "step 200\nkey ESCAPE\nstep 50\nclick 500 28
 TEST(VlsDemoPlay, WalkLookTakeTalkUseSaveQuitAndLoad)
 {
     DrivenProgram first(VLS_PROGRAM_PATH);
-    const GameRun played = Play(first, kPlayScript);
+    const DemoRun played = Play(first, kPlayScript);
     ExpectCleanRun(played);
     const std::vector<std::uint8_t>& state = played.lastgame;
     ASSERT_FALSE(ReadBlocks(state).empty()) << "lastgame holds a whole savegame";
@@ -169,7 +149,7 @@ TEST(VlsDemoPlay, WalkLookTakeTalkUseSaveQuitAndLoad)
     // the one saved.
     DrivenProgram second(VLS_PROGRAM_PATH);
     vls::test::WriteFileBytes(second.work.path() / "savegames" / "tied.savegame", state);
-    const GameRun loaded = Play(second, kLoadScript);
+    const DemoRun loaded = Play(second, kLoadScript);
     ExpectCleanRun(loaded);
     EXPECT_EQ(SteadyDifference(loaded.lastgame, state), "");
     ExpectPlayerAt(loaded.lastgame, vls::tools::harbour::kBoatSide, 0.05f);
@@ -187,7 +167,7 @@ constexpr const char* kBackScript = "step 300\nclick 800 360\nstep 6000\nkey ESC
 TEST(VlsDemoPlay, TheQuayLeadsToTheLighthouseAndItsShoreBack)
 {
     DrivenProgram out(VLS_PROGRAM_PATH);
-    const GameRun there = Play(out, kOutScript);
+    const DemoRun there = Play(out, kOutScript);
     ExpectCleanRun(there);
     ASSERT_FALSE(ReadBlocks(there.lastgame).empty()) << there.log;
     EXPECT_TRUE(Holds(there.lastgame, std::string("SCN\0lighthouse", 14)) || Holds(there.lastgame, "lighthouse_rock"))
@@ -198,7 +178,7 @@ TEST(VlsDemoPlay, TheQuayLeadsToTheLighthouseAndItsShoreBack)
 
     DrivenProgram back(VLS_PROGRAM_PATH);
     vls::test::WriteFileBytes(back.work.path() / "lastgame", there.lastgame);
-    const GameRun home = Play(back, kBackScript);
+    const DemoRun home = Play(back, kBackScript);
     ExpectCleanRun(home);
     EXPECT_TRUE(Holds(home.lastgame, "harbour_quay")) << "the harbour again";
     EXPECT_EQ(GlobalInteger(home.lastgame, "g_demo_intro_seen"), 1) << "the video is not shown twice";

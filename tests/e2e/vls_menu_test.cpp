@@ -1,9 +1,8 @@
 // The engine's in-game menu played from outside on the demo: opening it writes
 // "lastgame", the save screen copies it under a typed name, and the next start
 // loads it (or, when it is damaged, refuses it and starts a new game).
-#include "tests/e2e/driven_program.h"
+#include "tests/e2e/demo_run.h"
 #include "tests/e2e/vls_savegame_view.h"
-#include "tests/support/demo_data.h"
 #include "tests/support/file_bytes.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +13,11 @@
 
 namespace {
 
+using vls::e2e::DemoRun;
 using vls::e2e::DrivenProgram;
 using vls::e2e::GlobalInteger;
+using vls::e2e::PlayDemo;
 using vls::e2e::SteadyDifference;
-
-struct MenuRun {
-    int status = 0;
-    std::string log;
-    std::string errors;
-};
-
-// Runs the engine on the demo in `program`'s work folder with the script.
-MenuRun Play(DrivenProgram& program, const std::string& script)
-{
-    vls::test::CopyDemoArchive(program.work.path());
-    const auto input = program.config.write("input.txt", script);
-    program.Start(input.string(), (program.config / "ack.txt").string());
-    MenuRun run;
-    run.status = program.Wait();
-    run.log = program.work.read("kestrune.log");
-    run.errors = program.Errors();
-    return run;
-}
 
 // Escape opens the menu; the save item (the demo's third main area) leads to
 // the save screen; typed letters extend the name; a click on the entry saves.
@@ -93,7 +75,7 @@ std::filesystem::path FindSave(const std::filesystem::path& folder)
 TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
 {
     DrivenProgram first(VLS_PROGRAM_PATH);
-    const MenuRun saved = Play(first, kSaveScript);
+    const DemoRun saved = PlayDemo(first, kSaveScript);
     ASSERT_EQ(saved.status, 0) << saved.errors;
     EXPECT_EQ(saved.log.find("Error"), std::string::npos) << saved.log;
     const auto lastgame = first.work.path() / "lastgame";
@@ -114,7 +96,7 @@ TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
     // with time (the music's place, the figures' animation clocks).
     DrivenProgram second(VLS_PROGRAM_PATH);
     vls::test::WriteFileBytes(second.work.path() / "lastgame", state);
-    const MenuRun loaded = Play(second, kReopenScript);
+    const DemoRun loaded = PlayDemo(second, kReopenScript);
     EXPECT_EQ(loaded.status, 0) << loaded.errors;
     EXPECT_EQ(loaded.log.find("refused"), std::string::npos) << loaded.log;
     EXPECT_EQ(loaded.log.find("Error"), std::string::npos) << loaded.log;
@@ -128,7 +110,7 @@ TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
     ASSERT_TRUE(SetGlobal(visited, "g_demo_visits", 41));
     DrivenProgram fourth(VLS_PROGRAM_PATH);
     vls::test::WriteFileBytes(fourth.work.path() / "savegames" / slot.filename(), visited);
-    const MenuRun picked = Play(fourth, kLoadScript);
+    const DemoRun picked = PlayDemo(fourth, kLoadScript);
     EXPECT_EQ(picked.status, 0) << picked.errors;
     EXPECT_EQ(picked.log.find("refused"), std::string::npos) << picked.log;
     const std::vector<std::uint8_t> reloaded = vls::test::ReadFileBytes(fourth.work.path() / "lastgame");
@@ -139,7 +121,7 @@ TEST(VlsMenu, SaveFromTheMenuThenLoadAtTheNextStart)
     std::vector<std::uint8_t> damaged = state;
     damaged.resize(damaged.size() / 2);
     vls::test::WriteFileBytes(third.work.path() / "lastgame", damaged);
-    const MenuRun refused = Play(third, kQuietScript);
+    const DemoRun refused = PlayDemo(third, kQuietScript);
     EXPECT_EQ(refused.status, 0) << refused.errors;
     EXPECT_NE(refused.log.find("refused"), std::string::npos) << refused.log;
     EXPECT_NE(refused.log.find("-- Shut down successful."), std::string::npos) << "a new game ran instead";

@@ -2,48 +2,27 @@
 // pages to the keeper, the call button rings him, the call runs its
 // dialogue with his head on the screen and hangs up, and the hang-up button
 // closes the device. The next start loads the game with its contact.
-#include "tests/e2e/driven_program.h"
+#include "tests/e2e/demo_run.h"
 #include "tests/e2e/vls_savegame_view.h"
-#include "tests/support/demo_data.h"
 #include "tests/support/file_bytes.h"
 #include "tools/demo/demo_messenger.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
+using vls::e2e::DemoRun;
 using vls::e2e::DrivenProgram;
 using vls::e2e::GlobalInteger;
+using vls::e2e::Holds;
+using vls::e2e::PlayDemo;
 using vls::e2e::ReadBlocks;
-
-struct MessengerRun {
-    int status = 0;
-    std::string log;
-    std::string errors;
-    std::vector<std::uint8_t> lastgame;
-};
-
-MessengerRun Play(DrivenProgram& program, const std::string& script)
-{
-    vls::test::CopyDemoArchive(program.work.path());
-    const auto input = program.config.write("input.txt", script);
-    program.Start(input.string(), (program.config / "ack.txt").string());
-    MessengerRun run;
-    run.status = program.Wait();
-    run.log = program.work.read("kestrune.log");
-    run.errors = program.Errors();
-    if (std::filesystem::exists(program.work / "lastgame"))
-        run.lastgame = vls::test::ReadFileBytes(program.work / "lastgame");
-    return run;
-}
 
 // The contacts' names in the messenger's block, in their saved order.
 std::vector<std::string> Contacts(const std::vector<std::uint8_t>& save)
@@ -79,7 +58,7 @@ std::string CallScript()
         + "step 1500\nkey ESCAPE\nstep 100\nclose\nstep 1000\n";
 }
 
-void ExpectCleanRun(const MessengerRun& run)
+void ExpectCleanRun(const DemoRun& run)
 {
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.log.find("Error"), std::string::npos) << run.log;
@@ -87,15 +66,10 @@ void ExpectCleanRun(const MessengerRun& run)
     EXPECT_NE(run.log.find("-- Shut down successful."), std::string::npos) << run.log;
 }
 
-bool Holds(const std::vector<std::uint8_t>& bytes, const std::string& text)
-{
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
-}
-
 TEST(VlsMessenger, TheKeeperIsCalledAndTheDeviceClosedAndHisContactSurvivesALoad)
 {
     DrivenProgram first(VLS_PROGRAM_PATH);
-    const MessengerRun called = Play(first, CallScript());
+    const DemoRun called = PlayDemo(first, CallScript());
     ExpectCleanRun(called);
     ASSERT_FALSE(ReadBlocks(called.lastgame).empty()) << "the menu opened after the device closed\n" << called.log;
     EXPECT_EQ(Contacts(called.lastgame), std::vector<std::string>{"keeper"});
@@ -107,7 +81,7 @@ TEST(VlsMessenger, TheKeeperIsCalledAndTheDeviceClosedAndHisContactSurvivesALoad
     // the keeper can be called again.
     DrivenProgram second(VLS_PROGRAM_PATH);
     vls::test::WriteFileBytes(second.work.path() / "lastgame", called.lastgame);
-    const MessengerRun again = Play(second, CallScript());
+    const DemoRun again = PlayDemo(second, CallScript());
     ExpectCleanRun(again);
     EXPECT_EQ(Contacts(again.lastgame), std::vector<std::string>{"keeper"});
     EXPECT_EQ(GlobalInteger(again.lastgame, "g_demo_keeper_calls"), 2);
@@ -120,7 +94,7 @@ TEST(VlsMessenger, TheCallButtonWithoutAContactRingsNobody)
     DrivenProgram program(VLS_PROGRAM_PATH);
     const std::string script = "step 500\nkey M\nstep 1500\n" + Click(m::kConnectX + 16, m::kButtonY + 16)
         + "step 5000\nkey M\nstep 1500\nkey ESCAPE\nstep 100\nclose\nstep 1000\n";
-    const MessengerRun run = Play(program, script);
+    const DemoRun run = PlayDemo(program, script);
     ExpectCleanRun(run);
     ASSERT_FALSE(ReadBlocks(run.lastgame).empty()) << run.log;
     EXPECT_EQ(Contacts(run.lastgame), std::vector<std::string>{"keeper"}) << "opening added the keeper";
