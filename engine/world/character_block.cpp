@@ -9,18 +9,12 @@
 #include "engine/world/world_block_io.h"
 #include "platform/crt/crt_io.h"
 
-#include <cstring>
 #include <string>
 
 namespace {
 
 // Far more idle animations than any script adds; larger counts are damage.
 constexpr std::uint32_t kMaxIdleEntries = 10000;
-
-bool Tagged(const SavegameBlockHeader& header, const char* tag)
-{
-    return std::strncmp(header.tag, tag, 3) == 0 && header.tag[3] == 0;
-}
 
 void WriteEntries(DatafileByteWriter& writer, const DynArray<IdleAnimation>& list)
 {
@@ -157,11 +151,11 @@ bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool r
     delete controller;
     controller = nullptr;
     const bool readNext = ReadSavegameBlockHeader(file, header);
-    if (readNext && Tagged(header, "MSP")) {
+    if (readNext && IsWorldBlock(header, "MSP")) {
         delete model;
         model = new cKestruneMeshSprite();
         model->LoadBlock(header, file);
-        if (Tagged(header, "MSP")) {
+        if (IsWorldBlock(header, "MSP")) {
             linkedObject = new cKestruneMeshSprite();
             linkedObject->parent = model;
             linkedObject->LoadBlock(header, file);
@@ -170,7 +164,7 @@ bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool r
     // Every character ends with a controller, even when the block is missing
     // or names a kind we do not know.
     controller = CreatePlayerControl(controllerType, this);
-    if (Tagged(header, "PCR")) {
+    if (IsWorldBlock(header, "PCR")) {
         if (controller->typeId == controllerType) {
             controller->LoadBlock(file, header);
         } else {
@@ -178,11 +172,11 @@ bool cKestruneCharacter::LoadBlock(int file, SavegameBlockHeader& header, bool r
             ReadSavegameBlockHeader(file, header);
         }
     }
-    if (hadSlot1 && Tagged(header, "MAN")) {
+    if (hadSlot1 && IsWorldBlock(header, "MAN")) {
         slot1 = new cKestruneMeshAnimation(model, 0);
         slot1->LoadBlock(header, file, 1);
     }
-    if (hadSlot2 && Tagged(header, "MAN")) {
+    if (hadSlot2 && IsWorldBlock(header, "MAN")) {
         slot2 = new cKestruneMeshAnimation(model, 0);
         slot2->LoadBlock(header, file, 1);
     }

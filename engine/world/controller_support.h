@@ -40,6 +40,10 @@ void RunArrivalEvent(cKestruneScript*& script, cString& name, cKestruneHotspot*&
 std::int32_t SceneHotspotIndex(const cKestruneHotspot* hotspot);
 cKestruneHotspot* SceneHotspotAt(std::int32_t index);
 
+// Far more path records than any walk plans: a "PCR" payload stating more
+// is damaged.
+constexpr std::uint32_t kMaxSavedPathRecords = 100000;
+
 // Reads a "PCR" block's payload of at least minimum and at most limit bytes.
 // A wrong tag, a stated length out of range or a short file is reported as a
 // block mismatch and leaves an empty header, so the caller reads no further.

@@ -15,21 +15,11 @@
 #include "engine/world/world_block_io.h"
 #include "platform/crt/crt_io.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr const char* kZodiacBlock = "PCtrlZodiac";
 constexpr const char* kDiverBlock = "PCtrlDiver";
 constexpr const char* kInfobotBlock = "PCtrlInfobot";
-// Far more path records than any walk plans; a longer stated length is damage.
-constexpr std::uint32_t kMaxPathRecords = 100000;
-
-bool Tagged(const SavegameBlockHeader& header, const char* tag)
-{
-    return std::strncmp(header.tag, tag, 3) == 0 && header.tag[3] == 0;
-}
-
 } // namespace
 
 void cKestrunePlayerControlZodiac::SaveBlock(int file)
@@ -99,7 +89,7 @@ void cKestrunePlayerControlDiver::LoadBlock(int file, SavegameBlockHeader& heade
 {
     std::vector<std::uint8_t> payload;
     const std::uint32_t minimum = kNameSize + cKestruneWalkMap::kSaveRecordSize;
-    if (!ReadControllerPayload(file, header, kDiverBlock, minimum, minimum + PathRecord::kSize * kMaxPathRecords,
+    if (!ReadControllerPayload(file, header, kDiverBlock, minimum, minimum + PathRecord::kSize * kMaxSavedPathRecords,
                                payload))
         return;
     DatafileByteReader reader(payload.data(), payload.size());
@@ -117,7 +107,7 @@ void cKestrunePlayerControlDiver::LoadBlock(int file, SavegameBlockHeader& heade
     // A saved swim cycle wrote its block after this one; it is read even when
     // the cycle's resource is gone now, so it is not taken for the
     // character's own animation.
-    if (name.GetLength() == 0 || !Tagged(header, "MAN"))
+    if (name.GetLength() == 0 || !IsWorldBlock(header, "MAN"))
         return;
     if (swimCycle) {
         swimCycle->LoadBlock(header, file, 1);

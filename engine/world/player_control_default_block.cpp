@@ -1,5 +1,4 @@
 #include "engine/base/datafile_bytes.h"
-#include "engine/base/engine_link.h"
 #include "engine/render/kestrune_mesh_animation.h"
 #include "engine/script/savegame_block.h"
 #include "engine/world/controller_support.h"
@@ -9,8 +8,6 @@
 namespace {
 
 constexpr const char* kBlockName = "PCtrlDefault";
-// Far more path records than any walk plans; a longer stated length is damage.
-constexpr std::uint32_t kMaxPathRecords = 100000;
 
 } // namespace
 
@@ -29,15 +26,11 @@ void cKestrunePlayerControlDefault::SaveBlock(int file)
 
 void cKestrunePlayerControlDefault::LoadBlock(int file, SavegameBlockHeader& header)
 {
-    if (!CheckSavegameBlockTag(header, "PCR"))
-        return;
     std::vector<std::uint8_t> payload;
-    const std::uint32_t limit = kPayloadSize + cKestruneWalkMap::kSaveRecordSize + PathRecord::kSize * kMaxPathRecords;
-    if (!ReadWorldBlockPayload(file, header, limit, payload) || payload.size() < kPayloadSize) {
-        ReportError("PCR", kBlockName, 1, "Savegame block type or version mismatch.");
-        header = SavegameBlockHeader();
+    const std::uint32_t limit =
+        kPayloadSize + cKestruneWalkMap::kSaveRecordSize + PathRecord::kSize * kMaxSavedPathRecords;
+    if (!ReadControllerPayload(file, header, kBlockName, kPayloadSize, limit, payload))
         return;
-    }
     DatafileByteReader reader(payload.data(), payload.size());
     const float speed = reader.F32();
     const cString walk = reader.FixedText(64).c_str();

@@ -3,6 +3,8 @@
 #include "engine/script/savegame_block.h"
 #include "platform/crt/crt_io.h"
 
+#include <cstring>
+
 void WriteWorldBlock(int file, const char* tag, const char* name, const std::vector<std::uint8_t>& payload,
                      std::uint32_t statedLength)
 {
@@ -32,4 +34,9 @@ bool ReadWorldBlockPayload(int file, const SavegameBlockHeader& header, std::uin
     if (header.length > limit)
         return false;
     return ReadWorldBytes(file, header.length, payload);
+}
+
+bool IsWorldBlock(const SavegameBlockHeader& header, const char* tag)
+{
+    return std::strncmp(header.tag, tag, 3) == 0 && header.tag[3] == 0;
 }

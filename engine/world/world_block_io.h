@@ -18,3 +18,6 @@ bool ReadWorldBlockPayload(int file, const SavegameBlockHeader& header, std::uin
 std::uint32_t WorldBytesLeft(int file);
 // Reads exactly size bytes; false when the file ends first.
 bool ReadWorldBytes(int file, std::uint32_t size, std::vector<std::uint8_t>& bytes);
+// Whether header opens a block of tag (three letters and a NUL), without
+// reporting anything: for a reader asking which optional block comes next.
+bool IsWorldBlock(const SavegameBlockHeader& header, const char* tag);

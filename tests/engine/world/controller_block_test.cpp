@@ -1,6 +1,6 @@
-// Damaged "PCR" blocks of the boat, diver and robot controllers are refused
-// with the block mismatch report, read nothing past their stated length and
-// leave the character with its controller.
+// Damaged "PCR" blocks of the walking, boat, diver and robot controllers are
+// refused with the block mismatch report, read nothing past their stated
+// length and leave the character with its controller.
 
 #include "engine/base/datafile_bytes.h"
 #include "engine/world/player_control_diver.h"
@@ -37,6 +37,9 @@ TEST_F(ControllerBlockTest, DamagedPayloadsAreRefusedCleanly)
         std::vector<std::uint8_t> bytes;
     };
     const Case cases[] = {
+        {"walker: short", cKestrunePlayerControl::kDefault, 515, Bytes(515)},
+        {"walker: length past the file", cKestrunePlayerControl::kDefault, 604, Bytes(100)},
+        {"walker: huge length", cKestrunePlayerControl::kDefault, 0xFFFFFFFFu, Bytes(604)},
         {"boat: short", cKestrunePlayerControl::kZodiac, 283, Bytes(283)},
         {"boat: long", cKestrunePlayerControl::kZodiac, 285, Bytes(285)},
         {"boat: length past the file", cKestrunePlayerControl::kZodiac, 284, Bytes(100)},
