@@ -96,6 +96,7 @@ public:
     void SetPlayerPosition(float x, float y, float z) override;
     float PlayerFloorHeight(float x, float z) override;
     void BindWalkMaps(cKestruneScene& scene) override;
+    void RebindPlayerWalkMap();
     void UpdatePlayer() override;
     void UpdateSceneCharacters(cKestruneScene& scene) override;
     void ReleasePlayerSceneLinks() override;

@@ -51,6 +51,16 @@ void cKestruneEngineWorldHost::BindWalkMaps(cKestruneScene& scene)
         scene.characters.data[i]->controller->BindWalkMap();
 }
 
+// The player outlives scenes and its walk map holds the layers of the scene
+// it was bound to: once a scene is deleted it binds again to what is current
+// (nothing during a scene change, until the next scene's entry binds its own),
+// so a scene that fails to load leaves it no freed layers to walk on.
+void cKestruneEngineWorldHost::RebindPlayerWalkMap()
+{
+    if (cKestruneCharacter* const player = Player(engine_))
+        player->controller->BindWalkMap();
+}
+
 void cKestruneEngineWorldHost::UpdatePlayer()
 {
     if (cKestruneCharacter* const player = Player(engine_))

@@ -22,7 +22,11 @@ void cKestruneDefaultMembers::LeaveScene(cKestruneScene* scene, int32_t flag)
 {
     scene->Leave(static_cast<uint8_t>(flag));
 }
-void cKestruneDefaultMembers::DeleteScene(cKestruneScene* scene) { delete scene; }
+void cKestruneDefaultMembers::DeleteScene(cKestruneScene* scene)
+{
+    delete scene;
+    worldHost_.RebindPlayerWalkMap();
+}
 int32_t cKestruneDefaultMembers::LoadScene(cKestruneScene* scene) { return scene->Load(scene->fileSlot); }
 
 void cKestruneDefaultMembers::CloseSceneSlot(cKestruneScene* scene)

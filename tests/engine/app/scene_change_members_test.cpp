@@ -11,7 +11,9 @@
 #include "engine/render/kestrune_sprites.h"
 #include "engine/script/script_globals.h"
 #include "engine/script/script_natives.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_gameplay.h"
+#include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/world_host.h"
 #include "tests/engine/app/fake_members.h"
@@ -21,6 +23,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vls::test {
 namespace {
@@ -170,6 +173,39 @@ TEST_F(SceneChangeMembersTest, TheCaptionOfTheRoomLeftIsForgotten)
     EXPECT_EQ(engine.graphics->captionHotspot, nullptr);
     delete engine.graphics;
     engine.graphics = nullptr;
+}
+
+// Records the scene that is current whenever the walk map binds.
+class BindRecordingControl : public cKestrunePlayerControl {
+public:
+    explicit BindRecordingControl(cKestruneCharacter* owner) : cKestrunePlayerControl(owner, kDefault) {}
+    void BindWalkMap() override { bound.push_back(WorldHost().CurrentScene()); }
+    std::vector<cKestruneScene*> bound;
+};
+
+TEST_F(SceneChangeMembersTest, TheWalkMapLetsGoOfADeletedScene)
+{
+    auto* const player = new cKestruneCharacter();
+    delete player->controller;
+    auto* const control = new BindRecordingControl(player);
+    player->controller = control;
+    engine.gameplay->playerCharacter = player;
+
+    // As a scene change deletes the room left before the next one loads: a
+    // room that then fails to load must not leave the player on freed layers.
+    auto* const room = new cKestruneScene();
+    members.DeleteScene(room);
+    EXPECT_EQ(control->bound, std::vector<cKestruneScene*>{nullptr});
+
+    // A pending room thrown away binds the player again to the current one.
+    cKestruneScene current;
+    engine.scene = &current;
+    members.DeleteScene(new cKestruneScene());
+    EXPECT_EQ(control->bound, (std::vector<cKestruneScene*>{nullptr, &current}));
+    engine.scene = nullptr;
+
+    engine.gameplay->playerCharacter = nullptr;
+    delete player;
 }
 
 } // namespace
