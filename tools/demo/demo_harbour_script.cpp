@@ -64,17 +64,9 @@ callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
 callsite project cSystem__RunScript 2 int
 func on_enter
- push int -1
- push string "sounds"
- native - project
- push int 0
- push bool true
- native - floor
- push float 0.95
- push float 0.8
- push float 0.7
- native - ambient
- push string "harbour_theme"
+)";
+    s += SceneEntryStatements(0.95f, 0.8f, 0.7f);
+    s += R"( push string "harbour_theme"
  push string ""
  push int 4
  native - music

@@ -41,17 +41,9 @@ callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
 callsite project cSystem__RunScript 2 int
 func on_enter
- push int -1
- push string "sounds"
- native - project
- push int 0
- push bool true
- native - floor
- push float 0.85
- push float 0.8
- push float 0.8
- native - ambient
- push ref back
+)";
+
+const char* const kLighthouseScriptBody = R"( push ref back
  push string "To the harbour"
  push int 0
  push int 0
@@ -90,8 +82,9 @@ std::string LighthouseScript(const DemoFloorCamera& camera)
 {
     const std::string places = FloorSpotArguments(camera, rock::kShore, 0) + " native back dest\n"
         + FloorSpotArguments(camera, rock::kArrival, 0) + " native pc place\n";
-    return DropIntResults(kLighthouseScriptHead + places + kLighthouseScriptTail + "func on_look\n"
-                          + SayStatements("pc", "say_rock_look", "say") + " ret\n");
+    return DropIntResults(kLighthouseScriptHead + SceneEntryStatements(0.85f, 0.8f, 0.8f) + kLighthouseScriptBody + places
+                          + kLighthouseScriptTail + "func on_look\n" + SayStatements("pc", "say_rock_look", "say")
+                          + " ret\n");
 }
 
 // A tune of plain tones, each note `beat` seconds, as Ogg Vorbis.

@@ -15,6 +15,16 @@ std::string FloorSpotArguments(const DemoFloorCamera& camera, BandPoint spot, fl
     return text;
 }
 
+std::string SceneEntryStatements(float red, float green, float blue)
+{
+    char light[160];
+    std::snprintf(light, sizeof light, " push float %g\n push float %g\n push float %g\n native - ambient\n", red, green,
+                  blue);
+    return std::string(" push int -1\n push string \"sounds\"\n native - project\n push int 0\n push bool true\n"
+                       " native - floor\n")
+        + light;
+}
+
 std::string DropIntResults(const std::string& source)
 {
     std::set<std::string> intSites;
