@@ -267,8 +267,6 @@ void EndDragging(bool drop)
         TWinControl* site = dynamic_cast<TWinControl*>(drag.target);
         if (drop && site && drag.accepted) {
             site->DockDrop(dock, at.x, at.y);
-        } else if (drop && dock->Floating && !control->Floating()) {
-            control->ManualFloat(dock->DockRect);
         } else if (drop && dock->Floating) {
             control->ManualFloat(dock->DockRect);
         }
@@ -424,8 +422,18 @@ void TControl::LeaveFloatHost()
 void TControl::LeaveDragAndDock()
 {
     if (Dragging()) {
+        const Drag drag = g_drag;
         g_drag = Drag{};
-        ++g_drag.generation;
+        g_drag.generation = drag.generation + 1;
+        if (drag.ownsObject)
+            delete drag.object;
+    } else if (g_drag.control && g_drag.target == this) {
+        // The drag goes on over whatever lies under the cursor next; it
+        // must not tell a freed control that the drag left it.
+        g_drag.target = nullptr;
+        g_drag.accepted = false;
+        if (g_drag.object)
+            g_drag.object->DragTarget = nullptr;
     }
     if (hostDockSite_)
         hostDockSite_->ForgetDockClient(this);

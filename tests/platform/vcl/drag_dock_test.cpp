@@ -84,6 +84,32 @@ TEST_F(DragDock, AutomaticDragCarriesTheControlToAnAcceptingTarget)
     EXPECT_EQ(log, want);
 }
 
+TEST_F(DragDock, ATargetFreedDuringTheDragIsNotDroppedOn)
+{
+    source->SetDragMode(dmAutomatic);
+    target->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool& accept) { accept = true; };
+    TObject* endTarget = source;
+    source->OnEndDrag = [&](TObject*, TObject* t, int, int) { endTarget = t; };
+    MoveTo(source, 5, 5);
+    Button(true);
+    MoveTo(target, 10, 10);
+    ASSERT_TRUE(source->Dragging());
+    delete target;
+    target = nullptr;
+    Button(false);
+    EXPECT_FALSE(source->Dragging());
+    EXPECT_EQ(endTarget, nullptr);
+
+    // The next drag leaves the freed control alone too.
+    vls::headless::AdvanceClock(1000);
+    endTarget = source;
+    MoveTo(source, 5, 5);
+    Button(true);
+    MoveTo(form, 300, 200);
+    Button(false);
+    EXPECT_EQ(endTarget, nullptr);
+}
+
 TEST_F(DragDock, ThresholdAndRefusal)
 {
     source->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { source->BeginDrag(false, 8); };
