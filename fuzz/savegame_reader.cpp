@@ -15,6 +15,7 @@
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_view.h"
 #include "engine/world/savegame_file.h"
+#include "engine/world/scene_characters.h"
 #include "engine/world/world_host.h"
 #include "fuzz/scratch_folder.h"
 #include "fuzz/silent_engine_link.h"
@@ -36,20 +37,9 @@ public:
     void LoadCharacterBlock(cKestruneScene& scene, ScriptValue* variable, int file,
                             SavegameBlockHeader& header) override
     {
-        auto* const character = new cKestruneCharacter();
-        if (!character->LoadBlock(file, header, variable != nullptr) || !variable) {
-            delete character;
-            return;
-        }
-        variable->object = character->Handle();
-        scene.characters.Add(character);
+        LoadSceneCharacterBlock(scene, variable, file, header);
     }
-    void DeleteSceneCharacters(cKestruneScene& scene) override
-    {
-        for (std::int32_t i = 0; i < scene.characters.count; ++i)
-            delete scene.characters.data[i];
-        scene.characters.count = 0;
-    }
+    void DeleteSceneCharacters(cKestruneScene& scene) override { ::DeleteSceneCharacters(scene); }
 };
 
 ScriptValue ObjectVariable(const char* name, const char* className)

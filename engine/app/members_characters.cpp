@@ -10,6 +10,7 @@
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_view.h"
+#include "engine/world/scene_characters.h"
 
 namespace {
 
@@ -101,12 +102,7 @@ bool cKestruneEngineWorldHost::WalkToScreenPoint(int32_t x, int32_t y, bool run)
     return true;
 }
 
-void cKestruneEngineWorldHost::DeleteSceneCharacters(cKestruneScene& scene)
-{
-    for (std::int32_t i = 0; i < scene.characters.count; ++i)
-        delete scene.characters.data[i];
-    scene.characters.count = 0;
-}
+void cKestruneEngineWorldHost::DeleteSceneCharacters(cKestruneScene& scene) { ::DeleteSceneCharacters(scene); }
 
 void cKestruneEngineWorldHost::DeletePlayer()
 {
@@ -130,14 +126,7 @@ bool cKestruneEngineWorldHost::SaveCharacterBlock(uint32_t character, const char
 void cKestruneEngineWorldHost::LoadCharacterBlock(cKestruneScene& scene, ScriptValue* variable, int file,
                                                   SavegameBlockHeader& header)
 {
-    auto* const character = new cKestruneCharacter();
-    const bool loaded = character->LoadBlock(file, header, variable != nullptr);
-    if (!loaded || !variable) {
-        delete character;
-        return;
-    }
-    variable->object = character->Handle();
-    scene.characters.Add(character);
+    LoadSceneCharacterBlock(scene, variable, file, header);
 }
 
 bool cKestruneEngineWorldHost::UpdateHoverHotspot(cKestruneScene& scene, int32_t x, int32_t y)

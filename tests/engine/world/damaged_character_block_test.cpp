@@ -6,6 +6,7 @@
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_view.h"
+#include "engine/world/scene_characters.h"
 #include "engine/world/world_host.h"
 #include "platform/crt/crt_io.h"
 #include "tests/engine/world/world_fixture.h"
@@ -35,20 +36,9 @@ public:
             header = SavegameBlockHeader{};
             return;
         }
-        auto* const character = new cKestruneCharacter();
-        if (!character->LoadBlock(file, header, variable != nullptr) || !variable) {
-            delete character;
-            return;
-        }
-        variable->object = character->Handle();
-        scene.characters.Add(character);
+        LoadSceneCharacterBlock(scene, variable, file, header);
     }
-    void DeleteSceneCharacters(cKestruneScene& scene) override
-    {
-        for (std::int32_t i = 0; i < scene.characters.count; ++i)
-            delete scene.characters.data[i];
-        scene.characters.count = 0;
-    }
+    void DeleteSceneCharacters(cKestruneScene& scene) override { ::DeleteSceneCharacters(scene); }
     static constexpr int kMostReads = 10;
     int reads = 0;
 };
