@@ -2,7 +2,7 @@
 
 #include "launcher/launcher_instance.h"
 #include "launcher/launcher_skin_data.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace launcher {
 

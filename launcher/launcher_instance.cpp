@@ -3,7 +3,7 @@
 #include "platform/win32/kernel/handles.h"
 #include "platform/win32/kernel/last_error.h"
 #include "platform/win32/kernel/mutex.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace launcher {
 

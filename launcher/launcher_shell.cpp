@@ -5,7 +5,7 @@
 #include "platform/vcl/sysobjs.h"
 #include "platform/win32/kernel/paths.h"
 #include "platform/win32/shell/shellapi.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace launcher {
 

@@ -1,6 +1,6 @@
 #include "engine/app/kestrune_engine.h"
 
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <cstdio>
 #include <cstdlib>

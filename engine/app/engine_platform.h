@@ -7,7 +7,7 @@
 #include "platform/win32/ole32/objbase.h"
 #include "platform/win32/registry/registry.h"
 #include "platform/win32/winmm/mmsystem.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <string>
 

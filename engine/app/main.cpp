@@ -2,7 +2,7 @@
 #include "engine/app/program.h"
 
 #include "platform/win32/kernel/module.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 int main()
 {

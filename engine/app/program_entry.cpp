@@ -3,7 +3,7 @@
 #include "engine/app/program.h"
 #include "engine/app/engine_platform.h"
 
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <cerrno>
 #include <cstdio>

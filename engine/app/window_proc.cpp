@@ -3,7 +3,7 @@
 #include "engine/app/program.h"
 
 #include "platform/win32/kernel/paths.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <climits>
 #include <cstdio>

@@ -13,7 +13,7 @@
 #include "platform/win32/kernel/mutex.h"
 #include "platform/win32/kernel/time.h"
 #include "platform/win32/kernel/version.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace kit {
 

@@ -3,7 +3,7 @@
 #include "launcher/components/kit_application.h"
 #include "platform/vcl/forms.h"
 #include "platform/vcl/sysobjs.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace kit {
 

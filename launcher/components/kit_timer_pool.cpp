@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/vcl/forms.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace kit {
 

@@ -11,7 +11,7 @@
 #include "platform/vcl/drag_events.h"
 #include "platform/vcl/graphics.h"
 #include "platform/vcl/messages.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace vcl {
 

@@ -3,7 +3,7 @@
 // The class library's own messages: CM_* between controls, CN_* for
 // notifications reflected from a parent back to the control that caused them.
 
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace vcl {
 

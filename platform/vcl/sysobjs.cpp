@@ -6,7 +6,7 @@
 #include "platform/win32/kernel/files.h"
 #include "platform/win32/kernel/last_error.h"
 #include "platform/win32/kernel/time.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace vcl {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/vcl/clipbrd.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "skin/graphics/sk_stream_io.h"
 
 namespace skin {

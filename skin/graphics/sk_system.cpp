@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/vcl/forms.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "skin/graphics/sk_text.h"
 #include "skin/graphics/sk_theme.h"
 #include "skin/graphics/sk_transition.h"

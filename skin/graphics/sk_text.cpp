@@ -1,7 +1,7 @@
 #include "skin/graphics/sk_text.h"
 
 #include "platform/win32/kernel/version.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "skin/graphics/sk_bitmap.h"
 
 namespace skin {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace skin {
 

@@ -2,7 +2,7 @@
 
 #include "platform/vcl/filer.h"
 #include "platform/vcl/forms.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace skin {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/vcl/filer.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "skin/graphics/sk_stream_io.h"
 #include "skin/graphics/sk_text.h"
 #include "skin/skins/sk_object_stream.h"

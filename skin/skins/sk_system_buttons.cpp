@@ -1,7 +1,7 @@
 #include "skin/skins/sk_system_buttons.h"
 
 #include "platform/vcl/forms.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "skin/skins/sk_frame_actions.h"
 
 namespace skin {

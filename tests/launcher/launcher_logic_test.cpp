@@ -16,7 +16,7 @@
 #include "platform/vcl/registry.h"
 #include "platform/win32/kernel/paths.h"
 #include "platform/win32/shell/shellapi.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "tests/launcher/text_table_file.h"
 #include "tests/support/temp_dir.h"
 

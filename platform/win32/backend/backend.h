@@ -1,6 +1,6 @@
 #pragma once
 
-// The screen beneath the window manager. platform/win32/user draws every
+// The screen beneath the window manager. platform/user draws every
 // top-level window into a 32-bit surface of its own and hands the backend the
 // finished pixels; the backend shows them (SDL2) or keeps them (headless),
 // and reports input at screen coordinates, close requests and focus changes.

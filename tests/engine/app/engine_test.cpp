@@ -4,7 +4,7 @@
 #include "tests/support/temp_dir.h"
 
 #include "platform/win32/registry/registry.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "tests/engine/app/fake_members.h"
 #include "tests/support/temp_dir.h"
 
-#include "platform/win32/user/user_control.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/user_control.h"
+#include "platform/user/winuser.h"
 
 #include <gtest/gtest.h>
 

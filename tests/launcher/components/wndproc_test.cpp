@@ -4,7 +4,7 @@
 #include "platform/uxtheme/uxtheme.h"
 #include "platform/vcl/forms.h"
 #include "platform/win32/backend/headless/headless_backend.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "tests/support/temp_dir.h"
 
 using namespace kit;

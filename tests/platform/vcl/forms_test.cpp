@@ -5,7 +5,7 @@
 #include "platform/vcl/filer.h"
 #include "platform/vcl/imglist.h"
 #include "platform/win32/backend/headless/headless_backend.h"
-#include "platform/win32/user/user_control.h"
+#include "platform/user/user_control.h"
 #include "test_controls.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include "platform/vcl/actnlist.h"
 #include "platform/vcl/menus.h"
 #include "platform/vcl/sysobjs.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "tests/support/temp_dir.h"
 
 using namespace vcl;

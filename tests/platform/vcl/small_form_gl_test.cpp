@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/win32/user/user_control.h"
+#include "platform/user/user_control.h"
 #include "test_controls.h"
 #include "tests/support/temp_dir.h"
 

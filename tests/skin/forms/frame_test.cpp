@@ -7,7 +7,7 @@
 #include "platform/win32/backend/headless/headless_backend.h"
 #include "platform/gdi/surface.h"
 #include "platform/win32/shell/shellapi.h"
-#include "platform/win32/user/user_control.h"
+#include "platform/user/user_control.h"
 #include "skin/controls/sk_status_bar.h"
 #include "skin/forms/sk_custom_form.h"
 #include "tests/support/temp_dir.h"

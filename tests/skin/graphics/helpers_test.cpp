@@ -4,7 +4,7 @@
 
 #include "platform/vcl/forms.h"
 #include "platform/win32/backend/headless/headless_backend.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 #include "skin/graphics/sk_bitmap.h"
 #include "skin/graphics/sk_canvas.h"
 #include "skin/graphics/sk_strings.h"

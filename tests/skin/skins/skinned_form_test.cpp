@@ -4,7 +4,7 @@
 
 #include "platform/gdi/surface.h"
 #include "platform/win32/backend/headless/headless_backend.h"
-#include "platform/win32/user/user_control.h"
+#include "platform/user/user_control.h"
 #include "skin/skins/sk_skin_form.h"
 #include "skin/skins/sk_system_buttons.h"
 #include "skin/skins/sk_units.h"

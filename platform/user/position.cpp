@@ -1,4 +1,4 @@
-#include "platform/win32/user/user_state.h"
+#include "platform/user/user_state.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #pragma once
 
 // The window manager's own state: classes, the window tree, queues, timers,
-// input state. Internal to platform/win32/user.
+// input state. Internal to platform/user.
 
 #include "platform/gdi/surface.h"
 #include "platform/win32/backend/backend.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <deque>
 #include <map>

@@ -1,6 +1,6 @@
 #include "platform/win32/imm32/imm.h"
-#include "platform/win32/user/ansi_codepage.h"
-#include "platform/win32/user/user_state.h"
+#include "platform/user/ansi_codepage.h"
+#include "platform/user/user_state.h"
 
 #include <algorithm>
 #include <cstring>

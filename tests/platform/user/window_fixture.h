@@ -4,8 +4,8 @@
 // per-window answers, for tests of the window manager's message order.
 
 #include "platform/win32/backend/headless/headless_backend.h"
-#include "platform/win32/user/user_control.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/user_control.h"
+#include "platform/user/winuser.h"
 
 #include <gtest/gtest.h>
 

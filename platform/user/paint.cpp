@@ -1,6 +1,6 @@
 #include "platform/gdi/surface.h"
-#include "platform/win32/user/user_control.h"
-#include "platform/win32/user/user_state.h"
+#include "platform/user/user_control.h"
+#include "platform/user/user_state.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "platform/gdi/icons.h"
 #include "platform/gdi/wingdi.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "platform/win32/backend/sdl/sdl_backend.h"
-#include "platform/win32/user/user_control.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/user_control.h"
+#include "platform/user/winuser.h"
 
 #include <gtest/gtest.h>
 

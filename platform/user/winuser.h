@@ -6,8 +6,8 @@
 // chosen at start (platform/win32/backend); see user_control.h for the calls
 // that programs and tests use to steer it.
 
-#include "platform/win32/user/winuser_defs.h"
-#include "platform/win32/user/winuser_types.h"
+#include "platform/user/winuser_defs.h"
+#include "platform/user/winuser_types.h"
 #include "platform/win32/wintypes.h"
 
 #include <cstdarg>

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/gdi/wingdi.h"
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 namespace {
 

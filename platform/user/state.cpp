@@ -1,8 +1,8 @@
-#include "platform/win32/user/user_state.h"
+#include "platform/user/user_state.h"
 
 #include "platform/win32/backend/headless/headless_backend.h"
 #include "platform/win32/backend/sdl/sdl_backend.h"
-#include "platform/win32/user/user_control.h"
+#include "platform/user/user_control.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/win32/user/winuser.h"
+#include "platform/user/winuser.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #include "platform/gdi/syscolors.h"
-#include "platform/win32/user/user_state.h"
+#include "platform/user/user_state.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/win32/user/ansi_codepage.h"
+#include "platform/user/ansi_codepage.h"
 
 #include <gtest/gtest.h>
 

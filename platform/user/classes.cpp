@@ -1,5 +1,5 @@
 #include "platform/win32/kernel/last_error.h"
-#include "platform/win32/user/user_state.h"
+#include "platform/user/user_state.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
-#include "platform/win32/user/ansi_codepage.h"
-#include "platform/win32/user/user_state.h"
+#include "platform/user/ansi_codepage.h"
+#include "platform/user/user_state.h"
 
 #include <cstdlib>
 #include <cstring>

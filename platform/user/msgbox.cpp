@@ -1,5 +1,5 @@
-#include "platform/win32/user/user_control.h"
-#include "platform/win32/user/user_state.h"
+#include "platform/user/user_control.h"
+#include "platform/user/user_state.h"
 
 #include <cstdio>
 #include <vector>
