@@ -323,6 +323,78 @@ end
     EXPECT_EQ(other.At(5, 5), 0u);
 }
 
+// Margins and link rectangles of a damaged skin reach far past the picture
+// and the object; every piece is cut to the link, its bitmap and the object
+// before anything is drawn, so the paint neither fails nor sizes a scratch
+// bitmap by them, and what exists is still drawn in its place.
+TEST(SkBitmapObjects, HostileMarginsAndLinksAreCutBeforeAnythingIsDrawn)
+{
+    const char* description = R"(
+object Huge: TSkBitmapObject
+  MarginLeft = 100000
+  MarginTop = 100000
+  MarginRight = 100000
+  MarginBottom = 100000
+  Bitmap.Name = 'small'
+  Bitmap.Right = 4
+  Bitmap.Bottom = 4
+end
+object Extreme: TSkBitmapObject
+  MarginLeft = 2147483647
+  MarginTop = -2147483647
+  MarginRight = -2147483647
+  MarginBottom = 2147483647
+  TileStyle = tsStretch
+  BorderTileStyle = tsStretch
+  Bitmap.Name = 'small'
+  Bitmap.Left = -2147483647
+  Bitmap.Top = -2147483647
+  Bitmap.Right = 2147483647
+  Bitmap.Bottom = 2147483647
+end
+object Centred: TSkBitmapObject
+  TileStyle = tsCenter
+  Bitmap.Name = 'small'
+  Bitmap.Right = 2000000000
+  Bitmap.Bottom = 2000000000
+end
+object CentredPiece: TSkBitmapObject
+  MarginLeft = 1
+  MarginTop = 1
+  MarginRight = 1
+  MarginBottom = 1
+  TileStyle = tsCenter
+  Bitmap.Name = 'small'
+  Bitmap.Left = -1000000
+  Bitmap.Top = -1000000
+  Bitmap.Right = 1000000
+  Bitmap.Bottom = 1000000
+end
+)";
+    auto skin = LoadedSkin(description, [](TSkSkinSource& s) {
+        vls::tools::AddSkinBitmap(s, "small", 4, 4, std::vector<std::uint32_t>(16, 0xFF00AA00));
+    });
+    Surface huge(20, 20);
+    EXPECT_NO_THROW(Paint(*skin, "Huge", RECT{2, 2, 18, 18}, huge));
+    // The top-left corner is the whole 4 x 4 picture; nothing else exists.
+    EXPECT_EQ(huge.At(2, 2), 0xAA00u);
+    EXPECT_EQ(huge.At(5, 5), 0xAA00u);
+    EXPECT_EQ(huge.At(6, 6), 0u);
+    EXPECT_EQ(huge.At(1, 1), 0u);
+
+    Surface extreme(20, 20);
+    EXPECT_NO_THROW(Paint(*skin, "Extreme", RECT{0, 0, 20, 20}, extreme));
+    EXPECT_NO_THROW(Paint(*skin, "Extreme", RECT{-2000000000, -2000000000, 2000000000, 2000000000}, extreme));
+
+    // A centred picture larger than its bitmap is placed by its own size and
+    // shows only the pixels the bitmap has, here off the surface.
+    Surface centred(20, 20);
+    EXPECT_NO_THROW(Paint(*skin, "Centred", RECT{0, 0, 20, 20}, centred));
+    EXPECT_EQ(centred.At(10, 10), 0u);
+    Surface piece(20, 20);
+    EXPECT_NO_THROW(Paint(*skin, "CentredPiece", RECT{0, 0, 20, 20}, piece));
+}
+
 TEST(SkBitmapObjects, StatePicturesReplaceTheNormalOneWhenUsable)
 {
     const char* description = R"(
