@@ -70,7 +70,7 @@ void TSkHook::SetActive(bool value)
     if (value)
         Attach();
     else
-        Detach();
+        ReleaseEmptyRecord(Detach());  // a later destructor no longer knows it
 }
 
 void TSkHook::Attach()

@@ -231,6 +231,38 @@ TEST_F(HookTest, EmptiedRecordIsFreedLaterAndReusedMeanwhile)
     delete hook;
 }
 
+// A hook switched off before it goes (as a frame does in its destructor)
+// still releases the record it emptied; no record stays behind per form,
+// holding a freed control.
+TEST_F(HookTest, HookSwitchedOffBeforeItIsFreedReleasesItsRecord)
+{
+    for (bool ownedByTheForm : {false, true}) {
+        auto* hook = new TLogHook(ownedByTheForm ? form : nullptr, "h");
+        hook->SetControl(form);
+        ASSERT_EQ(GetHookList()->Count(), 1);
+        hook->SetActive(false);
+        if (ownedByTheForm) {
+            delete form;
+            form = new THookedForm(vcl::Application);
+        } else {
+            delete hook;
+        }
+        vcl::Application->ProcessMessages();
+        EXPECT_EQ(GetHookList()->Count(), 0) << ownedByTheForm;
+    }
+    // Switched on again before the release runs, the record is kept.
+    auto* hook = new TLogHook(nullptr, "h");
+    hook->SetControl(form);
+    hook->SetActive(false);
+    hook->SetActive(true);
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(GetHookList()->Count(), 1);
+    EXPECT_NE(hook->ControlHook(), nullptr);
+    delete hook;
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(GetHookList()->Count(), 0);
+}
+
 TEST_F(HookTest, FormFreedBeforeItsHookLeavesNothingBehind)
 {
     auto* hook = new TLogHook(nullptr, "h");
