@@ -178,15 +178,25 @@ bool PaintSystemMenuIcon(TSkSkinObject& button, TSkAction action, vcl::TCanvas* 
     auto* form = dynamic_cast<vcl::TCustomForm*>(button.Control);
     if (!form)
         return false;
-    HICON icon = form->Icon() && !form->Icon()->Empty() ? form->Icon()->Handle() : LoadIconA(nullptr, IDI_APPLICATION);
+    HICON icon = nullptr;
+    if (form->Icon() && !form->Icon()->Empty())
+        icon = form->Icon()->Handle();
+    else if (vcl::Application && vcl::Application->Icon() && !vcl::Application->Icon()->Empty())
+        icon = vcl::Application->Icon()->Handle();
+    else
+        icon = LoadIconA(nullptr, IDI_APPLICATION);
     int w = GetSystemMetrics(SM_CXSMICON);
     int h = GetSystemMetrics(SM_CYSMICON);
     if (w == 0)
         w = GetSystemMetrics(SM_CXSIZE);
     if (h == 0)
         h = GetSystemMetrics(SM_CYSIZE);
-    if (icon)
-        DrawIconEx(canvas->Handle(), button.Left(), button.Top(), icon, w, h, 0, nullptr, DI_NORMAL);
+    if (!icon)
+        return true;
+    HICON copy = static_cast<HICON>(CopyImage(icon, IMAGE_ICON, w, h, LR_COPYFROMRESOURCE));
+    DrawIconEx(canvas->Handle(), button.Left(), button.Top(), copy ? copy : icon, w, h, 0, nullptr, DI_NORMAL);
+    if (copy)
+        DestroyIcon(copy);
     return true;
 }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
+#include "platform/vcl/forms.h"
 #include "skin/skins/sk_frame_actions.h"
 #include "skin/skins/sk_system_buttons.h"
 
@@ -289,4 +291,62 @@ TEST(SkSkinObjects2, ActiveColourButtonAndLinkObjectsPaintByState)
     EXPECT_EQ(surface.GetPixel(20, 0) & 0xFFFFFF, 0u);         // the black frame
     EXPECT_EQ(surface.GetPixel(21, 1) & 0xFFFFFF, 0xFFFFFFu);  // the white box
     canvas.SetHandle(nullptr);
+}
+
+namespace {
+
+// A 16 x 16 icon of one colour.
+HICON SolidIcon(COLORREF colour)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP bits = CreateCompatibleBitmap(screen, 16, 16);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bits);
+    const RECT all{0, 0, 16, 16};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    std::vector<BYTE> opaque(16 * 2, 0);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, opaque.data());
+    ICONINFO info{TRUE, 0, 0, mask, bits};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    DeleteObject(bits);
+    return icon;
+}
+
+}  // namespace
+
+// The system-menu button shows the form's icon, else the application's,
+// else the system's.
+TEST(SkSystemButtons, SystemMenuButtonFallsBackToTheApplicationsIcon)
+{
+    vcl::TForm form(nullptr);
+    TSkSkinObject root(nullptr);
+    auto* button = new TSkSysButtonSkinObject(&root);
+    button->SetAction(sbaSysMenu);
+    button->SetBounds(RECT{2, 2, 18, 18});
+    root.SetControl(&form);
+    TSkBitmap surface;
+    surface.SetSize(20, 20);
+    vcl::TCanvas canvas;
+    canvas.SetHandle(surface.DC());
+    auto paintedAt = [&](int x, int y) {
+        surface.Fill(0xFF000000);
+        button->Paint(&canvas);
+        return surface.GetPixel(x, y) & 0xFFFFFF;
+    };
+
+    const TPixel systemIcon = paintedAt(8, 8);
+    vcl::Application->Icon()->SetHandle(SolidIcon(RGB(0xC0, 0x10, 0x20)));
+    EXPECT_EQ(paintedAt(8, 8), 0xC01020u);
+    EXPECT_NE(systemIcon, 0xC01020u);
+    form.Icon()->SetHandle(SolidIcon(RGB(0x10, 0xC0, 0x20)));
+    EXPECT_EQ(paintedAt(8, 8), 0x10C020u);
+    vcl::Application->Icon()->SetHandle(nullptr);
+    canvas.SetHandle(nullptr);
+    root.SetControl(nullptr);
 }
