@@ -93,6 +93,7 @@ VCL_IMPLEMENT_CLASS(TCustomForm, TWinControl, [](auto& b) {
     b.Message(CM_DIALOGKEY, &TCustomForm::CMDialogKey);
     b.Message(CM_DIALOGCHAR, &TCustomForm::CMDialogChar);
     b.Message(CM_RELEASE, &TCustomForm::CMRelease);
+    b.Message(WM_MOUSEACTIVATE, &TCustomForm::WMMouseActivate);
 })
 
 VCL_IMPLEMENT_CLASS(TForm, TCustomForm, [](auto& b) { b.Component(); })
@@ -124,8 +125,14 @@ TCustomForm::~TCustomForm()
     if (Application && Application->mainForm_ == this)
         Application->mainForm_ = nullptr;
     Destroying();
+    // Components (a frame) still see the MDI parent while they go.
     DestroyComponents();
+    LeaveMDIParent();
     DestroyHandle();
+    for (TCustomForm* child : mdiChildren_)
+        child->mdiParent_ = nullptr;
+    mdiChildren_.clear();
+    activeMDIChild_ = nullptr;
     delete canvas_;
     delete icon_;
 }
@@ -218,8 +225,13 @@ void TCustomForm::SetFormStyle(TFormStyle s)
 {
     if (formStyle_ == s)
         return;
+    const bool mdi = formStyle_ == fsMDIChild || formStyle_ == fsMDIForm || s == fsMDIChild || s == fsMDIForm;
     formStyle_ = s;
-    if (HandleAllocated())
+    if (HandleAllocated() && mdi) {
+        // A child's window lives in its parent's client, a parent's holds one.
+        LeaveMDIParent();
+        RecreateWnd();
+    } else if (HandleAllocated())
         SetWindowPos(Handle(), s == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -268,11 +280,23 @@ void TCustomForm::CreateParams(TCreateParams& params)
         params.ExStyle |= WS_EX_TOPMOST;
     params.WndParent = Application && Application != static_cast<void*>(this) ? Application->Handle() : nullptr;
     params.WindowClass.style = CS_DBLCLKS;
+    if (formStyle_ == fsMDIChild) {
+        TCustomForm* parent = FindMDIParent();
+        if (!parent || !parent->Handle() || !parent->clientHandle_)
+            throw EInvalidOperation(consts::SNoMDIForm);
+        mdiParent_ = parent;
+        params.Style = (params.Style & ~WS_POPUP) | WS_CHILD;
+        params.WndParent = parent->clientHandle_;
+    }
 }
 
 void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
+    if (formStyle_ == fsMDIForm)
+        CreateMDIClient();
+    else if (formStyle_ == fsMDIChild)
+        JoinMDIParent();
 }
 
 void TCustomForm::PlaceWindow()
@@ -319,7 +343,10 @@ void TCustomForm::CMShowingChanged2(TMessage&)
                         : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED
                                                        : SW_SHOWNORMAL;
         ShowWindow(Handle(), cmd);
-        SetForegroundWindow(Handle());
+        if (mdiParent_)
+            mdiParent_->MDIActivate(this);
+        else
+            SetForegroundWindow(Handle());
         if (activeControl_ && activeControl_->CanFocus())
             ::SetFocus(activeControl_->Handle());
     } else {

@@ -111,6 +111,19 @@ public:
     bool DoKeyDown(WORD& key, TShiftState shift) override;
     bool DoKeyPress(char& key) override;
 
+    // MDI. An fsMDIForm keeps a client window ("MDICLIENT") in the part of
+    // its client area that aligned controls leave; the windows of its
+    // fsMDIChild forms are children of that window, and one child at a time
+    // is the active one (its frame shows active, it lies on top).
+    HWND ClientHandle() const { return clientHandle_; }
+    int MDIChildCount() const { return static_cast<int>(mdiChildren_.size()); }
+    TCustomForm* MDIChildren(int index) const { return mdiChildren_.at(static_cast<size_t>(index)); }
+    TCustomForm* ActiveMDIChild() const { return activeMDIChild_; }
+    // Brings `child` to the front of the client window and activates it.
+    void MDIActivate(TCustomForm* child);
+    // The fsMDIForm whose client holds this child's window, or null.
+    TCustomForm* MDIParent() const { return mdiParent_; }
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
@@ -136,8 +149,15 @@ protected:
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    void AlignControls(TControl* control, RECT& rect) override;
+    void DestroyWnd() override;
 
 private:
+    TCustomForm* FindMDIParent() const;
+    void CreateMDIClient();
+    void JoinMDIParent();
+    void LeaveMDIParent();
+    void WMMouseActivate(TMessage& m);
     void WMClose(TMessage& m);
     void WMActivate(TMessage& m);
     void WMSysCommand(TMessage& m);
@@ -163,6 +183,11 @@ private:
     AnsiString helpFile_;
     TDefaultMonitor defaultMonitor_ = dmActiveForm;
     bool autoScroll_ = true;
+    HWND clientHandle_ = nullptr;
+    RECT clientPlace_{};
+    std::vector<TCustomForm*> mdiChildren_;
+    TCustomForm* activeMDIChild_ = nullptr;
+    TCustomForm* mdiParent_ = nullptr;
 };
 
 // A container of controls designed like a form and placed on one.

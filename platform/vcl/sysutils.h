@@ -91,6 +91,7 @@ inline constexpr const char* SUnkWin32Error = "Eine Win32-API-Funktion ist fehlg
 inline constexpr const char* SInvalidPointer = "Ungültige Zeigeroperation";
 inline constexpr const char* SCannotFocus = "Ein deaktiviertes oder unsichtbares Fenster kann nicht den Fokus erhalten";
 inline constexpr const char* SParentRequired = "Element '%s' hat kein übergeordnetes Fenster";
+inline constexpr const char* SNoMDIForm = "Formular kann nicht erstellt werden. Zur Zeit sind keine MDI-Formulare aktiv";
 inline constexpr const char* SVisibleChanged = "Eigenschaft Visible kann in OnShow oder OnHide nicht verändert werden";
 inline constexpr const char* SCannotShowModal = "Aus einem sichtbaren Fenster kann kein modales gemacht werden";
 inline constexpr const char* SInvalidBitmap = "Bitmap ist ungültig";
