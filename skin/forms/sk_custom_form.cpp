@@ -114,6 +114,15 @@ TSkCustomForm::TSkCustomForm(vcl::TComponent* owner)
 
 TSkCustomForm::~TSkCustomForm()
 {
+    RemoveMDIClientProc();
+    if (windowState_ == kwsMaximized) {
+        // A maximized MDI child going away takes its buttons off the
+        // parent's bar and its name out of the parent's caption.
+        windowState_ = kwsNormal;
+        if (vcl::TControl* bar = MDIParentMenuBar(); bar && FrameMenus())
+            FrameMenus()->MenuBarHideWindowButtons(bar);
+        UpdateMDICaption();
+    }
     SetActive(false);
     // The form outlives its components' destruction; its key handling must
     // not call into this frame any more.
@@ -287,6 +296,7 @@ void TSkCustomForm::Loaded()
     }
     if (blending_->Enabled() || shadow_->Enabled())
         snapshot_->SetSize(fullWidth_, fullHeight_);
+    InstallMDIClientProc();
     if (form) {
         previousShortCut_ = form->OnShortCut;
         shortCutChained_ = true;
@@ -294,13 +304,13 @@ void TSkCustomForm::Loaded()
     }
     UpdateTrayIcon();
     if (loadedStatePending_ && form) {
-        if (loadedState_ != kwsRollup)
-            normalBounds_ = form->BoundsRect();
+        // A rolled-up form comes back to these bounds before it rolls up.
+        normalBounds_ = form->BoundsRect();
         // Shown below the screen first, so the window exists when the state
-        // is applied and nothing flashes at the normal place.
+        // is applied and nothing flashes at the normal place; the state
+        // stays pending until the posted message applies it.
         form->SetBounds(form->Left(), vcl::Screen->Height(), form->Width(), form->Height());
         PostMessageA(form->Handle(), SK_SETWINDOWSTATE, static_cast<WPARAM>(loadedState_), 0);
-        loadedStatePending_ = false;
     } else if (form) {
         const vcl::TNotifyEvent resize = form->OnResize;
         form->OnResize = nullptr;

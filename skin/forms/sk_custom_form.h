@@ -58,6 +58,8 @@ public:
 
     // Published.
     TSkAnimation* Animation() const { return animation_; }
+    // The show animation is being painted and played.
+    bool Animating() const { return animating_; }
     void SetAnimation(TSkAnimation* v) { animation_->Assign(v); }
     TSkBlending* Blending() const { return blending_; }
     void SetBlending(TSkBlending* v) { blending_->Assign(v); }
@@ -163,6 +165,18 @@ public:
 
     void AfterMessage(vcl::TMessage& msg, bool& handled) override;
 
+    // MDI. The frame of a form's MDI child, or of the form itself; null
+    // when it has none.
+    static TSkCustomForm* FrameOf(vcl::TCustomForm* form);
+    // An MDI parent: one of its children's frames is maximized.
+    bool IsMDIChildMaximized();
+    // An MDI child: the parent's caption reads "<parent> - [<child>]" while
+    // this child is maximized, and loses that suffix otherwise.
+    void UpdateMDICaption();
+    // An MDI child: after it left the maximized state, the parent's caption
+    // and every child frame are brought up to date.
+    void UpdateMDIChildren();
+
 protected:
     void Loaded() override;
     void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
@@ -201,6 +215,16 @@ private:
     void SkSetWindowState(vcl::TMessage& m);
     void SkPaintFrameTo(vcl::TMessage& m);
 
+    void InstallMDIClientProc();
+    void LeaveMaximizedMDIChild(bool postSize);
+    void RemoveMDIClientProc();
+    void MDIClientWndProc(vcl::TMessage& m);
+    // The MDI parent's frame's menu bar, where a maximized child's window
+    // buttons go; null when there is none.
+    vcl::TControl* MDIParentMenuBar();
+    // What a maximized MDI child covers: the parent's client window.
+    RECT MDIClientArea();
+    void FitMaximizedMDIChild();
     void PaintClientBackground(HDC dc, const RECT* only);
     void PaintBackgroundOrEvent();
     void DrawShadow(TSkBitmap* target);
@@ -271,6 +295,9 @@ private:
     TSkBitmap* persistentBuffer_ = nullptr;
     TSkBitmap* animationImage_ = nullptr;
     bool animating_ = false;
+    HWND mdiClient_ = nullptr;
+    WNDPROC mdiClientProc_ = nullptr;
+    WNDPROC mdiPreviousProc_ = nullptr;
     POINT systemMenuPoint_{};
     bool systemMenuPointSet_ = false;
     HICON smallIcon_ = nullptr;

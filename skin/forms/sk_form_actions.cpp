@@ -6,6 +6,7 @@
 
 #include "platform/win32/shell/shellapi.h"
 #include "skin/forms/sk_custom_form.h"
+#include "skin/forms/sk_frame_menus.h"
 #include "skin/graphics/sk_canvas.h"
 
 namespace skin {
@@ -23,7 +24,24 @@ const char* const kRollupText = "Ro&llup";
 const char* const kTrayText = "Minimize to &Tray";
 const char* const kCloseText = "&Close";
 
+bool IsMDIChild(const vcl::TCustomForm* form) { return form && form->FormStyle() == vcl::fsMDIChild; }
+
 }  // namespace
+
+// An MDI child that leaves the maximized state takes its window buttons
+// off the parent's menu bar and gives the parent its caption back.
+void TSkCustomForm::LeaveMaximizedMDIChild(bool postSize)
+{
+    auto* control = dynamic_cast<vcl::TWinControl*>(Owner());
+    if (!IsMDIChild(OwnerForm()) || !control)
+        return;
+    UpdateFrame();
+    if (postSize && control->HandleAllocated())
+        PostMessageA(control->Handle(), WM_SIZE, 0, 0);
+    if (vcl::TControl* bar = MDIParentMenuBar(); bar && FrameMenus())
+        FrameMenus()->MenuBarHideWindowButtons(bar);
+    UpdateMDIChildren();
+}
 
 bool TSkCustomForm::AskAction(const TSkFormActionEvent& event)
 {
@@ -55,9 +73,11 @@ void TSkCustomForm::DeleteTrayIcon()
     trayIconShown_ = false;
 }
 
+// Only a frame in the normal state has normal bounds: a maximized or
+// rolled-up frame coming back from the tray has its state's bounds still.
 void TSkCustomForm::SaveNormalBounds()
 {
-    if (loadedStatePending_)
+    if (loadedStatePending_ || windowState_ != kwsNormal)
         return;
     if (auto* control = dynamic_cast<vcl::TControl*>(Owner()))
         normalBounds_ = control->BoundsRect();
@@ -94,9 +114,16 @@ void TSkCustomForm::Close()
         return;
     }
     switch (action) {
-    case vcl::caHide: form->Hide(); break;
+    case vcl::caHide:
+        form->Hide();
+        LeaveMaximizedMDIChild(false);
+        break;
     case vcl::caMinimize: Minimize(); break;
-    case vcl::caFree: form->Release(); break;
+    case vcl::caFree:
+        form->Hide();
+        LeaveMaximizedMDIChild(false);
+        form->Release();
+        break;
     default: break;
     }
 }
@@ -105,14 +132,19 @@ void TSkCustomForm::Maximize()
 {
     if (!BeginStateAction(OnMaximize, kwsMaximized))
         return;
-    if (windowState_ != kwsRollup && windowState_ != kwsMinimized)
-        SaveNormalBounds();
+    SaveNormalBounds();
     windowState_ = kwsMaximized;
     if (auto* control = dynamic_cast<vcl::TControl*>(Owner())) {
         control->SetBoundsRect(GetMaximizedRect());
         control->Invalidate();
     }
     PaintFrame();
+    if (IsMDIChild(OwnerForm())) {
+        UpdateFrame();
+        if (vcl::TControl* bar = MDIParentMenuBar(); bar && FrameMenus())
+            FrameMenus()->MenuBarShowWindowButtons(bar, this);
+        UpdateMDICaption();
+    }
 }
 
 void TSkCustomForm::MinimizeWindow()
@@ -139,9 +171,9 @@ void TSkCustomForm::Minimize()
         return;
     if (!BeginStateAction(OnMinimize, kwsMinimized))
         return;
+    SaveNormalBounds();
     windowState_ = kwsMinimized;
-    if (previousState_ != kwsRollup && previousState_ != kwsMaximized)
-        SaveNormalBounds();
+    LeaveMaximizedMDIChild(true);
     MinimizeWindow();
 }
 
@@ -149,8 +181,7 @@ void TSkCustomForm::Rollup()
 {
     if (!BeginStateAction(OnRollup, kwsRollup))
         return;
-    if (windowState_ != kwsMinimized && windowState_ != kwsMaximized)
-        SaveNormalBounds();
+    SaveNormalBounds();
     windowState_ = kwsRollup;
     if (auto* control = dynamic_cast<vcl::TControl*>(Owner()))
         control->SetBoundsRect(GetRollupRect());
@@ -176,8 +207,7 @@ void TSkCustomForm::MinimizeToTray()
         return;
     if (!BeginStateAction(OnMinToTray, kwsTray))
         return;
-    if (windowState_ == kwsNormal)
-        SaveNormalBounds();
+    SaveNormalBounds();
     windowState_ = kwsTray;
     AnsiString tip;
     auto* control = dynamic_cast<vcl::TWinControl*>(Owner());
@@ -224,6 +254,7 @@ void TSkCustomForm::Restore()
                 control->Invalidate();
                 PaintFrame();
             }
+            LeaveMaximizedMDIChild(true);
         }
         break;
     case kwsMinimized:
@@ -261,16 +292,18 @@ void TSkCustomForm::Restore()
         if (control)
             ShowWindow(control->Handle(), SW_SHOW);
         DeleteTrayIcon();
+        // The state is left at kwsTray for the return to a maximized or
+        // rolled-up state, so that its bounds are not taken for normal ones.
         const TSkWindowState before = previousState_;
-        windowState_ = kwsNormal;
-        if (before == kwsMaximized) {
+        if (before == kwsMaximized)
             Maximize();
-        } else if (before == kwsRollup) {
+        else if (before == kwsRollup)
             Rollup();
-        } else {
-            ApplyNormal();
+        else
             resetPrevious = false;
-        }
+        // The window is out of the tray whatever a refused action said.
+        if (windowState_ == kwsTray)
+            ApplyNormal();
         break;
     }
     }

@@ -175,6 +175,8 @@ TSkCustomStatusBar* TSkCustomForm::FindStatusBar()
 
 RECT TSkCustomForm::GetWorkArea()
 {
+    if (IsMDIChild(OwnerForm()))
+        return MDIClientArea();
     if (auto* control = dynamic_cast<vcl::TControl*>(Owner()); control && control->Parent()) {
         RECT r{};
         ::GetClientRect(control->Parent()->Handle(), &r);
@@ -216,12 +218,8 @@ RECT TSkCustomForm::GetMinimizedRect()
 RECT TSkCustomForm::GetMaximizedRect()
 {
     vcl::TCustomForm* form = OwnerForm();
-    if (IsMDIChild(form)) {
-        // No MDI client window in this class library: the parent's client area, else the screen.
-        if (form->Parent())
-            return form->Parent()->ClientRect();
-        return RECT{0, 0, GetMetric(SM_CXSCREEN), GetMetric(SM_CYSCREEN)};
-    }
+    if (IsMDIChild(form))
+        return MDIClientArea();
     RECT r{};
     if (stayOnTop_)
         r = RECT{0, 0, 10000, 10000};

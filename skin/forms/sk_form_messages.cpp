@@ -360,14 +360,35 @@ void TSkCustomForm::SkMaximize(TMessage&)
 
 void TSkCustomForm::SkSetWindowState(TMessage& m)
 {
-    switch (m.WParam) {
-    case kwsMaximized: Maximize(); break;
-    case kwsMinimized: Minimize(); break;
-    case kwsRollup: Rollup(); break;
-    case kwsTray: MinimizeToTray(); break;
-    default: break;
-    }
     MarkHandled();
+    // A state loaded with the form is applied while the window still waits
+    // below the screen: its bounds there are no normal bounds, so the
+    // pending mark stays on until the state is reached.
+    const bool loaded = loadedStatePending_;
+    auto* control = dynamic_cast<vcl::TControl*>(Owner());
+    if (loaded && control && m.WParam == kwsRollup) {
+        // Rolled up where the window belongs, not below the screen.
+        loadedStatePending_ = false;
+        control->SetBoundsRect(normalBounds_);
+    }
+    try {
+        switch (m.WParam) {
+        case kwsMaximized: Maximize(); break;
+        case kwsMinimized: Minimize(); break;
+        case kwsRollup: Rollup(); break;
+        case kwsTray: MinimizeToTray(); break;
+        default: break;
+        }
+    } catch (...) {
+        loadedStatePending_ = false;
+        throw;
+    }
+    if (!loaded)
+        return;
+    loadedStatePending_ = false;
+    // A refused or unknown state leaves the window at its normal place.
+    if (windowState_ == kwsNormal)
+        ApplyNormal();
 }
 
 void TSkCustomForm::SkPaintFrameTo(TMessage& m)
@@ -426,8 +447,11 @@ void TSkCustomForm::AfterMessage(TMessage& m, bool& handled)
             PostMessageA(control->Handle(), SK_UPDATEFRAME, 13, 0);
         }
         caption_ = vcl::AnsiToWide(text);
+        if (windowState_ == kwsMaximized)
+            UpdateMDICaption();
         break;
     }
+    case WM_SIZE: FitMaximizedMDIChild(); break;
     case WM_NCACTIVATE:
         if (vcl::TCustomForm* form = OwnerForm(); form && form->FormStyle() == vcl::fsMDIChild) {
             PaintFrame();

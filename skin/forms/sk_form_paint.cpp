@@ -17,6 +17,17 @@ namespace skin {
 
 namespace {
 
+// The class library paints a container's graphic controls from its own
+// paint; the show animation paints them into its picture the same way.
+struct TGraphicControlsPainter : vcl::TWinControl {
+    using vcl::TWinControl::PaintControls;
+};
+auto PaintGraphicControls() { return &TGraphicControlsPainter::PaintControls; }
+
+}  // namespace
+
+namespace {
+
 std::uint8_t ShadowAlphaAt(int depth)
 {
     static constexpr std::uint8_t kSteps[] = {0x08, 0x3A, 0x6C};
@@ -602,6 +613,13 @@ void TSkCustomForm::AnimateShow()
                     *animationImage_->PixelPtr(x, y) = KeyColor;
         DeleteObject(region);
         const RECT client = GetFrameClientRect();
+        // Labels, shapes and images first, as the form's own paint draws
+        // them; the windowed children then go over them.
+        const int saved = SaveDC(animationImage_->DC());
+        OffsetWindowOrgEx(animationImage_->DC(), -client.left, -client.top, nullptr);
+        IntersectClipRect(animationImage_->DC(), 0, 0, client.right - client.left, client.bottom - client.top);
+        (control->*PaintGraphicControls())(animationImage_->DC(), nullptr);
+        RestoreDC(animationImage_->DC(), saved);
         for (int i = 0; i < control->ControlCount(); ++i) {
             auto* child = dynamic_cast<vcl::TWinControl*>(control->Controls(i));
             if (child && child->Visible())

@@ -312,6 +312,101 @@ TEST_F(FrameTest, TrayRestoresThePreviousState)
     EXPECT_TRUE(vls::win32::TrayIcons().empty());
 }
 
+// Coming back from the tray to a maximized or rolled-up state leaves that
+// state's bounds on the window; they are never taken for normal bounds, so
+// the next Restore brings the window back to where it was before.
+TEST_F(FrameTest, BackFromTheTrayTheNextRestoreIsNormalAgain)
+{
+    struct Case {
+        const char* name;
+        void (TSkCustomForm::*action)();
+        TSkWindowState state;
+    };
+    const Case cases[] = {
+        {"maximized", &TSkCustomForm::Maximize, kwsMaximized},
+        {"rolled up", &TSkCustomForm::Rollup, kwsRollup},
+    };
+    for (const Case& c : cases) {
+        form->SetBounds(100, 100, 300, 200);
+        TTestFrame* frame = MakeFrame();
+        frame->SetMinimizeApplication(false);
+        form->Show();
+        (frame->*c.action)();
+        ASSERT_EQ(frame->WindowState(), c.state) << c.name;
+        frame->MinimizeToTray();
+        frame->Restore();
+        EXPECT_EQ(frame->WindowState(), c.state) << c.name;
+        frame->Restore();
+        EXPECT_EQ(frame->WindowState(), kwsNormal) << c.name;
+        EXPECT_TRUE(Same(form->BoundsRect(), RECT{100, 100, 400, 300})) << c.name;
+        delete frame;
+        vcl::Application->ProcessMessages();
+    }
+}
+
+// A state stored with the form is applied through a posted message while
+// the window waits below the screen; those bounds never become normal ones.
+TEST_F(FrameTest, ALoadedStateRestoresToTheFormsOwnBounds)
+{
+    const TSkWindowState states[] = {kwsMaximized, kwsRollup, kwsMinimized, kwsTray};
+    for (const TSkWindowState state : states) {
+        form->SetBounds(100, 100, 300, 200);
+        auto* frame = new TTestFrame(form);
+        frame->SetMinimizeApplication(false);
+        frame->SetLoadingState(true);
+        frame->SetWindowState(state);
+        frame->Loaded();
+        form->Show();
+        vcl::Application->ProcessMessages();
+        EXPECT_EQ(frame->WindowState(), state) << state;
+        frame->Restore();
+        EXPECT_EQ(frame->WindowState(), kwsNormal) << state;
+        EXPECT_TRUE(Same(form->BoundsRect(), RECT{100, 100, 400, 300})) << state;
+        delete frame;
+        vcl::Application->ProcessMessages();
+    }
+}
+
+// The show animation's picture holds the whole client: graphic controls as
+// well as windowed children.
+TEST_F(FrameTest, ShowAnimationPaintsGraphicControlsToo)
+{
+    class TMark : public vcl::TGraphicControl {
+    public:
+        using vcl::TGraphicControl::TGraphicControl;
+        TSkCustomForm* frame = nullptr;
+        int paintedWhileAnimating = 0;
+
+    protected:
+        void Paint() override
+        {
+            if (frame && frame->Animating())
+                ++paintedWhileAnimating;
+        }
+    };
+    TTestFrame* frame = MakeFrame();
+    frame->Animation()->SetEnabled(true);
+    frame->Animation()->SetTime(10);
+    auto* mark = new TMark(form);
+    mark->frame = frame;
+    mark->SetBounds(10, 10, 20, 20);
+    mark->SetParent(form);
+    form->Show();
+    vcl::Application->ProcessMessages();
+    EXPECT_GE(mark->paintedWhileAnimating, 1);
+}
+
+// A frame freed with its form leaves no hook record behind.
+TEST_F(FrameTest, AFreedFrameLeavesNoHookRecord)
+{
+    MakeFrame();
+    EXPECT_EQ(GetHookList()->Count(), 1);
+    delete form;
+    form = new vcl::TForm(vcl::Application);
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(GetHookList()->Count(), 0);
+}
+
 TEST_F(FrameTest, SystemMenuEntriesFollowTheState)
 {
     TTestFrame* frame = MakeFrame();
