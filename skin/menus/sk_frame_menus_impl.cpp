@@ -4,6 +4,7 @@
 #include <map>
 
 #include "skin/forms/sk_custom_form.h"
+#include "skin/graphics/sk_system.h"
 #include "skin/menus/sk_menu_bar.h"
 #include "skin/menus/sk_menus_unit.h"
 #include "skin/menus/sk_popup_menu.h"
@@ -67,6 +68,8 @@ public:
             menu->SetTag(kSystemMenuTag);
         }
         TSkCustomItem* root = menu->Items();
+        // The entries' glyph indexes are the frame-button pictures.
+        root->SetImages(SystemResources().FrameButtons);
         while (root->Count() > 0)
             delete root->Items(root->Count() - 1);
         for (const TSkSystemMenuEntry& e : entries) {

@@ -8,7 +8,9 @@
 #include "skin/forms/sk_custom_form.h"
 #include "skin/graphics/sk_canvas.h"
 #include "skin/graphics/sk_text.h"
+#include "skin/controls/sk_control_bar.h"
 #include "skin/graphics/sk_theme.h"
+#include "skin/menus/sk_menu_bar.h"
 #include "skin/menus/sk_item_view.h"
 #include "skin/menus/sk_menu_resources.h"
 #include "skin/menus/sk_popup_window.h"
@@ -43,10 +45,29 @@ void DrawCaption(vcl::TCanvas* canvas, const AnsiString& text, RECT r, UINT flag
     DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r, flags);
 }
 
-bool OnControlBar(TSkCustomItem* item)
+constexpr int kToolbarButtonPart = 1;  // TP_BUTTON
+constexpr int kToolbarNormal = 1, kToolbarHot = 2, kToolbarPressed = 3;
+
+// A title of a menu bar that stands on a control bar.
+bool OnControlBar(const TSkCustomItem* item)
 {
-    // A bar on a control bar gives its items the toolbar look.
-    return item->ToolbarLook();
+    auto* bar = dynamic_cast<TSkCustomMenuBar*>(item->GetParentComponent());
+    return bar && dynamic_cast<TSkCustomControlBar*>(bar->Parent());
+}
+
+// The themed toolbar button under a title, then its caption; false when the
+// theme has no toolbar class, so that the plain look is drawn instead.
+bool DrawToolbarTitle(vcl::TCanvas* canvas, const RECT& rect, bool pressed, bool hover, const AnsiString& caption,
+                      UINT flags)
+{
+    HTHEME theme = ThemeApi().OpenThemeData(nullptr, u"Toolbar");
+    if (!theme)
+        return false;
+    const int state = pressed ? kToolbarPressed : hover ? kToolbarHot : kToolbarNormal;
+    ThemeApi().DrawThemeBackground(theme, canvas->Handle(), kToolbarButtonPart, state, &rect, nullptr);
+    ThemeApi().CloseThemeData(theme);
+    DrawCaption(canvas, caption, rect, flags, vcl::clMenuText);
+    return true;
 }
 
 }  // namespace
@@ -115,6 +136,9 @@ void TSkCustomItem::DrawItem(vcl::TCanvas* canvas, TSkItemView* view, bool notTr
             }
             return;
         }
+        if (themes && OnControlBar(this) &&
+            DrawToolbarTitle(canvas, rect, pressed, hover, caption_, DrawTextBiDiModeFlags(kCenterFlags)))
+            return;
         FillRectColor(canvas, rect, vcl::clMenu);
         if (enabled_) {
             if (themes && isSelected)
@@ -134,15 +158,13 @@ void TSkCustomItem::DrawItem(vcl::TCanvas* canvas, TSkItemView* view, bool notTr
             DrawCaption(canvas, caption_, rect, flags,
                         themes && isSelected ? vcl::clHighlightText : vcl::clMenuText);
         }
-        (void)OnControlBar(this);
         return;
     }
 
     // Vertical view.
     if (IsSeparator()) {
         FillRectColor(canvas, rect, vcl::clMenu);
-        RECT line{rect.left + 2, rect.top + 7, rect.right - 2, rect.top + 9};
-        DrawEdgeLines(canvas, line, vcl::clBtnShadow, vcl::clBtnHighlight);
+        DrawSeparatorLine(canvas, rect);
         return;
     }
     FillRectColor(canvas, rect, isSelected ? vcl::clHighlight : vcl::clMenu);
@@ -225,6 +247,12 @@ void TSkCustomItem::DrawScroller(vcl::TCanvas* canvas, bool active, int kind, co
     if (active)
         DrawEdgeLines(canvas, rect, vcl::clBtnShadow, vcl::clBtnHighlight);
     DrawScrollTriangle(canvas, kind, rect);
+}
+
+void DrawSeparatorLine(vcl::TCanvas* canvas, const RECT& rect)
+{
+    const RECT line{rect.left + 2, rect.top + 7, rect.right - 2, rect.top + 9};
+    DrawEdgeLines(canvas, line, vcl::clBtnShadow, vcl::clBtnHighlight);
 }
 
 void DrawScrollTriangle(vcl::TCanvas* canvas, int kind, const RECT& rect)

@@ -36,6 +36,8 @@ TSkItemView::TSkItemView(vcl::TComponent* owner, TSkCustomItem* root, vcl::TCanv
       eventHost_(eventHost),
       canvas_(canvas)
 {
+    if (root_)
+        root_->FreeNotification(this);
 }
 
 TSkItemView::~TSkItemView() { delete scrollTimer_; }
@@ -55,6 +57,31 @@ int TSkItemView::ShownCount() const
     if (Scrolling())
         return std::min(root_->ScrollCount(), root_->Count() - root_->TopIndex());
     return root_->Count();
+}
+
+// A view lives across messages while its items may be freed by anyone (a
+// rebuilt menu, a freed action's item); it must never paint or hit a freed
+// one, so it forgets its root and selected item when they go.
+void TSkItemView::Notification(vcl::TComponent* component, vcl::TOperation operation)
+{
+    vcl::TComponent::Notification(component, operation);
+    if (operation != vcl::opRemove || !component)
+        return;
+    if (component == selected_)
+        selected_ = nullptr;
+    if (component == root_)
+        root_ = nullptr;
+}
+
+void TSkItemView::Keep(TSkCustomItem* item)
+{
+    if (item == selected_)
+        return;
+    if (selected_ && selected_ != root_)
+        selected_->RemoveFreeNotification(this);
+    selected_ = item;
+    if (item)
+        item->FreeNotification(this);
 }
 
 void TSkItemView::SetContentSize(SIZE) {}
@@ -103,7 +130,9 @@ void TSkItemView::ComputeRects(TSkCustomItem* asked)
     std::vector<TSkCustomItem*> rows;
     for (int i = 0; i < root_->Count(); ++i) {
         TSkCustomItem* child = root_->Items(i);
-        if (!child->Visible() || IsWindowButton(child))
+        // A shown system-icon button takes its place in the row before the
+        // titles; the other window buttons sit at the right, after them.
+        if (!child->Visible() || (IsWindowButton(child) && (child->Kind() != 4 || orientation_ == koVertical)))
             continue;
         int w = 0, h = 0;
         child->MeasureItem(canvas_, this, h, w);
@@ -206,7 +235,7 @@ void TSkItemView::Select(TSkCustomItem* item)
     if (item == selected_)
         return;
     TSkCustomItem* old = selected_;
-    selected_ = item;
+    Keep(item);
     if (old)
         InvalidateItem(old);
     if (item)
@@ -379,7 +408,7 @@ void TSkItemView::CloseChain()
 {
     for (TSkItemView* v = this; v; v = v->parentView_) {
         v->tracking_ = false;
-        v->selected_ = nullptr;
+        v->Keep(nullptr);
         v->submenuOpen_ = false;
         v->InvalidateAll();
     }
@@ -450,7 +479,7 @@ void TSkItemView::HandleKey(const MSG& msg, bool& endLoop)
     case VK_ESCAPE:
         if (parentView_)
             parentView_->submenuOpen_ = false;
-        selected_ = nullptr;
+        Keep(nullptr);
         InvalidateAll();
         endLoop = true;
         break;
@@ -505,7 +534,7 @@ bool TSkItemView::Track()
         TSkCustomItem* first = root_->Items(index);
         if (IsWindowButton(first) && index + 1 < root_->Count())
             first = root_->Items(index + 1);
-        selected_ = first;
+        Keep(first);
         InvalidateItem(first);
         POINT cursor{};
         GetCursorPos(&cursor);

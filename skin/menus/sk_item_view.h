@@ -25,7 +25,7 @@ public:
 
     TSkCustomItem* Root() const { return root_; }
     TSkCustomItem* Selected() const { return selected_; }
-    void SetSelected(TSkCustomItem* item) { selected_ = item; }
+    void SetSelected(TSkCustomItem* item) { Keep(item); }
     TSkItemView* ParentView() const { return parentView_; }
     void SetParentView(TSkItemView* v) { parentView_ = v; }
     TSkItemView* ChildView() const { return childView_; }
@@ -65,6 +65,9 @@ public:
     static POINT& LastMousePos();
 
 protected:
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
+    // The selected item, followed so that a freed one is forgotten at once.
+    void Keep(TSkCustomItem* item);
     int ShownCount() const;
     bool Scrolling() const;
     void ComputeRects(TSkCustomItem* asked);

@@ -1,6 +1,7 @@
 #include "skin/menus/sk_menu_bar.h"
 
 #include "platform/vcl/forms.h"
+#include "skin/controls/sk_control_bar.h"
 #include "skin/forms/sk_custom_form.h"
 #include "skin/graphics/sk_canvas.h"
 #include "skin/graphics/sk_theme.h"
@@ -31,7 +32,7 @@ void TSkMenuBarView::InvalidateItem(TSkCustomItem* item)
 {
     if (!item)
         return;
-    if (bar_->Performance() != kspNoBuffer || item->ToolbarLook() || !bar_->HandleAllocated()) {
+    if (bar_->Performance() != kspNoBuffer || bar_->OnControlBar() || !bar_->HandleAllocated()) {
         bar_->Invalidate();
         return;
     }
@@ -110,10 +111,13 @@ void TSkCustomMenuBar::SetShowBevel(bool v)
     Invalidate();
 }
 
+bool TSkCustomMenuBar::OnControlBar() const { return dynamic_cast<TSkCustomControlBar*>(Parent()) != nullptr; }
+
 void TSkCustomMenuBar::Loaded()
 {
     TSkCustomControl::Loaded();
     items_->SetMenuOptions(options_);
+    items_->SetToolbarLook(OnControlBar());
     vcl::TCustomForm* form = dynamic_cast<vcl::TCustomForm*>(Owner());
     if (!ComponentState().Contains(vcl::csDesigning) && form && form->FormStyle() == vcl::fsMDIForm) {
         static const int kKinds[4] = {4, 3, 2, 1};
@@ -122,6 +126,7 @@ void TSkCustomMenuBar::Loaded()
             item->SetKind(kKinds[i]);
             item->SetVisible(false);
             item->OnClick = [this](vcl::TObject* s) { WindowButtonClick(s); };
+            item->FreeNotification(this);
             windowButtons_[i] = item;
             windowButtonsGuard_ = true;
             if (i == 0)
@@ -149,8 +154,26 @@ void TSkCustomMenuBar::Rebuild()
     items_->SetMenuOptions(options_);
     if (auto* window = dynamic_cast<vcl::TWinControl*>(Owner()))
         items_->SetOwnerWindow(window);
+    items_->SetToolbarLook(OnControlBar());
     view_->Layout();
     Invalidate();
+}
+
+// The window buttons belong to the form and may be freed with it or by it;
+// a freed frame of a maximized child takes its buttons' target with it.
+void TSkCustomMenuBar::Notification(vcl::TComponent* component, vcl::TOperation operation)
+{
+    TSkCustomControl::Notification(component, operation);
+    if (operation != vcl::opRemove || !component)
+        return;
+    for (TSkCustomItem*& item : windowButtons_)
+        if (item == component)
+            item = nullptr;
+    if (component == windowForm_) {
+        windowForm_ = nullptr;
+        if (!ComponentState().Contains(vcl::csDestroying))
+            HideWindowButtons();
+    }
 }
 
 RECT TSkCustomMenuBar::GetContentRect()
@@ -251,7 +274,11 @@ void TSkCustomMenuBar::SetWindowButtonsVisible(bool visible, TSkCustomForm* form
         if (item)
             item->SetVisible(visible);
     windowButtonsGuard_ = false;
+    if (windowForm_ && windowForm_ != form)
+        windowForm_->RemoveFreeNotification(this);
     windowForm_ = form;
+    if (form)
+        form->FreeNotification(this);
     items_->SetWindowForm(form);
     view_->Layout();
     Invalidate();
@@ -278,9 +305,29 @@ void TSkCustomMenuBar::WindowButtonClick(vcl::TObject* sender)
     }
 }
 
+// On a control bar the bar shows the control bar's background under its
+// titles, lined up with it, as a toolbar does.
+void TSkCustomMenuBar::PaintControlBarBackground()
+{
+    vcl::TCanvas* canvas = Canvas();
+    vcl::TWinControl* parent = Parent();
+    if (ThemesActive()) {
+        if (HTHEME theme = ThemeApi().OpenThemeData(nullptr, u"Rebar")) {
+            const RECT parentClient{-Left(), -Top(), parent->ClientWidth() - Left(), parent->ClientHeight() - Top()};
+            ThemeApi().DrawThemeBackground(theme, canvas->Handle(), 0, 0, &parentClient, nullptr);
+            ThemeApi().CloseThemeData(theme);
+            return;
+        }
+    }
+    FillRectColor(canvas, RECT{0, 0, Width(), Height()}, parent->Color());
+}
+
 void TSkCustomMenuBar::PaintClient()
 {
-    TSkCustomControl::PaintClient();
+    if (OnControlBar())
+        PaintControlBarBackground();
+    else
+        TSkCustomControl::PaintClient();
     vcl::TCanvas* canvas = Canvas();
     const RECT content = GetContentRect();
     view_->SetOrigin(POINT{content.left, content.top});

@@ -41,6 +41,8 @@ public:
     void SetShowBevel(bool v);
     TSkMenuBarView* View() const { return view_; }
     TSkCustomForm* WindowForm() const { return windowForm_; }
+    // The bar stands on a control bar, which gives its titles the toolbar look.
+    bool OnControlBar() const;
 
     virtual RECT GetContentRect();
     virtual void AddItem(vcl::TComponent* container, TSkCustomItem* item);
@@ -59,6 +61,7 @@ public:
 
 protected:
     void Loaded() override;
+    void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
     void MouseMove(vcl::TShiftState shift, int x, int y) override;
 
 private:
@@ -68,6 +71,7 @@ private:
     void CMMouseLeave2(vcl::TMessage& m);
     void CMDialogChar(vcl::TMessage& m);
     void SetWindowButtonsVisible(bool visible, TSkCustomForm* form);
+    void PaintControlBarBackground();
 
     bool windowButtonsGuard_ = false;
     TSkCustomItem* items_;

@@ -236,6 +236,9 @@ private:
 // canvas font's colour.
 void DrawScrollTriangle(vcl::TCanvas* canvas, int kind, const RECT& rect);
 
+// The etched line of a popup's separator row.
+void DrawSeparatorLine(vcl::TCanvas* canvas, const RECT& rect);
+
 // Menu components register their class so that items loaded with a form
 // find the component that holds them.
 using TAddItemProc = std::function<void(vcl::TComponent* container, TSkCustomItem* item)>;

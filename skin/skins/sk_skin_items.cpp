@@ -194,7 +194,9 @@ void TSkSkinItem::DrawPopupItem(vcl::TCanvas* canvas, std::uint8_t state, const 
             separator->SetState(kStateNormal);
             separator->Paint(canvas);
         } else {
+            // A skin without a separator picture still shows the line.
             item->Paint(canvas);
+            DrawSeparatorLine(canvas, rect);
         }
         return;
     }

@@ -5,7 +5,12 @@
 
 #include "platform/vcl/forms.h"
 #include "platform/win32/backend/headless/headless_backend.h"
+#include "platform/uxtheme/uxtheme.h"
+#include "skin/controls/sk_control_bar.h"
 #include "skin/forms/sk_custom_form.h"
+#include "skin/forms/sk_forms_unit.h"
+#include "skin/graphics/sk_system.h"
+#include "skin/graphics/sk_theme.h"
 #include "skin/menus/sk_item_view.h"
 #include "skin/menus/sk_menu_bar.h"
 #include "skin/menus/sk_menus_unit.h"
@@ -48,6 +53,19 @@ TEST(PopupPlacement, StaysInsideTheWorkArea)
     for (const Case& c : cases)
         EXPECT_TRUE(Same(PlacePopup(work, size, c.x, c.y, c.item, c.parent, c.fromItem), c.expected)) << c.name;
 }
+
+// Frames and bars made in code run their end-of-loading step by hand.
+class TMDIFrame : public TSkCustomForm {
+public:
+    using TSkCustomForm::Loaded;
+    using TSkCustomForm::TSkCustomForm;
+};
+
+class TMDIMenuBar : public TSkCustomMenuBar {
+public:
+    using TSkCustomMenuBar::Loaded;
+    using TSkCustomMenuBar::TSkCustomMenuBar;
+};
 
 class MenuViewTest : public ::testing::Test {
 protected:
@@ -314,3 +332,284 @@ TEST_F(MenuViewTest, PopupIsSizedToItsItemsAndBorder)
 }
 
 }  // namespace
+
+// A view keeps the item under the mouse across messages; when that item is
+// freed (a menu rebuilt, a freed action's item) the view forgets it, so the
+// next mouse move or leave neither repaints nor selects the freed item.
+TEST_F(MenuViewTest, AFreedTitleUnderTheMouseIsForgottenByTheBar)
+{
+    auto* bar = new TSkCustomMenuBar(form);
+    bar->SetParent(form);
+    bar->SetAlign(vcl::alTop);
+    auto* file = new TSkCustomItem(form);
+    file->SetCaption("&File");
+    bar->Items()->Add(file);
+    auto* edit = new TSkCustomItem(bar);  // owned like the view, by the bar
+    edit->SetCaption("&Edit");
+    bar->Items()->Add(edit);
+    for (TSkCustomItem* gone : {file, edit}) {
+        const RECT r = bar->View()->GetItemRect(gone);
+        bar->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 2, r.top + 2));
+        ASSERT_EQ(bar->View()->Selected(), gone);
+        delete gone;
+        EXPECT_EQ(bar->View()->Selected(), nullptr);
+        bar->Perform(vcl::CM_MOUSELEAVE, 0, 0);
+        bar->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+        vcl::Application->ProcessMessages();
+    }
+    EXPECT_EQ(bar->Items()->Count(), 0);
+}
+
+// The built-in system menu shows the frame-button pictures by its entries'
+// glyph indexes.
+TEST_F(MenuViewTest, FrameSystemMenuEntriesShowTheFrameButtonPictures)
+{
+    InitFormsUnit();  // its pictures are there before the drawing unit starts
+    InitGraphicsUnit();
+    auto* frame = new TMDIFrame(form);
+    frame->Loaded();
+    Keys({});
+    frame->ShowSystemMenu();
+    Drain();
+    TSkCustomPopupMenu* systemMenu = nullptr;
+    for (int i = 0; i < frame->ComponentCount(); ++i)
+        if (auto* m = dynamic_cast<TSkCustomPopupMenu*>(frame->Components(i)))
+            systemMenu = m;
+    ASSERT_NE(systemMenu, nullptr);
+    ASSERT_NE(SystemResources().FrameButtons, nullptr);
+    ASSERT_GT(systemMenu->Items()->Count(), 0);
+    for (int i = 0; i < systemMenu->Items()->Count(); ++i) {
+        TSkCustomItem* item = systemMenu->Items()->Items(i);
+        EXPECT_EQ(item->GetImageList(), SystemResources().FrameButtons) << item->Caption();
+    }
+    EXPECT_EQ(SystemResources().FrameButtons->Count(), 6);
+}
+
+// A menu bar on a control bar is a toolbar: its titles take the toolbar
+// look, are drawn as themed toolbar buttons, and the control bar's
+// background shows under them.
+TEST_F(MenuViewTest, AMenuBarOnAControlBarTakesTheToolbarLook)
+{
+    auto* controlBar = new TSkCustomControlBar(form);
+    controlBar->SetParent(form);
+    controlBar->SetBounds(0, 0, 300, 60);
+    controlBar->SetColor(static_cast<vcl::TColor>(RGB(10, 200, 30)));
+    auto* bar = new TSkCustomMenuBar(form);
+    bar->SetParent(controlBar);
+    bar->SetBounds(20, 4, 200, 22);
+    auto* file = new TSkCustomItem(form);
+    file->SetCaption("&File");
+    bar->Items()->Add(file);
+    EXPECT_TRUE(bar->OnControlBar());
+    EXPECT_TRUE(bar->Items()->ToolbarLook());
+    EXPECT_TRUE(file->ToolbarLook());
+
+    auto paint = [bar](TSkBitmap& shot) {
+        shot.SetSize(bar->Width(), bar->Height());
+        shot.Fill(0xFF000000);
+        bar->PaintTo(shot.DC(), 0, 0);
+    };
+    // Without themes: the control bar's colour, not the menu colour.
+    TSkBitmap plain;
+    paint(plain);
+    const RECT title = bar->View()->GetItemRect(file);
+    EXPECT_EQ(plain.GetPixel(bar->Width() - 2, bar->Height() / 2) & 0xFFFFFF, 0x0AC81Eu);
+
+    // With themes: the rebar background lined up with the control bar, then
+    // each title as a toolbar button, normal, hot or pressed.
+    vls::uxtheme::InstallTestTheme(true);
+    ThemeApiAcquire();
+    vls::uxtheme::ClearTestThemeCalls();
+    TSkBitmap themed;
+    paint(themed);
+    bool rebar = false, button = false;
+    for (const vls::uxtheme::ThemeCall& call : vls::uxtheme::TestThemeCalls()) {
+        if (call.function != "DrawThemeBackground")
+            continue;
+        if (call.classList == u"Rebar") {
+            rebar = true;
+            EXPECT_EQ(call.rect.left, -bar->Left());
+            EXPECT_EQ(call.rect.top, -bar->Top());
+            EXPECT_EQ(call.rect.right, controlBar->ClientWidth() - bar->Left());
+        }
+        if (call.classList == u"Toolbar") {
+            button = true;
+            EXPECT_EQ(call.part, 1);
+            EXPECT_EQ(call.state, 1);
+            EXPECT_TRUE(Same(call.rect, title));
+        }
+    }
+    EXPECT_TRUE(rebar);
+    EXPECT_TRUE(button);
+    vls::uxtheme::ClearTestThemeCalls();
+    bar->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(title.left + 2, title.top + 2));
+    paint(themed);
+    bool hot = false;
+    for (const vls::uxtheme::ThemeCall& call : vls::uxtheme::TestThemeCalls())
+        hot = hot || (call.classList == u"Toolbar" && call.state == 2);
+    EXPECT_TRUE(hot);
+    vls::uxtheme::InstallTestTheme(false);
+    ThemeApiRelease();
+
+    // Moved off the control bar, the bar is a plain menu bar again.
+    bar->SetParent(form);
+    bar->Rebuild();
+    EXPECT_FALSE(bar->Items()->ToolbarLook());
+}
+
+namespace {
+
+// An MDI parent with its frame and menu bar, and children made on demand.
+class MDIFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vls::headless::UseManualClock();
+        InitGraphicsUnit();
+        InitMenusUnit();
+        parent = new vcl::TForm(vcl::Application);
+        parent->SetFormStyle(vcl::fsMDIForm);
+        parent->SetCaption("Parent");
+        parent->SetBounds(50, 50, 600, 400);
+        parentFrame = new TMDIFrame(parent);
+        bar = new TMDIMenuBar(parent);
+        bar->SetParent(parent);
+        bar->SetAlign(vcl::alTop);
+        bar->Loaded();
+        auto* file = new TSkCustomItem(parent);
+        file->SetCaption("&File");
+        bar->Items()->Add(file);
+        parentFrame->SetMenuBar(bar);
+        parentFrame->Loaded();
+        parent->Show();
+        vcl::Application->ProcessMessages();
+    }
+    void TearDown() override
+    {
+        delete parent;
+        vcl::Application->ProcessMessages();
+        FinalizeMenusUnit();
+        FreeHookList();
+    }
+    vcl::TForm* AddChild(const char* caption)
+    {
+        auto* child = new vcl::TForm(parent);
+        child->SetFormStyle(vcl::fsMDIChild);
+        child->SetCaption(caption);
+        child->SetBounds(10, 10, 200, 150);
+        child->OnClose = [](vcl::TObject*, vcl::TCloseAction& action) { action = vcl::caFree; };
+        auto* frame = new TMDIFrame(child);
+        frame->Loaded();
+        child->Show();
+        vcl::Application->ProcessMessages();
+        return child;
+    }
+    int VisibleWindowButtons()
+    {
+        int n = 0;
+        for (int i = 0; i < bar->Items()->Count(); ++i)
+            if (bar->Items()->Items(i)->Kind() != 0 && bar->Items()->Items(i)->Visible())
+                ++n;
+        return n;
+    }
+    RECT ClientArea()
+    {
+        RECT r{};
+        ::GetClientRect(parent->ClientHandle(), &r);
+        return r;
+    }
+
+    vls::test::ScopedConfig config;
+    vcl::TForm* parent = nullptr;
+    TMDIFrame* parentFrame = nullptr;
+    TMDIMenuBar* bar = nullptr;
+};
+
+}  // namespace
+
+// The parent's client window lies below the menu bar, is painted by the
+// parent's frame and lets the mouse through where it has no child.
+TEST_F(MDIFrameTest, TheParentsClientWindowHoldsTheChildren)
+{
+    const HWND client = parent->ClientHandle();
+    ASSERT_NE(client, nullptr);
+    RECT place{};
+    GetWindowRect(client, &place);
+    const POINT origin = parent->ClientToScreen(POINT{0, 0});
+    EXPECT_EQ(place.top - origin.y, bar->Height());
+    EXPECT_EQ(GetWindowLongPtrA(client, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    EXPECT_EQ(SendMessageA(client, WM_NCHITTEST, 0, MAKELPARAM(place.left + 5, place.top + 5)), HTTRANSPARENT);
+
+    // A bar owned by an MDI parent carries four hidden window buttons.
+    EXPECT_EQ(bar->Items()->Count(), 5);
+    EXPECT_EQ(VisibleWindowButtons(), 0);
+
+    vcl::TForm* one = AddChild("One");
+    vcl::TForm* two = AddChild("Two");
+    EXPECT_EQ(GetParent(one->Handle()), client);
+    EXPECT_EQ(parent->MDIChildCount(), 2);
+    EXPECT_EQ(parent->ActiveMDIChild(), two);
+    EXPECT_TRUE(TSkCustomForm::FrameOf(two)->FrameActive());
+    EXPECT_FALSE(TSkCustomForm::FrameOf(one)->FrameActive());
+    // A click into a child activates it.
+    RECT r{};
+    GetWindowRect(one->Handle(), &r);
+    SendMessageA(one->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(parent->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+    EXPECT_EQ(parent->ActiveMDIChild(), one);
+    EXPECT_TRUE(TSkCustomForm::FrameOf(one)->FrameActive());
+    EXPECT_FALSE(TSkCustomForm::FrameOf(two)->FrameActive());
+}
+
+// A maximized child fills the client window, puts its window buttons on
+// the parent's menu bar and its caption into the parent's; restoring,
+// closing through the bar's close button or freeing it takes all back.
+TEST_F(MDIFrameTest, AMaximizedChildLendsItsButtonsAndCaptionToTheParent)
+{
+    vcl::TForm* child = AddChild("Child");
+    TSkCustomForm* frame = TSkCustomForm::FrameOf(child);
+    frame->Maximize();
+    EXPECT_TRUE(Same(child->BoundsRect(), ClientArea()));
+    EXPECT_TRUE(Same(frame->GetFrameClientRect(), RECT{0, 0, child->Width(), child->Height()}));
+    EXPECT_EQ(VisibleWindowButtons(), 4);
+    EXPECT_EQ(bar->WindowForm(), frame);
+    // The system icon comes first in the row, the titles after it.
+    const RECT icon = bar->View()->GetItemRect(bar->Items()->Items(0));
+    EXPECT_EQ(bar->Items()->Items(0)->Kind(), 4);
+    EXPECT_EQ(bar->View()->GetItemRect(bar->Items()->Items(bar->Items()->Count() - 1)).left, icon.right);
+    EXPECT_EQ(parent->Caption(), "Parent - [Child]");
+    EXPECT_TRUE(parentFrame->IsMDIChildMaximized());
+
+    // The parent grows; the maximized child follows.
+    parent->SetBounds(50, 50, 700, 450);
+    vcl::Application->ProcessMessages();
+    EXPECT_TRUE(Same(child->BoundsRect(), ClientArea()));
+
+    frame->Restore();
+    EXPECT_EQ(VisibleWindowButtons(), 0);
+    EXPECT_EQ(bar->WindowForm(), nullptr);
+    EXPECT_EQ(parent->Caption(), "Parent");
+    EXPECT_TRUE(Same(child->BoundsRect(), RECT{10, 10, 210, 160}));
+
+    frame->Maximize();
+    TSkCustomItem* close = nullptr;
+    for (int i = 0; i < bar->Items()->Count(); ++i)
+        if (bar->Items()->Items(i)->Kind() == 1)
+            close = bar->Items()->Items(i);
+    ASSERT_NE(close, nullptr);
+    close->OnClick(close);
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(parent->MDIChildCount(), 0);
+    EXPECT_EQ(bar->WindowForm(), nullptr);
+    EXPECT_EQ(VisibleWindowButtons(), 0);
+    EXPECT_EQ(parent->Caption(), "Parent");
+
+    // A maximized child freed by its owner leaves no frame behind on the bar.
+    vcl::TForm* other = AddChild("Other");
+    TSkCustomForm::FrameOf(other)->Maximize();
+    ASSERT_EQ(VisibleWindowButtons(), 4);
+    delete other;
+    vcl::Application->ProcessMessages();
+    EXPECT_EQ(bar->WindowForm(), nullptr);
+    EXPECT_EQ(VisibleWindowButtons(), 0);
+}

@@ -133,6 +133,35 @@ TEST_F(SkinnedMenus, PopupItemsAreMeasuredAndPaintedFromTheSkin)
     EXPECT_EQ(height, 21);
 }
 
+// A skin without a "Separator" object draws a separator row with the item
+// object's background and the plain etched line over it.
+TEST_F(SkinnedMenus, WithoutASeparatorObjectTheSeparatorStillShowsItsLine)
+{
+    std::string noSeparator = kMenuSkin;
+    const size_t from = noSeparator.find("  object Separator");
+    noSeparator.erase(from, noSeparator.find("  end\n", from) + 6 - from);
+    TSkSkinManager* plain = new TSkSkinManager(owner);
+    vls::tools::BuildSkinSource(noSeparator.c_str(), "", *plain->Source());
+    auto* menu = new TSkSkinPopupMenu(owner);
+    TSkSkinItem* separator = AddItem(menu, "-");
+    menu->SetSkinManager(plain);
+    ASSERT_TRUE(separator->UseSkin());
+    ASSERT_EQ(separator->SeparatorObject(), nullptr);
+
+    TSkBitmap picture;
+    picture.SetSize(120, 15);
+    picture.Fill(0xFF000000);
+    vcl::TCanvas canvas;
+    canvas.SetHandle(picture.DC());
+    TSkItemView view(nullptr, menu->Items(), &canvas, nullptr, nullptr, koVertical);
+    separator->DrawItem(&canvas, &view, true, false, RECT{0, 0, 120, 15});
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(picture.GetPixel(60, 3) & 0xFFFFFF, Px(vcl::clTeal));
+    EXPECT_EQ(picture.GetPixel(60, 7) & 0xFFFFFF, Px(vcl::clBtnShadow));
+    EXPECT_EQ(picture.GetPixel(60, 8) & 0xFFFFFF, Px(vcl::clBtnHighlight));
+    EXPECT_EQ(picture.GetPixel(60, 12) & 0xFFFFFF, Px(vcl::clTeal));
+}
+
 TEST_F(SkinnedMenus, PopupFrameTakesTheSkinsMargins)
 {
     auto* menu = new TSkSkinPopupMenu(owner);
