@@ -274,7 +274,7 @@ const RegistryValue* FindValue(const RegistryKey& key, std::string_view name)
     return FindValue(const_cast<RegistryKey&>(key), name);
 }
 
-std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::string* error)
+RegistryDocument ReadRegistryText(std::string_view text, std::vector<std::string>* skipped)
 {
     RegistryDocument document;
     // Lower-cased names to their places, so that a file of many keys and
@@ -283,18 +283,15 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
     std::vector<std::unordered_map<std::string, size_t>> valueIndex;
     size_t current = 0;
     bool inKey = false;
+    // Values under a key line that cannot be read have no key to go to.
+    bool inUnreadableKey = false;
     size_t lineNumber = 0;
     size_t pos = 0;
     bool first = true;
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = "line " + std::to_string(lineNumber) + ": " + why;
-        return std::nullopt;
+    auto skip = [&](const std::string& why) {
+        if (skipped)
+            skipped->push_back("line " + std::to_string(lineNumber) + ": " + why);
     };
-    if (text.find('\0') != std::string_view::npos) {
-        lineNumber = 1;
-        return fail("binary data");
-    }
     while (pos < text.size()) {
         // A hex list may go on over lines that end in a backslash.
         std::string line;
@@ -312,6 +309,10 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
             if (!continues || pos >= text.size())
                 break;
         }
+        if (line.find('\0') != std::string::npos) {
+            skip("binary data");
+            continue;
+        }
         if (first && !line.empty()) {
             first = false;
             if (line == kHeader || line == "Windows Registry Editor Version 5.00")
@@ -320,8 +321,12 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
         if (line.empty() || line[0] == ';')
             continue;
         if (line[0] == '[') {
-            if (line.back() != ']' || line.size() < 3 || line[1] == '-')
-                return fail("bad key line");
+            if (line.back() != ']' || line.size() < 3 || line[1] == '-') {
+                skip("bad key line");
+                inKey = false;
+                inUnreadableKey = true;
+                continue;
+            }
             std::string path = line.substr(1, line.size() - 2);
             if (path.size() >= kUserRoot.size() && EqualsIgnoringAsciiCase(std::string_view(path).substr(0, kUserRoot.size()), kUserRoot)
                 && (path.size() == kUserRoot.size() || path[kUserRoot.size()] == '\\'))
@@ -337,23 +342,31 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
             }
             current = at->second;
             inKey = true;
+            inUnreadableKey = false;
             continue;
         }
-        if (!inKey)
-            return fail("value outside a key");
+        if (!inKey) {
+            skip(inUnreadableKey ? "value under an unreadable key" : "value outside a key");
+            continue;
+        }
         std::string name;
         size_t at = 0;
         if (line[0] == '@') {
             at = 1;
         } else if (!ReadQuoted(line, at, name)) {
-            return fail("bad value name");
+            skip("bad value name");
+            continue;
         }
-        if (at >= line.size() || line[at] != '=')
-            return fail("missing '='");
+        if (at >= line.size() || line[at] != '=') {
+            skip("missing '='");
+            continue;
+        }
         std::string why;
         std::optional<RegistryValue> value = ReadValueData(std::string_view(line).substr(at + 1), &why);
-        if (!value)
-            return fail(why);
+        if (!value) {
+            skip(why);
+            continue;
+        }
         value->name = name;
         std::vector<RegistryValue>& values = document.keys[current].values;
         const auto [slot, added] = valueIndex[current].try_emplace(LowerCased(name), values.size());
@@ -363,6 +376,17 @@ std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::st
             values[slot->second] = std::move(*value);
     }
     return document;
+}
+
+std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::string* error)
+{
+    std::vector<std::string> skipped;
+    RegistryDocument document = ReadRegistryText(text, &skipped);
+    if (skipped.empty())
+        return document;
+    if (error)
+        *error = skipped.front();
+    return std::nullopt;
 }
 
 std::string FormatRegistryText(const RegistryDocument& document)

@@ -49,7 +49,11 @@ struct RegistryDocument {
 RegistryValue* FindValue(RegistryKey& key, std::string_view name);
 const RegistryValue* FindValue(const RegistryKey& key, std::string_view name);
 
-// Null with `error` set ("line 7: ...") when the text is damaged.
+// Every line that can be read; a line that cannot, and the values under a
+// key line that cannot, are left out and described in `skipped`
+// ("line 7: bad dword"), so one damaged line costs no other setting.
+RegistryDocument ReadRegistryText(std::string_view text, std::vector<std::string>* skipped);
+// Null with `error` set to the first damaged line when any line is damaged.
 std::optional<RegistryDocument> ParseRegistryText(std::string_view text, std::string* error);
 std::string FormatRegistryText(const RegistryDocument& document);
 

@@ -167,6 +167,18 @@ ReadCache& Cache()
     return *cache;
 }
 
+// The damaged lines for the report: the first few, then how many more.
+std::string SkippedLines(const std::vector<std::string>& skipped)
+{
+    constexpr size_t kShown = 5;
+    std::string text;
+    for (size_t i = 0; i < skipped.size() && i < kShown; ++i)
+        text += (i ? "; " : "") + skipped[i];
+    if (skipped.size() > kShown)
+        text += "; " + std::to_string(skipped.size() - kShown) + " more";
+    return text + "; those lines are skipped, the other settings kept";
+}
+
 // Reports a damaged file once for each state of it, not on every query.
 void ReportDamage(const std::filesystem::path& file, const struct stat& info, const std::string& why)
 {
@@ -178,12 +190,12 @@ void ReportDamage(const std::filesystem::path& file, const struct stat& info, co
     if (state == lastReported)
         return;
     lastReported = state;
-    std::fprintf(stderr, "registry: %s is damaged (%s); its settings are ignored\n", file.c_str(), why.c_str());
+    std::fprintf(stderr, "registry: %s is damaged (%s)\n", file.c_str(), why.c_str());
 }
 
 std::shared_ptr<const LoadedFile> Damaged(const std::filesystem::path& file, const struct stat& info, const std::string& why)
 {
-    ReportDamage(file, info, why);
+    ReportDamage(file, info, why + "; its settings are ignored");
     auto loaded = std::make_shared<LoadedFile>();
     loaded->damaged = true;
     return loaded;
@@ -241,12 +253,13 @@ std::shared_ptr<const LoadedFile> ReadFile(const std::filesystem::path& file, st
     close(fd);
     if (!unfit.empty())
         return Damaged(file, info, unfit);
-    std::string why;
-    std::optional<RegistryDocument> document = ParseRegistryText(text, &why);
-    if (!document)
-        return Damaged(file, info, why);
+    std::vector<std::string> skipped;
     auto loaded = std::make_shared<LoadedFile>();
-    loaded->document = std::move(*document);
+    loaded->document = ReadRegistryText(text, &skipped);
+    if (!skipped.empty()) {
+        ReportDamage(file, info, SkippedLines(skipped));
+        loaded->damaged = true;
+    }
     return loaded;
 }
 
@@ -294,12 +307,28 @@ void ForgetCache()
     cache.loaded.reset();
 }
 
+// Moves a damaged file aside under the first free name, user.reg.damaged,
+// then user.reg.damaged.2 and on, so an earlier damaged copy is never lost.
+// The caller holds the exclusive file lock.
+void KeepDamagedCopy(const std::filesystem::path& file)
+{
+    constexpr int kMostCopies = 1000;
+    for (int n = 1; n <= kMostCopies; ++n) {
+        const std::string copy = file.string() + ".damaged" + (n == 1 ? "" : "." + std::to_string(n));
+        struct stat info {};
+        if (lstat(copy.c_str(), &info) != 0 && errno == ENOENT) {
+            rename(file.c_str(), copy.c_str());
+            return;
+        }
+    }
+}
+
 bool Save(const RegistryDocument& document, bool keepDamaged)
 {
     ForgetCache();
     const std::filesystem::path file = RegistryFile();
     if (keepDamaged)
-        rename(file.c_str(), (file.string() + ".damaged").c_str());
+        KeepDamagedCopy(file);
     std::string temporary = file.string() + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)

@@ -33,10 +33,12 @@ constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 // read whole under a shared lock, and read again only when it changed on disk
 // since; every change is written whole to a temporary file and renamed over
 // it under an exclusive lock, so two processes never lose each other's values
-// and a crash never leaves half a file. A damaged file (unreadable text, not
-// a regular file, larger than 8 MiB) is reported on stderr and read as empty;
-// the first write after that keeps it as user.reg.damaged before writing a
-// fresh one. The other roots hold no keys here.
+// and a crash never leaves half a file. A damaged file is reported on stderr:
+// lines that cannot be read are skipped and every other value kept; a file
+// that cannot be one (not a regular file, larger than 8 MiB) reads as empty.
+// The first write after that keeps the damaged file aside (user.reg.damaged,
+// or .damaged.2 and on when earlier copies are there) before writing the
+// values it holds now. The other roots hold no keys here.
 LONG RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
 LONG RegCreateKeyA(HKEY key, LPCSTR subKey, PHKEY result);

@@ -44,6 +44,12 @@ std::string QueryString(HKEY key, const char* name)
     return text;
 }
 
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 LONG SetDword(HKEY key, const char* name, DWORD value)
 {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
@@ -188,24 +194,48 @@ TEST_F(Registry, ValuesItDoesNotKnowSurviveARewrite)
     EXPECT_EQ(after->keys[1].values[0].data, (std::vector<BYTE>{0xde, 0xad, 0xbe, 0xef}));
 }
 
-TEST_F(Registry, DamagedFileReadsAsEmptyAndIsKeptAside)
+// One line that cannot be read costs that line only: the other values are
+// read, survive the next write, and each damaged file is kept aside under a
+// name of its own.
+TEST_F(Registry, DamagedLinesAreSkippedAndTheRestKept)
 {
     vls::test::TempDir scratch;
-    std::filesystem::copy_file(scratch.write("user.reg", "REGEDIT4\n[Software\\Quarrybend\\Veilstrand]\n\"Gamma\"=dword:zz\n"), File());
+    const std::string damaged = "REGEDIT4\n[Software\\Quarrybend\\Veilstrand]\n\"InstallPath\"=\"/games/vs\"\n"
+                                "\"Gamma\"=dword:zz\n\"Antialiasing\"=dword:00000002\n[Broken\n\"Lost\"=dword:00000001\n"
+                                "[Software\\Other]\n\"Kept\"=\"yes\"\n";
+    std::filesystem::copy_file(scratch.write("user.reg", damaged), File());
     HKEY key = nullptr;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
     const std::string report = testing::internal::GetCapturedStderr();
     EXPECT_NE(report.find("damaged"), std::string::npos) << report;
-    EXPECT_NE(report.find("line 3"), std::string::npos) << report;
+    EXPECT_NE(report.find("line 4"), std::string::npos) << report;
+    EXPECT_NE(report.find("line 6"), std::string::npos) << report;
+    EXPECT_NE(report.find("line 7"), std::string::npos) << report;
+    EXPECT_EQ(QueryString(key, "InstallPath"), "/games/vs");
+    EXPECT_EQ(QueryDword(key, "Antialiasing"), 2u);
 
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
-    testing::internal::GetCapturedStderr();
     EXPECT_EQ(SetDword(key, "Gamma", 3), ERROR_SUCCESS);
-    EXPECT_EQ(QueryDword(key, "Gamma"), 3u);
     RegCloseKey(key);
-    EXPECT_TRUE(std::filesystem::exists(File() + ".damaged"));
+    EXPECT_EQ(ReadWhole(File() + ".damaged"), damaged);
+    const std::string written = ReadWhole(File());
+    for (const char* line : {"\"InstallPath\"=\"/games/vs\"", "\"Antialiasing\"=dword:00000002",
+                             "\"Gamma\"=dword:00000003", "\"Kept\"=\"yes\""})
+        EXPECT_NE(written.find(line), std::string::npos) << written;
+    EXPECT_EQ(written.find("Lost"), std::string::npos) << written;
+
+    // A second damage keeps the first copy and adds its own.
+    const std::string again = written + "\"Bad\"=hex:1\n";
+    std::filesystem::remove(File());
+    std::filesystem::copy_file(scratch.write("again.reg", again), File());
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kGameKey, &key), ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(key, "Gamma", 4), ERROR_SUCCESS);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(QueryString(key, "InstallPath"), "/games/vs");
+    RegCloseKey(key);
+    EXPECT_EQ(ReadWhole(File() + ".damaged"), damaged);
+    EXPECT_EQ(ReadWhole(File() + ".damaged.2"), again);
 }
 
 TEST(RegFile, DamagedTextIsRejected)
