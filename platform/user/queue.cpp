@@ -64,6 +64,21 @@ HWND MainWindow()
     return nullptr;
 }
 
+std::function<HWND()>& CloseTargetHook()
+{
+    static std::function<HWND()> hook;
+    return hook;
+}
+
+// Where a shut-down request goes.
+HWND CloseTarget()
+{
+    if (const auto& hook = CloseTargetHook())
+        if (const HWND named = hook(); named && Find(named))
+            return named;
+    return MainWindow();
+}
+
 void PostClose(HWND hwnd)
 {
     if (hwnd)
@@ -241,11 +256,13 @@ void InstallCloseSignals()
     sigaction(SIGTERM, &action, nullptr);
 }
 
+void SetCloseTarget(std::function<HWND()> target) { CloseTargetHook() = std::move(target); }
+
 void PumpBackend()
 {
     State& s = Get();
     if (g_closeSignals.exchange(0) > 0)
-        PostClose(MainWindow());
+        PostClose(CloseTarget());
     std::vector<backend::Event> events;
     s.backend->Poll(events);
     HWND lostFocus = nullptr;
@@ -257,7 +274,7 @@ void PumpBackend()
                 Post(tag, WM_CLOSE, 0, 0);
             break;
         case backend::EventKind::Quit:
-            PostClose(MainWindow());
+            PostClose(CloseTarget());
             break;
         case backend::EventKind::FocusGained:
             lostFocus = nullptr;

@@ -29,6 +29,12 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 // window they post WM_QUIT. A second signal ends the program as usual.
 // Installed by the first top-level window; callable earlier.
 void InstallCloseSignals();
+// Names the window that those signals and the desktop's quit ask to close,
+// in place of the active window's root owner: a class library names its
+// application's main form, so the request is never lost on an owner-less
+// popup or dialog that happens to be active. A null answer (or no hook)
+// keeps the default.
+void SetCloseTarget(std::function<HWND()> target);
 
 // The surface of the top-level window that holds hwnd, and hwnd's client
 // origin within it. Device contexts over a window draw here.

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/user/user_control.h"
 #include "platform/vcl/forms.h"
 #include "platform/win32/kernel/module.h"
 
@@ -110,6 +111,12 @@ TCustomForm* TApplication::CreateForm(TClass cls)
     if (!mainForm_) {
         form->HandleNeeded();
         mainForm_ = form;
+        // Ctrl+C and SIGTERM shut the program down through its main form,
+        // whatever list or dialog is open at the time.
+        vls::user::SetCloseTarget([] {
+            TCustomForm* main = Application ? Application->MainForm() : nullptr;
+            return main && main->HandleAllocated() && IsWindowVisible(main->Handle()) ? main->Handle() : nullptr;
+        });
     }
     return form;
 }
@@ -172,20 +179,36 @@ void TApplication::TrackMouse()
     POINT p{};
     GetCursorPos(&p);
     TControl* now = FindDragTarget(p, false);
-    if (now == mouseControl_)
-        return;
-    TControl* old = mouseControl_;
-    mouseControl_ = now;
-    if (old)
-        old->Perform(CM_MOUSELEAVE, 0, 0);
-    if (now)
-        now->Perform(CM_MOUSEENTER, 0, 0);
-    // The application's hint is that of the control under the mouse, or of
-    // the nearest parent that has one.
-    AnsiString hint;
-    for (TControl* c = now; c && hint.empty(); c = c->Parent())
-        hint = c->Hint();
-    SetHint(hint);
+    if (now != mouseControl_) {
+        TControl* old = mouseControl_;
+        mouseControl_ = now;
+        if (old)
+            old->Perform(CM_MOUSELEAVE, 0, 0);
+        if (now)
+            now->Perform(CM_MOUSEENTER, 0, 0);
+        // A control freed by one of those messages is forgotten: ask no hint.
+        if (mouseControl_ != now)
+            return;
+    }
+    // Asked on every move: a control may give each part of itself a hint.
+    SetHint(HintAt(now, p));
+}
+
+AnsiString TApplication::HintAt(TControl* control, POINT screenPos)
+{
+    // The hint of the control under the mouse, or of the nearest parent
+    // that has one; each may answer for the point through CM_HINTSHOW.
+    for (TControl* c = control; c; c = c->Parent()) {
+        THintInfo info;
+        info.HintControl = c;
+        info.HintStr = c->Hint();
+        if (c->Parent() || dynamic_cast<TWinControl*>(c))
+            info.CursorPos = c->ScreenToClient(screenPos);
+        c->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+        if (!info.HintStr.empty())
+            return info.HintStr;
+    }
+    return AnsiString();
 }
 
 void TApplication::ControlDestroyed(TControl* control)

@@ -385,6 +385,33 @@ public:
         };
         return p;
     }
+    // An event kept by another object (a composite control publishing an
+    // event of one of its parts), reached through `event`; while that gives
+    // null, the event reads as unassigned and setting it does nothing.
+    template <class... A>
+    TPropInfo& Event(const char* name, TEvent<A...>* (T::*event)() const)
+    {
+        TPropInfo& p = Add(name, TTypeKind::Method);
+        p.getMethod = [event](const TObject* o) {
+            const TEvent<A...>* e = (static_cast<const T*>(o)->*event)();
+            return e ? e->methodName : std::string();
+        };
+        p.setMethod = [event](TObject* o, const std::any& method, const std::string& methodName) {
+            TEvent<A...>* e = (static_cast<const T*>(o)->*event)();
+            if (!e)
+                return;
+            if (!method.has_value()) {
+                *e = TEvent<A...>();
+                return;
+            }
+            const auto* fn = std::any_cast<std::function<void(A...)>>(&method);
+            if (!fn)
+                throw EReadError(consts::SInvalidPropertyValue);
+            e->fn = *fn;
+            e->methodName = methodName;
+        };
+        return p;
+    }
     // A published method that streamed events can name.
     template <class... A>
     void Method(const char* name, void (T::*fn)(A...))

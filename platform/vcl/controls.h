@@ -47,6 +47,14 @@ bool CursorToIdent(std::int64_t cursor, std::string& ident);
 bool IdentToCursor(const std::string& ident, std::int64_t& cursor);
 const TIdentMap* CursorIdentMap();
 
+// What CM_HINTSHOW hands a control (its lParam): the control may replace
+// the hint text for the point under the mouse, in its client coordinates.
+struct THintInfo {
+    class TControl* HintControl = nullptr;
+    POINT CursorPos{};
+    AnsiString HintStr;
+};
+
 enum TControlStyleItem {
     csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
     csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
@@ -406,6 +414,13 @@ public:
     void SetImeMode(TImeMode v) { imeMode_ = v; }
     AnsiString ImeName() const { return imeName_; }
     void SetImeName(const AnsiString& v) { imeName_ = v; }
+    // The sunken 3D look; the platform draws one look, so it is kept for the
+    // streams and for controls that read it. With ParentCtl3D the parent's
+    // value counts; setting Ctl3D ends that.
+    bool Ctl3D() const;
+    void SetCtl3D(bool v);
+    bool ParentCtl3D() const { return parentCtl3D_; }
+    void SetParentCtl3D(bool v) { parentCtl3D_ = v; }
     int TabOrder() const;
     void SetTabOrder(int v);
     virtual bool CanFocus() const;
@@ -520,6 +535,8 @@ private:
     bool tabStop_ = false;
     TImeMode imeMode_ = imDontCare;
     AnsiString imeName_;
+    bool ctl3D_ = true;
+    bool parentCtl3D_ = true;
     int alignDisabled_ = 0;
     bool showing_ = false;
     friend struct DragDockAccess;

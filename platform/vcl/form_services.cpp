@@ -50,10 +50,7 @@ bool TCustomForm::IsShortCut(TMessage& keyMessage)
 
 void TApplication::ActivateHint(POINT cursorPos)
 {
-    AnsiString hint;
-    for (TControl* c = FindDragTarget(cursorPos, false); c && hint.empty(); c = c->Parent())
-        hint = c->Hint();
-    SetHint(hint);
+    SetHint(HintAt(FindDragTarget(cursorPos, false), cursorPos));
 }
 
 bool TApplication::HelpContext(int) { return false; }

@@ -247,6 +247,8 @@ public:
     void SetHint(const AnsiString& hint);
     // Shows the hint of the control under `cursorPos` now.
     void ActivateHint(POINT cursorPos);
+    // The hint for a screen point over `control` (null: none).
+    AnsiString HintAt(TControl* control, POINT screenPos);
     // Asks the help system for a topic; false: there is none to ask.
     bool HelpContext(int context);
     TIcon* Icon() const;

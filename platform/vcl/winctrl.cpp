@@ -215,6 +215,19 @@ void TWinControl::GetChildren(const TGetChildProc& proc, TComponent* root)
     }
 }
 
+bool TWinControl::Ctl3D() const
+{
+    if (parentCtl3D_ && Parent())
+        return Parent()->Ctl3D();
+    return ctl3D_;
+}
+
+void TWinControl::SetCtl3D(bool v)
+{
+    ctl3D_ = v;
+    parentCtl3D_ = false;
+}
+
 int TWinControl::TabOrder() const
 {
     if (!parent_)
