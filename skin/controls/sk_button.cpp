@@ -56,6 +56,7 @@ vcl::TCustomImageList* ActionImages(vcl::TBasicAction* basic)
 VCL_IMPLEMENT_CLASS(TSkCustomButton, TSkCustomControl, [](auto& b) {
     b.Component();
     b.template Object<vcl::TBasicAction>("Action", &TSkCustomButton::Action, &TSkCustomButton::SetAction);
+    b.Bool("ActiveDefault", &TSkCustomButton::ActiveDefault, &TSkCustomButton::IgnoreActiveDefault, false);
     b.Bool("BlackAndWhiteGlyph", &TSkCustomButton::BlackAndWhiteGlyph, &TSkCustomButton::SetBlackAndWhiteGlyph, false);
     b.Bool("Cancel", &TSkCustomButton::Cancel, &TSkCustomButton::SetCancel, false);
     // A caption that the linked action supplies is not stored.
@@ -323,6 +324,17 @@ void TSkCustomButton::PaintCaption()
     SkDrawText(canvas, caption_, t, DrawTextBiDiModeFlags(DT_CENTER | wrap));
 }
 
+namespace {
+
+float Lightness(BYTE r, BYTE g, BYTE b)
+{
+    float hue = 0, saturation = 0, lightness = 0;
+    PixelToHSL(0xFF000000u | (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b, hue, saturation, lightness);
+    return lightness;
+}
+
+}  // namespace
+
 void TSkCustomButton::PaintGlyph()
 {
     if (glyph_->Empty())
@@ -351,12 +363,12 @@ void TSkCustomButton::PaintGlyph()
             if (p == transparent)
                 continue;
             BYTE r = static_cast<BYTE>(p >> 16), g = static_cast<BYTE>(p >> 8), b = static_cast<BYTE>(p);
-            if (grey || faded) {
-                float hue = 0, saturation = 0, lightness = 0;
-                PixelToHSL(0xFF000000u | p, hue, saturation, lightness);
-                const auto v = static_cast<BYTE>(grey ? vcl::Round(lightness * 255.0) : vcl::Round(lightness * 50.0) + 160);
-                r = g = b = v;
-            }
+            // The two steps follow each other: a black-and-white glyph on a
+            // disabled button is made grey, and then light grey.
+            if (grey)
+                r = g = b = static_cast<BYTE>(vcl::Round(Lightness(r, g, b) * 255.0));
+            if (faded)
+                r = g = b = static_cast<BYTE>(vcl::Round(Lightness(r, g, b) * 50.0) + 160);
             ::SetPixel(dc, place.left + x, place.top + y, RGB(r, g, b));
         }
     }

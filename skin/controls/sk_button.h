@@ -21,6 +21,8 @@ public:
     vcl::WideString Caption() const { return caption_; }
     void SetCaption(const vcl::WideString& v);
     bool ActiveDefault() const { return activeDefault_; }
+    // ActiveDefault is read-only: a stream that carries it changes nothing.
+    void IgnoreActiveDefault(bool) {}
     bool Default() const { return default_; }
     void SetDefault(bool v);
     bool Cancel() const { return cancel_; }

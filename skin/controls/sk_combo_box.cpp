@@ -129,6 +129,8 @@ VCL_IMPLEMENT_CLASS(TSkCustomComboBox, TSkCustomEdit, [](auto& b) {
     b.Bool("WordWrap", &TSkCustomComboBox::WordWrap, &TSkCustomComboBox::SetWordWrap, false);
     b.Event("OnCloseUp", &TSkCustomComboBox::OnCloseUp);
     b.Event("OnDropDown", &TSkCustomComboBox::OnDropDown);
+    b.Event("OnDrawItem", &TSkCustomComboBox::DrawItemEvent);
+    b.Event("OnMeasureItem", &TSkCustomComboBox::MeasureItemEvent);
     b.Event("OnListBoxClick", &TSkCustomComboBox::OnListBoxClick);
     b.Event("OnAllowChange", &TSkCustomComboBox::OnAllowChange);
     b.Message(vcl::CM_MOUSELEAVE, &TSkCustomComboBox::CMMouseLeave);
@@ -370,10 +372,22 @@ void TSkCustomComboBox::PaintSelectedItem(const RECT& rect)
         return;
     vcl::TCanvas* canvas = Canvas();
     if (itemIndex_ >= 0 && itemIndex_ < listBox_->Items()->Count()) {
-        // Highlighted only while the combo box has the focus.
+        // Highlighted only while the combo box has the focus. The list's own
+        // canvas draws on the combo for the call, so an owner-draw handler
+        // that paints on it paints the combo's face.
         const bool wasSelected = listBox_->Selected(itemIndex_);
+        vcl::TCanvas* listCanvas = listBox_->Canvas();
+        const HDC listDC = listCanvas->HandleAllocated() ? listCanvas->Handle() : nullptr;
         listBox_->SetSelected(itemIndex_, HasFocus());
-        listBox_->DrawItem(canvas, itemIndex_, rect);
+        listCanvas->SetHandle(canvas->Handle());
+        try {
+            listBox_->DrawItem(canvas, itemIndex_, rect);
+        } catch (...) {
+            listCanvas->SetHandle(listDC);
+            listBox_->SetSelected(itemIndex_, wasSelected);
+            throw;
+        }
+        listCanvas->SetHandle(listDC);
         listBox_->SetSelected(itemIndex_, wasSelected);
     }
     if (HasFocus())
@@ -400,13 +414,18 @@ void TSkCustomComboBox::DropDown()
     if (vcl::Screen->Width() < at.x + Width())
         at.x = vcl::Screen->Width() - Width();
     window_->SetBounds(at.x, at.y, Width(), rows + borders);
+    // The list scrolls the chosen item into view by its own page, so it
+    // takes the window's size and row height before the item is chosen.
+    listBox_->SetItemHeight(itemHeight_);
+    listBox_->SetColor(Color());
+    listBox_->SetBounds(0, 0, window_->ClientWidth(), window_->ClientHeight());
     for (int i = 0; i < listBox_->Items()->Count(); ++i)
         listBox_->SetSelected(i, false);
     const int selected = itemIndex_ >= 0 ? itemIndex_ : listBox_->Items()->Count() > 0 ? 0 : -1;
     listBox_->SetItemIndex(selected);
+    // Chosen in an earlier drop-down, it may be out of this view.
+    listBox_->ScrollIntoView(selected);
     listBox_->SetSelected(selected, true);
-    listBox_->SetItemHeight(itemHeight_);
-    listBox_->SetColor(Color());
     vcl::TComponent* ownerForm = Owner();
     if (g_frameSwitch)
         g_frameSwitch->SetFramePaint(ownerForm, false);

@@ -92,6 +92,9 @@ public:
     void SetFontDevice(TFontDevice v);
     TFontType FontType() const { return listBox_ ? listBox_->FontType() : ftAll; }
     void SetFontType(TFontType v);
+    // The list box's owner-draw events, which the combo box publishes.
+    TDrawItemEvent* DrawItemEvent() const { return listBox_ ? &listBox_->OnDrawItem : nullptr; }
+    TMeasureItemEvent* MeasureItemEvent() const { return listBox_ ? &listBox_->OnMeasureItem : nullptr; }
     TSkListBoxStyle ListStyle() const { return listBox_ ? listBox_->ListStyle() : lbStandard; }
     void SetListStyle(TSkListBoxStyle v);
     bool ShowCheckBoxes() const { return listBox_ && listBox_->ShowCheckBoxes(); }

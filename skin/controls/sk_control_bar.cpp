@@ -18,6 +18,7 @@ VCL_IMPLEMENT_CLASS(TSkCustomControlBar, TSkCustomControl, [](auto& b) {
     b.Bool("AutoDock", &TSkCustomControlBar::AutoDock, &TSkCustomControlBar::SetAutoDock, true);
     b.Bool("AutoDrag", &TSkCustomControlBar::AutoDrag, &TSkCustomControlBar::SetAutoDrag, true);
     b.Bool("AutoSize", &TSkCustomControlBar::AutoSize, &TSkCustomControlBar::SetAutoSize, true);
+    b.Bool("ParentCtl3D", &TSkCustomControlBar::ParentCtl3D, &TSkCustomControlBar::SetParentCtl3D, true);
     b.Int("RowSize", &TSkCustomControlBar::RowSize, &TSkCustomControlBar::SetRowSize, 26);
     b.Bool("RowSnap", &TSkCustomControlBar::RowSnap, &TSkCustomControlBar::SetRowSnap, false);
     b.Event("OnBandDrag", &TSkCustomControlBar::OnBandDrag);
@@ -264,9 +265,12 @@ void TSkCustomControlBar::MouseMove(vcl::TShiftState shift, int x, int y)
     band->placedWidth = dragged_->Width() + band->insets.left + band->insets.right;
     const RECT client = ClientRect();
     const int margin = dragged_->Height();
+    // Ctrl pulls the band out too; the keyboard goes to the focused control,
+    // not to the bar, so the key is read from the state the move carries.
     if (autoDrag_ && !ComponentState().Contains(vcl::csDesigning) &&
-        (band->placedLeft < client.left - margin || band->placedTop < client.top - margin ||
-         band->placedLeft > client.right + margin || band->placedTop > client.bottom + margin)) {
+        (shift.Contains(vcl::ssCtrl) || band->placedLeft < client.left - margin ||
+         band->placedTop < client.top - margin || band->placedLeft > client.right + margin ||
+         band->placedTop > client.bottom + margin)) {
         vcl::TControl* control = dragged_;
         if (StartBandDrag(control, x, y, true)) {
             dragged_ = nullptr;

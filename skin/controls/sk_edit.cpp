@@ -47,6 +47,8 @@ VCL_IMPLEMENT_CLASS(TSkCustomEdit, TSkCustomControl, [](auto& b) {
     b.WStr("Text", &TSkCustomEdit::GetWideText, &TSkCustomEdit::SetTextValue);
     b.Enum("TextAlignment", &vcl::kAlignmentInfo, &TSkCustomEdit::TextAlignment, &TSkCustomEdit::SetTextAlignment,
            std::optional<vcl::TAlignment>(vcl::taLeftJustify));
+    b.Int("Cursor", &TSkCustomEdit::EditCursorValue, &TSkCustomEdit::SetEditCursorValue, vcl::crIBeam).identMap =
+        vcl::CursorIdentMap();
     b.Event("OnChange", &TSkCustomEdit::OnChange);
     b.Message(WM_GETDLGCODE, &TSkCustomEdit::WMGetDlgCode);
     b.Message(WM_CUT, &TSkCustomEdit::WMCut);
@@ -100,10 +102,22 @@ void TSkCustomEdit::SetText(const vcl::WideString& v)
         const vcl::AnsiString ansi = vcl::WideToAnsi(v);
         text_ = vcl::AnsiToWide(charCase_ == ecUpperCase ? vcl::AnsiUpperCase(ansi) : vcl::AnsiLowerCase(ansi));
     }
+    KeepCaretInText();
     Invalidate();
     if (text_ != old)
         Change();
 }
+
+void TSkCustomEdit::KeepCaretInText()
+{
+    const int n = static_cast<int>(text_.size());
+    caretPos_ = std::clamp(caretPos_, 0, n);
+    selAnchor_ = std::clamp(selAnchor_, 0, n);
+    selDelta_ = std::clamp(selAnchor_ + selDelta_, 0, n) - selAnchor_;
+    firstVisible_ = std::clamp(firstVisible_, 1, std::max(n, 1));
+}
+
+void TSkCustomEdit::SetCursor(vcl::TCursor c) { vcl::TControl::SetCursor(c == vcl::crDefault ? vcl::crIBeam : c); }
 
 void TSkCustomEdit::Change()
 {
@@ -449,7 +463,12 @@ void TSkCustomEdit::WMLButtonDblClk(vcl::TMessage& m)
 {
     DispatchFrom(StaticClass()->ClassParent(), m);
     mouseSelecting_ = false;
-    const int start = PrevWordPos(caretPos_);
+    // The word under the click: a caret at a word's first character already
+    // stands at its start, where the previous-word walk would go back one.
+    const int n = static_cast<int>(text_.size());
+    const bool atWordStart = caretPos_ < n && text_[static_cast<std::size_t>(caretPos_)] != u' ' &&
+                             (caretPos_ == 0 || text_[static_cast<std::size_t>(caretPos_ - 1)] == u' ');
+    const int start = atWordStart ? caretPos_ : PrevWordPos(caretPos_);
     const int end = NextWordPos(start);
     selDelta_ = 0;
     caretPos_ = end;
@@ -521,6 +540,9 @@ void TSkCustomEdit::CMTextChanged(vcl::TMessage& m)
     DispatchFrom(StaticClass()->ClassParent(), m);
     text_ = vcl::AnsiToWide(vcl::TWinControl::GetText());
     SetSelLength(0);
+    KeepCaretInText();
+    if (HandleAllocated())
+        SetCaretPos(caretPos_);
     Invalidate();
 }
 

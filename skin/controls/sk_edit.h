@@ -58,6 +58,8 @@ public:
     vcl::WideString Text() const { return GetWideText(); }
     virtual vcl::WideString GetWideText() const { return text_; }
     void SetText(const vcl::WideString& v);
+    // crDefault stands for the edit's own I-beam.
+    void SetCursor(vcl::TCursor c);
     int CaretPos() const { return caretPos_; }
     int SelAnchor() const { return selAnchor_; }
     int SelDelta() const { return selDelta_; }
@@ -165,6 +167,10 @@ private:
     int PasswordCharValue() const { return passwordChar_; }
     void SetPasswordCharValue(int v) { SetPasswordWideChar(static_cast<char16_t>(v)); }
     void SetTextValue(const vcl::WideString& v) { SetText(v); }
+    int EditCursorValue() const { return Cursor(); }
+    void SetEditCursorValue(int c) { SetCursor(static_cast<vcl::TCursor>(c)); }
+    // Every change of the text, by whatever road, brings these back into it.
+    void KeepCaretInText();
 
     vcl::WideString text_;
     bool mouseSelecting_ = false;

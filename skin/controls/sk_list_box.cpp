@@ -161,6 +161,9 @@ VCL_IMPLEMENT_CLASS(TSkCustomListBox, TSkCustomControl, [](auto& b) {
            std::optional<TFontDevice>(fdScreen));
     b.Enum("FontType", &kFontTypeInfo, &TSkCustomListBox::FontType, &TSkCustomListBox::SetFontType,
            std::optional<TFontType>(ftAll));
+    b.template Enum<vcl::TImeMode>("ImeMode", &vcl::kImeModeInfo, &TSkCustomListBox::ImeMode,
+                                   &TSkCustomListBox::SetImeMode, std::optional<vcl::TImeMode>(vcl::imDontCare));
+    b.Str("ImeName", &TSkCustomListBox::ImeName, &TSkCustomListBox::SetImeName);
     b.Object("Items", &TSkCustomListBox::ItemsValue, &TSkCustomListBox::SetItems);
     b.Int("ItemHeight", &TSkCustomListBox::ItemHeight, &TSkCustomListBox::SetItemHeight, 16);
     b.Bool("MultiSelect", &TSkCustomListBox::MultiSelect, &TSkCustomListBox::SetMultiSelect, false);
@@ -434,22 +437,28 @@ void TSkCustomListBox::SetItemIndex(int v)
     if (v < -1)
         v = 0;
     itemIndex_ = v;
-    // Each turn moves the view by one item, so the walk ends within the
-    // item count even when no row fits in the view.
-    for (int guard = 0; scrollBar_ && itemIndex_ >= 0 && guard <= count; ++guard) {
-        const int position = scrollBar_->Position();
-        if (LastFullyShown() < itemIndex_)
-            scrollBar_->SetPosition(position + 1);
-        else if (itemIndex_ < FirstShown())
-            scrollBar_->SetPosition(position - 1);
-        if (scrollBar_->Position() == position)
-            break;
-    }
+    ScrollIntoView(itemIndex_);
     if (anchor_ == -1)
         anchor_ = itemIndex_;
     UpdateSelection();
     UpdateScrollBar();
     Invalidate();
+}
+
+void TSkCustomListBox::ScrollIntoView(int index)
+{
+    const int count = items_->Count();
+    // Each turn moves the view by one item, so the walk ends within the
+    // item count even when no row fits in the view.
+    for (int guard = 0; scrollBar_ && index >= 0 && index < count && guard <= count; ++guard) {
+        const int position = scrollBar_->Position();
+        if (LastFullyShown() < index)
+            scrollBar_->SetPosition(position + 1);
+        else if (index < FirstShown())
+            scrollBar_->SetPosition(position - 1);
+        if (scrollBar_->Position() == position)
+            break;
+    }
 }
 
 void TSkCustomListBox::UpdateSelection()
@@ -712,6 +721,14 @@ void TSkCustomListBox::UpdateScrollBar()
             const int h0 = count > 0 ? GetItemHeight(0) : 0;
             bar->SetPageSize(h0 > 0 ? paintHeight / h0 : 0);
         }
+    }
+    // A page that grew, or items that went, would leave the view past the
+    // last screenful with the first rows out of reach and no bar to scroll
+    // back with.
+    if (bar->PageSize() != 0) {
+        const int last = std::max(bar->Min(), bar->Max() - bar->PageSize() + 1);
+        if (bar->Position() > last)
+            bar->SetPosition(last);
     }
     const bool needed = bar->PageSize() < bar->Max() - bar->Min() + 1 && bar->Max() != bar->Min();
     bar->SetVisible(designing || alwaysShowScrlBar_ || needed);

@@ -107,6 +107,8 @@ public:
     bool ScrollBarShown() const { return scrollBarShown_; }
     int FirstShown();
     int LastFullyShown();
+    // Scrolls the view the least that shows the item whole.
+    void ScrollIntoView(int index);
 
     void Clear() { items_->Clear(); }
     // The first item whose rectangle holds `p`; else -1 when `existing`,

@@ -1,5 +1,6 @@
 #include "skin/controls/sk_panel.h"
 
+#include <algorithm>
 
 #include "platform/vcl/filer.h"
 #include "platform/vcl/forms.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr int kHeaderClosePart = 2, kGroupCollapsePart = 6, kGroupExpandPart = 7, kGroupHeadPart = 8,
               kGroupBackgroundPart = 5;
 constexpr int kRollStep = 4;
+constexpr int kMostHeight = 32767;
 constexpr int kTitleTextInset = 5;
 
 // Draws one part of the "ExplorerBar" class; false when the class is not there.
@@ -56,6 +58,7 @@ VCL_IMPLEMENT_CLASS(TSkCustomPanel, TSkCustomControl, [](auto& b) {
     b.Event("OnRollup", &TSkCustomPanel::OnRollup);
     b.Message(vcl::CM_TEXTCHANGED, &TSkCustomPanel::CMTextChanged);
     b.Message(WM_SETCURSOR, &TSkCustomPanel::WMSetCursor);
+    b.Message(vcl::CM_HINTSHOW, &TSkCustomPanel::CMHintShow);
 })
 
 TSkCustomPanel::TSkCustomPanel(vcl::TComponent* owner) : TSkCustomControl(owner)
@@ -252,7 +255,11 @@ void TSkCustomPanel::DefineProperties(vcl::TFiler* filer)
         [this](vcl::TStream* s) {
             std::uint8_t b[4] = {};
             s->ReadBuffer(b, 4);
-            normalHeight_ = static_cast<std::int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+            const auto stored =
+                static_cast<std::int32_t>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+            // No window is taller than the coordinates can say; a height past
+            // that would only make rolling down walk towards it for ever.
+            normalHeight_ = std::clamp(stored, 0, kMostHeight);
         },
         [this](vcl::TStream* s) {
             const auto v = static_cast<std::uint32_t>(normalHeight_);
@@ -276,6 +283,14 @@ vcl::AnsiString TSkCustomPanel::HintAt(POINT p)
     if (!showCaption_ || !PtInRect(&title, p))
         return Hint();
     return showButton_ && hover_ ? buttonHint_ : captionHint_;
+}
+
+void TSkCustomPanel::CMHintShow(vcl::TMessage& m)
+{
+    DispatchFrom(StaticClass()->ClassParent(), m);
+    auto* info = reinterpret_cast<vcl::THintInfo*>(m.LParam);
+    if (info && info->HintControl == this)
+        info->HintStr = HintAt(info->CursorPos);
 }
 
 // --------------------------------------------------------------- painting
@@ -429,9 +444,11 @@ void TSkCustomPanel::WMSetCursor(vcl::TMessage& m)
         RECT title{};
         GetTitleRect(title);
         const RECT b = GetButtonRect();
-        const vcl::TCursor cursor = PtInRect(&b, p) ? buttonCursor_ : PtInRect(&title, p) ? captionCursor_ : vcl::crDefault;
-        if (cursor != vcl::crDefault) {
-            ::SetCursor(vcl::Screen->Cursors(cursor));
+        // The title has cursors of its own; at their default, the arrow,
+        // not the panel's cursor.
+        const bool overButton = showButton_ && PtInRect(&b, p);
+        if (overButton || PtInRect(&title, p)) {
+            ::SetCursor(vcl::Screen->Cursors(overButton ? buttonCursor_ : captionCursor_));
             m.Result = 1;
             return;
         }

@@ -79,6 +79,7 @@ private:
     void StepHeight(int height);
     void CMTextChanged(vcl::TMessage& m);
     void WMSetCursor(vcl::TMessage& m);
+    void CMHintShow(vcl::TMessage& m);
 
     vcl::WideString caption_;
     bool showCaption_ = true;

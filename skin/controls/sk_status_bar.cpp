@@ -456,8 +456,11 @@ void TSkCustomStatusBar::MouseMove(vcl::TShiftState shift, int x, int y)
 void TSkCustomStatusBar::MouseUp(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y)
 {
     TSkCustomControl::MouseUp(button, shift, x, y);
-    if (pressedPanel_ && PanelAt(x, y) == pressedPanel_)
-        PanelClick(pressedPanel_);
+    // Only the release of the press that chose the panel clicks it, once.
+    TSkStatusPanel* pressed = pressedPanel_;
+    pressedPanel_ = nullptr;
+    if (button == vcl::mbLeft && pressed && PanelAt(x, y) == pressed)
+        PanelClick(pressed);
 }
 
 void TSkCustomStatusBar::DblClick()

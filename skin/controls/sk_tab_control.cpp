@@ -525,6 +525,9 @@ void TSkCustomTabControl::RemovePage(TSkCustomTabSheet* page)
             pages_[0]->SetVisible(true);
             pages_[0]->BringToFront();
         }
+    } else if (activePage_) {
+        // The tabs before the active page may have moved up by one.
+        tabIndex_ = activePage_->PageVisible() ? TabOfPage(activePage_) : activePage_->PageIndex();
     }
     busy_ = wasBusy;
     if (!page->ComponentState().Contains(vcl::csDestroying))

@@ -173,17 +173,23 @@ TEST_F(SkButton, DisabledLooks)
         one.Pixels()[8 * 16 + i] = 0x2040C0;
     b->SetGlyph(&one);
     b->SetEnabled(false);
-    Snapshot();
-    int greys = 0, blue = 0;
-    for (int y = 10; y < 35; ++y)
-        for (int x = 10; x < 85; ++x) {
-            const std::uint32_t p = Rgb(x, y);
-            const int r = static_cast<int>(p >> 16), g = static_cast<int>(p >> 8 & 0xFF), bl = static_cast<int>(p & 0xFF);
-            greys += r == g && g == bl && r >= 160 && r <= 210 && p != Px(vcl::clBtnFace);
-            blue += p == 0x2040C0u;
-        }
-    EXPECT_EQ(greys, 8);
-    EXPECT_EQ(blue, 0);
+    // One cell, coloured or black-and-white: light grey either way.
+    for (const bool blackAndWhite : {false, true}) {
+        b->SetBlackAndWhiteGlyph(blackAndWhite);
+        Snapshot();
+        int greys = 0, blue = 0;
+        for (int y = 10; y < 35; ++y)
+            for (int x = 10; x < 85; ++x) {
+                const std::uint32_t p = Rgb(x, y);
+                const int r = static_cast<int>(p >> 16), g = static_cast<int>(p >> 8 & 0xFF),
+                          bl = static_cast<int>(p & 0xFF);
+                greys += r == g && g == bl && r >= 160 && r <= 210 && p != Px(vcl::clBtnFace);
+                blue += p == 0x2040C0u;
+            }
+        EXPECT_EQ(greys, 8) << blackAndWhite;
+        EXPECT_EQ(blue, 0) << blackAndWhite;
+    }
+    b->SetBlackAndWhiteGlyph(false);
 
     // Two cells: the second is shown as it is.
     vcl::TBitmap two;

@@ -148,6 +148,54 @@ TEST_F(SkComboBox, VetoedChangesStillCloseTheList)
     EXPECT_EQ(combo->ItemIndex(), 1);
 }
 
+// A list that holds all its items opens at the first one, whichever item is
+// chosen; a longer list shows the chosen one in its last row.
+TEST_F(SkComboBox, OpenListShowsTheFirstItemsWhenTheyFit)
+{
+    TSkCustomComboBox* combo = MakeCombo({"a", "b", "c", "d", "e", "f", "g"});
+    combo->SetComboStyle(kcsDropDownList);
+    TSkCustomListBox* list = combo->ListBox();
+    struct Case {
+        int dropDownCount, chosen, firstShown;
+    };
+    for (const Case& c : {Case{7, 6, 0}, Case{7, 3, 0}, Case{8, 6, 0}, Case{3, 6, 4}, Case{3, 1, 1}}) {
+        combo->SetDropDownCount(c.dropDownCount);
+        combo->SetItemIndex(c.chosen);
+        combo->DropDown();
+        EXPECT_EQ(list->ItemIndex(), c.chosen) << c.dropDownCount << " " << c.chosen;
+        EXPECT_EQ(list->FirstShown(), c.firstShown) << c.dropDownCount << " " << c.chosen;
+        EXPECT_EQ(list->ItemAtPos(POINT{20, list->PaintRect().top + 2}, true), c.firstShown);
+        combo->CloseDropDown();
+    }
+}
+
+// An owner-drawn pick list paints its chosen item on its own face, through
+// the canvas its handler is given and through the list's canvas alike.
+TEST_F(SkComboBox, OwnerDrawnPickListPaintsItsChoiceOnItsFace)
+{
+    TSkCustomComboBox* combo = MakeCombo({"red", "green"});
+    combo->SetComboStyle(kcsDropDownList);
+    combo->SetListStyle(lbOwnerDrawFixed);
+    std::vector<int> drawn;
+    for (const bool throughList : {false, true}) {
+        SCOPED_TRACE(throughList ? "the list's canvas" : "the given canvas");
+        combo->ListBox()->OnDrawItem = [&](TSkCustomListBox* list, vcl::TCanvas* canvas, int index, const RECT& r,
+                                           TOwnerDrawState) {
+            drawn.push_back(index);
+            vcl::TCanvas* target = throughList ? list->Canvas() : canvas;
+            target->Brush()->SetColor(index == 0 ? vcl::clRed : vcl::clLime);
+            target->FillRect(r);
+        };
+        combo->SetItemIndex(1);
+        combo->Invalidate();
+        Snapshot();
+        const RECT text = combo->GetTextRect();
+        EXPECT_EQ(Rgb(10 + (text.left + text.right) / 2, 10 + (text.top + text.bottom) / 2), Px(vcl::clLime));
+        EXPECT_EQ(drawn.back(), 1);
+        combo->SetItemIndex(0);
+    }
+}
+
 TEST_F(SkComboBox, NearTheBottomTheListOpensUpwards)
 {
     form->SetBounds(0, 600, 320, 160);

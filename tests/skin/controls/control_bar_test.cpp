@@ -281,6 +281,28 @@ TEST_F(SkControlBar, BandPulledOutOfTheBarOrCtrlDuringADragStartsADragOut)
     Button(false);
 }
 
+// Ctrl from the real keyboard reaches a band drag although the focus is
+// elsewhere: the next move of the mouse pulls the band out.
+TEST_F(SkControlBar, CtrlFromTheKeyboardPullsTheDraggedBandOut)
+{
+    TSkCustomControlBar* bar = MakeBar();
+    auto* a = AddTool(bar, 0, 0, 80);
+    a->SetDragKind(vcl::dkDock);
+    Move(bar, a->Left() - 6, a->Top() + 5);
+    Button(true);
+    Move(bar, a->Left() - 4, a->Top() + 5);
+    ASSERT_EQ(bar->DraggedControl(), a);
+    ASSERT_FALSE(bar->Focused());
+    vls::headless::Key(VK_CONTROL, true);
+    vcl::Application->ProcessMessages();
+    Move(bar, a->Left() - 3, a->Top() + 5);
+    EXPECT_TRUE(a->Dragging());
+    EXPECT_EQ(bar->DraggedControl(), nullptr);
+    a->EndDrag(false);
+    vls::headless::Key(VK_CONTROL, false);
+    Button(false);
+}
+
 TEST_F(SkControlBar, LeftAlignedBarSizesItsWidthToTheBands)
 {
     TSkCustomControlBar* bar = MakeBar();

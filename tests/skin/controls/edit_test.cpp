@@ -134,6 +134,55 @@ TEST_F(SkEdit, WordPositions)
     EXPECT_EQ(edit->CaretPos(), 8);
 }
 
+// A double click selects the word under it and the blanks after it; on a
+// blank, the word before it.
+TEST_F(SkEdit, DoubleClickSelectsTheWordUnderTheClick)
+{
+    TSkCustomEdit* edit = MakeEdit(u"ab cd ef");
+    edit->SetFocus();
+    const int top = edit->GetTextRect().top + 3;
+    struct Case {
+        int at;
+        const char16_t* selected;
+        int caret;
+    };
+    const Case cases[] = {
+        {0, u"ab ", 3},  // the first character of the text
+        {3, u"cd ", 6},  // the first character of a word
+        {4, u"cd ", 6},  // inside a word
+        {5, u"cd ", 6},  // after a word's last character
+        {2, u"ab ", 3},  // on the blank after a word
+        {6, u"ef", 8},   // the first character of the last word
+        {8, u"ef", 8},   // the end of the text
+    };
+    for (const Case& c : cases) {
+        edit->SetCaretPos(c.at);
+        const int x = edit->CharPosToX(c.at) + 1;
+        edit->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, top));
+        edit->Perform(WM_LBUTTONUP, 0, MAKELPARAM(x, top));
+        EXPECT_EQ(edit->GetSelText(), c.selected) << c.at;
+        EXPECT_EQ(edit->CaretPos(), c.caret) << c.at;
+    }
+}
+
+// Text set through the class library, shorter than before, brings the
+// caret and the selection back into it, so editing goes on.
+TEST_F(SkEdit, ClassLibraryTextKeepsTheCaretInside)
+{
+    TSkCustomEdit* edit = MakeEdit(u"a longer text");
+    edit->SetFocus();
+    Type("{End}+{Left}+{Left}");
+    ASSERT_EQ(edit->GetSelLength(), 2);
+    static_cast<vcl::TControl*>(edit)->SetText("ab");
+    EXPECT_LE(edit->CaretPos(), 2);
+    EXPECT_LE(edit->SelAnchor(), 2);
+    EXPECT_LE(edit->FirstVisible(), 2);
+    Type("{Back}");
+    EXPECT_EQ(edit->GetWideText(), u"a");
+    Type("{Home}{Del}x");
+    EXPECT_EQ(edit->GetWideText(), u"x");
+}
+
 TEST_F(SkEdit, CaretSelectionAndClipboard)
 {
     TSkCustomEdit* edit = MakeEdit(u"one two");

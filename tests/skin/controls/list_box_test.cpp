@@ -172,6 +172,31 @@ TEST_F(SkListBox, KeysScrollTheCurrentItemIntoView)
     EXPECT_EQ(list->ItemIndex(), 0);
 }
 
+// The view never stays past the last screenful: a taller list or fewer items
+// pull it back, so the first rows can always be reached.
+TEST_F(SkListBox, ViewComesBackWhenThePageGrowsOrItemsGo)
+{
+    TSkCustomListBox* list = MakeList(20);
+    TSkCustomScrollBar* bar = list->ScrollBar();
+    list->SetItemIndex(19);
+    ASSERT_EQ(bar->Position(), 20 - bar->PageSize());
+
+    list->SetBounds(10, 10, 121, 20 * 16 + list->Height() - RectHeight(list->PaintRect()));
+    EXPECT_EQ(bar->PageSize(), 20);
+    EXPECT_EQ(bar->Position(), 0);
+    EXPECT_FALSE(bar->Visible());
+    EXPECT_EQ(list->FirstShown(), 0);
+
+    list->SetBounds(10, 10, 121, 97);
+    list->SetItemIndex(0);
+    list->SetItemIndex(19);
+    ASSERT_GT(bar->Position(), 0);
+    for (int i = 0; i < 16; ++i)
+        list->Items()->Delete(list->Items()->Count() - 1);
+    EXPECT_EQ(bar->Position(), std::max(0, 4 - bar->PageSize()));
+    EXPECT_EQ(list->FirstShown(), bar->Position());
+}
+
 TEST_F(SkListBox, WheelScrollsByLinesAndStopsAtTheLastPage)
 {
     TSkCustomListBox* list = MakeList(20);

@@ -2,6 +2,7 @@
 
 #include "control_fixture.h"
 #include "platform/vcl/filer.h"
+#include "platform/vcl/forms.h"
 #include "platform/vcl/streams.h"
 #include "skin/controls/sk_panel.h"
 
@@ -132,6 +133,74 @@ TEST_F(SkPanel, NormalHeightTravelsAfterRolledInTheStream)
     EXPECT_TRUE(copy->Rolled());
     EXPECT_EQ(copy->Height(), 22);
     EXPECT_EQ(copy->NormalHeight(), 90);
+}
+
+// A stored height to come back to that no window can have is cut to the
+// largest one, so rolling down ends.
+TEST_F(SkPanel, AStoredNormalHeightOutOfRangeIsBounded)
+{
+    vcl::RegisterClass(TSkCustomPanel::StaticClass());
+    auto* original = new TSkCustomPanel(form);
+    original->SetBounds(0, 0, 100, 90);
+    original->SetAnimateRoll(true);
+    original->SetRolled(true);
+    struct Case {
+        const char* bytes;
+        int normalHeight;
+    };
+    for (const Case& c : {Case{"FFFFFF7F", 32767}, Case{"00000080", 0}, Case{"5A000000", 90}}) {
+        vcl::TMemoryStream stream;
+        stream.WriteComponent(original);
+        stream.SetPosition(0);
+        vcl::TMemoryStream text;
+        vcl::ObjectBinaryToText(&stream, &text);
+        std::string asText(reinterpret_cast<const char*>(text.Memory()), static_cast<size_t>(text.Size()));
+        const size_t at = asText.find("5A000000");
+        ASSERT_NE(at, std::string::npos) << asText;
+        asText.replace(at, 8, c.bytes);
+        vcl::TMemoryStream edited;
+        edited.WriteBuffer(asText.data(), static_cast<std::int32_t>(asText.size()));
+        edited.SetPosition(0);
+        vcl::TMemoryStream binary;
+        vcl::ObjectTextToBinary(&edited, &binary);
+        binary.SetPosition(0);
+        auto* copy = new TSkCustomPanel(form);
+        binary.ReadComponent(copy);
+        EXPECT_EQ(copy->NormalHeight(), c.normalHeight) << c.bytes;
+        copy->SetRolled(false);
+        EXPECT_FALSE(copy->Rolled());
+        delete copy;
+    }
+}
+
+// Over the title the panel answers with its caption's and its button's
+// hints and cursors; elsewhere with its own.
+TEST_F(SkPanel, TitleAndButtonHaveTheirOwnHintsAndCursors)
+{
+    TRecordingPanel* p = Make();
+    p->SetHint("Body");
+    p->SetCaptionHint("Title");
+    p->SetButtonHint("Button");
+    p->SetCursor(vcl::crHandPoint);
+    struct Case {
+        POINT at;
+        const char* hint;
+        HCURSOR cursor;
+    };
+    const HCURSOR arrow = vcl::Screen->Cursors(vcl::crDefault);
+    const Case cases[] = {{{40, 10}, "Title", arrow},
+                          {{88, 10}, "Button", arrow},
+                          {{40, 50}, "Body", vcl::Screen->Cursors(vcl::crHandPoint)}};
+    for (const Case& c : cases) {
+        Move(p, c.at.x, c.at.y);
+        EXPECT_EQ(vcl::Application->Hint(), c.hint) << c.hint;
+        p->Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(p->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor(), c.cursor) << c.hint;
+    }
+    p->SetCaptionCursor(vcl::crHelp);
+    Move(p, 40, 10);
+    p->Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(p->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), vcl::Screen->Cursors(vcl::crHelp));
 }
 
 TEST_F(SkPanel, ClassicLook)

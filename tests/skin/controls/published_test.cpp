@@ -8,8 +8,11 @@
 #include "platform/vcl/streams.h"
 #include "skin/controls/sk_button.h"
 #include "skin/controls/sk_check_box.h"
+#include "skin/controls/sk_combo_box.h"
+#include "skin/controls/sk_control_bar.h"
 #include "skin/controls/sk_edit.h"
 #include "skin/controls/sk_label.h"
+#include "skin/controls/sk_list_box.h"
 #include "skin/controls/sk_panel.h"
 #include "skin/controls/sk_progress_bar.h"
 #include "skin/controls/sk_scroll_bar.h"
@@ -44,7 +47,7 @@ TEST(SkPublished, EveryControlCarriesThePropertiesItPublishes)
          "ParentShowHint PopupMenu ShowHint Visible OnClick OnDblClick OnDragDrop OnDragOver OnEndDock OnEndDrag "
          "OnMouseDown OnMouseMove OnMouseUp OnStartDock OnStartDrag"},
         {TSkCustomButton::StaticClass(),
-         "Action Anchors BlackAndWhiteGlyph Cancel Caption Default Enabled Font Kind ModalResult NumGlyphs Spacing "
+         "Action Anchors ActiveDefault BlackAndWhiteGlyph Cancel Caption Default Enabled Font Kind ModalResult NumGlyphs Spacing "
          "State Glyph Layout ParentShowHint TabOrder TabStop WordWrap Transparent OnClick"},
         {TSkCustomCheckBox::StaticClass(),
          "Anchors Caption AllowGrayed Alignment Checked Enabled Font Spacing State WordWrap Transparent TabOrder "
@@ -88,6 +91,21 @@ TEST(SkPublished, EveryControlCarriesThePropertiesItPublishes)
          "PopupMenu ShowHint TabOrder TabStop Visible OnDockDrop OnDockOver OnUnDock OnGetSiteInfo OnEndDock "
          "OnStartDock OnDragDrop OnDragOver OnEndDrag OnStartDrag OnEnter OnExit OnMouseDown OnMouseMove "
          "OnMouseUp OnResize"},
+        {TSkCustomListBox::StaticClass(),
+         "Align AllowGrayed AlwaysShowScrlBar Anchors BevelSides BevelInner BevelOuter BevelKind BevelWidth "
+         "BorderWidth Color Columns Constraints DragCursor DragKind DragMode Enabled Flat Font FontDevice FontType "
+         "ImeMode ImeName Items ItemHeight MultiSelect ParentColor ParentFont ParentShowHint PopupMenu SelCount "
+         "ShowCheckBoxes ShowHint Sorted ListStyle TabOrder TabStop Visible WordWrap OnDrawItem OnMeasureItem "
+         "OnClick OnDblClick OnDragDrop OnDragOver OnEndDock OnEndDrag OnEnter OnExit OnKeyDown OnKeyPress "
+         "OnKeyUp OnMouseDown OnMouseMove OnMouseUp OnStartDock OnStartDrag"},
+        {TSkCustomComboBox::StaticClass(),
+         "AutoComplete ButtonAlign ComboStyle DropDownCount ItemHeight Items Flat FontDevice FontType ItemIndex "
+         "ListStyle ShowCheckBoxes Sorted Text WordWrap OnCloseUp OnDropDown OnDrawItem OnMeasureItem "
+         "OnListBoxClick OnAllowChange"},
+        {TSkCustomControlBar::StaticClass(),
+         "Align Anchors AutoDock AutoDrag AutoSize Color Constraints DockSite DragCursor DragKind DragMode Enabled "
+         "ParentColor ParentCtl3D ParentFont ParentShowHint PopupMenu RowSize RowSnap ShowHint TabOrder TabStop "
+         "Visible"},
     };
     for (const Published& row : table) {
         std::istringstream names(row.names);
@@ -146,6 +164,60 @@ TEST_F(SkPublishedStream, PropertiesOnlyTheStreamsUseSurviveBothForms)
     EXPECT_EQ(editCopy->ImeMode(), vcl::imClose);
     EXPECT_EQ(editCopy->ImeName(), "Input method");
     EXPECT_FALSE(editCopy->AutoSize());
+
+    // The edit's cursor: crDefault stands for its I-beam, which is not stored.
+    edit->SetCursor(vcl::crDefault);
+    EXPECT_EQ(edit->Cursor(), vcl::crIBeam);
+    edit->SetCursor(vcl::crHandPoint);
+    RoundTrip(edit, editCopy);
+    EXPECT_EQ(editCopy->Cursor(), vcl::crHandPoint);
+    edit->SetCursor(vcl::crDefault);
+    auto* plainCopy = new TSkCustomEdit(form);
+    EXPECT_EQ(RoundTrip(edit, plainCopy).find("Cursor"), std::string::npos);
+    EXPECT_EQ(plainCopy->Cursor(), vcl::crIBeam);
+
+    auto* list = new TSkCustomListBox(form);
+    list->SetImeMode(vcl::imOpen);
+    list->SetImeName("Kana");
+    auto* listCopy = new TSkCustomListBox(form);
+    const std::string listText = RoundTrip(list, listCopy);
+    EXPECT_NE(listText.find("ImeMode = imOpen"), std::string::npos) << listText;
+    EXPECT_EQ(listCopy->ImeMode(), vcl::imOpen);
+    EXPECT_EQ(listCopy->ImeName(), "Kana");
+
+    auto* bar = new TSkCustomControlBar(form);
+    bar->SetParent(form);
+    EXPECT_TRUE(bar->ParentCtl3D());
+    form->SetCtl3D(false);
+    EXPECT_FALSE(bar->Ctl3D());  // the parent's look
+    bar->SetCtl3D(true);
+    EXPECT_FALSE(bar->ParentCtl3D());
+    auto* barCopy = new TSkCustomControlBar(form);
+    const std::string barText = RoundTrip(bar, barCopy);
+    EXPECT_NE(barText.find("ParentCtl3D = False"), std::string::npos) << barText;
+    EXPECT_FALSE(barCopy->ParentCtl3D());
+
+    // A button that shows the default frame says so; reading it back
+    // changes nothing.
+    auto* button = new TSkCustomButton(form);
+    button->SetParent(form);
+    button->HandleNeeded();
+    button->SetDefault(true);
+    ASSERT_TRUE(button->ActiveDefault());
+    auto* buttonCopy = new TSkCustomButton(form);
+    const std::string buttonText = RoundTrip(button, buttonCopy);
+    EXPECT_NE(buttonText.find("ActiveDefault = True"), std::string::npos) << buttonText;
+    EXPECT_FALSE(buttonCopy->ActiveDefault());
+
+    // The combo box's owner-draw events are its list box's.
+    auto* combo = new TSkCustomComboBox(form);
+    const vcl::TPropInfo* onDraw = combo->ClassType()->FindProperty("OnDrawItem");
+    ASSERT_NE(onDraw, nullptr);
+    onDraw->setMethod(combo, std::function<void(TSkCustomListBox*, vcl::TCanvas*, int, const RECT&, TOwnerDrawState)>(
+                                 [](TSkCustomListBox*, vcl::TCanvas*, int, const RECT&, TOwnerDrawState) {}),
+                      "ComboDrawItem");
+    EXPECT_TRUE(static_cast<bool>(combo->ListBox()->OnDrawItem));
+    EXPECT_EQ(onDraw->getMethod(combo), "ComboDrawItem");
 
     auto* sheet = new TSkCustomTabSheet(form);
     sheet->SetBorderWidth(4);

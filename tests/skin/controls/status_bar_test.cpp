@@ -200,6 +200,26 @@ TEST_F(SkStatusBar, ClicksGoToThePanelPressedAndReleased)
     EXPECT_EQ(bar->PanelAt(250, 10), nullptr);
 }
 
+// A click is one left press and its release: later releases of any button,
+// over the panel clicked before, click nothing.
+TEST_F(SkStatusBar, OnlyTheLeftPressAndItsReleaseClick)
+{
+    TSkCustomStatusBar* bar = Make(300);
+    Add(bar, 100);
+    TSkStatusPanel* b = Add(bar, 100);
+    std::vector<TSkStatusPanel*> clicked;
+    bar->OnPanelClick = [&](vcl::TObject*, TSkStatusPanel* p) { clicked.push_back(p); };
+    ClickAt(bar, 150, 10);
+    ASSERT_EQ(clicked, std::vector<TSkStatusPanel*>{b});
+    for (const UINT up : {WM_RBUTTONUP, WM_MBUTTONUP, WM_LBUTTONUP})
+        bar->Perform(up, 0, MAKELPARAM(150, 10));
+    EXPECT_EQ(clicked.size(), 1u);
+    // A right click alone clicks nothing either.
+    bar->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(150, 10));
+    bar->Perform(WM_RBUTTONUP, 0, MAKELPARAM(150, 10));
+    EXPECT_EQ(clicked.size(), 1u);
+}
+
 TEST_F(SkStatusBar, SizeGripOnTheFormCorner)
 {
     TSkCustomStatusBar* bar = Make(100);

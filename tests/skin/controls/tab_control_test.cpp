@@ -188,6 +188,34 @@ TEST_F(SkTabControl, PagesFollowTheTabs)
     EXPECT_EQ(t->ActivePage(), sound);
 }
 
+// Removing a page before the active one leaves the selected tab on the
+// active page, so the tab drawn selected is the page shown and every other
+// tab still switches.
+TEST_F(SkTabControl, RemovingAnEarlierPageKeepsTheTabOnTheActivePage)
+{
+    TSkCustomTabControl* t = Make();
+    t->SetUsePages(true);
+    AddTabs(t, 4);
+    TSkCustomTabSheet* third = t->Pages(2);
+    TSkCustomTabSheet* second = t->Pages(1);
+    t->SetActivePage(third);
+    ASSERT_EQ(t->TabIndex(), 2);
+
+    delete t->Pages(0);
+    EXPECT_EQ(t->ActivePage(), third);
+    EXPECT_EQ(t->TabIndex(), 1);
+    EXPECT_EQ(t->Tabs()->Strings(t->TabIndex()), "Tab 2");
+
+    t->SetTabIndex(0);
+    EXPECT_EQ(t->ActivePage(), second);
+    EXPECT_FALSE(third->Visible());
+
+    // Removing a page after the active one leaves the tab where it is.
+    delete t->Pages(2);
+    EXPECT_EQ(t->ActivePage(), second);
+    EXPECT_EQ(t->TabIndex(), 0);
+}
+
 TEST_F(SkTabControl, OwnerDrawingAndAccelerators)
 {
     TSkCustomTabControl* t = Make();
