@@ -26,15 +26,23 @@ void LauncherController::FormCreate(const AnsiString& launcherDir)
 {
     launcherDir_ = launcherDir;
     sound_.SoundReady = false;
-    if (vcl::FileExists(launcherDir_ + "launcher.bmp"))
-        view_.LoadBackground(launcherDir_ + "launcher.bmp");
+    if (vcl::FileExists(launcherDir_ + "launcher.bmp")) {
+        // A picture that cannot be read is only left out: the text tables,
+        // the registry and the installed tests must still run.
+        try {
+            view_.LoadBackground(launcherDir_ + "launcher.bmp");
+        } catch (const vcl::Exception& e) {
+            view_.ReportStartProblem(u"The picture " + vcl::AnsiToWide(launcherDir_) + u"launcher.bmp could not be read (" +
+                                     vcl::AnsiToWide(e.Message) + u"); the launcher goes on without it.");
+        }
+    }
     sound_.Setup(launcherDir_);
 
     texts_ = std::make_unique<LauncherTexts>();
-    if (texts_->Load(launcherDir_ + "launcher.str"))
+    if (LoadTexts(launcherDir_ + "launcher.str"))
         CaptionPass();
     installDir_ = ReadInstallDir(Ansi(texts_->Line(kLineInstallValue)));
-    if (texts_->Load(installDir_ + "launcher.str"))
+    if (LoadTexts(installDir_ + "launcher.str"))
         CaptionPass();
     if (texts_->Cyrillic())
         view_.UseCyrillicSkin();
@@ -53,6 +61,15 @@ void LauncherController::FormCreate(const AnsiString& launcherDir)
         if (!vcl::FileExists(launcherDir_ + Ansi(texts_->Line(kLineSetupProgram))))
             Dim(kBtnStart);
     }
+}
+
+bool LauncherController::LoadTexts(const AnsiString& fileName)
+{
+    const TableRead read = texts_->Load(fileName);
+    if (read == TableRead::kDamaged)
+        view_.ReportStartProblem(u"The text table " + vcl::AnsiToWide(fileName) +
+                                 u" could not be read whole; the built-in texts stand in for what it lacks.");
+    return read != TableRead::kMissing;
 }
 
 void LauncherController::Dim(LauncherControl control)

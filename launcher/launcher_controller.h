@@ -50,6 +50,9 @@ public:
 
 private:
     void CaptionPass();
+    // Reads a text table over the earlier ones, saying once when it is
+    // damaged; whether there was such a file.
+    bool LoadTexts(const AnsiString& fileName);
     void AddComboItem(const WideString& text, LauncherCombo combo);
     void Dim(LauncherControl control);
     void ShowMessage(const WideString& text) { view_.ShowMessage(text); }

@@ -294,6 +294,13 @@ void TfrmLauncher::SetNoHardwareChecked(bool checked) { cbNoHardware->SetChecked
 
 void TfrmLauncher::LoadBackground(const AnsiString& fileName) { BgImage->Picture()->LoadFromFile(fileName); }
 
+void TfrmLauncher::ReportStartProblem(const WideString& text)
+{
+    // As the class library reports what stops a form's creation, but the
+    // start goes on.
+    vcl::Application->MessageBox(vcl::WideToAnsi(text), vcl::Application->Title(), MB_OK | MB_ICONWARNING);
+}
+
 void TfrmLauncher::UseCyrillicSkin()
 {
     skin::TSkSkinSource* source = SkSkinManager->Source();

@@ -69,6 +69,7 @@ public:
     void LoadBackground(const AnsiString& fileName) override;
     void UseCyrillicSkin() override;
     void Close() override { vcl::TForm::Close(); }
+    void ReportStartProblem(const WideString& text) override;
     void ShowPanel(const WideString& caption) override;
     void HidePanel() override;
     void ShowFile(const AnsiString& name) override;

@@ -1,5 +1,7 @@
 #include "launcher/launcher_install.h"
 
+#include <cstdint>
+
 #include "platform/vcl/sysobjs.h"
 #include "platform/win32/kernel/files.h"
 
@@ -24,7 +26,7 @@ bool DatafilesPresent(const AnsiString& installDir)
 
 DatafileInstaller::DatafileInstaller(const LauncherTexts& texts, DatafileProgress& progress,
                                      const AnsiString& installDir)
-    : DiskFree(vcl::DiskFree), texts_(texts), progress_(progress), installDir_(installDir)
+    : DiskFree(vcl::DiskFree), FolderFree(FreeSpaceOfFolder), texts_(texts), progress_(progress), installDir_(installDir)
 {
 }
 
@@ -46,12 +48,24 @@ char DatafileInstaller::FindDisc() const
 
 bool DatafileInstaller::EnoughSpace() const
 {
-    // No folder, or one without a drive letter, names no drive: too little.
+    // No folder names no drive: too little.
     if (installDir_.empty())
         return false;
-    const int drive = vcl::UpperCase(installDir_)[0] - 64;
-    const std::int64_t free = drive >= 1 && drive <= 26 ? DiskFree(drive) : -1;
-    return free >= kSpaceNeeded;
+    const char letter = vcl::UpperCase(installDir_)[0];
+    if (installDir_.size() >= 2 && installDir_[1] == ':' && letter >= 'A' && letter <= 'Z')
+        return DiskFree(letter - 64) >= kSpaceNeeded;
+    // A folder without a drive letter (a Linux path) lies on whatever file
+    // system holds it; "first letter minus 64" would name no drive at all.
+    return FolderFree(installDir_) >= kSpaceNeeded;
+}
+
+std::int64_t FreeSpaceOfFolder(const AnsiString& folder)
+{
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr))
+        return -1;
+    return available.QuadPart > static_cast<ULONGLONG>(INT64_MAX) ? INT64_MAX
+                                                                    : static_cast<std::int64_t>(available.QuadPart);
 }
 
 bool DatafileInstaller::CopyDatafile(const AnsiString& source)

@@ -18,6 +18,9 @@ constexpr std::int64_t kSpaceNeeded = 3LL * 1073741824LL;
 AnsiString DatafileName(int index);
 // All sixteen present in the folder (which ends with a backslash).
 bool DatafilesPresent(const AnsiString& installDir);
+// Free bytes for this user on the file system that holds the folder, -1
+// when it cannot be measured.
+std::int64_t FreeSpaceOfFolder(const AnsiString& folder);
 
 class DatafileProgress {
 public:
@@ -41,6 +44,9 @@ public:
 
     // Free bytes on drive 1 = A:, 3 = C:, -1 when unknown; tests replace it.
     std::function<std::int64_t(int)> DiskFree;
+    // Free bytes on the file system that holds a folder given without a
+    // drive letter, -1 when unknown; tests replace it.
+    std::function<std::int64_t(const AnsiString&)> FolderFree;
 
     // The drive letter whose root holds "resource.016", searched C to Z;
     // 0 when none.

@@ -1,5 +1,10 @@
 #include "launcher/launcher_texts.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/vcl/streams.h"
 #include "platform/vcl/sysobjs.h"
 
 namespace launcher {
@@ -53,21 +58,66 @@ const std::vector<std::u16string>& DefaultLauncherTexts()
 LauncherTexts::LauncherTexts() = default;
 LauncherTexts::~LauncherTexts() = default;
 
-bool LauncherTexts::Load(const std::string& fileName)
+namespace {
+
+// Text never holds control characters other than the tab; a line that does
+// is a piece of something else (a binary file, UTF-16 read as 8-bit text).
+bool UnreadableLine(const WideString& line)
+{
+    return std::any_of(line.begin(), line.end(), [](char16_t c) { return c < u' ' && c != u'\t'; });
+}
+
+// Whether the text ends early at a NUL: the list stops reading there, and
+// the line it stopped in is only a piece.
+bool CutShortByNul(vcl::TMemoryStream& file)
+{
+    const std::uint8_t* bytes = file.Memory();
+    const std::size_t size = static_cast<std::size_t>(file.Size());
+    if (size == 0)
+        return false;
+    const bool utf16 = size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
+    if (!utf16)
+        return std::memchr(bytes, 0, size) != nullptr;
+    for (std::size_t i = 2; i + 1 < size; i += 2)
+        if (bytes[i] == 0 && bytes[i + 1] == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+TableRead LauncherTexts::Load(const std::string& fileName)
 {
     if (!vcl::FileExists(fileName))
-        return false;
-    auto table = std::make_unique<TWideStringList>();
-    table->LoadFromFile(fileName);
+        return TableRead::kMissing;
+    Table table{std::make_unique<TWideStringList>(), {}};
+    bool cutShort = false;
+    try {
+        vcl::TMemoryStream file;
+        file.LoadFromFile(fileName);
+        cutShort = CutShortByNul(file);
+        file.SetPosition(0);
+        table.lines->LoadFromStream(&file);
+    } catch (const vcl::Exception&) {
+        return TableRead::kDamaged;
+    }
+    const int count = table.lines->Count();
+    if (count == 0)
+        return TableRead::kDamaged;
+    bool damaged = cutShort;
+    for (int i = 0; i < count; ++i) {
+        table.unreadable.push_back(UnreadableLine(table.lines->Strings(i)) || (cutShort && i == count - 1));
+        damaged = damaged || table.unreadable.back();
+    }
     tables_.push_back(std::move(table));
-    return true;
+    return damaged ? TableRead::kDamaged : TableRead::kRead;
 }
 
 WideString LauncherTexts::Line(int index) const
 {
     for (auto it = tables_.rbegin(); it != tables_.rend(); ++it)
-        if (index >= 0 && index < (*it)->Count())
-            return (*it)->Strings(index);
+        if (index >= 0 && index < it->lines->Count() && !it->unreadable[static_cast<size_t>(index)])
+            return it->lines->Strings(index);
     const auto& defaults = DefaultLauncherTexts();
     return index >= 0 && index < static_cast<int>(defaults.size()) ? defaults[static_cast<size_t>(index)]
                                                                    : WideString();

@@ -47,15 +47,25 @@ enum LauncherLine {
 // The table the launcher ships with; what a missing line falls back to.
 const std::vector<std::u16string>& DefaultLauncherTexts();
 
+// What reading one table file gave.
+enum class TableRead {
+    kMissing,  // no such file
+    kRead,
+    // The file could not be read, was empty, or some of its lines are not
+    // text: what it lacks comes from the earlier tables and the defaults.
+    kDamaged,
+};
+
 class LauncherTexts {
 public:
     LauncherTexts();
     ~LauncherTexts();
 
-    // Reads a table over the ones read before; false when there is no such
-    // file. A later table wins line by line: lines it lacks (a short file)
-    // come from the earlier ones and, last, from the defaults.
-    bool Load(const std::string& fileName);
+    // Reads a table over the ones read before. A later table wins line by
+    // line: lines it lacks (a short file) or cannot give (a line holding
+    // control characters) come from the earlier ones and, last, from the
+    // defaults.
+    TableRead Load(const std::string& fileName);
 
     WideString Line(int index) const;
     // Line 38, one character per flag: 'x' sets it.
@@ -64,7 +74,11 @@ public:
     bool Cyrillic() const { return Flag(2); }
 
 private:
-    std::vector<std::unique_ptr<TWideStringList>> tables_;
+    struct Table {
+        std::unique_ptr<TWideStringList> lines;
+        std::vector<bool> unreadable;
+    };
+    std::vector<Table> tables_;
 };
 
 }  // namespace launcher

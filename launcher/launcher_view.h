@@ -35,6 +35,8 @@ public:
     // form and control repaints with it.
     virtual void UseCyrillicSkin() = 0;
     virtual void Close() = 0;
+    // A start-up file that could not be read and was left out, said once.
+    virtual void ReportStartProblem(const WideString& text) = 0;
 
 protected:
     ~LauncherView() = default;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include "launcher/launcher_controller.h"
 #include "launcher/launcher_settings.h"
@@ -33,6 +34,7 @@ struct FakeView : LauncherView {
     bool cyrillicSkin = false;
     AnsiString background;
     std::vector<WideString> messages;
+    std::vector<WideString> problems;
     int position = 0;
 
     void SetCaption(LauncherControl c, const WideString& s) override { captions[c] = s; }
@@ -57,7 +59,14 @@ struct FakeView : LauncherView {
         if (controller)
             controller->NoHardwareClick();
     }
-    void LoadBackground(const AnsiString& f) override { background = f; }
+    void LoadBackground(const AnsiString& f) override
+    {
+        // As the picture does with a file it cannot read.
+        if (std::ifstream(vls::win32::MapPath(f).value_or(""), std::ios::binary).peek() != 'B')
+            throw vcl::Exception("Bitmap image is not valid");
+        background = f;
+    }
+    void ReportStartProblem(const WideString& text) override { problems.push_back(text); }
     void UseCyrillicSkin() override { cyrillicSkin = true; }
     void Close() override { closed = true; }
     void ShowPanel(const WideString& caption) override
@@ -185,6 +194,45 @@ TEST(LauncherForm, WithoutAnyTableTheDefaultsServe)
     EXPECT_EQ(f.controller.InstallDir(),
               vls::win32::ToWindowsPath(f.installDir.path().string()) + "\\");
     EXPECT_TRUE(f.view.items[kCbAA].empty());  // the caption pass never ran
+}
+
+// A damaged picture or text table is said once and left out; the registry
+// read and the installed tests still run, so Start starts the engine.
+TEST(LauncherForm, DamagedStartFilesAreSaidOnceAndTheStartGoesOn)
+{
+    struct Case {
+        const char* what;
+        std::optional<std::string> picture, table;
+        size_t problems;
+    };
+    std::string halfUtf16;
+    for (char c : std::string("Go\r\n")) {
+        halfUtf16 += c;
+        halfUtf16 += '\0';
+    }
+    const Case cases[] = {
+        {"a damaged picture", "not a bitmap", std::nullopt, 1},
+        {"an empty text table", "BM", "", 1},
+        {"a text table in UTF-16 without its mark", std::nullopt, halfUtf16, 1},
+        {"both", "junk", "", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        f.InstallEngine(0);
+        if (c.picture)
+            f.launcherDir.write("launcher.bmp", *c.picture);
+        if (c.table)
+            f.launcherDir.write("launcher.str", *c.table);
+        f.Create();
+        EXPECT_EQ(f.view.problems.size(), c.problems);
+        EXPECT_EQ(f.view.captions[kBtnStart], u"Start Veilstrand");
+        EXPECT_TRUE(f.controller.EngineInstalled());
+        EXPECT_TRUE(f.view.enabled.empty());
+        f.controller.StartClick();
+        EXPECT_EQ(vls::win32::TakeRecordedShellLaunches().size(), 1u);
+        EXPECT_TRUE(f.view.closed);
+    }
 }
 
 TEST(LauncherForm, StartRunsTheEngineAndClosesOnlyWhenItStarted)

@@ -42,19 +42,19 @@ TEST(LauncherTexts, LaterTablesWinLineByLineAndShortOnesFallBack)
     LauncherTexts texts;
     EXPECT_EQ(texts.Line(kLineStartEngine), u"Start Veilstrand");
     EXPECT_EQ(texts.Line(99), u"");
-    EXPECT_FALSE(texts.Load((dir / "missing.str").string()));
+    EXPECT_EQ(texts.Load((dir / "missing.str").string()), TableRead::kMissing);
 
     std::vector<std::u16string> full(kLauncherLineCount, u"first");
     full[kLineFlags] = u"x";
     WriteTable(dir / "first.str", full);
-    ASSERT_TRUE(texts.Load((dir / "first.str").string()));
+    ASSERT_EQ(texts.Load((dir / "first.str").string()), TableRead::kRead);
     EXPECT_EQ(texts.Line(kLineForum), u"first");
     EXPECT_TRUE(texts.ShowInstallButton());
     EXPECT_FALSE(texts.Cyrillic());
 
     // A short second table overrides the lines it has.
     WriteTable(dir / "short.str", {u"\u0417\u0430\u043f\u0443\u0441\u043a", u"two"});
-    ASSERT_TRUE(texts.Load((dir / "short.str").string()));
+    ASSERT_EQ(texts.Load((dir / "short.str").string()), TableRead::kRead);
     EXPECT_EQ(texts.Line(0), u"\u0417\u0430\u043f\u0443\u0441\u043a");
     EXPECT_EQ(texts.Line(kLineForum), u"first");
 
@@ -71,6 +71,39 @@ TEST(LauncherTexts, LaterTablesWinLineByLineAndShortOnesFallBack)
         t.Load((dir / "flags.str").string());
         EXPECT_EQ(t.ShowInstallButton(), c.install);
         EXPECT_EQ(t.Cyrillic(), c.cyrillic);
+    }
+}
+
+// A table that is empty or holds lines that are not text
+// says so; the lines it cannot give come from the defaults, one by one.
+TEST(LauncherTexts, DamagedTablesFallBackLineByLine)
+{
+    vls::test::TempDir dir;
+    std::string utf16WithoutMark;
+    for (char c : std::string("Start it\r\nInstall it\r\n")) {
+        utf16WithoutMark += c;
+        utf16WithoutMark += '\0';
+    }
+    std::string oneBadLine = "Go\r\nSet\x01up\r\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char16_t* line0;
+        const char16_t* line1;
+    };
+    const Case cases[] = {
+        {"empty", "", u"Start Veilstrand", u"Install Veilstrand"},
+        {"UTF-16 without its mark", utf16WithoutMark, u"Start Veilstrand", u"Install Veilstrand"},
+        {"one line with a control character", oneBadLine, u"Go", u"Install Veilstrand"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto file = dir.write("launcher.str", c.bytes);
+        LauncherTexts texts;
+        EXPECT_EQ(texts.Load(file.string()), TableRead::kDamaged);
+        EXPECT_EQ(texts.Line(kLineStartEngine), c.line0);
+        EXPECT_EQ(texts.Line(kLineStartSetup), c.line1);
+        EXPECT_EQ(texts.Line(kLineInstallValue), u"InstallPath");
     }
 }
 
@@ -298,12 +331,43 @@ TEST(LauncherInstall, FailuresLeaveNoHalfArchives)
     EXPECT_FALSE(installer.Install());
     EXPECT_TRUE(f.progress.Has("message The install drive has too little free space.\r\nInstalling the data files "
                                "needs 3 GB."));
-    DatafileInstaller noDrive(f.texts, f.progress, "");
-    noDrive.DiskFree = [](int) { return kSpaceNeeded; };
-    EXPECT_FALSE(noDrive.EnoughSpace());
-    DatafileInstaller rooted(f.texts, f.progress, "\\home\\");
-    rooted.DiskFree = [](int) { return kSpaceNeeded; };
-    EXPECT_FALSE(rooted.EnoughSpace());
+}
+
+// A drive letter asks its drive; a folder without one (a Linux path) asks
+// the file system that holds it; no folder at all is too little.
+TEST(LauncherInstall, FreeSpaceIsMeasuredWhereTheFolderLies)
+{
+    InstallFixture f;
+    struct Case {
+        const char* folder;
+        std::int64_t driveFree, folderFree;
+        bool enough;
+        const char* asked;
+    };
+    const Case cases[] = {
+        {"C:\\Games\\", kSpaceNeeded, -1, true, "drive 3"},
+        {"e:\\", kSpaceNeeded - 1, kSpaceNeeded, false, "drive 5"},
+        {"\\home\\player\\veilstrand\\", -1, kSpaceNeeded, true, "folder \\home\\player\\veilstrand\\"},
+        {"/srv/games/vs\\", -1, kSpaceNeeded - 1, false, "folder /srv/games/vs\\"},
+        {"games\\", -1, kSpaceNeeded, true, "folder games\\"},
+        {"", kSpaceNeeded, kSpaceNeeded, false, ""},
+    };
+    for (const Case& c : cases) {
+        DatafileInstaller installer(f.texts, f.progress, c.folder);
+        std::string asked;
+        installer.DiskFree = [&](int drive) {
+            asked = "drive " + std::to_string(drive);
+            return c.driveFree;
+        };
+        installer.FolderFree = [&](const AnsiString& folder) {
+            asked = "folder " + folder;
+            return c.folderFree;
+        };
+        EXPECT_EQ(installer.EnoughSpace(), c.enough) << c.folder;
+        EXPECT_EQ(asked, c.asked) << c.folder;
+    }
+    EXPECT_GT(FreeSpaceOfFolder(vls::win32::ToWindowsPath(f.install.path().string()) + "\\"), 0);
+    EXPECT_EQ(FreeSpaceOfFolder(vls::win32::ToWindowsPath((f.install / "missing").string()) + "\\"), -1);
 }
 
 // A copy that fails in the middle of an archive (the file-size limit stops
