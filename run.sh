@@ -4,15 +4,20 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
+if [[ ! -f "${VLS_BUILD_DIR:-build}/bin/vls" ]]; then
+  echo "First run: building the programs, the tests and the demo (tens of minutes on a small machine)."
+fi
 scripts/configure.sh
 cmake --build "${VLS_BUILD_DIR:-build}" --target demo
 root=$(pwd)/${VLS_BUILD_DIR:-build}
 program="$root/bin/vls"
 if [[ "${1:-}" == "launcher" ]]; then
   program="$root/bin/vlslaunch"
-  # The demo's own settings: drive C: is the demo folder, installed there.
-  export VEILSTRAND_CONFIG="${VEILSTRAND_CONFIG:-$root/demo/config}"
 fi
+# The demo's own settings, for the engine and the launcher alike, so a choice
+# made in the launcher reaches the engine: drive C: is the demo folder, where
+# the game is installed.
+export VEILSTRAND_CONFIG="${VEILSTRAND_CONFIG:-$root/demo/config}"
 cd "$root/demo"
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "No display found: running $(basename "$program") under xvfb-run."
