@@ -7,7 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <cstdlib>
 #include <thread>
@@ -68,6 +72,12 @@ void InstallEngine(vls::e2e::DrivenProgram& program)
     std::filesystem::permissions(program.work / "vls", std::filesystem::perms::owner_all);
     program.config.write("user.reg", "REGEDIT4\n\n[Software\\Quarrybend\\Veilstrand]\n\"InstallPath\"=\"" +
                                          program.work.path().string() + "\"\n");
+}
+
+int LineCount(const std::string& path)
+{
+    std::ifstream in(path);
+    return static_cast<int>(std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
 }
 
 }  // namespace
@@ -142,4 +152,73 @@ TEST(LauncherProgram, AMessageIsASkinnedDialogThatEnterAnswers)
     const std::int32_t width = static_cast<std::uint8_t>(picture[18]) | static_cast<std::uint8_t>(picture[19]) << 8;
     EXPECT_GT(width, 100);
     EXPECT_LT(width, 620);  // the dialog, not the launcher
+}
+
+// Every settings list, opened with each value saved, shows its first item in
+// its top row: a click there chooses it.
+TEST(LauncherProgram, EachSettingsListOpensWithItsFirstItemInReach)
+{
+    struct List {
+        const char* value;
+        int items, comboY, firstValue, valueStep;
+    };
+    const List lists[] = {{"Antialiasing", 3, 243, 0, 2}, {"Speakermode", 6, 291, 0, 1}, {"SoundBuffer", 7, 339, 2, 1}};
+    for (int saved = 0; saved < 7; ++saved) {
+        vls::e2e::DrivenProgram program(VLSLAUNCH_PROGRAM_PATH);
+        InstallEngine(program);
+        std::string registry = program.config.read("user.reg");
+        std::string script = "step 1500\nclick 310 324\nstep 300\n";
+        for (const List& list : lists) {
+            const int item = std::min(saved, list.items - 1);
+            char line[64];
+            std::snprintf(line, sizeof line, "\"%s\"=dword:%08x\n", list.value,
+                          list.firstValue + item * list.valueStep);
+            registry += line;
+            // The list is the front window while it is open.
+            script += "click 400 " + std::to_string(list.comboY) + "\nstep 300\nclick 60 8\nstep 300\n";
+        }
+        program.config.write("user.reg", registry);
+        const auto input = program.config.write("lists.txt", script + "close\nstep 100\n");
+        program.Start(input.string(), "");
+        ASSERT_EQ(program.Wait(), 0) << program.Errors();
+        const std::string after = program.config.read("user.reg");
+        for (const List& list : lists) {
+            char line[64];
+            std::snprintf(line, sizeof line, "\"%s\"=dword:%08x", list.value, list.firstValue);
+            EXPECT_NE(after.find(line), std::string::npos) << "saved item " << saved << "\n" << after;
+        }
+    }
+}
+
+// Ctrl+C or SIGTERM shuts the launcher down in order while its own popups
+// are open: a settings list, or a message box of its own.
+TEST(LauncherProgram, ACloseSignalEndsTheLauncherWhateverIsOpen)
+{
+    struct Case {
+        const char* what;
+        const char* script;
+        int steps;
+    };
+    const Case cases[] = {
+        {"an open settings list", "step 1500\nclick 310 324\nstep 300\nclick 400 243\nstep 300\n", 3},
+        {"a message box", "step 1500\nclick 310 300\nstep 1500\n", 2},
+    };
+    for (const Case& c : cases) {
+        for (const int signal : {SIGTERM, SIGINT}) {
+            SCOPED_TRACE(std::string(c.what) + (signal == SIGTERM ? " SIGTERM" : " SIGINT"));
+            vls::e2e::DrivenProgram program(VLSLAUNCH_PROGRAM_PATH);
+            InstallEngine(program);
+            const auto script = program.config.write("open.txt", c.script);
+            const std::string ack = (program.config / "open.ack").string();
+            program.Start(script.string(), ack);
+            bool played = false;
+            for (int i = 0; i < 2400 && !played; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+                played = program.CatchesTerminate() && LineCount(ack) >= c.steps;
+            }
+            ASSERT_TRUE(played) << program.Errors();
+            program.Signal(signal);
+            EXPECT_EQ(program.Wait(std::chrono::seconds(20)), 0) << program.Errors();
+        }
+    }
 }
