@@ -1,188 +1,302 @@
-// The script machine on three loops of one million turns, each beside the
-// same loop in Lua 5.4, embedded through its C API and timed in the same
-// process, round by round (paired_rounds.h). Counters: ns per turn of each
-// side, and the median ratio of our time to Lua's with its quartiles.
+// The script machine on kernels written from what game scripts do (timers,
+// mixed arithmetic, nested conditions, globals, text, natives, calls of
+// script functions, object values), each beside the same loop in Lua 5.4,
+// embedded through its C API and timed in the same process, round by round
+// (paired_rounds.h). Lua runs with its generational collector, as its own
+// program does, and once more with the incremental one. Both machines'
+// results are checked after every round, so a loop that stops early fails the
+// bench. The last benchmark prints the geometric mean of the ratios.
 
 #include "engine/base/engine_link.h"
+#include "engine/base/object_handles.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/script_call_frame.h"
 #include "engine/script/script_natives.h"
 #include "tools/script_assembler.h"
 
 #include "bench/paired_rounds.h"
+#include "bench/script_machine_kernels.h"
 
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
 
+#include <cmath>
+#include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
-constexpr int kTurns = 1000000;
+constexpr int kRounds = 21;
 
-// Counter i to one million: an add, a compare and a jump per turn.
-const char* const kArithmetic = R"(
-var i int
-    push ref i
-    push int 0
-    assign
-loop:
-    push ref i
-    pushvar ref i
-    push int 1
-    add
-    assign
-    pushvar ref i
-    push int 1000000
-    eq
-    jz loop
-    ret
-)";
-const char* const kArithmeticLua = "local i = 0 while i ~= N do i = i + 1 end";
+// The objects of the object kernel.
+struct Mover {
+    std::int32_t speed = bench::kMoverSpeed;
+    std::int32_t steps = 0;
+};
 
-// A string made from text and the counter each turn, compared with another.
-const char* const kString = R"(
-var i int
-var s string
-    push ref i
-    push int 0
-    assign
-loop:
-    push ref s
-    push string "item"
-    pushvar ref i
-    add
-    assign
-    pushvar ref s
-    push string "item-1"
-    eq
-    jnz done
-    push ref i
-    pushvar ref i
-    push int 1
-    add
-    assign
-    pushvar ref i
-    push int 1000000
-    eq
-    jz loop
-done:
-    ret
-)";
-const char* const kStringLua
-    = "local i = 0 local s while i ~= N do s = 'item' .. i if s == 'item-1' then break end i = i + 1 end";
+std::int32_t Mix(ScriptCallFrame* frame)
+{
+    frame->result.intValue = bench::MixFigure(frame->Argument(0).intValue, frame->Argument(1).floatValue);
+    return 0;
+}
 
-// A call of a native that does nothing each turn; its result is discarded.
-// Lua calls a C function registered through its C API.
-const char* const kNative = R"(
-var i int
-var sink int
-callsite nop bench__Nothing 0 int
-    push ref i
-    push int 0
-    assign
-loop:
-    native - nop
-    popreg
-    push ref i
-    pushvar ref i
-    push int 1
-    add
-    assign
-    pushvar ref i
-    push int 1000000
-    eq
-    jz loop
-    ret
-)";
-const char* const kNativeLua = "local nop = bench_nothing local i = 0 while i ~= N do nop() i = i + 1 end";
+// Runs a function of the calling script by name, keeping the caller's point.
+std::int32_t RunScriptFunction(ScriptCallFrame* frame)
+{
+    cKestruneScript* const script = frame->script;
+    const std::string function = frame->Argument(1).GetText();
+    script->PushFrame();
+    script->Run(function.c_str());
+    script->PopFrame();
+    return 0;
+}
 
-std::int32_t Nothing(ScriptCallFrame*) { return 0; }
+std::int32_t Step(ScriptCallFrame* frame)
+{
+    Mover* const mover = ResolveObjectAs<Mover>(frame->object, ObjectKind::Test);
+    if (!mover)
+        return -1;
+    ++mover->steps;
+    frame->result.intValue = mover->speed;
+    return 0;
+}
 
-int LuaNothing(lua_State*) { return 0; }
+int LuaMix(lua_State* lua)
+{
+    const auto a = static_cast<std::int32_t>(lua_tointeger(lua, 1));
+    const auto b = static_cast<float>(lua_tonumber(lua, 2));
+    lua_pushinteger(lua, bench::MixFigure(a, b));
+    return 1;
+}
 
-constexpr int kRounds = 31;
+int LuaStep(lua_State* lua)
+{
+    lua_getfield(lua, 1, "speed");
+    const lua_Integer speed = lua_tointeger(lua, -1);
+    lua_getfield(lua, 1, "steps");
+    const lua_Integer steps = lua_tointeger(lua, -1) + 1;
+    lua_pop(lua, 2);
+    lua_pushinteger(lua, steps);
+    lua_setfield(lua, 1, "steps");
+    lua_pushinteger(lua, speed);
+    return 1;
+}
 
-// One Lua state holding a loop compiled as a function of N.
-class LuaLoop {
+// One Lua state holding a kernel compiled as a function of N.
+class LuaKernel {
 public:
-    explicit LuaLoop(const char* loop) : lua_(luaL_newstate())
+    LuaKernel(const std::string& body, int collector) : lua_(luaL_newstate())
     {
         if (!lua_)
             return;
         luaL_openlibs(lua_);
-        lua_register(lua_, "bench_nothing", LuaNothing);
-        const std::string chunk = std::string("local N = ... ") + loop;
-        if (luaL_loadstring(lua_, chunk.c_str()) != LUA_OK) {
+        lua_gc(lua_, collector, 0, 0);
+        lua_register(lua_, "bench_mix", LuaMix);
+        lua_register(lua_, "bench_step", LuaStep);
+        if (luaL_dostring(lua_, "Mover = {} Mover.__index = Mover Mover.step = bench_step") != LUA_OK
+            || luaL_loadstring(lua_, ("local N = ... " + body).c_str()) != LUA_OK) {
             error_ = lua_tostring(lua_, -1);
             return;
         }
-        loop_ = luaL_ref(lua_, LUA_REGISTRYINDEX);
+        kernel_ = luaL_ref(lua_, LUA_REGISTRYINDEX);
     }
-    ~LuaLoop()
+    ~LuaKernel()
     {
         if (lua_)
             lua_close(lua_);
     }
-    LuaLoop(const LuaLoop&) = delete;
-    LuaLoop& operator=(const LuaLoop&) = delete;
+    LuaKernel(const LuaKernel&) = delete;
+    LuaKernel& operator=(const LuaKernel&) = delete;
 
-    bool Ready() const { return lua_ && loop_ != LUA_NOREF; }
+    bool Ready() const { return lua_ && kernel_ != LUA_NOREF; }
     const std::string& Error() const { return error_; }
+    const std::vector<double>& Results() const { return results_; }
 
     bool Run(int turns)
     {
-        lua_rawgeti(lua_, LUA_REGISTRYINDEX, loop_);
+        const int top = lua_gettop(lua_);
+        lua_rawgeti(lua_, LUA_REGISTRYINDEX, kernel_);
         lua_pushinteger(lua_, turns);
-        if (lua_pcall(lua_, 1, 0, 0) != LUA_OK) {
+        if (lua_pcall(lua_, 1, LUA_MULTRET, 0) != LUA_OK) {
             error_ = lua_tostring(lua_, -1);
-            lua_pop(lua_, 1);
+            lua_settop(lua_, top);
             return false;
         }
+        results_.clear();
+        for (int i = top + 1; i <= lua_gettop(lua_); ++i)
+            results_.push_back(lua_tonumber(lua_, i));
+        lua_settop(lua_, top);
         return true;
     }
 
 private:
     lua_State* lua_;
-    int loop_ = LUA_NOREF;
+    int kernel_ = LUA_NOREF;
+    std::vector<double> results_;
     std::string error_ = "Lua 5.4 could not be started";
 };
 
-void RunLoop(benchmark::State& state, const char* source, const char* luaLoop)
+const ScriptValue* FindVariable(const cKestruneScript& script, const char* name)
 {
-    RegisterScriptNative("bench__Nothing", Nothing);
-    const std::vector<std::uint8_t> bytes = vls::tools::AssembleScriptBytes(source);
+    for (std::int32_t i = 0; i < script.variables.count; ++i) {
+        if (script.variables.data[i].name == name)
+            return &script.variables.data[i];
+    }
+    return nullptr;
+}
+
+bool Near(double value, const bench::KernelResult& want)
+{
+    return std::fabs(value - want.expected) <= want.tolerance;
+}
+
+// What is wrong with the results of the last runs of both sides, or "".
+std::string CheckResults(const bench::ScriptKernel& kernel, const cKestruneScript& script, const LuaKernel& lua)
+{
+    const std::vector<double>& luaResults = lua.Results();
+    for (std::size_t i = 0; i < kernel.results.size(); ++i) {
+        const bench::KernelResult& want = kernel.results[i];
+        const ScriptValue* const variable = FindVariable(script, want.variable);
+        if (!variable)
+            return std::string("no variable ") + want.variable;
+        const double ours = variable->type == kScriptString ? variable->Text().GetLength()
+            : variable->type == kScriptFloat                 ? variable->floatValue
+                                                             : variable->intValue;
+        char text[160];
+        if (!Near(ours, want)) {
+            std::snprintf(text, sizeof text, "our %s is %g, not %g", want.variable, ours, want.expected);
+            return text;
+        }
+        if (i >= luaResults.size() || !Near(luaResults[i], want)) {
+            std::snprintf(text, sizeof text, "Lua's %s is %g, not %g", want.variable,
+                i < luaResults.size() ? luaResults[i] : NAN, want.expected);
+            return text;
+        }
+    }
+    return "";
+}
+
+// The median ratios of every kernel that ran, for the summary.
+std::map<std::string, double>& GenerationalRatios()
+{
+    static std::map<std::string, double> ratios;
+    return ratios;
+}
+std::map<std::string, double>& IncrementalRatios()
+{
+    static std::map<std::string, double> ratios;
+    return ratios;
+}
+
+void RunKernel(benchmark::State& state, const bench::ScriptKernel& kernel)
+{
+    RegisterScriptNative("bench__Mix", Mix);
+    RegisterScriptNative("bench__RunScript", RunScriptFunction);
+    RegisterScriptNative("bench__Step", Step);
+    Mover hero, other;
+    const cObjectHandleEntry heroEntry(&hero, ObjectKind::Test);
+    const cObjectHandleEntry otherEntry(&other, ObjectKind::Test);
+
+    const std::vector<std::uint8_t> bytes = vls::tools::AssembleScriptBytes(kernel.script);
     cKestruneScript script;
     if (script.LoadFromMemory(bytes.data(), bytes.size()) != 0) {
         state.SkipWithError("script did not load");
         return;
     }
-    LuaLoop lua(luaLoop);
-    if (!lua.Ready()) {
-        state.SkipWithError(("Lua reference missing: " + lua.Error()).c_str());
+    for (std::int32_t i = 0; i < script.variables.count; ++i) {
+        ScriptValue& variable = script.variables.data[i];
+        if (variable.name == "hero" || variable.name == "other")
+            variable.object = variable.name == "hero" ? heroEntry.Handle() : otherEntry.Handle();
+    }
+    LuaKernel generational(kernel.lua, LUA_GCGEN);
+    LuaKernel incremental(kernel.lua, LUA_GCINC);
+    if (!generational.Ready() || !incremental.Ready()) {
+        state.SkipWithError(("Lua reference missing: " + generational.Error() + incremental.Error()).c_str());
         return;
     }
     const auto ours = [&] { return script.Run("") == 0; };
-    const auto reference = [&] { return lua.Run(kTurns); };
-    // One untimed turn of each warms caches and binds the native.
-    if (!ours() || !reference()) {
-        state.SkipWithError(("a loop failed: " + lua.Error()).c_str());
+    const auto luaGenerational = [&] { return generational.Run(kernel.turns); };
+    const auto luaIncremental = [&] { return incremental.Run(kernel.turns); };
+    const auto check = [&] {
+        std::string wrong = CheckResults(kernel, script, generational);
+        if (wrong.empty())
+            wrong = CheckResults(kernel, script, incremental);
+        if (!wrong.empty())
+            state.SkipWithError(("wrong results: " + wrong).c_str());
+        return wrong.empty();
+    };
+    // One untimed turn of each warms caches and binds the natives.
+    if (!ours() || !luaGenerational() || !luaIncremental()) {
+        state.SkipWithError(("a kernel failed: " + generational.Error() + incremental.Error()).c_str());
         return;
     }
-    bench::PairedRounds rounds;
+    if (!check())
+        return;
+    bench::PairedRounds roundsGenerational;
+    bench::PairedRounds roundsIncremental;
     for (auto _ : state) {
-        if (!rounds.Round(state, ours, reference))
+        if (!roundsGenerational.Round(state, ours, luaGenerational) || !check())
+            return;
+        if (!roundsIncremental.Round(state, ours, luaIncremental) || !check())
             return;
     }
-    rounds.Report(state, kTurns, "ns_per_turn", "lua", "ratio_to_lua", false);
+    roundsIncremental.Report(state, kernel.turns, "ns_per_turn", "lua_inc", "ratio_to_lua_inc", false);
+    roundsGenerational.Report(state, kernel.turns, "ns_per_turn", "lua", "ratio_to_lua", false);
+    const double generationalRatio = state.counters["ratio_to_lua"];
+    const double incrementalRatio = state.counters["ratio_to_lua_inc"];
+    GenerationalRatios()[kernel.name] = generationalRatio;
+    IncrementalRatios()[kernel.name] = incrementalRatio;
+    char label[200];
+    std::snprintf(label, sizeof label, "ratio_to_lua %.3f (quartiles %.3f..%.3f), incremental %.3f",
+        generationalRatio, static_cast<double>(state.counters["ratio_to_lua_q1"]),
+        static_cast<double>(state.counters["ratio_to_lua_q3"]), incrementalRatio);
+    state.SetLabel(label);
 }
 
-void BM_ArithmeticLoop(benchmark::State& state) { RunLoop(state, kArithmetic, kArithmeticLua); }
-void BM_StringLoop(benchmark::State& state) { RunLoop(state, kString, kStringLua); }
-void BM_NativeCallLoop(benchmark::State& state) { RunLoop(state, kNative, kNativeLua); }
+double GeometricMean(const std::map<std::string, double>& ratios)
+{
+    double logSum = 0;
+    for (const auto& [name, ratio] : ratios)
+        logSum += std::log(ratio);
+    return ratios.empty() ? 0 : std::exp(logSum / static_cast<double>(ratios.size()));
+}
 
-BENCHMARK(BM_ArithmeticLoop)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
-BENCHMARK(BM_StringLoop)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
-BENCHMARK(BM_NativeCallLoop)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
+// Runs last: the geometric mean and the worst of the kernels that ran.
+void BM_GeometricMean(benchmark::State& state)
+{
+    for (auto _ : state) {
+    }
+    const auto& generational = GenerationalRatios();
+    double worst = 0;
+    std::string worstName;
+    for (const auto& [name, ratio] : generational) {
+        if (ratio > worst) {
+            worst = ratio;
+            worstName = name;
+        }
+    }
+    state.counters["geomean_to_lua"] = GeometricMean(generational);
+    state.counters["geomean_to_lua_inc"] = GeometricMean(IncrementalRatios());
+    state.counters["worst_to_lua"] = worst;
+    char label[200];
+    std::snprintf(label, sizeof label, "geomean_to_lua %.3f over %zu kernels (incremental %.3f), worst %.3f (%s)",
+        GeometricMean(generational), generational.size(), GeometricMean(IncrementalRatios()), worst,
+        worstName.c_str());
+    state.SetLabel(label);
+}
+
+const bool kRegistered = [] {
+    static const std::vector<bench::ScriptKernel> kernels = bench::ScriptMachineKernels();
+    for (const bench::ScriptKernel& kernel : kernels) {
+        benchmark::RegisterBenchmark(("BM_Kernel/" + std::string(kernel.name)).c_str(),
+            [&kernel](benchmark::State& state) { RunKernel(state, kernel); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(kRounds);
+    }
+    benchmark::RegisterBenchmark("BM_GeometricMean", BM_GeometricMean)->Iterations(1);
+    return true;
+}();
 
 } // namespace
