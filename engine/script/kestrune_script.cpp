@@ -51,13 +51,13 @@ void cKestruneScript::ResetTables()
         callSites.RemoveAt(callSites.count - 1);
     std::free(code);
     code = nullptr;
-    program_.clear();
+    program_ = ScriptProgram();
     codeSize = variableCount = functionCount = callSiteCount = 0;
 }
 
 void cKestruneScript::Translate()
 {
-    program_ = code ? TranslateScript(code, codeSize, variables.count, g_idiomFusion) : std::vector<ScriptInstruction>();
+    program_ = code ? TranslateScript(code, codeSize, variables.count, g_idiomFusion) : ScriptProgram();
 }
 
 void SetScriptIdiomFusion(bool fused) { g_idiomFusion = fused; }

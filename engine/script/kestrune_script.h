@@ -129,7 +129,7 @@ private:
     // stack top of the run it interrupted.
     std::uint32_t stackBase_ = 0;
     // What the run loop executes: the code translated once, at load.
-    std::vector<ScriptInstruction> program_;
+    ScriptProgram program_;
     std::uint32_t serial_ = 0;
     // How many runs of this script are in progress (more than one while a
     // native runs it again from inside a call).

@@ -11,16 +11,6 @@ using namespace script_detail;
 
 namespace {
 
-std::int32_t WrapAdd(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t WrapMultiply(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
 // The stack keeps payloads most significant byte first.
 inline std::uint32_t FromStackOrder(std::uint32_t raw)
 {
@@ -65,8 +55,12 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     std::uint32_t& scratch_payload = state.scratch.payload;
     std::string& scratch_text = state.scratch.text;
     const std::uint8_t* c = code;
-    const ScriptInstruction* table = program_.data();
-    std::uint32_t size = static_cast<std::uint32_t>(program_.size() - 1);
+    const ScriptInstruction* table = program_.instructions.data();
+    std::uint32_t size = static_cast<std::uint32_t>(program_.instructions.size() - 1);
+    const ScriptStatement* statements = program_.statements.data();
+    const ScriptLeaf* leaves = program_.leaves.data();
+    const ScriptStep* steps = program_.steps.data();
+    const ScriptSlotWrite* writes = program_.writes.data();
     std::uint8_t* const stk = stack;
     const std::uint32_t base = stackBase_;
     std::uint32_t ip = pc;
@@ -91,8 +85,12 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         vars = variables.data;
         variableCount = variables.count;
         c = code;
-        table = program_.data();
-        size = static_cast<std::uint32_t>(program_.size() - 1);
+        table = program_.instructions.data();
+        size = static_cast<std::uint32_t>(program_.instructions.size() - 1);
+        statements = program_.statements.data();
+        leaves = program_.leaves.data();
+        steps = program_.steps.data();
+        writes = program_.writes.data();
     };
     auto fail = [&](const char* message) __attribute__((always_inline)) {
         save();
@@ -175,9 +173,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         &&op_Nop, &&op_Jump, &&op_JumpIfFalse, &&op_JumpIfTrue,
         &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
         &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
-        &&op_VariableEqualsJumpIfTrue,
+        &&op_VariableEqualsJumpIfTrue, &&op_Statement,
     };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::VariableEqualsJumpIfTrue) + 1);
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::Statement) + 1);
 
     // pc leaves the entry behind at once: a failure reports with pc where
     // the byte-by-byte decoding would have left it, which `next` records.
@@ -226,15 +224,19 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
 
     op_Add:
+    op_Multiply:
+    op_Divide:
+    op_Or:
+    op_And:
+    op_Xor:
         POP_OR_FAIL(b);
         POP_OR_FAIL(a);
-        if (a_type == kScriptInteger)
-            a_payload = static_cast<std::uint32_t>(
-                WrapAdd(static_cast<std::int32_t>(a_payload), IntView(b_type, b_payload)));
-        else if (a_type == kScriptFloat)
-            a_payload = BitsFromFloat(FloatFromBits(a_payload) + FloatView(b_type, b_payload));
-        else if (a_type == kScriptString)
-            AppendTextView(b_type, b_payload, b_text, a_text);
+        if (a_type == kScriptString) {
+            if (in->op == ScriptOp::Add)
+                AppendTextView(b_type, b_payload, b_text, a_text);
+        } else if (!BinaryResult(in->op, a_type, a_payload, b_type, b_payload, b_text, a_type, a_payload)) {
+            return fail(kDivisionByZero);
+        }
         PUSH_OR_FAIL(a);
         DISPATCH();
 
@@ -254,41 +256,10 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     }
 
     op_Negate:
+    op_Not:
         POP_OR_FAIL(b);
-        if (b_type == kScriptInteger)
-            b_payload = 0u - b_payload;
-        else if (b_type == kScriptFloat)
-            b_payload = BitsFromFloat(FloatFromBits(b_payload) * -1.0f);
+        UnaryResult(in->op, b_type, b_payload, b_type, b_payload);
         PUSH_OR_FAIL(b);
-        DISPATCH();
-
-    op_Multiply:
-        POP_OR_FAIL(b);
-        POP_OR_FAIL(a);
-        if (a_type == kScriptInteger) {
-            a_payload = static_cast<std::uint32_t>(
-                WrapMultiply(static_cast<std::int32_t>(a_payload), IntView(b_type, b_payload)));
-        } else if (a_type == kScriptFloat) {
-            a_payload = BitsFromFloat(FloatFromBits(a_payload) * FloatView(b_type, b_payload));
-        }
-        PUSH_OR_FAIL(a);
-        DISPATCH();
-
-    op_Divide:
-        POP_OR_FAIL(b);
-        POP_OR_FAIL(a);
-        if (a_type == kScriptInteger) {
-            const std::int32_t dividend = static_cast<std::int32_t>(a_payload);
-            const std::int32_t divisor = IntView(b_type, b_payload);
-            if (divisor == 0)
-                return fail(kDivisionByZero);
-            // The one quotient that overflows wraps, as all integer arithmetic does.
-            const std::int32_t quotient = divisor == -1 ? WrapMultiply(dividend, -1) : dividend / divisor;
-            a_payload = static_cast<std::uint32_t>(quotient);
-        } else if (a_type == kScriptFloat) {
-            a_payload = BitsFromFloat(FloatFromBits(a_payload) / FloatView(b_type, b_payload));
-        }
-        PUSH_OR_FAIL(a);
         DISPATCH();
 
     op_PushScratch:
@@ -300,51 +271,13 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
 
     op_ToBoolean:
+    op_TestNonNegative:
         POP_OR_FAIL(b);
-        PUSH_PAYLOAD_OR_FAIL(kScriptBoolean, BoolView(b_type, b_payload, b_text));
+        // A string's boolean view needs its text.
+        PUSH_PAYLOAD_OR_FAIL(kScriptBoolean,
+            b_type == kScriptString ? BoolView(b_type, b_payload, b_text)
+                                    : (UnaryResult(in->op, b_type, b_payload, b_type, b_payload), b_payload));
         DISPATCH();
-
-    op_Or:
-    op_And:
-    op_Xor: {
-        POP_OR_FAIL(b);
-        POP_OR_FAIL(a);
-        const ScriptOp op = in->op;
-        auto combine = [op](std::uint32_t x, std::uint32_t y) {
-            return op == ScriptOp::Or ? (x | y) : op == ScriptOp::And ? (x & y) : (x ^ y);
-        };
-        if (a_type == kScriptInteger) {
-            a_payload = combine(a_payload, static_cast<std::uint32_t>(IntView(b_type, b_payload)));
-        } else if (a_type == kScriptFloat) {
-            const std::uint32_t bits = combine(static_cast<std::uint32_t>(IntView(a_type, a_payload)),
-                static_cast<std::uint32_t>(IntView(b_type, b_payload)));
-            a_payload = BitsFromFloat(static_cast<float>(static_cast<std::int32_t>(bits)));
-        } else if (a_type == kScriptBoolean) {
-            a_payload = combine(a_payload != 0, BoolView(b_type, b_payload, b_text));
-        }
-        PUSH_OR_FAIL(a);
-        DISPATCH();
-    }
-
-    op_Not:
-        POP_OR_FAIL(b);
-        if (b_type == kScriptBoolean)
-            b_payload = b_payload == 0;
-        PUSH_OR_FAIL(b);
-        DISPATCH();
-
-    op_TestNonNegative: {
-        POP_OR_FAIL(b);
-        bool result;
-        if (b_type == kScriptInteger)
-            result = static_cast<std::int32_t>(b_payload) >= 0;
-        else if (b_type == kScriptFloat)
-            result = FloatFromBits(b_payload) >= 0.0f;
-        else
-            result = BoolView(b_type, b_payload, b_text);
-        PUSH_PAYLOAD_OR_FAIL(kScriptBoolean, result);
-        DISPATCH();
-    }
 
     op_Increment:
     op_Decrement: {
@@ -427,36 +360,15 @@ jump:
         POP_OR_FAIL(b);
         POP_OR_FAIL(a);
         bool equal;
-        switch (a_type) {
-        case kScriptInteger:
-            equal = static_cast<std::int32_t>(a_payload) == IntView(b_type, b_payload);
-            break;
-        case kScriptFloat: {
-            const float x = FloatFromBits(a_payload);
-            const float y = FloatView(b_type, b_payload);
-            equal = std::isnan(x) || std::isnan(y) || x == y;
-            break;
-        }
-        case kScriptString:
-            if (b_type == kScriptString) {
-                equal = EqualsIgnoringAsciiCase(a_text.c_str(), b_text.c_str());
-                break;
-            }
+        if (a_type != kScriptString) {
+            BinaryResult(ScriptOp::Equal, a_type, a_payload, b_type, b_payload, b_text, a_type, a_payload);
+            equal = a_payload != 0;
+        } else if (b_type == kScriptString) {
+            equal = EqualsIgnoringAsciiCase(a_text.c_str(), b_text.c_str());
+        } else {
             state.textBuffer.clear();
             AppendTextView(b_type, b_payload, b_text, state.textBuffer);
             equal = EqualsIgnoringAsciiCase(a_text.c_str(), state.textBuffer.c_str());
-            break;
-        case kScriptBoolean:
-            equal = (a_payload != 0) == BoolView(b_type, b_payload, b_text);
-            break;
-        case kScriptObject:
-            // A stale handle names no object, so it equals an empty one.
-            equal = ResolveObject(a_payload, ObjectKind::Any)
-                == (b_type == kScriptObject ? ResolveObject(b_payload, ObjectKind::Any) : nullptr);
-            break;
-        default:
-            equal = BoolView(a_type, a_payload, a_text);
-            break;
         }
         PUSH_PAYLOAD_OR_FAIL(kScriptBoolean, equal);
         DISPATCH();
@@ -495,6 +407,83 @@ jump:
             DISPATCH();
         jumpTarget = in->target;
         goto jump;
+    }
+
+    op_Statement: {
+        const ScriptStatement& statement = statements[in->a];
+        std::uint32_t types[kMaxStatementValues];
+        std::uint32_t payloads[kMaxStatementValues];
+        if (top + statement.room * 5u > kStackLast)
+            goto long_form;
+        // The leaves first: a variable with text leaves the work to the long form.
+        for (std::uint32_t i = 0; i < statement.leafCount; ++i) {
+            const ScriptLeaf& leaf = leaves[statement.firstLeaf + i];
+            if (leaf.kind == ScriptLeafKind::Constant) {
+                types[i] = leaf.type;
+                payloads[i] = leaf.value;
+            } else {
+                const ScriptValue& variable = variableAt(leaf.value);
+                if (leaf.kind == ScriptLeafKind::Object) {
+                    types[i] = kScriptObject;
+                    payloads[i] = variable.object;
+                } else {
+                    if (variable.type == kScriptString)
+                        goto long_form;
+                    types[i] = variable.type;
+                    payloads[i] = variable.type == kScriptInteger ? static_cast<std::uint32_t>(variable.intValue)
+                                                                  : PayloadOf(variable);
+                }
+            }
+        }
+        for (std::uint32_t k = 0; k < statement.stepCount; ++k) {
+            const ScriptStep& step = steps[statement.firstStep + k];
+            const std::uint32_t r = statement.leafCount + k;
+            const std::uint32_t xType = types[step.x];
+            const std::uint32_t x = payloads[step.x];
+            const std::uint32_t yType = types[step.y];
+            const std::uint32_t y = payloads[step.y];
+            if (xType == kScriptInteger && yType == kScriptInteger && step.op == ScriptOp::Add) {
+                types[r] = kScriptInteger;
+                payloads[r] = x + y;
+            } else if (step.op == ScriptOp::Negate || step.op == ScriptOp::ToBoolean || step.op == ScriptOp::Not
+                || step.op == ScriptOp::TestNonNegative) {
+                UnaryResult(step.op, xType, x, types[r], payloads[r]);
+            } else if (!BinaryResult(step.op, xType, x, yType, y, kNoText, types[r], payloads[r])) {
+                goto long_form;
+            }
+        }
+        if (statement.end == ScriptStatementEnd::Assign && !Variable(static_cast<std::int32_t>(statement.target)))
+            goto long_form;
+        // From here on the statement runs to its end.
+        for (std::uint32_t w = 0; w < statement.writeCount; ++w) {
+            const ScriptSlotWrite& write = writes[statement.firstWrite + w];
+            WriteStackValue(stk, top + write.slot * 5u, types[write.value], payloads[write.value]);
+        }
+        ip = statement.next;
+        switch (statement.end) {
+        case ScriptStatementEnd::Pushes:
+            top += statement.depth * 5u;
+            DISPATCH();
+        case ScriptStatementEnd::Assign: {
+            ScriptValue& variable = *Variable(static_cast<std::int32_t>(statement.target));
+            if (types[statement.value] == kScriptInteger)
+                assignInteger(variable, static_cast<std::int32_t>(payloads[statement.value]));
+            else
+                AssignItem(variable, types[statement.value], payloads[statement.value], kNoText);
+            DISPATCH();
+        }
+        case ScriptStatementEnd::JumpIfFalse:
+        case ScriptStatementEnd::JumpIfTrue:
+            if (BoolView(types[statement.value], payloads[statement.value], kNoText)
+                != (statement.end == ScriptStatementEnd::JumpIfTrue))
+                DISPATCH();
+            jumpTarget = statement.target;
+            goto jump;
+        }
+    long_form:
+        in = &statement.first;
+        ip = in->next;
+        goto* kHandlers[static_cast<std::uint8_t>(in->op)];
     }
 
 #undef POP_OR_FAIL

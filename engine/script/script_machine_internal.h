@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/base/object_handles.h"
+#include "engine/script/script_program.h"
 #include "engine/script/script_value.h"
 
 // A value as the byte stack holds it: its type byte, its 32-bit payload and,
@@ -145,6 +147,136 @@ inline std::uint32_t PayloadOf(const ScriptValue& value)
     if (type == kScriptObject)
         return value.object;
     return type;
+}
+
+// The text of a value that has none.
+inline const std::string kNoText;
+
+inline std::int32_t WrapAdd(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+inline std::int32_t WrapMultiply(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+// A binary instruction's result from a (popped second) and b (popped first)
+// when a holds no text; bText is b's text when b is a string. False for an
+// integer division by zero, which has no result.
+inline bool BinaryResult(ScriptOp op, std::uint32_t aType, std::uint32_t a, std::uint32_t bType, std::uint32_t b,
+    const std::string& bText, std::uint32_t& resultType, std::uint32_t& result)
+{
+    resultType = aType;
+    result = a;
+    switch (op) {
+    case ScriptOp::Add:
+        if (aType == kScriptInteger)
+            result = static_cast<std::uint32_t>(WrapAdd(static_cast<std::int32_t>(a), IntView(bType, b)));
+        else if (aType == kScriptFloat)
+            result = BitsFromFloat(FloatFromBits(a) + FloatView(bType, b));
+        return true;
+    case ScriptOp::Multiply:
+        if (aType == kScriptInteger)
+            result = static_cast<std::uint32_t>(WrapMultiply(static_cast<std::int32_t>(a), IntView(bType, b)));
+        else if (aType == kScriptFloat)
+            result = BitsFromFloat(FloatFromBits(a) * FloatView(bType, b));
+        return true;
+    case ScriptOp::Divide:
+        if (aType == kScriptInteger) {
+            const auto dividend = static_cast<std::int32_t>(a);
+            const std::int32_t divisor = IntView(bType, b);
+            if (divisor == 0)
+                return false;
+            // The one quotient that overflows wraps, as all integer arithmetic does.
+            result = static_cast<std::uint32_t>(divisor == -1 ? WrapMultiply(dividend, -1) : dividend / divisor);
+        } else if (aType == kScriptFloat) {
+            result = BitsFromFloat(FloatFromBits(a) / FloatView(bType, b));
+        }
+        return true;
+    case ScriptOp::Or:
+    case ScriptOp::And:
+    case ScriptOp::Xor: {
+        auto combine = [op](std::uint32_t x, std::uint32_t y) {
+            return op == ScriptOp::Or ? (x | y) : op == ScriptOp::And ? (x & y) : (x ^ y);
+        };
+        if (aType == kScriptInteger) {
+            result = combine(a, static_cast<std::uint32_t>(IntView(bType, b)));
+        } else if (aType == kScriptFloat) {
+            const std::uint32_t bits = combine(
+                static_cast<std::uint32_t>(IntView(aType, a)), static_cast<std::uint32_t>(IntView(bType, b)));
+            result = BitsFromFloat(static_cast<float>(static_cast<std::int32_t>(bits)));
+        } else if (aType == kScriptBoolean) {
+            result = combine(a != 0, BoolView(bType, b, bText));
+        }
+        return true;
+    }
+    case ScriptOp::Equal: {
+        bool equal;
+        switch (aType) {
+        case kScriptInteger:
+            equal = static_cast<std::int32_t>(a) == IntView(bType, b);
+            break;
+        case kScriptFloat: {
+            const float x = FloatFromBits(a);
+            const float y = FloatView(bType, b);
+            equal = std::isnan(x) || std::isnan(y) || x == y;
+            break;
+        }
+        case kScriptBoolean:
+            equal = (a != 0) == BoolView(bType, b, bText);
+            break;
+        case kScriptObject:
+            // A stale handle names no object, so it equals an empty one.
+            equal = ResolveObject(a, ObjectKind::Any)
+                == (bType == kScriptObject ? ResolveObject(b, ObjectKind::Any) : nullptr);
+            break;
+        default:
+            equal = BoolView(aType, a, kNoText);
+            break;
+        }
+        resultType = kScriptBoolean;
+        result = equal;
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+// A unary instruction's result from b, which holds no text.
+inline void UnaryResult(ScriptOp op, std::uint32_t bType, std::uint32_t b, std::uint32_t& resultType, std::uint32_t& result)
+{
+    resultType = bType;
+    result = b;
+    switch (op) {
+    case ScriptOp::Negate:
+        if (bType == kScriptInteger)
+            result = 0u - b;
+        else if (bType == kScriptFloat)
+            result = BitsFromFloat(FloatFromBits(b) * -1.0f);
+        return;
+    case ScriptOp::ToBoolean:
+        resultType = kScriptBoolean;
+        result = BoolView(bType, b, kNoText);
+        return;
+    case ScriptOp::Not:
+        if (bType == kScriptBoolean)
+            result = b == 0;
+        return;
+    case ScriptOp::TestNonNegative:
+        resultType = kScriptBoolean;
+        if (bType == kScriptInteger)
+            result = static_cast<std::int32_t>(b) >= 0;
+        else if (bType == kScriptFloat)
+            result = FloatFromBits(b) >= 0.0f;
+        else
+            result = BoolView(bType, b, kNoText);
+        return;
+    default:
+        return;
+    }
 }
 
 } // namespace script_detail

@@ -53,6 +53,9 @@ enum class ScriptOp : std::uint8_t {
     AddToVariable,             // push ref v, pushvar ref v, push int k, add, assign
     VariableEqualsJumpIfFalse, // pushvar ref v, push int k, eq, jz target
     VariableEqualsJumpIfTrue,  // pushvar ref v, push int k, eq, jnz target
+    // A run of stack instructions on values without text, worked out on
+    // their values instead of their stack bytes (a = index of the statement).
+    Statement,
 };
 
 struct ScriptInstruction {
@@ -64,12 +67,85 @@ struct ScriptInstruction {
     std::uint32_t b = 0;
 };
 
+// A value a statement pushes: a constant, or a variable's value or object
+// as it is when the statement runs.
+enum class ScriptLeafKind : std::uint8_t { Constant, Variable, Object };
+
+struct ScriptLeaf {
+    ScriptLeafKind kind = ScriptLeafKind::Constant;
+    std::uint8_t type = 0;  // a constant's type tag
+    std::uint32_t value = 0; // a constant's payload or a variable index
+};
+
+// A statement numbers its values: its leaves first, then one result per
+// step. A step is a binary or unary instruction's handler on two values
+// (y unused by unary ones) instead of popped ones.
+struct ScriptStep {
+    ScriptOp op = ScriptOp::Add;
+    std::uint8_t x = 0;
+    std::uint8_t y = 0;
+};
+
+// The value the long form leaves in a 5-byte stack slot, counted from the
+// statement's starting stack top.
+struct ScriptSlotWrite {
+    std::uint8_t slot = 0;
+    std::uint8_t value = 0;
+};
+
+enum class ScriptStatementEnd : std::uint8_t {
+    Pushes,      // the values of the last slots stay pushed
+    Assign,      // value goes into the variable target
+    JumpIfFalse, // to target by value's boolean view
+    JumpIfTrue,
+};
+
+// A straight run of instructions whose values all have a 5-byte stack form
+// and which pops nothing it did not push. It runs as the long form would
+// when its variables hold no text and its division has a divisor, and then
+// leaves the same stack bytes; otherwise `first` runs and the long form goes
+// on from there.
+struct ScriptStatement {
+    ScriptInstruction first;
+    ScriptStatementEnd end = ScriptStatementEnd::Pushes;
+    std::uint8_t value = 0; // what is assigned or tested
+    std::uint8_t leafCount = 0;
+    std::uint8_t stepCount = 0;
+    std::uint8_t writeCount = 0;
+    std::uint8_t depth = 0; // slots left pushed at the end
+    std::uint8_t room = 0;  // the highest slot the long form writes
+    std::uint32_t firstLeaf = 0;
+    std::uint32_t firstStep = 0;
+    std::uint32_t firstWrite = 0;
+    std::uint32_t target = 0; // a variable index or a jump target
+    std::uint32_t next = 0;   // the offset after the run
+};
+
+// Leaves and steps of one statement at the most; the run loop keeps its
+// values in a fixed array.
+inline constexpr std::uint32_t kMaxStatementLeaves = 24;
+inline constexpr std::uint32_t kMaxStatementSteps = 16;
+inline constexpr std::uint32_t kMaxStatementValues = kMaxStatementLeaves + kMaxStatementSteps;
+
+struct ScriptProgram {
+    std::vector<ScriptInstruction> instructions;
+    std::vector<ScriptStatement> statements;
+    std::vector<ScriptLeaf> leaves;
+    std::vector<ScriptStep> steps;
+    std::vector<ScriptSlotWrite> writes;
+};
+
 // Byte lengths of the fused idioms, and of the first instruction in each.
 inline constexpr std::uint32_t kAddToVariableLength = 20;
 inline constexpr std::uint32_t kVariableEqualsJumpLength = 16;
 inline constexpr std::uint32_t kTypedInstructionLength = 6;
 
 // One entry per code offset plus one for the offset just past the code,
-// which fails as an overrun. fuse: whether to put in the fused idioms.
-std::vector<ScriptInstruction> TranslateScript(
+// which fails as an overrun. fuse: whether to put in the fused idioms and
+// statements.
+ScriptProgram TranslateScript(
     const std::uint8_t* code, std::uint32_t size, std::int32_t variableCount, bool fuse);
+
+// Puts a statement at every offset of program.instructions where one starts,
+// but for the fused idioms; decoded holds the unfused instructions.
+void BuildScriptStatements(const std::vector<ScriptInstruction>& decoded, std::uint32_t size, ScriptProgram& program);

@@ -20,15 +20,21 @@ public:
             nul_[i] = code[i] == 0 ? i : nul_[i + 1];
     }
 
-    std::vector<ScriptInstruction> Run()
+    ScriptProgram Run()
     {
-        std::vector<ScriptInstruction> program(static_cast<std::size_t>(size_) + 1);
+        ScriptProgram out;
+        std::vector<ScriptInstruction>& program = out.instructions;
+        program.resize(static_cast<std::size_t>(size_) + 1);
         for (std::uint32_t p = 0; p < size_; ++p)
             program[p] = Decode(p);
         program[size_] = Fail(ScriptOp::FailOverrun, size_);
-        for (std::uint32_t p = 0; fuse_ && p < size_; ++p)
+        if (!fuse_)
+            return out;
+        const std::vector<ScriptInstruction> decoded = program;
+        for (std::uint32_t p = 0; p < size_; ++p)
             Fuse(program, p);
-        return program;
+        BuildScriptStatements(decoded, size_, out);
+        return out;
     }
 
 private:
@@ -242,7 +248,7 @@ private:
 
 } // namespace
 
-std::vector<ScriptInstruction> TranslateScript(
+ScriptProgram TranslateScript(
     const std::uint8_t* code, std::uint32_t size, std::int32_t variableCount, bool fuse)
 {
     return Translator(code, size, variableCount, fuse).Run();

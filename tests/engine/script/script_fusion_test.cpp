@@ -176,6 +176,246 @@ func mid
     {"stack full at the third push", kCounter, "", false, 14},
     {"stack with just room", kCounter, "", false, 15},
     {"jump budget spent", kCounter, "", false, -1, 4},
+    // Statements: runs worked out on values.
+    {"a = b * c + d on integers and floats", R"(
+var a int
+var b int
+var c float
+var d float
+var f float
+    push ref b
+    push int 7
+    assign
+    push ref c
+    push float 2.5
+    assign
+    push ref d
+    push float -0.75
+    assign
+    push ref a
+    pushvar ref b
+    pushvar ref c
+    mul
+    pushvar ref d
+    add
+    assign
+    push ref f
+    pushvar ref c
+    pushvar ref b
+    mul
+    pushvar ref d
+    neg
+    add
+    assign
+    push ref f
+    pushvar ref f
+    push int 3
+    div
+    assign
+    ret
+)"},
+    {"ordering by negate, add, test and not", R"(
+var a int
+var b int
+var n int
+    push ref b
+    push int 5
+    assign
+loop:
+    pushvar ref a
+    pushvar ref b
+    neg
+    add
+    nonneg
+    not
+    jz done
+    inc ref a
+    inc ref n
+    jmp loop
+done:
+    pushvar ref a
+    push int 5
+    eq
+    tobool
+    push bool true
+    xor
+    jnz 0
+    ret
+)"},
+    {"logic on booleans, floats and integers", R"(
+var x int
+var y float
+var z bool
+    push ref x
+    push int 12
+    push int 10
+    and
+    push int 1
+    or
+    push int 3
+    xor
+    assign
+    push ref y
+    push float 6.9
+    push int 3
+    or
+    push float -1.5
+    neg
+    mul
+    assign
+    push ref z
+    push bool true
+    push float 0.0
+    and
+    push bool true
+    or
+    not
+    assign
+    ret
+)"},
+    {"integer division by zero inside a statement", R"(
+var a int
+var b int
+    push ref a
+    push int 5
+    assign
+    push ref a
+    pushvar ref a
+    pushvar ref b
+    div
+    push int 1
+    add
+    assign
+    ret
+)"},
+    {"quotient that overflows wraps", R"(
+var a int
+    push ref a
+    push int -2147483648
+    push int -1
+    div
+    assign
+    ret
+)"},
+    {"text in a variable of a statement", R"(
+var s string
+var t string
+var n int
+    push ref s
+    push string "ab"
+    assign
+    push ref n
+    pushvar ref s
+    push int 2
+    add
+    assign
+    pushvar ref t
+    push int 0
+    mul
+    jnz 0
+    ret
+)"},
+    {"objects compared in a statement", R"(
+var o object
+var p object
+var r bool
+    push ref r
+    push object o
+    pushvar ref p
+    eq
+    assign
+    pushvar ref r
+    jz 0
+    ret
+)"},
+    {"assignment to what is no reference", R"(
+var a int
+    push int 3
+    push int 4
+    assign
+    push ref a
+    push int 2
+    push int 3
+    assign
+    push int 9
+    assign
+    ret
+)"},
+    {"values left for a native", R"(
+var r int
+var i int
+callsite cap test__Capture 2 int
+    push ref r
+    pushvar ref i
+    push float 0.5
+    push int 2
+    mul
+    native - cap
+    assign
+    ret
+)"},
+    {"statement stack full at its third push", R"(
+var a int
+var b int
+    push ref a
+    pushvar ref b
+    push int 3
+    push int 4
+    mul
+    add
+    assign
+    ret
+)", "", false, 12},
+    {"statement with just room", R"(
+var a int
+var b int
+    push ref a
+    pushvar ref b
+    push int 3
+    push int 4
+    mul
+    add
+    assign
+    ret
+)", "", false, 20},
+    {"jump into a statement", R"(
+var a int
+var b int
+    push ref a
+    pushvar ref b
+    jmp mid
+    push ref a
+    pushvar ref a
+mid:
+    push int 3
+    add
+    assign
+    ret
+)"},
+    {"resume inside a statement over a stack with a reference", R"(
+var v int
+    push ref v
+    push int 1
+func mid
+    pushvar ref v
+    push int 2
+    mul
+    add
+    assign
+    ret
+)", "mid", true},
+    {"statement loop spends its jumps", R"(
+var i int
+loop:
+    inc ref i
+    pushvar ref i
+    push int 50
+    neg
+    add
+    nonneg
+    jz loop
+    ret
+)", "", false, -1, 7},
 };
 
 class ScriptFusionTable : public ScriptTest, public ::testing::WithParamInterface<FusionCase> {};
@@ -201,6 +441,7 @@ std::string Views(const ScriptValue& v)
 TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)
 {
     const FusionCase& c = GetParam();
+    RegisterScriptNative("test__Capture", CaptureNative);
     Outcome outcomes[2];
     for (int fused = 0; fused < 2; ++fused) {
         SetScriptIdiomFusion(fused != 0);
