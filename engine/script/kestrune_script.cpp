@@ -36,6 +36,7 @@ cKestruneScript::~cKestruneScript()
         delete frames;
         frames = next;
     }
+    delete spareFrame_;
     RemoveLiveScript(this);
     std::free(code);
     std::free(stack);
@@ -165,7 +166,13 @@ void cKestruneScript::ReplaceFrames(const std::vector<ScriptBlockFrame>& entries
 ScriptFrameEntry* cKestruneScript::PushFrame()
 {
     StoreGlobals();
-    frames = new ScriptFrameEntry{pc, sp, frames};
+    if (spareFrame_) {
+        *spareFrame_ = ScriptFrameEntry{pc, sp, frames};
+        frames = spareFrame_;
+        spareFrame_ = nullptr;
+    } else {
+        frames = new ScriptFrameEntry{pc, sp, frames};
+    }
     return frames;
 }
 
@@ -177,7 +184,10 @@ void cKestruneScript::PopFrame()
     pc = entry->pc;
     sp = entry->sp;
     frames = entry->next;
-    delete entry;
+    // Kept for the next PushFrame: a native that runs a function of its
+    // script does so on every call.
+    delete spareFrame_;
+    spareFrame_ = entry;
     LoadGlobals();
 }
 

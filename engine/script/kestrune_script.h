@@ -137,6 +137,8 @@ private:
     // Set by DeleteScript while a run is in progress: the outermost run
     // deletes the script when it ends.
     bool deletePending_ = false;
+    // The entry PopFrame freed last, for PushFrame to reuse; owned.
+    ScriptFrameEntry* spareFrame_ = nullptr;
 
     friend void DeleteScript(cKestruneScript* script);
 };

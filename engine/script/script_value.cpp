@@ -66,8 +66,9 @@ const cString& ScriptValue::Text() const
 
 void ScriptValue::SetText(const char* text)
 {
-    // The source may be our own buffer (assigning a value's text to itself).
-    if (textSource_ == kTextStored && text == text_.GetText())
+    // The source may be our own buffer (assigning a value's text to itself);
+    // the same text again keeps the storage it has.
+    if (textSource_ == kTextStored && text && (text == text_.GetText() || std::strcmp(text, text_.GetText()) == 0))
         return;
     text_ = text;
     textSource_ = kTextStored;
