@@ -173,9 +173,10 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         &&op_Nop, &&op_Jump, &&op_JumpIfFalse, &&op_JumpIfTrue,
         &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
         &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
-        &&op_VariableEqualsJumpIfTrue, &&op_Statement,
+        &&op_VariableEqualsJumpIfTrue, &&op_Statement, &&op_AssignValue, &&op_AssignBinary,
+        &&op_AssignChain, &&op_TestUnary, &&op_TestBinary,
     };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::Statement) + 1);
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::TestBinary) + 1);
 
     // pc leaves the entry behind at once: a failure reports with pc where
     // the byte-by-byte decoding would have left it, which `next` records.
@@ -188,6 +189,73 @@ std::int32_t cKestruneScript::Execute(RunState& state)
 
     const ScriptInstruction* in;
     std::uint32_t jumpTarget;
+    // Statements read their leaves first: a variable with text, like a step
+    // without a result, leaves the work to the long form.
+    const ScriptStatement* statement = nullptr;
+    std::uint32_t types[kMaxStatementValues];
+    std::uint32_t payloads[kMaxStatementValues];
+    auto leaf = [&](std::uint32_t i) __attribute__((always_inline)) {
+        const ScriptLeaf& l = leaves[statement->firstLeaf + i];
+        if (l.kind == ScriptLeafKind::Constant) {
+            types[i] = l.type;
+            payloads[i] = l.value;
+            return true;
+        }
+        const ScriptValue& variable = variableAt(l.value);
+        if (l.kind == ScriptLeafKind::Object) {
+            types[i] = kScriptObject;
+            payloads[i] = variable.object;
+            return true;
+        }
+        types[i] = variable.type;
+        payloads[i]
+            = variable.type == kScriptInteger ? static_cast<std::uint32_t>(variable.intValue) : PayloadOf(variable);
+        return variable.type != kScriptString;
+    };
+    // Step k's result goes into value r.
+    auto step = [&](std::uint32_t k, std::uint32_t r) __attribute__((always_inline)) {
+        const ScriptStep& s = steps[statement->firstStep + k];
+        const std::uint32_t xType = types[s.x];
+        const std::uint32_t x = payloads[s.x];
+        const std::uint32_t yType = types[s.y];
+        const std::uint32_t y = payloads[s.y];
+        // Integer and float sums and products of their own kind first.
+        if (xType == yType && (s.op == ScriptOp::Add || s.op == ScriptOp::Multiply)) {
+            if (xType == kScriptInteger) {
+                types[r] = kScriptInteger;
+                payloads[r] = s.op == ScriptOp::Add ? x + y : x * y;
+                return true;
+            }
+            if (xType == kScriptFloat) {
+                const float a = FloatFromBits(x);
+                const float b = FloatFromBits(y);
+                types[r] = kScriptFloat;
+                payloads[r] = BitsFromFloat(s.op == ScriptOp::Add ? a + b : a * b);
+                return true;
+            }
+        }
+        if (s.op == ScriptOp::Negate || s.op == ScriptOp::ToBoolean || s.op == ScriptOp::Not
+            || s.op == ScriptOp::TestNonNegative) {
+            UnaryResult(s.op, xType, x, types[r], payloads[r]);
+            return true;
+        }
+        return BinaryResult(s.op, xType, x, yType, y, kNoText, types[r], payloads[r]);
+    };
+    auto write = [&](std::uint32_t slot, std::uint32_t value) __attribute__((always_inline)) {
+        WriteStackValue(stk, top + slot * 5u, types[value], payloads[value]);
+    };
+    auto assign = [&](ScriptValue& variable, std::uint32_t value) __attribute__((always_inline)) {
+        if (types[value] == kScriptInteger)
+            assignInteger(variable, static_cast<std::int32_t>(payloads[value]));
+        else
+            AssignItem(variable, types[value], payloads[value], kNoText);
+    };
+    auto taken = [&](std::uint32_t value) __attribute__((always_inline)) {
+        return BoolView(types[value], payloads[value], kNoText)
+            == (statement->end == ScriptStatementEnd::JumpIfTrue);
+    };
+    ScriptValue* target = nullptr;
+
     if (ip >= size)
         return fail(kCodeOverrun);
     DISPATCH();
@@ -409,82 +477,109 @@ jump:
         goto jump;
     }
 
-    op_Statement: {
-        const ScriptStatement& statement = statements[in->a];
-        std::uint32_t types[kMaxStatementValues];
-        std::uint32_t payloads[kMaxStatementValues];
-        if (top + statement.room * 5u > kStackLast)
+    op_AssignValue:
+        statement = &statements[in->a];
+        if (top + 2 * 5 > kStackLast || !leaf(1) || !(target = Variable(static_cast<std::int32_t>(statement->target))))
             goto long_form;
-        // The leaves first: a variable with text leaves the work to the long form.
-        for (std::uint32_t i = 0; i < statement.leafCount; ++i) {
-            const ScriptLeaf& leaf = leaves[statement.firstLeaf + i];
-            if (leaf.kind == ScriptLeafKind::Constant) {
-                types[i] = leaf.type;
-                payloads[i] = leaf.value;
-            } else {
-                const ScriptValue& variable = variableAt(leaf.value);
-                if (leaf.kind == ScriptLeafKind::Object) {
-                    types[i] = kScriptObject;
-                    payloads[i] = variable.object;
-                } else {
-                    if (variable.type == kScriptString)
-                        goto long_form;
-                    types[i] = variable.type;
-                    payloads[i] = variable.type == kScriptInteger ? static_cast<std::uint32_t>(variable.intValue)
-                                                                  : PayloadOf(variable);
-                }
-            }
-        }
-        for (std::uint32_t k = 0; k < statement.stepCount; ++k) {
-            const ScriptStep& step = steps[statement.firstStep + k];
-            const std::uint32_t r = statement.leafCount + k;
-            const std::uint32_t xType = types[step.x];
-            const std::uint32_t x = payloads[step.x];
-            const std::uint32_t yType = types[step.y];
-            const std::uint32_t y = payloads[step.y];
-            if (xType == kScriptInteger && yType == kScriptInteger && step.op == ScriptOp::Add) {
-                types[r] = kScriptInteger;
-                payloads[r] = x + y;
-            } else if (step.op == ScriptOp::Negate || step.op == ScriptOp::ToBoolean || step.op == ScriptOp::Not
-                || step.op == ScriptOp::TestNonNegative) {
-                UnaryResult(step.op, xType, x, types[r], payloads[r]);
-            } else if (!BinaryResult(step.op, xType, x, yType, y, kNoText, types[r], payloads[r])) {
+        leaf(0);
+        write(0, 0);
+        write(1, 1);
+        assign(*target, 1);
+        ip = statement->next;
+        DISPATCH();
+
+    op_AssignBinary:
+        statement = &statements[in->a];
+        if (top + 3 * 5 > kStackLast || !leaf(1) || !leaf(2) || !step(0, 3)
+            || !(target = Variable(static_cast<std::int32_t>(statement->target))))
+            goto long_form;
+        leaf(0);
+        write(0, 0);
+        write(1, 3);
+        write(2, 2);
+        assign(*target, 3);
+        ip = statement->next;
+        DISPATCH();
+
+    op_AssignChain:
+        statement = &statements[in->a];
+        if (top + 3 * 5 > kStackLast || !leaf(1) || !leaf(2) || !leaf(3) || !step(0, 4) || !step(1, 5)
+            || !(target = Variable(static_cast<std::int32_t>(statement->target))))
+            goto long_form;
+        leaf(0);
+        write(0, 0);
+        write(1, 5);
+        write(2, 3);
+        assign(*target, 5);
+        ip = statement->next;
+        DISPATCH();
+
+    op_TestUnary:
+        statement = &statements[in->a];
+        if (top + 5 > kStackLast || !leaf(0))
+            goto long_form;
+        step(0, 1);
+        write(0, 1);
+        ip = statement->next;
+        if (!taken(1))
+            DISPATCH();
+        jumpTarget = statement->target;
+        goto jump;
+
+    op_TestBinary:
+        statement = &statements[in->a];
+        if (top + 2 * 5 > kStackLast || !leaf(0) || !leaf(1) || !step(0, 2))
+            goto long_form;
+        write(0, 2);
+        write(1, 1);
+        ip = statement->next;
+        if (!taken(2))
+            DISPATCH();
+        jumpTarget = statement->target;
+        goto jump;
+
+    op_Statement:
+        statement = &statements[in->a];
+        if (top + statement->room * 5u > kStackLast)
+            goto long_form;
+        for (std::uint32_t i = 0; i < statement->leafCount; ++i) {
+            if (!leaf(i))
                 goto long_form;
-            }
         }
-        if (statement.end == ScriptStatementEnd::Assign && !Variable(static_cast<std::int32_t>(statement.target)))
+        for (std::uint32_t k = 0; k < statement->stepCount; ++k) {
+            if (!step(k, statement->leafCount + k))
+                goto long_form;
+        }
+        target = statement->end == ScriptStatementEnd::Assign
+            ? Variable(static_cast<std::int32_t>(statement->target))
+            : nullptr;
+        if (statement->end == ScriptStatementEnd::Assign && !target)
             goto long_form;
         // From here on the statement runs to its end.
-        for (std::uint32_t w = 0; w < statement.writeCount; ++w) {
-            const ScriptSlotWrite& write = writes[statement.firstWrite + w];
-            WriteStackValue(stk, top + write.slot * 5u, types[write.value], payloads[write.value]);
+        for (std::uint32_t w = 0; w < statement->writeCount; ++w) {
+            const ScriptSlotWrite& slotWrite = writes[statement->firstWrite + w];
+            write(slotWrite.slot, slotWrite.value);
         }
-        ip = statement.next;
-        switch (statement.end) {
+        ip = statement->next;
+        switch (statement->end) {
         case ScriptStatementEnd::Pushes:
-            top += statement.depth * 5u;
+            top += statement->depth * 5u;
             DISPATCH();
-        case ScriptStatementEnd::Assign: {
-            ScriptValue& variable = *Variable(static_cast<std::int32_t>(statement.target));
-            if (types[statement.value] == kScriptInteger)
-                assignInteger(variable, static_cast<std::int32_t>(payloads[statement.value]));
-            else
-                AssignItem(variable, types[statement.value], payloads[statement.value], kNoText);
+        case ScriptStatementEnd::Assign:
+            assign(*target, statement->value);
             DISPATCH();
-        }
         case ScriptStatementEnd::JumpIfFalse:
         case ScriptStatementEnd::JumpIfTrue:
-            if (BoolView(types[statement.value], payloads[statement.value], kNoText)
-                != (statement.end == ScriptStatementEnd::JumpIfTrue))
+            if (!taken(statement->value))
                 DISPATCH();
-            jumpTarget = statement.target;
+            jumpTarget = statement->target;
             goto jump;
         }
+
     long_form:
-        in = &statement.first;
+        in = &statement->first;
         ip = in->next;
         goto* kHandlers[static_cast<std::uint8_t>(in->op)];
-    }
 
 #undef POP_OR_FAIL
 #undef PUSH_OR_FAIL

@@ -56,6 +56,12 @@ enum class ScriptOp : std::uint8_t {
     // A run of stack instructions on values without text, worked out on
     // their values instead of their stack bytes (a = index of the statement).
     Statement,
+    // The same for the commonest shapes, each with a handler of its own:
+    AssignValue,  // push ref v, push x, assign
+    AssignBinary, // push ref v, push x, push y, binary, assign
+    AssignChain,  // push ref v, push x, push y, binary, push z, binary, assign
+    TestUnary,    // push x, unary, conditional jump
+    TestBinary,   // push x, push y, binary, conditional jump
 };
 
 struct ScriptInstruction {

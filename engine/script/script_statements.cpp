@@ -162,7 +162,7 @@ public:
         for (std::uint32_t slot = 0; slot < slots_.size(); ++slot)
             program.writes.push_back({static_cast<std::uint8_t>(slot), number(slots_[slot])});
         ScriptInstruction entry;
-        entry.op = ScriptOp::Statement;
+        entry.op = Shape(statement, program);
         entry.a = static_cast<std::uint32_t>(program.statements.size());
         entry.next = q;
         program.statements.push_back(statement);
@@ -171,6 +171,31 @@ public:
     }
 
 private:
+    // The handler for the statement's shape; the generic one but for the
+    // shapes named in ScriptOp. The leaves and steps are stored already.
+    static ScriptOp Shape(const ScriptStatement& statement, const ScriptProgram& program)
+    {
+        const ScriptStep* const step = statement.stepCount == 1 ? &program.steps[statement.firstStep] : nullptr;
+        const bool unary = step && IsUnary(step->op);
+        const bool test = statement.end == ScriptStatementEnd::JumpIfFalse
+            || statement.end == ScriptStatementEnd::JumpIfTrue;
+        if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 2 && !step)
+            return ScriptOp::AssignValue;
+        if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 3 && step && !unary
+            && step->x == 1 && step->y == 2)
+            return ScriptOp::AssignBinary;
+        const ScriptStep* const steps = statement.stepCount == 2 ? &program.steps[statement.firstStep] : nullptr;
+        if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 4 && steps
+            && !IsUnary(steps[0].op) && !IsUnary(steps[1].op) && steps[0].x == 1 && steps[0].y == 2
+            && steps[1].x == 4 && steps[1].y == 3)
+            return ScriptOp::AssignChain;
+        if (test && statement.leafCount == 1 && unary && step->x == 0)
+            return ScriptOp::TestUnary;
+        if (test && statement.leafCount == 2 && step && !unary && step->x == 0 && step->y == 1)
+            return ScriptOp::TestBinary;
+        return ScriptOp::Statement;
+    }
+
     struct BuiltStep {
         ScriptOp op;
         std::uint32_t x;

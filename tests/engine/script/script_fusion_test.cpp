@@ -36,6 +36,33 @@ loop:
     ret
 )";
 
+// Conditional jumps on one value and on two, and their long forms for a
+// string variable.
+const char* const kTests = R"(
+var a int
+var s string
+var f float
+loop:
+    inc ref a
+    push int 4
+    pushvar ref a
+    eq
+    jz loop
+    pushvar ref f
+    nonneg
+    jz 0
+    pushvar ref s
+    not
+    jnz done
+    push ref f
+    pushvar ref s
+    push int 1
+    add
+    assign
+done:
+    ret
+)";
+
 const FusionCase kCases[] = {
     {"counter loop", kCounter},
     {"exit by jnz", R"(
@@ -404,6 +431,8 @@ func mid
     assign
     ret
 )", "mid", true},
+    {"tests of one and two values", kTests},
+    {"test with room for one value", kTests, "", false, 7},
     {"statement loop spends its jumps", R"(
 var i int
 loop:
