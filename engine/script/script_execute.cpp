@@ -136,15 +136,6 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         }
         return pushPayload(variable.type, PayloadOf(variable));
     };
-    // The views that assigning an integer gives a variable.
-    auto assignInteger = [](ScriptValue& variable, std::int32_t value) __attribute__((always_inline)) {
-        variable.intValue = value;
-        variable.floatValue = static_cast<float>(value);
-        variable.boolValue = value != 0;
-        variable.SetTextFromInteger(value);
-        variable.object = kNoObject;
-    };
-
 // Each operand lives in three locals: item_type, item_payload and item_text.
 #define POP_OR_FAIL(item)                                                                                              \
     do {                                                                                                               \
@@ -174,9 +165,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
         &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
         &&op_VariableEqualsJumpIfTrue, &&op_Statement, &&op_AssignValue, &&op_AssignBinary,
-        &&op_AssignChain, &&op_TestUnary, &&op_TestBinary,
+        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare,
     };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::TestBinary) + 1);
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::TestCompare) + 1);
 
     // pc leaves the entry behind at once: a failure reports with pc where
     // the byte-by-byte decoding would have left it, which `next` records.
@@ -246,7 +237,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     };
     auto assign = [&](ScriptValue& variable, std::uint32_t value) __attribute__((always_inline)) {
         if (types[value] == kScriptInteger)
-            assignInteger(variable, static_cast<std::int32_t>(payloads[value]));
+            AssignIntegerViews(variable, static_cast<std::int32_t>(payloads[value]));
+        else if (types[value] == kScriptFloat)
+            AssignFloatViews(variable, FloatFromBits(payloads[value]));
         else
             AssignItem(variable, types[value], payloads[value], kNoText);
     };
@@ -317,7 +310,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         if (!variable)
             return fail(kBadVariable);
         if (b_type == kScriptInteger)
-            assignInteger(*variable, static_cast<std::int32_t>(b_payload));
+            AssignIntegerViews(*variable, static_cast<std::int32_t>(b_payload));
         else
             AssignItem(*variable, b_type, b_payload, b_text);
         DISPATCH();
@@ -455,7 +448,7 @@ jump:
         WriteStackValue(stk, top, kScriptReference, in->a);
         WriteStackValue(stk, top + 5, kScriptInteger, static_cast<std::uint32_t>(sum));
         WriteStackValue(stk, top + 10, kScriptInteger, in->b);
-        assignInteger(variable, sum);
+        AssignIntegerViews(variable, sum);
         DISPATCH();
     }
 
@@ -513,6 +506,30 @@ jump:
         assign(*target, 5);
         ip = statement->next;
         DISPATCH();
+
+    op_TestValue:
+        statement = &statements[in->a];
+        if (top + 5 > kStackLast || !leaf(0))
+            goto long_form;
+        write(0, 0);
+        ip = statement->next;
+        if (!taken(0))
+            DISPATCH();
+        jumpTarget = statement->target;
+        goto jump;
+
+    op_TestCompare:
+        statement = &statements[in->a];
+        if (top + 2 * 5 > kStackLast || !leaf(0) || !leaf(1) || !step(0, 2))
+            goto long_form;
+        step(1, 3);
+        write(0, 3);
+        write(1, 1);
+        ip = statement->next;
+        if (!taken(3))
+            DISPATCH();
+        jumpTarget = statement->target;
+        goto jump;
 
     op_TestUnary:
         statement = &statements[in->a];

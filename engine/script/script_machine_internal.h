@@ -162,6 +162,25 @@ inline std::int32_t WrapMultiply(std::int32_t a, std::int32_t b)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
 }
 
+// The views that assigning a number gives a variable (which keeps its type).
+inline void AssignIntegerViews(ScriptValue& variable, std::int32_t value)
+{
+    variable.intValue = value;
+    variable.floatValue = static_cast<float>(value);
+    variable.boolValue = value != 0;
+    variable.SetTextFromInteger(value);
+    variable.object = kNoObject;
+}
+
+inline void AssignFloatViews(ScriptValue& variable, float value)
+{
+    variable.intValue = TruncateScriptFloat(value);
+    variable.floatValue = value;
+    variable.boolValue = value != 0.0f && !std::isnan(value);
+    variable.SetTextFromFloat(value);
+    variable.object = kNoObject;
+}
+
 // A binary instruction's result from a (popped second) and b (popped first)
 // when a holds no text; bText is b's text when b is a string. False for an
 // integer division by zero, which has no result.

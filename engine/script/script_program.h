@@ -60,8 +60,10 @@ enum class ScriptOp : std::uint8_t {
     AssignValue,  // push ref v, push x, assign
     AssignBinary, // push ref v, push x, push y, binary, assign
     AssignChain,  // push ref v, push x, push y, binary, push z, binary, assign
+    TestValue,    // push x, conditional jump
     TestUnary,    // push x, unary, conditional jump
     TestBinary,   // push x, push y, binary, conditional jump
+    TestCompare,  // push x, push y, binary, unary, conditional jump (how orderings are made)
 };
 
 struct ScriptInstruction {

@@ -125,21 +125,11 @@ void cKestruneScript::AssignItem(
 {
     switch (type) {
     case kScriptInteger:
-        variable.intValue = static_cast<std::int32_t>(p);
-        variable.floatValue = static_cast<float>(variable.intValue);
-        variable.boolValue = p != 0;
-        variable.SetTextFromInteger(variable.intValue);
-        variable.object = kNoObject;
+        AssignIntegerViews(variable, static_cast<std::int32_t>(p));
         return;
-    case kScriptFloat: {
-        const float f = FloatFromBits(p);
-        variable.intValue = TruncateScriptFloat(f);
-        variable.floatValue = f;
-        variable.boolValue = f != 0.0f && !std::isnan(f);
-        variable.SetTextFromFloat(f);
-        variable.object = kNoObject;
+    case kScriptFloat:
+        AssignFloatViews(variable, FloatFromBits(p));
         return;
-    }
     case kScriptString:
         variable.SetText(text.c_str());
         variable.intValue = 0;

@@ -177,18 +177,23 @@ private:
     {
         const ScriptStep* const step = statement.stepCount == 1 ? &program.steps[statement.firstStep] : nullptr;
         const bool unary = step && IsUnary(step->op);
-        const bool test = statement.end == ScriptStatementEnd::JumpIfFalse
-            || statement.end == ScriptStatementEnd::JumpIfTrue;
         if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 2 && !step)
             return ScriptOp::AssignValue;
         if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 3 && step && !unary
             && step->x == 1 && step->y == 2)
             return ScriptOp::AssignBinary;
         const ScriptStep* const steps = statement.stepCount == 2 ? &program.steps[statement.firstStep] : nullptr;
+        const bool test = statement.end == ScriptStatementEnd::JumpIfFalse
+            || statement.end == ScriptStatementEnd::JumpIfTrue;
         if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 4 && steps
             && !IsUnary(steps[0].op) && !IsUnary(steps[1].op) && steps[0].x == 1 && steps[0].y == 2
             && steps[1].x == 4 && steps[1].y == 3)
             return ScriptOp::AssignChain;
+        if (test && statement.leafCount == 2 && steps && !IsUnary(steps[0].op) && IsUnary(steps[1].op)
+            && steps[0].x == 0 && steps[0].y == 1 && steps[1].x == 2)
+            return ScriptOp::TestCompare;
+        if (test && statement.leafCount == 1 && statement.stepCount == 0)
+            return ScriptOp::TestValue;
         if (test && statement.leafCount == 1 && unary && step->x == 0)
             return ScriptOp::TestUnary;
         if (test && statement.leafCount == 2 && step && !unary && step->x == 0 && step->y == 1)

@@ -36,13 +36,6 @@ void FormatScriptFloat(float value, char* out, std::size_t outSize)
     std::snprintf(out, outSize, "%s", text);
 }
 
-std::int32_t TruncateScriptFloat(float value)
-{
-    if (!(value >= -2147483648.0f && value < 2147483648.0f))
-        return INT32_MIN;
-    return static_cast<std::int32_t>(value);
-}
-
 const cString& ScriptValue::Text() const
 {
     if (textSource_ != kTextStored) {

@@ -3,6 +3,7 @@
 #include "engine/base/kestrune_string.h"
 #include "engine/base/object_handles.h"
 
+#include <climits>
 #include <cstdint>
 
 // The value of the script machine. The string view is kept lazily: a value
@@ -79,4 +80,9 @@ constexpr std::size_t kScriptFloatTextSize = 32;
 
 // The truncating float-to-integer conversion of the original run-time: values
 // outside the int32 range and NaN give the integer indefinite, INT32_MIN.
-std::int32_t TruncateScriptFloat(float value);
+inline std::int32_t TruncateScriptFloat(float value)
+{
+    if (!(value >= -2147483648.0f && value < 2147483648.0f))
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
