@@ -470,6 +470,16 @@ jump:
         goto jump;
     }
 
+    // A test statement's jump, by the boolean view of its value.
+#define FINISH_TEST(value)                                                                                             \
+    do {                                                                                                               \
+        ip = statement->next;                                                                                          \
+        if (!taken(value))                                                                                             \
+            DISPATCH();                                                                                                \
+        jumpTarget = statement->target;                                                                                \
+        goto jump;                                                                                                     \
+    } while (0)
+
     op_AssignValue:
         statement = &statements[in->a];
         if (top + 2 * 5 > kStackLast || !leaf(1) || !(target = Variable(static_cast<std::int32_t>(statement->target))))
@@ -512,11 +522,7 @@ jump:
         if (top + 5 > kStackLast || !leaf(0))
             goto long_form;
         write(0, 0);
-        ip = statement->next;
-        if (!taken(0))
-            DISPATCH();
-        jumpTarget = statement->target;
-        goto jump;
+        FINISH_TEST(0);
 
     op_TestCompare:
         statement = &statements[in->a];
@@ -525,11 +531,7 @@ jump:
         step(1, 3);
         write(0, 3);
         write(1, 1);
-        ip = statement->next;
-        if (!taken(3))
-            DISPATCH();
-        jumpTarget = statement->target;
-        goto jump;
+        FINISH_TEST(3);
 
     op_TestUnary:
         statement = &statements[in->a];
@@ -537,11 +539,7 @@ jump:
             goto long_form;
         step(0, 1);
         write(0, 1);
-        ip = statement->next;
-        if (!taken(1))
-            DISPATCH();
-        jumpTarget = statement->target;
-        goto jump;
+        FINISH_TEST(1);
 
     op_TestBinary:
         statement = &statements[in->a];
@@ -549,11 +547,7 @@ jump:
             goto long_form;
         write(0, 2);
         write(1, 1);
-        ip = statement->next;
-        if (!taken(2))
-            DISPATCH();
-        jumpTarget = statement->target;
-        goto jump;
+        FINISH_TEST(2);
 
     op_Statement:
         statement = &statements[in->a];
@@ -587,10 +581,7 @@ jump:
             DISPATCH();
         case ScriptStatementEnd::JumpIfFalse:
         case ScriptStatementEnd::JumpIfTrue:
-            if (!taken(statement->value))
-                DISPATCH();
-            jumpTarget = statement->target;
-            goto jump;
+            FINISH_TEST(statement->value);
         }
 
     long_form:
@@ -598,6 +589,7 @@ jump:
         ip = in->next;
         goto* kHandlers[static_cast<std::uint8_t>(in->op)];
 
+#undef FINISH_TEST
 #undef POP_OR_FAIL
 #undef PUSH_OR_FAIL
 #undef PUSH_PAYLOAD_OR_FAIL
