@@ -9,15 +9,7 @@
 
 using namespace script_detail;
 
-const ScriptValue& ScriptCallFrame::Argument(std::int32_t i) const
-{
-    static const ScriptValue empty;
-    if (arguments.count <= 0)
-        return empty;
-    if (i < 0)
-        i = 0;
-    return arguments.data[i < arguments.count ? i : arguments.count - 1];
-}
+const ScriptValue ScriptCallFrame::kNoArgument;
 
 std::int32_t cKestruneScript::BindNative(const char* name)
 {

@@ -16,5 +16,15 @@ struct ScriptCallFrame {
 
     // Argument i by the DynArray rule (an index at or past the count reads the
     // last argument); a call without arguments reads an empty value.
-    const ScriptValue& Argument(std::int32_t i) const;
+    const ScriptValue& Argument(std::int32_t i) const
+    {
+        if (arguments.count <= 0)
+            return kNoArgument;
+        if (i < 0)
+            i = 0;
+        return arguments.data[i < arguments.count ? i : arguments.count - 1];
+    }
+
+    // What a call without arguments reads.
+    static const ScriptValue kNoArgument;
 };

@@ -72,16 +72,16 @@ ScriptValue cKestruneScript::ItemToValue(const StackItem& item) const
 
 void cKestruneScript::FillValue(const StackItem& item, ScriptValue& value) const
 {
-    value.Reset(item.type);
+    if (item.type == kScriptString)
+        value.Reset(item.type, item.text.c_str());
+    else
+        value.Reset(item.type);
     switch (item.type) {
     case kScriptInteger:
         value.intValue = static_cast<std::int32_t>(item.payload);
         break;
     case kScriptFloat:
         value.floatValue = FloatFromBits(item.payload);
-        break;
-    case kScriptString:
-        value.SetText(item.text.c_str());
         break;
     case kScriptBoolean:
         value.boolValue = item.payload != 0;

@@ -121,6 +121,20 @@ void ScriptValue::Normalise()
 
 void ScriptValue::Reset(std::uint32_t typeTag)
 {
+    ResetViews(typeTag);
+    if (text_.GetText()[0] != 0)
+        text_ = "";
+    textSource_ = kTextStored;
+}
+
+void ScriptValue::Reset(std::uint32_t typeTag, const char* text)
+{
+    ResetViews(typeTag);
+    SetText(text);
+}
+
+void ScriptValue::ResetViews(std::uint32_t typeTag)
+{
     type = typeTag;
     if (name.GetText()[0] != 0)
         name = "";
@@ -128,9 +142,6 @@ void ScriptValue::Reset(std::uint32_t typeTag)
         className = "";
     if (globalName.GetText()[0] != 0)
         globalName = "";
-    if (text_.GetText()[0] != 0)
-        text_ = "";
-    textSource_ = kTextStored;
     intValue = 0;
     floatValue = 0.0f;
     boolValue = 0;

@@ -55,6 +55,9 @@ public:
     // Makes this a fresh value of the given type (empty strings, zero views)
     // without reallocating strings that are already empty.
     void Reset(std::uint32_t typeTag);
+    // The same with text as the string view; the text the value holds
+    // already keeps its storage.
+    void Reset(std::uint32_t typeTag, const char* text);
 
     static ScriptValue Integer(std::int32_t value);
     static ScriptValue Float(float value);
@@ -62,6 +65,9 @@ public:
     static ScriptValue Boolean(bool value);
 
 private:
+    // Reset but for the text.
+    void ResetViews(std::uint32_t typeTag);
+
     enum TextSource : std::uint8_t { kTextStored, kTextInteger, kTextFloat, kTextBoolean };
 
     mutable cString text_;
