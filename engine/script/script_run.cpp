@@ -89,13 +89,18 @@ std::int32_t cKestruneScript::Run(const char* name)
     return result;
 }
 
+// Most scripts have no globals: the table is looked up only for a script
+// that has one.
 void cKestruneScript::LoadGlobals()
 {
-    const ScriptGlobalTable& globals = GetScriptGlobalTable();
+    const ScriptGlobalTable* table = nullptr;
     for (std::int32_t i = 0; i < variables.count; ++i) {
         ScriptValue& variable = variables.data[i];
         if (variable.globalName.GetText()[0] == 0 || variable.type > kScriptObject)
             continue;
+        if (!table)
+            table = &GetScriptGlobalTable();
+        const ScriptGlobalTable& globals = *table;
         // The variable keeps its own name and class name: engine code finds
         // variables by name, and a fresh global has neither.
         const cString name = variable.name;
@@ -108,13 +113,15 @@ void cKestruneScript::LoadGlobals()
 
 void cKestruneScript::StoreGlobals()
 {
-    ScriptGlobalTable& globals = GetScriptGlobalTable();
+    ScriptGlobalTable* table = nullptr;
     for (std::int32_t i = 0; i < variables.count; ++i) {
         const ScriptValue& variable = variables.data[i];
         if (variable.globalName.GetText()[0] != 0 && variable.type <= kScriptObject) {
+            if (!table)
+                table = &GetScriptGlobalTable();
             ScriptValue copy = variable;
             copy.Normalise();
-            globals.StoreGlobal(copy);
+            table->StoreGlobal(copy);
         }
     }
 }
