@@ -231,7 +231,9 @@ int32_t cKestruneImage::OpenVideo(int32_t slot)
     BinkSetFrameRate(header.frameRate, 1);
     const U32 flags = header.pixelType == kImagePixelsBinkStreamed ? BINKFILEHANDLE | BINKFRAMERATE | BINKALPHA
                                                                    : BINKFILEHANDLE | BINKFRAMERATE | BINKPRELOADALL | BINKALPHA;
-    const HBINK video = BinkOpen(static_cast<const char*>(handle), flags);
+    // The stream is read within its entry only: an archive holds far more
+    // than the video, and a preloaded one keeps just its own bytes.
+    const HBINK video = vls::bink::BinkOpenHandle(handle, files->GetRemaining(slot), flags);
     if (!video) {
         ReportError("image", "", 1, "Video stream init failed. %s", BinkGetError());
         return -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/win32/wintypes.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -87,6 +89,12 @@ void BinkSetVolume(HBINK bink, U32 trackId, S32 volume);
 S32 BinkSetSoundOnOff(HBINK bink, S32 onOff);
 
 namespace vls::bink {
+
+// Opens the stream that starts at the handle's current position and runs
+// `length` bytes (to the end of the file when negative), such as an entry of
+// an archive: nothing outside it is read, and a preloaded stream keeps only
+// its own bytes. Flags as for BinkOpen; the caller keeps the handle.
+HBINK BinkOpenHandle(HANDLE file, std::int64_t length, U32 flags);
 
 // Opens a stream held in memory; the bytes are copied. Flags as for BinkOpen
 // (BINKFILEHANDLE and BINKPRELOADALL have no meaning here).

@@ -78,34 +78,46 @@ void BinkSetFrameRate(U32 rate, U32 rateDiv)
     g_frameRateDiv = rateDiv;
 }
 
-HBINK BinkOpen(const char* name, U32 flags)
+namespace {
+
+HBINK OpenWindow(HANDLE file, std::int64_t length, bool preload, U32 flags)
 {
     std::string error;
-    std::unique_ptr<vls::bink::StreamBytes> bytes;
-    HANDLE opened = INVALID_HANDLE_VALUE;
-    if (flags & BINKFILEHANDLE) {
-        bytes = vls::bink::StreamBytes::FromHandle(const_cast<char*>(name), error);
-    } else {
-        opened = name ? CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                      : INVALID_HANDLE_VALUE;
-        if (opened == INVALID_HANDLE_VALUE) {
-            g_error = "The file cannot be opened.";
-            return nullptr;
-        }
-        bytes = vls::bink::StreamBytes::FromHandle(opened, error);
-    }
-    // A stream opened by name is always read whole: the handle is ours and
-    // is closed here.
-    const bool preload = (flags & BINKPRELOADALL) || opened != INVALID_HANDLE_VALUE;
+    auto bytes = vls::bink::StreamBytes::FromHandle(file, length, error);
+    // The stream's own length bounds it before anything is read whole.
+    if (bytes && !bytes->fitToDeclaredLength(error))
+        bytes.reset();
     if (bytes && preload && !bytes->preload(error))
         bytes.reset();
-    if (opened != INVALID_HANDLE_VALUE)
-        CloseHandle(opened);
     if (!bytes) {
         g_error = error;
         return nullptr;
     }
     return OpenFrom(std::move(bytes), flags);
+}
+
+} // namespace
+
+HBINK BinkOpen(const char* name, U32 flags)
+{
+    if (flags & BINKFILEHANDLE)
+        return vls::bink::BinkOpenHandle(const_cast<char*>(name), -1, flags);
+    const HANDLE opened = name ? CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                               : INVALID_HANDLE_VALUE;
+    if (opened == INVALID_HANDLE_VALUE) {
+        g_error = "The file cannot be opened.";
+        return nullptr;
+    }
+    // A stream opened by name is always read whole: the handle is ours and
+    // is closed here.
+    const HBINK bink = OpenWindow(opened, -1, true, flags);
+    CloseHandle(opened);
+    return bink;
+}
+
+HBINK vls::bink::BinkOpenHandle(HANDLE file, std::int64_t length, U32 flags)
+{
+    return OpenWindow(file, length, (flags & BINKPRELOADALL) != 0, flags);
 }
 
 HBINK vls::bink::BinkOpenMemory(const void* data, std::size_t size, U32 flags)

@@ -13,7 +13,6 @@ extern "C" {
 namespace {
 
 constexpr int kIoBufferSize = 32768;
-constexpr int kHeadSize = 64;
 constexpr int kLargestSide = 16384;
 constexpr int kRowAlign = 64;
 
@@ -68,16 +67,7 @@ bool BinkPlayer::open(std::unique_ptr<vls::bink::StreamBytes> source, bool keepA
     av_log_set_level(AV_LOG_QUIET);
     bytes_ = std::move(source);
     keepAlpha_ = keepAlpha;
-    std::uint8_t head[kHeadSize] = {};
-    const int headSize = std::max(0, bytes_->read(0, head, kHeadSize));
-    const std::int64_t declared = vls::bink::DeclaredStreamLength({head, static_cast<std::size_t>(headSize)});
-    if (declared > bytes_->size()) {
-        error = "The stream is truncated: it ends before its data.";
-        return false;
-    }
-    if (declared >= 0)
-        bytes_->limit(declared);
-    if (!openDemuxer(error))
+    if (!bytes_->fitToDeclaredLength(error) || !openDemuxer(error))
         return false;
 
     const int videoIndex = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

@@ -49,6 +49,9 @@ struct BinkPlayer {
     // Copies the picture as B, G, R, A; false before the first frame.
     bool copy(std::uint8_t* dest, std::int64_t pitch, int rows, int columns);
 
+    // The bytes behind the stream, for what reading them cost.
+    const vls::bink::StreamBytes& stream() const { return *bytes_; }
+
     vls::bink::SoundTrack sound;
     // Pacing: the clock time at which frame `anchorFrame` was due; set again
     // when playing resumes or jumps.

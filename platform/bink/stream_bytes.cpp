@@ -17,7 +17,7 @@ std::unique_ptr<StreamBytes> StreamBytes::FromMemory(const void* data, std::size
     return bytes;
 }
 
-std::unique_ptr<StreamBytes> StreamBytes::FromHandle(HANDLE file, std::string& error)
+std::unique_ptr<StreamBytes> StreamBytes::FromHandle(HANDLE file, std::int64_t length, std::string& error)
 {
     LARGE_INTEGER zero{};
     LARGE_INTEGER position{};
@@ -30,7 +30,8 @@ std::unique_ptr<StreamBytes> StreamBytes::FromHandle(HANDLE file, std::string& e
     auto bytes = std::make_unique<StreamBytes>();
     bytes->file_ = file;
     bytes->start_ = position.QuadPart;
-    bytes->size_ = std::max<std::int64_t>(0, fileSize.QuadPart - position.QuadPart);
+    const std::int64_t rest = std::max<std::int64_t>(0, fileSize.QuadPart - position.QuadPart);
+    bytes->size_ = length >= 0 ? std::min(length, rest) : rest;
     return bytes;
 }
 
@@ -51,14 +52,34 @@ int StreamBytes::read(std::int64_t position, std::uint8_t* out, int count)
     if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN)
         || !ReadFile(file_, out, static_cast<DWORD>(wanted), &got, nullptr))
         return -1;
+    bytesRead_ += got;
     return static_cast<int>(got);
 }
 
 void StreamBytes::limit(std::int64_t length)
 {
     size_ = std::clamp<std::int64_t>(length, 0, size_);
-    if (!file_)
+    if (!file_ && memory_.size() > static_cast<std::size_t>(size_)) {
         memory_.resize(static_cast<std::size_t>(size_));
+        memory_.shrink_to_fit();
+    }
+}
+
+bool StreamBytes::fitToDeclaredLength(std::string& error)
+{
+    if (fitted_)
+        return true;
+    std::uint8_t head[kHeadSize] = {};
+    const int headSize = std::max(0, read(0, head, kHeadSize));
+    const std::int64_t declared = DeclaredStreamLength({head, static_cast<std::size_t>(headSize)});
+    if (declared > size_) {
+        error = "The stream is truncated: it ends before its data.";
+        return false;
+    }
+    if (declared >= 0)
+        limit(declared);
+    fitted_ = true;
+    return true;
 }
 
 bool StreamBytes::preload(std::string& error)

@@ -403,6 +403,8 @@ TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
 }  // namespace
 }  // namespace vls::test
 
+#include "platform/bink/bink.h"
+#include "platform/bink/bink_player.h"
 #include "tools/video_writer.h"
 
 #include <chrono>
@@ -410,6 +412,21 @@ TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
 
 namespace vls::test {
 namespace {
+
+constexpr uint32_t kVideoTypes[] = {kImagePixelsBink, kImagePixelsBinkStreamed};
+
+// A video image of the given pixel type: its header, then the clip.
+std::string VideoImage(const std::vector<uint8_t>& clip, uint32_t type, int rate)
+{
+    KestruneImageHeader header;
+    header.width = 64;
+    header.height = 32;
+    header.frameRate = rate;
+    header.pixelType = type;
+    std::vector<uint8_t> bytes(kImageHeaderSize);
+    WriteImageHeader(header, bytes.data());
+    return Bytes(bytes) + Bytes(clip);
+}
 
 TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
 {
@@ -422,18 +439,10 @@ TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
     std::string error;
     const std::vector<uint8_t> clip = tools::WriteVideoClip(options, error);
     ASSERT_FALSE(clip.empty()) << error;
-    for (const uint32_t type : {uint32_t(kImagePixelsBink), uint32_t(kImagePixelsBinkStreamed)}) {
-        KestruneImageHeader header;
-        header.width = 64;
-        header.height = 32;
-        header.frameRate = 50;
-        header.pixelType = type;
-        std::vector<uint8_t> bytes(kImageHeaderSize);
-        WriteImageHeader(header, bytes.data());
-        data.Add("clip" + std::to_string(type) + ".image", Bytes(bytes) + Bytes(clip));
-    }
+    for (const uint32_t type : kVideoTypes)
+        data.Add("clip" + std::to_string(type) + ".image", VideoImage(clip, type, 50));
     Start();
-    for (const uint32_t type : {uint32_t(kImagePixelsBink), uint32_t(kImagePixelsBinkStreamed)}) {
+    for (const uint32_t type : kVideoTypes) {
         auto image = LoadImage(("clip" + std::to_string(type) + ".image").c_str());
         ASSERT_NE(image, nullptr) << type;
         ASSERT_NE(image->bink, nullptr);
@@ -460,6 +469,31 @@ TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
         EXPECT_EQ((pixel >> 16) & 0xFF, 7u);               // red = x
         EXPECT_EQ((pixel >> 8) & 0xFF, 5u);                // green = y
         EXPECT_EQ(pixel & 0xFF, static_cast<DWORD>(image->currentFrame));
+    }
+}
+
+// A small video in an archive whose other entries run to many megabytes:
+// opening it reads its entry only, and a preloaded one keeps just its clip.
+TEST_F(Images, VideoInALargeArchiveReadsOnlyItsEntry)
+{
+    tools::VideoClipOptions options;
+    options.frames = 3;
+    std::string error;
+    const std::vector<uint8_t> clip = tools::WriteVideoClip(options, error);
+    ASSERT_FALSE(clip.empty()) << error;
+    for (const uint32_t type : kVideoTypes) {
+        data.Add("clip" + std::to_string(type) + ".image", VideoImage(clip, type, 25));
+        data.Add("after" + std::to_string(type), std::string(std::size_t(12) << 20, '\x33'));
+    }
+    Start();
+    for (const uint32_t type : kVideoTypes) {
+        auto image = LoadImage(("clip" + std::to_string(type) + ".image").c_str());
+        ASSERT_NE(image, nullptr) << type;
+        ASSERT_NE(image->bink, nullptr);
+        const auto& stream = static_cast<HBINK>(image->bink)->player->stream();
+        EXPECT_EQ(stream.size(), std::int64_t(clip.size())) << type;
+        EXPECT_LE(stream.bytesRead(), std::int64_t(clip.size()) + vls::bink::StreamBytes::kHeadSize) << type;
+        EXPECT_EQ(stream.bytesHeld(), type == kImagePixelsBink ? clip.size() : 0u) << type;
     }
 }
 

@@ -1,9 +1,11 @@
 #include "tests/platform/bink/clip_fixture.h"
 #include "tests/support/temp_dir.h"
 
+#include "platform/bink/bink_player.h"
 #include "platform/win32/kernel/files.h"
 #include "platform/win32/kernel/handles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -141,6 +143,100 @@ TEST_P(BinkHandleOpen, PlaysTheEntryAndNothingAfterIt)
 
 INSTANTIATE_TEST_SUITE_P(StreamedAndPreloaded, BinkHandleOpen,
     ::testing::Values(BINKFRAMERATE, BINKFRAMERATE | BINKPRELOADALL));
+
+// The Matroska segment's size made "unknown", so the clip no longer says
+// where it ends and only its entry's bounds can stop a read.
+void ForgetDeclaredLength(std::vector<std::uint8_t>& clip)
+{
+    static constexpr std::uint8_t kSegment[] = {0x18, 0x53, 0x80, 0x67};
+    const auto at = std::search(clip.begin(), clip.end(), kSegment, kSegment + 4) + 4;
+    ASSERT_LT(at, clip.end());
+    int length = 1;
+    while (!(*at & (0x80 >> (length - 1))))
+        ++length;
+    *at = static_cast<std::uint8_t>(0xFF >> (length - 1));
+    std::fill(at + 1, at + length, 0xFF);
+    ASSERT_EQ(vls::bink::DeclaredStreamLength(clip), -1);
+}
+
+struct LargeArchiveCase {
+    const char* name;
+    bool declaresLength;
+    U32 flags;
+};
+
+class BinkLargeArchive : public ::testing::TestWithParam<LargeArchiveCase> {};
+
+// A small clip before many megabytes of other entries: opening it reads
+// its own bytes only, and a preloaded clip keeps exactly them.
+TEST_P(BinkLargeArchive, ReadsAndKeepsOnlyTheEntry)
+{
+    const LargeArchiveCase& param = GetParam();
+    TempDir dir;
+    tools::VideoClipOptions options;
+    options.frames = 4;
+    auto clip = MakeClip(options);
+    if (!param.declaresLength)
+        ForgetDeclaredLength(clip);
+    std::string bytes(1000, '\x5A');
+    bytes.append(clip.begin(), clip.end());
+    bytes.append(std::size_t(16) << 20, '\x33');
+    const ArchiveFile file{dir.write("data.001", bytes), 1000};
+    const HANDLE handle = OpenAt(file);
+    HBINK bink = vls::bink::BinkOpenHandle(handle, std::int64_t(clip.size()), BINKALPHA | param.flags);
+    ASSERT_NE(bink, nullptr) << BinkGetError();
+    const auto& stream = bink->player->stream();
+    EXPECT_EQ(stream.size(), std::int64_t(clip.size()));
+    // The head is read once more than the rest, to learn the declared length.
+    const std::int64_t entryAndHead = std::int64_t(clip.size()) + vls::bink::StreamBytes::kHeadSize;
+    if (param.flags & BINKPRELOADALL) {
+        CloseHandle(handle);
+        EXPECT_LE(stream.bytesRead(), entryAndHead);
+        EXPECT_EQ(stream.bytesHeld(), clip.size());
+    } else {
+        EXPECT_EQ(stream.bytesHeld(), 0u);
+    }
+    EXPECT_EQ(bink->Frames, 4u);
+    for (U32 frame = 1; frame <= 4; ++frame) {
+        BinkDoFrame(bink);
+        EXPECT_EQ(CopyFrame(bink)[3 * 64 + 9], tools::PatternPixel(int(frame) - 1, 9, 3)) << frame;
+        BinkNextFrame(bink);
+    }
+    // Playing may read parts again, never what lies past the entry.
+    EXPECT_LE(stream.bytesRead(), 3 * std::int64_t(clip.size()));
+    BinkClose(bink);
+    if (!(param.flags & BINKPRELOADALL))
+        CloseHandle(handle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, BinkLargeArchive,
+    ::testing::Values(LargeArchiveCase{"preloaded", true, BINKPRELOADALL},
+        LargeArchiveCase{"streamed", true, 0},
+        LargeArchiveCase{"preloaded_length_unknown", false, BINKPRELOADALL},
+        LargeArchiveCase{"streamed_length_unknown", false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Without an entry length, a stream that declares its own is still read no
+// further than that before it is preloaded.
+TEST(BinkOpen, PreloadByHandleStopsAtTheDeclaredLength)
+{
+    TempDir dir;
+    tools::VideoClipOptions options;
+    options.frames = 3;
+    const auto clip = MakeClip(options);
+    std::string bytes(1000, '\x5A');
+    bytes.append(clip.begin(), clip.end());
+    bytes.append(std::size_t(8) << 20, '\x33');
+    const ArchiveFile file{dir.write("data.001", bytes), 1000};
+    const HANDLE handle = OpenAt(file);
+    HBINK bink = BinkOpen(static_cast<const char*>(handle), BINKFILEHANDLE | BINKPRELOADALL);
+    CloseHandle(handle);
+    ASSERT_NE(bink, nullptr) << BinkGetError();
+    EXPECT_LE(bink->player->stream().bytesRead(), std::int64_t(clip.size()) + vls::bink::StreamBytes::kHeadSize);
+    EXPECT_EQ(bink->player->stream().bytesHeld(), clip.size());
+    EXPECT_EQ(bink->Frames, 3u);
+    BinkClose(bink);
+}
 
 TEST(BinkOpen, ByFileName)
 {
