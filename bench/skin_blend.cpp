@@ -1,8 +1,10 @@
 // Alpha blending and stretching of a 620 x 400 skin bitmap with the skin
 // library's own routines, timed beside pixman's compositing of the same
 // operation (OVER, nearest-neighbour scaling for the stretch), round by round
-// (paired_rounds.h). Counters: the microseconds of each side, and the median
-// of our throughput over pixman's with its quartiles.
+// (paired_rounds.h), once for every instruction-set level of the blend that
+// this processor runs (a line per level: plain, sse2, the x86-64 baseline,
+// and the wider ones). Counters: the microseconds of each side, and the
+// median of our throughput over pixman's with its quartiles.
 
 #include "bench/paired_rounds.h"
 
@@ -10,6 +12,9 @@
 #include <pixman.h>
 
 #include "skin/graphics/sk_bitmap.h"
+#include "skin/graphics/sk_pixel_rows.h"
+
+#include <string>
 
 namespace {
 
@@ -39,7 +44,7 @@ void Report(benchmark::State& state, const bench::PairedRounds& rounds)
     rounds.Report(state, 1000.0, "us", "pixman", "throughput_to_pixman", true);
 }
 
-void BM_AlphaBlend620x400(benchmark::State& state)
+void AlphaBlend620x400(benchmark::State& state)
 {
     skin::TSkBitmap source, target, reference;
     source.SetSize(kWidth, kHeight);
@@ -69,7 +74,7 @@ void BM_AlphaBlend620x400(benchmark::State& state)
     Report(state, rounds);
 }
 
-void BM_AlphaStretch620x400To930x600(benchmark::State& state)
+void AlphaStretch620x400To930x600(benchmark::State& state)
 {
     constexpr int kDestWidth = 930, kDestHeight = 600;
     skin::TSkBitmap source, target, reference;
@@ -105,7 +110,25 @@ void BM_AlphaStretch620x400To930x600(benchmark::State& state)
     Report(state, rounds);
 }
 
-BENCHMARK(BM_AlphaBlend620x400)->Unit(benchmark::kMicrosecond)->Iterations(kRounds);
-BENCHMARK(BM_AlphaStretch620x400To930x600)->Unit(benchmark::kMicrosecond)->Iterations(kRounds);
+[[maybe_unused]] const bool g_registered = [] {
+    for (const skin::TBlendRowLevel& level : skin::BlendRowLevels()) {
+        const auto atLevel = [level](void (*body)(benchmark::State&)) {
+            return [level, body](benchmark::State& state) {
+                skin::UseBlendRowLevel(level.blend);
+                body(state);
+                skin::UseBlendRowLevel(nullptr);
+            };
+        };
+        benchmark::RegisterBenchmark((std::string("BM_AlphaBlend620x400/") + level.name).c_str(),
+                                     atLevel(AlphaBlend620x400))
+            ->Unit(benchmark::kMicrosecond)
+            ->Iterations(kRounds);
+        benchmark::RegisterBenchmark((std::string("BM_AlphaStretch620x400To930x600/") + level.name).c_str(),
+                                     atLevel(AlphaStretch620x400To930x600))
+            ->Unit(benchmark::kMicrosecond)
+            ->Iterations(kRounds);
+    }
+    return true;
+}();
 
 }  // namespace

@@ -266,8 +266,20 @@ void TSkBitmap::StretchTo(TSkBitmap* target, const RECT& source, const RECT& des
         }
         // Enlarging repeats source rows: the gathered row serves each of them.
         if (sy != rowSource) {
-            for (int k = 0; k < count; ++k)
-                row[k] = line[columns[k]];
+            const int* const column = columns.data();
+            TPixel* const gathered = row.data();
+            int k = 0;
+            // Four at a time: the loads are independent of one another.
+            for (; k + 4 <= count; k += 4) {
+                const TPixel p0 = line[column[k]], p1 = line[column[k + 1]];
+                const TPixel p2 = line[column[k + 2]], p3 = line[column[k + 3]];
+                gathered[k] = p0;
+                gathered[k + 1] = p1;
+                gathered[k + 2] = p2;
+                gathered[k + 3] = p3;
+            }
+            for (; k < count; ++k)
+                gathered[k] = line[column[k]];
             rowSource = sy;
         }
         BlendRow(row.data(), d, count);

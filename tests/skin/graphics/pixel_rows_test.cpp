@@ -95,6 +95,31 @@ TEST(SkPixelRows, EveryLevelMatchesThePlainLoop)
     }
 }
 
+// Every alpha with every pair of source and destination bytes, in every
+// channel, at every level: the vector loops round as the plain one does.
+TEST(SkPixelRows, EveryLevelMatchesThePlainLoopOnEveryByte)
+{
+    constexpr int kPairs = 256 * 256;
+    std::vector<TPixel> source(kPairs), dest(kPairs), expected, got;
+    for (const TBlendRowLevel& level : BlendRowLevels()) {
+        int mismatches = 0;
+        for (std::uint32_t alpha = 0; alpha < 256; ++alpha) {
+            for (std::uint32_t i = 0; i < kPairs; ++i) {
+                const std::uint32_t s = i & 0xFF, d = i >> 8;
+                // Each channel gets its own pair, turned so no two agree.
+                source[i] = (alpha << 24) | (s << 16) | (((s + 85) & 0xFF) << 8) | ((s + 170) & 0xFF);
+                dest[i] = (d << 24) | (((d + 170) & 0xFF) << 16) | (d << 8) | ((d + 85) & 0xFF);
+            }
+            expected = dest;
+            BlendRowPlain(source.data(), expected.data(), kPairs);
+            got = dest;
+            level.blend(source.data(), got.data(), kPairs);
+            mismatches += got != expected;
+        }
+        EXPECT_EQ(mismatches, 0) << level.name;
+    }
+}
+
 TEST(SkPixelRows, OverlappingRowsBlendInPixelOrder)
 {
     std::mt19937 random(7);
@@ -151,6 +176,33 @@ TEST(SkPixelRows, AlphaStretchMatchesPerPixelSampling)
         source->StretchTo(target.get(), c.source, c.dest);
         EXPECT_EQ(PixelsOf(*target), PixelsOf(*expected)) << c.sourceWidth << "x" << c.sourceHeight;
     }
+}
+
+// The whole draws give the same bitmap whichever level blends their rows.
+TEST(SkPixelRows, DrawAndStretchAgreeAtEveryLevel)
+{
+    std::mt19937 random(19);
+    const auto source = RandomBitmap(random, 61, 23);
+    const auto start = RandomBitmap(random, 97, 41);
+    std::vector<TPixel> plainDraw, plainStretch;
+    for (const TBlendRowLevel& level : BlendRowLevels()) {
+        UseBlendRowLevel(level.blend);
+        TSkBitmap drawn, stretched;
+        for (TSkBitmap* target : {&drawn, &stretched}) {
+            target->SetSize(97, 41);
+            std::copy(start->Bits(), start->Bits() + 97 * 41, target->Bits());
+        }
+        source->DrawTo(&drawn, 3, RECT{0, 0, 61, 23}, 5);
+        source->StretchTo(&stretched, RECT{0, 0, 61, 23}, RECT{-2, 1, 95, 40});
+        if (plainDraw.empty()) {
+            plainDraw = PixelsOf(drawn);
+            plainStretch = PixelsOf(stretched);
+            continue;
+        }
+        EXPECT_EQ(PixelsOf(drawn), plainDraw) << level.name;
+        EXPECT_EQ(PixelsOf(stretched), plainStretch) << level.name;
+    }
+    UseBlendRowLevel(nullptr);
 }
 
 TEST(SkPixelRows, StretchOntoItselfReadsPixelsItWrote)
