@@ -29,6 +29,13 @@ Gr2Scene MakeWalkScene();
 // A two-second idle: the spine sways, the jaw opens and closes.
 Gr2Scene MakeIdleScene();
 
+// A game-sized figure: the small figure's skeleton grown to 40 bones (neck,
+// spine, clavicles, forearms, hands, fingers, feet and toes), its body of
+// about 3,000 skinned vertices in slices along every bone, each slice blended
+// between the bone and its parent; and a walk cycle that moves every bone.
+Gr2Scene MakeDetailedFigureScene();
+Gr2Scene MakeDetailedWalkScene();
+
 // A rigid box prop ("Lantern") with its own texture, to link to a bone.
 Gr2Scene MakePropScene();
 

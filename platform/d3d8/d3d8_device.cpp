@@ -493,19 +493,25 @@ HRESULT D3D8Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE t
     return D3D_OK;
 }
 
+// The vertex bytes a draw reads, in the order it reads them.
+static std::vector<BYTE> drawnVertices(const DrawRequest& request)
+{
+    if (request.indices.empty())
+        return {request.vertices, request.vertices + static_cast<std::size_t>(request.vertexCount) * request.stride};
+    std::vector<BYTE> bytes;
+    bytes.reserve(request.indices.size() * request.stride);
+    for (UINT index : request.indices) {
+        const BYTE* v = request.vertices + static_cast<std::size_t>(index) * request.stride;
+        bytes.insert(bytes.end(), v, v + request.stride);
+    }
+    return bytes;
+}
+
 HRESULT D3D8Device::draw(const char* name, DrawRequest request, std::initializer_list<DWORD> args)
 {
     if (recording_) {
         D3D8Call call{name, args, nullptr, {}, request.fvf, request.stride};
-        if (request.indices.empty()) {
-            call.vertices.assign(request.vertices,
-                                 request.vertices + static_cast<std::size_t>(request.vertexCount) * request.stride);
-        } else {
-            for (UINT index : request.indices) {
-                const BYTE* v = request.vertices + static_cast<std::size_t>(index) * request.stride;
-                call.vertices.insert(call.vertices.end(), v, v + request.stride);
-            }
-        }
+        if (keepVertices_) call.vertices = drawnVertices(request);
         calls_.push_back(std::move(call));
     }
     if (!lost_ && request.primitiveCount > 0) backendDraw(request);

@@ -108,6 +108,11 @@ public:
     const std::vector<D3D8Call>& Calls() const { return calls_; }
     const std::vector<std::vector<D3D8Call>>& Frames() const { return frames_; }
     void ClearRecord();
+    // Whether the record keeps the vertex bytes of each draw (it does unless
+    // told otherwise). Without them draws are still checked and recorded, and
+    // the device costs what the calls cost, as a benchmark of the engine's own
+    // work wants.
+    void KeepDrawnVertices(bool keep) { keepVertices_ = keep; }
     const D3DPRESENT_PARAMETERS& PresentParameters() const { return params_; }
     const D3DGAMMARAMP& GammaRamp() const { return gamma_; }
     int LiveDefaultPoolResources() const { return link_->defaultPoolResources; }
@@ -159,6 +164,7 @@ private:
     std::atomic<ULONG> refs_{1};
     IDirect3D8* d3d_;
     bool recording_;
+    bool keepVertices_ = true;
     bool inScene_ = false;
     bool lost_ = false;
     bool resettable_ = true;

@@ -146,6 +146,15 @@ TEST_F(RecordingDevice, RecordsCallsAndClosesFramesAtPresent)
     ASSERT_EQ(frame[3].vertices.size(), sizeof fan);
     EXPECT_EQ(std::memcmp(frame[3].vertices.data(), fan, sizeof fan), 0);
     EXPECT_EQ(frame[5].name, "Present");
+
+    // Told to keep no vertex bytes, the record still has the draw.
+    rec->KeepDrawnVertices(false);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ScreenVertex));
+    ASSERT_EQ(rec->Calls().size(), 1u);
+    EXPECT_EQ(rec->Calls()[0].name, "DrawPrimitiveUP");
+    EXPECT_EQ(rec->Calls()[0].fvf, D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    EXPECT_TRUE(rec->Calls()[0].vertices.empty());
+    rec->KeepDrawnVertices(true);
 }
 
 TEST_F(RecordingDevice, DrawsOutsideTheirBuffersAreRefused)
