@@ -57,16 +57,24 @@ public:
             out = CpuNanoseconds() - start;
             return ok;
         };
-        const bool referenceFirst = (ours_.size() & 1) != 0;
-        bool ok = referenceFirst ? time(reference, referenceTime) : time(ours, ourTime);
-        if (ok)
-            ok = referenceFirst ? time(ours, ourTime) : time(reference, referenceTime);
-        if (!ok) {
-            state.SkipWithError("a timed side failed; no ratio printed");
+        if (!BothInTurn(state, [&] { return time(ours, ourTime); }, [&] { return time(reference, referenceTime); }))
             return false;
-        }
         ours_.push_back(ourTime);
         reference_.push_back(referenceTime);
+        return true;
+    }
+
+    // As Round, for work that this thread's clock does not see (a child
+    // process): after both sides ran, `measure` gives the round's figures as
+    // a pair, ours first.
+    template <typename Ours, typename Reference, typename Measure>
+    bool Measured(benchmark::State& state, Ours&& ours, Reference&& reference, Measure&& measure)
+    {
+        if (!BothInTurn(state, ours, reference))
+            return false;
+        const auto [our, theirs] = measure();
+        ours_.push_back(our);
+        reference_.push_back(theirs);
         return true;
     }
 
@@ -94,6 +102,16 @@ public:
     }
 
 private:
+    template <typename Ours, typename Reference>
+    bool BothInTurn(benchmark::State& state, Ours&& ours, Reference&& reference) const
+    {
+        const bool referenceFirst = (ours_.size() & 1) != 0;
+        const bool ok = referenceFirst ? reference() && ours() : ours() && reference();
+        if (!ok)
+            state.SkipWithError("a timed side failed; no ratio printed");
+        return ok;
+    }
+
     std::vector<double> ours_;
     std::vector<double> reference_;
 };
