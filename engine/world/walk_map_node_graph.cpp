@@ -19,6 +19,9 @@ constexpr double kStraightShare = 0.999;
 // compares, many times over.
 constexpr double kRoundingShare = 0.99999;
 constexpr double kRoundingSlack = 1e-6;
+// Well above both of the above, so a node whose least cost passes the limit
+// by this share is beyond it by the tests themselves.
+constexpr double kStopShare = 1e-5;
 
 float Length(float dx, float dz) { return std::sqrt(dx * dx + dz * dz); }
 
@@ -138,54 +141,90 @@ bool WalkNodePairSearch::Find(const cKestruneWalkMap& map, const WalkNodeGraph& 
     const float bound = some < kNoCost ? some : kNoCost;
 
     // A node is passed over when every pair it could be part of costs more
-    // than the bound. Every row is at least 0, so a pair costs at least its
+    // than the limit. Every row is at least 0, so a pair costs at least its
     // two straight distances; with rows at least the straight distance
     // between their nodes, a start-side node also costs at least its
     // distance to the start plus its straight distance to the target (the
     // way on to the target cannot be shorter), and likewise for the target
     // side: only nodes inside an ellipse around start and target remain.
-    const auto beyond = [&](float near, float far, float nearestFar) {
-        if (near + nearestFar > bound)
+    const auto beyond = [&](float near, float far, float nearestFar, float limit) {
+        if (near + nearestFar > limit)
             return true;
         return graph.rowsAtLeastStraight
-            && kRoundingShare * (double{near} + kStraightShare * double{far}) > double{bound} + kRoundingSlack;
+            && kRoundingShare * (double{near} + kStraightShare * double{far}) > double{limit} + kRoundingSlack;
     };
+    // The least any pair of the node could cost, by the same two tests.
+    const auto least = [&](float near, float far, float nearestFar) {
+        const double plain = near + nearestFar;
+        if (!graph.rowsAtLeastStraight)
+            return plain;
+        return std::max(plain, kRoundingShare * (double{near} + kStraightShare * double{far}));
+    };
+    startQueue_.clear();
+    targetQueue_.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const float s = fromStart_[i], t = toTarget_[i];
+        const auto node = static_cast<std::int32_t>(i);
+        if (std::isfinite(s) && !beyond(s, t, nearestToTarget, bound))
+            startQueue_.push_back({least(s, t, nearestToTarget), node});
+        if (std::isfinite(t) && !beyond(t, s, nearestToStart, bound))
+            targetQueue_.push_back({least(t, s, nearestToStart), node});
+    }
+    const auto later = [](const Queued& l, const Queued& r) { return l.least > r.least; };
+    std::make_heap(startQueue_.begin(), startQueue_.end(), later);
+    std::make_heap(targetQueue_.begin(), targetQueue_.end(), later);
+
+    // The nodes come cheapest first, from whichever side offers the cheaper
+    // one, and each that sees its end is paired with the seen nodes of the
+    // other side so far: every pair of seen nodes is costed once, and the
+    // best cost found limits what is looked at next. Once the cheapest node
+    // left costs more than the best pair, every pair of the nodes left does,
+    // and the search ends without testing their lines of sight. Ties go to
+    // the first pair in node order, as a search in node order would find them.
     startSide_.clear();
     targetSide_.clear();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::isfinite(fromStart_[i]) && !beyond(fromStart_[i], toTarget_[i], nearestToTarget)
-            && Sees(i, startX, startZ, seenFromStart_))
-            startSide_.push_back({static_cast<std::int32_t>(i), fromStart_[i]});
-        if (std::isfinite(toTarget_[i]) && !beyond(toTarget_[i], fromStart_[i], nearestToStart)
-            && Sees(i, targetX, targetZ, seenFromTarget_))
-            targetSide_.push_back({static_cast<std::int32_t>(i), toTarget_[i]});
-    }
-
-    // Walking both sides from their nearest nodes finds the cheapest pair
-    // while passing over every pair that cannot reach the best cost; ties
-    // go to the first pair in node order, as a search in node order would
-    // find them.
-    const auto nearer = [](const Seen& l, const Seen& r) {
-        return l.distance < r.distance || (l.distance == r.distance && l.node < r.node);
-    };
-    std::sort(startSide_.begin(), startSide_.end(), nearer);
-    std::sort(targetSide_.begin(), targetSide_.end(), nearer);
     float best = kNoCost;
     a = b = -1;
-    for (const Seen& s : startSide_) {
-        if (s.distance > best)
+    const auto consider = [&](const Seen& s, const Seen& t) {
+        if (s.distance + t.distance > best)
+            return;
+        const float cost = s.distance + t.distance
+                         + rows[static_cast<std::size_t>(s.node) * n + static_cast<std::size_t>(t.node)].distance;
+        const bool earlier = a >= 0 && (s.node < a || (s.node == a && t.node < b));
+        if (cost < best || (cost == best && earlier)) {
+            best = cost;
+            a = s.node;
+            b = t.node;
+        }
+    };
+    for (;;) {
+        const float limit = std::min(best, bound);
+        // Past this, a node's least cost is above the limit beyond any
+        // rounding of the tests above.
+        const double stop = double{limit} * (1.0 + kStopShare) + kStopShare;
+        const bool startLeft = !startQueue_.empty() && startQueue_.front().least <= stop;
+        const bool targetLeft = !targetQueue_.empty() && targetQueue_.front().least <= stop;
+        if (!startLeft && !targetLeft)
             break;
-        const LayerRowEntry* const row = rows + static_cast<std::size_t>(s.node) * n;
-        for (const Seen& t : targetSide_) {
-            if (s.distance + t.distance > best)
-                break;
-            const float cost = s.distance + t.distance + row[t.node].distance;
-            const bool earlier = a >= 0 && (s.node < a || (s.node == a && t.node < b));
-            if (cost < best || (cost == best && earlier)) {
-                best = cost;
-                a = s.node;
-                b = t.node;
-            }
+        const bool startNext = startLeft && (!targetLeft || startQueue_.front().least <= targetQueue_.front().least);
+        std::vector<Queued>& queue = startNext ? startQueue_ : targetQueue_;
+        std::pop_heap(queue.begin(), queue.end(), later);
+        const auto i = static_cast<std::size_t>(queue.back().node);
+        queue.pop_back();
+        if (startNext) {
+            if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, startX, startZ, seenFromStart_))
+                continue;
+            const Seen s{static_cast<std::int32_t>(i), fromStart_[i]};
+            startSide_.push_back(s);
+            for (const Seen& t : targetSide_)
+                consider(s, t);
+        } else {
+            if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, targetX, targetZ, seenFromTarget_))
+                continue;
+            const Seen t{static_cast<std::int32_t>(i), toTarget_[i]};
+            targetSide_.push_back(t);
+            for (const Seen& s : startSide_)
+                consider(s, t);
         }
     }
     return a >= 0;

@@ -26,9 +26,10 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
 // Finds the pair of nodes that a walk over the graph goes through: of every
 // node seen from the start and every node seen from the target, the pair
 // whose straight distances plus row distance cost least, below 100000, and
-// of equally cheap pairs the first in node order. Only the nodes that can
-// take part in such a pair are tested for line of sight. Keeps its buffers
-// from one walk to the next.
+// of equally cheap pairs the first in node order. Nodes are looked at
+// cheapest first, and only those that can still take part in a pair cheaper
+// than the best found are tested for line of sight. Keeps its buffers from
+// one walk to the next.
 class WalkNodePairSearch {
 public:
     bool Find(const cKestruneWalkMap& map, const WalkNodeGraph& graph, float startX, float startZ, float targetX,
@@ -38,6 +39,11 @@ private:
     struct Seen {
         std::int32_t node;
         float distance;
+    };
+    // A node waiting to be looked at, with the least a pair of it could cost.
+    struct Queued {
+        double least;
+        std::int32_t node;
     };
     enum : std::uint8_t { kUntested, kBlocked, kVisible };
 
@@ -52,5 +58,6 @@ private:
     std::vector<float> fromStart_, toTarget_;
     std::vector<std::uint8_t> seenFromStart_, seenFromTarget_;
     std::vector<std::int32_t> order_;
+    std::vector<Queued> startQueue_, targetQueue_;
     std::vector<Seen> startSide_, targetSide_;
 };
