@@ -30,6 +30,8 @@ public:
     int Wait(std::chrono::seconds limit = std::chrono::seconds(60));
 
     void Signal(int signal);
+    // The running program's process id; -1 when none runs.
+    pid_t Pid() const { return child_; }
     // Whether the program runs and catches SIGTERM, so the signal asks it to
     // close instead of killing it.
     bool CatchesTerminate() const;
