@@ -1,9 +1,11 @@
 // Planning walks on walk maps of 250 to 16,000 nodes. Each map is a square
 // floor with a grid of square pillars (holes), one pillar per 20 x 20 units,
-// and nodes on a lattice between them (2.5 x 4 units apart, none inside a
-// pillar), so the floor grows with the node count as a game's larger scenes
-// do. Rows follow the shortest ways over joins between nearby nodes that see
-// each other, as a scene editor's rows run along the floor.
+// and nodes on a lattice between them (none inside a pillar), in two kinds:
+// "wide" floors keep the lattice 2.5 x 4 units apart and grow with the node
+// count, as a game's larger scenes do; "dense" ones keep the 100 x 100 floor
+// of 25 pillars and put the nodes closer together. Rows follow the shortest
+// ways over joins between nearby nodes that see each other, as a scene
+// editor's rows run along the floor.
 //
 // Every query of a map is timed on its own, many times; each prints whether
 // the walk searched the node graph or went straight, with its median and its
@@ -39,14 +41,27 @@ constexpr float kPillarPitch = 20.0f;
 constexpr float kPillarSide = 4.0f;
 constexpr float kNodeStepX = 2.5f;
 constexpr float kNodeStepZ = 4.0f;
+constexpr float kDenseSide = 100.0f;
 // Timings per query: enough for a stable median on a loaded machine.
 constexpr int kSamples = 301;
 
+// The floor's side and the lattice's spacing of a map of about `nodes`.
 struct Layout {
-    int pillars;    // per side
-    int nodeColumns;
-    int nodeRows;
+    float side;
+    float stepX;
+    float stepZ;
 };
+
+Layout LayoutFor(int nodes, bool dense)
+{
+    if (dense) {
+        const float scale = std::sqrt(kDenseSide * kDenseSide / (nodes * kNodeStepX * kNodeStepZ));
+        return {kDenseSide, kNodeStepX * scale, kNodeStepZ * scale};
+    }
+    const double area = nodes * kNodeStepX * kNodeStepZ;
+    const int pillars = std::max(1, static_cast<int>(std::lround(std::sqrt(area) / kPillarPitch)));
+    return {pillars * kPillarPitch, kNodeStepX, kNodeStepZ};
+}
 
 bool InPillar(float x, float z)
 {
@@ -55,13 +70,11 @@ bool InPillar(float x, float z)
     return px >= low && px <= high && pz >= low && pz <= high;
 }
 
-// A lattice of about `nodes` nodes outside the pillars, on a floor whose side
-// keeps the lattice's density.
-LayerData MakeLayout(int nodes)
+// The lattice of the layout outside the pillars.
+LayerData MakeLayout(const Layout& layout)
 {
-    const double area = nodes * kNodeStepX * kNodeStepZ;
-    const int pillars = std::max(1, static_cast<int>(std::lround(std::sqrt(area) / kPillarPitch)));
-    const float side = pillars * kPillarPitch;
+    const float side = layout.side;
+    const int pillars = static_cast<int>(std::lround(side / kPillarPitch));
     LayerData data;
     vls::tools::AddWalkRing(data, 0, 0, side, side, false);
     for (int i = 0; i < pillars; ++i)
@@ -70,10 +83,10 @@ LayerData MakeLayout(int nodes)
             const float z = j * kPillarPitch + kPillarPitch / 2 - kPillarSide / 2;
             vls::tools::AddWalkRing(data, x, z, x + kPillarSide, z + kPillarSide, true);
         }
-    const int columns = static_cast<int>(side / kNodeStepX), rows = static_cast<int>(side / kNodeStepZ);
+    const int columns = static_cast<int>(side / layout.stepX), rows = static_cast<int>(side / layout.stepZ);
     for (int i = 0; i < columns; ++i)
         for (int j = 0; j < rows; ++j) {
-            const float x = kNodeStepX / 2 + i * kNodeStepX, z = kNodeStepZ / 2 + j * kNodeStepZ;
+            const float x = layout.stepX / 2 + i * layout.stepX, z = layout.stepZ / 2 + j * layout.stepZ;
             if (!InPillar(x, z))
                 vls::tools::AddWalkNode(data, x, z, 0);
         }
@@ -84,7 +97,7 @@ LayerData MakeLayout(int nodes)
 // each other (the layer's own segment test), by one shortest-way search from
 // every node, spread over a few threads. Floyd-Warshall would take hours at
 // 16,000 nodes.
-void BuildRows(LayerData& data)
+void BuildRows(LayerData& data, const Layout& layout)
 {
     const std::size_t n = data.nodes.size();
     std::vector<float> x(n), z(n);
@@ -103,8 +116,8 @@ void BuildRows(LayerData& data)
     // Nodes by lattice cell, to find neighbours.
     std::map<std::pair<int, int>, std::uint32_t> at;
     const auto cell = [&](std::size_t i) {
-        return std::pair{static_cast<int>(std::lround((x[i] - kNodeStepX / 2) / kNodeStepX)),
-                         static_cast<int>(std::lround((z[i] - kNodeStepZ / 2) / kNodeStepZ))};
+        return std::pair{static_cast<int>(std::lround((x[i] - layout.stepX / 2) / layout.stepX)),
+                         static_cast<int>(std::lround((z[i] - layout.stepZ / 2) / layout.stepZ))};
     };
     for (std::size_t i = 0; i < n; ++i)
         at[cell(i)] = static_cast<std::uint32_t>(i);
@@ -180,10 +193,10 @@ void BuildRows(LayerData& data)
 }
 
 struct Map {
-    explicit Map(int nodes)
+    explicit Map(const Layout& layout)
     {
-        LayerData data = MakeLayout(nodes);
-        BuildRows(data);
+        LayerData data = MakeLayout(layout);
+        BuildRows(data, layout);
         side = 0;
         for (const LayerPoint& p : data.points)
             side = std::max(side, p.x);
@@ -240,7 +253,7 @@ struct Growth {
     double slowestUs = 0;
     double meanUs = 0;
 };
-std::map<int, Growth> g_growth;
+std::map<std::pair<bool, int>, Growth> g_growth;
 
 double Microseconds(std::chrono::steady_clock::duration d)
 {
@@ -250,7 +263,8 @@ double Microseconds(std::chrono::steady_clock::duration d)
 void BM_FindPath(benchmark::State& state)
 {
     const int nodes = static_cast<int>(state.range(0));
-    const Map world(nodes);
+    const bool dense = state.range(1) != 0;
+    const Map world(LayoutFor(nodes, dense));
     auto& map = const_cast<cKestruneWalkMap&>(world.map);
     auto& control = const_cast<vls::tools::StandingControl&>(world.control);
     const std::vector<Query> queries = QueriesFor(world.side);
@@ -264,7 +278,8 @@ void BM_FindPath(benchmark::State& state)
             samples[q].push_back(Microseconds(std::chrono::steady_clock::now() - start));
         }
     }
-    std::printf("walk map of %zu nodes, floor %.0f x %.0f:\n", world.nodeCount, world.side, world.side);
+    std::printf("%s walk map of %zu nodes, floor %.0f x %.0f:\n", dense ? "dense" : "wide", world.nodeCount, world.side,
+                world.side);
     double slowest = 0, sum = 0;
     for (std::size_t q = 0; q < queries.size(); ++q) {
         control.position[0] = queries[q].from[0];
@@ -284,21 +299,21 @@ void BM_FindPath(benchmark::State& state)
     const double mean = sum / static_cast<double>(queries.size());
     state.counters["slowest_query_us"] = slowest;
     state.counters["mean_query_us"] = mean;
-    g_growth[nodes] = {slowest, mean};
-    if (g_growth.size() > 1 && nodes == g_growth.rbegin()->first) {
-        const Growth& base = g_growth.begin()->second;
-        std::printf("growth against %d nodes:\n", g_growth.begin()->first);
-        for (const auto& [count, growth] : g_growth)
-            std::printf("  %6d nodes: slowest %8.2f us (x%.2f), mean %8.2f us (x%.2f)\n", count, growth.slowestUs,
-                        growth.slowestUs / base.slowestUs, growth.meanUs, growth.meanUs / base.meanUs);
+    g_growth[{dense, nodes}] = {slowest, mean};
+    const Growth* base = nullptr;
+    std::printf("growth of the %s maps:\n", dense ? "dense" : "wide");
+    for (const auto& [key, growth] : g_growth) {
+        if (key.first != dense)
+            continue;
+        base = base ? base : &growth;
+        std::printf("  %6d nodes: slowest %8.2f us (x%.2f), mean %8.2f us (x%.2f)\n", key.second, growth.slowestUs,
+                    growth.slowestUs / base->slowestUs, growth.meanUs, growth.meanUs / base->meanUs);
     }
     std::fflush(stdout);
 }
 BENCHMARK(BM_FindPath)
-    ->Arg(250)
-    ->Arg(1000)
-    ->Arg(4000)
-    ->Arg(16000)
+    ->ArgNames({"nodes", "dense"})
+    ->ArgsProduct({{250, 1000, 4000, 16000}, {0, 1}})
     ->Iterations(kSamples)
     ->Unit(benchmark::kMicrosecond);
 
