@@ -3,10 +3,13 @@
 #include "platform/d3d8/d3d8_gl.h"
 #include "platform/d3d8/d3d8_recording.h"
 #include "platform/d3d8/d3d8_window.h"
+#include "platform/win32/backend/headless/headless_backend.h"
 #include "platform/win32/backend/sdl/sdl_backend.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -125,6 +128,12 @@ public:
         if (sdlWindow) {
             *device = vls::d3d8::createOpenGLDevice(this, sdlWindow, *params, adapterCaps());
             return *device ? D3D_OK : D3DERR_NOTAVAILABLE;
+        }
+        if (!gOptions.forceRecording && vls::headless::ScriptWantsPictures()) {
+            *device = vls::d3d8::createOffscreenDevice(this, window, *params, adapterCaps());
+            if (*device) return D3D_OK;
+            std::fprintf(stderr, "%s: no offscreen OpenGL context (%s): the pictures of this run stay black\n",
+                         program_invocation_short_name, SDL_GetError());
         }
         *device = new vls::d3d8::D3D8Device(this, *params, adapterCaps(), true);
         return D3D_OK;

@@ -2,8 +2,10 @@
 
 #include "platform/d3d8/d3d8_format.h"
 #include "platform/d3d8/d3d8_gl_support.h"
+#include "platform/d3d8/d3d8_offscreen.h"
 #include "platform/d3d8/d3d8_recording.h"
 #include "platform/d3d8/d3d8_window.h"
+#include "platform/win32/backend/headless/headless_backend.h"
 #include "platform/win32/backend/sdl/sdl_backend.h"
 
 #include <SDL.h>
@@ -55,6 +57,14 @@ public:
     {
     }
 
+    // Draws on an offscreen window of its own and shows its pictures to the
+    // headless backend as the pictures of `shownIn`.
+    GLDevice(IDirect3D8* d3d, HWND shownIn, const D3DPRESENT_PARAMETERS& params, const D3DCAPS8& caps)
+        : D3D8Device(d3d, params, caps, false), shownIn_(shownIn)
+    {
+        window_ = openOffscreenWindow(width(), height());
+    }
+
     bool start()
     {
         // Fixed-function drawing needs the compatibility profile.
@@ -62,6 +72,7 @@ public:
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        if (!window_) return false;
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) return false;
         SDL_GL_MakeCurrent(window_, context_);
@@ -81,20 +92,24 @@ public:
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
         glEnable(GL_SCISSOR_TEST);
+        if (shownIn_) headless::SetPictureReader(shownIn_, [this](backend::Surface& picture) { return readPicture(picture); });
         return true;
     }
 
 protected:
     ~GLDevice() override
     {
-        if (!context_) return;
-        current();
-        releaseDeadTextures();
-        releaseTargets();
-        if (program_) gl_.DeleteProgram(program_);
-        glDeleteTextures(1, &gammaTexture_);
-        glDeleteTextures(1, &white_);
-        SDL_GL_DeleteContext(context_);
+        if (shownIn_) headless::SetPictureReader(shownIn_, {});
+        if (context_) {
+            current();
+            releaseDeadTextures();
+            releaseTargets();
+            if (program_) gl_.DeleteProgram(program_);
+            glDeleteTextures(1, &gammaTexture_);
+            glDeleteTextures(1, &white_);
+            SDL_GL_DeleteContext(context_);
+        }
+        if (shownIn_) closeOffscreenWindow(window_);
     }
 
     void backendClear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override
@@ -174,6 +189,14 @@ protected:
         releaseDeadTextures();
         resolve();
         frontInScene_ = true;
+        presented_ = true;
+        if (shownIn_) {
+            // Nobody looks at the offscreen window: the picture is read
+            // from the scene texture when the backend asks for it.
+            gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+            glEnable(GL_SCISSOR_TEST);
+            return;
+        }
 
         int windowWidth = 0, windowHeight = 0;
         SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
@@ -374,6 +397,27 @@ private:
             std::memcpy(&pixels[static_cast<std::size_t>(y) * width()],
                         &rows[static_cast<std::size_t>(height() - 1 - y) * width()], static_cast<std::size_t>(width()) * 4);
         }
+    }
+
+    // The last presented picture as the window would show it: through the
+    // gamma ramp, as the final blit's lookup does.
+    bool readPicture(backend::Surface& picture)
+    {
+        if (!presented_) return false;
+        std::vector<DWORD> pixels;
+        backendReadFront(pixels);
+        const auto through = [](const WORD* ramp, DWORD value) {
+            return static_cast<std::uint32_t>((ramp[value & 0xFF] * 255u + 32767u) / 65535u);
+        };
+        picture.width = width();
+        picture.height = height();
+        picture.pixels.resize(pixels.size());
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const DWORD p = pixels[i];
+            picture.pixels[i] = 0xFF000000u | through(gamma_.red, p >> 16) << 16 | through(gamma_.green, p >> 8) << 8 |
+                                through(gamma_.blue, p);
+        }
+        return true;
     }
 
     void captureWindow(int w, int h)
@@ -753,7 +797,9 @@ private:
         }
     }
 
-    SDL_Window* window_;
+    SDL_Window* window_ = nullptr;
+    HWND shownIn_ = nullptr;  // the window an offscreen device draws for
+    bool presented_ = false;
     SDL_GLContext context_ = nullptr;
     GlFunctions gl_{};
     bool s3tc_ = false;
@@ -767,15 +813,27 @@ private:
 
 }  // namespace
 
+namespace {
+
+D3D8Device* started(GLDevice* device)
+{
+    if (device->start()) return device;
+    device->Release();
+    return nullptr;
+}
+
+}  // namespace
+
 D3D8Device* createOpenGLDevice(IDirect3D8* d3d, void* sdlWindow, const D3DPRESENT_PARAMETERS& params,
                                const D3DCAPS8& caps)
 {
-    auto* device = new GLDevice(d3d, static_cast<SDL_Window*>(sdlWindow), params, caps);
-    if (!device->start()) {
-        device->Release();
-        return nullptr;
-    }
-    return device;
+    return started(new GLDevice(d3d, static_cast<SDL_Window*>(sdlWindow), params, caps));
+}
+
+D3D8Device* createOffscreenDevice(IDirect3D8* d3d, HWND shownIn, const D3DPRESENT_PARAMETERS& params,
+                                  const D3DCAPS8& caps)
+{
+    return started(new GLDevice(d3d, shownIn, params, caps));
 }
 
 }  // namespace vls::d3d8

@@ -262,13 +262,20 @@ public:
         virtualMicros_ += static_cast<std::uint64_t>(ms) * 1000;
     }
 
-    const Surface* PresentedFor(void* tag) const
+    const Surface* PresentedFor(void* tag)
     {
         const auto it = byTag_.find(tag);
-        if (it == byTag_.end())
-            return nullptr;
-        const HeadlessWindow& w = windows_.at(it->second);
-        return w.hasPresented ? &w.presented : nullptr;
+        return it == byTag_.end() ? nullptr : PictureOf(windows_.at(it->second));
+    }
+
+    bool Scripted() const { return script_ != nullptr; }
+
+    void SetReader(void* tag, headless::PictureReader reader)
+    {
+        if (reader)
+            readers_[tag] = std::move(reader);
+        else
+            readers_.erase(tag);
     }
 
     bool ShownFor(void* tag) const
@@ -285,6 +292,14 @@ private:
     {
         std::erase(zOrder_, window);
         zOrder_.insert(zOrder_.begin(), window);
+    }
+
+    // What the window shows: its device's picture when a device draws it.
+    const Surface* PictureOf(const HeadlessWindow& w)
+    {
+        if (const auto reader = readers_.find(w.desc.tag); reader != readers_.end() && reader->second(devicePicture_))
+            return &devicePicture_;
+        return w.hasPresented ? &w.presented : nullptr;
     }
 
     // The shown window nearest the front: the one a script acts on.
@@ -366,9 +381,10 @@ private:
         }
         case ScriptOp::Screenshot: {
             const HeadlessWindow* w = FrontWindow();
-            if (!w || !w->hasPresented)
+            const Surface* picture = w ? PictureOf(*w) : nullptr;
+            if (!picture)
                 return "no window has shown a picture yet";
-            return WritePicture(w->presented, c.text);
+            return WritePicture(*picture, c.text);
         }
         }
         return {};
@@ -394,6 +410,8 @@ private:
     std::vector<Event> queued_;
     std::vector<NativeWindow> zOrder_;  // front first
     std::unique_ptr<headless::InputScript> script_;
+    std::map<void*, headless::PictureReader> readers_;
+    Surface devicePicture_;  // the last picture a reader gave
     bool manualClock_ = false;
     std::atomic<std::uint64_t> virtualMicros_{0};
     bool cursorVisible_ = true;
@@ -516,5 +534,13 @@ void AdvanceClock(std::uint32_t ms)
 const backend::Surface* PresentedSurface(HWND hwnd) { return g_current ? g_current->PresentedFor(hwnd) : nullptr; }
 
 bool IsShownOnDesktop(HWND hwnd) { return g_current && g_current->ShownFor(hwnd); }
+
+bool ScriptWantsPictures() { return g_current && g_current->Scripted(); }
+
+void SetPictureReader(HWND hwnd, PictureReader reader)
+{
+    if (g_current)
+        g_current->SetReader(hwnd, std::move(reader));
+}
 
 }  // namespace vls::headless

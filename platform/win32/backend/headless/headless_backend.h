@@ -46,6 +46,15 @@ void AdvanceClock(std::uint32_t ms);
 
 // The last pixels shown for a top-level window, or null.
 const backend::Surface* PresentedSurface(HWND hwnd);
+
+// Whether an input script drives the program: its screenshots then want the
+// picture a drawing device makes, not the window's own surface.
+bool ScriptWantsPictures();
+// A device that draws a window's picture offscreen hands the backend a
+// reader of that picture (false: none yet); the window's screenshots and
+// PresentedSurface then come from it. An empty reader takes it back.
+using PictureReader = std::function<bool(backend::Surface&)>;
+void SetPictureReader(HWND hwnd, PictureReader reader);
 // Whether the window is shown on the virtual desktop.
 bool IsShownOnDesktop(HWND hwnd);
 
