@@ -1,11 +1,15 @@
 #include "tools/demo/demo_data.h"
 
+#include "tools/demo/demo_cove.h"
 #include "tools/demo/demo_figure.h"
 #include "tools/demo/demo_harbour.h"
+#include "tools/demo/demo_hints.h"
 #include "tools/demo/demo_inventory_pictures.h"
 #include "tools/demo/demo_lighthouse.h"
 #include "tools/demo/demo_menu.h"
 #include "tools/demo/demo_messenger.h"
+#include "tools/demo/demo_particles.h"
+#include "tools/demo/demo_screen_controls.h"
 #include "tools/demo/demo_story.h"
 #include "tools/demo/demo_voices.h"
 
@@ -153,6 +157,19 @@ bool WriteDemoData(const std::filesystem::path& folder, DemoReport& report, std:
     }
     for (const DemoResource& resource : MakeVoiceResources())
         Pack(builder, report, resource.first, resource.second);
+    for (const DemoResource& resource : MakeHintResources())
+        Pack(builder, report, resource.first, resource.second);
+    for (const DemoResource& resource : MakeParticleResources())
+        Pack(builder, report, resource.first, resource.second);
+    for (const DemoResource& resource : MakeScreenControlResources())
+        Pack(builder, report, resource.first, resource.second);
+    try {
+        for (const DemoResource& resource : MakeCoveResources())
+            Pack(builder, report, resource.first, resource.second);
+    } catch (const std::runtime_error& failure) {
+        error = std::string("cove scene script: ") + failure.what();
+        return false;
+    }
     try {
         std::string messengerError;
         const std::vector<DemoResource> messenger = MakeMessengerResources(messengerError);

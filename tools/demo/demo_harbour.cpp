@@ -17,6 +17,7 @@ constexpr std::uint32_t kBandWidth = cKestruneGraphics::kScreenWidth;
 constexpr std::uint32_t kBandHeight = cKestruneGraphics::kBandBottom - cKestruneGraphics::kBandTop;
 constexpr float kBackgroundDepth = 190.0f;
 constexpr std::uint32_t kHorizon = static_cast<std::uint32_t>(kSeaHorizonRow);
+constexpr std::uint32_t kSpyglassRim = 0xFFB08840;
 
 struct Point {
     float x;
@@ -229,6 +230,24 @@ Picture PierPicture()
     return canvas.picture;
 }
 
+// The lighthouse through the spyglass: a close-up inside a round eyepiece,
+// black around it.
+Picture TowerPicture()
+{
+    Canvas canvas;
+    DrawSeascape(canvas, {{180, 110}, 30, {512, 470}, 420, {880, 420}, 0.5f});
+    const float cx = kBandWidth / 2.0f, cy = kBandHeight / 2.0f, radius = kBandHeight / 2.0f - 8;
+    for (std::uint32_t y = 0; y < kBandHeight; ++y)
+        for (std::uint32_t x = 0; x < kBandWidth; ++x) {
+            const float r = std::hypot(x + 0.5f - cx, y + 0.5f - cy);
+            if (r > radius)
+                canvas.picture.At(x, y) = Rgb(0, 0, 0);
+            else if (r > radius - 6)
+                canvas.picture.At(x, y) = kSpyglassRim;
+        }
+    return canvas.picture;
+}
+
 // The coil of rope on the quay: brown rings, seen at a slant, on a
 // transparent ground; placed so its centre is the script's rope spot.
 constexpr std::uint32_t kRopeWidth = 96;
@@ -302,6 +321,9 @@ Picture LighthouseRockPicture()
     canvas.Polygon({{560, kHorizon + 6.0f}, {1024, kHorizon + 2.0f}, {1024, kHorizon + 30.0f}, {600, kHorizon + 24.0f}},
                    Rgb(120, 112, 100));
     canvas.Polygon({{0, 420}, {380, 400}, {620, 470}, {700, 512}, {0, 512}}, Rgb(72, 64, 58));
+    // The tower's door and the brass plaque beside the keeper's log.
+    canvas.Rect(292, 418, 308, 452, Rgb(70, 44, 28));
+    canvas.Rect(291, 330, 309, 346, Rgb(200, 160, 70));
     return canvas.picture;
 }
 
@@ -320,13 +342,24 @@ std::vector<DemoResource> MakeHarbourResources()
     scene.hotspots.push_back(QuadHotspot({{510, 200}, {700, 200}, {680, 370}, {530, 370}}, 0));
     scene.hotspots.push_back(QuadHotspot({{330, 290}, {430, 290}, {445, 335}, {330, 335}}, 0));
     scene.hotspots.push_back(QuadHotspot(RopeOutline(), 0));
+    // The lighthouse out at sea, looked at closer through the spyglass.
+    scene.hotspots.push_back(QuadHotspot({{850, 90}, {910, 90}, {910, 256}, {850, 256}}, 0));
+    // The steps down to the cove, at the quay's left end.
+    scene.hotspots.push_back(QuadHotspot({{0, 330}, {36, 330}, {36, 512}, {0, 512}}, 0));
+    scene.viewNames.push_back(harbour::kTowerView);
     scene.script = AssembleScriptBytes(HarbourSceneScript(quay));
+
+    // The close-up's camera stands far off to the side, so no figure of the
+    // quay shows in it.
+    ViewDescription tower = HarbourView(harbour::kTowerView, TowerPicture(), DemoFloorCamera(500.0f, kDemoEyeHeight, kSeaHorizonRow));
+    tower.header.detail = 1;
 
     return {
         {"harbour.scene", WriteSceneResource(scene)},
         {"harbour_quay.view", WriteViewResource(HarbourView("harbour_quay", QuayPicture(), quay))},
         {"harbour_pier.view", WriteViewResource(HarbourView("harbour_pier", PierPicture(), pier))},
         {"harbour_quay_rope.image", RopePicture(quay)},
+        {std::string(harbour::kTowerView) + ".view", WriteViewResource(tower)},
     };
 }
 

@@ -20,8 +20,9 @@ struct Picture;
 struct ViewDescription;
 class DemoFloorCamera;
 
-// "harbour.scene", "harbour_quay.view", "harbour_pier.view" and the rope
-// lying on the quay, "harbour_quay_rope.image".
+// "harbour.scene", "harbour_quay.view", "harbour_pier.view", the rope
+// lying on the quay, "harbour_quay_rope.image", and the close-up of the
+// lighthouse, "harbour_tower.view".
 std::vector<DemoResource> MakeHarbourResources();
 
 // A view of the demo's sea front from `camera`, showing `picture`.

@@ -1,5 +1,6 @@
 #include "tools/demo/demo_harbour_script.h"
 
+#include "tools/demo/demo_hints.h"
 #include "tools/demo/demo_script_text.h"
 #include "tools/demo/demo_voices.h"
 
@@ -28,9 +29,11 @@ std::string HarbourSceneScript(const DemoFloorCamera& quay)
 {
     using namespace harbour;
     std::string s = R"(; The harbour's scene script. Entering starts the harbour's music and makes the clickable things (the
-; boat, the far end of the quay that leads out to the lighthouse, the coil of
-; rope while it lies there) and the fisherman on the quay, and puts the player
-; at the start, or at the quay's end when he comes back from the lighthouse.
+; boat, the far end of the quay that leads out to the lighthouse, the steps
+; down to the cove, the coil of rope while it lies there, the lighthouse out
+; at sea) and the fisherman on the
+; quay, puts the player at the start, or at the quay's end when he comes back
+; from the lighthouse, and after a while a gull cries (a room timer).
 var pc object class cCharacter global ___playercharacter
 var ropetaken int global g_demo_rope_taken
 var tied int global g_demo_boat_tied
@@ -38,6 +41,9 @@ var boat object class cObject
 var way object class cObject
 var rope object class cObject
 var fisher object class cCharacter
+var tower object class cObject
+var steps object class cObject
+var gull int global g_demo_gull_cries
 callsite object cSystem__CreateObject 3 object
 callsite enable cObject__PutEnabled 1 int
 callsite dest cObject__SetPathfinderDest 3 int
@@ -63,8 +69,10 @@ callsite music cOutput__PlayMusic 3 int
 callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
 callsite project cSystem__RunScript 2 int
-func on_enter
-)";
+callsite timer cSystem__AddRoomTimer 2 int
+callsite closer cSystem__GoToDetailView 1 int
+callsite back cSystem__LeaveDetailView 0 int
+)" + HintCallSite() + "func on_enter\n";
     s += SceneEntryStatements(0.95f, 0.8f, 0.7f);
     s += R"( push string "harbour_theme"
  push string ""
@@ -74,6 +82,9 @@ func on_enter
     s += MakeObject("boat", "Boat", 0, FloorSpotArguments(quay, kBoatSide, 0));
     s += MakeObject("way", "To the lighthouse", 1, FloorSpotArguments(quay, kQuayEnd, 90));
     s += MakeObject("rope", "Rope", 2, FloorSpotArguments(quay, kRopeSide, 180));
+    s += MakeObject("tower", "Lighthouse", 3, FloorSpotArguments(quay, kBoatSide, 0));
+    s += MakeObject("steps", "Steps down to the cove", 4, FloorSpotArguments(quay, kCoveSteps, 270));
+    s += " push float " + std::to_string(kGullSeconds) + "\n push string \"gull\"\n native - timer\n";
     s += R"( push int 0
  push string "rope"
  native - overlay
@@ -105,6 +116,15 @@ ropedone:
     s += FloorSpotArguments(quay, kStart, 0) + " native pc place\n ret\nfromrock:\n";
     s += FloorSpotArguments(quay, kQuayEnd, 270) + " native pc place\n ret\n";
     s += "func on_leave\n ret\n";
+    s += "func gull\n inc ref gull\n push int 1\n push float 1.0\n push float 0.0\n push string \"\"\n push int 0\n native - sound\n ret\n";
+    // The spyglass: the lighthouse seen closer, left through the frame.
+    s += "func on_leavedetail\n native - back\n ret\n";
+    s += HintFunction({{0, kQuayEnd, HintKind::Exit, 1},
+                       {0, kRope, HintKind::Use, 0},
+                       {0, {600, 300}, HintKind::Use, 0},
+                       {0, kTower, HintKind::Use, 0},
+                       {0, {18, 400}, HintKind::Exit, 7},
+                       {0, {438, 430}, HintKind::Talk, 0}});
 
     // Right clicks: the player says what he sees.
     s += "func on_look\n" + WhenActedOn("boat", "look_boat") + WhenActedOn("rope", "look_rope")
@@ -115,11 +135,13 @@ ropedone:
     // Left clicks: the quay's end leads out, the rope is taken, the boat is
     // not for taking.
     s += "func on_use\n" + WhenActedOn("way", "use_way") + WhenActedOn("rope", "use_rope")
-        + WhenActedOn("boat", "use_boat");
+        + WhenActedOn("boat", "use_boat") + WhenActedOn("tower", "use_tower") + WhenActedOn("steps", "use_steps");
     s += " ret\nuse_way:\n push string \"lighthouse\"\n native - goto\n ret\n";
     s += "use_rope:\n inc ref ropetaken\n push bool false\n native rope enable\n push string \"rope\"\n push int 0\n native - show\n";
     s += " push int 1\n push float 1.0\n push float 0.0\n push string \"\"\n push int 0\n native - sound\n";
     s += " push string \"rope\"\n native - give\n" + Say("pc", "say_rope_take") + " ret\n";
+    s += "use_steps:\n push string \"cove\"\n native - goto\n ret\n";
+    s += "use_tower:\n push string \"" + std::string(kTowerView) + "\"\n native - closer\n ret\n";
     s += "use_boat:\n pushvar ref tied\n jnz use_boat_tied\n" + Say("pc", "say_boat_use") + " ret\nuse_boat_tied:\n"
         + Say("pc", "say_boat_done") + " ret\n";
 

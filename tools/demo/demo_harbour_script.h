@@ -19,6 +19,10 @@ constexpr BandPoint kFisher{438, 500};    // the fisherman stands here
 constexpr BandPoint kFisherMeet{360, 488}; // and is talked to from here
 constexpr BandPoint kRope{150, 400};      // the coil of rope (centre of its picture)
 constexpr BandPoint kRopeSide{190, 430};
+constexpr BandPoint kCoveSteps{40, 430};  // the steps down to the cove, at the quay's left end
+constexpr BandPoint kTower{880, 180};     // the lighthouse out at sea, seen closer through the spyglass
+constexpr const char* kTowerView = "harbour_tower"; // that close-up, a detail view
+constexpr float kGullSeconds = 3.0f;      // after entering, a gull cries once
 } // namespace harbour
 
 std::string HarbourSceneScript(const DemoFloorCamera& quay);

@@ -2,6 +2,7 @@
 
 #include "engine/render/image_format.h"
 #include "tools/demo/demo_floor.h"
+#include "tools/demo/demo_hints.h"
 #include "tools/demo/demo_script_text.h"
 #include "tools/demo/demo_voices.h"
 #include "tools/image_writer.h"
@@ -12,6 +13,7 @@
 #include "tools/video_writer.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace vls::tools {
 namespace {
@@ -21,14 +23,19 @@ constexpr int kVideoHeight = 400;
 constexpr int kVideoRate = 20;
 constexpr float kRockEyeX = 40.0f;
 
-// On entering: the way back across the water, the player on the rock, the
-// lighthouse's music, and on the first visit the video, which holds the
-// script until it has ended and then counts its ending.
+// On entering: the way back across the water, the tower's lamp, log and
+// door, the player on the rock, snow and the spring, the lighthouse's music,
+// and on the first visit the video, which holds the script until it has
+// ended and then counts its ending. Using the lamp shows it close, the log
+// opens as a book, and the door shows the dark stair lit by a lighter.
 const char* const kLighthouseScriptHead = R"(
 var pc object class cCharacter global ___playercharacter
 var seen int global g_demo_intro_seen
 var ended int global g_demo_intro_ended
 var back object class cObject
+var lamp object class cObject
+var log object class cObject
+var door object class cObject
 callsite music cOutput__PlayMusic 3 int
 callsite video cOutput__PlayVideo 1 int
 callsite object cSystem__CreateObject 3 object
@@ -40,7 +47,14 @@ callsite goto cSystem__GoTo 1 int
 callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
 callsite project cSystem__RunScript 2 int
-func on_enter
+callsite weather cOutput__CreateWeather 10 int
+callsite acted cInput__GetObject 0 object
+callsite picture cInput__SetupImageControl 1 int
+callsite diary cInput__SetupDiaryControl 2 int
+; The lighter runs the script on from right after its call when it closes,
+; where no result waits on the stack: its result is left unpopped (a "bool").
+callsite lighter cInput__SetupLighterControl 4 bool
+callsite fountain cOutput__CreateParticleFountain 7 int
 )";
 
 const char* const kLighthouseScriptBody = R"( push ref back
@@ -51,6 +65,30 @@ const char* const kLighthouseScriptBody = R"( push ref back
  assign
  push bool true
  native back enable
+ push ref lamp
+ push string "The lamp"
+ push int 1
+ push int 0
+ native - object
+ assign
+ push bool true
+ native lamp enable
+ push ref log
+ push string "The keeper's log"
+ push int 2
+ push int 0
+ native - object
+ assign
+ push bool true
+ native log enable
+ push ref door
+ push string "The tower's door"
+ push int 3
+ push int 0
+ native - object
+ assign
+ push bool true
+ native door enable
 )";
 
 const char* const kLighthouseScriptTail = R"( push string "lighthouse_theme"
@@ -68,23 +106,76 @@ done:
 func on_leave
  ret
 func on_use
+ native - acted
+ pushvar ref lamp
+ eq
+ jnz use_lamp
+ native - acted
+ pushvar ref log
+ eq
+ jnz use_log
+ native - acted
+ pushvar ref door
+ eq
+ jnz use_door
  push string "harbour"
  native - goto
+ ret
+use_lamp:
+ push string "lamp_closeup"
+ native - picture
+ ret
+use_log:
+ push string "logbook"
+ push int 3
+ native - diary
+ ret
+use_door:
+ push string "stair_flame"
+ push string "stair_glow"
+ push string "stair_mask"
+ push string "stair_dark"
+ native - lighter
  ret
 )";
 
 namespace rock {
 constexpr BandPoint kArrival{220, 478};
 constexpr BandPoint kShore{560, 478};
+constexpr BandPoint kExitMark{790, 230}; // the way back across the water
+constexpr BandPoint kFountain{140, 470}; // a spring on the rock
+constexpr BandPoint kTowerFoot{330, 470}; // by the door, under the log and the lamp
 } // namespace rock
+
+// Snow falling over the rock and the water, and the spring on the rock that
+// jets up and splashes back.
+std::string WeatherStatements(const DemoFloorCamera& camera)
+{
+    FloorPoint spring{};
+    camera.Unproject(rock::kFountain, spring);
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  " push int 2\n push float %.3f\n push float 14.0\n push float 14.0\n push float 9.0\n push float 0.0\n"
+                  " push float 1.2\n push int 600\n push float 0.0\n push float 0.0\n native - weather\n"
+                  " push float %.3f\n push float 0.0\n push float %.3f\n push float 0.6\n push float 0.0\n push float 5.0\n"
+                  " push int 300\n native - fountain\n",
+                  kRockEyeX, spring.x, spring.z);
+    return text;
+}
 
 std::string LighthouseScript(const DemoFloorCamera& camera)
 {
+    const std::string tower = FloorSpotArguments(camera, rock::kTowerFoot, 0);
     const std::string places = FloorSpotArguments(camera, rock::kShore, 0) + " native back dest\n"
-        + FloorSpotArguments(camera, rock::kArrival, 0) + " native pc place\n";
-    return DropIntResults(kLighthouseScriptHead + SceneEntryStatements(0.85f, 0.8f, 0.8f) + kLighthouseScriptBody + places
-                          + kLighthouseScriptTail + "func on_look\n" + SayStatements("pc", "say_rock_look", "say")
-                          + " ret\n");
+        + FloorSpotArguments(camera, rock::kArrival, 0) + " native pc place\n" + tower + " native lamp dest\n" + tower
+        + " native log dest\n" + tower + " native door dest\n";
+    return DropIntResults(kLighthouseScriptHead + HintCallSite() + "func on_enter\n" + SceneEntryStatements(0.85f, 0.8f, 0.8f)
+                          + kLighthouseScriptBody + places + WeatherStatements(camera) + kLighthouseScriptTail
+                          + "func on_look\n" + SayStatements("pc", "say_rock_look", "say") + " ret\n"
+                          + HintFunction({{0, rock::kExitMark, HintKind::Exit, 3},
+                                        {0, {300, 54}, HintKind::Use, 0},
+                                        {0, {300, 338}, HintKind::Use, 0},
+                                        {0, {300, 436}, HintKind::Use, 0}}));
 }
 
 // A tune of plain tones, each note `beat` seconds, as Ogg Vorbis.
@@ -167,6 +258,10 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     scene.layers.push_back(FloorLayer("walkmap_rock", camera, {{0, 428}, {380, 408}, {620, 470}, {700, 512}, {0, 512}}));
     // The exit back to the harbour: the quay across the water.
     scene.hotspots.push_back(QuadHotspot({{560, 200}, {1024, 200}, {1024, 260}, {590, 260}}, 0));
+    // On the tower: its lamp, the plaque of the keeper's log and its door.
+    scene.hotspots.push_back(QuadHotspot({{282, 36}, {318, 36}, {318, 72}, {282, 72}}, 0));
+    scene.hotspots.push_back(QuadHotspot({{286, 326}, {314, 326}, {314, 350}, {286, 350}}, 0));
+    scene.hotspots.push_back(QuadHotspot({{288, 414}, {312, 414}, {312, 454}, {288, 454}}, 0));
     scene.script = AssembleScriptBytes(LighthouseScript(camera));
 
     const std::string subtitles = WriteSubtitles({

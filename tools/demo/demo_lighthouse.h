@@ -1,9 +1,10 @@
 #pragma once
 
 // The demo's second room, "lighthouse", reached from the harbour's exit and
-// left through its own exit back: its view, its scene script (music, and the
-// short video with subtitles on the first visit), the two music pieces, the
-// lantern's sound effect and the video with its ".subtitle" text.
+// left through its own exit back: its view, its scene script (music, snow
+// and a fountain, and the short video with subtitles on the first visit),
+// the two music pieces, the lantern's sound effect and the video with its
+// ".subtitle" text.
 
 #include "tools/demo/demo_harbour.h"
 

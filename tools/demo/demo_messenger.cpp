@@ -480,8 +480,10 @@ std::vector<DemoResource> MakeMessengerResources(std::string& error)
         {"keeper_call.dialogue", WriteDialogueResource(1, AssembleScriptBytes(DropIntResults(CallDialogueScript())))},
     };
     resources.insert(resources.end(), stills.begin(), stills.end());
-    for (const DemoLine& line : kCallLines)
+    for (const DemoLine& line : kCallLines) {
         resources.push_back({std::string(line.speech) + ".ogg", Murmur(line)});
+        resources.push_back({std::string(line.speech) + ".sync", LipSync(line)});
+    }
     return resources;
 }
 

@@ -13,11 +13,13 @@ namespace vls::tools {
 
 namespace {
 
-// Looking at the lantern clicks it (sound 1) and prints a line; using an
-// item on it does nothing.
+// Looking at the lantern clicks it (sound 1) and prints a line; the rope
+// used on it is tied to its ring, any other item does nothing.
 const char* const kLanternScript = R"(
+var roped int global g_demo_lantern_roped
 callsite print cOutput__Print 2 int
 callsite sound cOutput__PlaySound 5 int
+callsite held cInput__GetInvObject 0 string
 func inv_look
  push int 1
  push float 1.0
@@ -30,6 +32,16 @@ func inv_look
  native - print
  ret
 func inv_useinv
+ native - held
+ push string "rope"
+ eq
+ jz refuse
+ inc ref roped
+ push string "You tie the rope to the lantern's ring."
+ push string ""
+ native - print
+ ret
+refuse:
  push string "That will not work."
  push string ""
  native - print

@@ -3,6 +3,7 @@
 #include "tools/sound_writer.h"
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <stdexcept>
 
@@ -12,6 +13,7 @@ namespace {
 constexpr int kVoiceRate = 22050;
 constexpr double kSyllableSeconds = 0.12;
 constexpr int kLettersPerSyllable = 3;
+constexpr double kSyncKeysPerSecond = 30.0;
 
 // One syllable: a tone that glides a little and swells in and out.
 void Syllable(PcmClip& clip, double hz, double glide)
@@ -29,21 +31,57 @@ void Syllable(PcmClip& clip, double hz, double glide)
 
 } // namespace
 
+// Calls `syllable(letter)` for each syllable of the line's murmur and
+// `pause()` for each pause, in order.
+template <typename Syllable, typename Pause>
+void ForEachSyllable(const DemoLine& line, Syllable syllable, Pause pause)
+{
+    const std::string text = line.text;
+    for (std::size_t i = 0; i < text.size(); i += kLettersPerSyllable) {
+        const unsigned char letter = static_cast<unsigned char>(text[i]);
+        if (letter == ' ' || letter == ',' || letter == '.' || letter == '?')
+            pause();
+        else
+            syllable(letter);
+    }
+}
+
 std::vector<std::uint8_t> Murmur(const DemoLine& line)
 {
     PcmClip clip;
     clip.rate = kVoiceRate;
-    const std::string text = line.text;
-    for (std::size_t i = 0; i < text.size(); i += kLettersPerSyllable) {
-        const unsigned char letter = static_cast<unsigned char>(text[i]);
-        if (letter == ' ' || letter == ',' || letter == '.' || letter == '?') {
-            clip.samples.insert(clip.samples.end(), static_cast<std::size_t>(kSyllableSeconds * kVoiceRate / 2), 0);
-            continue;
-        }
-        const double step = static_cast<double>(letter % 5) / 10.0;
-        Syllable(clip, line.pitch * (0.9 + step / 2), (letter % 2) ? 0.08 : -0.06);
-    }
+    ForEachSyllable(
+        line,
+        [&](unsigned char letter) {
+            const double step = static_cast<double>(letter % 5) / 10.0;
+            Syllable(clip, line.pitch * (0.9 + step / 2), (letter % 2) ? 0.08 : -0.06);
+        },
+        [&] { clip.samples.insert(clip.samples.end(), static_cast<std::size_t>(kSyllableSeconds * kVoiceRate / 2), 0); });
     return EncodeOggVorbis(clip, 0.2f);
+}
+
+std::vector<std::uint8_t> LipSync(const DemoLine& line)
+{
+    // Thirty keys a second, key k at k / 30 seconds of the speech: the mouth
+    // opens (the jaw's viseme, with a little of the smiling one) as each
+    // syllable swells, and shuts in each pause.
+    std::vector<double> opening;
+    double start = 0.0;
+    const auto upTo = [&](double end, auto shape) {
+        while (opening.size() / kSyncKeysPerSecond < end)
+            opening.push_back(shape((opening.size() / kSyncKeysPerSecond - start) / (end - start)));
+        start = end;
+    };
+    ForEachSyllable(
+        line, [&](unsigned char) { upTo(start + kSyllableSeconds, [](double t) { return std::sin(std::numbers::pi * t); }); },
+        [&] { upTo(start + kSyllableSeconds / 2, [](double) { return 0.0; }); });
+    std::string text = std::to_string(opening.size()) + "\r\n";
+    char row[160];
+    for (const double open : opening) {
+        std::snprintf(row, sizeof row, "%.3f %.3f 0 0 0 0 0 0\r\n", open * 1.5, open * 8.0);
+        text += row;
+    }
+    return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
 namespace {
@@ -102,8 +140,10 @@ std::string SayStatements(const std::string& speaker, const std::string& speech,
 std::vector<DemoResource> MakeVoiceResources()
 {
     std::vector<DemoResource> resources;
-    for (const DemoLine& line : DemoLines())
+    for (const DemoLine& line : DemoLines()) {
         resources.push_back({std::string(line.speech) + ".ogg", Murmur(line)});
+        resources.push_back({std::string(line.speech) + ".sync", LipSync(line)});
+    }
     resources.push_back({"step.wav", Step()});
     return resources;
 }
