@@ -106,9 +106,14 @@ std::vector<int> InventoryItems(const std::vector<std::uint8_t>& save)
 
 std::optional<std::pair<float, float>> PlayerPlace(const std::vector<std::uint8_t>& save)
 {
+    return CharacterPlace(save, "$pc$");
+}
+
+std::optional<std::pair<float, float>> CharacterPlace(const std::vector<std::uint8_t>& save, const std::string& name)
+{
     const std::vector<SavedBlock> blocks = ReadBlocks(save);
     for (std::size_t i = 0; i + 1 < blocks.size(); ++i) {
-        if (blocks[i].tag != "CHR" || blocks[i].name != "$pc$" || blocks[i + 1].tag != "MSP")
+        if (blocks[i].tag != "CHR" || blocks[i].name != name || blocks[i + 1].tag != "MSP")
             continue;
         const std::vector<std::uint8_t>& model = blocks[i + 1].payload;
         if (model.size() < kModelWorld + 64)

@@ -29,8 +29,10 @@ std::optional<int> GlobalInteger(const std::vector<std::uint8_t>& save, const st
 // The item indices of the inventory, most recent first.
 std::vector<int> InventoryItems(const std::vector<std::uint8_t>& save);
 
-// The x and z of the player's model.
+// The x and z of the player's model, and of the model of the character
+// saved under `name` (its script variable's name).
 std::optional<std::pair<float, float>> PlayerPlace(const std::vector<std::uint8_t>& save);
+std::optional<std::pair<float, float>> CharacterPlace(const std::vector<std::uint8_t>& save, const std::string& name);
 
 // The blocks that do not change while time passes (everything but sound
 // positions, animation clocks, walks in progress, overlay clocks, whether an
