@@ -207,7 +207,7 @@ TEST(VlsDemoRooms, TheCovesBoatDiverAndRobotRunTheirControllers)
 
     const Screenshot picture = ReadScreenshot(program.work / "cove.bmp");
     ASSERT_EQ(picture.error, "");
-    EXPECT_GT(picture.CountNear(0, 480, 1024, 640, 0xFCFCFC, 12), 100) << "the wake";
+    EXPECT_GT(picture.CountNear(0, 400, 1024, 640, 0xFCFCFC, 12), 100) << "the wake";
     EXPECT_GT(picture.CountNear(0, 400, 1024, 640, 0x972321, 24), 200) << "the boat's red hull";
 }
 

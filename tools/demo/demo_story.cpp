@@ -14,7 +14,9 @@ namespace vls::tools {
 namespace {
 
 // Looking at the lantern clicks it (sound 1) and prints a line; the rope
-// used on it is tied to its ring, any other item does nothing.
+// used on it is tied to its ring, any other item does nothing. The printed
+// line holds the script until it is read, and the tie is counted after it:
+// a script that waits takes the globals up afresh when it goes on.
 const char* const kLanternScript = R"(
 var roped int global g_demo_lantern_roped
 callsite print cOutput__Print 2 int
@@ -36,10 +38,10 @@ func inv_useinv
  push string "rope"
  eq
  jz refuse
- inc ref roped
  push string "You tie the rope to the lantern's ring."
  push string ""
  native - print
+ inc ref roped
  ret
 refuse:
  push string "That will not work."
