@@ -1,6 +1,7 @@
 #include "tests/e2e/vls_savegame_view.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace vls::e2e {
@@ -15,6 +16,8 @@ constexpr std::size_t kCharacterSlots = 4;
 // The info block: the saving time, the global count and the globals.
 constexpr std::size_t kSavingTime = 0;
 constexpr std::size_t kSavingTimeSize = 16;
+constexpr std::size_t kTimerRecord = 136;
+constexpr std::size_t kTimerLeft = 132;
 constexpr std::size_t kGlobalCount = 272;
 constexpr std::size_t kGlobals = 288;
 constexpr std::size_t kGlobalRecord = 240;
@@ -109,7 +112,11 @@ std::optional<std::pair<float, float>> PlayerPlace(const std::vector<std::uint8_
     return CharacterPlace(save, "$pc$");
 }
 
-std::optional<std::pair<float, float>> CharacterPlace(const std::vector<std::uint8_t>& save, const std::string& name)
+namespace {
+
+// The translation row of the world matrix of the model saved with the
+// character of that name.
+std::optional<std::array<float, 3>> CharacterTranslation(const std::vector<std::uint8_t>& save, const std::string& name)
 {
     const std::vector<SavedBlock> blocks = ReadBlocks(save);
     for (std::size_t i = 0; i + 1 < blocks.size(); ++i) {
@@ -118,12 +125,25 @@ std::optional<std::pair<float, float>> CharacterPlace(const std::vector<std::uin
         const std::vector<std::uint8_t>& model = blocks[i + 1].payload;
         if (model.size() < kModelWorld + 64)
             return std::nullopt;
-        float x, z;
-        std::memcpy(&x, model.data() + kModelWorld + 48, 4);
-        std::memcpy(&z, model.data() + kModelWorld + 56, 4);
-        return std::make_pair(x, z);
+        std::array<float, 3> t{};
+        std::memcpy(t.data(), model.data() + kModelWorld + 48, 12);
+        return t;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::pair<float, float>> CharacterPlace(const std::vector<std::uint8_t>& save, const std::string& name)
+{
+    const auto t = CharacterTranslation(save, name);
+    return t ? std::optional(std::make_pair((*t)[0], (*t)[2])) : std::nullopt;
+}
+
+std::optional<float> PlayerHeight(const std::vector<std::uint8_t>& save)
+{
+    const auto t = CharacterTranslation(save, "$pc$");
+    return t ? std::optional((*t)[1]) : std::nullopt;
 }
 
 std::vector<std::string> SteadyBlocks(const std::vector<std::uint8_t>& save)
@@ -134,6 +154,10 @@ std::vector<std::string> SteadyBlocks(const std::vector<std::uint8_t>& save)
             continue;
         if (block.tag == "INF" && block.payload.size() >= kSavingTimeSize)
             std::memset(block.payload.data() + kSavingTime, 0, kSavingTimeSize);
+        // A room timer's time left.
+        if (block.tag == "TMR")
+            for (std::size_t at = 0; at + kTimerRecord <= block.payload.size(); at += kTimerRecord)
+                std::memset(block.payload.data() + at + kTimerLeft, 0, 4);
         // Whether an idle animation plays at the moment of saving.
         if (block.tag == "CHR" && block.payload.size() >= kCharacterPayload)
             std::memset(block.payload.data() + kCharacterSlots, 0, 2);

@@ -33,10 +33,13 @@ std::vector<int> InventoryItems(const std::vector<std::uint8_t>& save);
 // saved under `name` (its script variable's name).
 std::optional<std::pair<float, float>> PlayerPlace(const std::vector<std::uint8_t>& save);
 std::optional<std::pair<float, float>> CharacterPlace(const std::vector<std::uint8_t>& save, const std::string& name);
+// The height of the player's model.
+std::optional<float> PlayerHeight(const std::vector<std::uint8_t>& save);
 
 // The blocks that do not change while time passes (everything but sound
 // positions, animation clocks, walks in progress, overlay clocks, whether an
-// idle animation plays, and the saving time), as text and bytes.
+// idle animation plays, the time left on room timers, and the saving time),
+// as text and bytes.
 std::vector<std::string> SteadyBlocks(const std::vector<std::uint8_t>& save);
 
 // Empty when two saves hold the same steady blocks; else which one differs.

@@ -44,7 +44,7 @@ protected:
     PrintedLines printed;
 };
 
-TEST_F(DemoStoryTest, TheRopeTakenUpAndUsedOnTheLanternWillNotWork)
+TEST_F(DemoStoryTest, TheRopeTakenUpAndUsedOnTheLanternIsTiedToItsRing)
 {
     inventory.LoadItem(inventory.FindItem("lantern"), 0);
     inventory.LoadItem(inventory.FindItem("rope"), 0);
@@ -56,7 +56,7 @@ TEST_F(DemoStoryTest, TheRopeTakenUpAndUsedOnTheLanternWillNotWork)
     ASSERT_EQ(inventory.Held(), &inventory.items[inventory.FindItem("rope")]);
     gameplay->mouseX = 200; // the lantern
     inventory.OnLeftClick();
-    EXPECT_EQ(printed.lines, std::vector<std::string>{"That will not work."});
+    EXPECT_EQ(printed.lines, std::vector<std::string>{"You tie the rope to the lantern's ring."});
     EXPECT_EQ(inventory.HasItem(inventory.FindItem("rope")), 1) << "nothing is used up";
     EXPECT_TRUE(reports.reports.empty()) << reports.reports.front().text;
 }

@@ -58,7 +58,7 @@ protected:
 
 TEST_F(HarbourGl, TheQuayFillsTheBandBetweenTheLetterbox)
 {
-    ASSERT_EQ(harbour.views.count, 2);
+    ASSERT_EQ(harbour.views.count, 3) << "the quay, the pier and the spyglass close-up";
     EXPECT_STREQ(harbour.currentView->Name(), "harbour_quay");
     graphics->RenderFrame();
     const std::vector<DWORD> pixels = FrontBufferPixels(graphics->device);
