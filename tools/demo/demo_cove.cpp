@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::uint32_t kBandWidth = cKestruneGraphics::kScreenWidth;
 constexpr std::uint32_t kBandHeight = cKestruneGraphics::kBandBottom - cKestruneGraphics::kBandTop;
+constexpr std::uint32_t kWaterAlpha = 170;
 
 std::uint32_t Blend(std::uint32_t a, std::uint32_t b, float t)
 {
@@ -27,24 +28,46 @@ std::uint32_t Blend(std::uint32_t a, std::uint32_t b, float t)
     return out;
 }
 
-// Sky, open water to the horizon and a sandy beach in the lower left.
+enum class CoveGround { Sky, Water, Sand };
+
+// What the cove's picture shows at a band pixel: sky above the horizon, a
+// sandy beach in the lower left, open water elsewhere.
+CoveGround GroundAt(std::uint32_t x, std::uint32_t y)
+{
+    if (y < static_cast<std::uint32_t>(kSeaHorizonRow))
+        return CoveGround::Sky;
+    const float beachEdge = 360.0f + 0.25f * x + (x > 400 ? (x - 400) * 0.8f : 0.0f);
+    return x < 600 && y > beachEdge ? CoveGround::Sand : CoveGround::Water;
+}
+
 Picture CovePicture()
 {
     Picture picture(kBandWidth, kBandHeight);
-    const auto horizon = static_cast<std::uint32_t>(kSeaHorizonRow);
+    const float horizon = kSeaHorizonRow;
     for (std::uint32_t y = 0; y < kBandHeight; ++y)
         for (std::uint32_t x = 0; x < kBandWidth; ++x) {
-            const float beachEdge = 360.0f + 0.25f * x; // the beach lies below this line, left of x 600
-            std::uint32_t colour;
-            if (y < horizon)
-                colour = Blend(0xFF30508C, 0xFFB0C8E0, static_cast<float>(y) / horizon);
-            else if (x < 600 && y > beachEdge + (x > 400 ? (x - 400) * 0.8f : 0.0f))
-                colour = cove::kSand;
-            else
-                colour = Blend(0xFF4A7A9A, 0xFF1C4060, static_cast<float>(y - horizon) / (kBandHeight - horizon));
-            picture.At(x, y) = colour;
+            switch (GroundAt(x, y)) {
+            case CoveGround::Sky: picture.At(x, y) = Blend(0xFF30508C, 0xFFB0C8E0, y / horizon); break;
+            case CoveGround::Water:
+                picture.At(x, y) = Blend(0xFF4A7A9A, 0xFF1C4060, (y - horizon) / (kBandHeight - horizon));
+                break;
+            case CoveGround::Sand: picture.At(x, y) = cove::kSand; break;
+            }
         }
     return picture;
+}
+
+// The layer laid over the reflections of what floats and swims: the whole
+// picture again, the water a little see-through so the reflections show
+// dimmed in it, everything else opaque so they show nowhere else.
+Picture WaterSurface(const Picture& cove)
+{
+    Picture surface = cove;
+    for (std::uint32_t y = 0; y < surface.height; ++y)
+        for (std::uint32_t x = 0; x < surface.width; ++x)
+            if (GroundAt(x, y) == CoveGround::Water)
+                surface.At(x, y) = (surface.At(x, y) & 0xFFFFFF) | kWaterAlpha << 24;
+    return surface;
 }
 
 Gr2Texture Plain(const std::string& name, std::array<std::uint8_t, 3> rgb)
@@ -140,7 +163,8 @@ std::string CoveScript(const DemoFloorCamera& camera)
     using namespace cove;
     std::string s = R"(; The cove's scene script. Entering sets up the motor's sounds, the way back
 ; up, the player on the beach, and the three machines: the boat steers for
-; the middle of the cove, the diver swims across and the robot hovers.
+; the middle of the cove, the diver swims across and the robot hovers; the
+; water mirrors them under its surface.
 var pc object class cCharacter global ___playercharacter
 var boat object class cCharacter
 var diver object class cCharacter
@@ -161,8 +185,12 @@ callsite sound cOutput__SetupSound 3 int
 callsite ambient cOutput__SetAmbientLight 3 int
 callsite floor cSystem__SetEnvironmentLayerEnable 2 int
 callsite project cSystem__RunScript 2 int
+callsite mirrorlayer cOutput__SetMirrorLayer 2 int
+callsite floormirror cOutput__CreateFloorMirror 1 int
 )" + HintCallSite() + "func on_enter\n";
     s += SceneEntryStatements(0.9f, 0.9f, 0.95f);
+    // The water mirrors what floats and swims on it, under its surface layer.
+    s += " push int 0\n push int 0\n native - mirrorlayer\n push int 0\n native - floormirror\n";
     s += " push int 0\n push string \"motor\"\n push int 0\n native - sound\n";
     s += " push int 1\n push string \"motor\"\n push int 0\n native - sound\n";
     s += " push ref back\n push string \"Up to the harbour\"\n push int 0\n push int 0\n native - object\n assign\n"
@@ -195,9 +223,14 @@ std::vector<DemoResource> MakeCoveResources()
     // The steps back up, at the beach's left edge.
     scene.hotspots.push_back(QuadHotspot({{0, 330}, {50, 330}, {50, 512}, {0, 512}}, 0));
     scene.script = AssembleScriptBytes(CoveScript(camera));
+    const Picture picture = CovePicture();
+    ViewDescription view = HarbourView("cove_water", picture, camera);
+    KestruneImageHeader surface;
+    surface.alpha = 1;
+    view.images.push_back(WriteImage(surface, {WaterSurface(picture)}));
     return {
         {"cove.scene", WriteSceneResource(scene)},
-        {"cove_water.view", WriteViewResource(HarbourView("cove_water", CovePicture(), camera))},
+        {"cove_water.view", WriteViewResource(view)},
         {"boat.gr2", WriteGr2(BoatScene())},
         {"robot.gr2", WriteGr2(RobotScene())},
         {"particle_zodiac.image", Particle(0xFFFFFFFF)},

@@ -3,7 +3,8 @@
 // The demo's third room, "cove", down the steps at the quay's left end: a
 // beach and open water where a motor boat steers across (the zodiac
 // controller), a diver swims along the bottom (the diver controller) and a
-// robot hovers on the beach (the infobot controller).
+// robot hovers on the beach (the infobot controller); the water mirrors them
+// (a floor mirror under the view's water layer).
 
 #include "tools/demo/demo_floor.h"
 #include "tools/demo/demo_harbour.h"

@@ -50,6 +50,26 @@ void DemoFloorCamera::FillHeader(ViewHeader& header) const
     header.position[2] = 0.0f;
 }
 
+std::vector<float> DemoFloorCamera::MotionRecord() const
+{
+    ViewHeader header;
+    FillHeader(header);
+    return {0.0f,
+            0.0f,
+            0.0f,
+            header.up[0],
+            header.up[1],
+            header.up[2],
+            header.direction[0],
+            header.direction[1],
+            header.direction[2],
+            header.position[0],
+            header.position[1],
+            header.position[2],
+            header.lens,
+            0.0f};
+}
+
 void DemoFloorCamera::Ray(float bandX, float bandY, float ray[3]) const
 {
     const float ndcX = (bandX - kHalfWidth) / kHalfWidth;

@@ -44,6 +44,10 @@ public:
     float Depth(float bandRow) const;
     // The floor point under a band pixel; false above the horizon.
     bool Unproject(BandPoint pixel, FloorPoint& out) const;
+    // The camera as one record of a realtime video's camera track: the
+    // fourteen values of a ".cmotion" record, z components stored negated as
+    // in a view's header.
+    std::vector<float> MotionRecord() const;
 
 private:
     // The view ray through a band pixel, with its forward component 1.

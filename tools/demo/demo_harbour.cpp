@@ -18,6 +18,8 @@ constexpr std::uint32_t kBandHeight = cKestruneGraphics::kBandBottom - cKestrune
 constexpr float kBackgroundDepth = 190.0f;
 constexpr std::uint32_t kHorizon = static_cast<std::uint32_t>(kSeaHorizonRow);
 constexpr std::uint32_t kSpyglassRim = 0xFFB08840;
+// Where the chat control draws a talking head on the screen.
+constexpr int kChatViewLeft = 298, kChatViewTop = 216, kChatViewWidth = 340, kChatViewHeight = 290;
 
 struct Point {
     float x;
@@ -278,6 +280,26 @@ std::vector<std::uint8_t> RopePicture(const DemoFloorCamera& quay)
     return WriteImage(header, {coil});
 }
 
+// The frame the fisherman's head is shown in while he talks (the chat
+// control's overlay, hidden in the view): brass around a clear window over
+// the head's viewport.
+std::vector<std::uint8_t> ChatFrame()
+{
+    constexpr int kBorder = 20;
+    Picture frame(kChatViewWidth + 2 * kBorder, kChatViewHeight + 2 * kBorder, 0x00000000);
+    for (std::uint32_t y = 0; y < frame.height; ++y)
+        for (std::uint32_t x = 0; x < frame.width; ++x) {
+            const bool inside = x >= kBorder && y >= kBorder && x < frame.width - kBorder && y < frame.height - kBorder;
+            if (!inside)
+                frame.At(x, y) = harbour::kChatFrameColour;
+        }
+    KestruneImageHeader header;
+    header.alpha = 1;
+    header.x = kChatViewLeft - kBorder;
+    header.y = kChatViewTop - kBorder - static_cast<int>(cKestruneGraphics::kBandTop);
+    return WriteImage(header, {frame});
+}
+
 std::vector<HotspotPoint> RopeOutline()
 {
     const std::int32_t x = static_cast<std::int32_t>(harbour::kRope.x), y = static_cast<std::int32_t>(harbour::kRope.y);
@@ -359,6 +381,7 @@ std::vector<DemoResource> MakeHarbourResources()
         {"harbour_quay.view", WriteViewResource(HarbourView("harbour_quay", QuayPicture(), quay))},
         {"harbour_pier.view", WriteViewResource(HarbourView("harbour_pier", PierPicture(), pier))},
         {"harbour_quay_rope.image", RopePicture(quay)},
+        {"harbour_quay_chatframe.image", ChatFrame()},
         {std::string(harbour::kTowerView) + ".view", WriteViewResource(tower)},
     };
 }

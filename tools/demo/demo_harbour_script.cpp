@@ -72,6 +72,7 @@ callsite project cSystem__RunScript 2 int
 callsite timer cSystem__AddRoomTimer 2 int
 callsite closer cSystem__GoToDetailView 1 int
 callsite back cSystem__LeaveDetailView 0 int
+callsite chat cInput__SetupChatControl 3 int
 )" + HintCallSite() + "func on_enter\n";
     s += SceneEntryStatements(0.95f, 0.8f, 0.7f);
     s += R"( push string "harbour_theme"
@@ -87,6 +88,9 @@ callsite back cSystem__LeaveDetailView 0 int
     s += " push float " + std::to_string(kGullSeconds) + "\n push string \"gull\"\n native - timer\n";
     s += R"( push int 0
  push string "rope"
+ native - overlay
+ push int 0
+ push string "chatframe"
  native - overlay
  pushvar ref ropetaken
  jnz ropegone
@@ -151,8 +155,10 @@ ropedone:
     s += " inc ref tied\n push int 1\n push float 1.0\n push float 0.0\n push string \"\"\n push int 0\n native - sound\n";
     s += Say("pc", "say_boat_tied") + " ret\nitem_none:\n" + Say("pc", "say_no_use") + " ret\n";
 
-    // The fisherman: talking starts the greeting, in which he answers.
-    s += "func on_talk\n push string \"greeting\"\n push object fisher\n native - talk\n ret\n";
+    // The fisherman: talking shows his head close in its frame and starts
+    // the greeting, in which he answers.
+    s += "func on_talk\n push string \"chatframe\"\n push object fisher\n push string \"\"\n native - chat\n";
+    s += " push string \"greeting\"\n push object fisher\n native - talk\n ret\n";
     s += "func on_talkinv\n" + Say("pc", "say_fisher_item") + " ret\n";
     return DropIntResults(s);
 }

@@ -23,6 +23,7 @@ constexpr BandPoint kCoveSteps{40, 430};  // the steps down to the cove, at the 
 constexpr BandPoint kTower{880, 180};     // the lighthouse out at sea, seen closer through the spyglass
 constexpr const char* kTowerView = "harbour_tower"; // that close-up, a detail view
 constexpr float kGullSeconds = 3.0f;      // after entering, a gull cries once
+constexpr std::uint32_t kChatFrameColour = 0xFF8C6A30; // the frame around the fisherman's head while he talks
 } // namespace harbour
 
 std::string HarbourSceneScript(const DemoFloorCamera& quay);

@@ -1,6 +1,7 @@
 #include "tools/demo/demo_lighthouse.h"
 
 #include "engine/render/image_format.h"
+#include "tools/demo/demo_climb.h"
 #include "tools/demo/demo_floor.h"
 #include "tools/demo/demo_hints.h"
 #include "tools/demo/demo_script_text.h"
@@ -27,7 +28,8 @@ constexpr float kRockEyeX = 40.0f;
 // door, the player on the rock, snow and the spring, the lighthouse's music,
 // and on the first visit the video, which holds the script until it has
 // ended and then counts its ending. Using the lamp shows it close, the log
-// opens as a book, and the door shows the dark stair lit by a lighter.
+// opens as a book, the door shows the dark stair lit by a lighter, and the
+// ledge is climbed in a realtime video that holds the script until it ends.
 const char* const kLighthouseScriptHead = R"(
 var pc object class cCharacter global ___playercharacter
 var seen int global g_demo_intro_seen
@@ -36,6 +38,8 @@ var back object class cObject
 var lamp object class cObject
 var log object class cObject
 var door object class cObject
+var ledge object class cObject
+var climbed int global g_demo_ledge_climbed
 callsite music cOutput__PlayMusic 3 int
 callsite video cOutput__PlayVideo 1 int
 callsite object cSystem__CreateObject 3 object
@@ -54,6 +58,7 @@ callsite diary cInput__SetupDiaryControl 2 int
 ; The lighter runs the script on from right after its call when it closes,
 ; where no result waits on the stack: its result is left unpopped (a "bool").
 callsite lighter cInput__SetupLighterControl 4 bool
+callsite realtime cOutput__PlayRealtimeVideo 3 int
 callsite fountain cOutput__CreateParticleFountain 7 int
 )";
 
@@ -89,6 +94,14 @@ const char* const kLighthouseScriptBody = R"( push ref back
  assign
  push bool true
  native door enable
+ push ref ledge
+ push string "A ledge to climb"
+ push int 4
+ push int 0
+ native - object
+ assign
+ push bool true
+ native ledge enable
 )";
 
 const char* const kLighthouseScriptTail = R"( push string "lighthouse_theme"
@@ -118,6 +131,10 @@ func on_use
  pushvar ref door
  eq
  jnz use_door
+ native - acted
+ pushvar ref ledge
+ eq
+ jnz use_ledge
  push string "harbour"
  native - goto
  ret
@@ -129,6 +146,13 @@ use_log:
  push string "logbook"
  push int 3
  native - diary
+ ret
+use_ledge:
+ push string "ledge_climb"
+ push string "ledge_climb"
+ push string "ledge_climb"
+ native - realtime
+ inc ref climbed
  ret
 use_door:
  push string "stair_flame"
@@ -145,6 +169,7 @@ constexpr BandPoint kShore{560, 478};
 constexpr BandPoint kExitMark{790, 230}; // the way back across the water
 constexpr BandPoint kFountain{140, 470}; // a spring on the rock
 constexpr BandPoint kTowerFoot{330, 470}; // by the door, under the log and the lamp
+constexpr BandPoint kLedgeFoot{470, 470};  // under the ledge, climbed in a realtime video
 } // namespace rock
 
 // Snow falling over the rock and the water, and the spring on the rock that
@@ -168,14 +193,16 @@ std::string LighthouseScript(const DemoFloorCamera& camera)
     const std::string tower = FloorSpotArguments(camera, rock::kTowerFoot, 0);
     const std::string places = FloorSpotArguments(camera, rock::kShore, 0) + " native back dest\n"
         + FloorSpotArguments(camera, rock::kArrival, 0) + " native pc place\n" + tower + " native lamp dest\n" + tower
-        + " native log dest\n" + tower + " native door dest\n";
+        + " native log dest\n" + tower + " native door dest\n" + FloorSpotArguments(camera, rock::kLedgeFoot, 0)
+        + " native ledge dest\n";
     return DropIntResults(kLighthouseScriptHead + HintCallSite() + "func on_enter\n" + SceneEntryStatements(0.85f, 0.8f, 0.8f)
                           + kLighthouseScriptBody + places + WeatherStatements(camera) + kLighthouseScriptTail
                           + "func on_look\n" + SayStatements("pc", "say_rock_look", "say") + " ret\n"
                           + HintFunction({{0, rock::kExitMark, HintKind::Exit, 3},
                                         {0, {300, 54}, HintKind::Use, 0},
                                         {0, {300, 338}, HintKind::Use, 0},
-                                        {0, {300, 436}, HintKind::Use, 0}}));
+                                        {0, {300, 436}, HintKind::Use, 0},
+                                        {0, {480, 445}, HintKind::Use, 0}}));
 }
 
 // A tune of plain tones, each note `beat` seconds, as Ogg Vorbis.
@@ -249,6 +276,9 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     const std::vector<std::uint8_t> video = IntroVideo(error);
     if (video.empty())
         return {};
+    std::vector<DemoResource> climb = MakeClimbResources("ledge_climb", LighthouseRockPicture(), kRockEyeX, error);
+    if (climb.empty())
+        return {};
 
     const DemoFloorCamera camera(kRockEyeX, kDemoEyeHeight, kSeaHorizonRow);
     SceneDescription scene;
@@ -262,13 +292,15 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     scene.hotspots.push_back(QuadHotspot({{282, 36}, {318, 36}, {318, 72}, {282, 72}}, 0));
     scene.hotspots.push_back(QuadHotspot({{286, 326}, {314, 326}, {314, 350}, {286, 350}}, 0));
     scene.hotspots.push_back(QuadHotspot({{288, 414}, {312, 414}, {312, 454}, {288, 454}}, 0));
+    // The ledge of the rock towards the water, climbed in a realtime video.
+    scene.hotspots.push_back(QuadHotspot({{440, 420}, {520, 420}, {520, 470}, {440, 470}}, 0));
     scene.script = AssembleScriptBytes(LighthouseScript(camera));
 
     const std::string subtitles = WriteSubtitles({
         {1, 18, "The lamp has turned every night for a hundred years."},
         {20, 38, "Tonight it turns for you."},
     });
-    return {
+    std::vector<DemoResource> resources = {
         {"lighthouse.scene", WriteSceneResource(scene)},
         {"lighthouse_rock.view", WriteViewResource(HarbourView("lighthouse_rock", LighthouseRockPicture(), camera))},
         {"harbour_theme.ogg", Tune({392.0, 440.0, 494.0, 440.0, 392.0, 330.0, 294.0, 330.0}, 0.4)},
@@ -277,6 +309,8 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
         {"lighthouse_intro.image", video},
         {"lighthouse_intro.subtitle", std::vector<std::uint8_t>(subtitles.begin(), subtitles.end())},
     };
+    resources.insert(resources.end(), climb.begin(), climb.end());
+    return resources;
 }
 
 }  // namespace vls::tools

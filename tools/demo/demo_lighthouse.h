@@ -3,8 +3,9 @@
 // The demo's second room, "lighthouse", reached from the harbour's exit and
 // left through its own exit back: its view, its scene script (music, snow
 // and a fountain, and the short video with subtitles on the first visit),
-// the two music pieces, the lantern's sound effect and the video with its
-// ".subtitle" text.
+// the two music pieces, the lantern's sound effect, the video with its
+// ".subtitle" text, and the ledge's climb, a realtime video with camera and
+// height tracks.
 
 #include "tools/demo/demo_harbour.h"
 
