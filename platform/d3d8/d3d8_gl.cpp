@@ -60,7 +60,7 @@ public:
     // Draws on an offscreen window of its own and shows its pictures to the
     // headless backend as the pictures of `shownIn`.
     GLDevice(IDirect3D8* d3d, HWND shownIn, const D3DPRESENT_PARAMETERS& params, const D3DCAPS8& caps)
-        : D3D8Device(d3d, params, caps, false), shownIn_(shownIn)
+        : D3D8Device(d3d, params, caps, false), shownIn_(shownIn), modulesBefore_(loadedModules())
     {
         window_ = openOffscreenWindow(width(), height());
     }
@@ -75,6 +75,7 @@ public:
         if (!window_) return false;
         context_ = SDL_GL_CreateContext(window_);
         if (!context_) return false;
+        if (shownIn_) keepModulesLoadedSince(modulesBefore_);
         SDL_GL_MakeCurrent(window_, context_);
         SDL_GL_SetSwapInterval(0);
         if (!gl_.load()) return false;
@@ -99,7 +100,10 @@ public:
 protected:
     ~GLDevice() override
     {
-        if (shownIn_) headless::SetPictureReader(shownIn_, {});
+        if (shownIn_) {
+            headless::SetPictureReader(shownIn_, {});
+            keepModulesLoadedSince(modulesBefore_);
+        }
         if (context_) {
             current();
             releaseDeadTextures();
@@ -799,6 +803,7 @@ private:
 
     SDL_Window* window_ = nullptr;
     HWND shownIn_ = nullptr;  // the window an offscreen device draws for
+    std::vector<std::string> modulesBefore_;  // loaded before its driver was
     bool presented_ = false;
     SDL_GLContext context_ = nullptr;
     GlFunctions gl_{};

@@ -1,6 +1,9 @@
 #include "platform/d3d8/d3d8_offscreen.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <link.h>
 
 namespace vls::d3d8 {
 
@@ -19,6 +22,26 @@ SDL_Window* openOffscreenWindow(int width, int height)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     return SDL_CreateWindow("offscreen", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+}
+
+std::vector<std::string> loadedModules()
+{
+    std::vector<std::string> names;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+            if (info->dlpi_name && info->dlpi_name[0])
+                static_cast<std::vector<std::string>*>(data)->push_back(info->dlpi_name);
+            return 0;
+        },
+        &names);
+    return names;
+}
+
+void keepModulesLoadedSince(const std::vector<std::string>& before)
+{
+    for (const std::string& name : loadedModules())
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 void closeOffscreenWindow(SDL_Window* window)
