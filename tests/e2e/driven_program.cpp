@@ -60,8 +60,9 @@ void DrivenProgram::Start(const std::string& inputPath, const std::string& ackPa
 int DrivenProgram::Wait(std::chrono::seconds limit)
 {
     const auto deadline = Clock::now() + limit;
-    int status = 0;
-    while (waitpid(child_, &status, WNOHANG) == 0) {
+    for (;;) {
+        if (const std::optional<int> status = Poll())
+            return *status;
         if (Clock::now() > deadline) {
             kill(child_, SIGKILL);
             waitpid(child_, nullptr, 0);
@@ -70,6 +71,13 @@ int DrivenProgram::Wait(std::chrono::seconds limit)
         }
         std::this_thread::sleep_for(kPollPause);
     }
+}
+
+std::optional<int> DrivenProgram::Poll()
+{
+    int status = 0;
+    if (child_ <= 0 || waitpid(child_, &status, WNOHANG) == 0)
+        return std::nullopt;
     child_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }

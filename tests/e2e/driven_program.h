@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,9 @@ public:
     // The exit status, -signal when killed, or -1000 when the program had not
     // ended in time (it is then killed).
     int Wait(std::chrono::seconds limit = std::chrono::seconds(60));
+    // The exit status as Wait gives it once the program has ended, without
+    // waiting; nothing while it runs.
+    std::optional<int> Poll();
 
     void Signal(int signal);
     // The running program's process id; -1 when none runs.
