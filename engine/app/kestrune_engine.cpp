@@ -4,6 +4,7 @@
 #include "engine/app/engine_members.h"
 #include "engine/app/engine_platform.h"
 #include "engine/natives/engine_natives.h"
+#include "engine/world/retired_objects.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +92,8 @@ cKestruneEngine::cKestruneEngine(HWND window_, HINSTANCE instance_, const char* 
 
 cKestruneEngine::~cKestruneEngine()
 {
+    // What was retired in the last frame may still name the scene or sprites.
+    DeleteRetiredObjects();
     for (const KestruneMember member : kShutDownOrder)
         members_->Destroy(*this, member);
     if (GetEngineLink() == this)
@@ -160,12 +163,27 @@ int32_t cKestruneEngine::Run()
         PumpMessages();
         members_->InputStep(*this);
         members_->DrawFrame(*this);
+        // The frame's safe point: no update, input step, event or native runs.
+        DeleteRetiredObjects();
     }
     return 0;
 }
 
 int32_t cKestruneEngine::SetScene(cKestruneScene* newScene, int32_t flag)
 {
+    // The new scene is loaded and checked while the old one still runs, so
+    // a damaged scene file leaves the game where it was (and a later
+    // savegame names a scene that loads).
+    if (newScene) {
+        const int32_t loaded = members_->LoadScene(newScene);
+        members_->CloseSceneSlot(newScene);
+        if (loaded != 0) {
+            std::printf("The next scene could not be loaded; the game stays in the current scene.\n");
+            std::fflush(stdout);
+            members_->DeleteScene(newScene);
+            return -1;
+        }
+    }
     if (scene) {
         members_->LeaveScene(scene, flag);
         cKestruneScene* const old = scene;
@@ -174,10 +192,6 @@ int32_t cKestruneEngine::SetScene(cKestruneScene* newScene, int32_t flag)
     }
     scene = newScene;
     if (!scene)
-        return -1;
-    const int32_t loaded = members_->LoadScene(scene);
-    members_->CloseSceneSlot(scene);
-    if (loaded != 0)
         return -1;
     members_->EnterScene(scene, flag);
     return 0;

@@ -15,6 +15,7 @@
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
+#include "engine/world/retired_objects.h"
 #include "engine/world/world_host.h"
 
 #include <string>
@@ -133,9 +134,11 @@ cKestruneGameplay* ControlGuard()
     return gameplay;
 }
 
+// The previous control may be the caller (its input step ran the script
+// that opens the next one), so it goes at the frame's safe point.
 void InstallControl(cKestruneGameplay& gameplay, cKestruneScreenControl* control)
 {
-    delete static_cast<cKestruneScreenControl*>(gameplay.screenControl);
+    RetireForDeletion(static_cast<cKestruneScreenControl*>(gameplay.screenControl));
     gameplay.screenControl = control;
 }
 

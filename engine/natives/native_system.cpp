@@ -176,7 +176,7 @@ std::int32_t cSystem__CreateObject(ScriptCallFrame* frame)
         return 0;
     cKestruneObjectHandle* const handle = scene->CreateObjectHandle();
     handle->name = frame->Argument(0).GetText();
-    handle->cursor = frame->Argument(2).intValue;
+    handle->SetCursor(frame->Argument(2).intValue);
     const std::int32_t hotspot = frame->Argument(1).intValue;
     if (hotspot >= 0 && hotspot < scene->hotspots.count)
         handle->Bind(hotspot);
@@ -204,8 +204,8 @@ std::int32_t cSystem__CreateCharacter(ScriptCallFrame* frame)
     character->idleMax = frame->Argument(4).floatValue;
     if (player) {
         // A second "PC" without a player change first would otherwise leave
-        // the previous player unowned.
-        delete gameplay->playerCharacter;
+        // the previous player unowned; its own update may be the caller.
+        cKestruneCharacter::Retire(gameplay->playerCharacter);
         gameplay->playerCharacter = character;
         character->visible = 1;
     } else {
@@ -232,7 +232,9 @@ std::int32_t cSystem__SetPlayerCharacter(ScriptCallFrame* frame)
     if (replaced) {
         world = old->model->world;
         std::memcpy(position, old->model->position, sizeof position);
-        delete old;
+        // The old player's own update may be running this (an arrival or
+        // animation-end event), so it goes at the frame's safe point.
+        cKestruneCharacter::Retire(gameplay->playerCharacter);
         gameplay->playerCharacter = nullptr;
     }
     if (frame->script) {

@@ -60,9 +60,12 @@ cKestruneImage* cKestruneChatControl::Overlay() const
 
 void cKestruneChatControl::Input()
 {
-    // The control belongs to its scene: it ends with it.
+    // The control belongs to its scene: it ends with it, and a script
+    // waiting for it is still called back (a script of the scene that went
+    // is gone with it and is not).
     if (WorldHost().CurrentScene() != scene) {
         done = 1;
+        RunClose(script, function);
         return;
     }
     cKestruneGameplay* const gameplay = cKestruneGameplay::Current();

@@ -3,6 +3,7 @@
 #include "engine/base/kestrune_string.h"
 #include "engine/base/object_handles.h"
 #include "engine/world/kestrune_hotspot.h"
+#include "engine/world/script_identity.h"
 #include "platform/granny/granny_types.h"
 
 #include <cstdint>
@@ -50,7 +51,7 @@ public:
     void Render() override;
 
     cKestruneImage* image = nullptr;
-    cKestruneScript* script = nullptr;
+    cScriptRef script;
     cString function;
     cKestruneHotspot exitHotspot;
 };
@@ -65,7 +66,7 @@ public:
     void LoadPage();
 
     cKestruneImage* page = nullptr;
-    cKestruneScript* script = nullptr;
+    cScriptRef script;
     cString function;
     cKestruneHotspot exitHotspot;
     cKestruneHotspot previousHotspot;
@@ -90,7 +91,7 @@ public:
     cKestruneImage* mask = nullptr;
     cKestruneImage* glow = nullptr;
     cKestruneImage* flame = nullptr;
-    cKestruneScript* script = nullptr;
+    cScriptRef script;
     cString resume;
     cKestruneHotspot exitHotspot;
     bool overExit = false;
@@ -120,7 +121,7 @@ public:
     ObjectHandle character = kNoObject;
     float fade = 0.0f;
     granny_camera camera{};
-    cKestruneScript* script = nullptr;
+    cScriptRef script;
     cString function;
     uint8_t closing = 0;
     uint8_t opening = 1;
@@ -143,5 +144,5 @@ int32_t MouseX();
 int32_t MouseY();
 void SetCursor(int32_t cursor);
 cKestruneImage* LoadLooping(const std::string& name);
-void RunClose(cKestruneScript*& script, const cString& function);
+void RunClose(cScriptRef& script, const cString& function);
 } // namespace screen_control

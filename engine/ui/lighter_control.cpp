@@ -74,9 +74,9 @@ void cKestruneLighterControl::Input()
     if (TakeClick(true) && overExit) {
         // The script was not suspended for the control: a resume lowers a
         // suspend count only while one is raised, never below zero.
-        cKestruneScript* const target = script;
+        cKestruneScript* const target = script.Get();
         script = nullptr;
-        if (target && IsLiveScript(target) && resume.GetLength() > 0)
+        if (target && resume.GetLength() > 0)
             target->Run(resume.GetText());
         done = 1;
     }

@@ -114,11 +114,11 @@ cKestruneImage* LoadLooping(const std::string& name)
     return image;
 }
 
-void RunClose(cKestruneScript*& script, const cString& function)
+void RunClose(cScriptRef& script, const cString& function)
 {
-    cKestruneScript* const target = script;
+    cKestruneScript* const target = script.Get();
     script = nullptr;
-    if (target && function.GetLength() > 0 && IsLiveScript(target))
+    if (target && function.GetLength() > 0)
         target->Run(function.GetText());
 }
 

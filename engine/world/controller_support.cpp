@@ -64,9 +64,9 @@ cKestruneHotspot* SceneHotspotAt(std::int32_t index)
     return scene->hotspots.data[index];
 }
 
-void RunArrivalEvent(cKestruneScript*& script, cString& name, cKestruneHotspot*& hotspot)
+void RunArrivalEvent(cScriptRef& script, cString& name, cKestruneHotspot*& hotspot)
 {
-    cKestruneScript* const target = script;
+    cKestruneScript* const target = script.Get();
     cKestruneHotspot* const on = hotspot;
     const cString function = name;
     script = nullptr;
@@ -76,7 +76,7 @@ void RunArrivalEvent(cKestruneScript*& script, cString& name, cKestruneHotspot*&
     // it is gone and is not handed on.
     if (on && SceneHotspotIndex(on) >= 0)
         WorldHost().CurrentScene()->hoverHotspot = on;
-    if (target && IsLiveScript(target))
+    if (target)
         target->Run(function.GetText());
 }
 

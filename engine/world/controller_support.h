@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/render/render_queue.h"
+#include "engine/world/script_identity.h"
 
 #include <cstdint>
 #include <vector>
@@ -34,7 +35,7 @@ void SubmitOwnerModel(const cKestruneCharacter* owner, DynArray<RenderQueueEntry
 // Runs an arrival event once: script, name and hotspot are cleared first; a
 // hotspot still in the current scene becomes its event hotspot; a script no
 // longer live runs nothing.
-void RunArrivalEvent(cKestruneScript*& script, cString& name, cKestruneHotspot*& hotspot);
+void RunArrivalEvent(cScriptRef& script, cString& name, cKestruneHotspot*& hotspot);
 // The index of hotspot in the current scene's list, -1 when none or gone;
 // and the hotspot at a saved index, null when the index is not in the list.
 std::int32_t SceneHotspotIndex(const cKestruneHotspot* hotspot);

@@ -11,6 +11,7 @@
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/player_control_default.h"
+#include "engine/world/retired_objects.h"
 #include "engine/world/world_host.h"
 #include "platform/granny/granny.h"
 
@@ -40,6 +41,16 @@ cKestruneCharacter::cKestruneCharacter() : entry_(this, ObjectKind::Character)
 
 cKestruneCharacter::~cKestruneCharacter()
 {
+    ForgetHotspots();
+    delete slot2;
+    delete slot1;
+    delete controller;
+    ReleaseLinkedObject();
+    delete model;
+}
+
+void cKestruneCharacter::ForgetHotspots()
+{
     // A hotspot of the current scene must not keep pointing at a character
     // that is gone (a replaced player character, a deleted figure).
     if (cKestruneScene* const scene = WorldHost().CurrentScene()) {
@@ -48,11 +59,18 @@ cKestruneCharacter::~cKestruneCharacter()
                 scene->hotspots.data[i]->character = nullptr;
         }
     }
-    delete slot2;
-    delete slot1;
-    delete controller;
-    ReleaseLinkedObject();
-    delete model;
+}
+
+void cKestruneCharacter::Retire(cKestruneCharacter* character)
+{
+    if (!character)
+        return;
+    character->visible = 0;
+    character->enabled = 0;
+    character->ForgetHotspots();
+    // The destructor's release of the same handle is then a stale one, ignored.
+    ReleaseObject(character->Handle());
+    RetireForDeletion(character);
 }
 
 void cKestruneCharacter::StartIdleTimer()
@@ -73,6 +91,19 @@ void cKestruneCharacter::RunEvent(cString& name, cKestruneScript*& script)
     name = "";
     if (IsLiveScript(target))
         target->Run(function.GetText());
+}
+
+void cKestruneCharacter::EndEasedOutSlot1()
+{
+    // Deleting the animation leaves its file with the model while the fade
+    // still plays it. An idle animation keeps the interval it was chosen
+    // with; after a one-shot the idle timer starts again, as on completion.
+    const bool oneShot = oneShotPlaying != 0;
+    delete slot1;
+    slot1 = nullptr;
+    oneShotPlaying = 0;
+    if (oneShot)
+        StartIdleTimer();
 }
 
 void cKestruneCharacter::DropSlot1()
@@ -139,6 +170,11 @@ void cKestruneCharacter::UpdateAnimation()
         cKestruneSpriteWorld& clock = SpriteWorld();
         if (slot1 && slot1->endTime > 0.0f && slot1->endTime < clock.FrameSeconds()) {
             slot1->Stop(0.3f);
+            // The eased stop hands the body's control to the fade, so the
+            // completion below never sees it: the one-shot ends here, before
+            // the event, which may start the next one.
+            if (!model->mainControl)
+                EndEasedOutSlot1();
             RunEvent(slot1EventName, slot1EventScript);
         }
         if (model->mainControl && GrannyControlIsComplete(model->mainControl)) {

@@ -58,6 +58,12 @@ public:
 
     ObjectHandle Handle() const { return entry_.Handle(); }
 
+    // Takes the character out of the game at once (hidden, no hotspot of the
+    // scene names it, its handle resolves to nothing) and deletes it at the
+    // frame's safe point, so an update or event of its own that is still
+    // running can finish.
+    static void Retire(cKestruneCharacter* character);
+
     // Fields, in the engine's order.
     std::int32_t hotspotIndex = -1;
     cKestruneMeshSprite* model = nullptr;
@@ -90,6 +96,8 @@ public:
     std::int32_t hotspotCursor = 0;
 
 private:
+    void ForgetHotspots();
+    void EndEasedOutSlot1();
     void ReleaseLinkedObject();
     void RunEvent(cString& name, cKestruneScript*& script);
     void PickIdleAnimation(float& interval);

@@ -8,7 +8,9 @@
 #include "engine/script/kestrune_script.h"
 #include "engine/script/savegame_block.h"
 #include "engine/script/script_format.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_environment_layer.h"
+#include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
@@ -172,6 +174,15 @@ std::int32_t cKestruneScene::Enter(std::uint8_t restoring)
     return 0;
 }
 
+// A walk's arrival event belongs to the scene it was clicked in; the next
+// scene's script must not have it run.
+void cKestruneScene::DropPendingArrival()
+{
+    cKestruneGameplay* const gameplay = cKestruneGameplay::Current();
+    if (gameplay && gameplay->playerCharacter && gameplay->playerCharacter->controller)
+        gameplay->playerCharacter->controller->SetArrivalEvent(nullptr, cString(""), nullptr);
+}
+
 std::int32_t cKestruneScene::Leave(std::uint8_t restoring)
 {
     cKestruneWorldHost& host = WorldHost();
@@ -184,8 +195,13 @@ std::int32_t cKestruneScene::Leave(std::uint8_t restoring)
         if (cKestruneGameplay* const gameplay = cKestruneGameplay::Current())
             gameplay->fadeActive = 0;
         host.ReleasePlayerSceneLinks();
+        DropPendingArrival();
         host.StopSceneSounds();
         host.ClearLights();
+        // A figure's object may come from the cache: it lets go of it
+        // before the purge, not when the figure is deleted with the scene.
+        for (std::int32_t i = 0; i < characters.count; ++i)
+            characters.data[i]->UnlinkObject();
         host.PurgeMeshSpriteCache();
         host.ReleaseAllTexts();
     } catch (...) {

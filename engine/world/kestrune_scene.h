@@ -77,6 +77,7 @@ public:
     DynArray<cKestruneObjectHandle*> objectHandles;
 
 private:
+    void DropPendingArrival();
     std::uint32_t TokenOf(const cKestruneView* view) const;
     cKestruneView* ViewOfToken(std::uint32_t token) const;
 };

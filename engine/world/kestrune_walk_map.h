@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
+#include "engine/world/script_identity.h"
 #include "engine/world/walk_map_edge_grid.h"
 #include "engine/world/walk_map_node_graph.h"
 
@@ -83,7 +84,7 @@ public:
     std::int32_t mode = 0;
     std::vector<PathRecord> path;
     cString eventName;
-    cKestruneScript* eventScript = nullptr;
+    cScriptRef eventScript;
     cKestruneHotspot* eventHotspot = nullptr;
     std::uint32_t lastStepTime = 0;
     float finalDirX = 0.0f;

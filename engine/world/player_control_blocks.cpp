@@ -36,7 +36,7 @@ void cKestrunePlayerControlZodiac::SaveBlock(int file)
     writer.FixedText("", 64);
     writer.FixedText(eventName.GetText(), 64);
     writer.U16(0);
-    writer.U32(ScriptToSaveId(eventScript));
+    writer.U32(ScriptToSaveId(eventScript.Get()));
     writer.I32(SceneHotspotIndex(eventHotspot));
     WriteWorldBlock(file, "PCR", kZodiacBlock, payload, kPayloadSize);
 }

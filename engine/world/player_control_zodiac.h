@@ -3,6 +3,7 @@
 #include "engine/base/kestrune_string.h"
 #include "engine/world/controller_sounds.h"
 #include "engine/world/kestrune_player_control.h"
+#include "engine/world/script_identity.h"
 #include "platform/granny/granny_types.h"
 
 class cKestruneEnvironmentLayer;
@@ -46,7 +47,7 @@ public:
     std::uint8_t boatEvent = 0;
     DynArray<cKestruneEnvironmentLayer*> walkLayers;
     cString eventName;
-    cKestruneScript* eventScript = nullptr;
+    cScriptRef eventScript;
     cKestruneHotspot* eventHotspot = nullptr;
     cKestruneParticlesZodiac* wake = nullptr;
     // The idle and running engine sounds, stopped with the controller.

@@ -14,7 +14,7 @@
 void cKestruneWalkMap::Arrive()
 {
     mode = 0;
-    cKestruneScript* const script = eventScript;
+    cKestruneScript* const script = eventScript.Get();
     eventScript = nullptr;
     cKestruneHotspot* const hotspot = eventHotspot;
     eventHotspot = nullptr;
@@ -28,7 +28,7 @@ void cKestruneWalkMap::Arrive()
             }
         }
     }
-    if (script && IsLiveScript(script))
+    if (script)
         script->Run(eventName.GetText());
 }
 
@@ -95,7 +95,7 @@ void cKestruneWalkMap::SaveData(std::vector<std::uint8_t>& out) const
     DatafileByteWriter writer(out);
     writer.I32(static_cast<std::int32_t>(path.size()));
     writer.FixedText(eventName.GetText(), 64);
-    writer.U32(ScriptToSaveId(eventScript));
+    writer.U32(ScriptToSaveId(eventScript.Get()));
     std::int32_t hotspotIndex = -1;
     if (const cKestruneScene* const scene = WorldHost().CurrentScene(); scene && eventHotspot) {
         for (std::int32_t i = 0; i < scene->hotspots.count && hotspotIndex < 0; ++i) {

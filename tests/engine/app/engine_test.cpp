@@ -180,18 +180,19 @@ TEST_F(EngineTest, RequestsAreServedBeforeTheFrameGateAndTheSceneSwitchAfterIt)
     engine.scene = nullptr;
 }
 
-TEST_F(EngineTest, SetSceneLeavesAndDeletesTheOldSceneAndEntersOnlyALoadedOne)
+TEST_F(EngineTest, SetSceneLoadsTheNewSceneBeforeTheOldOneGoesAndKeepsItWhenTheLoadFails)
 {
     cKestruneEngine engine(nullptr, nullptr, "", &members);
     engine.scene = FakeMembers::Object<cKestruneScene>(1);
     EXPECT_EQ(engine.SetScene(FakeMembers::Object<cKestruneScene>(2), 1), 0);
-    EXPECT_EQ(members.calls, (Calls{"leave 1 1", "delete 1", "load scene 2", "close 2", "enter 2 1"}));
+    EXPECT_EQ(members.calls, (Calls{"load scene 2", "close 2", "leave 1 1", "delete 1", "enter 2 1"}));
 
+    // A scene that does not load goes, and the game stays where it was.
     members.calls.clear();
     members.sceneLoadResult = -1;
     EXPECT_EQ(engine.SetScene(FakeMembers::Object<cKestruneScene>(3), 0), -1);
-    EXPECT_EQ(members.calls, (Calls{"leave 2 0", "delete 2", "load scene 3", "close 3"}));
-    EXPECT_EQ(engine.scene, FakeMembers::Object<cKestruneScene>(3));
+    EXPECT_EQ(members.calls, (Calls{"load scene 3", "close 3", "delete 3"}));
+    EXPECT_EQ(engine.scene, FakeMembers::Object<cKestruneScene>(2));
     engine.scene = nullptr;
 }
 

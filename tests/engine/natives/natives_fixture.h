@@ -14,6 +14,7 @@
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_view.h"
+#include "engine/world/retired_objects.h"
 #include "engine/world/world_host.h"
 #include "tests/engine/world/world_fixture.h"
 
@@ -147,6 +148,7 @@ protected:
     }
     ~SystemOutputNativesTest() override
     {
+        DeleteRetiredObjects();
         world.scene = nullptr;
         g_marks = nullptr;
     }
@@ -168,11 +170,13 @@ protected:
     // pc_hero makes a player character the way project scripts do;
     // pc_nobody makes none.
     static constexpr const char* kScript =
-        "callsite mark test__Mark 1 int\n callsite make cSystem__CreateCharacter 5 object\n var n int\n"
+        "callsite mark test__Mark 1 int\n callsite make cSystem__CreateCharacter 5 object\n"
+        " callsite setpc cSystem__SetPlayerCharacter 1 int\n var n int\n"
         "func here\n push string \"here\"\n native - mark\n popreg\n ret\n"
         "func pc_hero\n push string \"PC\"\n push int 2\n push string \"hero\"\n push float 1\n push float 3\n"
         " native - make\n popreg\n ret\n"
-        "func pc_nobody\n ret\n";
+        "func pc_nobody\n ret\n"
+        "func swap\n push string \"hero\"\n native - setpc\n popreg\n ret\n";
     std::vector<std::string> marks;
     FakeWorld world;
     FakeNatives host;

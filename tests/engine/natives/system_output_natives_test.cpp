@@ -5,6 +5,7 @@
 #include "engine/script/script_format.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
+#include "engine/world/kestrune_player_control.h"
 
 #include <cmath>
 #include <cstring>
@@ -175,6 +176,28 @@ TEST_F(SystemOutputNativesTest, CharactersAndThePlayerChange)
     Call("cSystem__CreateCharacter", {Text("ghost"), Int(0), Text("ghost"), Float(1.0f), Float(2.0f)}, kScriptObject);
     EXPECT_EQ(frame.result.object, kNoObject) << "without a scene nobody would own it";
     world.scene = &scene;
+}
+
+// The player's own walk ends in an arrival event that changes the player:
+// the walk's update goes on with the old player, which lives until the
+// frame's safe point but is out of the scripts' reach at once.
+TEST_F(SystemOutputNativesTest, APlayerReplacedByItsOwnArrivalEventLivesToTheFramesSafePoint)
+{
+    Call("cSystem__SetPlayerCharacter", {Text("hero")});
+    cKestruneCharacter* const first = gameplay.playerCharacter;
+    ASSERT_NE(first, nullptr);
+    const ObjectHandle firstHandle = first->Handle();
+    first->controller->SetArrivalEvent(scene.script, cString("swap"), nullptr);
+    first->controller->Update();
+
+    cKestruneCharacter* const second = gameplay.playerCharacter;
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second->visible, 1);
+    EXPECT_EQ(ResolveObjectAs<cKestruneCharacter>(firstHandle, ObjectKind::Character), nullptr);
+    EXPECT_EQ(RetiredObjectCount(), 1u) << "the old player waits for the safe point";
+    DeleteRetiredObjects();
+    EXPECT_EQ(RetiredObjectCount(), 0u);
 }
 
 TEST_F(SystemOutputNativesTest, TheSharedEmptyBodyLeavesThePresetResult)

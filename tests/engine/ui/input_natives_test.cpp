@@ -7,6 +7,7 @@
 #include "engine/ui/kestrune_screen_control.h"
 #include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/retired_objects.h"
 #include "tests/engine/ui/ui_fixture.h"
 
 namespace vls::test {
@@ -53,6 +54,7 @@ protected:
     }
     ~InputNatives() override
     {
+        DeleteRetiredObjects();
         delete static_cast<cKestruneScreenControl*>(gameplay->screenControl);
         gameplay->screenControl = nullptr;
         gameplay->dialogue = nullptr;
@@ -225,6 +227,28 @@ TEST_F(InputNatives, ScreenControlsOpenOnlyOverThePlainGame)
     ASSERT_NE(chat, nullptr);
     EXPECT_EQ(chat->character, 5u);
     EXPECT_STREQ(chat->function.GetText(), "done");
+}
+
+// The lighter's closing click runs its script, which opens the next control:
+// the lighter's input step runs to its end, and the lighter goes at the
+// frame's safe point.
+TEST_F(InputNatives, AControlOpenedByTheRunningControlsScriptRetiresIt)
+{
+    auto opener = LoadScript("callsite open cInput__SetupImageControl 1 int\n"
+                             "func open_photo\n push string \"photo\"\n native - open\n ret\n end\n");
+    auto* const lighter = new cKestruneLighterControl("a", "b", "c", "d", opener.get(), "open_photo");
+    gameplay->screenControl = lighter;
+    gameplay->mouseX = 20;
+    gameplay->mouseY = 20;
+    gameplay->leftEvent = 1;
+    lighter->Input();
+
+    const auto* const image = dynamic_cast<cKestruneImageControl*>(static_cast<cKestruneScreenControl*>(gameplay->screenControl));
+    ASSERT_NE(image, nullptr) << "the script opened the picture";
+    EXPECT_EQ(lighter->done, 1) << "still there to finish its step";
+    EXPECT_EQ(RetiredObjectCount(), 1u);
+    DeleteRetiredObjects();
+    EXPECT_EQ(RetiredObjectCount(), 0u);
 }
 
 } // namespace

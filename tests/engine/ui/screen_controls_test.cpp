@@ -163,5 +163,19 @@ TEST_F(ScreenControls, TheChatFadesInWithItsDialogueAndOutWithoutOne)
     EXPECT_TRUE(ui.log.empty());
 }
 
+// A scene change ends a chat: a script waiting for it is called back once.
+TEST_F(ScreenControls, AChatEndedByASceneChangeStillCallsItsScriptBack)
+{
+    dialogue.Say("line", "", nullptr, kNoObject);
+    cKestruneScene left;
+    cKestruneChatControl chat("face", 9, closer.get(), "closed");
+    chat.scene = &left; // made in the scene that was left
+    chat.Input();
+    EXPECT_EQ(chat.done, 1);
+    EXPECT_EQ(Marks(), std::vector<std::string>{"closed"});
+    chat.Input();
+    EXPECT_EQ(Marks().size(), 1u) << "once only";
+}
+
 } // namespace
 } // namespace vls::test

@@ -2,6 +2,8 @@
 #include "engine/base/kestrune_file_system.h"
 #include "engine/script/savegame_block.h"
 #include "engine/script/script_call_frame.h"
+#include "engine/render/kestrune_mesh_sprite.h"
+#include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_environment_layer.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
@@ -56,7 +58,19 @@ public:
     void ReleasePlayerSceneLinks() override { calls.push_back("player links"); }
     void StopSceneSounds() override { calls.push_back("sounds"); }
     void ClearLights() override { calls.push_back("lights"); }
-    void PurgeMeshSpriteCache() override { calls.push_back("sprites"); }
+    // The cache frees what it holds, as the sprite system's does.
+    void PurgeMeshSpriteCache() override
+    {
+        calls.push_back("sprites");
+        delete cachedSprite;
+        cachedSprite = nullptr;
+    }
+    void DeleteSceneCharacters(cKestruneScene& scene) override
+    {
+        for (std::int32_t i = 0; i < scene.characters.count; ++i)
+            delete scene.characters.data[i];
+        scene.characters.count = 0;
+    }
     void ReleaseAllTexts() override { calls.push_back("texts"); }
     void BindExitHotspot(int32_t index) override { calls.push_back("exit " + std::to_string(index)); }
     // Characters stand in as a CHR block of four bytes.
@@ -74,6 +88,7 @@ public:
     }
 
     std::vector<std::string> calls;
+    cKestruneMeshSprite* cachedSprite = nullptr;
     bool hasPlayer = false;
     float x = 0, y = 0, z = 0;
 };
@@ -292,6 +307,7 @@ TEST_F(SceneTest, ScnBlockRoundTripsViewsLayersAndObjects)
     door->name = "door";
     door->Bind(1);
     door->enabled = 1;
+    door->SetCursor(12);
     door->SetDestination(2.0f, 3.0f, 1.5707964f);
     scene->script->Variable(0)->object = door->Handle();
     scene->saveName = "room";
@@ -321,6 +337,7 @@ TEST_F(SceneTest, ScnBlockRoundTripsViewsLayersAndObjects)
     EXPECT_EQ(object->objectIndex, 1);
     EXPECT_EQ(restored->hotspots.data[1]->object, object);
     EXPECT_STREQ(object->name.GetText(), "door");
+    EXPECT_EQ(object->cursor, 12) << "the object's cursor survives the load";
     EXPECT_EQ(object->destX, 2.0f);
     EXPECT_NEAR(object->dirZ, -1.0f, 1e-6f);
     EXPECT_EQ(restored->script->Variable(1)->object, kNoObject) << "no block for an empty variable";
@@ -407,6 +424,22 @@ TEST_F(SceneTest, CharacterBlocksReachTheirVariableOrAreReadAndThrownAway)
             seen.push_back(call);
     EXPECT_EQ(seen, characters);
     EXPECT_NE(ResolveObject(restored->script->Variable(0)->object, ObjectKind::Object), nullptr);
+}
+
+// A figure's object taken from the sprite cache is let go before the cache
+// is purged; the figure itself goes later, with the scene.
+TEST_F(SceneTest, LeavingUnlinksTheFiguresCachedObjectsBeforeThePurge)
+{
+    auto scene = LoadScene();
+    auto* const figure = new cKestruneCharacter();
+    host.cachedSprite = new cKestruneMeshSprite();
+    host.cachedSprite->cached = 1;
+    figure->linkedObject = host.cachedSprite;
+    scene->characters.Add(figure);
+    scene->Leave(0);
+    EXPECT_EQ(host.cachedSprite, nullptr) << "purged";
+    EXPECT_EQ(figure->linkedObject, nullptr);
+    scene.reset();
 }
 
 TEST_F(SceneTest, AHandleGoesStaleWithItsScene)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 
 namespace vls::test {
 namespace {
@@ -189,6 +190,27 @@ TEST_F(WalkMapTest, SpeedsOnTheClockAndArrivalOnce)
     map.eventScript = script.get();
     map.Step(1.0f);
     EXPECT_EQ(script->Variable(0)->intValue, 1) << "an event set while standing runs on the next step";
+}
+
+TEST_F(WalkMapTest, AnArrivalEventDiesWithItsScriptEvenWhenANewScriptTakesItsAddress)
+{
+    // The next scene's script is often made where the old one was freed.
+    const std::vector<std::uint8_t> code =
+        tools::AssembleScriptBytes("var hits int\n func on_use\n push ref hits\n push int 1\n assign\n ret\n");
+    alignas(cKestruneScript) unsigned char storage[sizeof(cKestruneScript)];
+    auto* const old = new (storage) cKestruneScript();
+    ASSERT_EQ(old->LoadFromMemory(code.data(), code.size()), 0);
+    map.eventScript = old;
+    map.eventName = "on_use";
+    old->~cKestruneScript();
+    auto* const next = new (storage) cKestruneScript();
+    ASSERT_EQ(next->LoadFromMemory(code.data(), code.size()), 0);
+    ASSERT_EQ(static_cast<void*>(next), static_cast<void*>(old));
+
+    map.Step(1.0f);
+    EXPECT_EQ(next->Variable(0)->intValue, 0) << "the old scene's on_use does not run in the new scene";
+    EXPECT_FALSE(map.eventScript) << "the event is used up all the same";
+    next->~cKestruneScript();
 }
 
 TEST_F(WalkMapTest, DuplicatePointsAreSkippedWithoutAStall)
