@@ -9,6 +9,7 @@
 #include "engine/script/script_globals.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/savegame_clock.h"
 #include "engine/world/savegame_file.h"
 #include "engine/world/savegame_host.h"
 #include "engine/world/world_host.h"
@@ -28,7 +29,7 @@ namespace {
 void WriteInfoBlock(int file, const cKestruneGameplay& gameplay, const cKestruneScene* scene)
 {
     SavegameInfo info;
-    GetLocalTime(&info.time);
+    SavingTime(info.time);
     info.playerSetup = gameplay.playerSetup.GetText();
     if (scene) {
         info.sceneCaption = scene->saveName.GetText();

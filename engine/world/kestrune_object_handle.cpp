@@ -80,6 +80,7 @@ bool cKestruneObjectHandle::LoadBlock(int file, SavegameBlockHeader& header)
     const std::string storedName = reader.FixedText(63);
     reader.Take(1);
     kind = reader.I32();
+    cursor = kind;
     enabled = reader.I32();
     Bind(storedIndex);
     name = storedName.c_str();

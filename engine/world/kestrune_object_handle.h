@@ -22,6 +22,14 @@ public:
     cKestruneObjectHandle& operator=(const cKestruneObjectHandle&) = delete;
 
     void Bind(std::int32_t index);
+    // The "OBJ" block has no field of its own for the cursor: it is kept as
+    // the kind, which the block stores and restores, so a loaded object
+    // shows the cursor it was made with.
+    void SetCursor(std::int32_t shape)
+    {
+        cursor = shape;
+        kind = shape;
+    }
     // Angle in radians.
     void SetDestination(float x, float y, float angle);
     void SaveBlock(int file, const char* name) const;
@@ -40,7 +48,7 @@ public:
     float destY = 0.0f;
     float dirX = 0.0f;
     float dirZ = 0.0f;
-    // The cursor cSystem__CreateObject gives it.
+    // The cursor cSystem__CreateObject gives it (see SetCursor).
     std::int32_t cursor = 0;
 
 private:

@@ -8,6 +8,7 @@
 #include "engine/script/savegame_value.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/savegame_payloads.h"
 #include "platform/crt/crt_io.h"
 
 #include <cstring>
@@ -140,6 +141,8 @@ bool CheckPayload(const Block& block, std::string& why)
         else if (name == "WeatherSnow" || name == "WeatherRain")
             fits = block.header.length == kWeatherBlockSize;
     }
+    if (!OwnerPayloadFits(block.header, block.payload))
+        fits = false;
     if (!fits)
         why = std::string("block ") + std::string(block.header.tag, 3) + " does not match its counts";
     return fits;
@@ -163,18 +166,43 @@ bool SkipCharacterEntries(DatafileByteReader& reader, const Block& block, std::s
     return true;
 }
 
+// The scene's views follow it first, as many as it counts and no more.
+bool CheckScenePart(const Block& block, std::uint32_t& viewsToCome, std::string& why)
+{
+    const bool view = Is(block.header, "VIE");
+    if (view != (viewsToCome > 0)) {
+        why = view ? "block VIE is out of place" : "the SCN block counts more views than follow it";
+        return false;
+    }
+    if (view)
+        --viewsToCome;
+    return CheckPayload(block, why);
+}
+
 // Walks the owners' blocks from the "SND" header to the "END" header.
 bool CheckOwnerBlocks(DatafileByteReader& reader, std::string& why)
 {
     int rank = -1;
+    std::uint32_t viewsToCome = 0;
     Block block;
     while (NextBlock(reader, block, why)) {
         if (Is(block.header, "CHR") && !SkipCharacterEntries(reader, block, why))
             return false;
-        if (IsOneOf(block.header, kCharacterParts) && (rank == kRankCharacter || rank == kRankScene))
+        const bool characterPart = IsOneOf(block.header, kCharacterParts) && (rank == kRankCharacter || rank == kRankScene);
+        if (characterPart && rank == kRankCharacter) {
+            if (!CheckPayload(block, why))
+                return false;
             continue;
-        if (rank == kRankScene && IsOneOf(block.header, kSceneParts))
+        }
+        if (characterPart || (rank == kRankScene && IsOneOf(block.header, kSceneParts))) {
+            if (!CheckScenePart(block, viewsToCome, why))
+                return false;
             continue;
+        }
+        if (viewsToCome > 0) {
+            why = "the SCN block counts more views than follow it";
+            return false;
+        }
         const int blockRank = Rank(block.header);
         if (blockRank < 0 || blockRank < rank || (blockRank == rank && blockRank != kRankEffect)) {
             why = "block " + std::string(block.header.tag, strnlen(block.header.tag, 4)) + " is out of place";
@@ -182,6 +210,8 @@ bool CheckOwnerBlocks(DatafileByteReader& reader, std::string& why)
         }
         if (!CheckPayload(block, why))
             return false;
+        if (blockRank == kRankScene)
+            viewsToCome = SavedSceneViewCount(block.payload, block.header.length);
         rank = blockRank;
         if (rank == kRankEnd)
             return true;

@@ -41,8 +41,9 @@ struct SavegameContents {
     std::size_t ownerBlocks = 0;
 };
 
-// Checks every block header, the order of the blocks, and the payloads this
-// layer can judge (INF, both SCR, the counts of SND and SCN); every other
+// Checks every block header, the order of the blocks, and every payload whose
+// counts say its length (INF, both SCR, SND, SCN and the views that follow
+// it, SPR, PAR, and the owners' DLG, INV, VIE, OBJ and PCR); every other
 // block must at least lie inside the file, and the file must end with "END".
 // Block lengths cover a block's own payload; nested blocks follow their
 // owner as blocks of their own. False, with the reason, for a damaged file.

@@ -211,9 +211,9 @@ protected:
         sound.musicName = "theme";
         owners.state[SavegameOwner::Sound] = WriteSoundBlock(sound);
         owners.state[SavegameOwner::Player] = {9, 9};
-        owners.state[SavegameOwner::Dialogue] = {1};
+        owners.state[SavegameOwner::Dialogue] = {0}; // no records
         owners.state[SavegameOwner::Messenger] = {2, 2};
-        owners.state[SavegameOwner::Inventory] = {3, 3, 3};
+        owners.state[SavegameOwner::Inventory] = {1, 0, 3}; // one item shown, none pushed
         owners.state[SavegameOwner::Sprites] = SpritesPayload(1);
         owners.state[SavegameOwner::Timers] = {};
         owners.effects = {{"Fountain", Bytes(kFountainSize, 6)}, {"Smoke", {7}}};
@@ -366,6 +366,9 @@ TEST_F(SavegameTest, DamagedSavegamesAreRefusedWithTheGameIntact)
         {"blocks out of order", [=](Bytes& b) { std::memcpy(b.data() + par, "SND", 3); }},
         {"light count past the lights", [=](Bytes& b) { PutU32(b, FindTag(b, "SPR") + 72 + cKestruneSprites::kBlockFixedSize - 8, 2); }},
         {"fountain of the wrong size", [=](Bytes& b) { PutU32(b, par + 68, 27); }},
+        {"dialogue counting a record it lacks", [=](Bytes& b) { b[FindTag(b, "DLG") + 72] = 1; }},
+        {"inventory counting more items", [=](Bytes& b) { b[FindTag(b, "INV") + 72] = 2; }},
+        {"scene counting a view that does not follow", [=](Bytes& b) { PutU32(b, scn + 72 + 64, 1); }},
         {"scene that cannot be opened", [](Bytes& b) { std::memcpy(b.data() + kInfPayload + 144, "nowhere", 8); }},
         {"player function missing", [](Bytes& b) { std::memcpy(b.data() + kInfPayload + 16, "ghost", 6); }},
     };
