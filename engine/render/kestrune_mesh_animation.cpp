@@ -93,6 +93,8 @@ int32_t cKestruneMeshAnimation::Play(float ease)
         if (flags & kSecondSlot) {
             GrannyFreeControl(owner->secondControl);
             owner->secondControl = owner->PlayTrackGroup(grannyAnimation, owner->headMask);
+            // Recorded so the file is kept while the head plays it.
+            control = owner->secondControl;
             GrannyCompleteControlAt(owner->secondControl, GrannyGetControlClock(owner->secondControl) +
                                                               GrannyGetControlLocalDuration(owner->secondControl));
             return 0;

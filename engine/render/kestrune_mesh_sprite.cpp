@@ -102,6 +102,22 @@ bool cKestruneMeshSprite::IsMainModel(const ModelRecord& record) const
     return mainModel.instance != nullptr && record.instance == mainModel.instance;
 }
 
+void cKestruneMeshSprite::ReleaseRetiredAnimations()
+{
+    int32_t kept = 0;
+    for (int32_t i = 0; i < retiredAnimations.count; ++i) {
+        const RetiredAnimation retired = retiredAnimations.data[i];
+        const granny_control* const control = retired.control;
+        const bool played = control
+            && (control == mainControl || control == fadingControl || control == secondControl || control == baseControl);
+        if (played)
+            retiredAnimations.data[kept++] = retired;
+        else
+            GrannyFreeFile(retired.file);
+    }
+    retiredAnimations.count = kept;
+}
+
 int32_t cKestruneMeshSprite::Update(float seconds, uint8_t scrub)
 {
     try {
@@ -127,6 +143,7 @@ int32_t cKestruneMeshSprite::Update(float seconds, uint8_t scrub)
                 fadingControl = nullptr;
             }
         }
+        ReleaseRetiredAnimations();
         if (baseControl)
             GrannySetControlClock(baseControl, GrannyGetControlClock(baseControl) + frameDelta);
         if (secondControl)

@@ -63,6 +63,9 @@ public:
     granny_control* PlayTrackGroup(granny_animation* animation, granny_track_mask* mask);
 
     int32_t Update(float seconds, uint8_t scrub);
+    // Frees the files of retired animations that none of the sprite's
+    // controls plays any longer (the update does this every frame).
+    void ReleaseRetiredAnimations();
     int32_t Submit(DynArray<RenderQueueEntry>& queue);
     int32_t Render(D3DXMATRIX matrix, uint8_t withShadow);
 

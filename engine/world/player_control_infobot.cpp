@@ -65,6 +65,7 @@ void cKestrunePlayerControlInfobot::StartTurn(std::uint32_t now)
     const float angle = Normalised(std::atan2(-facing[2], facing[0]) / kDegree);
     startAngle = angle;
     turnAmount = kHeading - angle;
+    turnWaitStart = now;
     nextTurn = now + TurnPause();
     // Already on the heading: there is nothing to turn, and no rate to
     // divide by.
@@ -84,7 +85,8 @@ void cKestrunePlayerControlInfobot::Update()
     idle = 1;
     const std::uint32_t now = WorldHost().FrameTime();
     const bool onHeading = std::fabs(Normalised(startAngle + turnAmount) - kHeading) < kLeastTurn;
-    if (!turning && !onHeading && DialogueRunning() && static_cast<std::int32_t>(now - nextTurn) >= 0)
+    const bool waited = now - turnWaitStart >= nextTurn - turnWaitStart;
+    if (!turning && !onHeading && DialogueRunning() && waited)
         StartTurn(now);
 
     float volume = 0.0f;
@@ -100,6 +102,7 @@ void cKestrunePlayerControlInfobot::Update()
         } else {
             turning = 0;
             Face(startAngle + turnAmount);
+            turnWaitStart = now;
             nextTurn = now + TurnPause();
         }
     }

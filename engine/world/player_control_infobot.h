@@ -23,6 +23,11 @@ public:
     std::uint8_t turning = 0;
     std::uint32_t turnStart = 0;
     std::uint32_t nextTurn = 0;
+    // When the wait for nextTurn began: the wait is over once the time since
+    // then reaches it, however far the tick clock has run (a signed
+    // difference from a next-turn time of 0 stays negative for 24.9 days
+    // once the clock is past 2^31 ms).
+    std::uint32_t turnWaitStart = 0;
     float turnRate = 0.0f;
     float startAngle = 0.0f;
     float turnAmount = 0.0f;

@@ -177,7 +177,7 @@ TEST_F(MeshAnimations, SecondSlotPlaysOnceOnTheHead)
     ASSERT_NE(sprite->secondControl, nullptr);
     EXPECT_EQ(sprite->mainControl, main);
     EXPECT_EQ(head.playing, 0);
-    EXPECT_EQ(head.control, nullptr);
+    EXPECT_EQ(head.control, sprite->secondControl);
     ASSERT_FALSE(sprite->secondControl->targets.empty());
     EXPECT_TRUE(sprite->secondControl->targets[0].hasMask);
     GrannySetControlClock(sprite->secondControl, 1.0f);
@@ -255,8 +255,29 @@ TEST_F(MeshAnimations, RetiredAnimationDataOutlivesItsObject)
     ASSERT_NE(sprite->fadingControl, nullptr);
     // The fading control still samples the retired file's animation.
     sprite->Update(0.2f, 0);
+    EXPECT_EQ(sprite->retiredAnimations.count, 1);
     sprite->Update(0.5f, 0);
     EXPECT_EQ(sprite->fadingControl, nullptr);
+    EXPECT_EQ(sprite->retiredAnimations.count, 0) << "released once nothing plays it";
+}
+
+// A long play of one-shots on the body and the head keeps only the files
+// that a control still plays, so a long session stays flat.
+TEST_F(MeshAnimations, RetiredAnimationDataIsReleasedWhenNothingPlaysIt)
+{
+    for (int i = 0; i < 300; ++i) {
+        const std::uint32_t flags = (i % 2 ? cKestruneMeshAnimation::kEaseOut : 0)
+            | (i % 5 == 0 ? cKestruneMeshAnimation::kSecondSlot : 0);
+        auto animation = std::make_unique<cKestruneMeshAnimation>(sprite.get(), flags);
+        animation->Load(i % 3 ? "walk" : "raise");
+        animation->Play(0.0f);
+        sprite->Update(0.4f, 0);
+        animation->Stop(0.3f);
+        animation.reset();
+        sprite->Update(0.2f, 0);
+        ArmAngle(); // samples what still plays
+    }
+    EXPECT_LE(sprite->retiredAnimations.count, 2);
 }
 
 TEST_F(MeshAnimations, SavegameBlockRoundTrip)

@@ -110,11 +110,18 @@ TEST_F(CharacterModelTest, AnEasedOutOneShotStopsByTheFrameClock)
     EXPECT_EQ(figure->slot1->playing, 1);
     EXPECT_EQ(script->Variable(0)->intValue, 0);
     Run(*figure, 6);
-    ASSERT_NE(figure->slot1, nullptr);
-    EXPECT_EQ(figure->slot1->playing, 0) << "easing out 0.2 s before its end";
+    EXPECT_NE(figure->model->fadingControl, nullptr) << "easing out 0.2 s before its end";
+    EXPECT_EQ(figure->slot1, nullptr) << "the eased stop completes the one-shot";
+    EXPECT_EQ(figure->oneShotPlaying, 0);
     EXPECT_EQ(script->Variable(0)->intValue, 1);
     Run(*figure, 80);
     EXPECT_EQ(script->Variable(0)->intValue, 1) << "the event ran once";
+
+    // A figure that does not walk goes back to its idle animations.
+    AddIdle("idle", 1);
+    IdleTimeOut();
+    ASSERT_NE(figure->slot1, nullptr);
+    EXPECT_STREQ(figure->slot1->name.GetText(), "idle");
 }
 
 TEST_F(CharacterModelTest, ALinkedObjectFollowsItsBone)

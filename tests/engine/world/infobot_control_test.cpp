@@ -70,6 +70,18 @@ TEST_F(InfobotTest, DuringADialogueItTurnsTo140DegreesInOneEasedTurn)
     EXPECT_EQ(Control().turning, 0) << "it keeps its heading for the rest of the dialogue";
 }
 
+// About 24.9 days after the system started, the tick clock passes 2^31 ms.
+TEST_F(InfobotTest, TurnsWhenTheTickClockIsPast2To31Milliseconds)
+{
+    clock.now = 0x80000000u + 5000u;
+    clock.dialogueState = 1;
+    Step(25);
+    EXPECT_EQ(Control().turning, 1);
+    for (int i = 0; i < 5; ++i)
+        Step(700);
+    EXPECT_NEAR(Heading(), 140.0f, 0.05f);
+}
+
 TEST_F(InfobotTest, ALineOnScreenCountsOnlyWhileItLocksInput)
 {
     cKestruneGameplay gameplay;
