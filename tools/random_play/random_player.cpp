@@ -136,6 +136,8 @@ PlayOutcome Play(PlayProfile& profile, const PlayOptions& options, std::ostream&
             script.flush();
             if (std::string fault = run->Close(); !fault.empty())
                 return finish(fault);
+            // The old run lets go of the FIFOs before the new program opens them.
+            run.reset();
             run = std::make_unique<ProgramRun>(program, options);
             ++outcome.starts;
             continue;
