@@ -86,6 +86,10 @@ int main(int argc, char** argv)
     PlayOptions options;
     options.program = arguments.program;
     options.data = arguments.data.empty() ? DefaultData(arguments.profile, arguments.program) : std::filesystem::path(arguments.data);
+    if (!std::filesystem::is_directory(options.data)) {
+        std::cerr << "random_play: no data folder " << options.data << " (--data)\n";
+        return 2;
+    }
     options.steps = arguments.steps;
     options.duration = std::chrono::seconds(arguments.seconds);
     options.hangLimit = std::chrono::seconds(arguments.hang);
@@ -100,7 +104,10 @@ int main(int argc, char** argv)
     else
         std::cout << "random_play: replaying " << arguments.replay << "\n" << std::flush;
     const PlayOutcome outcome = Play(replay ? *replay : *profile, options, std::cout);
-    std::cout << "random_play: " << outcome.steps << " steps, " << outcome.starts << " starts, seed " << seed << "\n";
+    std::cout << "random_play: " << outcome.steps << " steps, " << outcome.starts << " starts";
+    if (arguments.replay.empty())
+        std::cout << ", seed " << seed;
+    std::cout << "\n";
     if (!outcome.faultFound) {
         std::cout << "random_play: clean\n";
         return 0;
