@@ -7,6 +7,8 @@
 #include "engine/world/player_control_infobot.h"
 #include "engine/world/player_control_zodiac.h"
 
+void cKestrunePlayerControl::DropArrivalEvent() { SetArrivalEvent(nullptr, cString(""), nullptr); }
+
 void cKestrunePlayerControl::SetPosition(float x, float y, float z)
 {
     if (owner && owner->model)

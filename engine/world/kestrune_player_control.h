@@ -32,6 +32,9 @@ public:
     virtual void Submit(DynArray<RenderQueueEntry>&) {}
     virtual void WalkTo(float, float, float, float, float) {}
     virtual void SetArrivalEvent(cKestruneScript*, const cString&, cKestruneHotspot*) {}
+    // Forgets an arrival event that has not run yet (the scene it belongs to
+    // is left); the walk itself goes on.
+    virtual void DropArrivalEvent();
     virtual void SetRun(std::uint8_t) {}
     virtual float GetHeight(float, float) { return 0.0f; }
     virtual std::uint8_t IsOnWalkMap(float, float) { return 0; }

@@ -180,7 +180,7 @@ void cKestruneScene::DropPendingArrival()
 {
     cKestruneGameplay* const gameplay = cKestruneGameplay::Current();
     if (gameplay && gameplay->playerCharacter && gameplay->playerCharacter->controller)
-        gameplay->playerCharacter->controller->SetArrivalEvent(nullptr, cString(""), nullptr);
+        gameplay->playerCharacter->controller->DropArrivalEvent();
 }
 
 std::int32_t cKestruneScene::Leave(std::uint8_t restoring)

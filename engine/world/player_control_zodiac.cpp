@@ -150,6 +150,13 @@ void cKestrunePlayerControlZodiac::SetArrivalEvent(cKestruneScript* script, cons
     boatEvent = text[0] == 'b' && text[1] == 'o' && text[2] == 'o' && text[3] == 't' ? 1 : 0;
 }
 
+void cKestrunePlayerControlZodiac::DropArrivalEvent()
+{
+    eventScript = nullptr;
+    eventName = "";
+    eventHotspot = nullptr;
+}
+
 void cKestrunePlayerControlZodiac::SetRotation(float a, float b, float c)
 {
     cKestrunePlayerControl::SetRotation(a, b, c);

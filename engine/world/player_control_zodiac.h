@@ -30,6 +30,8 @@ public:
     void Submit(DynArray<RenderQueueEntry>& queue) override;
     void WalkTo(float x, float y, float z, float dirX, float dirZ) override;
     void SetArrivalEvent(cKestruneScript* script, const cString& name, cKestruneHotspot* hotspot) override;
+    // Keeps the boat's "boot" mark: a boat that already left on it goes on.
+    void DropArrivalEvent() override;
     float GetHeight(float x, float z) override;
     void BindWalkMap() override;
     void SetRotation(float a, float b, float c) override;

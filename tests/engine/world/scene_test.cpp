@@ -5,6 +5,8 @@
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_environment_layer.h"
+#include "engine/world/kestrune_gameplay.h"
+#include "engine/world/player_control_default.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_scene.h"
@@ -440,6 +442,21 @@ TEST_F(SceneTest, LeavingUnlinksTheFiguresCachedObjectsBeforeThePurge)
     EXPECT_EQ(host.cachedSprite, nullptr) << "purged";
     EXPECT_EQ(figure->linkedObject, nullptr);
     scene.reset();
+}
+
+// A walk clicked in a scene ends in the next one without its event.
+TEST_F(SceneTest, LeavingDropsThePlayersPendingArrivalEvent)
+{
+    auto scene = LoadScene();
+    cKestruneGameplay gameplay;
+    auto player = std::make_unique<cKestruneCharacter>();
+    gameplay.playerCharacter = player.get();
+    auto& walker = static_cast<cKestrunePlayerControlDefault&>(*player->controller);
+    walker.SetArrivalEvent(scene->script, cString("on_use"), nullptr);
+    ASSERT_TRUE(walker.walkMap.eventScript);
+    scene->Leave(0);
+    EXPECT_FALSE(walker.walkMap.eventScript);
+    gameplay.playerCharacter = nullptr;
 }
 
 TEST_F(SceneTest, AHandleGoesStaleWithItsScene)
