@@ -61,8 +61,12 @@ public:
     // Closes the program as the desktop does and checks how it ended.
     std::string Close()
     {
-        if (connected_)
-            driver_->Send(kCloseLines);
+        // A program closed before it was given any line still waits to
+        // open its input: it is connected first, so it can hear the close.
+        if (!connected_ && !driver_->Connect(options_.hangLimit))
+            return Ended("the program did not open its input");
+        connected_ = true;
+        driver_->Send(kCloseLines);
         driver_->CloseInput();
         const int status = program_.Wait(options_.hangLimit);
         if (status == -1000)
