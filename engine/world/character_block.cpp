@@ -64,9 +64,9 @@ void cKestruneCharacter::SaveBlock(int file, const char* name) const
     writer.U8(slot2 ? 1 : 0);
     writer.FixedText(slot1EventName.GetText(), 64);
     writer.U16(0);
-    writer.U32(ScriptToSaveId(slot1EventScript));
+    writer.U32(ScriptToSaveId(slot1EventScript.Get()));
     writer.FixedText(slot2EventName.GetText(), 64);
-    writer.U32(ScriptToSaveId(slot2EventScript));
+    writer.U32(ScriptToSaveId(slot2EventScript.Get()));
     writer.I32(controller->typeId);
     writer.U8(linkedObject ? 1 : 0);
     writer.U8(0);

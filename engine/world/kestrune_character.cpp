@@ -81,15 +81,15 @@ void cKestruneCharacter::StartIdleTimer()
     idleRate = length > 0.0f ? 1.0f / length : 1000.0f;
 }
 
-void cKestruneCharacter::RunEvent(cString& name, cKestruneScript*& script)
+void cKestruneCharacter::RunEvent(cString& name, cScriptRef& script)
 {
-    cKestruneScript* const target = script;
-    if (!target)
+    if (!script)
         return;
+    cKestruneScript* const target = script.Get();
     script = nullptr;
     const cString function = name;
     name = "";
-    if (IsLiveScript(target))
+    if (target)
         target->Run(function.GetText());
 }
 

@@ -3,6 +3,7 @@
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
 #include "engine/base/object_handles.h"
+#include "engine/world/script_identity.h"
 
 #include <cstdint>
 
@@ -89,9 +90,9 @@ public:
     std::uint8_t oneShotPlaying = 0;
     std::uint32_t speechColor = kDefaultSpeechColor;
     cString slot1EventName;
-    cKestruneScript* slot1EventScript = nullptr;
+    cScriptRef slot1EventScript;
     cString slot2EventName;
-    cKestruneScript* slot2EventScript = nullptr;
+    cScriptRef slot2EventScript;
     cString displayName;
     std::int32_t hotspotCursor = 0;
 
@@ -99,7 +100,7 @@ private:
     void ForgetHotspots();
     void EndEasedOutSlot1();
     void ReleaseLinkedObject();
-    void RunEvent(cString& name, cKestruneScript*& script);
+    void RunEvent(cString& name, cScriptRef& script);
     void PickIdleAnimation(float& interval);
 
     cObjectHandleEntry entry_;
