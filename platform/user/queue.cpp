@@ -58,9 +58,14 @@ HWND MainWindow()
     for (const HWND h : desktop->children)
         if (const Window* w = Find(h); shown(w) && !w->messageOnly && !shown(Find(w->owner)))
             return h;
+    // Nothing shown (a program hidden in the tray): the window that owns the
+    // program's windows stands for it.
     for (const HWND h : desktop->children)
-        if (const Window* w = Find(h); w && !w->messageOnly)
-            return h;
+        if (const Window* w = Find(h); w && !w->messageOnly) {
+            while (const Window* o = Find(w->owner))
+                w = o;
+            return w->handle;
+        }
     return nullptr;
 }
 

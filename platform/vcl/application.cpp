@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <functional>
 
 #include "platform/user/user_control.h"
 #include "platform/vcl/forms.h"
@@ -8,7 +9,16 @@ namespace vcl {
 
 // ------------------------------------------------------------- TApplication
 
-VCL_IMPLEMENT_CLASS(TApplication, TComponent, [](auto&) {})
+// The application's window stands for the program: asked to close (the
+// desktop's close, a close signal while every form is hidden, in the tray
+// for one), it closes the main form instead of going away itself.
+VCL_IMPLEMENT_CLASS(TApplication, TComponent, [](auto& b) {
+    b.Message(WM_CLOSE, std::function<void(TApplication*, TMessage&)>([](TApplication* app, TMessage& m) {
+                  if (app->MainForm())
+                      app->MainForm()->Close();
+                  m.Result = 0;
+              }));
+})
 
 namespace {
 

@@ -136,6 +136,23 @@ TEST_F(Loops, SigintClosesTheShownFormOfAHiddenApplicationWindow)
     EXPECT_EQ(m.hwnd, form);
 }
 
+// With every window hidden (a program in the tray) the close goes to the
+// window that owns the program's windows, not to the first hidden form.
+TEST_F(Loops, SigtermWithEverythingHiddenGoesToTheOwnerOfTheForms)
+{
+    const HWND app = Make(WS_POPUP, 0, 0, 0, 0);
+    Make(WS_POPUP, 0, 0, 10, 10, app);  // never shown, made first
+    Make(WS_POPUP, 0, 0, 100, 100, app);  // the main form, hidden in the tray
+    // The forms were shown and brought up once; the owner lies below them.
+    SetWindowPos(app, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Clear();
+    raise(SIGTERM);
+    MSG m{};
+    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(m.message, WM_CLOSE);
+    EXPECT_EQ(m.hwnd, app);
+}
+
 TEST_F(Loops, DesktopCloseRequestBecomesClose)
 {
     const HWND w = Make(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);

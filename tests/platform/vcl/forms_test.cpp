@@ -49,6 +49,26 @@ TEST_F(FormsTest, ApplicationHasAHiddenWindowOfItsOwnClass)
     EXPECT_EQ(FindWindowA("TApplication", "Launcher Title"), h);
 }
 
+// A close request that reaches the application's hidden window (a close
+// signal while the program's forms are hidden in the tray) closes the main
+// form; the application's window itself stays.
+TEST_F(FormsTest, TheApplicationsWindowAskedToCloseClosesTheMainForm)
+{
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    ASSERT_EQ(Application->MainForm(), main);
+    int asked = 0;
+    main->OnClose = [&asked](TObject*, TCloseAction& action) {
+        ++asked;
+        action = caNone;
+    };
+    SendMessageA(Application->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(IsWindow(Application->Handle()));
+    EXPECT_FALSE(Application->Terminated());
+    delete main;
+}
+
 TEST_F(FormsTest, SmallFormIsDrivenByPostedClicksAndKeys)
 {
     auto* form = new TSmallForm(Application);
