@@ -69,7 +69,7 @@ bool cKestruneDefaultMembers::PlayerWalking(cKestruneEngine&) { return WorldHost
 // A click callback armed by a script waits for the next click.
 bool cKestruneDefaultMembers::ScriptedWaitPending(cKestruneEngine& engine)
 {
-    return engine.gameplay && engine.gameplay->clickCallbackScript != nullptr;
+    return engine.gameplay && static_cast<bool>(engine.gameplay->clickCallbackScript);
 }
 
 void cKestruneEngineGraphicsHost::GameplayUpdate()

@@ -183,20 +183,19 @@ std::int32_t cKestruneGameplay::HandleInput()
     if (gameState & kClickWait) {
         if (!ConsumeEvent(0, 1) && !ConsumeEvent(1, 1))
             return 0;
-        cKestruneScript* const script = clickCallbackScript;
+        cKestruneScript* const script = clickCallbackScript.Get();
         clickCallbackScript = nullptr;
-        if (script && IsLiveScript(script))
+        if (script)
             script->Run("CBCLICK");
         gameState &= ~kClickWait;
         return 0;
     }
     if (fadeActive && FadeOver()) {
         fadeActive = 0;
-        if (cKestruneScript* const script = fadeScript) {
-            fadeScript = nullptr;
-            if (IsLiveScript(script))
-                script->Run(fadeFunction.GetText());
-        }
+        cKestruneScript* const script = fadeScript.Get();
+        fadeScript = nullptr;
+        if (script)
+            script->Run(fadeFunction.GetText());
         if (host.ScenePending())
             fadeActive = 1;
     }

@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
+#include "engine/world/script_identity.h"
 
 #include <cstdint>
 #include <string>
@@ -86,12 +87,12 @@ public:
     std::int32_t mouseY = 0;
     std::int32_t mouseMaxX = 0;
     std::int32_t mouseMaxY = 0;
-    cKestruneScript* clickCallbackScript = nullptr;
+    cScriptRef clickCallbackScript;
     cKestruneHotspot* exitHotspot = nullptr;
     std::int32_t fadeActive = 0;
     std::uint32_t fadeStart = 0;
     float fadeRate = 0.0f;
-    cKestruneScript* fadeScript = nullptr;
+    cScriptRef fadeScript;
     cString fadeFunction;
     std::uint8_t fadeSound = 0;
     cKestruneDialogue* dialogue = nullptr;
