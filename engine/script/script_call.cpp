@@ -90,11 +90,17 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     const ScriptNativeCache& cache = GetScriptNativeCache();
     if (cache.entries.count <= 0)
         return Fail(kBadCallSite);
+    const std::int32_t suspensionsBefore = suspendCount;
     cache.entries.At(site.binding).function(&frame);
     // The native deleted this script: its run ends here, nothing more is
     // written into it.
     if (deletePending_)
         return -1;
+    // A suspended run ends at the end instruction, which publishes nothing,
+    // and the resume reloads the globals: without this, a global the script
+    // set before a spoken line or a video would be lost when it resumes.
+    if (suspendCount > suspensionsBefore)
+        StoreGlobals();
 
     ScriptValue& result = frame.result;
     result.Normalise();

@@ -251,6 +251,22 @@ TEST_F(ScriptCallTest, SuspendedScriptResumesAfterTheCallWithItsStack)
     EXPECT_EQ(script->suspendCount, 0);
 }
 
+TEST_F(ScriptCallTest, AGlobalSetBeforeASuspendingCallSurvivesTheResume)
+{
+    const auto script = Load("var counter int global g_counter\n callsite wait test__Suspend 0 int\n"
+                             "func talk\n push ref counter\n push int 3\n assign\n native - wait\n ret\n end\n");
+    const auto other = Load("var mine int\n var seen int global g_counter\n"
+                            "func look\n push ref mine\n pushvar ref seen\n assign\n ret\n");
+    EXPECT_EQ(script->Run("talk"), -1);
+    // Other scripts see the value while the line plays ...
+    EXPECT_EQ(other->Run("look"), 0);
+    EXPECT_EQ(other->Variable(0)->intValue, 3);
+    // ... and the resume's reload does not take it back.
+    EXPECT_EQ(ResumeScript(script.get(), g_resumePoint.c_str()), 0);
+    EXPECT_EQ(script->Variable(0)->intValue, 3);
+    EXPECT_EQ(globals.FetchGlobal("g_counter", kScriptInteger).intValue, 3);
+}
+
 TEST_F(ScriptCallTest, ResumeOfADestroyedScriptDoesNothing)
 {
     auto script = Load("callsite wait test__Suspend 0 int\n native - wait\n ret\n end\n");
