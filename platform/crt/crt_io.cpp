@@ -11,6 +11,10 @@
 
 namespace {
 
+// Regular files and devices (as "NUL" is on Windows) open; folders, FIFOs
+// and sockets do not.
+bool OpensAsFile(mode_t mode) { return !S_ISDIR(mode) && !S_ISFIFO(mode) && !S_ISSOCK(mode); }
+
 int PosixFlags(int openFlags)
 {
     int flags = O_CLOEXEC;
@@ -152,15 +156,27 @@ int _open(const char* fileName, int openFlags, int permissionMode)
         errno = ENOENT;
         return -1;
     }
-    const mode_t mode = (permissionMode & _S_IWRITE) ? 0666 : 0444;
-    const int fd = open(path->c_str(), PosixFlags(openFlags), mode);
-    // Folders are not files on Windows: opening one fails there.
+    // A FIFO or a socket under a file's name would block the open (or the
+    // first read) for ever, and a restarted signal handler never ends it:
+    // such names are refused before they are opened. Folders are not files on
+    // Windows: opening one fails there.
     struct stat info {};
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (stat(path->c_str(), &info) == 0 && !OpensAsFile(info.st_mode)) {
+        errno = EACCES;
+        return -1;
+    }
+    const mode_t mode = (permissionMode & _S_IWRITE) ? 0666 : 0444;
+    // Non-blocking, so a FIFO put in the name's place since the look above
+    // is still caught by the look below instead of holding the open.
+    const int fd = open(path->c_str(), PosixFlags(openFlags) | O_NONBLOCK, mode);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &info) != 0 || !OpensAsFile(info.st_mode)) {
         close(fd);
         errno = EACCES;
         return -1;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

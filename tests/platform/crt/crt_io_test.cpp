@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,6 +61,18 @@ TEST_F(CrtIo, ReportsFailuresWithMinusOne)
     EXPECT_EQ(_filelength(-1), -1);
     EXPECT_EQ(_tell(12345), -1);
     EXPECT_EQ(_close(12345), -1);
+}
+
+// A FIFO under a file's name would hold an open (or its first read) for ever;
+// such names are refused at once, for reading and for writing alike.
+TEST_F(CrtIo, RefusesFifosWithoutWaitingOnThem)
+{
+    ASSERT_EQ(mkfifo((dir_.path() / "lastgame").c_str(), 0644), 0);
+    for (const int mode : {_O_RDONLY | _O_BINARY, _O_WRONLY | _O_BINARY, _O_RDWR | _O_CREAT | _O_TRUNC}) {
+        errno = 0;
+        EXPECT_EQ(_open("lastgame", mode), -1) << mode;
+        EXPECT_EQ(errno, EACCES) << mode;
+    }
 }
 
 TEST_F(CrtIo, CreatesWritesAndTruncates)
