@@ -170,7 +170,8 @@ void cKestruneMenu::Open()
     if ((state & cKestruneGameplay::kMessengerOpen) || !(state & cKestruneGameplay::kInputEnabled)
         || (state & cKestruneGameplay::kClickWait))
         return;
-    gameplay->SaveGame("lastgame");
+    if (!gameplay->SaveGame("lastgame", &openedGame))
+        openedGame.clear();
     screen = kMain;
     if (cKestruneSound* const player = cKestruneSound::Current())
         for (const char* name : kSoundNames)

@@ -6,6 +6,7 @@
 #include "engine/ui/savegame_list.h"
 
 #include <cstdint>
+#include <vector>
 
 class cKestruneImage;
 class cKestruneText;
@@ -90,6 +91,10 @@ public:
     uint8_t nameConfirmed = 0;
     ObjectHandle editText = kNoObject;
     IDirect3DSurface8* capture = nullptr;
+    // The savegame this engine wrote as "lastgame" when the menu opened; the
+    // save screen stores these bytes, whatever another engine on the same
+    // folder has written to "lastgame" since. Empty when that write failed.
+    std::vector<uint8_t> openedGame;
 
 private:
     enum Sound { kMouseOver, kClick, kCloseMenu };
@@ -117,5 +122,7 @@ private:
     void HandleConfirmInput();
     void OpenConfirmation(int32_t screenId);
     void DrawPart(cKestruneImage* image, const MenuEntry& source, int32_t x, int32_t y);
-    void SaveToSlot();
+    // Stores the game under the typed name; false, reported, when it could
+    // not be written.
+    bool SaveToSlot();
 };

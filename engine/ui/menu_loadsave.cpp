@@ -1,6 +1,7 @@
 // The load and save screens: the list of savegames, paging, the typed name,
 // the load request and the copy of "lastgame" with its picture.
 
+#include "engine/base/engine_link.h"
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/kestrune_fonts.h"
 #include "engine/render/kestrune_graphics.h"
@@ -9,6 +10,7 @@
 #include "engine/ui/menu_host.h"
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/savegame_file.h"
 #include "engine/world/world_host.h"
 #include "platform/crt/crt_io.h"
 #include "platform/d3dx/d3dx8tex.h"
@@ -240,9 +242,13 @@ void cKestruneMenu::HandleLoadSaveInput()
             ReturnToMain();
             Close();
         } else {
-            // An empty or unusable name is dropped, not kept for later.
+            // An empty or unusable name is dropped, not kept for later; a
+            // save that failed leaves the screen open for another try.
             nameConfirmed = 0;
-            SaveToSlot();
+            if (SaveToSlot()) {
+                ReturnToMain();
+                Close();
+            }
         }
         break;
     case kPrevious:
@@ -262,38 +268,35 @@ void cKestruneMenu::HandleLoadSaveInput()
     pressed = -1;
 }
 
-void cKestruneMenu::SaveToSlot()
+bool cKestruneMenu::SaveToSlot()
 {
     char* const ansi = typedName.ToAnsi();
     const std::string name = ansi ? ansi : "";
     std::free(ansi);
     if (!IsSavegameNameAllowed(name))
-        return;
+        return false;
     Play(kClick);
     CreateDirectoryA(".\\savegames", nullptr);
     const std::string base = std::string(kSavegameFolder) + name;
     const std::string target = base + SavegameExtension(MenuHost().DemoData());
-    // The copy goes beside the target first, so an old savegame of that name
-    // is replaced only by a whole new one.
-    const std::string temporary = target + ".tmp";
-    if (!CopyFileA("lastgame", temporary.c_str(), FALSE) || !MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(temporary.c_str());
-        std::printf("Savegame %s could not be written.\n", target.c_str());
+    std::string why = "no game was saved when the menu opened";
+    if (openedGame.empty() || !ReplaceFileWith(target.c_str(), openedGame, why)) {
+        std::printf("Savegame %s could not be written: %s.\n", target.c_str(), why.c_str());
         std::fflush(stdout);
-    } else {
-        cKestruneGraphics* const graphics = cKestruneGraphics::Current();
-        IDirect3DSurface8* picture = nullptr;
-        if (capture && graphics && graphics->device
-            && SUCCEEDED(graphics->device->CreateImageSurface(kThumbWidth, kThumbHeight, D3DFMT_A8R8G8B8, &picture))) {
-            const RECT band = {0, kBandTop, 1024, kBandBottom};
-            if (SUCCEEDED(D3DXLoadSurfaceFromSurface(picture, nullptr, nullptr, capture, nullptr, &band,
-                                                     D3DX_FILTER_TRIANGLE, 0)))
-                D3DXSaveSurfaceToFileA((base + ".bmp").c_str(), D3DXIFF_BMP, picture, nullptr, nullptr);
-            picture->Release();
-        }
+        ReportError("gameplay", "SaveGame", 0, "Savegame could not be written.");
+        return false;
     }
-    ReturnToMain();
-    Close();
+    cKestruneGraphics* const graphics = cKestruneGraphics::Current();
+    IDirect3DSurface8* picture = nullptr;
+    if (capture && graphics && graphics->device
+        && SUCCEEDED(graphics->device->CreateImageSurface(kThumbWidth, kThumbHeight, D3DFMT_A8R8G8B8, &picture))) {
+        const RECT band = {0, kBandTop, 1024, kBandBottom};
+        if (SUCCEEDED(D3DXLoadSurfaceFromSurface(picture, nullptr, nullptr, capture, nullptr, &band,
+                                                 D3DX_FILTER_TRIANGLE, 0)))
+            D3DXSaveSurfaceToFileA((base + ".bmp").c_str(), D3DXIFF_BMP, picture, nullptr, nullptr);
+        picture->Release();
+    }
+    return true;
 }
 
 void cKestruneMenu::RenderLoadSave()

@@ -5,6 +5,7 @@
 #include "platform/win32/kernel/time.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -33,16 +34,22 @@ SavegameSlot NewSavegameSlot()
     return slot;
 }
 
-bool ReadSavegameSlot(const char* folder, const char* fileName, SavegameSlot& slot)
+bool ReadSavegameSlot(const char* folder, const char* fileName, SavegameSlot& slot, std::string* why)
 {
     slot = SavegameSlot{};
     // The whole file is checked: a savegame that could not be loaded is not offered.
     std::vector<std::uint8_t> bytes;
     SavegameContents contents;
-    std::string why;
-    if (!ReadSavegameFile((std::string(folder) + fileName).c_str(), bytes)
-        || !CheckSavegame(bytes.data(), bytes.size(), contents, why))
+    std::string reason;
+    if (!ReadSavegameFile((std::string(folder) + fileName).c_str(), bytes))
+        reason = "it cannot be read as a file";
+    else if (!CheckSavegame(bytes.data(), bytes.size(), contents, reason) && reason.empty())
+        reason = "it is damaged";
+    if (!reason.empty()) {
+        if (why)
+            *why = reason;
         return false;
+    }
     slot.saveTime = contents.info.time;
     if (!SystemTimeToFileTime(&slot.saveTime, &slot.sortKey))
         slot.sortKey = {};
@@ -60,8 +67,14 @@ void ListSavegames(const char* folder, bool demo, DynArray<SavegameSlot>& list)
     if (search != INVALID_HANDLE_VALUE) {
         do {
             SavegameSlot slot;
-            if (ReadSavegameSlot(folder, found.cFileName, slot))
+            std::string why;
+            if (ReadSavegameSlot(folder, found.cFileName, slot, &why)) {
                 list.Add(slot);
+            } else {
+                // The player sees only that it is missing; the log says why.
+                std::printf("Savegame %s%s left out of the list: %s.\n", folder, found.cFileName, why.c_str());
+                std::fflush(stdout);
+            }
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }

@@ -21,11 +21,12 @@ constexpr const char* kSavegameFolder = ".\\savegames\\";
 const char* SavegameExtension(bool demo);
 // The save screen's first entry, which sorts before every savegame.
 SavegameSlot NewSavegameSlot();
-// Fills slot from the start of a savegame file; false when the file cannot be
-// opened or does not start with the "VLS" and "INF" blocks.
-bool ReadSavegameSlot(const char* folder, const char* fileName, SavegameSlot& slot);
-// Appends the savegames of the folder, damaged files left out, and sorts the
-// whole list newest first (an equal time keeps the order found).
+// Fills slot from a savegame file; false, with the reason in `why` when
+// given, when the file cannot be read or is damaged.
+bool ReadSavegameSlot(const char* folder, const char* fileName, SavegameSlot& slot, std::string* why = nullptr);
+// Appends the savegames of the folder, files that cannot be read or are
+// damaged left out with a log line each, and sorts the whole list newest
+// first (an equal time keeps the order found).
 void ListSavegames(const char* folder, bool demo, DynArray<SavegameSlot>& list);
 void SortSavegameSlots(DynArray<SavegameSlot>& list);
 // The shown name: the first 24 bytes of the file name cut at their last '.'.

@@ -84,11 +84,15 @@ std::int32_t Refuse(const char* fileName, const std::string& why)
 
 } // namespace
 
-bool cKestruneGameplay::SaveGame(const char* fileName)
+bool cKestruneGameplay::SaveGame(const char* fileName, std::vector<std::uint8_t>* written)
 {
-    const std::string temporary = std::string(fileName) + ".tmp";
+    // The blocks are written to a file of this process's own and read back:
+    // a short write anywhere shows as a damaged file.
+    const std::string temporary = ProcessTemporaryName((std::string(fileName) + ".blocks").c_str());
     const int file = _open(temporary.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (file < 0) {
+        std::printf("Savegame %s not written: the file could not be made.\n", fileName);
+        std::fflush(stdout);
         ReportError("gameplay", "SaveGame", 0, "Savegame could not be written.");
         return false;
     }
@@ -104,19 +108,22 @@ bool cKestruneGameplay::SaveGame(const char* fileName)
     WriteSavegameBlockHeader(file, "END", "Anyone reading this?", 0);
     const bool closed = _close(file) == 0;
 
-    // A short write anywhere shows as a damaged file: only a file that reads
-    // back whole replaces the old one.
+    // Only a file that reads back whole replaces the old one.
     std::vector<std::uint8_t> bytes;
     SavegameContents contents;
     std::string why;
-    if (!closed || !ReadSavegameFile(temporary.c_str(), bytes) || !CheckSavegame(bytes.data(), bytes.size(), contents, why)
-        || !MoveFileExA(temporary.c_str(), fileName, MOVEFILE_REPLACE_EXISTING)) {
-        std::printf("Savegame %s not written: %s.\n", fileName, why.empty() ? "the file could not be written" : why.c_str());
+    const bool whole = closed && ReadSavegameFile(temporary.c_str(), bytes);
+    DeleteFileA(temporary.c_str());
+    if (!whole)
+        why = "the file could not be written";
+    if (!whole || !CheckSavegame(bytes.data(), bytes.size(), contents, why) || !ReplaceFileWith(fileName, bytes, why)) {
+        std::printf("Savegame %s not written: %s.\n", fileName, why.c_str());
         std::fflush(stdout);
-        DeleteFileA(temporary.c_str());
         ReportError("gameplay", "SaveGame", 0, "Savegame could not be written.");
         return false;
     }
+    if (written)
+        *written = std::move(bytes);
     return true;
 }
 

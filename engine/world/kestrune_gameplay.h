@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class cKestruneScript;
 class cKestruneCharacter;
@@ -67,12 +68,13 @@ public:
     void OnRightDoubleClick();
 
     // Savegames (gameplay_savegame.cpp). SaveGame writes a temporary file and
-    // puts it in place only when it was written whole; false (reported) when
-    // it was not, and an older file of that name is kept. LoadGame is 0 when
+    // puts it in place only when it was written whole, handing the bytes it
+    // put there to `written` when given; false (reported) when it was not,
+    // and an older file of that name is kept. LoadGame is 0 when
     // loaded and -1 when there is no such file or it was refused: a damaged
     // file, or one naming a scene or player function that cannot be had, is
     // reported and changes nothing.
-    bool SaveGame(const char* fileName);
+    bool SaveGame(const char* fileName, std::vector<std::uint8_t>* written = nullptr);
     std::int32_t LoadGame(const char* fileName);
 
     // Fields, in the engine's order.

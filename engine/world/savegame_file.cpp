@@ -10,6 +10,10 @@
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/savegame_payloads.h"
 #include "platform/crt/crt_io.h"
+#include "platform/win32/kernel/files.h"
+#include "platform/win32/kernel/handles.h"
+#include "platform/win32/kernel/last_error.h"
+#include "platform/win32/kernel/system.h"
 
 #include <cstring>
 
@@ -283,4 +287,45 @@ bool ReadSavegameFile(const char* fileName, std::vector<std::uint8_t>& bytes)
     }
     _close(file);
     return read;
+}
+
+std::string ProcessTemporaryName(const char* fileName)
+{
+    return std::string(fileName) + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+}
+
+namespace {
+
+std::string WriteFailure(DWORD error)
+{
+    switch (error) {
+    case ERROR_DISK_FULL: return "the disk is full";
+    case ERROR_ACCESS_DENIED: return "writing there is not allowed";
+    case ERROR_PATH_NOT_FOUND: return "its folder does not exist";
+    default: return "error " + std::to_string(error);
+    }
+}
+
+} // namespace
+
+bool ReplaceFileWith(const char* fileName, const std::vector<std::uint8_t>& bytes, std::string& why)
+{
+    const std::string temporary = ProcessTemporaryName(fileName);
+    const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        why = WriteFailure(GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+    // On disk before the rename: a crash after it finds the whole new file,
+    // not an empty one under the old name.
+    whole = whole && FlushFileBuffers(file);
+    const DWORD error = GetLastError();
+    whole = CloseHandle(file) && whole;
+    if (whole && MoveFileExA(temporary.c_str(), fileName, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    why = WriteFailure(whole ? GetLastError() : error);
+    DeleteFileA(temporary.c_str());
+    return false;
 }

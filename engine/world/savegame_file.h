@@ -52,3 +52,13 @@ bool CheckSavegame(const std::uint8_t* data, std::size_t size, SavegameContents&
 // Reads a whole savegame file; false when it cannot be read or is too large
 // to be one.
 bool ReadSavegameFile(const char* fileName, std::vector<std::uint8_t>& bytes);
+
+// A file name of this process's own beside fileName, for what is written
+// before it replaces fileName: two engines on one folder never write into
+// each other's temporary files.
+std::string ProcessTemporaryName(const char* fileName);
+// Puts bytes in the place of fileName: written to a temporary file of this
+// process, flushed to disk, then renamed, so the old file is replaced only by
+// a whole new one. False, with the reason, when it could not be written; the
+// old file is then kept.
+bool ReplaceFileWith(const char* fileName, const std::vector<std::uint8_t>& bytes, std::string& why);

@@ -14,6 +14,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vls::test {
 namespace {
 
@@ -302,6 +305,80 @@ TEST_F(MenuTest, SaveScreenTypesANameAndCopiesLastgame)
     menu.HandleInput();
     EXPECT_FALSE(std::filesystem::exists(work_.path() / "escape.savegame"));
     EXPECT_EQ(menu.nameConfirmed, 0) << "a refused name is dropped, not kept for later";
+}
+
+// Another engine on the same folder writes "lastgame" while this one's menu
+// is open: the slot gets the game this menu opened on.
+TEST_F(MenuTest, SaveScreenStoresTheGameItsMenuOpenedOn)
+{
+    menu.Open();
+    const Bytes mine = ReadFileBytes(work_.path() / "lastgame");
+    ClickMain(3);
+    Bytes theirs = SavegameOfYear(mine, 1999);
+    WriteFileBytes(work_.path() / "lastgame", theirs);
+    menu.typedName.Assign(u"mine");
+    menu.TypeChar(13);
+    menu.HandleInput();
+    EXPECT_EQ(menu.open, 0);
+    EXPECT_EQ(ReadFileBytes(work_.path() / "savegames" / "mine.savegame"), mine);
+    for (const auto& entry : std::filesystem::directory_iterator(work_.path() / "savegames"))
+        EXPECT_EQ(entry.path().extension(), ".savegame") << "no temporary file stays: " << entry.path();
+}
+
+// A slot that cannot be written is reported and the save screen stays, so
+// the player can try again; nothing claims a save that did not happen.
+TEST_F(MenuTest, AFailedSaveIsReportedAndKeepsTheSaveScreen)
+{
+    WriteFileBytes(work_.path() / "savegames", Bytes{'x'}); // no folder can be made there
+    menu.Open();
+    ClickMain(3);
+    menu.typedName.Assign(u"kept");
+    testing::internal::CaptureStdout();
+    menu.TypeChar(13);
+    menu.HandleInput();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(menu.open, 1);
+    EXPECT_EQ(menu.screen, cKestruneMenu::kSave);
+    ASSERT_EQ(link.reports.size(), 1u);
+    EXPECT_EQ(link.reports[0].text, "Savegame could not be written.");
+    EXPECT_NE(log.find("Savegame .\\savegames\\kept.savegame could not be written"), std::string::npos) << log;
+
+    std::filesystem::remove(work_.path() / "savegames");
+    menu.TypeChar(13);
+    menu.HandleInput();
+    EXPECT_EQ(menu.open, 0);
+    EXPECT_EQ(ReadFileBytes(work_.path() / "savegames" / "kept.savegame"), ReadFileBytes(work_.path() / "lastgame"));
+
+    // A menu whose own "lastgame" could not be written has nothing to store.
+    std::filesystem::create_directory(work_.path() / ("lastgame.blocks." + std::to_string(getpid()) + ".tmp"));
+    link.reports.clear();
+    menu.Open();
+    ClickMain(3);
+    menu.typedName.Assign(u"empty");
+    menu.TypeChar(13);
+    menu.HandleInput();
+    EXPECT_EQ(link.reports.size(), 2u) << "the menu's own write and the slot's";
+    EXPECT_FALSE(std::filesystem::exists(work_.path() / "savegames" / "empty.savegame"));
+    EXPECT_EQ(menu.screen, cKestruneMenu::kSave);
+}
+
+// Files the lists leave out are named in the log with the reason; a FIFO in
+// a savegame's place is not opened, so the list does not wait on it.
+TEST_F(MenuTest, SavegamesLeftOutOfTheListAreLogged)
+{
+    ASSERT_TRUE(gameplay.SaveGame("lastgame"));
+    Bytes torn = ReadFileBytes(work_.path() / "lastgame");
+    torn.resize(torn.size() / 2);
+    WriteFileBytes(work_.path() / "savegames" / "torn.savegame", torn);
+    ASSERT_EQ(mkfifo((work_.path() / "savegames" / "pipe.savegame").c_str(), 0644), 0);
+    testing::internal::CaptureStdout();
+    DynArray<SavegameSlot> list;
+    ListSavegames(kSavegameFolder, false, list);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(list.count, 0);
+    EXPECT_NE(log.find("Savegame .\\savegames\\torn.savegame left out of the list: "), std::string::npos) << log;
+    EXPECT_NE(log.find("Savegame .\\savegames\\pipe.savegame left out of the list: it cannot be read as a file."),
+              std::string::npos) << log;
 }
 
 TEST(SavegameNames, DisplayThumbnailAndAllowedNames)
