@@ -3,6 +3,7 @@
 #include "engine/app/default_members.h"
 #include "engine/app/engine_members.h"
 #include "engine/app/engine_platform.h"
+#include "engine/app/refused_savegame.h"
 #include "engine/natives/engine_natives.h"
 #include "engine/world/retired_objects.h"
 
@@ -141,8 +142,12 @@ int32_t cKestruneEngine::Init()
 int32_t cKestruneEngine::Run()
 {
     members_->SetGameState(*this, kGameStateAtStart);
-    if (members_->LoadSavegame(*this, "lastgame") == -1)
+    if (members_->LoadSavegame(*this, "lastgame") == -1) {
+        // A resume point refused on damaged or updated data is not lost to
+        // the "lastgame" the next menu writes.
+        KeepRefusedSavegame("lastgame");
         members_->RunProjectFunction(*this, "initiate");
+    }
 
     while (!quit) {
         if (newGameRequest)
