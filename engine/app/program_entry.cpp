@@ -12,6 +12,7 @@
 #include <ctime>
 #include <new>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 const char* const g_emptyText = "";
@@ -46,22 +47,38 @@ HWND CreateEngineWindow()
 }
 
 // Every line reaches the file as it is logged, so a crash or a kill loses none.
-// A log that cannot be made is said where a person sees it; the run goes on
-// without one.
-void OpenLog()
+// The previous run's log stays whole until this run has its first line to put
+// in its place. A log that cannot be made is said where a person sees it; the
+// run goes on without one.
+void OpenLog(const char* firstLine)
 {
-    if (std::freopen("kestrune.log", "w", stdout)) {
+    // Non-blocking: a FIFO without a reader in the log's place is refused
+    // instead of holding the start.
+    const int file = open("kestrune.log", O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (file >= 0 && dup2(file, STDOUT_FILENO) == STDOUT_FILENO) {
+        close(file);
+        fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) & ~O_NONBLOCK);
         std::setvbuf(stdout, nullptr, _IOLBF, 0);
+        std::fputs(firstLine, stdout);
+        std::fflush(stdout);
+        // What is left of the old log beyond the first line goes.
+        if (ftruncate(STDOUT_FILENO, lseek(STDOUT_FILENO, 0, SEEK_CUR)) != 0)
+            std::fprintf(stderr, "vls: cannot shorten the log kestrune.log: %s\n", std::strerror(errno));
         return;
     }
     const int error = errno;
+    if (file >= 0)
+        close(file);
     char folder[4096] = ".";
     if (!getcwd(folder, sizeof folder))
         std::strcpy(folder, ".");
     std::fprintf(stderr, "vls: cannot write the log kestrune.log in %s: %s\n", folder, std::strerror(error));
-    // Later lines then go nowhere instead of to a closed stream.
-    if (!std::freopen("/dev/null", "w", stdout))
-        return;
+    // Later lines then go nowhere instead of to the terminal's output.
+    const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nowhere >= 0) {
+        dup2(nowhere, STDOUT_FILENO);
+        close(nowhere);
+    }
 }
 
 LONG WINAPI MainThreadFilter(EXCEPTION_POINTERS* pointers)
@@ -73,8 +90,7 @@ LONG WINAPI MainThreadFilter(EXCEPTION_POINTERS* pointers)
 
 int WinMainBody(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    OpenLog();
-    std::printf("-- Kestrune v2.0 runtime started.\n");
+    OpenLog("-- Kestrune v2.0 runtime started.\n");
     // The exit routine still releases and destroys the window, so the window
     // manager must come up first: what is made before it is registered is
     // torn down after it runs.

@@ -8,17 +8,21 @@
 #include <cctype>
 #include <cstring>
 
+#include <pthread.h>
+
 namespace vls::user {
 namespace {
 
 std::atomic<int> g_closeSignals{0};
-backend::Backend* g_signalBackend = nullptr;
+// Set once the window manager has its backend; a signal before that is only
+// counted, and the first look at the queue turns it into a close request.
+std::atomic<backend::Backend*> g_signalBackend{nullptr};
 
 void OnCloseSignal(int)
 {
     g_closeSignals.fetch_add(1);
-    if (g_signalBackend)
-        g_signalBackend->Wake();
+    if (backend::Backend* const backend = g_signalBackend.load())
+        backend->Wake();
 }
 
 bool InRange(UINT msg, UINT min, UINT max)
@@ -250,7 +254,8 @@ void InstallCloseSignals()
     if (installed)
         return;
     installed = true;
-    g_signalBackend = Get().backend.get();
+    // The window manager itself need not be up: a program installs these
+    // first thing, so a signal in its first moments is kept, not fatal.
     struct sigaction action {};
     action.sa_handler = OnCloseSignal;
     sigemptyset(&action.sa_mask);
@@ -259,6 +264,13 @@ void InstallCloseSignals()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A parent may have left them blocked; one sent meanwhile is pending and
+    // arrives now, as a close request.
+    sigset_t closeSignals;
+    sigemptyset(&closeSignals);
+    sigaddset(&closeSignals, SIGINT);
+    sigaddset(&closeSignals, SIGTERM);
+    pthread_sigmask(SIG_UNBLOCK, &closeSignals, nullptr);
 }
 
 void SetCloseTarget(std::function<HWND()> target) { CloseTargetHook() = std::move(target); }
@@ -266,6 +278,7 @@ void SetCloseTarget(std::function<HWND()> target) { CloseTargetHook() = std::mov
 void PumpBackend()
 {
     State& s = Get();
+    g_signalBackend.store(s.backend.get());
     if (g_closeSignals.exchange(0) > 0)
         PostClose(CloseTarget());
     std::vector<backend::Event> events;

@@ -26,8 +26,10 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
 // SIGINT and SIGTERM become WM_CLOSE to the program's main window (the
 // active window's shown root owner), posted from the message loop; with no
-// window they post WM_QUIT. A second signal ends the program as usual.
-// Installed by the first top-level window; callable earlier.
+// window they post WM_QUIT. Installed by the first top-level window at the
+// latest; a program calls it first thing, before the window manager is up,
+// so a signal in its first moments waits for the message loop instead of
+// ending the process.
 void InstallCloseSignals();
 // Names the window that those signals and the desktop's quit ask to close,
 // in place of the active window's root owner: a class library names its
