@@ -1,3 +1,4 @@
+#include "platform/user/msgbox_window.h"
 #include "platform/user/user_control.h"
 #include "platform/user/user_state.h"
 
@@ -76,12 +77,23 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     const bool disable = owner && IsWindowEnabled(owner);
     if (disable)
         EnableWindow(owner, FALSE);
-    const int chosen = s.backend->ShowMessageBox(request);
+    int chosen = s.backend->ShowMessageBox(request);
+    if (chosen == vls::backend::Backend::kMessageBoxNotShown) {
+        // The desktop has no box of its own: ours is drawn instead, and the
+        // terminal gets the text as well.
+        SayOnTerminal(title, body);
+        int cancel = -1;
+        for (std::size_t i = 0; i < buttons.size(); ++i)
+            if (buttons[i].id == IDCANCEL)
+                cancel = static_cast<int>(i);
+        chosen = ShowOwnMessageBox(title, body, request.buttons, request.defaultButton, cancel);
+    }
     if (disable)
         EnableWindow(owner, TRUE);
-    if (chosen == vls::backend::Backend::kMessageBoxNotShown) {
-        // Nobody saw it: the terminal gets the text, the box its default answer.
-        SayOnTerminal(title, body);
+    if (chosen == kOwnBoxNotShown) {
+        // Nobody saw it: the box takes its default answer.
+        std::fprintf(stderr, "MessageBox \"%s\": no window could be made for it either; answered \"%s\"\n",
+                     title.c_str(), buttons[static_cast<std::size_t>(request.defaultButton)].label);
         return buttons[static_cast<std::size_t>(request.defaultButton)].id;
     }
     if (chosen < 0 || chosen >= static_cast<int>(buttons.size())) {
