@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 
+#include <cerrno>
+#include <cstdio>
+
 namespace vls::fmod {
 
 namespace {
@@ -25,6 +28,14 @@ Uint16 DeviceFrames(int mixRate, int bufferMs)
     return frames;
 }
 
+// The sound library's own lines do not say what it means for the program:
+// it goes on without sound, and says so once.
+void SayRunningSilent(const char* why)
+{
+    std::fprintf(stderr, "%s: no sound device could be opened (%s): running silent\n", program_invocation_short_name,
+                 why && *why ? why : "no reason given");
+}
+
 } // namespace
 
 bool OpenSdlOutput(SoundSystem& system)
@@ -36,8 +47,10 @@ bool OpenSdlOutput(SoundSystem& system)
         mixRate = system.mixRate;
         bufferMs = system.bufferMs;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        SayRunningSilent(SDL_GetError());
         return false;
+    }
     SDL_AudioSpec want{};
     want.freq = mixRate;
     want.format = AUDIO_S16SYS;
@@ -48,6 +61,7 @@ bool OpenSdlOutput(SoundSystem& system)
     SDL_AudioSpec have{};
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
+        SayRunningSilent(SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
