@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace vls::e2e {
 namespace {
@@ -40,11 +41,22 @@ DrivenProgram::~DrivenProgram()
 void DrivenProgram::Start(const std::string& inputPath, const std::string& ackPath)
 {
     const std::string errors = (config / "stderr.txt").string();
+    // Blocked around the fork, so the child holds them blocked from its
+    // first instant and a signal sent right after Start waits.
+    sigset_t mask;
+    sigset_t previous;
+    sigemptyset(&mask);
+    for (const int signal : blocked)
+        sigaddset(&mask, signal);
+    sigprocmask(SIG_BLOCK, &mask, &previous);
     child_ = fork();
-    if (child_ != 0)
+    if (child_ != 0) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
         return;
+    }
     const int errorFd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (errorFd < 0 || dup2(errorFd, STDERR_FILENO) < 0 || chdir(work.path().c_str()) != 0)
+    const std::filesystem::path where = folder.empty() ? work.path() : folder;
+    if (errorFd < 0 || dup2(errorFd, STDERR_FILENO) < 0 || chdir(where.c_str()) != 0)
         _exit(120);
     setenv("VEILSTRAND_BACKEND", "headless", 1);
     setenv("VEILSTRAND_CONFIG", config.path().c_str(), 1);
@@ -53,6 +65,15 @@ void DrivenProgram::Start(const std::string& inputPath, const std::string& ackPa
     SetOrUnset("VEILSTRAND_INPUT_ACK", ackPath);
     for (const auto& [name, value] : environment)
         SetOrUnset(name.c_str(), value);
+    if (!prefix.empty()) {
+        std::vector<char*> words;
+        for (std::string& word : prefix)
+            words.push_back(word.data());
+        words.push_back(program_.data());
+        words.push_back(nullptr);
+        execvp(words[0], words.data());
+        _exit(121);
+    }
     execl(program_.c_str(), program_.c_str(), static_cast<char*>(nullptr));
     _exit(121);
 }

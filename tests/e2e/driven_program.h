@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,6 +46,14 @@ public:
     // Set in the program's environment after the ones above; an empty value
     // takes the variable out (VEILSTRAND_BACKEND included).
     std::vector<std::pair<std::string, std::string>> environment;
+    // Words run before the program, which becomes their last argument (a
+    // shell that makes a private mount first, for example).
+    std::vector<std::string> prefix;
+    // When set, the program runs in this folder instead of in work().
+    std::filesystem::path folder;
+    // Signals blocked in the program as it starts, as a parent may leave
+    // them: one sent before the program unblocks it waits until then.
+    std::vector<int> blocked;
 
     test::TempDir work;
     test::TempDir config;

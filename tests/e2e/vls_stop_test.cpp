@@ -15,6 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -71,6 +73,56 @@ TEST(VlsStop, RepeatedCloseSignalsLeadToTheOneOrderlyShutDown)
         EXPECT_TRUE(EndsWith(log, kShutDownLines)) << log;
         EXPECT_EQ(Count(log, "-- Shut down successful."), 1) << log;
     }
+}
+
+// Ctrl+C or SIGTERM at any moment of the start leads to the orderly
+// shut-down: sent before the process runs a line of its own (held back by a
+// blocked mask until the program takes it), or at some moment after it
+// catches the signal, before its window or log exist up to its first frames.
+// The previous run's log is replaced whole.
+TEST(VlsStop, ACloseSignalDuringTheStartShutsDownInOrder)
+{
+    for (const int delayMs : {-1, 0, 2, 10, 30, 60, 120}) {
+        SCOPED_TRACE(delayMs);
+        DrivenProgram program(VLS_PROGRAM_PATH);
+        GiveDemoData(program);
+        program.work.write("kestrune.log", std::string(5000, 'o') + "\nthe previous run\n");
+        const int signal = delayMs % 20 == 0 ? SIGTERM : SIGINT;
+        if (delayMs < 0) {
+            program.blocked = {SIGINT, SIGTERM};
+            program.Start("", "");
+            program.Signal(signal);
+        } else {
+            program.Start("", "");
+            bool catches = false;
+            for (int i = 0; i < 20000 && !(catches = program.CatchesTerminate()); ++i)
+                std::this_thread::sleep_for(std::chrono::microseconds(250));
+            ASSERT_TRUE(catches);
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            program.Signal(signal);
+        }
+        EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0) << program.Errors();
+        const std::string log = program.work.read("kestrune.log");
+        EXPECT_EQ(log.rfind("-- Kestrune v2.0 runtime started.\n", 0), 0u) << log;
+        EXPECT_TRUE(EndsWith(log, kShutDownLines)) << log;
+        EXPECT_EQ(log.find("the previous run"), std::string::npos) << log;
+    }
+}
+
+// Without a sound device the engine runs on, silent, and says so once.
+TEST(VlsStop, WithoutASoundDeviceTheEngineSaysItRunsSilent)
+{
+    DrivenProgram program(VLS_PROGRAM_PATH);
+    GiveDemoData(program);
+    program.environment = {{"VEILSTRAND_BACKEND", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""},
+        {"SDL_VIDEODRIVER", ""}, {"SDL_AUDIODRIVER", "no-such-sound-driver"}};
+    const auto input = program.config.write("input.txt", "step 300\nclose\nstep 500\n");
+    program.Start(input.string(), "");
+    EXPECT_EQ(program.Wait(), 0) << program.Errors();
+    const std::string errors = program.Errors();
+    EXPECT_EQ(Count(errors, "no sound device could be opened"), 1) << errors;
+    EXPECT_EQ(Count(errors, "running silent"), 1) << errors;
+    EXPECT_TRUE(EndsWith(program.work.read("kestrune.log"), kShutDownLines));
 }
 
 TEST(VlsStop, WithNoDisplayTheErrorBoxAndTheFallbackAreSaidOnTheTerminal)
@@ -185,6 +237,51 @@ TEST(VlsStop, ALostDisplayEndsTheProgramAtOnceWithItsLogComplete)
     EXPECT_TRUE(EndsWith(log, "Lost the connection to the display " + display.Name() + "; the program ends.\n"))
         << log;
     EXPECT_NE(program.Errors().find("Lost the connection to the display"), std::string::npos) << program.Errors();
+}
+
+// Whether a top-level window with this title is announced among the
+// program's windows.
+bool WindowAnnounced(const DrivenProgram& program, const std::string& title)
+{
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(program.runtime.path(), error);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        if (error)
+            return false;
+        if (!it->is_regular_file(error))
+            continue;
+        std::ifstream file(it->path());
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (text.find(title) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// A desktop with no message-box helper of its own (a bare X server): the
+// engine's error box is drawn by our own window manager and waits for the
+// user; closing it ends the failed start.
+TEST(VlsStop, AnErrorBoxTheDesktopCannotShowIsDrawnByTheProgram)
+{
+    VirtualDisplay display;
+    if (display.Name().empty())
+        GTEST_SKIP() << "no Xvfb to run a display of our own";
+    DrivenProgram program(VLS_PROGRAM_PATH);  // no data: the start fails with an error box
+    program.environment = {{"VEILSTRAND_BACKEND", "sdl"}, {"DISPLAY", display.Name()}, {"WAYLAND_DISPLAY", ""},
+        {"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}, {"PATH", "/nonexistent"}};
+    program.Start("", "");
+    bool shown = false;
+    for (int i = 0; i < 1200 && !(shown = WindowAnnounced(program, "An error occured...")); ++i)
+        std::this_thread::sleep_for(25ms);
+    EXPECT_TRUE(shown) << program.Errors();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(program.CatchesTerminate()) << "the box waits for its answer";
+    // The box's own close button, here by the close signal: its cancel answer.
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 1) << program.Errors();
+    const std::string log = program.work.read("kestrune.log");
+    EXPECT_NE(log.find("Reading resource map file failed."), std::string::npos) << log;
+    EXPECT_TRUE(EndsWith(log, kShutDownLines)) << log;
 }
 
 }  // namespace
