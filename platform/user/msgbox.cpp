@@ -78,7 +78,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     if (disable)
         EnableWindow(owner, FALSE);
     int chosen = s.backend->ShowMessageBox(request);
-    if (chosen == vls::backend::Backend::kMessageBoxNotShown) {
+    if (chosen == vls::backend::Backend::kMessageBoxNoDialog) {
         // The desktop has no box of its own: ours is drawn instead, and the
         // terminal gets the text as well.
         SayOnTerminal(title, body);
@@ -87,13 +87,15 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
             if (buttons[i].id == IDCANCEL)
                 cancel = static_cast<int>(i);
         chosen = ShowOwnMessageBox(title, body, request.buttons, request.defaultButton, cancel);
+        if (chosen == kOwnBoxNotShown)
+            std::fprintf(stderr, "MessageBox \"%s\": no window could be made for it either\n", title.c_str());
+    } else if (chosen == vls::backend::Backend::kMessageBoxNotShown) {
+        SayOnTerminal(title, body);
     }
     if (disable)
         EnableWindow(owner, TRUE);
-    if (chosen == kOwnBoxNotShown) {
-        // Nobody saw it: the box takes its default answer.
-        std::fprintf(stderr, "MessageBox \"%s\": no window could be made for it either; answered \"%s\"\n",
-                     title.c_str(), buttons[static_cast<std::size_t>(request.defaultButton)].label);
+    if (chosen == kOwnBoxNotShown || chosen == vls::backend::Backend::kMessageBoxNotShown) {
+        // Nobody saw it: the terminal has the text, the box its default answer.
         return buttons[static_cast<std::size_t>(request.defaultButton)].id;
     }
     if (chosen < 0 || chosen >= static_cast<int>(buttons.size())) {

@@ -115,9 +115,12 @@ public:
     virtual void SetClipboardText(const std::u16string& text) = 0;
     virtual bool GetClipboardText(std::u16string& text) = 0;
 
-    // Shows a message box and returns the index of the button chosen, or
-    // kMessageBoxNotShown when the desktop could not show one.
+    // Shows a message box and returns the index of the button chosen;
+    // kMessageBoxNotShown when nobody could see one (no screen to show it
+    // on), kMessageBoxNoDialog when the desktop has no box of its own to
+    // offer but shows the program's windows, so the program may draw one.
     static constexpr int kMessageBoxNotShown = -2;
+    static constexpr int kMessageBoxNoDialog = -3;
     virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
 };
 
