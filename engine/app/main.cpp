@@ -5,11 +5,22 @@
 #include "platform/user/user_control.h"
 #include "platform/user/winuser.h"
 
+namespace {
+
+// Ctrl+C or SIGTERM asks for the orderly shut-down from the first moment the
+// program's own code runs: before the shared libraries start up and long
+// before the window exists, so a signal during a slow start is kept for the
+// message loop instead of ending the process with an empty log.
+void TakeCloseSignalsEarly(int, char**, char**) { vls::user::InstallCloseSignals(); }
+
+[[gnu::section(".preinit_array"), gnu::used]] void (*const kTakeCloseSignalsEarly)(int, char**, char**) =
+    TakeCloseSignalsEarly;
+
+} // namespace
+
 int main()
 {
-    // Ctrl+C or SIGTERM from here on asks for the orderly shut-down, even
-    // before the window exists.
-    vls::user::InstallCloseSignals();
+    vls::user::InstallCloseSignals(); // done already; kept for a loader without pre-initialisers
     char noArguments[] = "";
     return WinMain(GetModuleHandleA(nullptr), nullptr, noArguments, SW_SHOWNORMAL);
 }
