@@ -44,8 +44,9 @@ bool WindowMatches(HWND msgWindow, HWND filter)
 }
 
 // The window a close request ends: the active window's visible root owner,
-// else the first shown top-level window that no shown window owns, else any
-// top-level window. Hidden owners (an application's own window) are passed by.
+// else the first shown top-level window that no shown window owns, else the
+// root owner of a hidden owned window, else any top-level window. Hidden
+// owners (an application's own window) are passed by.
 HWND MainWindow()
 {
     State& s = Get();
@@ -63,14 +64,23 @@ HWND MainWindow()
         if (const Window* w = Find(h); shown(w) && !w->messageOnly && !shown(Find(w->owner)))
             return h;
     // Nothing shown (a program hidden in the tray): the window that owns the
-    // program's windows stands for it.
-    for (const HWND h : desktop->children)
-        if (const Window* w = Find(h); w && !w->messageOnly) {
+    // program's windows stands for it. Unowned helper windows (a tray icon's,
+    // a timer's) would swallow the close, so they only count when no window
+    // has an owner.
+    HWND fallback = nullptr;
+    for (const HWND h : desktop->children) {
+        const Window* w = Find(h);
+        if (!w || w->messageOnly)
+            continue;
+        if (Find(w->owner)) {
             while (const Window* o = Find(w->owner))
                 w = o;
             return w->handle;
         }
-    return nullptr;
+        if (!fallback)
+            fallback = h;
+    }
+    return fallback;
 }
 
 std::function<HWND()>& CloseTargetHook()

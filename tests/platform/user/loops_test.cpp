@@ -153,6 +153,23 @@ TEST_F(Loops, SigtermWithEverythingHiddenGoesToTheOwnerOfTheForms)
     EXPECT_EQ(m.hwnd, app);
 }
 
+// A program in the tray keeps unowned helper windows of its own (a tray
+// icon's window, a timer's): the close still reaches the owner of the forms,
+// never a helper that would swallow it and leave the program running.
+TEST_F(Loops, SigtermWithEverythingHiddenPassesUnownedHelperWindows)
+{
+    const HWND app = Make(WS_POPUP, 0, 0, 0, 0);
+    Make(WS_POPUP, 0, 0, 100, 100, app);  // the main form, hidden in the tray
+    const HWND helper = Make(WS_POPUP, 0, 0, 0, 0, nullptr, WS_EX_TOOLWINDOW);
+    SetWindowPos(helper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Clear();
+    raise(SIGTERM);
+    MSG m{};
+    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
+    EXPECT_EQ(m.message, WM_CLOSE);
+    EXPECT_EQ(m.hwnd, app);
+}
+
 TEST_F(Loops, DesktopCloseRequestBecomesClose)
 {
     const HWND w = Make(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
