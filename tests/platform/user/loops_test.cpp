@@ -11,6 +11,16 @@ protected:
         WindowTest::SetUp();
         vls::headless::UseManualClock();
     }
+
+    // The window that a close signal asks to close; null when none was asked.
+    static HWND ClosedBySignal(int signal)
+    {
+        raise(signal);
+        MSG m{};
+        if (!GetMessageA(&m, nullptr, 0, 0) || m.message != WM_CLOSE)
+            return nullptr;
+        return m.hwnd;
+    }
 };
 
 TEST_F(Loops, TimersFireAtTheirIntervalAndStopWhenKilled)
@@ -129,11 +139,7 @@ TEST_F(Loops, SigintClosesTheShownFormOfAHiddenApplicationWindow)
 {
     const HWND app = Make(WS_POPUP, 0, 0, 0, 0);  // hidden, owns the forms
     const HWND form = Make(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, app);
-    raise(SIGINT);
-    MSG m{};
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
-    EXPECT_EQ(m.message, WM_CLOSE);
-    EXPECT_EQ(m.hwnd, form);
+    EXPECT_EQ(ClosedBySignal(SIGINT), form);
 }
 
 // With every window hidden (a program in the tray) the close goes to the
@@ -146,11 +152,7 @@ TEST_F(Loops, SigtermWithEverythingHiddenGoesToTheOwnerOfTheForms)
     // The forms were shown and brought up once; the owner lies below them.
     SetWindowPos(app, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Clear();
-    raise(SIGTERM);
-    MSG m{};
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
-    EXPECT_EQ(m.message, WM_CLOSE);
-    EXPECT_EQ(m.hwnd, app);
+    EXPECT_EQ(ClosedBySignal(SIGTERM), app);
 }
 
 // A program in the tray keeps unowned helper windows of its own (a tray
@@ -163,11 +165,7 @@ TEST_F(Loops, SigtermWithEverythingHiddenPassesUnownedHelperWindows)
     const HWND helper = Make(WS_POPUP, 0, 0, 0, 0, nullptr, WS_EX_TOOLWINDOW);
     SetWindowPos(helper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Clear();
-    raise(SIGTERM);
-    MSG m{};
-    ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
-    EXPECT_EQ(m.message, WM_CLOSE);
-    EXPECT_EQ(m.hwnd, app);
+    EXPECT_EQ(ClosedBySignal(SIGTERM), app);
 }
 
 TEST_F(Loops, DesktopCloseRequestBecomesClose)
