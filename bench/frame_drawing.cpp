@@ -21,7 +21,7 @@
 
 namespace {
 
-class SceneHost : public cKestruneGraphicsHost {
+class SceneHost : public cKestruneNullGraphicsHost {
 public:
     bool HasScene() override { return true; }
     uint32_t GameState() override { return 0x1; }

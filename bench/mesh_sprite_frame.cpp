@@ -41,7 +41,7 @@ namespace {
 
 constexpr int kCharacters = 8;
 
-class FrameHost : public cKestruneGraphicsHost {
+class FrameHost : public cKestruneNullGraphicsHost {
 public:
     bool HasScene() override { return true; }
     uint32_t GameState() override { return 0x2; }
@@ -66,7 +66,7 @@ public:
     std::vector<cKestruneImage*> images;
 };
 
-class Characters : public cKestruneSpriteWorld {
+class Characters : public cKestruneNullSpriteWorld {
 public:
     void SubmitCharacters(DynArray<RenderQueueEntry>& queue) override
     {

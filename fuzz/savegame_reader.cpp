@@ -32,7 +32,7 @@
 namespace {
 
 // Characters read from a scene's block belong to the scene, as in the engine.
-class FuzzWorld : public cKestruneWorldHost {
+class FuzzWorld : public cKestruneNullWorldHost {
 public:
     void LoadCharacterBlock(cKestruneScene& scene, ScriptValue* variable, int file,
                             SavegameBlockHeader& header) override

@@ -26,8 +26,10 @@ bool cKestruneEngineWorldHost::HasPlayer() { return Player(engine_) != nullptr; 
 bool cKestruneEngineWorldHost::PlayerPosition(float& x, float& y, float& z)
 {
     cKestruneCharacter* const player = Player(engine_);
-    if (!player)
-        return cKestruneWorldHost::PlayerPosition(x, y, z);
+    if (!player) {
+        x = y = z = 0.0f;
+        return false;
+    }
     player->model->GetPosition(&x, &y, &z);
     return true;
 }

@@ -2,17 +2,36 @@
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
 #include "engine/render/kestrune_hints.h"
+#include "engine/script/kestrune_script.h"
+#include "engine/world/kestrune_scene.h"
 
 #include <new>
 
 namespace {
 
-// The hints' clock is the frame clock; the marks come from the scene's script
-// once scenes answer here.
+// The hints' clock is the frame clock; the marks come from the current
+// scene's script and belong to views by their index in the scene.
 class EngineHintsHost : public cKestruneHintsHost {
 public:
     explicit EngineHintsHost(cKestruneEngine& engine) : engine_(engine) {}
     float Seconds() override { return engine_.timer ? engine_.timer->frameSeconds : 0.0f; }
+
+    bool CurrentView(int32_t& id) override
+    {
+        if (!engine_.scene)
+            return false;
+        id = engine_.scene->currentViewIndex;
+        return true;
+    }
+
+    bool RunSceneHints() override
+    {
+        cKestruneScene* const scene = engine_.scene;
+        if (!scene || !scene->script)
+            return false;
+        scene->script->Run("_hint");
+        return true;
+    }
 
 private:
     cKestruneEngine& engine_;

@@ -69,7 +69,7 @@ void cKestruneEngineSavegameHost::SaveBlock(SavegameOwner owner, int file)
         if (engine_.scene)
             engine_.scene->SaveBlock(file);
         break;
-    default: cKestruneSavegameHost::SaveBlock(owner, file); break;
+    default: break;
     }
 }
 
@@ -94,7 +94,7 @@ void cKestruneEngineSavegameHost::LoadBlock(SavegameOwner owner, int file, Saveg
     else if (owner == SavegameOwner::Scene && engine_.scene)
         engine_.scene->LoadBlock(file, header);
     else
-        cKestruneSavegameHost::LoadBlock(owner, file, header);
+        SkipSavegameBlock(file, header);
 }
 
 uint32_t cKestruneEngineSavegameHost::EffectCount()
@@ -114,7 +114,7 @@ void cKestruneEngineSavegameHost::SaveEffects(int file)
 void cKestruneEngineSavegameHost::LoadEffect(int file, SavegameBlockHeader& header)
 {
     if (!engine_.graphics) {
-        cKestruneSavegameHost::LoadEffect(file, header);
+        SkipSavegameBlock(file, header);
         return;
     }
     if (cKestruneParticleSystem* const effect = LoadParticleBlock(file, header))

@@ -4,12 +4,16 @@
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/kestrune_fonts.h"
 #include "engine/render/kestrune_graphics.h"
+#include "engine/render/kestrune_image.h"
 #include "engine/render/kestrune_particles.h"
 #include "engine/render/kestrune_sprites.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/world/kestrune_object_handle.h"
 #include "engine/world/kestrune_scene.h"
+#include "engine/world/kestrune_view.h"
+
+#include <cstring>
 
 // Scenes are made by cSystem__GoTo and the savegame reader, not at start.
 bool cKestruneDefaultMembers::CreateScene(cKestruneEngine&) { return true; }
@@ -49,7 +53,21 @@ void cKestruneEngineGraphicsHost::SceneSubmit(DynArray<RenderQueueEntry>& list)
         engine_.scene->Submit(list);
 }
 
-bool cKestruneEngineGraphicsHost::GetMirrorView(KestruneMirrorView& view) { return cKestruneGraphicsHost::GetMirrorView(view); }
+bool cKestruneEngineGraphicsHost::GetMirrorView(KestruneMirrorView& mirror)
+{
+    const cKestruneView* const view = engine_.scene ? engine_.scene->currentView : nullptr;
+    if (!view || !view->mirrorLayer)
+        return false;
+    mirror.background = view->images.count > 0 ? view->images.data[0] : nullptr;
+    mirror.mirrorLayer = view->mirrorLayer;
+    mirror.floorMirror = view->floorMirror != 0;
+    mirror.mirrors.clear();
+    for (int32_t i = 0; i < view->mirrors.count; ++i) {
+        const float* const plane = view->mirrors.data[i].plane;
+        mirror.mirrors.emplace_back(plane[0], plane[1], plane[2], plane[3]);
+    }
+    return true;
+}
 bool cKestruneEngineGraphicsHost::ScenePending() { return engine_.pendingScene != nullptr; }
 // The scene's hovered hotspot, which an arrival event also leaves there, so
 // the caption and cInput__GetObject name the thing the player acts on.
@@ -65,7 +83,19 @@ void* cKestruneEngineGraphicsHost::HoveredHotspot(const char** name)
     }
     return hotspot;
 }
-std::vector<cKestruneImage*> cKestruneEngineGraphicsHost::SceneOverlaysNamed(const char* name) { return cKestruneGraphicsHost::SceneOverlaysNamed(name); }
+std::vector<cKestruneImage*> cKestruneEngineGraphicsHost::SceneOverlaysNamed(const char* name)
+{
+    std::vector<cKestruneImage*> named;
+    const cKestruneScene* const scene = engine_.scene;
+    for (int32_t v = 0; scene && v < scene->views.count; ++v) {
+        const DynArray<cKestruneImage*>& overlays = scene->views.data[v]->overlays;
+        for (int32_t i = 0; i < overlays.count; ++i) {
+            if (std::strcmp(overlays.data[i]->name.GetText(), name) == 0)
+                named.push_back(overlays.data[i]);
+        }
+    }
+    return named;
+}
 
 cKestruneScene* cKestruneEngineWorldHost::CurrentScene() { return engine_.scene; }
 

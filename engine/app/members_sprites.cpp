@@ -37,20 +37,22 @@ void cKestruneEngineWorldHost::SetCamera(const granny_camera& camera)
 
 float cKestruneEngineGraphicsHost::CameraNear()
 {
-    return engine_.sprites ? engine_.sprites->camera.NearClipPlane : cKestruneGraphicsHost::CameraNear();
+    return engine_.sprites ? engine_.sprites->camera.NearClipPlane : 1.0f;
 }
 
 float cKestruneEngineGraphicsHost::CameraFar()
 {
-    return engine_.sprites ? engine_.sprites->camera.FarClipPlane : cKestruneGraphicsHost::CameraFar();
+    return engine_.sprites ? engine_.sprites->camera.FarClipPlane : 1000.0f;
 }
 
 void cKestruneEngineGraphicsHost::GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection)
 {
     if (engine_.sprites)
         engine_.sprites->FrameCamera(view, projection);
-    else
-        cKestruneGraphicsHost::GetCamera(view, projection);
+    else {
+        D3DXMatrixIdentity(&view);
+        D3DXMatrixIdentity(&projection);
+    }
 }
 
 void cKestruneEngineGraphicsHost::CollectMeshSprites(DynArray<RenderQueueEntry>& list)

@@ -60,7 +60,7 @@ public:
         const cKestruneCharacter* speaker = Character(character);
         if (!speaker)
             speaker = Player();
-        return speaker ? speaker->speechColor : cKestruneUiHost::TextColour(character);
+        return speaker ? speaker->speechColor : 0xFFFFFFFF;
     }
     bool PlaySpeech(const char* name, ObjectHandle character) override
     {

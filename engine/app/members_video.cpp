@@ -1,12 +1,26 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/render/kestrune_image.h"
+#include "engine/render/kestrune_mesh_sprite.h"
+#include "engine/render/kestrune_sprites.h"
 #include "engine/render/kestrune_video.h"
+#include "engine/render/video_tracks.h"
+#include "engine/world/kestrune_character.h"
+#include "engine/world/kestrune_gameplay.h"
+
+#include <algorithm>
 
 namespace {
 
-// The engine's answers to its videos: the settings they read and the engine's
-// current and queued video slots.
+cKestruneMeshSprite* PlayerModel(cKestruneEngine& engine)
+{
+    cKestruneCharacter* const player = engine.gameplay ? engine.gameplay->playerCharacter : nullptr;
+    return player ? player->model : nullptr;
+}
+
+// The engine's answers to its videos: the settings they read, the engine's
+// current and queued video slots, and the sprite camera and player model that
+// a realtime video's tracks move.
 class EngineVideoHost : public cKestruneVideoHost {
 public:
     explicit EngineVideoHost(cKestruneEngine& engine) : engine_(engine) {}
@@ -17,6 +31,33 @@ public:
     int32_t MusicVolume() override { return engine_.MusicVolume; }
     cKestruneVideo*& CurrentVideo() override { return engine_.video; }
     cKestruneVideo*& QueuedVideo() override { return engine_.queuedVideo; }
+
+    bool PlayerPosition(float position[3]) override
+    {
+        const cKestruneMeshSprite* const model = PlayerModel(engine_);
+        if (!model)
+            return false;
+        model->GetPosition(&position[0], &position[1], &position[2]);
+        return true;
+    }
+
+    // Only the height follows the track: the walk keeps x and z.
+    void SetPlayerHeight(float y) override
+    {
+        if (cKestruneMeshSprite* const model = PlayerModel(engine_)) {
+            model->position[1] = y;
+            model->world._42 = y;
+        }
+    }
+
+    void SetCameraFromMotion(const float* record) override
+    {
+        if (!engine_.sprites)
+            return;
+        KestruneCameraMotion motion;
+        std::copy(record, record + kCameraRecordValues, motion.c);
+        engine_.sprites->SetCameraFromMotion(motion);
+    }
 
 private:
     cKestruneEngine& engine_;

@@ -5,21 +5,21 @@
 
 namespace {
 
-cKestruneSoundHost g_baseHost;
+cKestruneNullSoundHost g_baseHost;
 cKestruneSoundHost* g_host = nullptr;
 
 } // namespace
 
-bool cKestruneSoundHost::CameraToWorld(float[16]) const { return false; }
+bool cKestruneNullSoundHost::CameraToWorld(float[16]) const { return false; }
 
-bool cKestruneSoundHost::CharacterPosition(const cKestruneCharacter*, float[3]) const { return false; }
+bool cKestruneNullSoundHost::CharacterPosition(const cKestruneCharacter*, float[3]) const { return false; }
 
-uint32_t cKestruneSoundHost::ScriptIdentity(const cKestruneScript* script) const
+uint32_t cKestruneNullSoundHost::ScriptIdentity(const cKestruneScript* script) const
 {
     return script ? script->SaveIdentity() : 0;
 }
 
-cKestruneScript* cKestruneSoundHost::FindScriptById(uint32_t id) const
+cKestruneScript* cKestruneNullSoundHost::FindScriptById(uint32_t id) const
 {
     if (id == 0)
         return nullptr;

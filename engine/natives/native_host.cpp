@@ -4,24 +4,24 @@
 
 namespace {
 
-cKestruneNativeHost g_baseHost;
+cKestruneNullNativeHost g_baseHost;
 cKestruneNativeHost* g_host = &g_baseHost;
 
 } // namespace
 
-const char* cKestruneNativeHost::PreviousSceneName() { return ""; }
-void cKestruneNativeHost::RequestNewGame() {}
-void cKestruneNativeHost::AddRoomTimer(cKestruneScript*, const char*, float) {}
-cKestruneHints* cKestruneNativeHost::Hints() { return nullptr; }
-bool cKestruneNativeHost::MenuOpen() { return false; }
-bool cKestruneNativeHost::HasInventoryItem(const char*) { return false; }
-cKestruneVideo* cKestruneNativeHost::CurrentVideo() { return nullptr; }
-void cKestruneNativeHost::QueueVideo(cKestruneVideo* video) { delete video; }
-void cKestruneNativeHost::OpenMessenger() {}
-void cKestruneNativeHost::CloseMessenger() {}
-void cKestruneNativeHost::CloseMessengerConnection() {}
-void cKestruneNativeHost::AddMessengerItem(const char*, const char*, const char*, const char*, uint32_t) {}
-void cKestruneNativeHost::Print(const char*, const char*, cKestruneScript*) {}
+const char* cKestruneNullNativeHost::PreviousSceneName() { return ""; }
+void cKestruneNullNativeHost::RequestNewGame() {}
+void cKestruneNullNativeHost::AddRoomTimer(cKestruneScript*, const char*, float) {}
+cKestruneHints* cKestruneNullNativeHost::Hints() { return nullptr; }
+bool cKestruneNullNativeHost::MenuOpen() { return false; }
+bool cKestruneNullNativeHost::HasInventoryItem(const char*) { return false; }
+cKestruneVideo* cKestruneNullNativeHost::CurrentVideo() { return nullptr; }
+void cKestruneNullNativeHost::QueueVideo(cKestruneVideo* video) { delete video; }
+void cKestruneNullNativeHost::OpenMessenger() {}
+void cKestruneNullNativeHost::CloseMessenger() {}
+void cKestruneNullNativeHost::CloseMessengerConnection() {}
+void cKestruneNullNativeHost::AddMessengerItem(const char*, const char*, const char*, const char*, uint32_t) {}
+void cKestruneNullNativeHost::Print(const char*, const char*, cKestruneScript*) {}
 
 void SetNativeHost(cKestruneNativeHost* host) { g_host = host ? host : &g_baseHost; }
 cKestruneNativeHost& NativeHost() { return *g_host; }

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 namespace {
-cKestruneGraphicsHost gDefaultHost;
+cKestruneNullGraphicsHost gDefaultHost;
 cKestruneGraphicsHost* gHost = nullptr;
 }  // namespace
 
@@ -20,72 +20,72 @@ double GraphicsSecondsSince(uint32_t t, float factor)
     return t <= now ? (now - t) * static_cast<double>(0.001f) * factor : 0.0;
 }
 
-HWND cKestruneGraphicsHost::Window() { return nullptr; }
-int32_t cKestruneGraphicsHost::SimpleShadows() { return 0; }
-int32_t cKestruneGraphicsHost::Antialiasing() { return 0; }
-int32_t cKestruneGraphicsHost::Gamma() { return 127; }
-int32_t cKestruneGraphicsHost::SFXVolume() { return 255; }
-uint32_t cKestruneGraphicsHost::FrameTime() { return 0; }
-float cKestruneGraphicsHost::FrameSeconds() { return 0.0f; }
-float cKestruneGraphicsHost::FrameDeltaSeconds() { return 0.0f; }
-float cKestruneGraphicsHost::CameraNear() { return 1.0f; }
-float cKestruneGraphicsHost::CameraFar() { return 1000.0f; }
+HWND cKestruneNullGraphicsHost::Window() { return nullptr; }
+int32_t cKestruneNullGraphicsHost::SimpleShadows() { return 0; }
+int32_t cKestruneNullGraphicsHost::Antialiasing() { return 0; }
+int32_t cKestruneNullGraphicsHost::Gamma() { return 127; }
+int32_t cKestruneNullGraphicsHost::SFXVolume() { return 255; }
+uint32_t cKestruneNullGraphicsHost::FrameTime() { return 0; }
+float cKestruneNullGraphicsHost::FrameSeconds() { return 0.0f; }
+float cKestruneNullGraphicsHost::FrameDeltaSeconds() { return 0.0f; }
+float cKestruneNullGraphicsHost::CameraNear() { return 1.0f; }
+float cKestruneNullGraphicsHost::CameraFar() { return 1000.0f; }
 
-void cKestruneGraphicsHost::GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection)
+void cKestruneNullGraphicsHost::GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection)
 {
     D3DXMatrixIdentity(&view);
     D3DXMatrixIdentity(&projection);
 }
 
-void cKestruneGraphicsHost::CollectMeshSprites(DynArray<RenderQueueEntry>&) {}
-void cKestruneGraphicsHost::RenderMeshSprite(void*, const D3DXMATRIX&, int32_t) {}
+void cKestruneNullGraphicsHost::CollectMeshSprites(DynArray<RenderQueueEntry>&) {}
+void cKestruneNullGraphicsHost::RenderMeshSprite(void*, const D3DXMATRIX&, int32_t) {}
 
-void cKestruneGraphicsHost::MeshSpriteFrame(void*, D3DXVECTOR3& position, D3DXVECTOR3& up)
+void cKestruneNullGraphicsHost::MeshSpriteFrame(void*, D3DXVECTOR3& position, D3DXVECTOR3& up)
 {
     position = D3DXVECTOR3(0, 0, 0);
     up = D3DXVECTOR3(0, 1, 0);
 }
 
-void cKestruneGraphicsHost::ReleaseSkinBuffers() {}
-void cKestruneGraphicsHost::RecreateSkinBuffers() {}
-bool cKestruneGraphicsHost::HasVideo() { return false; }
-void cKestruneGraphicsHost::VideoUpdate() {}
-bool cKestruneGraphicsHost::VideoRealtime() { return false; }
-void cKestruneGraphicsHost::VideoDraw(int32_t) {}
-void cKestruneGraphicsHost::GameplayUpdate() {}
-uint32_t cKestruneGraphicsHost::GameState() { return 0; }
-bool cKestruneGraphicsHost::HasScene() { return false; }
-void cKestruneGraphicsHost::SceneSubmit(DynArray<RenderQueueEntry>&) {}
-bool cKestruneGraphicsHost::GetMirrorView(KestruneMirrorView&) { return false; }
-int32_t cKestruneGraphicsHost::MouseX() { return 0; }
-int32_t cKestruneGraphicsHost::MouseY() { return 0; }
-int32_t cKestruneGraphicsHost::FadeActive() { return 0; }
-uint32_t cKestruneGraphicsHost::FadeStart() { return 0; }
-float cKestruneGraphicsHost::FadeRate() { return 1.0f; }
-bool cKestruneGraphicsHost::ScenePending() { return false; }
-bool cKestruneGraphicsHost::LoadRequested() { return false; }
-bool cKestruneGraphicsHost::Inactive() { return false; }
-void cKestruneGraphicsHost::PumpMessages() {}
-void cKestruneGraphicsHost::Sleep(uint32_t milliseconds) { usleep(milliseconds * 1000); }
+void cKestruneNullGraphicsHost::ReleaseSkinBuffers() {}
+void cKestruneNullGraphicsHost::RecreateSkinBuffers() {}
+bool cKestruneNullGraphicsHost::HasVideo() { return false; }
+void cKestruneNullGraphicsHost::VideoUpdate() {}
+bool cKestruneNullGraphicsHost::VideoRealtime() { return false; }
+void cKestruneNullGraphicsHost::VideoDraw(int32_t) {}
+void cKestruneNullGraphicsHost::GameplayUpdate() {}
+uint32_t cKestruneNullGraphicsHost::GameState() { return 0; }
+bool cKestruneNullGraphicsHost::HasScene() { return false; }
+void cKestruneNullGraphicsHost::SceneSubmit(DynArray<RenderQueueEntry>&) {}
+bool cKestruneNullGraphicsHost::GetMirrorView(KestruneMirrorView&) { return false; }
+int32_t cKestruneNullGraphicsHost::MouseX() { return 0; }
+int32_t cKestruneNullGraphicsHost::MouseY() { return 0; }
+int32_t cKestruneNullGraphicsHost::FadeActive() { return 0; }
+uint32_t cKestruneNullGraphicsHost::FadeStart() { return 0; }
+float cKestruneNullGraphicsHost::FadeRate() { return 1.0f; }
+bool cKestruneNullGraphicsHost::ScenePending() { return false; }
+bool cKestruneNullGraphicsHost::LoadRequested() { return false; }
+bool cKestruneNullGraphicsHost::Inactive() { return false; }
+void cKestruneNullGraphicsHost::PumpMessages() {}
+void cKestruneNullGraphicsHost::Sleep(uint32_t milliseconds) { usleep(milliseconds * 1000); }
 
-void* cKestruneGraphicsHost::HoveredHotspot(const char** name)
+void* cKestruneNullGraphicsHost::HoveredHotspot(const char** name)
 {
     if (name) *name = nullptr;
     return nullptr;
 }
 
-void cKestruneGraphicsHost::MessengerRender() {}
-void cKestruneGraphicsHost::HintsRender() {}
-void cKestruneGraphicsHost::InventoryBarRender() {}
-bool cKestruneGraphicsHost::HasScreenControl() { return false; }
-void cKestruneGraphicsHost::ScreenControlRender() {}
-bool cKestruneGraphicsHost::MenuOpen() { return false; }
-void cKestruneGraphicsHost::MenuRender() {}
-int32_t cKestruneGraphicsHost::DialogueState() { return 0; }
-const void* cKestruneGraphicsHost::TakeDialogueHighlight() { return nullptr; }
-cKestruneImage* cKestruneGraphicsHost::HandItemIcon() { return nullptr; }
-int32_t cKestruneGraphicsHost::HandItemCursor() { return -1; }
-std::vector<cKestruneImage*> cKestruneGraphicsHost::SceneOverlaysNamed(const char*) { return {}; }
+void cKestruneNullGraphicsHost::MessengerRender() {}
+void cKestruneNullGraphicsHost::HintsRender() {}
+void cKestruneNullGraphicsHost::InventoryBarRender() {}
+bool cKestruneNullGraphicsHost::HasScreenControl() { return false; }
+void cKestruneNullGraphicsHost::ScreenControlRender() {}
+bool cKestruneNullGraphicsHost::MenuOpen() { return false; }
+void cKestruneNullGraphicsHost::MenuRender() {}
+int32_t cKestruneNullGraphicsHost::DialogueState() { return 0; }
+const void* cKestruneNullGraphicsHost::TakeDialogueHighlight() { return nullptr; }
+cKestruneImage* cKestruneNullGraphicsHost::HandItemIcon() { return nullptr; }
+int32_t cKestruneNullGraphicsHost::HandItemCursor() { return -1; }
+std::vector<cKestruneImage*> cKestruneNullGraphicsHost::SceneOverlaysNamed(const char*) { return {}; }
 
 void cKestruneGraphicsHost::RunScript(cKestruneScript* script, const char* function)
 {

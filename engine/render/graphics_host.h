@@ -2,8 +2,8 @@
 
 // What the graphics object, images and texts need from the engine and from
 // the members that draw inside the frame. The engine installs its own host;
-// until then (and in tests of this folder) the base class answers as if every
-// member were absent, and tests install fakes that record what was asked.
+// what the real engine must supply has no base answer, so a host that forgets
+// one does not build.
 
 #include "engine/base/dynarray.h"
 #include "engine/render/render_queue.h"
@@ -29,79 +29,134 @@ public:
     virtual ~cKestruneGraphicsHost() = default;
 
     // Engine settings and the window.
-    virtual HWND Window();
-    virtual int32_t SimpleShadows();
-    virtual int32_t Antialiasing();
-    virtual int32_t Gamma();
-    virtual int32_t SFXVolume();
+    virtual HWND Window() = 0;
+    virtual int32_t SimpleShadows() = 0;
+    virtual int32_t Antialiasing() = 0;
+    virtual int32_t Gamma() = 0;
+    virtual int32_t SFXVolume() = 0;
 
     // The frame clock's time of the current frame (ms).
-    virtual uint32_t FrameTime();
+    virtual uint32_t FrameTime() = 0;
     // The frame clock's seconds and the seconds since the previous frame.
-    virtual float FrameSeconds();
-    virtual float FrameDeltaSeconds();
+    virtual float FrameSeconds() = 0;
+    virtual float FrameDeltaSeconds() = 0;
 
     // The sprite system: camera planes and matrices, mesh sprites, skinning buffers.
-    virtual float CameraNear();
-    virtual float CameraFar();
-    virtual void GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection);
-    virtual void CollectMeshSprites(DynArray<RenderQueueEntry>& list);
-    virtual void RenderMeshSprite(void* sprite, const D3DXMATRIX& world, int32_t withShadow);
+    virtual float CameraNear() = 0;
+    virtual float CameraFar() = 0;
+    virtual void GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection) = 0;
+    virtual void CollectMeshSprites(DynArray<RenderQueueEntry>& list) = 0;
+    virtual void RenderMeshSprite(void* sprite, const D3DXMATRIX& world, int32_t withShadow) = 0;
     // The sprite's position and up axis (second row of its world matrix).
-    virtual void MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up);
-    virtual void ReleaseSkinBuffers();
-    virtual void RecreateSkinBuffers();
+    virtual void MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up) = 0;
+    virtual void ReleaseSkinBuffers() = 0;
+    virtual void RecreateSkinBuffers() = 0;
 
     // Video.
-    virtual bool HasVideo();
-    virtual void VideoUpdate();
-    virtual bool VideoRealtime();
-    virtual void VideoDraw(int32_t withSubtitles);
+    virtual bool HasVideo() = 0;
+    virtual void VideoUpdate() = 0;
+    virtual bool VideoRealtime() = 0;
+    virtual void VideoDraw(int32_t withSubtitles) = 0;
 
     // Gameplay, scene and input state.
-    virtual void GameplayUpdate();
-    virtual uint32_t GameState();
-    virtual bool HasScene();
-    virtual void SceneSubmit(DynArray<RenderQueueEntry>& list);
+    virtual void GameplayUpdate() = 0;
+    virtual uint32_t GameState() = 0;
+    virtual bool HasScene() = 0;
+    virtual void SceneSubmit(DynArray<RenderQueueEntry>& list) = 0;
     // False when the current view has no mirror layer (or there is no scene).
-    virtual bool GetMirrorView(KestruneMirrorView& view);
-    virtual int32_t MouseX();
-    virtual int32_t MouseY();
-    virtual int32_t FadeActive();
-    virtual uint32_t FadeStart();
-    virtual float FadeRate();
-    virtual bool ScenePending();
-    virtual bool LoadRequested();
-    virtual bool Inactive();
-    virtual void PumpMessages();
-    virtual void Sleep(uint32_t milliseconds);
+    virtual bool GetMirrorView(KestruneMirrorView& view) = 0;
+    virtual int32_t MouseX() = 0;
+    virtual int32_t MouseY() = 0;
+    virtual int32_t FadeActive() = 0;
+    virtual uint32_t FadeStart() = 0;
+    virtual float FadeRate() = 0;
+    virtual bool ScenePending() = 0;
+    virtual bool LoadRequested() = 0;
+    virtual bool Inactive() = 0;
+    virtual void PumpMessages() = 0;
+    virtual void Sleep(uint32_t milliseconds) = 0;
     // The hovered hotspot and its name (null: none).
-    virtual void* HoveredHotspot(const char** name);
+    virtual void* HoveredHotspot(const char** name) = 0;
 
     // The members drawn inside the frame.
-    virtual void MessengerRender();
-    virtual void HintsRender();
-    virtual void InventoryBarRender();
-    virtual bool HasScreenControl();
-    virtual void ScreenControlRender();
-    virtual bool MenuOpen();
-    virtual void MenuRender();
-    virtual int32_t DialogueState();
+    virtual void MessengerRender() = 0;
+    virtual void HintsRender() = 0;
+    virtual void InventoryBarRender() = 0;
+    virtual bool HasScreenControl() = 0;
+    virtual void ScreenControlRender() = 0;
+    virtual bool MenuOpen() = 0;
+    virtual void MenuRender() = 0;
+    virtual int32_t DialogueState() = 0;
     // The dialogue's highlight fan when its draw-once flag is set (the flag
     // is cleared by the call); null otherwise.
-    virtual const void* TakeDialogueHighlight();
+    virtual const void* TakeDialogueHighlight() = 0;
     // The item in hand: its icon and the cursor index the inventory keeps for it.
-    virtual cKestruneImage* HandItemIcon();
-    virtual int32_t HandItemCursor();
+    virtual cKestruneImage* HandItemIcon() = 0;
+    virtual int32_t HandItemCursor() = 0;
 
     // Images: every image of the given name in the overlays of all views of
     // the current scene (the shared-callback rule).
-    virtual std::vector<cKestruneImage*> SceneOverlaysNamed(const char* name);
+    virtual std::vector<cKestruneImage*> SceneOverlaysNamed(const char* name) = 0;
     // Runs a script function; skipped for a script that is no longer live.
+    // Kept: running a live script is the same for every caller.
     virtual void RunScript(cKestruneScript* script, const char* function);
 };
 
-// Null restores the default host.
+// The answers of an engine with none of the members above: what the frame
+// sees before the engine installs its host, and the base of test fakes.
+class cKestruneNullGraphicsHost : public cKestruneGraphicsHost {
+public:
+    HWND Window() override;
+    int32_t SimpleShadows() override;
+    int32_t Antialiasing() override;
+    int32_t Gamma() override;
+    int32_t SFXVolume() override;
+    uint32_t FrameTime() override;
+    float FrameSeconds() override;
+    float FrameDeltaSeconds() override;
+    float CameraNear() override;
+    float CameraFar() override;
+    void GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection) override;
+    void CollectMeshSprites(DynArray<RenderQueueEntry>& list) override;
+    void RenderMeshSprite(void* sprite, const D3DXMATRIX& world, int32_t withShadow) override;
+    void MeshSpriteFrame(void* sprite, D3DXVECTOR3& position, D3DXVECTOR3& up) override;
+    void ReleaseSkinBuffers() override;
+    void RecreateSkinBuffers() override;
+    bool HasVideo() override;
+    void VideoUpdate() override;
+    bool VideoRealtime() override;
+    void VideoDraw(int32_t withSubtitles) override;
+    void GameplayUpdate() override;
+    uint32_t GameState() override;
+    bool HasScene() override;
+    void SceneSubmit(DynArray<RenderQueueEntry>& list) override;
+    bool GetMirrorView(KestruneMirrorView& view) override;
+    int32_t MouseX() override;
+    int32_t MouseY() override;
+    int32_t FadeActive() override;
+    uint32_t FadeStart() override;
+    float FadeRate() override;
+    bool ScenePending() override;
+    bool LoadRequested() override;
+    bool Inactive() override;
+    void PumpMessages() override;
+    void Sleep(uint32_t milliseconds) override;
+    void* HoveredHotspot(const char** name) override;
+    void MessengerRender() override;
+    void HintsRender() override;
+    void InventoryBarRender() override;
+    bool HasScreenControl() override;
+    void ScreenControlRender() override;
+    bool MenuOpen() override;
+    void MenuRender() override;
+    int32_t DialogueState() override;
+    const void* TakeDialogueHighlight() override;
+    cKestruneImage* HandItemIcon() override;
+    int32_t HandItemCursor() override;
+    std::vector<cKestruneImage*> SceneOverlaysNamed(const char* name) override;
+};
+
+// Null restores the null host (the answers of an engine without members).
 void SetGraphicsHost(cKestruneGraphicsHost* host);
 cKestruneGraphicsHost& GraphicsHost();
 

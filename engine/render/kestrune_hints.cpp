@@ -13,7 +13,7 @@ constexpr float kExitsAloneSeconds = 1.5f;
 constexpr const char* kIconNames[] = {"hint_exit.image", "hint_hand.image", "hint_speak.image"};
 constexpr int32_t kArrowCount = 8;
 
-cKestruneHintsHost g_baseHost;
+cKestruneNullHintsHost g_baseHost;
 cKestruneHintsHost* g_host = nullptr;
 
 cKestruneImage* ClampedImage(DynArray<cKestruneImage*>& list, int32_t index)
@@ -23,7 +23,7 @@ cKestruneImage* ClampedImage(DynArray<cKestruneImage*>& list, int32_t index)
 
 } // namespace
 
-bool cKestruneHintsHost::CurrentView(int32_t&) { return false; }
+bool cKestruneNullHintsHost::CurrentView(int32_t&) { return false; }
 
 void SetHintsHost(cKestruneHintsHost* host) { g_host = host; }
 

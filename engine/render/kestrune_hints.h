@@ -22,14 +22,23 @@ class cKestruneHintsHost {
 public:
     virtual ~cKestruneHintsHost() = default;
     // The frame clock's seconds.
-    virtual float Seconds() { return 0.0f; }
+    virtual float Seconds() = 0;
     // The current scene's current view id; false without a scene.
-    virtual bool CurrentView(int32_t& id);
+    virtual bool CurrentView(int32_t& id) = 0;
     // Runs "_hint" of the current scene's script; false without a scene.
-    virtual bool RunSceneHints() { return false; }
+    virtual bool RunSceneHints() = 0;
 };
 
-// Null restores the base answers.
+// The answers of an engine with no scene and a clock standing at 0: what the
+// hints see before the engine installs its host, and the base of test fakes.
+class cKestruneNullHintsHost : public cKestruneHintsHost {
+public:
+    float Seconds() override { return 0.0f; }
+    bool CurrentView(int32_t& id) override;
+    bool RunSceneHints() override { return false; }
+};
+
+// Null restores the null host (the answers of an engine without members).
 void SetHintsHost(cKestruneHintsHost* host);
 cKestruneHintsHost& HintsHost();
 

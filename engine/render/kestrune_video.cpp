@@ -16,7 +16,7 @@ constexpr uint32_t kBandHeight = 400;
 constexpr DWORD kSubtitleColour = 0xFFFFFF40;
 constexpr uint32_t kSubtitleFlags = kTextCentre | kTextWrap;
 
-cKestruneVideoHost g_baseHost;
+cKestruneNullVideoHost g_baseHost;
 cKestruneVideoHost* g_host = nullptr;
 cKestruneVideo* g_current = nullptr;
 cKestruneVideo* g_queued = nullptr;
@@ -44,9 +44,9 @@ std::vector<uint8_t> ReadResource(const cString& name)
 
 } // namespace
 
-cKestruneVideo*& cKestruneVideoHost::CurrentVideo() { return g_current; }
-cKestruneVideo*& cKestruneVideoHost::QueuedVideo() { return g_queued; }
-bool cKestruneVideoHost::PlayerPosition(float[3]) { return false; }
+cKestruneVideo*& cKestruneNullVideoHost::CurrentVideo() { return g_current; }
+cKestruneVideo*& cKestruneNullVideoHost::QueuedVideo() { return g_queued; }
+bool cKestruneNullVideoHost::PlayerPosition(float[3]) { return false; }
 
 void SetVideoHost(cKestruneVideoHost* host) { g_host = host; }
 cKestruneVideoHost& VideoHost() { return g_host ? *g_host : g_baseHost; }

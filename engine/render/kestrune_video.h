@@ -22,22 +22,38 @@ struct SubtitleEntry {
 class cKestruneVideoHost {
 public:
     virtual ~cKestruneVideoHost() = default;
-    virtual int32_t Subtitle() { return 0; }
-    virtual int32_t SFXVolume() { return 255; }
-    virtual int32_t DialogueVolume() { return 255; }
-    virtual int32_t MusicVolume() { return 127; }
+    virtual int32_t Subtitle() = 0;
+    virtual int32_t SFXVolume() = 0;
+    virtual int32_t DialogueVolume() = 0;
+    virtual int32_t MusicVolume() = 0;
     // The engine's current and queued video.
-    virtual cKestruneVideo*& CurrentVideo();
-    virtual cKestruneVideo*& QueuedVideo();
+    virtual cKestruneVideo*& CurrentVideo() = 0;
+    virtual cKestruneVideo*& QueuedVideo() = 0;
     // The player character's mesh-sprite position; false without one.
-    virtual bool PlayerPosition(float position[3]);
+    virtual bool PlayerPosition(float position[3]) = 0;
     // Sets the y of the player's mesh-sprite position and world matrix.
-    virtual void SetPlayerHeight(float) {}
+    virtual void SetPlayerHeight(float) = 0;
     // One ".cmotion" record (14 values) for the sprite system's camera.
-    virtual void SetCameraFromMotion(const float*) {}
+    virtual void SetCameraFromMotion(const float*) = 0;
 };
 
-// Null restores the base answers.
+// The answers of an engine with its own two slots and no camera or player:
+// what a video sees before the engine installs its host, and the base of test
+// fakes.
+class cKestruneNullVideoHost : public cKestruneVideoHost {
+public:
+    int32_t Subtitle() override { return 0; }
+    int32_t SFXVolume() override { return 255; }
+    int32_t DialogueVolume() override { return 255; }
+    int32_t MusicVolume() override { return 127; }
+    cKestruneVideo*& CurrentVideo() override;
+    cKestruneVideo*& QueuedVideo() override;
+    bool PlayerPosition(float position[3]) override;
+    void SetPlayerHeight(float) override {}
+    void SetCameraFromMotion(const float*) override {}
+};
+
+// Null restores the null host (the answers of an engine without members).
 void SetVideoHost(cKestruneVideoHost* host);
 cKestruneVideoHost& VideoHost();
 

@@ -7,10 +7,12 @@
 #include "engine/ui/kestrune_dialogue.h"
 #include "engine/ui/ui_host.h"
 #include "engine/world/kestrune_gameplay.h"
+#include "engine/world/kestrune_scene.h"
+#include "engine/world/kestrune_view.h"
 #include "engine/world/world_host.h"
 #include "platform/granny/granny.h"
 
-#include <vector>
+#include <cstring>
 
 using namespace screen_control;
 
@@ -52,10 +54,19 @@ cKestruneChatControl::cKestruneChatControl(const char* name, ObjectHandle figure
     UiHost().CentreOnBrows(character);
 }
 
+// Looked up each time: the view owns its overlays, and a script may replace
+// one while the control shows it.
 cKestruneImage* cKestruneChatControl::Overlay() const
 {
-    const std::vector<cKestruneImage*> named = GraphicsHost().SceneOverlaysNamed(overlayName.GetText());
-    return named.empty() ? nullptr : named.back();
+    const cKestruneScene* const current = WorldHost().CurrentScene();
+    const cKestruneView* const view = current ? current->currentView : nullptr;
+    if (!view)
+        return nullptr;
+    for (int32_t i = view->overlays.count - 1; i >= 0; --i) {
+        if (std::strcmp(view->overlays.data[i]->name.GetText(), overlayName.GetText()) == 0)
+            return view->overlays.data[i];
+    }
+    return nullptr;
 }
 
 void cKestruneChatControl::Input()

@@ -4,7 +4,7 @@
 #include "engine/world/kestrune_gameplay.h"
 
 namespace {
-cKestruneUiHost g_baseHost;
+cKestruneNullUiHost g_baseHost;
 cKestruneUiHost* g_host = nullptr;
 } // namespace
 
@@ -21,21 +21,21 @@ cKestruneUiHost& UiHost() { return g_host ? *g_host : g_baseHost; }
 uint32_t cKestruneUiHost::FrameTime() { return GraphicsHost().FrameTime(); }
 float cKestruneUiHost::FrameSeconds() { return GraphicsHost().FrameSeconds(); }
 float cKestruneUiHost::FrameDeltaSeconds() { return GraphicsHost().FrameDeltaSeconds(); }
-void cKestruneUiHost::AddTimer(cKestruneScript*, const char*, float) {}
-int32_t cKestruneUiHost::Subtitle() { return 0; }
-ObjectHandle cKestruneUiHost::PlayerCharacter() { return kNoObject; }
-ObjectHandle cKestruneUiHost::CharacterHandle(const cKestruneCharacter*) { return kNoObject; }
-uint32_t cKestruneUiHost::TextColour(ObjectHandle) { return 0xFFFFFFFF; }
-bool cKestruneUiHost::PlaySpeech(const char*, ObjectHandle) { return false; }
-bool cKestruneUiHost::SpeechDone() { return true; }
-void cKestruneUiHost::StopSpeech() {}
-void cKestruneUiHost::StartLipSync(ObjectHandle, const char*) {}
-void cKestruneUiHost::StopPlayerWalk() {}
-ObjectHandle cKestruneUiHost::CreateHead(const char*, uint32_t) { return kNoObject; }
-void cKestruneUiHost::DeleteHead(ObjectHandle) {}
-void cKestruneUiHost::RenderHead(ObjectHandle) {}
-void cKestruneUiHost::CentreOnBrows(ObjectHandle) {}
-void cKestruneUiHost::RenderCloseUp(ObjectHandle) {}
-void cKestruneUiHost::ShowHints(bool) {}
-void cKestruneUiHost::CacheMeshSprite(const char*) {}
-void cKestruneUiHost::RunProjectFunction(const char*) {}
+void cKestruneNullUiHost::AddTimer(cKestruneScript*, const char*, float) {}
+int32_t cKestruneNullUiHost::Subtitle() { return 0; }
+ObjectHandle cKestruneNullUiHost::PlayerCharacter() { return kNoObject; }
+ObjectHandle cKestruneNullUiHost::CharacterHandle(const cKestruneCharacter*) { return kNoObject; }
+uint32_t cKestruneNullUiHost::TextColour(ObjectHandle) { return 0xFFFFFFFF; }
+bool cKestruneNullUiHost::PlaySpeech(const char*, ObjectHandle) { return false; }
+bool cKestruneNullUiHost::SpeechDone() { return true; }
+void cKestruneNullUiHost::StopSpeech() {}
+void cKestruneNullUiHost::StartLipSync(ObjectHandle, const char*) {}
+void cKestruneNullUiHost::StopPlayerWalk() {}
+ObjectHandle cKestruneNullUiHost::CreateHead(const char*, uint32_t) { return kNoObject; }
+void cKestruneNullUiHost::DeleteHead(ObjectHandle) {}
+void cKestruneNullUiHost::RenderHead(ObjectHandle) {}
+void cKestruneNullUiHost::CentreOnBrows(ObjectHandle) {}
+void cKestruneNullUiHost::RenderCloseUp(ObjectHandle) {}
+void cKestruneNullUiHost::ShowHints(bool) {}
+void cKestruneNullUiHost::CacheMeshSprite(const char*) {}
+void cKestruneNullUiHost::RunProjectFunction(const char*) {}

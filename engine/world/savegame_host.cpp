@@ -11,7 +11,7 @@
 
 namespace {
 
-cKestruneSavegameHost g_baseHost;
+cKestruneNullSavegameHost g_baseHost;
 cKestruneSavegameHost* g_host = &g_baseHost;
 
 bool Is(const SavegameBlockHeader& header, const char* tag)
@@ -47,11 +47,11 @@ void SkipSavegameBlock(int file, SavegameBlockHeader& header)
     } while (NestedIn(owner, header));
 }
 
-void cKestruneSavegameHost::SaveBlock(SavegameOwner, int) {}
-void cKestruneSavegameHost::LoadBlock(SavegameOwner, int file, SavegameBlockHeader& header) { SkipSavegameBlock(file, header); }
-std::uint32_t cKestruneSavegameHost::EffectCount() { return 0; }
-void cKestruneSavegameHost::SaveEffects(int) {}
-void cKestruneSavegameHost::LoadEffect(int file, SavegameBlockHeader& header) { SkipSavegameBlock(file, header); }
+void cKestruneNullSavegameHost::SaveBlock(SavegameOwner, int) {}
+void cKestruneNullSavegameHost::LoadBlock(SavegameOwner, int file, SavegameBlockHeader& header) { SkipSavegameBlock(file, header); }
+std::uint32_t cKestruneNullSavegameHost::EffectCount() { return 0; }
+void cKestruneNullSavegameHost::SaveEffects(int) {}
+void cKestruneNullSavegameHost::LoadEffect(int file, SavegameBlockHeader& header) { SkipSavegameBlock(file, header); }
 
 cKestruneScene* cKestruneSavegameHost::PrepareScene(const char* fileName)
 {
@@ -72,14 +72,14 @@ cKestruneScene* cKestruneSavegameHost::PrepareScene(const char* fileName)
     return scene;
 }
 
-void cKestruneSavegameHost::EnterRestoredScene(cKestruneScene* scene)
+void cKestruneNullSavegameHost::EnterRestoredScene(cKestruneScene* scene)
 {
     scene->Enter(1);
     WorldHost().TickClock();
 }
 
-const char* cKestruneSavegameHost::PreviousSceneName() { return ""; }
-void cKestruneSavegameHost::SetPreviousSceneName(const char* name) { WorldHost().SetPreviousSceneName(name); }
+const char* cKestruneNullSavegameHost::PreviousSceneName() { return ""; }
+void cKestruneNullSavegameHost::SetPreviousSceneName(const char* name) { WorldHost().SetPreviousSceneName(name); }
 
 void SetSavegameHost(cKestruneSavegameHost* host) { g_host = host ? host : &g_baseHost; }
 cKestruneSavegameHost& SavegameHost() { return *g_host; }

@@ -7,59 +7,59 @@
 #include "platform/crt/crt_io.h"
 
 namespace {
-cKestruneWorldHost g_baseHost;
+cKestruneNullWorldHost g_baseHost;
 cKestruneWorldHost* g_host = nullptr;
 } // namespace
 
 void SetWorldHost(cKestruneWorldHost* host) { g_host = host; }
 cKestruneWorldHost& WorldHost() { return g_host ? *g_host : g_baseHost; }
 
-bool cKestruneWorldHost::HasPlayer() { return false; }
-bool cKestruneWorldHost::PlayerPosition(float& x, float& y, float& z)
+bool cKestruneNullWorldHost::HasPlayer() { return false; }
+bool cKestruneNullWorldHost::PlayerPosition(float& x, float& y, float& z)
 {
     x = y = z = 0.0f;
     return false;
 }
-void cKestruneWorldHost::SetPlayerPosition(float, float, float) {}
-float cKestruneWorldHost::PlayerFloorHeight(float, float) { return 0.0f; }
-void cKestruneWorldHost::BindWalkMaps(cKestruneScene&) {}
-void cKestruneWorldHost::UpdatePlayer() {}
-void cKestruneWorldHost::UpdateSceneCharacters(cKestruneScene&) {}
-void cKestruneWorldHost::ReleasePlayerSceneLinks() {}
-bool cKestruneWorldHost::PlayerWalking() { return false; }
-bool cKestruneWorldHost::WalkToScreenPoint(int32_t, int32_t, bool) { return false; }
-void cKestruneWorldHost::DeleteSceneCharacters(cKestruneScene&) {}
-void cKestruneWorldHost::SetCamera(const granny_camera&) {}
-void cKestruneWorldHost::ClearSpecialBehavior() {}
-void cKestruneWorldHost::ClearLights() {}
-void cKestruneWorldHost::PurgeMeshSpriteCache() {}
-void cKestruneWorldHost::StopSceneSounds() {}
-void cKestruneWorldHost::ReleaseAllTexts() {}
-void cKestruneWorldHost::ClearGraphicsObjects() {}
-int32_t cKestruneWorldHost::InventoryBarState() { return 0; }
-void cKestruneWorldHost::SetInventoryBarState(int32_t) {}
-void cKestruneWorldHost::CloseInventoryBar() {}
-bool cKestruneWorldHost::InventoryMouseOverItem() { return false; }
-int32_t cKestruneWorldHost::HeldItemCursor() { return 0; }
-void cKestruneWorldHost::InventoryClick(bool) {}
-int32_t cKestruneWorldHost::DialogueState() { return 0; }
-void cKestruneWorldHost::ResetDialogue() {}
-void cKestruneWorldHost::UpdateDialogue() {}
-bool cKestruneWorldHost::MenuOpen() { return false; }
-void cKestruneWorldHost::MenuInput() {}
-void cKestruneWorldHost::MessengerClick() {}
-bool cKestruneWorldHost::MessengerOverPad() { return false; }
-bool cKestruneWorldHost::HasScreenControl() { return false; }
-bool cKestruneWorldHost::ScreenControlDone() { return true; }
-void cKestruneWorldHost::ScreenControlInput() {}
-void cKestruneWorldHost::DeleteScreenControl() {}
+void cKestruneNullWorldHost::SetPlayerPosition(float, float, float) {}
+float cKestruneNullWorldHost::PlayerFloorHeight(float, float) { return 0.0f; }
+void cKestruneNullWorldHost::BindWalkMaps(cKestruneScene&) {}
+void cKestruneNullWorldHost::UpdatePlayer() {}
+void cKestruneNullWorldHost::UpdateSceneCharacters(cKestruneScene&) {}
+void cKestruneNullWorldHost::ReleasePlayerSceneLinks() {}
+bool cKestruneNullWorldHost::PlayerWalking() { return false; }
+bool cKestruneNullWorldHost::WalkToScreenPoint(int32_t, int32_t, bool) { return false; }
+void cKestruneNullWorldHost::DeleteSceneCharacters(cKestruneScene&) {}
+void cKestruneNullWorldHost::SetCamera(const granny_camera&) {}
+void cKestruneNullWorldHost::ClearSpecialBehavior() {}
+void cKestruneNullWorldHost::ClearLights() {}
+void cKestruneNullWorldHost::PurgeMeshSpriteCache() {}
+void cKestruneNullWorldHost::StopSceneSounds() {}
+void cKestruneNullWorldHost::ReleaseAllTexts() {}
+void cKestruneNullWorldHost::ClearGraphicsObjects() {}
+int32_t cKestruneNullWorldHost::InventoryBarState() { return 0; }
+void cKestruneNullWorldHost::SetInventoryBarState(int32_t) {}
+void cKestruneNullWorldHost::CloseInventoryBar() {}
+bool cKestruneNullWorldHost::InventoryMouseOverItem() { return false; }
+int32_t cKestruneNullWorldHost::HeldItemCursor() { return 0; }
+void cKestruneNullWorldHost::InventoryClick(bool) {}
+int32_t cKestruneNullWorldHost::DialogueState() { return 0; }
+void cKestruneNullWorldHost::ResetDialogue() {}
+void cKestruneNullWorldHost::UpdateDialogue() {}
+bool cKestruneNullWorldHost::MenuOpen() { return false; }
+void cKestruneNullWorldHost::MenuInput() {}
+void cKestruneNullWorldHost::MessengerClick() {}
+bool cKestruneNullWorldHost::MessengerOverPad() { return false; }
+bool cKestruneNullWorldHost::HasScreenControl() { return false; }
+bool cKestruneNullWorldHost::ScreenControlDone() { return true; }
+void cKestruneNullWorldHost::ScreenControlInput() {}
+void cKestruneNullWorldHost::DeleteScreenControl() {}
 bool cKestruneWorldHost::HasVideo() { return GraphicsHost().HasVideo(); }
-bool cKestruneWorldHost::UpdateHoverHotspot(cKestruneScene&, int32_t, int32_t) { return false; }
-bool cKestruneWorldHost::HasHoverHotspot(cKestruneScene&) { return false; }
-int32_t cKestruneWorldHost::HoverHotspotCursor(cKestruneScene&) { return 0; }
-void cKestruneWorldHost::HotspotUse(cKestruneScene&, bool) {}
-void cKestruneWorldHost::HotspotLook(cKestruneScene&, bool) {}
-void cKestruneWorldHost::BindExitHotspot(int32_t) {}
+bool cKestruneNullWorldHost::UpdateHoverHotspot(cKestruneScene&, int32_t, int32_t) { return false; }
+bool cKestruneNullWorldHost::HasHoverHotspot(cKestruneScene&) { return false; }
+int32_t cKestruneNullWorldHost::HoverHotspotCursor(cKestruneScene&) { return 0; }
+void cKestruneNullWorldHost::HotspotUse(cKestruneScene&, bool) {}
+void cKestruneNullWorldHost::HotspotLook(cKestruneScene&, bool) {}
+void cKestruneNullWorldHost::BindExitHotspot(int32_t) {}
 void cKestruneWorldHost::SetCursor(int32_t cursor)
 {
     if (cKestruneGraphics* const graphics = cKestruneGraphics::Current())
@@ -78,20 +78,20 @@ int32_t cKestruneWorldHost::BandBottom()
     return graphics ? graphics->band.bottom : cKestruneGraphics::kBandBottom;
 }
 uint32_t cKestruneWorldHost::FrameTime() { return GraphicsHost().FrameTime(); }
-void cKestruneWorldHost::TickClock() {}
-void cKestruneWorldHost::DropTimers() {}
+void cKestruneNullWorldHost::TickClock() {}
+void cKestruneNullWorldHost::DropTimers() {}
 bool cKestruneWorldHost::ScenePending() { return GraphicsHost().ScenePending(); }
-void cKestruneWorldHost::SetPreviousSceneName(const char*) {}
-cKestruneScene* cKestruneWorldHost::CurrentScene() { return nullptr; }
-bool cKestruneWorldHost::SaveCharacterBlock(uint32_t, const char*, int) { return false; }
+void cKestruneNullWorldHost::SetPreviousSceneName(const char*) {}
+cKestruneScene* cKestruneNullWorldHost::CurrentScene() { return nullptr; }
+bool cKestruneNullWorldHost::SaveCharacterBlock(uint32_t, const char*, int) { return false; }
 
-void cKestruneWorldHost::LoadCharacterBlock(cKestruneScene&, ScriptValue*, int file, SavegameBlockHeader& header)
+void cKestruneNullWorldHost::LoadCharacterBlock(cKestruneScene&, ScriptValue*, int file, SavegameBlockHeader& header)
 {
     _lseek(file, static_cast<long>(header.length), SEEK_CUR);
     ReadSavegameBlockHeader(file, header);
 }
-void cKestruneWorldHost::TakeProjectItems(const ProjectHeader&) {}
-void cKestruneWorldHost::CreateDialogue() {}
-void cKestruneWorldHost::DeleteDialogue() {}
-void cKestruneWorldHost::DeletePlayer() {}
-void cKestruneWorldHost::SetPendingScene(cKestruneScene* scene) { delete scene; }
+void cKestruneNullWorldHost::TakeProjectItems(const ProjectHeader&) {}
+void cKestruneNullWorldHost::CreateDialogue() {}
+void cKestruneNullWorldHost::DeleteDialogue() {}
+void cKestruneNullWorldHost::DeletePlayer() {}
+void cKestruneNullWorldHost::SetPendingScene(cKestruneScene* scene) { delete scene; }

@@ -19,7 +19,7 @@
 namespace vls::test {
 
 // The layers above the sound object, as plain fields a test sets.
-class FakeSoundHost : public cKestruneSoundHost {
+class FakeSoundHost : public cKestruneNullSoundHost {
 public:
     SoundSettings Settings() const override { return settings; }
     const cKestruneView* CurrentView() const override { return view; }

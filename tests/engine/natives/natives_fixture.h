@@ -27,7 +27,7 @@
 
 namespace vls::test {
 
-class FakeWorld : public cKestruneWorldHost {
+class FakeWorld : public cKestruneNullWorldHost {
 public:
     FakeWorld() { SetWorldHost(this); }
     ~FakeWorld() override { SetWorldHost(nullptr); }
@@ -66,7 +66,7 @@ public:
     int walkMapBinds = 0;
 };
 
-class FakeNatives : public cKestruneNativeHost {
+class FakeNatives : public cKestruneNullNativeHost {
 public:
     struct Timer {
         cKestruneScript* script;

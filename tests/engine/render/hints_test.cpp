@@ -7,7 +7,7 @@
 namespace vls::test {
 namespace {
 
-class FakeHintsHost : public cKestruneHintsHost {
+class FakeHintsHost : public cKestruneNullHintsHost {
 public:
     float Seconds() override { return now; }
     bool CurrentView(int32_t& id) override

@@ -56,7 +56,7 @@ private:
     DynArray<cKestruneScript*> scripts_;
 };
 
-class FakeHost : public cKestruneGraphicsHost {
+class FakeHost : public cKestruneNullGraphicsHost {
 public:
     int32_t SimpleShadows() override { return simpleShadows; }
     int32_t Antialiasing() override { return antialiasing; }
@@ -67,7 +67,7 @@ public:
     void GetCamera(D3DXMATRIX& view, D3DXMATRIX& projection) override
     {
         log.push_back("GetCamera");
-        cKestruneGraphicsHost::GetCamera(view, projection);
+        cKestruneNullGraphicsHost::GetCamera(view, projection);
     }
     void CollectMeshSprites(DynArray<RenderQueueEntry>& list) override
     {

@@ -17,7 +17,7 @@
 
 namespace vls::test {
 
-class FakeSpriteWorld : public cKestruneSpriteWorld {
+class FakeSpriteWorld : public cKestruneNullSpriteWorld {
 public:
     bool PlayerReportsHeight(float, float) override { return hasPlayer && reportsHeight; }
     bool PlayerHeight(float x, float z, float& y) override

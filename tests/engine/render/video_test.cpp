@@ -11,7 +11,7 @@
 namespace vls::test {
 namespace {
 
-class FakeVideoHost : public cKestruneVideoHost {
+class FakeVideoHost : public cKestruneNullVideoHost {
 public:
     int32_t Subtitle() override { return subtitle; }
     cKestruneVideo*& CurrentVideo() override { return current; }

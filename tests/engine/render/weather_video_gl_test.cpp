@@ -38,7 +38,7 @@ public:
     }
 };
 
-class VideoSubtitleHost : public cKestruneVideoHost {
+class VideoSubtitleHost : public cKestruneNullVideoHost {
 public:
     int32_t Subtitle() override { return 1; }
 };

@@ -12,7 +12,7 @@ namespace vls::test {
 namespace {
 
 // Keeps the printed lines.
-class PrintedLines : public cKestruneNativeHost {
+class PrintedLines : public cKestruneNullNativeHost {
 public:
     PrintedLines() { SetNativeHost(this); }
     ~PrintedLines() override { SetNativeHost(nullptr); }

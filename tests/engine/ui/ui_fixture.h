@@ -48,7 +48,7 @@ inline std::pair<int32_t, int32_t> TopLeft(cKestruneImage* image)
     return {static_cast<int32_t>(corner.x), static_cast<int32_t>(corner.y)};
 }
 
-class FakeUiHost : public cKestruneUiHost {
+class FakeUiHost : public cKestruneNullUiHost {
 public:
     FakeUiHost() { SetUiHost(this); }
     ~FakeUiHost() override { SetUiHost(nullptr); }

@@ -23,7 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Reads every character block the scene hands over as the engine does: into
 // a new character, kept by the scene when it belongs to a variable.
-class ReadingWorld : public cKestruneWorldHost {
+class ReadingWorld : public cKestruneNullWorldHost {
 public:
     ReadingWorld() { SetWorldHost(this); }
     ~ReadingWorld() override { SetWorldHost(nullptr); }

@@ -17,7 +17,7 @@ namespace {
 
 // Each taker of the input step answers from its field and logs when asked
 // to take the input.
-class TakerHost : public cKestruneWorldHost {
+class TakerHost : public cKestruneNullWorldHost {
 public:
     TakerHost() { SetWorldHost(this); }
     ~TakerHost() override { SetWorldHost(nullptr); }

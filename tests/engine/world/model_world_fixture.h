@@ -39,7 +39,7 @@ public:
     int32_t dialogueState = 0;
 };
 
-class SettingsSoundHost : public cKestruneSoundHost {
+class SettingsSoundHost : public cKestruneNullSoundHost {
 public:
     SoundSettings Settings() const override { return settings; }
     SoundSettings settings;

@@ -48,7 +48,7 @@ Bytes SpritesPayload(std::int32_t lights)
 }
 
 // The current scene, for the scene's and the writer's questions.
-class SceneWorldHost : public cKestruneWorldHost {
+class SceneWorldHost : public cKestruneNullWorldHost {
 public:
     SceneWorldHost() { SetWorldHost(this); }
     ~SceneWorldHost() override { SetWorldHost(nullptr); }
@@ -63,7 +63,7 @@ public:
 
 // Every owner but the scene keeps its state as bytes; the player's block
 // carries two nested blocks, as a character's does.
-class FakeOwners : public cKestruneSavegameHost {
+class FakeOwners : public cKestruneNullSavegameHost {
 public:
     explicit FakeOwners(SceneWorldHost& world) : world_(world) { SetSavegameHost(this); }
     ~FakeOwners() override { SetSavegameHost(nullptr); }

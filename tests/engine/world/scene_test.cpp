@@ -28,7 +28,7 @@ namespace vls::test {
 namespace {
 
 // Records what the scene asked of the members it does not own.
-class RecordingWorldHost : public cKestruneWorldHost {
+class RecordingWorldHost : public cKestruneNullWorldHost {
 public:
     RecordingWorldHost() { SetWorldHost(this); }
     ~RecordingWorldHost() override { SetWorldHost(nullptr); }
@@ -86,7 +86,7 @@ public:
                             SavegameBlockHeader& header) override
     {
         calls.push_back(std::string("character ") + header.name + (variable ? " into its variable" : " thrown away"));
-        cKestruneWorldHost::LoadCharacterBlock(scene, variable, file, header);
+        cKestruneNullWorldHost::LoadCharacterBlock(scene, variable, file, header);
     }
 
     std::vector<std::string> calls;

@@ -56,7 +56,7 @@ public:
 
 // The scene the walk map binds, the frame clock and a virtual millisecond
 // clock behind timeGetTime.
-class WalkHost : public cKestruneWorldHost {
+class WalkHost : public cKestruneNullWorldHost {
 public:
     WalkHost()
     {
