@@ -66,10 +66,10 @@ uint32_t cKestruneDefaultMembers::GameState(cKestruneEngine& engine)
     return engine.gameplay ? engine.gameplay->gameState : 0;
 }
 bool cKestruneDefaultMembers::PlayerWalking(cKestruneEngine&) { return WorldHost().PlayerWalking(); }
-// A click callback armed by a script waits for the next click.
+// A click or a fade that a script waits for.
 bool cKestruneDefaultMembers::ScriptedWaitPending(cKestruneEngine& engine)
 {
-    return engine.gameplay && static_cast<bool>(engine.gameplay->clickCallbackScript);
+    return engine.gameplay && engine.gameplay->ScriptedWaitPending();
 }
 
 void cKestruneEngineGraphicsHost::GameplayUpdate()
@@ -84,7 +84,7 @@ int32_t cKestruneEngineGraphicsHost::FadeActive() { return engine_.gameplay ? en
 uint32_t cKestruneEngineGraphicsHost::FadeStart() { return engine_.gameplay ? engine_.gameplay->fadeStart : 0; }
 float cKestruneEngineGraphicsHost::FadeRate()
 {
-    return engine_.gameplay ? engine_.gameplay->fadeRate : cKestruneGraphicsHost::FadeRate();
+    return engine_.gameplay ? engine_.gameplay->fadeRate : 1.0f;
 }
 void cKestruneEngineGraphicsHost::RunScript(cKestruneScript* script, const char* function)
 {

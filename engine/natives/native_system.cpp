@@ -302,7 +302,7 @@ bool MessengerMayOpen(const cKestruneGameplay& gameplay)
     cKestruneNativeHost& host = NativeHost();
     cKestruneWorldHost& world = WorldHost();
     return (gameplay.gameState & needed) == needed && !host.MenuOpen() && world.DialogueState() == 0
-        && !world.PlayerWalking() && !host.CurrentVideo() && gameplay.fadeActive == 0
+        && !world.PlayerWalking() && !host.CurrentVideo() && !gameplay.ScriptedWaitPending()
         && host.HasInventoryItem("Messenger");
 }
 

@@ -154,6 +154,8 @@ cString cKestruneGameplay::GetUiInfo(const char* key) const
     return cString("");
 }
 
+bool cKestruneGameplay::ScriptedWaitPending() const { return (gameState & kClickWait) != 0 || fadeActive != 0; }
+
 bool cKestruneGameplay::ConsumeEvent(std::int32_t button, std::int32_t value)
 {
     std::int32_t& slot = button == 0 ? leftEvent : rightEvent;

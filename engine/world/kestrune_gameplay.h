@@ -66,6 +66,10 @@ public:
     void OnLeftDoubleClick();
     void OnRightClick();
     void OnRightDoubleClick();
+    // A script waits on the player or the screen: a click it armed (bit
+    // 0x100) or a fade it started. The menu, the messenger and hint keys and
+    // the scripts' own messenger test all hold back while it does.
+    bool ScriptedWaitPending() const;
 
     // Savegames (gameplay_savegame.cpp). SaveGame writes a temporary file and
     // puts it in place only when it was written whole, handing the bytes it
