@@ -1,6 +1,8 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
+#include "engine/render/kestrune_image.h"
+#include "engine/render/kestrune_video.h"
 #include "engine/ui/kestrune_dialogue.h"
 #include "engine/ui/kestrune_menu.h"
 #include "engine/ui/kestrune_messenger.h"
@@ -22,9 +24,17 @@ cKestruneVideo* cKestruneEngineNativeHost::CurrentVideo() { return engine_.video
 
 void cKestruneEngineNativeHost::QueueVideo(cKestruneVideo* video)
 {
-    // A video still waiting behind the current one is replaced.
-    if (engine_.queuedVideo && engine_.queuedVideo != video)
-        engine_.Members().DeleteVideo(engine_.queuedVideo);
+    // A video still waiting behind the current one is replaced; the script
+    // that waits for it goes on at the next frame rather than inside this
+    // native, which another script is running.
+    if (cKestruneVideo* const replaced = engine_.queuedVideo; replaced && replaced != video) {
+        cKestruneImage* const image = replaced->image;
+        if (image && image->endCallbackScript && engine_.timer)
+            engine_.timer->AddTimer(image->endCallbackScript, image->endCallbackName.GetText(), 0.0f);
+        if (image)
+            image->endCallbackScript = nullptr;
+        engine_.Members().DeleteVideo(replaced);
+    }
     engine_.queuedVideo = video;
     if (!engine_.video) {
         engine_.video = video;

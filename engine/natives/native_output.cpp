@@ -185,7 +185,9 @@ std::int32_t cOutput__SetOverlayCallback(ScriptCallFrame* frame)
 void StartVideo(ScriptCallFrame* frame, std::int32_t realtime, const char* cameraTrack, const char* heightTrack)
 {
     auto* const video = new cKestruneVideo();
-    if (video->Open(cString(frame->Argument(0).GetText()), realtime) != 0) {
+    // A video with no picture would hold the screen (or the script) with
+    // nothing to end it: the script goes on at once instead.
+    if (video->Open(cString(frame->Argument(0).GetText()), realtime) != 0 || !video->image) {
         delete video;
         return;
     }

@@ -203,7 +203,7 @@ TEST_F(OutputNativesTest, SoundNativesWithoutASoundObjectDoNothing)
 
 // The same with the graphics device, for what is drawn: effects, overlays and
 // videos.
-class FakeVideoHost : public cKestruneVideoHost {
+class FakeVideoHost : public cKestruneNullVideoHost {
 public:
     FakeVideoHost() { SetVideoHost(this); }
     ~FakeVideoHost() override { SetVideoHost(nullptr); }
@@ -339,6 +339,19 @@ TEST_F(DrawnOutputNativesTest, AVideoHoldsItsScriptUntilItEnds)
     ASSERT_EQ(host.videos.size(), 2u);
     EXPECT_EQ(host.videos[1]->realtime, 1);
     EXPECT_EQ(script.suspendCount, 2);
+}
+
+// Nothing would ever end a video without a picture: neither kind is queued,
+// and the calling script goes on.
+TEST_F(DrawnOutputNativesTest, AVideoWhosePictureIsMissingIsNotQueued)
+{
+    StartGraphics();
+    cKestruneScript& script = *scene.script;
+    Call("cOutput__PlayVideo", {Text("lost")});
+    Call("cOutput__PlayRealtimeVideo", {Text("lost"), Text("cam"), Text("height")});
+    EXPECT_TRUE(host.videos.empty());
+    EXPECT_EQ(videoHost.queued, nullptr);
+    EXPECT_EQ(script.suspendCount, 0);
 }
 
 } // namespace
