@@ -93,6 +93,7 @@ public:
     // The in-game menu; a missing menu is a closed one.
     virtual bool MenuOpen(cKestruneEngine& engine);
     virtual int32_t MenuScreen(cKestruneEngine& engine);
+    // The options slider a held left button drags (1 to 4), else 0.
     virtual int32_t MenuActiveControl(cKestruneEngine& engine);
     virtual void OpenMenu(cKestruneEngine& engine);
     virtual void CloseMenu(cKestruneEngine& engine);

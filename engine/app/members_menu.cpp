@@ -15,7 +15,12 @@ void cKestruneDefaultMembers::DestroyMenu(cKestruneEngine& engine) { DeleteMembe
 
 bool cKestruneDefaultMembers::MenuOpen(cKestruneEngine& engine) { return engine.menu && engine.menu->open; }
 int32_t cKestruneDefaultMembers::MenuScreen(cKestruneEngine& engine) { return engine.menu ? engine.menu->screen : 0; }
-int32_t cKestruneDefaultMembers::MenuActiveControl(cKestruneEngine& engine) { return engine.menu ? engine.menu->hovered : -1; }
+// Only a slider that a press on the options screen itself took keeps
+// following a held button.
+int32_t cKestruneDefaultMembers::MenuActiveControl(cKestruneEngine& engine)
+{
+    return engine.menu ? engine.menu->DraggedSlider() : 0;
+}
 void cKestruneDefaultMembers::OpenMenu(cKestruneEngine& engine)
 {
     if (engine.menu)

@@ -168,11 +168,13 @@ void cKestruneMenu::Open()
         return;
     const uint32_t state = gameplay->gameState;
     if ((state & cKestruneGameplay::kMessengerOpen) || !(state & cKestruneGameplay::kInputEnabled)
-        || (state & cKestruneGameplay::kClickWait))
+        || gameplay->ScriptedWaitPending())
         return;
     if (!gameplay->SaveGame("lastgame", &openedGame))
         openedGame.clear();
     screen = kMain;
+    // The last visit's sounds were kept so that its closing sound was heard.
+    FreeSounds();
     if (cKestruneSound* const player = cKestruneSound::Current())
         for (const char* name : kSoundNames)
             sounds.Add(player->LoadUISound(name, 0));
@@ -200,11 +202,12 @@ void cKestruneMenu::Open()
     }
 }
 
+// The sounds stay until the next Open or the menu's end: freeing them now
+// would cut off the closing sound that was just started.
 void cKestruneMenu::Close()
 {
     DeleteImages(mainImages);
     DeleteImages(screenImages);
-    FreeSounds();
     open = 0;
     ReleaseCapture();
 }
@@ -227,14 +230,15 @@ void cKestruneMenu::ReturnToMain()
     screen = kMain;
 }
 
+// Leaving every item is remembered too, so coming back to the same item
+// sounds again.
 void cKestruneMenu::AfterHover(bool withSound)
 {
-    if (hovered < 0)
-        return;
-    SetCursor(kHoverCursor);
+    if (hovered >= 0)
+        SetCursor(kHoverCursor);
     if (!withSound)
         return;
-    if (hovered != previousHovered && hovered != 0)
+    if (hovered > 0 && hovered != previousHovered)
         Play(kMouseOver);
     previousHovered = hovered;
 }
@@ -422,7 +426,6 @@ int32_t cKestruneMenu::StartNewGame()
     cKestruneMenuHost& host = MenuHost();
     DeleteImages(mainImages);
     DeleteImages(screenImages);
-    FreeSounds();
     open = 0;
     ReleaseCapture();
     host.ClearInventory();

@@ -55,6 +55,10 @@ public:
     void HandleOptionsInput();
     void RenderOptions();
     void WriteSettings();
+    // The slider a held left button drags: the hovered one, once the options
+    // screen has taken a press of its own (the press that opened the screen
+    // belongs to the main screen); 0 otherwise.
+    int32_t DraggedSlider() const;
 
     // menu_loadsave.cpp
     void OpenLoadSave(int32_t screenId);
@@ -95,6 +99,8 @@ public:
     // save screen stores these bytes, whatever another engine on the same
     // folder has written to "lastgame" since. Empty when that write failed.
     std::vector<uint8_t> openedGame;
+    // Set when the options screen takes a left press, cleared when it opens.
+    uint8_t optionsPressTaken = 0;
 
 private:
     enum Sound { kMouseOver, kClick, kCloseMenu };

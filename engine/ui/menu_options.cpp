@@ -46,6 +46,7 @@ void cKestruneMenu::OpenOptions()
 {
     screen = kOptions;
     previousHovered = 0;
+    optionsPressTaken = 0;
     AddImage(screenImages, "menu_options.image", kLeft, kTop);
     AddImage(screenImages, "menu_right_down.image", 768, kTop);
     AddImage(screenImages, "menu_options_mo.image", 768, kTop);
@@ -66,6 +67,8 @@ void cKestruneMenu::HandleOptionsInput()
         if (IsMouseIn(RectAt(screenRects, i), kLeft, kTop))
             hovered = i;
     AfterHover(true);
+    if (const cKestruneGameplay* const gameplay = cKestruneGameplay::Current(); gameplay && gameplay->leftEvent != 0)
+        optionsPressTaken = 1;
     const bool right = TakeClicks();
     cKestruneMenuHost& host = MenuHost();
     if (right && hovered >= 1 && hovered <= kSliders) {
@@ -91,6 +94,12 @@ void cKestruneMenu::HandleOptionsInput()
         subtitle = subtitle == 0 ? 1 : 0;
     }
     pressed = -1;
+}
+
+int32_t cKestruneMenu::DraggedSlider() const
+{
+    const bool slider = hovered >= 1 && hovered <= kSliders;
+    return open && screen == kOptions && optionsPressTaken && slider ? hovered : 0;
 }
 
 void cKestruneMenu::RenderOptions()

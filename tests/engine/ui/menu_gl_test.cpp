@@ -99,6 +99,11 @@ TEST_F(MenuGl, MainScreenOverTheDarkenedSceneWithTheHoveredItemLit)
     // Sampled beside the items' centred names.
     EXPECT_EQ(At(pixels, 365, 344), 0xE8C060u) << "the hovered item is drawn lit";
     EXPECT_EQ(At(pixels, 365, 280), 0x3C6E8Cu) << "the others keep their normal look";
+    // The back button is drawn where the engine takes its clicks, (736, 304)
+    // to (791, 412), half on the main picture and half on the side one.
+    EXPECT_EQ(At(pixels, 740, 308), 0x3C6E8Cu);
+    EXPECT_EQ(At(pixels, 787, 408), 0x3C6E8Cu);
+    EXPECT_NE(At(pixels, 900, 160), 0x3C6E8Cu) << "and nowhere the engine does not look";
 }
 
 TEST_F(MenuGl, OptionsScreenShowsTheKnobsAndTheTick)

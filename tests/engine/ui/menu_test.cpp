@@ -22,7 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RecordingMenuHost : public cKestruneMenuHost {
+class RecordingMenuHost : public cKestruneNullMenuHost {
 public:
     RecordingMenuHost() { SetMenuHost(this); }
     ~RecordingMenuHost() override { SetMenuHost(nullptr); }
@@ -222,6 +222,27 @@ TEST_F(MenuTest, OptionsFollowTheMouseAndReachTheRegistryOnLeaving)
     for (const char* line : {"\"MusicVolume\"=dword:000000f8", "\"DialogueVolume\"=dword:0000003a",
                              "\"SFXVolume\"=dword:000000ff", "\"Gamma\"=dword:0000007f"})
         EXPECT_GT(saved.find(line), key) << line << " in\n" << saved;
+}
+
+// The press on "Options" belongs to the main screen: a slider under the
+// mouse on the new screen is not dragged by it, only by a press of its own.
+TEST_F(MenuTest, OnlyAPressOnTheOptionsScreenDragsASlider)
+{
+    menu.Open();
+    ClickMain(4);
+    ASSERT_EQ(menu.screen, cKestruneMenu::kOptions);
+    Hover(300, 148); // music slider
+    EXPECT_EQ(menu.hovered, 1);
+    EXPECT_EQ(menu.DraggedSlider(), 0);
+    Hover(600, 600);
+    EXPECT_EQ(menu.DraggedSlider(), 0) << "a press over nothing has not happened yet";
+    Click(600, 600);
+    Hover(300, 148);
+    EXPECT_EQ(menu.DraggedSlider(), 1) << "a press that began on this screen";
+    menu.ReturnToMain();
+    ClickMain(4);
+    Hover(300, 148);
+    EXPECT_EQ(menu.DraggedSlider(), 0) << "each visit starts without one";
 }
 
 // A valid savegame whose saving time is set to the given year.
