@@ -1,18 +1,13 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
-#include "engine/base/kestrune_file_system.h"
 #include "engine/ui/kestrune_messenger.h"
 
 #include <new>
 
-// A messenger whose device pictures are missing stops the start. Data
-// without any messenger picture (the smallest data the engine starts on)
-// leaves the member absent, which counts as started.
+// A messenger whose device pictures are missing stops the start; it has
+// reported which picture it lacked.
 bool cKestruneDefaultMembers::CreateMessenger(cKestruneEngine& engine)
 {
-    cKestruneFileSystem* const files = cKestruneFileSystem::Current();
-    if (!files || !files->Exists("messenger_main.image"))
-        return true;
     engine.messenger = new (std::nothrow) cKestruneMessenger();
     return engine.messenger && engine.messenger->ok;
 }

@@ -61,7 +61,8 @@ cKestruneMessenger::cKestruneMessenger()
     for (const auto& entry : images) {
         *entry.image = LoadDeviceImage(entry.name);
         if (!*entry.image) {
-            ReportError("messenger", entry.where, 0, "File reading failed.");
+            // The picture's name follows the message, for whoever mends the data.
+            ReportError("messenger", entry.where, 0, "File reading failed.\n%s", entry.name);
             return;
         }
     }

@@ -80,7 +80,7 @@ TEST_F(Messenger, AMissingDevicePictureFailsTheStartWithItsPlace)
         EXPECT_EQ(messenger->ok, 0u) << name;
         ASSERT_FALSE(reports.reports.empty()) << name;
         EXPECT_EQ(reports.reports.back().where, where);
-        EXPECT_EQ(reports.reports.back().text, "File reading failed.");
+        EXPECT_EQ(reports.reports.back().text, std::string("File reading failed.\n") + name + ".image");
         messenger.reset();
         gameplay.reset();
     }
