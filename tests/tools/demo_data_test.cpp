@@ -100,14 +100,16 @@ TEST_F(DemoDataTest, EveryPackedResourceOpensThroughTheFileSystem)
         EXPECT_GT(std::filesystem::file_size(folder_->path() / sound), 44u) << sound;
 }
 
-TEST_F(DemoDataTest, ProjectHoldsHeaderScriptAndCursor)
+TEST_F(DemoDataTest, ProjectHoldsHeaderScriptAndEveryCursorTheEngineUses)
 {
     ASSERT_TRUE(written_) << error_;
     cKestruneFileSystem files;
     const std::vector<std::uint8_t> project = ReadEntry(files, "project");
     ASSERT_GT(project.size(), kProjectHeaderSize);
     EXPECT_STREQ(reinterpret_cast<const char*>(project.data()), "Veilstrand Demo");
-    ASSERT_EQ(project[128], 1);  // one cursor
+    // Up to cursor 13, the exit's: the menu's 10 and the dialogue's 12 among them.
+    constexpr std::size_t kCursors = 14;
+    ASSERT_EQ(project[128], kCursors);
 
     ScriptStream script;
     const std::uint8_t* rest = project.data() + kProjectHeaderSize;
@@ -122,8 +124,8 @@ TEST_F(DemoDataTest, ProjectHoldsHeaderScriptAndCursor)
     EXPECT_EQ(cursor.width, 16u);
     EXPECT_EQ(cursor.height, 16u);
     EXPECT_EQ(cursor.frameCount, 1u);
-    // The cursor is the last thing in the file: 4 bytes a pixel with alpha.
-    EXPECT_EQ(restSize - scriptSize, kImageHeaderSize + 16u * 16u * 4u);
+    // The cursors are the last thing in the file: 4 bytes a pixel with alpha.
+    EXPECT_EQ(restSize - scriptSize, kCursors * (kImageHeaderSize + 16u * 16u * 4u));
 }
 
 TEST_F(DemoDataTest, ModelsLoadThroughTheModelLibrary)

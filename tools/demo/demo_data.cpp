@@ -40,14 +40,29 @@ void PutText(std::vector<std::uint8_t>& bytes, std::size_t offset, const std::st
     std::memcpy(bytes.data() + offset, text.data(), length);
 }
 
-// An arrow cursor, white with a dark rim, hotspot at its tip.
-std::vector<std::uint8_t> MakeCursorImage()
+// The engine asks for cursors 0 (normal), 10 (a menu item, a page to
+// turn), 12 (a dialogue option) and 13 (an exit); the project has every
+// index up to the highest, the ones it asks for in their own colours.
+constexpr std::uint8_t kCursorCount = 14;
+
+std::uint32_t CursorColour(int index)
+{
+    switch (index) {
+    case 10: return 0xFFF0C040;
+    case 12: return 0xFF60E060;
+    case 13: return 0xFF60C0F0;
+    default: return 0xFFF0F0F0;
+    }
+}
+
+// An arrow cursor with a dark rim, hotspot at its tip.
+std::vector<std::uint8_t> MakeCursorImage(std::uint32_t colour)
 {
     Picture arrow(16, 16, 0x00000000);
     for (std::uint32_t y = 0; y < 16; ++y)
         for (std::uint32_t x = 0; x <= y / 2 + y / 4 && x < 16; ++x) {
             const bool rim = x == 0 || x == y / 2 + y / 4 || y == 15;
-            arrow.At(x, y) = rim ? 0xFF202020 : 0xFFF0F0F0;
+            arrow.At(x, y) = rim ? 0xFF202020 : colour;
         }
     KestruneImageHeader header;
     header.alpha = 1;
@@ -94,12 +109,14 @@ std::vector<std::uint8_t> MakeDemoProject(const std::string& scriptSource)
     std::vector<std::uint8_t> bytes(kProjectHeaderSize, 0);
     PutText(bytes, 0, "Veilstrand Demo");
     PutText(bytes, kProjectNameSize, "demo data 1");
-    bytes[kCursorCountOffset] = 1;
+    bytes[kCursorCountOffset] = kCursorCount;
     // No inventory items: empty names and zero tables.
     const std::vector<std::uint8_t> script = AssembleScriptBytes(scriptSource);
     bytes.insert(bytes.end(), script.begin(), script.end());
-    const std::vector<std::uint8_t> cursor = MakeCursorImage();
-    bytes.insert(bytes.end(), cursor.begin(), cursor.end());
+    for (int index = 0; index < kCursorCount; ++index) {
+        const std::vector<std::uint8_t> cursor = MakeCursorImage(CursorColour(index));
+        bytes.insert(bytes.end(), cursor.begin(), cursor.end());
+    }
     return bytes;
 }
 

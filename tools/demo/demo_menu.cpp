@@ -92,13 +92,27 @@ std::vector<std::uint8_t> Click(double hz, double seconds)
     return WriteWav(MakeSine(22050, 1, hz, seconds, 6000));
 }
 
+// The engine's fixed back area in screen pixels. It straddles the main
+// picture at (256, 128) and the side picture at (768, 128): each draws its
+// part of the button, and the label is split where the pictures meet.
+constexpr int kBackLeft = 736, kBackTop = 304, kBackRight = 791, kBackBottom = 412;
+
+void DrawBack(Picture& picture, int pictureLeft, int pictureTop)
+{
+    const int left = kBackLeft - pictureLeft, top = kBackTop - pictureTop;
+    const int right = kBackRight - pictureLeft, bottom = kBackBottom - pictureTop;
+    Fill(picture, left, top, right, bottom, kButton);
+    DrawCentredText(picture, left, top, right, bottom, "Back", 16, kLabel);
+}
+
+constexpr int kMainLeft = 256, kSideLeft = 768, kPictureTop = 128;
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources()
 {
     Picture side(256, 512, kPanel);
-    Fill(side, 16, 16, 240, 48, kButton);
-    DrawCentredText(side, 16, 16, 240, 48, "Back", kLabelSize, kLabel);
+    DrawBack(side, kSideLeft, kPictureTop);
     Picture confirm(512, 256, kPanel);
     // The fixed yes (448..493, 379..444) and no (531..576, 354..419) buttons,
     // relative to the picture's place at (256, 256).
@@ -112,6 +126,7 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
         Fill(keys, 64, 64 + row * 80, 448, 112 + row * 80, kButton);
         DrawCentredText(keys, 64, 64 + row * 80, 448, 112 + row * 80, kKeys[row], 20, kLabel);
     }
+    DrawBack(keys, kMainLeft, kPictureTop);
     Picture knob(16, 16, kLit);
     // The load and save picture: the panel's frame and the name field; the
     // arrows are pictures of their own, drawn only where paging can go.
@@ -120,6 +135,11 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
     const Area& field = kSlotAreas[4];
     Fill(slots, window.left - 4, window.top - 4, window.right + 4, window.bottom + 4, kButton);
     Fill(slots, field.left, field.top, field.right, field.bottom, kButton);
+    DrawBack(slots, kMainLeft, kPictureTop);
+    Picture main = Boxes(kMainAreas, kMainLabels, kButton, kPanel, kLabel);
+    DrawBack(main, kMainLeft, kPictureTop);
+    Picture options = Boxes(kOptionAreas, kOptionLabels, kButton, kPanel, kLabel);
+    DrawBack(options, kMainLeft, kPictureTop);
     Picture arrows(64, 32, 0);
     Fill(arrows, 0, 0, 32, 32, kButton);
     Fill(arrows, 32, 0, 64, 32, kLit);
@@ -130,13 +150,13 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> MakeMenuResources
         Fill(noise, 0, static_cast<int>(y), 256, static_cast<int>(y) + 1, 0x60FFFFFF);
 
     return {
-        {"menu_main.image", Image(Boxes(kMainAreas, kMainLabels, kButton, kPanel, kLabel))},
+        {"menu_main.image", Image(main)},
         {"menu_main_mo.image", Image(Boxes(kMainAreas, kMainLabels, kLit, 0, kLitLabel))},
         {"menu_right_up.image", Image(side)},
         {"menu_right_down.image", Image(side)},
         {"menu_confirm.image", Image(confirm)},
         {"menu_keys.image", Image(keys)},
-        {"menu_options.image", Image(Boxes(kOptionAreas, kOptionLabels, kButton, kPanel, kLabel))},
+        {"menu_options.image", Image(options)},
         {"menu_options_mo.image", Image(Boxes(kOptionAreas, kOptionLabels, kLit, 0, kLitLabel))},
         {"menu_options_slider.image", Image(knob)},
         {"menu_load.image", Image(slots)},
