@@ -12,6 +12,7 @@
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/render/kestrune_sprites.h"
 #include "engine/render/kestrune_video.h"
+#include "engine/ui/menu_host.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/script_globals.h"
 #include "engine/script/script_natives.h"
@@ -209,6 +210,27 @@ TEST_F(EngineHostsTest, AReplacedQueuedVideoResumesItsScriptAtTheNextFrame)
     DeleteMember(engine.video);
     DeleteMember(engine.queuedVideo);
     DeleteMember(engine.timer);
+}
+
+// The hosts the engine installs read and write its own fields.
+TEST_F(EngineHostsTest, SettingsNamesAndTheSceneAreTheEnginesOwn)
+{
+    engine.Gamma = 42;
+    engine.previousSceneName = "quay";
+    cKestruneScene* const scene = MakeScene(2, "end\n");
+    cKestruneEngineMenuHost menu(engine);
+    cKestruneEngineNativeHost natives(engine);
+    cKestruneEngineSavegameHost savegame(engine);
+    cKestruneEngineWorldHost world(engine);
+    cKestruneEngineGraphicsHost graphics(engine);
+    EXPECT_EQ(menu.Setting(MenuSetting::Gamma), 42);
+    menu.Setting(MenuSetting::Gamma) = 7;
+    EXPECT_EQ(engine.Gamma, 7);
+    EXPECT_EQ(graphics.Gamma(), 7);
+    EXPECT_STREQ(natives.PreviousSceneName(), "quay");
+    EXPECT_STREQ(savegame.PreviousSceneName(), "quay");
+    EXPECT_EQ(world.CurrentScene(), scene);
+    EXPECT_TRUE(graphics.HasScene());
 }
 
 // A click armed by a script and a running fade both hold back the keys, the
