@@ -3,6 +3,8 @@
 #include "tests/support/demo_data.h"
 #include "tests/support/file_bytes.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -20,6 +22,14 @@ DemoRun PlayDemo(DrivenProgram& program, const std::string& script)
     if (std::filesystem::exists(program.work / "lastgame"))
         run.lastgame = test::ReadFileBytes(program.work / "lastgame");
     return run;
+}
+
+void ExpectOrderlyRun(const DemoRun& run)
+{
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.log.find("Error"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("-- Shut down successful."), std::string::npos) << run.log;
 }
 
 bool Holds(const std::vector<std::uint8_t>& bytes, const std::string& text)

@@ -22,6 +22,14 @@ struct DemoRun {
 // Gives `program` the demo's archive and runs it with `script` to its end.
 DemoRun PlayDemo(DrivenProgram& program, const std::string& script);
 
+// The end of a play: Escape opens the menu, which writes "lastgame", and
+// the window's close button quits.
+inline constexpr const char* kSaveAndClose = "key ESCAPE\nstep 100\nclose\nstep 1000\n";
+
+// A run that ended by itself with status 0, reported nothing on standard
+// error or as an error in its log, and shut down in order.
+void ExpectOrderlyRun(const DemoRun& run);
+
 // Whether `text` occurs somewhere in `bytes`.
 bool Holds(const std::vector<std::uint8_t>& bytes, const std::string& text);
 

@@ -21,23 +21,15 @@ namespace {
 
 using vls::e2e::DemoRun;
 using vls::e2e::DrivenProgram;
+using vls::e2e::ExpectOrderlyRun;
 using vls::e2e::GlobalInteger;
+using vls::e2e::kSaveAndClose;
 using vls::e2e::PlayDemo;
 using vls::e2e::ReadBlocks;
 using vls::e2e::ReadScreenshot;
 using vls::e2e::Screenshot;
 
 namespace sc = vls::tools::screen_controls;
-
-constexpr const char* kSaveAndClose = "key ESCAPE\nstep 100\nclose\nstep 1000\n";
-
-void ExpectCleanRun(const DemoRun& run)
-{
-    EXPECT_EQ(run.status, 0) << run.errors;
-    EXPECT_EQ(run.errors, "");
-    EXPECT_EQ(run.log.find("Error"), std::string::npos) << run.log;
-    EXPECT_NE(run.log.find("-- Shut down successful."), std::string::npos) << run.log;
-}
 
 // The names of the blocks of one tag, in file order.
 std::vector<std::string> BlockNames(const std::vector<std::uint8_t>& save, const std::string& tag)
@@ -66,13 +58,13 @@ TEST(VlsDemoRooms, TheGullsTimerIsSavedWhilePendingAndFiresOnce)
 {
     DrivenProgram early(VLS_PROGRAM_PATH);
     const DemoRun pending = PlayDemo(early, std::string("step 1000\n") + kSaveAndClose);
-    ExpectCleanRun(pending);
+    ExpectOrderlyRun(pending);
     EXPECT_EQ(Timers(pending.lastgame), std::vector<std::string>{"gull"});
     EXPECT_EQ(GlobalInteger(pending.lastgame, "g_demo_gull_cries").value_or(0), 0);
 
     DrivenProgram late(VLS_PROGRAM_PATH);
     const DemoRun fired = PlayDemo(late, std::string("step 5000\n") + kSaveAndClose);
-    ExpectCleanRun(fired);
+    ExpectOrderlyRun(fired);
     EXPECT_EQ(Timers(fired.lastgame), std::vector<std::string>{});
     EXPECT_EQ(GlobalInteger(fired.lastgame, "g_demo_gull_cries"), 1);
 }
@@ -86,7 +78,7 @@ TEST(VlsDemoRooms, TheSpyglassShowsTheLighthouseCloseAndItsFrameLeadsBack)
     const DemoRun run = PlayDemo(program, std::string("step 500\nclick 880 308\nstep 7000\nscreenshot tower.bmp\n"
                                                       "click 20 400\nstep 600\nscreenshot quay.bmp\n")
                                               + kSaveAndClose);
-    ExpectCleanRun(run);
+    ExpectOrderlyRun(run);
     const Screenshot tower = ReadScreenshot(program.work / "tower.bmp");
     const Screenshot quay = ReadScreenshot(program.work / "quay.bmp");
     ASSERT_EQ(tower.error, "");
@@ -108,7 +100,7 @@ TEST(VlsDemoRooms, TheRopeUsedOnTheLanternIsTiedToIt)
                                                       "click 100 740\nstep 200\nclick 190 740\nstep 1500\n"
                                                       "screenshot printed.bmp\nstep 3500\n")
                                               + kSaveAndClose);
-    ExpectCleanRun(run);
+    ExpectOrderlyRun(run);
     const Screenshot printed = ReadScreenshot(program.work / "printed.bmp");
     ASSERT_EQ(printed.error, "");
     EXPECT_GT(printed.CountBright(340, 0, 690, 30, 120), 100) << "the printed line over the band";
@@ -132,7 +124,7 @@ TEST(VlsDemoRooms, SnowFallsAndTheSpringJetsOnTheRock)
     DrivenProgram program(VLS_PROGRAM_PATH);
     const DemoRun run = PlayDemo(program, std::string(kToTheRock) + "screenshot snow1.bmp\nstep 200\nscreenshot snow2.bmp\n"
                                               + kSaveAndClose);
-    ExpectCleanRun(run);
+    ExpectOrderlyRun(run);
     EXPECT_EQ(BlockNames(run.lastgame, "PAR"), (std::vector<std::string>{"WeatherSnow", "Fountain"}));
     const Screenshot first = ReadScreenshot(program.work / "snow1.bmp");
     const Screenshot second = ReadScreenshot(program.work / "snow2.bmp");
@@ -162,7 +154,7 @@ TEST(VlsDemoRooms, TheTowersLampLogAndStairAreScreenControls)
           "click 20 400\nstep 500\nscreenshot rock.bmp\n"
         + kSaveAndClose;
     const DemoRun run = PlayDemo(program, script);
-    ExpectCleanRun(run);
+    ExpectOrderlyRun(run);
     const auto shot = [&](const char* name) {
         Screenshot picture = ReadScreenshot(program.work / name);
         EXPECT_EQ(picture.error, "") << name;
@@ -192,7 +184,7 @@ TEST(VlsDemoRooms, TheCovesBoatDiverAndRobotRunTheirControllers)
     namespace cove = vls::tools::cove;
     DrivenProgram program(VLS_PROGRAM_PATH);
     const DemoRun run = PlayDemo(program, std::string("step 500\nclick 18 528\nstep 9000\nscreenshot cove.bmp\n") + kSaveAndClose);
-    ExpectCleanRun(run);
+    ExpectOrderlyRun(run);
     EXPECT_EQ(BlockNames(run.lastgame, "PCR"),
               (std::vector<std::string>{"PCtrlDefault", "PCtrlZodiac", "PCtrlDiver", "PCtrlInfobot"}));
 
