@@ -8,6 +8,13 @@ scripts/configure.sh
 cd "${VLS_BUILD_DIR:-build}"
 ctest_args=(--output-on-failure -j "$(nproc)" "$@")
 if [[ -z "${DISPLAY:-}" ]] && command -v xvfb-run >/dev/null; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest "${ctest_args[@]}"
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest "${ctest_args[@]}"
+else
+  ctest "${ctest_args[@]}"
 fi
-exec ctest "${ctest_args[@]}"
+cd - >/dev/null
+# The whole suite (no ctest arguments) ends with a short seeded play of the
+# engine built with the sanitizers.
+if [[ $# -eq 0 && "${VLS_CMAKE_ARGS:-}" != *VLS_SANITIZE=ON* ]]; then
+  scripts/sanitized-plays.sh
+fi
