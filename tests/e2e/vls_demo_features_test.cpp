@@ -165,7 +165,7 @@ TEST_F(VlsDemoFeatures, HoldingHShowsTheHarboursExitsFirstThenItsThings)
 
 // The chat control: while the fisherman talks his head fills the close-up's
 // picture inside the overlay's wooden frame; after the talk the quay shows
-// there again.
+// there again, and the fisherman stands where he stood.
 TEST_F(VlsDemoFeatures, TheFishermansTalkShowsHisHeadInItsFrame)
 {
     ExpectOrderlyRun(*harbourRun_);
@@ -184,6 +184,9 @@ TEST_F(VlsDemoFeatures, TheFishermansTalkShowsHisHeadInItsFrame)
         for (int x = 298; x < 638; ++x)
             covered += chat.At(x, y) != talked.At(x, y) ? 1 : 0;
     EXPECT_GT(covered, 340 * 290 * 9 / 10);
+    // The close-up borrowed his model; he stands on the quay again.
+    const int fisherX = static_cast<int>(vls::tools::harbour::kFisher.x);
+    EXPECT_GT(CountWhere(talked, fisherX - 20, 450, fisherX + 22, 640, Cloth), 300);
 }
 
 // The cove's water is a mirror: under the boat's red hull its reflection

@@ -156,9 +156,11 @@ ropedone:
     s += Say("pc", "say_boat_tied") + " ret\nitem_none:\n" + Say("pc", "say_no_use") + " ret\n";
 
     // The fisherman: talking shows his head close in its frame and starts
-    // the greeting, in which he answers.
-    s += "func on_talk\n push string \"chatframe\"\n push object fisher\n push string \"\"\n native - chat\n";
+    // the greeting, in which he answers. The close-up moves his own model to
+    // its camera, so he is put back on the quay when it closes.
+    s += "func on_talk\n push string \"chatframe\"\n push object fisher\n push string \"chat_over\"\n native - chat\n";
     s += " push string \"greeting\"\n push object fisher\n native - talk\n ret\n";
+    s += "func chat_over\n" + FloorSpotArguments(quay, kFisher, 200) + " native fisher place\n ret\n";
     s += "func on_talkinv\n" + Say("pc", "say_fisher_item") + " ret\n";
     return DropIntResults(s);
 }
