@@ -8,6 +8,11 @@
 namespace vls::user {
 namespace {
 
+// GetDC and BeginPaint clip by the window's own styles; GetDCEx called with
+// its flags clips children only when DCX_CLIPCHILDREN asks for it, which is
+// what tracking outlines drawn over a window's children rely on.
+constexpr DWORD kDcxUseStyle = 0x00010000;
+
 RECT ClientBounds(const Window* w) { return {0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top}; }
 
 // Where a window's own top-left corner (window or client) lies in its
@@ -32,9 +37,9 @@ RECT ToSurface(const Window* w, RECT r, bool client)
 }
 
 // What of a window can be drawn on, in surface pixels: its area cut by every
-// ancestor's client area, less its children (WS_CLIPCHILDREN) and the
+// ancestor's client area, less its children (when `clipChildren`) and the
 // siblings above it (WS_CLIPSIBLINGS), and inside the window regions.
-HRGN VisibleRegion(const Window* w, bool client, const RECT* limit)
+HRGN VisibleRegion(const Window* w, bool client, const RECT* limit, bool clipChildren)
 {
     const Window* top = TopLevelOf(const_cast<Window*>(w));
     RECT area = client ? ToSurface(w, ClientBounds(w), true)
@@ -64,7 +69,7 @@ HRGN VisibleRegion(const Window* w, bool client, const RECT* limit)
             }
         }
     }
-    if (client && (w->style & WS_CLIPCHILDREN)) {
+    if (client && clipChildren) {
         for (const HWND ch : w->children) {
             const Window* cw = Find(ch);
             if (cw && (cw->style & WS_VISIBLE))
@@ -93,7 +98,8 @@ HDC MakeWindowDC(Window* w, bool client, const RECT* limit, HRGN extraClip, DWOR
         return nullptr;
     if (!top->surface)
         ResizeSurface(top);
-    HRGN visible = VisibleRegion(w, client, limit);
+    const bool clipChildren = (flags & DCX_CLIPCHILDREN) || ((flags & kDcxUseStyle) && (w->style & WS_CLIPCHILDREN));
+    HRGN visible = VisibleRegion(w, client, limit, clipChildren);
     if (extraClip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) {
         HRGN shifted = CreateRectRgn(0, 0, 0, 0);
         CombineRgn(shifted, extraClip, nullptr, RGN_COPY);
@@ -280,7 +286,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint)
     w->updateErase = false;
     w->internalPaint = false;
     *paint = PAINTSTRUCT{};
-    const HDC dc = MakeWindowDC(w, true, &update, nullptr, 0);
+    const HDC dc = MakeWindowDC(w, true, &update, nullptr, kDcxUseStyle);
     paint->hdc = dc;
     paint->rcPaint = update;
     paint->fErase = FALSE;
@@ -310,9 +316,9 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags)
     return MakeWindowDC(w, !(flags & DCX_WINDOW), nullptr, clip, flags);
 }
 
-HDC GetDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, 0); }
+HDC GetDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, kDcxUseStyle); }
 
-HDC GetWindowDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_WINDOW); }
+HDC GetWindowDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_WINDOW | kDcxUseStyle); }
 
 int ReleaseDC(HWND hwnd, HDC hdc)
 {

@@ -32,6 +32,8 @@ constexpr UINT SK_UPDATEFRAME = 0x56D;
 constexpr UINT SK_MAXIMIZE = 0x56E;
 constexpr UINT SK_SETWINDOWSTATE = 0x56F;
 constexpr UINT SK_PAINTFRAMETO = 0xB1C8;
+// To the frame's own window: take over the MDI parent's new client window.
+constexpr UINT SK_REHOOKMDICLIENT = 0x570;
 
 // Frame hit codes.
 enum TSkHitCode {
@@ -164,6 +166,7 @@ public:
     HWND TrayWindow() const { return trayWindow_; }
 
     void AfterMessage(vcl::TMessage& msg, bool& handled) override;
+    void BeforeMessage(vcl::TMessage& msg, bool& handled) override;
 
     // MDI. The frame of a form's MDI child, or of the form itself; null
     // when it has none.
@@ -218,6 +221,8 @@ private:
     void InstallMDIClientProc();
     void LeaveMaximizedMDIChild(bool postSize);
     void RemoveMDIClientProc();
+    // Gives the client window its own procedure back, when it still has ours.
+    void ReleaseMDIClient();
     void MDIClientWndProc(vcl::TMessage& m);
     // The MDI parent's frame's menu bar, where a maximized child's window
     // buttons go; null when there is none.

@@ -394,6 +394,7 @@ void TSkCustomForm::TrayWndProc(vcl::TMessage& m)
         else if (m.LParam == WM_RBUTTONUP)
             ShowSystemMenu();
         break;
+    case SK_REHOOKMDICLIENT: InstallMDIClientProc(); break;
     default: break;
     }
     Dispatch(m);

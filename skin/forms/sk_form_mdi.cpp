@@ -123,25 +123,35 @@ void TSkCustomForm::FitMaximizedMDIChild()
 void TSkCustomForm::InstallMDIClientProc()
 {
     vcl::TCustomForm* form = OwnerForm();
-    if (!IsMDIParent(form) || !form->ClientHandle() || mdiClientProc_)
+    if (!IsMDIParent(form) || !IsWindow(form->ClientHandle()) || mdiClient_ == form->ClientHandle() ||
+        form->ComponentState().Contains(vcl::csDestroying))
         return;
+    ReleaseMDIClient();
+    if (!mdiClientProc_)
+        mdiClientProc_ = vcl::MakeObjectInstance([this](TMessage& m) { MDIClientWndProc(m); });
     mdiClient_ = form->ClientHandle();
-    mdiClientProc_ = vcl::MakeObjectInstance([this](TMessage& m) { MDIClientWndProc(m); });
     mdiPreviousProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(mdiClient_, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(mdiClientProc_)));
+    // A client window made again with the form's window has its edge back;
+    // it goes as soon as the new window is ours.
+    PostMessageA(mdiClient_, kClientChanged, 0, 0);
+}
+
+void TSkCustomForm::ReleaseMDIClient()
+{
+    if (mdiClient_ && IsWindow(mdiClient_) &&
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(mdiClient_, GWL_WNDPROC)) == mdiClientProc_)
+        SetWindowLongPtrA(mdiClient_, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(mdiPreviousProc_));
+    mdiPreviousProc_ = nullptr;
+    mdiClient_ = nullptr;
 }
 
 void TSkCustomForm::RemoveMDIClientProc()
 {
-    if (!mdiClientProc_)
-        return;
-    if (IsWindow(mdiClient_) &&
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(mdiClient_, GWL_WNDPROC)) == mdiClientProc_)
-        SetWindowLongPtrA(mdiClient_, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(mdiPreviousProc_));
-    vcl::FreeObjectInstance(mdiClientProc_);
+    ReleaseMDIClient();
+    if (mdiClientProc_)
+        vcl::FreeObjectInstance(mdiClientProc_);
     mdiClientProc_ = nullptr;
-    mdiPreviousProc_ = nullptr;
-    mdiClient_ = nullptr;
 }
 
 void TSkCustomForm::MDIClientWndProc(TMessage& m)
@@ -180,6 +190,24 @@ void TSkCustomForm::MDIClientWndProc(TMessage& m)
     m.Result = CallWindowProcA(mdiPreviousProc_, client, m.Msg, m.WParam, m.LParam);
     if (m.Msg == WM_NCHITTEST && m.Result == HTCLIENT)
         m.Result = HTTRANSPARENT;
+    if (m.Msg == WM_NCDESTROY && client == mdiClient_) {
+        // The form's window goes, or is made again (RecreateWnd) with a new
+        // client window. This procedure is still running, so it stays
+        // allocated; the new client is taken over once the message loop
+        // comes back, when it exists.
+        ReleaseMDIClient();
+        if (trayWindow_)
+            PostMessageA(trayWindow_, SK_REHOOKMDICLIENT, 0, 0);
+    }
+}
+
+void TSkCustomForm::BeforeMessage(TMessage& m, bool& handled)
+{
+    // A form whose window was made again later than the posted request
+    // (hidden, then shown) has a new client window by its first message.
+    if (mdiClientProc_)
+        InstallMDIClientProc();
+    TSkHook::BeforeMessage(m, handled);
 }
 
 }  // namespace skin

@@ -575,7 +575,15 @@ void TSkCustomForm::DrawDragFrame(const RECT& r)
 {
     if (windowState_ == kwsMaximized)
         return;
-    HDC dc = GetDC(nullptr);
+    // An MDI child moves within its parent's client window, in whose
+    // coordinates its bounds are; the outline is drawn over the other
+    // children there, and the desktop's DC serves every other window.
+    vcl::TCustomForm* form = OwnerForm();
+    vcl::TCustomForm* parent = form && form->FormStyle() == vcl::fsMDIChild ? form->MDIParent() : nullptr;
+    const HWND surface = parent && IsWindow(parent->ClientHandle()) ? parent->ClientHandle() : nullptr;
+    HDC dc = surface ? GetDCEx(surface, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS) : GetDC(nullptr);
+    if (!dc)
+        return;
     HPEN pen = CreatePen(PS_INSIDEFRAME, 2, RGB(255, 255, 255));
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -589,7 +597,7 @@ void TSkCustomForm::DrawDragFrame(const RECT& r)
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
-    ReleaseDC(nullptr, dc);
+    ReleaseDC(surface, dc);
 }
 
 void TSkCustomForm::NCMouseUp(vcl::TMouseButton button, vcl::TShiftState shift, int x, int y)

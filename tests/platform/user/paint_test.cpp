@@ -85,6 +85,25 @@ TEST_F(Paint, ChildrenPaintOverTheirParentAndClipChildrenKeepsThemApart)
     Pump();
     EXPECT_TRUE(Of(WM_PAINT).size() == 1 && Of(WM_PAINT)[0].hwnd == top);
     EXPECT_EQ(PixelAt(top, 30, 40), kGreen);
+
+    // GetDC follows the parent's style; GetDCEx clips children only when
+    // asked to, so an outline drawn through it shows over them.
+    const auto fillThrough = [&](HDC dc, COLORREF colour) {
+        HBRUSH brush = CreateSolidBrush(colour);
+        const RECT all{0, 0, 100, 100};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        ReleaseDC(top, dc);
+        Pump();
+    };
+    fillThrough(GetDC(top), RGB(0, 0, 255));
+    EXPECT_EQ(PixelAt(top, 10, 10), 0x000000FFu);
+    EXPECT_EQ(PixelAt(top, 30, 40), kGreen);
+    fillThrough(GetDCEx(top, nullptr, DCX_CACHE | DCX_CLIPCHILDREN), RGB(255, 0, 0));
+    EXPECT_EQ(PixelAt(top, 10, 10), kRed);
+    EXPECT_EQ(PixelAt(top, 30, 40), kGreen);
+    fillThrough(GetDCEx(top, nullptr, DCX_CACHE), RGB(0, 0, 255));
+    EXPECT_EQ(PixelAt(top, 30, 40), 0x000000FFu);
 }
 
 TEST_F(Paint, InvalidationAccumulatesAndComesAfterPostedMessages)

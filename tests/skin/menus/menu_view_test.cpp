@@ -58,6 +58,9 @@ TEST(PopupPlacement, StaysInsideTheWorkArea)
 class TMDIFrame : public TSkCustomForm {
 public:
     using TSkCustomForm::Loaded;
+    using TSkCustomForm::NCMouseDown;
+    using TSkCustomForm::NCMouseMove;
+    using TSkCustomForm::NCMouseUp;
     using TSkCustomForm::TSkCustomForm;
 };
 
@@ -612,4 +615,63 @@ TEST_F(MDIFrameTest, AMaximizedChildLendsItsButtonsAndCaptionToTheParent)
     vcl::Application->ProcessMessages();
     EXPECT_EQ(bar->WindowForm(), nullptr);
     EXPECT_EQ(VisibleWindowButtons(), 0);
+}
+
+// The parent's window made again (a border-style change does it) comes with
+// a new client window, which the frame takes over as it did the first one.
+TEST_F(MDIFrameTest, TheClientWindowIsTakenOverAgainWhenTheFormsWindowIsMadeAgain)
+{
+    const HWND first = parent->ClientHandle();
+    parent->RecreateWnd();
+    vcl::Application->ProcessMessages();
+    const HWND client = parent->ClientHandle();
+    ASSERT_TRUE(IsWindow(client));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(GetWindowLongPtrA(client, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    RECT place{};
+    GetWindowRect(client, &place);
+    EXPECT_EQ(SendMessageA(client, WM_NCHITTEST, 0, MAKELPARAM(place.left + 5, place.top + 5)), HTTRANSPARENT);
+
+    // Children opened afterwards live in the new client window, and the
+    // frame gives the window its own procedure back when it goes.
+    vcl::TForm* child = AddChild("Later");
+    EXPECT_EQ(GetParent(child->Handle()), client);
+    delete parentFrame;
+    parentFrame = nullptr;
+    EXPECT_EQ(SendMessageA(client, WM_NCHITTEST, 0, MAKELPARAM(place.left + 5, place.top + 5)), HTCLIENT);
+}
+
+// With full-window dragging off, moving a child draws an inverted outline
+// on the parent's client window, over the other children, and moves the
+// child only when the button comes up, to the last outline.
+TEST_F(MDIFrameTest, AChildDraggedInBorderModeShowsItsOutlineOnTheClientWindow)
+{
+    vcl::TForm* child = AddChild("Dragged");
+    auto* frame = static_cast<TMDIFrame*>(TSkCustomForm::FrameOf(child));
+    frame->Dragging()->SetDragMode(kfdmBorder);
+    const HWND client = parent->ClientHandle();
+    RECT top{}, place{};
+    GetWindowRect(parent->Handle(), &top);
+    GetWindowRect(client, &place);
+    const auto pixel = [&](int x, int y) {  // client-window coordinates
+        MSG presents{};
+        PeekMessageA(&presents, nullptr, 0, 0, PM_NOREMOVE);
+        const vls::backend::Surface* s = vls::headless::PresentedSurface(parent->Handle());
+        return s ? s->Row(place.top - top.top + y)[place.left - top.left + x] & 0x00FFFFFFu : 0xDEADBEEFu;
+    };
+    // The outlines' left edges lie over the child itself, which stays where
+    // it is until the end.
+    const std::uint32_t first = pixel(50, 100), second = pixel(70, 100);
+    frame->NCMouseDown(vcl::mbLeft, vcl::TShiftState{vcl::ssLeft}, 60, 8);
+    frame->NCMouseMove(vcl::TShiftState{vcl::ssLeft}, 100, 38);
+    EXPECT_EQ(pixel(50, 100), first ^ 0x00FFFFFFu);
+    EXPECT_EQ(pixel(70, 100), second);
+    EXPECT_TRUE(Same(child->BoundsRect(), RECT{10, 10, 210, 160}));
+
+    // The next outline erases the first one.
+    frame->NCMouseMove(vcl::TShiftState{vcl::ssLeft}, 120, 58);
+    EXPECT_EQ(pixel(50, 100), first);
+    EXPECT_EQ(pixel(70, 100), second ^ 0x00FFFFFFu);
+    frame->NCMouseUp(vcl::mbLeft, vcl::TShiftState{}, 120, 58);
+    EXPECT_TRUE(Same(child->BoundsRect(), RECT{70, 60, 270, 210}));
 }
