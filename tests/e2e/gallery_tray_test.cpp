@@ -40,6 +40,8 @@ TEST(GalleryTray, ACloseSignalEndsTheGalleryHiddenInTheTray)
     ASSERT_NE(program.Errors().find("Shell_NotifyIcon add"), std::string::npos) << "the gallery went to the tray";
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(std::chrono::seconds(20)), 0) << program.Errors();
+    // The main form is destroyed on the way out and takes its icon along.
+    EXPECT_NE(program.Errors().find("Shell_NotifyIcon delete"), std::string::npos) << program.Errors();
 }
 
 }  // namespace

@@ -315,6 +315,47 @@ TEST_F(SkControlBar, LeftAlignedBarSizesItsWidthToTheBands)
     EXPECT_EQ(bar->Height(), form->ClientHeight());
 }
 
+// A bar along the top keeps the form's width whatever its bands take, in
+// every order of aligning, sizing and filling it, before or after the
+// form's window exists, and through a resize of the form.
+TEST_F(SkControlBar, TopAlignedBarSpansTheFormAndSizesItsHeightToTheBands)
+{
+    for (const int order : {0, 1, 2}) {
+        for (const bool shownFirst : {true, false}) {
+            SCOPED_TRACE(std::to_string(order) + (shownFirst ? ", shown first" : ", shown last"));
+            auto* host = new vcl::TForm(vcl::Application);
+            host->SetBounds(0, 0, 500, 300);
+            if (shownFirst)
+                host->Show();
+            auto* bar = new TSkCustomControlBar(host);
+            bar->SetParent(host);
+            if (order != 1)
+                bar->SetAlign(vcl::alTop);
+            if (order == 2)
+                bar->SetHeight(30);
+            auto* tool = new TTestTool(host);
+            if (order == 2) {
+                tool->SetParent(bar);
+                tool->SetBounds(11, 2, 150, 22);
+            } else {
+                tool->SetBounds(11, 2, 150, 22);
+                tool->SetParent(bar);
+            }
+            if (order == 1)
+                bar->SetAlign(vcl::alTop);
+            host->Show();
+            vcl::Application->ProcessMessages();
+            EXPECT_EQ(bar->Width(), host->ClientWidth());
+            EXPECT_EQ(bar->ClientHeight(), tool->Height() + 4);
+            host->SetWidth(host->Width() + 40);
+            vcl::Application->ProcessMessages();
+            EXPECT_EQ(bar->Width(), host->ClientWidth());
+            EXPECT_EQ(tool->Width(), 150);
+            delete host;
+        }
+    }
+}
+
 TEST_F(SkControlBar, FloatingControlDocksAsABand)
 {
     TSkCustomControlBar* bar = MakeBar(300);

@@ -98,6 +98,8 @@ void BuildParent(vcl::TForm* form)
     auto* controlBar = new TSkCustomControlBar(form);
     controlBar->SetParent(form);
     controlBar->SetAlign(vcl::alTop);
+    // The bar's face in the parent's colour would hide where it ends.
+    controlBar->SetColor(vcl::clBtnFace);
     controlBar->SetAutoSize(false);
     controlBar->SetHeight(30);
     auto* bar = new TGalleryMenuBar(form);
@@ -156,6 +158,9 @@ int main(int argc, char** argv)
     controls->Show();
     AddNotesChild();
     vcl::Application->Run();
+    // The forms go while the window manager and the units are still there:
+    // a frame in the tray takes its icon away as it goes.
+    vcl::Application->DestroyComponents();
     FinalizeMenusUnit();
     FinalizeFormsUnit();
     return 0;
