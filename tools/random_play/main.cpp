@@ -1,6 +1,9 @@
 // random_play: plays a program with seeded random input until it crashes,
-// reports a sanitizer error, hangs or fails its exit, or its steps or time
-// run out. The played script stays behind; --replay plays it again.
+// reports a sanitizer error or an uncaught exception, hangs or fails its
+// exit, or its steps or time run out. The profile (by default the program's
+// file name) says what to aim at: the engine on the demo ("vls"), the
+// control gallery ("skin_control_gallery") or the launcher ("vlslaunch").
+// The played script stays behind; --replay plays it again.
 #include "tools/random_play/play_profiles.h"
 #include "tools/random_play/random_player.h"
 
@@ -17,11 +20,12 @@ namespace {
 using namespace vls::random_play;
 
 constexpr const char* kUsage =
-    "usage: random_play --program PATH [--profile vls] [--seed N] [--steps N] [--seconds N]\n"
-    "                   [--hang SECONDS] [--data FOLDER] [--script FILE] [--replay FILE]\n";
+    "usage: random_play --program PATH [--profile NAME] [--seed N] [--steps N] [--seconds N]\n"
+    "                   [--hang SECONDS] [--actions N] [--data FOLDER] [--script FILE] [--replay FILE]\n"
+    "profiles: vls, skin_control_gallery, vlslaunch (default: the program's file name)\n";
 
 struct Arguments {
-    std::string profile = "vls";
+    std::string profile;
     std::string program;
     std::string data;
     std::string script;
@@ -31,6 +35,7 @@ struct Arguments {
     int steps = 0;
     int seconds = 0;
     int hang = 120;
+    int actions = 150;
 };
 
 bool Parse(int argc, char** argv, Arguments& out)
@@ -50,12 +55,13 @@ bool Parse(int argc, char** argv, Arguments& out)
             else if (name == "--steps") out.steps = std::stoi(value);
             else if (name == "--seconds") out.seconds = std::stoi(value);
             else if (name == "--hang") out.hang = std::stoi(value);
+            else if (name == "--actions") out.actions = std::stoi(value);
             else return false;
         } catch (const std::exception&) {
             return false;
         }
     }
-    return !out.program.empty();
+    return !out.program.empty() && out.hang > 0 && out.actions > 0;
 }
 
 } // namespace
@@ -67,6 +73,8 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if (arguments.profile.empty())
+        arguments.profile = std::filesystem::path(arguments.program).filename().string();
     if (!arguments.replay.empty()) {
         if (const std::string named = ProfileOfScript(arguments.replay); !named.empty())
             arguments.profile = named;
@@ -74,7 +82,7 @@ int main(int argc, char** argv)
         arguments.seed = (static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}();
     }
     SeededRandom random(arguments.seed);
-    std::unique_ptr<PlayProfile> profile = MakeProfile(arguments.profile, random);
+    std::unique_ptr<PlayProfile> profile = MakeProfile(arguments.profile, random, arguments.actions);
     if (!profile) {
         std::cerr << "random_play: no profile \"" << arguments.profile << "\"\n";
         return 2;
@@ -85,7 +93,7 @@ int main(int argc, char** argv)
 
     PlayOptions options;
     options.program = arguments.program;
-    options.data = arguments.data.empty() ? DefaultData(arguments.profile, arguments.program) : std::filesystem::path(arguments.data);
+    options.data = arguments.data.empty() ? DefaultData(arguments.profile, std::filesystem::absolute(arguments.program)) : std::filesystem::path(arguments.data);
     if (!std::filesystem::is_directory(options.data)) {
         std::cerr << "random_play: no data folder " << options.data << " (--data)\n";
         return 2;

@@ -10,10 +10,11 @@
 
 namespace vls::random_play {
 
-// Nothing when no profile has that name.
-std::unique_ptr<PlayProfile> MakeProfile(const std::string& name, SeededRandom& random);
+// Nothing when no profile has that name. The control library's programs
+// are started again after every `actionsPerStart` actions.
+std::unique_ptr<PlayProfile> MakeProfile(const std::string& name, SeededRandom& random, int actionsPerStart);
 
-// Where a profile's data is found beside the program's folder of a build.
+// Where a profile's data is found in a build, by the program's path.
 std::filesystem::path DefaultData(const std::string& name, const std::filesystem::path& program);
 
 } // namespace vls::random_play

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vls::random_play {
@@ -69,6 +70,9 @@ private:
     int height_;
 };
 
+// Variables set in the program's environment; an empty value takes one out.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
 // What a program's player knows about the program it plays.
 class PlayProfile {
 public:
@@ -76,6 +80,11 @@ public:
     // Puts what the program needs into its fresh folders, from `data`.
     virtual void Prepare(const std::filesystem::path& work, const std::filesystem::path& config,
         const std::filesystem::path& data) = 0;
+    // Called after Prepare, with the same config folder.
+    virtual Environment ProgramEnvironment(const std::filesystem::path&) { return {}; }
+    // Whether the program may end by itself during play (its own close
+    // button, say); it is then started again. Otherwise that is a fault.
+    virtual bool MayEnd() const { return false; }
     virtual PlayAction Next() = 0;
 };
 

@@ -11,13 +11,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr const char* kRestartMark = "# restart";
+// Where the program ended by itself and was started again: a comment, so a
+// replay, which ends it at the same place, does not start it twice.
+constexpr const char* kEndedMark = "# ended by itself, started again";
 constexpr auto kAckPoll = std::chrono::seconds(1);
 // The program is closed as by the desktop; a shut-down that takes longer is a hang.
 constexpr const char* kCloseLines = "close\nstep 1000\n";
 
 // Texts the sanitizers and the C++ run-time print when they stop a program.
-constexpr const char* kReports[] = {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
-    "terminate called", "Error was fatal"};
+constexpr const char* kReports[] = {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+    "ERROR: UndefinedBehaviorSanitizer", "runtime error:", "terminate called", "Uncaught exception",
+    "Error was fatal"};
 
 std::string Joined(const std::vector<std::string>& lines)
 {
@@ -48,8 +52,10 @@ public:
         for (int steps = CountSteps(lines); steps > 0; --steps) {
             const auto deadline = Clock::now() + options_.hangLimit;
             while (driver_->NextAck(kAckPoll).empty()) {
-                if (const std::optional<int> status = program_.Poll())
+                if (const std::optional<int> status = program_.Poll()) {
+                    endedCleanly_ = FaultOf(*status, program_.Errors()).empty();
                     return Ended("the program ended during play", *status);
+                }
                 if (Clock::now() > deadline)
                     return Ended("hang: a step was not acknowledged within "
                         + std::to_string(options_.hangLimit.count()) + " s");
@@ -61,6 +67,8 @@ public:
     // Closes the program as the desktop does and checks how it ended.
     std::string Close()
     {
+        if (const std::optional<int> status = program_.Poll())
+            return FaultOf(*status, program_.Errors());
         // A program closed before it was given any line still waits to
         // open its input: it is connected first, so it can hear the close.
         if (!connected_ && !driver_->Connect(options_.hangLimit))
@@ -86,6 +94,11 @@ private:
     const PlayOptions& options_;
     std::unique_ptr<e2e::FifoDriver> driver_;
     bool connected_ = false;
+    bool endedCleanly_ = false;
+
+public:
+    // The program ended by itself during play, without a fault.
+    bool EndedCleanly() const { return endedCleanly_; }
 };
 
 std::string ReadText(const std::filesystem::path& path)
@@ -114,6 +127,7 @@ PlayOutcome Play(PlayProfile& profile, const PlayOptions& options, std::ostream&
 {
     e2e::DrivenProgram program(options.program);
     profile.Prepare(program.work.path(), program.config.path(), options.data);
+    program.environment = profile.ProgramEnvironment(program.config.path());
     std::ofstream script(options.script, std::ios::trunc);
     script << options.header;
     script.flush();
@@ -148,8 +162,17 @@ PlayOutcome Play(PlayProfile& profile, const PlayOptions& options, std::ostream&
         }
         script << Joined(action.lines);
         script.flush();
-        if (std::string fault = run->Send(action.lines); !fault.empty())
-            return finish(fault);
+        if (std::string fault = run->Send(action.lines); !fault.empty()) {
+            if (!run->EndedCleanly() || !profile.MayEnd())
+                return finish(fault);
+            // Its own close button or menu ended it: it starts again.
+            script << kEndedMark << "\n";
+            script.flush();
+            run.reset();
+            run = std::make_unique<ProgramRun>(program, options);
+            ++outcome.starts;
+            continue;
+        }
         const int before = outcome.steps;
         outcome.steps += CountSteps(action.lines);
         if (outcome.steps / 100 != before / 100)

@@ -54,6 +54,11 @@ public:
     {
         target_.Prepare(work, config, data);
     }
+    Environment ProgramEnvironment(const std::filesystem::path& config) override
+    {
+        return target_.ProgramEnvironment(config);
+    }
+    bool MayEnd() const override { return target_.MayEnd(); }
     PlayAction Next() override;
 
 private:
