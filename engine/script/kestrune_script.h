@@ -112,6 +112,8 @@ private:
     std::int32_t Execute(RunState& state);
     bool PushItem(const StackItem& item);
     bool PopItem(StackItem& item);
+    // Pops the top value into value as Pop does, reusing value's storage.
+    bool PopInto(ScriptValue& value);
     const char* DecodeItem(StackItem& item);
     bool ReadU32(std::uint32_t& value);
     ScriptValue ItemToValue(const StackItem& item) const;
@@ -137,6 +139,8 @@ private:
     // Set by DeleteScript while a run is in progress: the outermost run
     // deletes the script when it ends.
     bool deletePending_ = false;
+    // The text of the last string PopInto took off the stack.
+    std::string poppedText_;
     // The entry PopFrame freed last, for PushFrame to reuse; owned.
     ScriptFrameEntry* spareFrame_ = nullptr;
 

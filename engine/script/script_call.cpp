@@ -72,11 +72,9 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
         const auto count = static_cast<std::int32_t>(site.argumentCount);
         if (arguments.capacity < count)
             arguments.SetCapacity(count);
-        StackItem item;
         for (std::int32_t i = count - 1; i >= 0; --i) {
-            if (!PopItem(item))
+            if (!PopInto(arguments.data[i]))
                 return Fail(kStackUnderflow);
-            FillValue(item, arguments.data[i]);
         }
         arguments.count = count;
     }
@@ -102,8 +100,9 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     if (suspendCount > suspensionsBefore)
         StoreGlobals();
 
-    ScriptValue& result = frame.result;
-    result.Normalise();
+    // The payload of each type is the field the type names, so the result
+    // is pushed without normalising the frame's copy first.
+    const ScriptValue& result = frame.result;
     const bool pushed = result.type == kScriptString
         ? PushText(stack, sp, result.GetText(), static_cast<std::size_t>(result.Text().GetLength()))
         : PushPayload(stack, sp, result.type, PayloadOf(result));

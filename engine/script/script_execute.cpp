@@ -9,27 +9,6 @@
 
 using namespace script_detail;
 
-namespace {
-
-// The stack keeps payloads most significant byte first.
-inline std::uint32_t FromStackOrder(std::uint32_t raw)
-{
-    if constexpr (std::endian::native == std::endian::little)
-        return __builtin_bswap32(raw);
-    else
-        return raw;
-}
-
-// Writes one non-string value as a push does, at the bytes after offset.
-inline void WriteStackValue(std::uint8_t* stack, std::uint32_t offset, std::uint32_t type, std::uint32_t payload)
-{
-    const std::uint32_t raw = FromStackOrder(payload);
-    std::memcpy(stack + offset + 1, &raw, sizeof raw);
-    stack[offset + 5] = static_cast<std::uint8_t>(type);
-}
-
-} // namespace
-
 namespace script_detail {
 
 bool g_jumpBudgetActive = false;
@@ -57,7 +36,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     const std::uint8_t* c = code;
     const ScriptInstruction* table = program_.instructions.data();
     std::uint32_t size = static_cast<std::uint32_t>(program_.instructions.size() - 1);
-    const ScriptStatement* statements = program_.statements.data();
+    ScriptStatement* statements = program_.statements.data();
     const ScriptLeaf* leaves = program_.leaves.data();
     const ScriptStep* steps = program_.steps.data();
     const ScriptSlotWrite* writes = program_.writes.data();
@@ -165,9 +144,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
         &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
         &&op_VariableEqualsJumpIfTrue, &&op_Statement, &&op_AssignValue, &&op_AssignBinary,
-        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare,
+        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare, &&op_Typed,
     };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::TestCompare) + 1);
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::Typed) + 1);
 
     // pc leaves the entry behind at once: a failure reports with pc where
     // the byte-by-byte decoding would have left it, which `next` records.
@@ -182,7 +161,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     std::uint32_t jumpTarget;
     // Statements read their leaves first: a variable with text, like a step
     // without a result, leaves the work to the long form.
-    const ScriptStatement* statement = nullptr;
+    ScriptStatement* statement = nullptr;
     std::uint32_t types[kMaxStatementValues];
     std::uint32_t payloads[kMaxStatementValues];
     auto leaf = [&](std::uint32_t i) __attribute__((always_inline)) {
@@ -583,6 +562,18 @@ jump:
         case ScriptStatementEnd::JumpIfTrue:
             FINISH_TEST(statement->value);
         }
+
+    op_Typed: {
+        statement = &statements[in->a];
+        const int done = statement->run(*statement, leaves, vars, variableCount, stk, top);
+        if (done == kTypedDeclined)
+            goto* kHandlers[static_cast<std::uint8_t>(statement->shape)];
+        ip = statement->next;
+        if (done == kTypedNext)
+            DISPATCH();
+        jumpTarget = statement->target;
+        goto jump;
+    }
 
     long_form:
         in = &statement->first;

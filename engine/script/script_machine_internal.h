@@ -5,6 +5,7 @@
 #include "engine/script/kestrune_script.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -83,6 +84,23 @@ inline bool PushPayload(std::uint8_t* stack, std::uint32_t& sp, std::uint32_t ty
 }
 
 bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::size_t length);
+
+// The stack keeps payloads most significant byte first.
+inline std::uint32_t FromStackOrder(std::uint32_t raw)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return __builtin_bswap32(raw);
+    else
+        return raw;
+}
+
+// Writes one non-string value as a push does, at the bytes after offset.
+inline void WriteStackValue(std::uint8_t* stack, std::uint32_t offset, std::uint32_t type, std::uint32_t payload)
+{
+    const std::uint32_t raw = FromStackOrder(payload);
+    std::memcpy(stack + offset + 1, &raw, sizeof raw);
+    stack[offset + 5] = static_cast<std::uint8_t>(type);
+}
 
 // Pops the string whose type byte is at sp, above base: its characters lie
 // reversed below the type byte, down to a NUL.
@@ -178,6 +196,15 @@ inline void AssignFloatViews(ScriptValue& variable, float value)
     variable.floatValue = value;
     variable.boolValue = value != 0.0f && !std::isnan(value);
     variable.SetTextFromFloat(value);
+    variable.object = kNoObject;
+}
+
+inline void AssignBooleanViews(ScriptValue& variable, bool value)
+{
+    variable.intValue = value;
+    variable.floatValue = value ? 1.0f : 0.0f;
+    variable.boolValue = value;
+    variable.SetTextFromBoolean(value);
     variable.object = kNoObject;
 }
 

@@ -64,6 +64,10 @@ enum class ScriptOp : std::uint8_t {
     TestUnary,    // push x, unary, conditional jump
     TestBinary,   // push x, push y, binary, conditional jump
     TestCompare,  // push x, push y, binary, unary, conditional jump (how orderings are made)
+    // A statement that runs through its own runner, built for the types its
+    // values had at its first run (a = index of the statement); when they
+    // differ, the statement's shape handler runs it instead.
+    Typed,
 };
 
 struct ScriptInstruction {
@@ -113,8 +117,37 @@ enum class ScriptStatementEnd : std::uint8_t {
 // when its variables hold no text and its division has a divisor, and then
 // leaves the same stack bytes; otherwise `first` runs and the long form goes
 // on from there.
+// The fixed forms of statement a runner can be built for.
+enum class ScriptTypedForm : std::uint8_t {
+    None,
+    AssignValue,  // push ref v, push x, assign
+    AssignUnary,  // push ref v, push x, unary, assign
+    AssignBinary, // push ref v, push x, push y, binary, assign
+    AssignChain,  // push ref v, push x, push y, binary, push z, binary, assign
+    TestValue,    // push x, conditional jump
+    TestUnary,    // push x, unary, conditional jump
+    TestBinary,   // push x, push y, binary, conditional jump
+    TestCompare,  // push x, push y, binary, unary, conditional jump
+};
+
+struct ScriptStatement;
+class ScriptValue;
+
+// A statement's runner: kTypedNext when it ran and the run goes on after
+// it, kTypedJump when it ran and jumps to its target, kTypedDeclined when it
+// did nothing (its shape handler then runs it).
+using ScriptTypedRun = int (*)(ScriptStatement& statement, const ScriptLeaf* leaves, ScriptValue* variables,
+    std::int32_t variableCount, std::uint8_t* stack, std::uint32_t top);
+inline constexpr int kTypedNext = 0;
+inline constexpr int kTypedJump = 1;
+inline constexpr int kTypedDeclined = -1;
+
 struct ScriptStatement {
     ScriptInstruction first;
+    ScriptOp shape = ScriptOp::Statement; // the handler for the statement's shape
+    ScriptTypedForm form = ScriptTypedForm::None;
+    ScriptOp formOps[2] = {}; // the operations of the form's steps
+    ScriptTypedRun run = nullptr; // with form: picks the runner at the first run
     ScriptStatementEnd end = ScriptStatementEnd::Pushes;
     std::uint8_t value = 0; // what is assigned or tested
     std::uint8_t leafCount = 0;

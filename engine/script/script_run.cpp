@@ -145,11 +145,7 @@ void cKestruneScript::AssignItem(
         variable.object = kNoObject;
         return;
     case kScriptBoolean:
-        variable.intValue = p != 0;
-        variable.floatValue = p != 0 ? 1.0f : 0.0f;
-        variable.boolValue = p != 0;
-        variable.SetTextFromBoolean(p != 0);
-        variable.object = kNoObject;
+        AssignBooleanViews(variable, p != 0);
         return;
     default:
         // A popped object or reference carries only its payload.

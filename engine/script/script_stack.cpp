@@ -101,6 +101,44 @@ void cKestruneScript::FillValue(const StackItem& item, ScriptValue& value) const
     value.Normalise();
 }
 
+bool cKestruneScript::PopInto(ScriptValue& value)
+{
+    if (sp <= stackBase_ || sp > kStackLast)
+        return false;
+    const std::uint32_t type = stack[sp];
+    if (type == kScriptString) {
+        if (!PopText(stack, sp, stackBase_, poppedText_))
+            return false;
+        value.Reset(kScriptString, poppedText_.c_str());
+        value.boolValue = poppedText_ == "true";
+        return true;
+    }
+    if (sp < stackBase_ + 5)
+        return false;
+    const std::uint8_t* const p = stack + sp - 4;
+    const std::uint32_t payload = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+    sp -= 5;
+    // Numbers and booleans set every view they have, so only the names need
+    // emptying; the other types go the long way.
+    const bool named = value.name.GetText()[0] != 0 || value.className.GetText()[0] != 0
+        || value.globalName.GetText()[0] != 0;
+    if (named || (type != kScriptInteger && type != kScriptFloat && type != kScriptBoolean)) {
+        StackItem item;
+        item.type = type;
+        item.payload = payload;
+        FillValue(item, value);
+        return true;
+    }
+    value.type = type;
+    if (type == kScriptInteger)
+        AssignIntegerViews(value, static_cast<std::int32_t>(payload));
+    else if (type == kScriptFloat)
+        AssignFloatViews(value, FloatFromBits(payload));
+    else
+        AssignBooleanViews(value, payload != 0);
+    return true;
+}
+
 void cKestruneScript::ValueToItem(const ScriptValue& value, StackItem& item) const
 {
     item.type = value.type;

@@ -6,6 +6,7 @@
 
 #include "engine/script/script_format.h"
 #include "engine/script/script_program.h"
+#include "engine/script/script_typed.h"
 
 #include <cstring>
 
@@ -163,6 +164,14 @@ public:
             program.writes.push_back({static_cast<std::uint8_t>(slot), number(slots_[slot])});
         ScriptInstruction entry;
         entry.op = Shape(statement, program);
+        statement.shape = entry.op;
+        statement.form = TypedFormOf(statement, program);
+        if (statement.form != ScriptTypedForm::None) {
+            for (std::uint32_t k = 0; k < statement.stepCount && k < 2; ++k)
+                statement.formOps[k] = program.steps[statement.firstStep + k].op;
+            statement.run = &PickTypedRunner;
+            entry.op = ScriptOp::Typed;
+        }
         entry.a = static_cast<std::uint32_t>(program.statements.size());
         entry.next = q;
         program.statements.push_back(statement);

@@ -433,6 +433,128 @@ func mid
 )", "mid", true},
     {"tests of one and two values", kTests},
     {"test with room for one value", kTests, "", false, 7},
+    {"mixed integer and float operands", R"(
+var a int
+var f float
+var i int
+var g float
+    push ref f
+    push float 2.75
+    assign
+    push ref i
+    push int 7
+    assign
+    push ref a
+    pushvar ref f
+    pushvar ref i
+    mul
+    push float 0.5
+    add
+    assign
+    push ref g
+    pushvar ref i
+    pushvar ref f
+    div
+    assign
+    push ref g
+    pushvar ref g
+    pushvar ref i
+    mul
+    pushvar ref f
+    add
+    assign
+    push ref i
+    pushvar ref g
+    assign
+    ret
+)"},
+    {"float tests with NaN", R"(
+var n float
+var hits int
+    push ref n
+    push float 0
+    push float 0
+    div
+    assign
+    pushvar ref n
+    pushvar ref n
+    eq
+    jz skip1
+    inc ref hits
+skip1:
+    pushvar ref n
+    jnz skip2
+    inc ref hits
+skip2:
+    pushvar ref n
+    tobool
+    jnz skip3
+    inc ref hits
+skip3:
+    pushvar ref n
+    push float -1.5
+    mul
+    nonneg
+    jnz skip4
+    inc ref hits
+skip4:
+    ret
+)"},
+    {"booleans negated and tested", R"(
+var b bool
+var k int
+var c int
+    push ref b
+    pushvar ref b
+    not
+    assign
+    push ref k
+    push int 5
+    assign
+    push ref k
+    pushvar ref k
+    not
+    assign
+    pushvar ref b
+    jz 0
+    pushvar ref k
+    push int 5
+    eq
+    not
+    jnz 0
+    push ref c
+    pushvar ref b
+    assign
+    push ref b
+    pushvar ref k
+    assign
+    ret
+)"},
+    {"typed division by zero", R"(
+var a int
+var z int
+    push ref a
+    push int 9
+    assign
+    push ref a
+    pushvar ref a
+    pushvar ref z
+    div
+    assign
+    ret
+)"},
+    {"division of the lowest integer by minus one", R"(
+var a int
+    push ref a
+    push int -2147483648
+    assign
+    push ref a
+    pushvar ref a
+    push int -1
+    div
+    assign
+    ret
+)"},
     {"statement loop spends its jumps", R"(
 var i int
 loop:
@@ -523,6 +645,68 @@ INSTANTIATE_TEST_SUITE_P(Idioms, ScriptFusionTable, ::testing::ValuesIn(kCases),
             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
         return name;
     });
+
+// A statement's first run builds it for the types its values have then; a
+// variable that takes another type later (from a global, a savegame) must
+// still be worked out by its own type.
+TEST_F(ScriptTest, StatementsFollowAVariableThatChangesType)
+{
+    const char* const source = R"(
+var v int
+var r int
+var hits int
+    push ref r
+    pushvar ref v
+    push int 3
+    mul
+    assign
+    pushvar ref v
+    push int 2
+    neg
+    add
+    nonneg
+    jz low
+    inc ref hits
+low:
+    ret
+)";
+    struct Change {
+        std::uint32_t type;
+        const char* text;
+        std::int32_t integer;
+        float real;
+    };
+    const Change changes[] = {
+        {kScriptFloat, "", 0, 2.5f},
+        {kScriptString, "12", 0, 0.0f},
+        {kScriptBoolean, "", 0, 0.0f},
+        {kScriptInteger, "", 4, 0.0f},
+    };
+    std::vector<std::string> outcomes[2];
+    for (int fused = 0; fused < 2; ++fused) {
+        SetScriptIdiomFusion(fused != 0);
+        const auto script = Load(source);
+        SetScriptIdiomFusion(true);
+        ScriptValue& v = script->variables.data[0];
+        v.intValue = 5;
+        ASSERT_EQ(script->Run(""), 0);
+        for (const Change& change : changes) {
+            v.type = change.type;
+            v.SetText(change.text);
+            v.intValue = change.integer;
+            v.floatValue = change.real;
+            v.boolValue = change.type == kScriptBoolean;
+            ASSERT_EQ(script->Run(""), 0);
+            std::string seen;
+            for (std::int32_t i = 0; i < script->variables.count; ++i)
+                seen += Views(script->variables.data[i]) + "; ";
+            outcomes[fused].push_back(seen + std::string(script->stack, script->stack + 32));
+        }
+    }
+    EXPECT_EQ(outcomes[1], outcomes[0]);
+    // The string "12" times 3 is a string: r takes its text and no number.
+    EXPECT_NE(outcomes[1][1].find("text '12'"), std::string::npos);
+}
 
 // The counter loop's figures, so that agreement above is not agreement on
 // something else.
