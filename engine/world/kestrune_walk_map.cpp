@@ -204,7 +204,7 @@ std::int32_t cKestruneWalkMap::FindPath(float x, float, float z)
 bool cKestruneWalkMap::PlanOverNodes(float startX, float startZ, float targetX, float targetZ)
 {
     std::int32_t a, b;
-    if (!graph_ || !pairs_.Find(*this, *graph_, startX, startZ, targetX, targetZ, a, b))
+    if (!graph_ || !pairs_.Find(edges_, *graph_, startX, startZ, targetX, targetZ, a, b))
         return false;
     const LayerData& data = nodeLayer->Data();
     const std::size_t n = static_cast<std::size_t>(nodeCount);

@@ -205,20 +205,24 @@ bool WalkEdgeGrid::Crossed(const Edge& edge, float x1, float z1, float x2, float
         && opposite(side(x2, z2, edge.ax, edge.az, edge.bx, edge.bz), side(x1, z1, edge.ax, edge.az, edge.bx, edge.bz));
 }
 
-bool WalkEdgeGrid::AnyCrossed(const std::vector<std::uint32_t>& list, float x1, float z1, float x2, float z2) const
+bool WalkEdgeGrid::AnyCrossed(const std::vector<std::uint32_t>& list, float x1, float z1, float x2, float z2,
+                              std::uint32_t* crossed) const
 {
     for (const std::uint32_t e : list) {
-        if (Crossed(edges_[e], x1, z1, x2, z2))
+        if (Crossed(edges_[e], x1, z1, x2, z2)) {
+            if (crossed)
+                *crossed = e;
             return true;
+        }
     }
     return false;
 }
 
-bool WalkEdgeGrid::Crosses(float x1, float z1, float x2, float z2) const
+bool WalkEdgeGrid::Crosses(float x1, float z1, float x2, float z2, std::uint32_t* crossed) const
 {
     if (!Finite(x1, z1, x2, z2))
-        return AnyCrossed(all_, x1, z1, x2, z2);
-    if (AnyCrossed(loose_, x1, z1, x2, z2))
+        return AnyCrossed(all_, x1, z1, x2, z2, crossed);
+    if (AnyCrossed(loose_, x1, z1, x2, z2, crossed))
         return true;
     if (columns_ == 0)
         return false;
@@ -230,8 +234,11 @@ bool WalkEdgeGrid::Crosses(float x1, float z1, float x2, float z2) const
             const Edge& edge = edges_[cellEdges_[k]];
             if (edge.highX < lowX || edge.lowX > highX || edge.highZ < lowZ || edge.lowZ > highZ)
                 continue;
-            if (Crossed(edge, x1, z1, x2, z2))
+            if (Crossed(edge, x1, z1, x2, z2)) {
+                if (crossed)
+                    *crossed = cellEdges_[k];
                 return true;
+            }
         }
         return false;
     });

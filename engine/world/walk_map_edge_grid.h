@@ -17,8 +17,16 @@ class WalkEdgeGrid {
 public:
     void Build(const DynArray<cKestruneEnvironmentLayer*>& layers);
     void Clear();
-    // True when the segment crosses an edge of an enabled layer.
-    bool Crosses(float x1, float z1, float x2, float z2) const;
+    // True when the segment crosses an edge of an enabled layer; crossed,
+    // when given, then names that edge.
+    bool Crosses(float x1, float z1, float x2, float z2, std::uint32_t* crossed = nullptr) const;
+    // True when the segment crosses edge e (a name Crosses gave) of an
+    // enabled layer: one edge that blocked a segment often blocks the next
+    // one from the same point, and is tested first.
+    bool CrossesEdge(std::uint32_t e, float x1, float z1, float x2, float z2) const
+    {
+        return Crossed(edges_[e], x1, z1, x2, z2);
+    }
 
 private:
     struct Edge {
@@ -28,7 +36,8 @@ private:
     };
 
     bool Crossed(const Edge& edge, float x1, float z1, float x2, float z2) const;
-    bool AnyCrossed(const std::vector<std::uint32_t>& list, float x1, float z1, float x2, float z2) const;
+    bool AnyCrossed(const std::vector<std::uint32_t>& list, float x1, float z1, float x2, float z2,
+                    std::uint32_t* crossed) const;
     // Calls visit(cell) for every cell within margin of the segment (and
     // possibly a few more) until visit returns true.
     template <typename Visit>

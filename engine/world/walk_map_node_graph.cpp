@@ -1,7 +1,7 @@
 #include "engine/world/walk_map_node_graph.h"
 
 #include "engine/world/kestrune_environment_layer.h"
-#include "engine/world/kestrune_walk_map.h"
+#include "engine/world/walk_map_edge_grid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,22 +63,49 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
     return true;
 }
 
-bool WalkNodePairSearch::Sees(std::size_t i, float x, float z, std::vector<std::uint8_t>& memo) const
+void WalkNodePairSearch::End::Reset(float atX, float atZ, std::size_t nodes)
 {
-    if (memo[i] == kUntested)
-        memo[i] = map_->IsLineBlocked(graph_->x[i], graph_->z[i], x, z, -1) ? kBlocked : kVisible;
-    return memo[i] == kVisible;
+    x = atX;
+    z = atZ;
+    seen.assign(nodes, kUntested);
+    blockerCount = 0;
 }
 
-std::int32_t WalkNodePairSearch::NearestSeeing(float x, float z, std::size_t nearest, const std::vector<float>& distance,
-                                               std::vector<std::uint8_t>& memo)
+bool WalkNodePairSearch::Sees(std::size_t i, End& end) const
+{
+    if (end.seen[i] != kUntested)
+        return end.seen[i] == kVisible;
+    // The segment runs from the node to the end, as every line of sight of
+    // a node does: the crossing test is exact only in that order.
+    const float x = graph_->x[i], z = graph_->z[i];
+    int hit = 0;
+    while (hit < end.blockerCount && !edges_->CrossesEdge(end.blockers[hit], x, z, end.x, end.z))
+        ++hit;
+    std::uint32_t edge = 0;
+    if (hit < end.blockerCount)
+        edge = end.blockers[hit];
+    else if (edges_->Crosses(x, z, end.x, end.z, &edge))
+        hit = end.blockerCount < End::kBlockers ? end.blockerCount++ : End::kBlockers - 1;
+    else {
+        end.seen[i] = kVisible;
+        return true;
+    }
+    // The blocking edge moves to the front.
+    for (; hit > 0; --hit)
+        end.blockers[hit] = end.blockers[hit - 1];
+    end.blockers[0] = edge;
+    end.seen[i] = kBlocked;
+    return false;
+}
+
+std::int32_t WalkNodePairSearch::NearestSeeing(End& end, std::size_t nearest, const std::vector<float>& distance)
 {
     const std::size_t n = distance.size();
     if (nearest == n)
         return -1;
     // Usually the nearest node already sees the point; otherwise the others
     // come nearest first.
-    if (Sees(nearest, x, z, memo))
+    if (Sees(nearest, end))
         return static_cast<std::int32_t>(nearest);
     order_.clear();
     for (std::size_t i = 0; i < n; ++i) {
@@ -91,22 +118,22 @@ std::int32_t WalkNodePairSearch::NearestSeeing(float x, float z, std::size_t nea
         std::pop_heap(order_.begin(), order_.end(), farther);
         const std::int32_t i = order_.back();
         order_.pop_back();
-        if (Sees(static_cast<std::size_t>(i), x, z, memo))
+        if (Sees(static_cast<std::size_t>(i), end))
             return i;
     }
     return -1;
 }
 
-bool WalkNodePairSearch::Find(const cKestruneWalkMap& map, const WalkNodeGraph& graph, float startX, float startZ,
+bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& graph, float startX, float startZ,
                               float targetX, float targetZ, std::int32_t& a, std::int32_t& b)
 {
-    map_ = &map;
+    edges_ = &edges;
     graph_ = &graph;
     const std::size_t n = graph.x.size();
     fromStart_.resize(n);
     toTarget_.resize(n);
-    seenFromStart_.assign(n, kUntested);
-    seenFromTarget_.assign(n, kUntested);
+    start_.Reset(startX, startZ, n);
+    target_.Reset(targetX, targetZ, n);
     // Infinite and undefined distances are never nearer than infinity.
     std::size_t nearestA = n, nearestB = n;
     float nearestToStart = std::numeric_limits<float>::infinity();
@@ -129,10 +156,10 @@ bool WalkNodePairSearch::Find(const cKestruneWalkMap& map, const WalkNodeGraph& 
         return false;
 
     // Any pair of nodes seeing the two ends bounds the cost of the best one.
-    const std::int32_t someA = NearestSeeing(startX, startZ, nearestA, fromStart_, seenFromStart_);
+    const std::int32_t someA = NearestSeeing(start_, nearestA, fromStart_);
     if (someA < 0)
         return false;
-    const std::int32_t someB = NearestSeeing(targetX, targetZ, nearestB, toTarget_, seenFromTarget_);
+    const std::int32_t someB = NearestSeeing(target_, nearestB, toTarget_);
     if (someB < 0)
         return false;
     const LayerRowEntry* const rows = graph.layer->Data().rows.data();
@@ -212,14 +239,14 @@ bool WalkNodePairSearch::Find(const cKestruneWalkMap& map, const WalkNodeGraph& 
         const auto i = static_cast<std::size_t>(queue.back().node);
         queue.pop_back();
         if (startNext) {
-            if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, startX, startZ, seenFromStart_))
+            if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_))
                 continue;
             const Seen s{static_cast<std::int32_t>(i), fromStart_[i]};
             startSide_.push_back(s);
             for (const Seen& t : targetSide_)
                 consider(s, t);
         } else {
-            if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, targetX, targetZ, seenFromTarget_))
+            if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_))
                 continue;
             const Seen t{static_cast<std::int32_t>(i), toTarget_[i]};
             targetSide_.push_back(t);

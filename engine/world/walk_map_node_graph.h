@@ -4,7 +4,7 @@
 #include <vector>
 
 class cKestruneEnvironmentLayer;
-class cKestruneWalkMap;
+class WalkEdgeGrid;
 
 // A layer's node graph as the planner reads it, checked once when the layer
 // is bound: node positions unpacked, and whether every row distance is at
@@ -32,7 +32,7 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
 // one walk to the next.
 class WalkNodePairSearch {
 public:
-    bool Find(const cKestruneWalkMap& map, const WalkNodeGraph& graph, float startX, float startZ, float targetX,
+    bool Find(const WalkEdgeGrid& edges, const WalkNodeGraph& graph, float startX, float startZ, float targetX,
               float targetZ, std::int32_t& a, std::int32_t& b);
 
 private:
@@ -46,17 +46,29 @@ private:
         std::int32_t node;
     };
     enum : std::uint8_t { kUntested, kBlocked, kVisible };
+    // One end of the walk, with what its lines of sight found so far: the
+    // nodes tested, and the edges that blocked the latest of them. Nearby
+    // obstacles hide most of the floor from a point, so an edge that hid one
+    // node usually hides the next, and testing it first ends most blocked
+    // lines at once.
+    struct End {
+        float x, z;
+        std::vector<std::uint8_t> seen;
+        static constexpr int kBlockers = 4;
+        std::uint32_t blockers[kBlockers];
+        int blockerCount;
+        void Reset(float atX, float atZ, std::size_t nodes);
+    };
 
-    // Whether node i sees (x, z), tested once per walk.
-    bool Sees(std::size_t i, float x, float z, std::vector<std::uint8_t>& memo) const;
-    // The nearest node that sees (x, z), or -1; nearest: the nearest node.
-    std::int32_t NearestSeeing(float x, float z, std::size_t nearest, const std::vector<float>& distance,
-                               std::vector<std::uint8_t>& memo);
+    // Whether node i sees the end, tested once per walk.
+    bool Sees(std::size_t i, End& end) const;
+    // The nearest node that sees the end, or -1; nearest: the nearest node.
+    std::int32_t NearestSeeing(End& end, std::size_t nearest, const std::vector<float>& distance);
 
-    const cKestruneWalkMap* map_ = nullptr;
+    const WalkEdgeGrid* edges_ = nullptr;
     const WalkNodeGraph* graph_ = nullptr;
     std::vector<float> fromStart_, toTarget_;
-    std::vector<std::uint8_t> seenFromStart_, seenFromTarget_;
+    End start_, target_;
     std::vector<std::int32_t> order_;
     std::vector<Queued> startQueue_, targetQueue_;
     std::vector<Seen> startSide_, targetSide_;
