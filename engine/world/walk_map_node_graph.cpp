@@ -4,6 +4,7 @@
 #include "engine/world/walk_map_edge_grid.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -22,8 +23,6 @@ constexpr double kRoundingSlack = 1e-6;
 // Well above both of the above, so a node whose least cost passes the limit
 // by this share is beyond it by the tests themselves.
 constexpr double kStopShare = 1e-5;
-
-float Length(float dx, float dz) { return std::sqrt(dx * dx + dz * dz); }
 
 } // namespace
 
@@ -124,6 +123,59 @@ std::int32_t WalkNodePairSearch::NearestSeeing(End& end, std::size_t nearest, co
     return -1;
 }
 
+void WalkNodePairSearch::Measure(float x, float z, std::vector<float>& distance) const
+{
+    // One plain loop over the coordinates, which the compiler runs several
+    // nodes at a time; the square root rounds as it does one at a time.
+    const std::size_t n = graph_->x.size();
+    const float* const nx = graph_->x.data();
+    const float* const nz = graph_->z.data();
+    float* const out = distance.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        const float dx = nx[i] - x, dz = nz[i] - z;
+        out[i] = std::sqrt(dx * dx + dz * dz);
+    }
+}
+
+std::size_t WalkNodePairSearch::Nearest(const std::vector<float>& distance)
+{
+    // Infinite and undefined distances are never nearer than infinity.
+    const std::size_t n = distance.size();
+    std::size_t nearest = n;
+    float least = std::numeric_limits<float>::infinity();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (distance[i] < least) {
+            least = distance[i];
+            nearest = i;
+        }
+    }
+    return nearest;
+}
+
+void WalkNodePairSearch::Sort(double lowest, double highest)
+{
+    // Buckets over the range of least costs, filled by counting: the nodes
+    // leave in the order of their buckets, in any order inside one.
+    const double width = highest > lowest ? (highest - lowest) / kBuckets : 1.0;
+    const double perWidth = 1.0 / width;
+    const auto bucketOf = [&](double least) {
+        const double f = (least - lowest) * perWidth;
+        return f < kBuckets ? static_cast<std::size_t>(f) : std::size_t{kBuckets - 1};
+    };
+    bucketStart_.fill(0);
+    for (const Queued& q : queue_)
+        ++bucketStart_[bucketOf(q.least) + 1];
+    for (std::size_t k = 0; k < kBuckets; ++k)
+        bucketStart_[k + 1] += bucketStart_[k];
+    sorted_.resize(queue_.size());
+    std::array<std::uint32_t, kBuckets> next;
+    std::copy(bucketStart_.begin(), bucketStart_.end() - 1, next.begin());
+    for (const Queued& q : queue_)
+        sorted_[next[bucketOf(q.least)]++] = q;
+    bucketLow_ = lowest;
+    bucketWidth_ = width;
+}
+
 bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& graph, float startX, float startZ,
                               float targetX, float targetZ, std::int32_t& a, std::int32_t& b)
 {
@@ -134,26 +186,12 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     toTarget_.resize(n);
     start_.Reset(startX, startZ, n);
     target_.Reset(targetX, targetZ, n);
-    // Infinite and undefined distances are never nearer than infinity.
-    std::size_t nearestA = n, nearestB = n;
-    float nearestToStart = std::numeric_limits<float>::infinity();
-    float nearestToTarget = nearestToStart;
-    for (std::size_t i = 0; i < n; ++i) {
-        const float s = Length(graph.x[i] - startX, graph.z[i] - startZ);
-        const float t = Length(graph.x[i] - targetX, graph.z[i] - targetZ);
-        fromStart_[i] = s;
-        toTarget_[i] = t;
-        if (s < nearestToStart) {
-            nearestToStart = s;
-            nearestA = i;
-        }
-        if (t < nearestToTarget) {
-            nearestToTarget = t;
-            nearestB = i;
-        }
-    }
+    Measure(startX, startZ, fromStart_);
+    Measure(targetX, targetZ, toTarget_);
+    const std::size_t nearestA = Nearest(fromStart_), nearestB = Nearest(toTarget_);
     if (nearestA == n || nearestB == n)
         return false;
+    const float nearestToStart = fromStart_[nearestA], nearestToTarget = toTarget_[nearestB];
 
     // Any pair of nodes seeing the two ends bounds the cost of the best one.
     const std::int32_t someA = NearestSeeing(start_, nearestA, fromStart_);
@@ -174,40 +212,43 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     // distance to the start plus its straight distance to the target (the
     // way on to the target cannot be shorter), and likewise for the target
     // side: only nodes inside an ellipse around start and target remain.
-    const auto beyond = [&](float near, float far, float nearestFar, float limit) {
+    const bool straight = graph.rowsAtLeastStraight;
+    const auto beyond = [straight](float near, float far, float nearestFar, float limit) {
         if (near + nearestFar > limit)
             return true;
-        return graph.rowsAtLeastStraight
-            && kRoundingShare * (double{near} + kStraightShare * double{far}) > double{limit} + kRoundingSlack;
+        return straight && kRoundingShare * (double{near} + kStraightShare * double{far}) > double{limit} + kRoundingSlack;
     };
     // The least any pair of the node could cost, by the same two tests.
-    const auto least = [&](float near, float far, float nearestFar) {
+    const auto least = [straight](float near, float far, float nearestFar) {
         const double plain = near + nearestFar;
-        if (!graph.rowsAtLeastStraight)
+        if (!straight)
             return plain;
         return std::max(plain, kRoundingShare * (double{near} + kStraightShare * double{far}));
     };
-    startQueue_.clear();
-    targetQueue_.clear();
+    queue_.clear();
+    double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
+    const auto enqueue = [&](double cost, std::size_t i, bool startSide) {
+        queue_.push_back({cost, static_cast<std::int32_t>(i), startSide});
+        lowest = std::min(lowest, cost);
+        highest = std::max(highest, cost);
+    };
     for (std::size_t i = 0; i < n; ++i) {
         const float s = fromStart_[i], t = toTarget_[i];
-        const auto node = static_cast<std::int32_t>(i);
         if (std::isfinite(s) && !beyond(s, t, nearestToTarget, bound))
-            startQueue_.push_back({least(s, t, nearestToTarget), node});
+            enqueue(least(s, t, nearestToTarget), i, true);
         if (std::isfinite(t) && !beyond(t, s, nearestToStart, bound))
-            targetQueue_.push_back({least(t, s, nearestToStart), node});
+            enqueue(least(t, s, nearestToStart), i, false);
     }
-    const auto later = [](const Queued& l, const Queued& r) { return l.least > r.least; };
-    std::make_heap(startQueue_.begin(), startQueue_.end(), later);
-    std::make_heap(targetQueue_.begin(), targetQueue_.end(), later);
+    Sort(lowest, highest);
 
-    // The nodes come cheapest first, from whichever side offers the cheaper
-    // one, and each that sees its end is paired with the seen nodes of the
-    // other side so far: every pair of seen nodes is costed once, and the
-    // best cost found limits what is looked at next. Once the cheapest node
-    // left costs more than the best pair, every pair of the nodes left does,
-    // and the search ends without testing their lines of sight. Ties go to
-    // the first pair in node order, as a search in node order would find them.
+    // The nodes come cheapest first, and each that sees its end is paired
+    // with the seen nodes of the other side so far: every pair of seen nodes
+    // is costed once, and the best cost found limits what is looked at next.
+    // Once the cheapest nodes left cost more than the best pair, every pair
+    // of the nodes left does, and the search ends without testing their
+    // lines of sight. Ties go to the first pair in node order, as a search
+    // in node order would find them, so the order in which pairs are costed
+    // does not change the pair chosen.
     startSide_.clear();
     targetSide_.clear();
     float best = kNoCost;
@@ -215,6 +256,15 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     const auto consider = [&](const Seen& s, const Seen& t) {
         if (s.distance + t.distance > best)
             return;
+        if (straight) {
+            // Passed over when the row's least share of the straight way
+            // between the two nodes already makes the pair dearer than the
+            // best, beyond any rounding.
+            const double room = (double{best} + kRoundingSlack) / kRoundingShare - s.distance - t.distance;
+            const double dx = double{s.x} - t.x, dz = double{s.z} - t.z;
+            if (room < 0.0 || kStraightShare * kStraightShare * (dx * dx + dz * dz) > room * room)
+                return;
+        }
         const float cost = s.distance + t.distance
                          + rows[static_cast<std::size_t>(s.node) * n + static_cast<std::size_t>(t.node)].distance;
         const bool earlier = a >= 0 && (s.node < a || (s.node == a && t.node < b));
@@ -224,34 +274,34 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             b = t.node;
         }
     };
-    for (;;) {
-        const float limit = std::min(best, bound);
+    for (std::size_t k = 0; k < kBuckets; ++k) {
         // Past this, a node's least cost is above the limit beyond any
         // rounding of the tests above.
-        const double stop = double{limit} * (1.0 + kStopShare) + kStopShare;
-        const bool startLeft = !startQueue_.empty() && startQueue_.front().least <= stop;
-        const bool targetLeft = !targetQueue_.empty() && targetQueue_.front().least <= stop;
-        if (!startLeft && !targetLeft)
+        const auto stop = [&] { return double{std::min(best, bound)} * (1.0 + kStopShare) + kStopShare; };
+        // Every node of this bucket and the later ones costs at least the
+        // bucket's lower edge, less a bucket for the rounding of its index.
+        if (bucketLow_ + (static_cast<double>(k) - 1.0) * bucketWidth_ > stop())
             break;
-        const bool startNext = startLeft && (!targetLeft || startQueue_.front().least <= targetQueue_.front().least);
-        std::vector<Queued>& queue = startNext ? startQueue_ : targetQueue_;
-        std::pop_heap(queue.begin(), queue.end(), later);
-        const auto i = static_cast<std::size_t>(queue.back().node);
-        queue.pop_back();
-        if (startNext) {
-            if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_))
+        for (std::uint32_t q = bucketStart_[k]; q < bucketStart_[k + 1]; ++q) {
+            const Queued& next = sorted_[q];
+            if (next.least > stop())
                 continue;
-            const Seen s{static_cast<std::int32_t>(i), fromStart_[i]};
-            startSide_.push_back(s);
-            for (const Seen& t : targetSide_)
-                consider(s, t);
-        } else {
-            if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_))
-                continue;
-            const Seen t{static_cast<std::int32_t>(i), toTarget_[i]};
-            targetSide_.push_back(t);
-            for (const Seen& s : startSide_)
-                consider(s, t);
+            const float limit = std::min(best, bound);
+            const auto i = static_cast<std::size_t>(next.node);
+            const Seen seen{next.node, next.startSide ? fromStart_[i] : toTarget_[i], graph.x[i], graph.z[i]};
+            if (next.startSide) {
+                if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_))
+                    continue;
+                startSide_.push_back(seen);
+                for (const Seen& t : targetSide_)
+                    consider(seen, t);
+            } else {
+                if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_))
+                    continue;
+                targetSide_.push_back(seen);
+                for (const Seen& s : startSide_)
+                    consider(s, seen);
+            }
         }
     }
     return a >= 0;

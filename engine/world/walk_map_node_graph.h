@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -39,12 +41,16 @@ private:
     struct Seen {
         std::int32_t node;
         float distance;
+        float x, z;
     };
-    // A node waiting to be looked at, with the least a pair of it could cost.
+    // A node waiting to be looked at from one side, with the least a pair of
+    // it could cost.
     struct Queued {
         double least;
         std::int32_t node;
+        bool startSide;
     };
+    static constexpr std::size_t kBuckets = 256;
     enum : std::uint8_t { kUntested, kBlocked, kVisible };
     // One end of the walk, with what its lines of sight found so far: the
     // nodes tested, and the edges that blocked the latest of them. Nearby
@@ -60,6 +66,12 @@ private:
         void Reset(float atX, float atZ, std::size_t nodes);
     };
 
+    // The distance of every node from (x, z).
+    void Measure(float x, float z, std::vector<float>& distance) const;
+    // The first node of the least distance, or the count when none is finite.
+    static std::size_t Nearest(const std::vector<float>& distance);
+    // Orders queue_ into sorted_ by least cost, bucket by bucket.
+    void Sort(double lowest, double highest);
     // Whether node i sees the end, tested once per walk.
     bool Sees(std::size_t i, End& end) const;
     // The nearest node that sees the end, or -1; nearest: the nearest node.
@@ -70,6 +82,8 @@ private:
     std::vector<float> fromStart_, toTarget_;
     End start_, target_;
     std::vector<std::int32_t> order_;
-    std::vector<Queued> startQueue_, targetQueue_;
+    std::vector<Queued> queue_, sorted_;
+    std::array<std::uint32_t, kBuckets + 1> bucketStart_{};
+    double bucketLow_ = 0.0, bucketWidth_ = 1.0;
     std::vector<Seen> startSide_, targetSide_;
 };
