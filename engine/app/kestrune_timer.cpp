@@ -5,7 +5,7 @@
 #include "engine/base/engine_link.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/savegame_block.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "platform/crt/crt_io.h"
 #include "platform/win32/winmm/mmsystem.h"
 
@@ -66,8 +66,8 @@ bool cKestruneTimer::Tick()
         // that empties or refills the list cannot have the wrong one removed.
         const ScriptTimer fired = timers.data[i];
         timers.RemoveAt(i);
-        if (IsLiveScript(fired.script))
-            fired.script->Run(fired.functionName.GetText());
+        if (cKestruneScript* const script = fired.script.Get())
+            script->Run(fired.functionName.GetText());
     }
     return true;
 }
@@ -111,7 +111,7 @@ void cKestruneTimer::SaveBlock(int file) const
         writer.FixedText("", 64);
         // A timer whose script is gone is saved as "no script" (0), which no
         // script's identity ever is.
-        writer.U32(timer.script && IsLiveScript(timer.script) ? timer.script->SaveIdentity() : 0);
+        writer.U32(ScriptToSaveId(timer.script.Get()));
         writer.U32(timer.due - frameTime);
     }
     _write(file, records.data(), static_cast<unsigned>(records.size()));

@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
+#include "engine/script/script_identity.h"
 
 #include <cstdint>
 
@@ -11,7 +12,7 @@ struct SavegameBlockHeader;
 // One pending delayed call of a named script function.
 struct ScriptTimer {
     cString functionName;
-    cKestruneScript* script = nullptr; // not owned; null after a load that could not re-bind it
+    cScriptRef script; // names no script after a load that could not re-bind it
     std::uint32_t due = 0;             // on the millisecond clock
 };
 

@@ -88,6 +88,6 @@ float cKestruneEngineGraphicsHost::FadeRate()
 }
 void cKestruneEngineGraphicsHost::RunScript(cKestruneScript* script, const char* function)
 {
-    if (script && engine_.IsScriptAlive(script))
+    if (script)
         script->Run(function);
 }

@@ -29,8 +29,8 @@ void cKestruneEngineNativeHost::QueueVideo(cKestruneVideo* video)
     // native, which another script is running.
     if (cKestruneVideo* const replaced = engine_.queuedVideo; replaced && replaced != video) {
         cKestruneImage* const image = replaced->image;
-        if (image && image->endCallbackScript && engine_.timer)
-            engine_.timer->AddTimer(image->endCallbackScript, image->endCallbackName.GetText(), 0.0f);
+        if (cKestruneScript* const waiting = image ? image->endCallbackScript.Get() : nullptr; waiting && engine_.timer)
+            engine_.timer->AddTimer(waiting, image->endCallbackName.GetText(), 0.0f);
         if (image)
             image->endCallbackScript = nullptr;
         engine_.Members().DeleteVideo(replaced);

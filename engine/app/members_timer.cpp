@@ -1,7 +1,6 @@
 #include "engine/app/default_members.h"
 #include "engine/app/kestrune_engine.h"
 #include "engine/app/kestrune_timer.h"
-#include "engine/base/engine_link.h"
 
 #include <new>
 
@@ -31,7 +30,7 @@ void cKestruneEngineWorldHost::DropTimers()
     DynArray<ScriptTimer>& timers = engine_.timer->timers;
     for (int32_t i = timers.count - 1; i >= 0; --i) {
         const ScriptTimer& timer = timers.data[i];
-        if (timer.functionName.CharAt(0) != '#' || !IsLiveScript(timer.script))
+        if (timer.functionName.CharAt(0) != '#' || !timer.script.Get())
             timers.RemoveAt(i);
     }
 }

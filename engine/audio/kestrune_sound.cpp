@@ -32,8 +32,7 @@ float MusicVolumeFactor(const SoundSettings& settings) { return settings.MusicVo
 
 void RunCallback(cKestruneScript* script, const cString& name)
 {
-    // The record only remembers the script; it may have gone since.
-    if (script && IsLiveScript(script))
+    if (script)
         script->Run(name.GetText());
 }
 
@@ -227,7 +226,8 @@ void cKestruneSound::EndChannel(int32_t index)
     SoundChannel& record = channels.data[index];
     if (IsStreamKind(record.kind))
         CloseStream(record);
-    cKestruneScript* const script = record.callbackScript;
+    // The record names the script by serial: one gone since gives null.
+    cKestruneScript* const script = record.callbackScript.Get();
     const cString callback = record.callbackName;
     channels.RemoveAt(index);
     // The callback may start or stop sounds: the list is settled first.

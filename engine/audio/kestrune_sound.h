@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
+#include "engine/script/script_identity.h"
 #include "platform/fmod/fmod.h"
 
 #include <cstdint>
@@ -65,7 +66,7 @@ struct SoundChannel {
     uint32_t streamDataLength = 0;
     float fadeSpeed = 128.0f;
     int32_t ownerTag = 0;
-    cKestruneScript* callbackScript = nullptr;
+    cScriptRef callbackScript;
     cString callbackName;
     // The stream's end notification finds the record by this, wherever the
     // list has moved it.

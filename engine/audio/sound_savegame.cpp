@@ -32,7 +32,8 @@ SoundBlockChannel SaveChannel(const SoundChannel& record)
     saved.fadeSpeed = record.fadeSpeed;
     saved.ownerTag = record.ownerTag;
     saved.callbackName = record.callbackName.GetText();
-    saved.scriptId = record.callbackScript ? SoundHost().ScriptIdentity(record.callbackScript) : 0;
+    const cKestruneScript* const script = record.callbackScript.Get();
+    saved.scriptId = script ? SoundHost().ScriptIdentity(script) : 0;
     if (IsStream(record.kind)) {
         if (record.stream && FSOUND_IsPlaying(record.channel)) {
             saved.position = FSOUND_Stream_GetPosition(record.stream);

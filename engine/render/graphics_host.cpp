@@ -89,5 +89,5 @@ std::vector<cKestruneImage*> cKestruneNullGraphicsHost::SceneOverlaysNamed(const
 
 void cKestruneGraphicsHost::RunScript(cKestruneScript* script, const char* function)
 {
-    if (script && IsLiveScript(script)) script->Run(function);
+    if (script) script->Run(function);
 }

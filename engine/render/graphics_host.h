@@ -97,8 +97,8 @@ public:
     // Images: every image of the given name in the overlays of all views of
     // the current scene (the shared-callback rule).
     virtual std::vector<cKestruneImage*> SceneOverlaysNamed(const char* name) = 0;
-    // Runs a script function; skipped for a script that is no longer live.
-    // Kept: running a live script is the same for every caller.
+    // Runs a script function of a live script (callers resolve their script
+    // references, so a gone script arrives as null and is skipped).
     virtual void RunScript(cKestruneScript* script, const char* function);
 };
 

@@ -479,7 +479,7 @@ int32_t cKestruneImage::SetFrame(int32_t frame)
 void cKestruneImage::FireEndCallback()
 {
     if (!endCallbackScript) return;
-    cKestruneScript* const script = endCallbackScript;
+    cKestruneScript* const script = endCallbackScript.Get();
     endCallbackScript = nullptr;
     cKestruneGraphicsHost& host = GraphicsHost();
     if (sharedCallbacks) {
@@ -491,7 +491,7 @@ void cKestruneImage::FireEndCallback()
 void cKestruneImage::FireFrameCallback()
 {
     if (!frameCallbackScript) return;
-    cKestruneScript* const script = frameCallbackScript;
+    cKestruneScript* const script = frameCallbackScript.Get();
     frameCallbackScript = nullptr;
     cKestruneGraphicsHost& host = GraphicsHost();
     if (sharedCallbacks) {

@@ -4,6 +4,7 @@
 #include "engine/base/kestrune_string.h"
 #include "engine/render/image_format.h"
 #include "engine/render/render_queue.h"
+#include "engine/script/script_identity.h"
 #include "platform/d3d8/d3d8.h"
 
 #include <cstdint>
@@ -68,9 +69,9 @@ public:
     int32_t direction = 0;
     uint32_t lastStepTime = 0;
     cString endCallbackName;
-    cKestruneScript* endCallbackScript = nullptr;
+    cScriptRef endCallbackScript;
     cString frameCallbackName;
-    cKestruneScript* frameCallbackScript = nullptr;
+    cScriptRef frameCallbackScript;
     int32_t frameCallbackFrame = 0;
     void* bink = nullptr;
     HANDLE videoFile = INVALID_HANDLE_VALUE;

@@ -1,6 +1,5 @@
 #include "engine/ui/kestrune_dialogue.h"
 
-#include "engine/base/engine_link.h"
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/kestrune_fonts.h"
 #include "engine/script/kestrune_script.h"
@@ -33,9 +32,15 @@ int32_t LineHeight()
 }
 
 
-void RunIfLive(cKestruneScript* script, const char* start)
+void RunIfLive(const cScriptRef& ref, const char* start)
 {
-    if (script && IsLiveScript(script))
+    if (cKestruneScript* const script = ref.Get())
+        script->Run(start);
+}
+
+void RunOwned(cKestruneScript* script, const char* start)
+{
+    if (script)
         script->Run(start);
 }
 
@@ -121,7 +126,7 @@ void cKestruneDialogue::Start()
     while (levels.count > 0)
         levels.RemoveAt(levels.count - 1);
     currentLevel = -1;
-    RunIfLive(script, "onenter");
+    RunOwned(script, "onenter");
     // The options onenter added are offered now: the input step only
     // updates a dialogue that is already active.
     ShowOptions();
@@ -139,7 +144,7 @@ void cKestruneDialogue::AddOption(const char* text, int32_t number)
 {
     uint32_t* const flag = number >= 0 && static_cast<uint32_t>(number) <= optionCount ? Flag(number) : nullptr;
     evalResult = flag ? static_cast<int32_t>(*flag) : 1;
-    if (script && IsLiveScript(script)) {
+    if (script) {
         script->PushFrame();
         script->Run(("eval" + std::to_string(number)).c_str());
         script->PopFrame();
@@ -314,7 +319,7 @@ void cKestruneDialogue::UpdateChoosing()
 
 void cKestruneDialogue::RunHook(const char* prefix, int32_t number)
 {
-    RunIfLive(script, (prefix + std::to_string(number)).c_str());
+    RunOwned(script, (prefix + std::to_string(number)).c_str());
 }
 
 void cKestruneDialogue::RunSetupHooks()
@@ -379,7 +384,7 @@ void cKestruneDialogue::FinishLine()
     ReleaseLineText();
     state = kIdle;
     UiGameState() &= ~cKestruneGameplay::kInputLocked;
-    cKestruneScript* const resumed = lineScript;
+    const cScriptRef resumed = lineScript;
     const std::string resume = lineResume.GetText();
     lineScript = nullptr;
     RunIfLive(resumed, resume.c_str());

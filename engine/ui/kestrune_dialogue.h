@@ -4,6 +4,7 @@
 #include "engine/base/kestrune_string.h"
 #include "engine/base/object_handles.h"
 #include "engine/render/kestrune_graphics.h"
+#include "engine/script/script_identity.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -101,19 +102,19 @@ public:
     std::vector<DialogueRecord> records;
     uint32_t optionCount = 0;
     int32_t evalResult = 0;
-    cKestruneScript* script = nullptr;
+    cKestruneScript* script = nullptr; // owned: the tree's hooks
     KestruneScreenVertex panel[4] = {};
     uint8_t panelSet = 0;
     uint8_t lineIsSpeech = 0;
     uint8_t printed = 0;
     ObjectHandle lineText = kNoObject;
     uint32_t lineStart = 0;
-    cKestruneScript* lineScript = nullptr;
+    cScriptRef lineScript; // the script waiting on the line
     cString lineResume;
 
 private:
     struct Waiting {
-        cKestruneScript* script;
+        cScriptRef script;
         std::string resume;
     };
 

@@ -47,7 +47,7 @@ int32_t ScreenHeight()
 
 void RunItemScript(cKestruneScript* script, const char* function)
 {
-    if (script && IsLiveScript(script))
+    if (script)
         script->Run(function);
 }
 

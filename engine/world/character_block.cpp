@@ -5,7 +5,7 @@
 #include "engine/script/savegame_block.h"
 #include "engine/world/kestrune_character.h"
 #include "engine/world/kestrune_player_control.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "engine/world/world_block_io.h"
 #include "platform/crt/crt_io.h"
 

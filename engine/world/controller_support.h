@@ -2,7 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/render/render_queue.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
 #include "engine/base/object_handles.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 
 #include <cstdint>
 

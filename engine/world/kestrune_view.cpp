@@ -6,7 +6,7 @@
 #include "engine/render/kestrune_image.h"
 #include "engine/script/kestrune_script.h"
 #include "engine/script/savegame_block.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "engine/world/world_block_io.h"
 #include "engine/world/world_host.h"
 #include "platform/crt/crt_io.h"
@@ -166,9 +166,9 @@ void cKestruneView::SaveBlock(int file, std::uint32_t saveToken) const
         writer.U32(0);
         writer.U32(now - image.lastStepTime);
         writer.FixedText(image.endCallbackName.GetText(), 64);
-        writer.U32(ScriptToSaveId(image.endCallbackScript));
+        writer.U32(ScriptToSaveId(image.endCallbackScript.Get()));
         writer.FixedText(image.frameCallbackName.GetText(), 64);
-        writer.U32(ScriptToSaveId(image.frameCallbackScript));
+        writer.U32(ScriptToSaveId(image.frameCallbackScript.Get()));
         writer.I32(image.frameCallbackFrame);
         writer.FixedText(image.name.GetText(), 64);
         writer.FixedText("", 64);

@@ -2,7 +2,7 @@
 
 #include "engine/base/dynarray.h"
 #include "engine/base/kestrune_string.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "engine/world/walk_map_edge_grid.h"
 #include "engine/world/walk_map_node_graph.h"
 

@@ -11,7 +11,7 @@
 #include "engine/world/player_control_diver.h"
 #include "engine/world/player_control_infobot.h"
 #include "engine/world/player_control_zodiac.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "engine/world/world_block_io.h"
 #include "platform/crt/crt_io.h"
 

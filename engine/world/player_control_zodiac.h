@@ -3,7 +3,7 @@
 #include "engine/base/kestrune_string.h"
 #include "engine/world/controller_sounds.h"
 #include "engine/world/kestrune_player_control.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "platform/granny/granny_types.h"
 
 class cKestruneEnvironmentLayer;

@@ -5,7 +5,7 @@
 #include "engine/script/kestrune_script.h"
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 #include "engine/world/world_host.h"
 #include "platform/win32/winmm/mmsystem.h"
 

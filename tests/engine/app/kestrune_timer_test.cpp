@@ -11,6 +11,7 @@
 #include "engine/script/script_natives.h"
 #include "platform/crt/crt_io.h"
 #include "platform/win32/kernel/clock.h"
+#include "tests/support/reused_script.h"
 #include "tests/support/temp_dir.h"
 #include "tools/script_assembler.h"
 
@@ -75,6 +76,14 @@ protected:
     // A script whose functions a, b and c append their letter to `order`.
     std::unique_ptr<cKestruneScript> Recorder()
     {
+        const std::vector<std::uint8_t> bytes = RecorderCode();
+        auto script = std::make_unique<cKestruneScript>();
+        EXPECT_EQ(script->LoadFromMemory(bytes.data(), bytes.size()), 0);
+        return script;
+    }
+
+    static std::vector<std::uint8_t> RecorderCode()
+    {
         std::string source = "var order string\n callsite add test__AddTimer 1 int\n";
         for (const char* name : {"a", "b", "c"}) {
             source += std::string("func ") + name + "\n push ref order\n pushvar ref order\n push string \"" + name
@@ -84,10 +93,7 @@ protected:
             source += "ret\n";
         }
         source += "end\n";
-        const std::vector<std::uint8_t> bytes = tools::AssembleScriptBytes(source);
-        auto script = std::make_unique<cKestruneScript>();
-        EXPECT_EQ(script->LoadFromMemory(bytes.data(), bytes.size()), 0);
-        return script;
+        return tools::AssembleScriptBytes(source);
     }
 
     TimerLink link_;
@@ -273,6 +279,22 @@ TEST_F(TimerTest, ATimerWhoseScriptIsGoneIsSavedAndRestoredWithoutOne)
     _close(file);
     ASSERT_EQ(timer.timers.count, 1);
     EXPECT_EQ(timer.timers.data[0].script, nullptr);
+}
+
+// Timers a scene's script set are left when the scene goes; one that was
+// not (a printed line's wait) must not fire in the script made in its place.
+TEST_F(TimerTest, ATimerOfAGoneScriptDoesNotRunInTheScriptMadeAtItsAddress)
+{
+    ReusedScriptStorage scripts(RecorderCode());
+    ASSERT_TRUE(scripts.loaded);
+    cKestruneTimer timer;
+    timer.AddTimer(scripts.Current(), "a", 0.0f);
+    cKestruneScript* const next = scripts.Replace();
+    ASSERT_TRUE(scripts.loaded);
+    g_nowMs += cKestruneTimer::kFrameMs;
+    ASSERT_TRUE(timer.Tick());
+    EXPECT_STREQ(next->variables.data[0].GetText(), "");
+    EXPECT_EQ(timer.timers.count, 0) << "the timer is used up all the same";
 }
 
 TEST_F(TimerTest, WrongBlockTagIsAFatalReport)

@@ -1,6 +1,8 @@
 // Effect definitions, their flags and 2D and 3D play on the null output.
 
 #include "sound_fixture.h"
+#include "tests/support/reused_script.h"
+#include "tools/script_assembler.h"
 
 #include <set>
 
@@ -166,6 +168,24 @@ TEST_F(SoundTest, EndedEffectsRunTheirCallbackOnceThroughTheUpdate)
     EXPECT_EQ(script->Variable(0)->intValue, 1);
     sound->Update();
     EXPECT_EQ(script->Variable(0)->intValue, 1);
+}
+
+// The script that played the sound may be gone by its end (a scene change),
+// and the next scene's script is often made at its address.
+TEST_F(SoundTest, AnEndedEffectDoesNotCallTheScriptMadeWhereItsOwnWasFreed)
+{
+    data.Add("tick.wav", Wav(0.05));
+    Start();
+    ReusedScriptStorage scripts(tools::AssembleScriptBytes("var hits int\n ret\n func done\n inc ref hits\n ret\n"));
+    ASSERT_TRUE(scripts.loaded);
+    sound->SetupSound(1, "tick", 0);
+    sound->PlaySound(1, 1.0f, 0.0f, scripts.Current(), "done", 0);
+    cKestruneScript* const next = scripts.Replace();
+    sound->Update();
+    Play(0.2);
+    sound->Update();
+    EXPECT_EQ(sound->channels.count, 0);
+    EXPECT_EQ(next->Variable(0)->intValue, 0);
 }
 
 TEST_F(SoundTest, SceneChangeReleasesDefinitionsButKeepsTheMusic)

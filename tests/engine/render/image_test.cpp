@@ -1,4 +1,6 @@
 #include "tests/engine/render/render_fixture.h"
+#include "tests/support/reused_script.h"
+#include "tools/script_assembler.h"
 
 #include <cmath>
 
@@ -290,7 +292,8 @@ protected:
         host.now += 100;
         image.Update();
     }
-    cKestruneScript* const script = reinterpret_cast<cKestruneScript*>(0x1234);
+    cKestruneScript callbackScript;
+    cKestruneScript* const script = &callbackScript;
 };
 
 TEST_F(Animation, PlayOnceStopsAndCallsBackOnce)
@@ -315,6 +318,30 @@ TEST_F(Animation, PlayOnceStopsAndCallsBackOnce)
     EXPECT_EQ(host.runs[0].second, "done");
     Step(*image);
     EXPECT_EQ(host.runs.size(), 1u);
+}
+
+// An overlay's callbacks outlive the scene script that set them when the
+// scene goes; the next scene's script, made at the same address, must not
+// get them.
+TEST_F(Animation, CallbacksOfAGoneScriptDoNotRunInTheScriptMadeAtItsAddress)
+{
+    ReusedScriptStorage scripts(tools::AssembleScriptBytes("func done\n ret\n end\n"));
+    ASSERT_TRUE(scripts.loaded);
+    host.now = 1000;
+    auto image = LoadImage("three.image");
+    image->endCallbackScript = scripts.Current();
+    image->endCallbackName = "done";
+    image->frameCallbackScript = scripts.Current();
+    image->frameCallbackName = "done";
+    image->frameCallbackFrame = 1;
+    image->SetPlayMode(kImagePlayOnce, 0);
+    scripts.Replace();
+    for (int i = 0; i < 4; ++i)
+        Step(*image);
+    EXPECT_EQ(image->playMode, kImageStopped);
+    EXPECT_TRUE(host.runs.empty());
+    EXPECT_FALSE(image->endCallbackScript) << "used up all the same";
+    EXPECT_FALSE(image->frameCallbackScript);
 }
 
 TEST_F(Animation, LoopAndPingPongTurnOneStepLate)
@@ -430,6 +457,7 @@ std::string VideoImage(const std::vector<uint8_t>& clip, uint32_t type, int rate
 
 TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
 {
+    cKestruneScript callbackScript;
     tools::VideoClipOptions options;
     options.width = 64;
     options.height = 32;
@@ -448,7 +476,7 @@ TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
         ASSERT_NE(image->bink, nullptr);
         EXPECT_EQ(image->header.alpha, 1);
         EXPECT_EQ(image->videoFile == INVALID_HANDLE_VALUE, type == kImagePixelsBink);
-        image->endCallbackScript = reinterpret_cast<cKestruneScript*>(0x10);
+        image->endCallbackScript = &callbackScript;
         image->endCallbackName = "over";
         host.runs.clear();
         image->SetPlayMode(kImagePlayOnce, 0);

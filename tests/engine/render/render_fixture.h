@@ -135,8 +135,10 @@ public:
     }
     cKestruneImage* HandItemIcon() override { return handIcon; }
     int32_t HandItemCursor() override { return handCursor; }
+    // Callers pass a gone script as null; it is skipped, as the engine does.
     void RunScript(cKestruneScript* script, const char* function) override
     {
+        if (!script) return;
         log.push_back(std::string("RunScript ") + function);
         runs.push_back({script, function});
     }

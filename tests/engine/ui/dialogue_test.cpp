@@ -6,6 +6,7 @@
 #include "engine/render/kestrune_fonts.h"
 #include "engine/ui/kestrune_dialogue.h"
 #include "tests/engine/ui/ui_fixture.h"
+#include "tests/support/reused_script.h"
 
 namespace vls::test {
 namespace {
@@ -99,10 +100,15 @@ protected:
     // A script whose function "after" marks "resumed", suspended at its start.
     std::unique_ptr<cKestruneScript> Waiter(const char* mark = "resumed")
     {
-        auto script = LoadScript(std::string("callsite mark test__Mark 1 int\n func after\n push string \"") + mark +
-                                 "\"\n native - mark\n ret\n end\n");
+        auto script = LoadScript(WaiterSource(mark));
         script->pc = script->functions.data[0].offset;
         return script;
+    }
+
+    static std::string WaiterSource(const char* mark)
+    {
+        return std::string("callsite mark test__Mark 1 int\n func after\n push string \"") + mark +
+               "\"\n native - mark\n ret\n end\n";
     }
 
     cKestruneDialogue dialogue;
@@ -245,6 +251,32 @@ TEST_F(Dialogue, ALineThatIsCutOffStillResumesItsScript)
     ui.now += 3000;
     dialogue.Update();
     EXPECT_EQ(Marks().back(), "second resumed");
+}
+
+// The script a line resumes may be gone by the line's end (a scene change),
+// and the next scene's script is often made at its address.
+TEST_F(Dialogue, ALineNeverResumesTheScriptMadeWhereItsOwnWasFreed)
+{
+    ReusedScriptStorage speaker(Script(WaiterSource("resumed")));
+    ASSERT_TRUE(speaker.loaded);
+    dialogue.SayFree("_free", "", kNoObject, speaker.Current(), "after");
+    speaker.Replace();
+    ui.now += 3000;
+    dialogue.Update();
+    EXPECT_EQ(dialogue.state, cKestruneDialogue::kIdle);
+    EXPECT_TRUE(Marks().empty()) << "the line's own script";
+
+    ReusedScriptStorage cut(Script(WaiterSource("cut resumed")));
+    cut.Current()->pc = cut.Current()->functions.data[0].offset;
+    auto second = Waiter("second resumed");
+    dialogue.Say("one", "", cut.Current(), kNoObject);
+    dialogue.Say("two", "", second.get(), kNoObject);
+    cut.Replace();
+    dialogue.Update();
+    EXPECT_TRUE(Marks().empty()) << "the script of a line cut off by another";
+    ui.now += 3000;
+    dialogue.Update();
+    EXPECT_EQ(Marks(), std::vector<std::string>{"second resumed"});
 }
 
 TEST_F(Dialogue, PrintedAndFreeLines)

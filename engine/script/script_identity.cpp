@@ -1,4 +1,4 @@
-#include "engine/world/script_identity.h"
+#include "engine/script/script_identity.h"
 
 #include "engine/base/engine_link.h"
 #include "engine/script/kestrune_script.h"
