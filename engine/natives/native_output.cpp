@@ -15,6 +15,7 @@
 #include "engine/world/kestrune_gameplay.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_view.h"
+#include "engine/world/retired_objects.h"
 #include "engine/world/world_host.h"
 #include "platform/win32/winmm/mmsystem.h"
 
@@ -237,8 +238,9 @@ std::int32_t cOutput__SetMirrorLayer(ScriptCallFrame* frame)
     bool listed = false;
     for (std::int32_t i = 0; i < view->images.count; ++i)
         listed = listed || view->images.data[i] == view->mirrorLayer;
+    // It may be drawing now: a script that runs from its own callback lands here.
     if (view->mirrorLayer && view->mirrorLayer != mirror && !listed)
-        delete view->mirrorLayer;
+        RetireForDeletion(view->mirrorLayer);
     view->mirrorLayer = mirror;
     mirror->alphaTest = 0;
     mirror->SetDepth(kMirrorLayerDepth);

@@ -45,7 +45,10 @@ cKestruneCharacter::~cKestruneCharacter()
     delete slot2;
     delete slot1;
     delete controller;
-    ReleaseLinkedObject();
+    // The figure goes at a safe point (or with its scene): its own object
+    // can go with it.
+    if (linkedObject && !linkedObject->cached)
+        delete linkedObject;
     delete model;
 }
 
@@ -244,8 +247,10 @@ void cKestruneCharacter::PlaySlot2(const cString& name, std::uint32_t flags)
 
 void cKestruneCharacter::ReleaseLinkedObject()
 {
+    // A native lets go of the object while the frame's draw list may still
+    // hold it (an overlay's callback runs while the list is drawn).
     if (linkedObject && !linkedObject->cached)
-        delete linkedObject;
+        RetireForDeletion(linkedObject);
     linkedObject = nullptr;
 }
 

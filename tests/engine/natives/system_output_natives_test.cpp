@@ -252,6 +252,23 @@ TEST_F(SystemOutputNativesTest, CaptionWeatherMirrorsAndFades)
     EXPECT_EQ(gameplay.fadeScript, nullptr);
 }
 
+// A mirror layer out of the list is drawn on its own, and a script its own
+// callback runs may replace it while it draws.
+TEST_F(SystemOutputNativesTest, AReplacedMirrorLayerLastsUntilTheSafePoint)
+{
+    cKestruneView& wide = *scene.views.data[0];
+    for (int i = 0; i < 4; ++i)
+        wide.images.Add(new cKestruneImage());
+    Call("cOutput__SetMirrorLayer", {Int(0), Int(0)});
+    cKestruneImage* const drawing = wide.mirrorLayer;
+    ASSERT_EQ(wide.images.count, 3) << "the view's alone now";
+    Call("cOutput__SetMirrorLayer", {Int(0), Int(1)});
+    ASSERT_NE(wide.mirrorLayer, drawing);
+    EXPECT_EQ(drawing->alphaTest, 0) << "still whole until its drawing returns";
+    DeleteRetiredObjects();
+    EXPECT_EQ(RetiredObjectCount(), 0u);
+}
+
 TEST_F(SystemOutputNativesTest, OverlaysByNameAcrossViews)
 {
     for (int v = 0; v < 2; ++v) {

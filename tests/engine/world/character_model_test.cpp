@@ -1,7 +1,10 @@
 #include "engine/render/kestrune_mesh_sprite.h"
 #include "engine/world/player_control_default.h"
+#include "engine/world/retired_objects.h"
 #include "tests/engine/world/model_world_fixture.h"
 
+#include <functional>
+#include <iterator>
 #include <map>
 
 namespace vls::test {
@@ -146,6 +149,29 @@ TEST_F(CharacterModelTest, ALinkedObjectFollowsItsBone)
     figure->LinkObject("lantern", "bip01 head", 0, 0, 0, 0, 0, 0);
     figure->UnlinkObject();
     EXPECT_EQ(figure->linkedObject, nullptr);
+}
+
+// The frame's draw list holds the linked object; an overlay's callback that
+// runs while the list is drawn may unlink or replace it.
+TEST_F(CharacterModelTest, AnObjectLetGoWhileTheFrameHoldsItLastsUntilTheSafePoint)
+{
+    const std::function<void(cKestruneCharacter&)> letGo[] = {
+        [](cKestruneCharacter& c) { c.UnlinkObject(); },
+        [](cKestruneCharacter& c) { c.LinkObject("lantern", "bip01 head", 0, 0, 0, 0, 0, 0); },
+    };
+    for (size_t i = 0; i < std::size(letGo); ++i) {
+        figure->LinkObject("lantern", "bip01 r upperarm", 0, 0, 0, 0, 0, 0);
+        ASSERT_NE(figure->linkedObject, nullptr);
+        DynArray<RenderQueueEntry> queue;
+        figure->controller->Submit(queue);
+        ASSERT_EQ(queue.count, 2) << "the model and its object";
+        letGo[i](*figure);
+        const auto* const drawn = static_cast<const cKestruneMeshSprite*>(queue.data[1].object);
+        EXPECT_STREQ(drawn->name.GetText(), "lantern") << i;
+        DeleteRetiredObjects();
+        EXPECT_EQ(RetiredObjectCount(), 0u);
+    }
+    figure.reset(); // its own object goes with it
 }
 
 TEST_F(CharacterModelTest, LoadingABlockReleasesWhatTheSetupStarted)
