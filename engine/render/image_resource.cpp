@@ -3,7 +3,7 @@
 #include "engine/base/kestrune_file_system.h"
 #include "engine/render/kestrune_image.h"
 
-cKestruneImage* LoadImageResource(const char* name)
+cKestruneImage* LoadImageResource(const char* name, bool openVideoOnFirstUse)
 {
     cKestruneFileSystem* const files = cKestruneFileSystem::Current();
     if (!files || !files->Exists(name))
@@ -12,6 +12,8 @@ cKestruneImage* LoadImageResource(const char* name)
     if (slot <= 0)
         return nullptr;
     cKestruneImage* image = new cKestruneImage(0);
+    if (openVideoOnFirstUse)
+        image->OpenVideoOnFirstUse();
     if (image->Load(slot) != 0) {
         delete image;
         image = nullptr;

@@ -228,12 +228,22 @@ int32_t cKestruneImage::OpenVideo(int32_t slot)
     videoFile = handle;
     // The stream starts right after the header.
     SetFilePointer(handle, files->GetPos(slot), nullptr, FILE_BEGIN);
+    // The stream is read within its entry only: an archive holds far more
+    // than the video, and a preloaded one keeps just its own bytes.
+    if (openVideoLater_) {
+        videoPending_ = true;
+        pendingVideoLength_ = files->GetRemaining(slot);
+        return 0;
+    }
+    return OpenVideoStream(handle, files->GetRemaining(slot));
+}
+
+int32_t cKestruneImage::OpenVideoStream(HANDLE handle, int64_t length)
+{
     BinkSetFrameRate(header.frameRate, 1);
     const U32 flags = header.pixelType == kImagePixelsBinkStreamed ? BINKFILEHANDLE | BINKFRAMERATE | BINKALPHA
                                                                    : BINKFILEHANDLE | BINKFRAMERATE | BINKPRELOADALL | BINKALPHA;
-    // The stream is read within its entry only: an archive holds far more
-    // than the video, and a preloaded one keeps just its own bytes.
-    const HBINK video = vls::bink::BinkOpenHandle(handle, files->GetRemaining(slot), flags);
+    const HBINK video = vls::bink::BinkOpenHandle(handle, length, flags);
     if (!video) {
         ReportError("image", "", 1, "Video stream init failed. %s", BinkGetError());
         return -1;
@@ -241,11 +251,20 @@ int32_t cKestruneImage::OpenVideo(int32_t slot)
     bink = video;
     header.alpha = video->HasAlpha ? 1 : 0;
     if (header.pixelType == kImagePixelsBink) {
-        files->CloseHandle(handle);
+        CloseHandle(handle);
         videoFile = INVALID_HANDLE_VALUE;
     }
     BinkSetVolume(video, 0, GraphicsHost().SFXVolume() * 128);
     return 0;
+}
+
+void cKestruneImage::OpenPendingVideo()
+{
+    if (!videoPending_) return;
+    videoPending_ = false;
+    // A stream that fails now is reported as at load; the picture then stays
+    // the blank frame it was given.
+    OpenVideoStream(videoFile, pendingVideoLength_);
 }
 
 void cKestruneImage::CopyVideoFrame()
@@ -325,6 +344,7 @@ void cKestruneImage::CrossFrameCallback(int32_t from, int32_t step)
 int32_t cKestruneImage::Update()
 {
     if (playMode == kImageStopped) return 0;
+    OpenPendingVideo();
     if (playMode != kImageStill && bink) {
         auto* video = static_cast<HBINK>(bink);
         if (BinkWait(video)) {
@@ -396,6 +416,7 @@ int32_t cKestruneImage::Update()
 
 int32_t cKestruneImage::Render(uint8_t update)
 {
+    OpenPendingVideo();
     if (update) Update();
     IDirect3DDevice8* device = Device();
     if (!device) return 0;
@@ -450,6 +471,7 @@ int32_t cKestruneImage::SetPlayMode(int32_t mode, int32_t frame)
 
 int32_t cKestruneImage::SetFrame(int32_t frame)
 {
+    OpenPendingVideo();
     if (bink) {
         auto* video = static_cast<HBINK>(bink);
         if (playMode != kImageStopped) {

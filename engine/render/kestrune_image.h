@@ -41,6 +41,10 @@ public:
     int32_t Load(int32_t slot);
     int32_t ReadImage(int32_t slot);
     int32_t OpenVideo(int32_t slot);
+    // Asked before Load: a video keeps its entry's handle and opens its stream
+    // when it is first played, drawn or moved, so pictures that may never
+    // play cost nothing at start. Until then `bink` is null.
+    void OpenVideoOnFirstUse() { openVideoLater_ = true; }
     int32_t SetAlpha(int32_t alpha);
     int32_t SetPosition(int32_t x, int32_t y, int32_t width, int32_t height);
     int32_t SetDepth(float depth);
@@ -93,4 +97,13 @@ private:
     void ReportDeviceError(HRESULT code);
     // The last decoded video frame into the first texture.
     void CopyVideoFrame();
+    // Opens the stream that starts at the handle's position and runs `length`
+    // bytes; the handle becomes videoFile until a preloaded stream is read.
+    int32_t OpenVideoStream(HANDLE handle, int64_t length);
+    // The stream Load kept for its first use, opened now.
+    void OpenPendingVideo();
+
+    bool openVideoLater_ = false;
+    bool videoPending_ = false;
+    int64_t pendingVideoLength_ = 0;
 };

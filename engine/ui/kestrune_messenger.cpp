@@ -21,10 +21,12 @@ constexpr float kMainDepth = 0.00001f;
 constexpr float kPressSeconds = 0.2f;
 constexpr int32_t kBarClosing = 4;
 
-// A device image: loaded with depth 2, or null.
+// A device image: loaded with depth 2, or null. Its animations play only once
+// the device is opened, which many games do late or never: their streams
+// open then.
 cKestruneImage* LoadDeviceImage(const char* name)
 {
-    cKestruneImage* const image = LoadImageResource(name);
+    cKestruneImage* const image = LoadImageResource(name, true);
     if (image)
         image->SetDepth(kImageDepth);
     return image;

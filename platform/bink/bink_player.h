@@ -16,6 +16,10 @@ struct AVIOContext;
 struct AVPacket;
 struct SwsContext;
 
+namespace vls::bink {
+struct FfmpegLibrary;
+}
+
 // The decoding state behind a BINK: the demuxer over our own I/O context,
 // the video decoder, the index of frames found at open, the picture last
 // decoded and the sound track.
@@ -65,6 +69,7 @@ private:
     bool seekToKey(int index);
     bool convert();
 
+    const vls::bink::FfmpegLibrary* ff_ = nullptr;
     std::unique_ptr<vls::bink::StreamBytes> bytes_;
     // The I/O context's state: the bytes and the read position.
     std::pair<vls::bink::StreamBytes*, std::int64_t> ioState_{};

@@ -4,11 +4,7 @@
 #include "platform/fmod/null_output.h"
 #include "platform/fmod/pcm_feed.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswresample/swresample.h>
-}
+#include "platform/bink/ffmpeg_library.h"
 
 #include <algorithm>
 
@@ -36,36 +32,42 @@ void SetSoundSystemReady(bool ready)
 SoundTrack::~SoundTrack()
 {
     closeFeed();
-    swr_free(&resampler_);
-    av_frame_free(&frame_);
-    avcodec_free_context(&decoder_);
+    if (!ff_)
+        return; // never opened: nothing of the libraries was made
+    ff_->swr_free(&resampler_);
+    ff_->av_frame_free(&frame_);
+    ff_->avcodec_free_context(&decoder_);
 }
 
 bool SoundTrack::open(const AVStream* stream)
 {
-    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    // The player that found the stream has loaded the libraries.
+    ff_ = LoadedFfmpeg();
+    if (!ff_)
+        return false;
+    const AVCodec* codec = ff_->avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
         return false;
-    decoder_ = avcodec_alloc_context3(codec);
-    if (!decoder_ || avcodec_parameters_to_context(decoder_, stream->codecpar) < 0
-        || avcodec_open2(decoder_, codec, nullptr) < 0 || decoder_->sample_rate < 1
+    decoder_ = ff_->avcodec_alloc_context3(codec);
+    if (!decoder_ || ff_->avcodec_parameters_to_context(decoder_, stream->codecpar) < 0
+        || ff_->avcodec_open2(decoder_, codec, nullptr) < 0 || decoder_->sample_rate < 1
         || decoder_->ch_layout.nb_channels < 1) {
-        avcodec_free_context(&decoder_);
+        ff_->avcodec_free_context(&decoder_);
         return false;
     }
     rate_ = decoder_->sample_rate;
     timeBase_ = av_q2d(stream->time_base);
     channels_ = std::min(decoder_->ch_layout.nb_channels, 2);
     AVChannelLayout out{};
-    av_channel_layout_default(&out, channels_);
-    if (swr_alloc_set_opts2(&resampler_, &out, AV_SAMPLE_FMT_S16, rate_, &decoder_->ch_layout,
+    ff_->av_channel_layout_default(&out, channels_);
+    if (ff_->swr_alloc_set_opts2(&resampler_, &out, AV_SAMPLE_FMT_S16, rate_, &decoder_->ch_layout,
             decoder_->sample_fmt, rate_, 0, nullptr) < 0
-        || swr_init(resampler_) < 0) {
-        swr_free(&resampler_);
-        avcodec_free_context(&decoder_);
+        || ff_->swr_init(resampler_) < 0) {
+        ff_->swr_free(&resampler_);
+        ff_->avcodec_free_context(&decoder_);
         return false;
     }
-    frame_ = av_frame_alloc();
+    frame_ = ff_->av_frame_alloc();
     setOn(true);
     return true;
 }
@@ -117,7 +119,7 @@ void SoundTrack::setPaused(bool paused)
 void SoundTrack::flush()
 {
     if (decoder_)
-        avcodec_flush_buffers(decoder_);
+        ff_->avcodec_flush_buffers(decoder_);
 }
 
 void SoundTrack::consume(const AVPacket* packet, std::int64_t keepFrom)
@@ -126,22 +128,22 @@ void SoundTrack::consume(const AVPacket* packet, std::int64_t keepFrom)
         return;
     if (packet->pts != AV_NOPTS_VALUE && packet->pts + std::max<std::int64_t>(packet->duration, 0) <= keepFrom)
         return;
-    if (avcodec_send_packet(decoder_, packet) < 0)
+    if (ff_->avcodec_send_packet(decoder_, packet) < 0)
         return; // a damaged sound packet is a moment of silence, not a failure
-    while (avcodec_receive_frame(decoder_, frame_) >= 0) {
+    while (ff_->avcodec_receive_frame(decoder_, frame_) >= 0) {
         push(frame_);
-        av_frame_unref(frame_);
+        ff_->av_frame_unref(frame_);
     }
 }
 
 void SoundTrack::push(const AVFrame* frame)
 {
-    const int room = swr_get_out_samples(resampler_, frame->nb_samples);
+    const int room = ff_->swr_get_out_samples(resampler_, frame->nb_samples);
     if (room <= 0)
         return;
     pcm_.resize(static_cast<std::size_t>(room) * static_cast<std::size_t>(channels_));
     auto* out = reinterpret_cast<std::uint8_t*>(pcm_.data());
-    const int made = swr_convert(resampler_, &out, room, const_cast<const std::uint8_t**>(frame->extended_data),
+    const int made = ff_->swr_convert(resampler_, &out, room, const_cast<const std::uint8_t**>(frame->extended_data),
         frame->nb_samples);
     if (made <= 0 || !feed_)
         return;

@@ -12,6 +12,8 @@ struct SwrContext;
 
 namespace vls::bink {
 
+struct FfmpegLibrary;
+
 // Whether BinkSetSoundSystem handed over a live sound output.
 bool SoundSystemReady();
 void SetSoundSystemReady(bool ready);
@@ -54,6 +56,7 @@ private:
     void push(const AVFrame* frame);
     void closeFeed();
 
+    const FfmpegLibrary* ff_ = nullptr;
     AVCodecContext* decoder_ = nullptr;
     AVFrame* frame_ = nullptr;
     SwrContext* resampler_ = nullptr;
