@@ -430,6 +430,7 @@ TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
 }  // namespace
 }  // namespace vls::test
 
+#include "engine/render/image_resource.h"
 #include "platform/bink/bink.h"
 #include "platform/bink/bink_player.h"
 #include "tools/video_writer.h"
@@ -523,6 +524,65 @@ TEST_F(Images, VideoInALargeArchiveReadsOnlyItsEntry)
         EXPECT_LE(stream.bytesRead(), std::int64_t(clip.size()) + vls::bink::StreamBytes::kHeadSize) << type;
         EXPECT_EQ(stream.bytesHeld(), type == kImagePixelsBink ? clip.size() : 0u) << type;
     }
+}
+
+// A video left for its first use holds its entry's handle and no stream; the
+// first play opens the stream within the entry, recomputes the alpha flag from
+// it and plays to the end as a video opened at load does. A stream that cannot
+// be opened is reported then, as fatal as at load, and leaves a still picture.
+TEST_F(Images, VideoOpenedOnFirstUseOpensItsStreamWhenPlayed)
+{
+    tools::VideoClipOptions options;
+    options.frames = 3;
+    std::string error;
+    const std::vector<uint8_t> clip = tools::WriteVideoClip(options, error);
+    ASSERT_FALSE(clip.empty()) << error;
+    for (const uint32_t type : kVideoTypes) {
+        data.Add("clip" + std::to_string(type) + ".image", VideoImage(clip, type, 50));
+        data.Add("after" + std::to_string(type), std::string(std::size_t(4) << 20, '\x33'));
+    }
+    KestruneImageHeader damaged;
+    damaged.width = 16;
+    damaged.height = 16;
+    damaged.pixelType = kImagePixelsBink;
+    std::vector<uint8_t> header(kImageHeaderSize);
+    WriteImageHeader(damaged, header.data());
+    data.Add("damaged.image", Bytes(header) + "BIKi....");
+    Start();
+
+    for (const uint32_t type : kVideoTypes) {
+        const std::unique_ptr<cKestruneImage> image(
+            LoadImageResource(("clip" + std::to_string(type) + ".image").c_str(), true));
+        ASSERT_NE(image, nullptr) << type;
+        EXPECT_EQ(image->bink, nullptr);
+        EXPECT_NE(image->videoFile, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(image->header.alpha, 0);
+
+        image->SetPlayMode(kImagePlayOnce, 0);
+        ASSERT_NE(image->bink, nullptr) << type;
+        EXPECT_EQ(image->header.alpha, 1);
+        EXPECT_EQ(image->videoFile == INVALID_HANDLE_VALUE, type == kImagePixelsBink);
+        EXPECT_EQ(static_cast<HBINK>(image->bink)->player->stream().size(), std::int64_t(clip.size())) << type;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (image->playMode != kImageStopped && std::chrono::steady_clock::now() < until) {
+            image->Update();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_EQ(image->ended, 1) << type;
+    }
+    EXPECT_TRUE(reports.reports.empty());
+
+    const std::unique_ptr<cKestruneImage> image(LoadImageResource("damaged.image", true));
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(reports.reports.empty());
+    image->SetPlayMode(kImageLoop, 0);
+    ASSERT_EQ(reports.reports.size(), 1u);
+    EXPECT_EQ(reports.reports[0].text.rfind("Video stream init failed. ", 0), 0u);
+    EXPECT_EQ(reports.reports[0].fatal, 1);
+    EXPECT_EQ(image->bink, nullptr);
+    image->Update();
+    image->Render(1);
+    EXPECT_EQ(reports.reports.size(), 1u);
 }
 
 }  // namespace
