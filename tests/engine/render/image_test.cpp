@@ -411,7 +411,8 @@ TEST_F(Animation, StillModeAndSetFrame)
     EXPECT_EQ(list.count, 0);
 }
 
-TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
+// A video image whose stream no decoder can open.
+std::string UnplayableVideoImage()
 {
     KestruneImageHeader header;
     header.width = 16;
@@ -419,7 +420,12 @@ TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
     header.pixelType = kImagePixelsBink;
     std::vector<uint8_t> bytes(kImageHeaderSize);
     WriteImageHeader(header, bytes.data());
-    data.Add("clip.image", Bytes(bytes) + "BIKi....");
+    return Bytes(bytes) + "BIKi....";
+}
+
+TEST_F(Images, VideoImagesReportThatVideoIsUnavailable)
+{
+    data.Add("clip.image", UnplayableVideoImage());
     Start();
     EXPECT_EQ(LoadImage("clip.image"), nullptr);
     ASSERT_FALSE(reports.reports.empty());
@@ -501,19 +507,28 @@ TEST_F(Images, VideoImagePlaysIntoItsTextureAndEnds)
     }
 }
 
-// A small video in an archive whose other entries run to many megabytes:
-// opening it reads its entry only, and a preloaded one keeps just its clip.
-TEST_F(Images, VideoInALargeArchiveReadsOnlyItsEntry)
+// A three-frame clip as "clip<type>.image" of each video type, each followed
+// by an entry of `after` bytes; the clip, or empty when it cannot be made.
+template <typename Data>
+std::vector<uint8_t> AddClipsBeforeLargeEntries(Data& data, int rate, std::size_t after)
 {
     tools::VideoClipOptions options;
     options.frames = 3;
     std::string error;
     const std::vector<uint8_t> clip = tools::WriteVideoClip(options, error);
-    ASSERT_FALSE(clip.empty()) << error;
     for (const uint32_t type : kVideoTypes) {
-        data.Add("clip" + std::to_string(type) + ".image", VideoImage(clip, type, 25));
-        data.Add("after" + std::to_string(type), std::string(std::size_t(12) << 20, '\x33'));
+        data.Add("clip" + std::to_string(type) + ".image", VideoImage(clip, type, rate));
+        data.Add("after" + std::to_string(type), std::string(after, '\x33'));
     }
+    return clip;
+}
+
+// A small video in an archive whose other entries run to many megabytes:
+// opening it reads its entry only, and a preloaded one keeps just its clip.
+TEST_F(Images, VideoInALargeArchiveReadsOnlyItsEntry)
+{
+    const std::vector<uint8_t> clip = AddClipsBeforeLargeEntries(data, 25, std::size_t(12) << 20);
+    ASSERT_FALSE(clip.empty());
     Start();
     for (const uint32_t type : kVideoTypes) {
         auto image = LoadImage(("clip" + std::to_string(type) + ".image").c_str());
@@ -532,22 +547,9 @@ TEST_F(Images, VideoInALargeArchiveReadsOnlyItsEntry)
 // be opened is reported then, as fatal as at load, and leaves a still picture.
 TEST_F(Images, VideoOpenedOnFirstUseOpensItsStreamWhenPlayed)
 {
-    tools::VideoClipOptions options;
-    options.frames = 3;
-    std::string error;
-    const std::vector<uint8_t> clip = tools::WriteVideoClip(options, error);
-    ASSERT_FALSE(clip.empty()) << error;
-    for (const uint32_t type : kVideoTypes) {
-        data.Add("clip" + std::to_string(type) + ".image", VideoImage(clip, type, 50));
-        data.Add("after" + std::to_string(type), std::string(std::size_t(4) << 20, '\x33'));
-    }
-    KestruneImageHeader damaged;
-    damaged.width = 16;
-    damaged.height = 16;
-    damaged.pixelType = kImagePixelsBink;
-    std::vector<uint8_t> header(kImageHeaderSize);
-    WriteImageHeader(damaged, header.data());
-    data.Add("damaged.image", Bytes(header) + "BIKi....");
+    const std::vector<uint8_t> clip = AddClipsBeforeLargeEntries(data, 50, std::size_t(4) << 20);
+    ASSERT_FALSE(clip.empty());
+    data.Add("damaged.image", UnplayableVideoImage());
     Start();
 
     for (const uint32_t type : kVideoTypes) {
