@@ -161,7 +161,7 @@ bool NeedsPaint(const Window* w)
 
 Window* FindWindowToPaint() { return FirstToPaint(Find(Get().desktop)); }
 
-void InvalidateWindow(Window* w, const RECT* rect, bool erase, bool children, bool frame)
+void InvalidateWindow(Window* w, const RECT* rect, bool erase, bool children, bool frame, bool hitFrames)
 {
     // WM_SETREDRAW FALSE: the window keeps its pixels until redrawing is back on.
     if (!w || IsDesktop(w) || !(w->style & WS_VISIBLE) || !w->redraw)
@@ -185,8 +185,13 @@ void InvalidateWindow(Window* w, const RECT* rect, bool erase, bool children, bo
         const RECT whole = rect ? r : ClientBounds(w);
         if (!IntersectRect(&part, &whole, &cw->rect))
             continue;
+        // An uncovered border or caption of a child is drawn again as well.
+        RECT inClient{};
+        const bool framePart = hitFrames && !(IntersectRect(&inClient, &part, &cw->client) && EqualRect(&inClient, &part));
         OffsetRect(&part, -cw->client.left, -cw->client.top);
-        InvalidateWindow(cw, &part, erase, true, frame);
+        InvalidateWindow(cw, &part, erase, true, frame, hitFrames);
+        if (framePart && cw->redraw)
+            cw->frameInvalid = true;
     }
 }
 

@@ -256,7 +256,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             // Uncover what the window left behind in its parent.
             if (Window* p = Find(w->parent)) {
                 RECT behind = oldRect;  // parent client coordinates already
-                InvalidateWindow(p, &behind, true, true, false);
+                InvalidateWindow(p, &behind, true, true, false, true);
             }
         }
     }

@@ -191,7 +191,9 @@ void OnWindowGone(Window* w);
 // Painting internals.
 bool NeedsPaint(const Window* w);
 Window* FindWindowToPaint();
-void InvalidateWindow(Window* w, const RECT* rect, bool erase, bool children, bool frame);
+// `hitFrames`: the children's borders and captions that the rectangle
+// touches are drawn again too (what a moved window uncovers).
+void InvalidateWindow(Window* w, const RECT* rect, bool erase, bool children, bool frame, bool hitFrames = false);
 void ResizeSurface(Window* top);
 // The surface-pixel mask of a window's region, for the backend's shape.
 void ApplyShape(Window* top);

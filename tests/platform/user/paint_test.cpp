@@ -194,6 +194,41 @@ TEST_F(Paint, NonClientFrameIsPaintedByTheWindowDC)
     EXPECT_EQ(PixelAt(w, 1, 1), kRed) << "the client area starts inside the border";
 }
 
+// A window moved away from over a sibling's caption uncovers that caption:
+// the sibling paints its frame again, not only its client area; a sibling
+// whose frame it never covered keeps it.
+TEST_F(Paint, AMovedWindowHasTheFramesItUncoversPaintedAgain)
+{
+    const HWND top = Make(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 300, 300, nullptr, 0, "RedBack");
+    const HWND under = Make(WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_CLIPSIBLINGS, 10, 10, 150, 100, top);
+    const HWND inside = Make(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, 10, 200, 150, 90, top);
+    const HWND mover = Make(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 20, 14, 60, 60, top);
+    SetWindowPos(mover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    RECT client{};
+    GetClientRect(under, &client);
+    ASSERT_LT(client.bottom, 100) << "the caption lies outside the client area";
+    Pump();
+    Clear();
+    SetWindowPos(mover, nullptr, 200, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+    const auto framed = [&](HWND h) {
+        for (const auto& r : Of(WM_NCPAINT))
+            if (r.hwnd == h)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(framed(under));
+    EXPECT_FALSE(framed(inside));
+
+    // Moved within the other one's client area only, its frame stays.
+    SetWindowPos(mover, nullptr, 40, 230, 40, 30, SWP_NOZORDER);
+    Pump();
+    Clear();
+    SetWindowPos(mover, nullptr, 45, 235, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+    EXPECT_FALSE(framed(inside));
+}
+
 TEST_F(Paint, TheDefaultFramePaintsTheCaptionInTheColoursOfTheActivationState)
 {
     const HWND a = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 120, nullptr, 0, "RedBack", "Caption");
