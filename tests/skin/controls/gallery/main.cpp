@@ -71,6 +71,8 @@ void AddNotesChild()
     ++g_notes;
     const vcl::AnsiString caption = "Notes " + std::to_string(g_notes);
     vcl::TForm* child = NewChild(caption.c_str(), 40 + 24 * g_notes, 24 * g_notes, 280, 220);
+    // The notes move and size by an outline, the other windows at once.
+    TSkCustomForm::FrameOf(child)->Dragging()->SetDragMode(kfdmBorder);
     auto* label = new TSkCustomLabel(child);
     label->SetParent(child);
     label->SetBounds(10, 10, 200, 17);
