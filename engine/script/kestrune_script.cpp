@@ -193,7 +193,8 @@ void cKestruneScript::PopFrame()
 
 std::string SuspendScript(cKestruneScript* script)
 {
-    const std::string resumePoint = "#" + std::to_string(script->pc);
+    std::string resumePoint = "#";
+    resumePoint += std::to_string(script->pc);
     // The code's last byte is the end instruction: the run stops there and
     // keeps its stack for the resume.
     script->pc = script->codeSize > 0 ? script->codeSize - 1 : 0;

@@ -569,8 +569,10 @@ jump:
         if (done == kTypedDeclined)
             goto* kHandlers[static_cast<std::uint8_t>(statement->shape)];
         ip = statement->next;
-        if (done == kTypedNext)
+        if (done == kTypedNext) {
+            top += statement->depth * 5u;
             DISPATCH();
+        }
         jumpTarget = statement->target;
         goto jump;
     }

@@ -102,14 +102,28 @@ inline void WriteStackValue(std::uint8_t* stack, std::uint32_t offset, std::uint
     stack[offset + 5] = static_cast<std::uint8_t>(type);
 }
 
-// Pops the string whose type byte is at sp, above base: its characters lie
-// reversed below the type byte, down to a NUL.
+// The NUL that opens the string whose type byte is at sp, above base (its
+// characters lie reversed between the two), or 0 when there is none.
+inline std::uint32_t FindTextStart(const std::uint8_t* stack, std::uint32_t sp, std::uint32_t base)
+{
+    if (sp - 1 <= base)
+        return 0;
+    // Most texts are short: look at their bytes before calling the library.
+    const std::uint32_t near = sp - 1 - base > 24 ? sp - 24 : base + 1;
+    for (std::uint32_t k = sp - 1; k >= near; --k) {
+        if (stack[k] == 0)
+            return k;
+    }
+    const void* const nul = memrchr(stack + base + 1, 0, near - (base + 1));
+    return nul ? static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - stack) : 0;
+}
+
+// Pops the string whose type byte is at sp, above base.
 inline bool PopText(const std::uint8_t* stack, std::uint32_t& sp, std::uint32_t base, std::string& out)
 {
-    const void* const nul = sp - 1 > base ? memrchr(stack + base + 1, 0, sp - 1 - base) : nullptr;
-    if (!nul)
+    const std::uint32_t k = FindTextStart(stack, sp, base);
+    if (k == 0)
         return false;
-    const auto k = static_cast<std::uint32_t>(static_cast<const std::uint8_t*>(nul) - stack);
     out.resize(sp - 1 - k);
     std::reverse_copy(stack + k + 1, stack + sp, out.begin());
     sp = k - 1;

@@ -128,6 +128,7 @@ enum class ScriptTypedForm : std::uint8_t {
     TestUnary,    // push x, unary, conditional jump
     TestBinary,   // push x, push y, binary, conditional jump
     TestCompare,  // push x, push y, binary, unary, conditional jump
+    PushValues,   // pushes that stay pushed
 };
 
 struct ScriptStatement;

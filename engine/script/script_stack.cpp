@@ -106,11 +106,36 @@ bool cKestruneScript::PopInto(ScriptValue& value)
     if (sp <= stackBase_ || sp > kStackLast)
         return false;
     const std::uint32_t type = stack[sp];
+    // Numbers, booleans and strings set every view they have, so only the
+    // names need emptying; the other types go the long way.
+    const bool named = value.name.GetText()[0] != 0 || value.className.GetText()[0] != 0
+        || value.globalName.GetText()[0] != 0;
     if (type == kScriptString) {
-        if (!PopText(stack, sp, stackBase_, poppedText_))
+        const std::uint32_t k = FindTextStart(stack, sp, stackBase_);
+        if (k == 0)
             return false;
-        value.Reset(kScriptString, poppedText_.c_str());
-        value.boolValue = poppedText_ == "true";
+        // The characters lie reversed from sp - 1 down to k + 1.
+        const std::uint8_t* const last = stack + sp - 1;
+        const std::uint32_t length = sp - 1 - k;
+        if (named)
+            value.Reset(kScriptString);
+        // A value that takes the same text again (an argument that a call
+        // site passes every time) keeps the text it has.
+        const char* const old = value.GetText();
+        std::uint32_t same = 0;
+        while (same < length && old[same] == static_cast<char>(last[-static_cast<std::ptrdiff_t>(same)]))
+            ++same;
+        if (same < length || old[length] != 0) {
+            poppedText_.resize(length);
+            std::reverse_copy(stack + k + 1, stack + sp, poppedText_.begin());
+            value.SetText(poppedText_.c_str());
+        }
+        value.type = kScriptString;
+        value.intValue = 0;
+        value.floatValue = 0.0f;
+        value.boolValue = length == 4 && std::memcmp(stack + k + 1, "eurt", 4) == 0;
+        value.object = kNoObject;
+        sp = k - 1;
         return true;
     }
     if (sp < stackBase_ + 5)
@@ -118,10 +143,6 @@ bool cKestruneScript::PopInto(ScriptValue& value)
     const std::uint8_t* const p = stack + sp - 4;
     const std::uint32_t payload = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
     sp -= 5;
-    // Numbers and booleans set every view they have, so only the names need
-    // emptying; the other types go the long way.
-    const bool named = value.name.GetText()[0] != 0 || value.className.GetText()[0] != 0
-        || value.globalName.GetText()[0] != 0;
     if (named || (type != kScriptInteger && type != kScriptFloat && type != kScriptBoolean)) {
         StackItem item;
         item.type = type;

@@ -209,6 +209,31 @@ int TestCompare(VLS_RUNNER_ARGUMENTS)
     return Finish<RT>(s, r);
 }
 
+// Values pushed for what follows (a native's arguments, say); a string
+// variable among them leaves the statement to its handler.
+int PushLeaves(VLS_RUNNER_ARGUMENTS)
+{
+    if (!Fits(top, s.room))
+        return kTypedDeclined;
+    const ScriptLeaf* const l = leaves + s.firstLeaf;
+    for (std::uint32_t i = 0; i < s.leafCount; ++i) {
+        const ScriptLeaf& leaf = l[i];
+        if (leaf.kind == ScriptLeafKind::Constant) {
+            Put(stack, top, i, leaf.type, leaf.value);
+            continue;
+        }
+        const ScriptValue& variable = At(vars, count, leaf.value);
+        if (leaf.kind == ScriptLeafKind::Object) {
+            Put(stack, top, i, kScriptObject, variable.object);
+            continue;
+        }
+        if (variable.type == kScriptString)
+            return kTypedDeclined;
+        Put(stack, top, i, variable.type, PayloadOf(variable));
+    }
+    return kTypedNext;
+}
+
 int Decline(VLS_RUNNER_ARGUMENTS)
 {
     (void)s, (void)leaves, (void)vars, (void)count, (void)stack, (void)top;
@@ -335,6 +360,8 @@ ScriptTypedRun Choose(const ScriptStatement& s, const std::uint32_t* t)
                 });
             });
         });
+    case ScriptTypedForm::PushValues:
+        return &PushLeaves;
     case ScriptTypedForm::None:
         break;
     }
@@ -372,6 +399,8 @@ bool StepsFit(ScriptTypedForm form, const ScriptStep* steps)
 
 ScriptTypedForm TypedFormOf(const ScriptStatement& s, const ScriptProgram& program)
 {
+    if (s.end == ScriptStatementEnd::Pushes)
+        return s.stepCount == 0 ? ScriptTypedForm::PushValues : ScriptTypedForm::None;
     for (std::uint32_t i = 0; i < s.leafCount; ++i) {
         if (program.leaves[s.firstLeaf + i].kind == ScriptLeafKind::Object)
             return ScriptTypedForm::None;

@@ -6,6 +6,10 @@
 #include <climits>
 #include <cstdint>
 
+#if defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
+
 // The value of the script machine. The string view is kept lazily: a value
 // set from a number remembers that number and spells it only when the text is
 // read, so arithmetic never formats text it does not need. What a reader sees
@@ -88,7 +92,12 @@ constexpr std::size_t kScriptFloatTextSize = 32;
 // outside the int32 range and NaN give the integer indefinite, INT32_MIN.
 inline std::int32_t TruncateScriptFloat(float value)
 {
+#if defined(__x86_64__)
+    // The processor's own truncation gives the integer indefinite for them.
+    return _mm_cvtt_ss2si(_mm_set_ss(value));
+#else
     if (!(value >= -2147483648.0f && value < 2147483648.0f))
         return INT32_MIN;
     return static_cast<std::int32_t>(value);
+#endif
 }

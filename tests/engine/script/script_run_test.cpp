@@ -5,6 +5,8 @@
 #include "tests/engine/script/script_test_support.h"
 #include "tools/script_assembler.h"
 
+#include <iterator>
+
 namespace vls::test {
 namespace {
 
@@ -176,6 +178,42 @@ TEST_F(ScriptCallTest, ArgumentsArriveInCallOrderWithTheObjectAndTheResult)
     // The count native's result (40 + no arguments) was left on the stack; the
     // last capture with argument count 3 would underflow, so the run stops.
     EXPECT_EQ(link.LastText(), "Script stack underflow.");
+}
+
+// One call frame serves every call at its depth: each argument must take
+// the views of its new value, whatever the last call left in that slot.
+TEST_F(ScriptCallTest, ArgumentsTakeTheirViewsAfresh)
+{
+    const auto script = Load("callsite cap test__Capture 1 int\n"
+                             "push string \"true\"\n native - cap\n popreg\n"
+                             "push string \"tru\"\n native - cap\n popreg\n"
+                             "push string \"truex\"\n native - cap\n popreg\n"
+                             "push int 7\n native - cap\n popreg\n"
+                             "push string \"\"\n native - cap\n popreg\n"
+                             "push bool true\n native - cap\n popreg\n"
+                             "push string \"TRUE\"\n native - cap\n popreg\n"
+                             "push float 2.5\n native - cap\n popreg\n"
+                             "push string \"true\"\n native - cap\n popreg\n ret\n");
+    EXPECT_EQ(script->Run(""), 0);
+    struct Want {
+        std::uint32_t type;
+        const char* text;
+        std::int32_t integer;
+        bool truth;
+    };
+    const Want wants[] = {{kScriptString, "true", 0, true}, {kScriptString, "tru", 0, false},
+        {kScriptString, "truex", 0, false}, {kScriptInteger, "7", 7, true}, {kScriptString, "", 0, false},
+        {kScriptBoolean, "true", 1, true}, {kScriptString, "TRUE", 0, false}, {kScriptFloat, "2.5", 2, true},
+        {kScriptString, "true", 0, true}};
+    ASSERT_EQ(CapturedCalls().size(), std::size(wants));
+    for (std::size_t i = 0; i < std::size(wants); ++i) {
+        const ScriptValue& v = CapturedCalls()[i].at(0);
+        EXPECT_EQ(v.type, wants[i].type) << i;
+        EXPECT_STREQ(v.GetText(), wants[i].text) << i;
+        EXPECT_EQ(v.intValue, wants[i].integer) << i;
+        EXPECT_EQ(v.boolValue != 0, wants[i].truth) << i;
+        EXPECT_EQ(v.object, kNoObject) << i;
+    }
 }
 
 TEST_F(ScriptCallTest, CallSitesShareOneCacheEntryAcrossScripts)

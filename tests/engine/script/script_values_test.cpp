@@ -77,6 +77,14 @@ const ValueCase kValueCases[] = {
     {"rounds up into fixed notation", "push floatbits 0x3dcccccc", kScriptFloat, "0.1", 0, 0.099999994f, true},
     {"rounds up within fixed notation", "push float 99999.95", kScriptFloat, "100000.", 99999, 99999.95f, true},
     {"float too large for int", "push float 3e9", kScriptFloat, "3.e+009", INT32_MIN, 3e9f, true},
+    // The integer view at the edges of the int32 range, and of a NaN.
+    {"float too small for int", "push float -3e9", kScriptFloat, "-3.e+009", INT32_MIN, -3e9f, true},
+    {"largest float below 2^31", "push float 2147483520", kScriptFloat, "2.14748e+009", 2147483520, 2147483520.0f,
+        true},
+    {"float of the lowest int", "push float -2147483648", kScriptFloat, "-2.14748e+009", INT32_MIN, -2147483648.0f,
+        true},
+    {"NaN has the lowest int", "push floatbits 0x7fc00000", kScriptFloat, "1.#QNAN", INT32_MIN, NAN, false},
+    {"fraction truncates toward zero", "push float -2.75", kScriptFloat, "-2.75", -2, -2.75f, true},
     // The scratch register.
     {"scratch register", "push int 4\n popreg\n pushreg\n pushreg\n add", kScriptInteger, "8", 8, 8.0f, true},
     // An operand of unknown type keeps only its tag and skips its 4 bytes.
