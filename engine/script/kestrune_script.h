@@ -50,8 +50,18 @@ public:
     // Reads one typed operand at pc and advances pc.
     ScriptValue DecodeOperand();
 
-    void LoadGlobals();
-    void StoreGlobals();
+    // Most scripts have no global variables: the tables are looked at only
+    // from the first variable that is a window onto a global.
+    void LoadGlobals()
+    {
+        if (const std::int32_t first = FirstGlobalWindow(); first < variables.count)
+            LoadGlobalsFrom(first);
+    }
+    void StoreGlobals()
+    {
+        if (const std::int32_t first = FirstGlobalWindow(); first < variables.count)
+            StoreGlobalsFrom(first);
+    }
 
     std::int32_t CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
     static std::int32_t BindNative(const char* name);
@@ -110,6 +120,18 @@ private:
     struct StackItem;
 
     std::int32_t Execute(RunState& state);
+    // The index of the first variable with a global name and a type the
+    // global table holds (any but the reference), or the variable count.
+    std::int32_t FirstGlobalWindow() const
+    {
+        std::int32_t i = 0;
+        while (i < variables.count
+            && (variables.data[i].globalName.GetText()[0] == 0 || variables.data[i].type > kScriptObject))
+            ++i;
+        return i;
+    }
+    void LoadGlobalsFrom(std::int32_t first);
+    void StoreGlobalsFrom(std::int32_t first) const;
     bool PushItem(const StackItem& item);
     bool PopItem(StackItem& item);
     // Pops the top value into value as Pop does, reusing value's storage.

@@ -144,9 +144,11 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
         &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
         &&op_VariableEqualsJumpIfTrue, &&op_Statement, &&op_AssignValue, &&op_AssignBinary,
-        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare, &&op_Typed,
+        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare, &&op_TypedAssignValue,
+        &&op_TypedAssignUnary, &&op_TypedAssignBinary, &&op_TypedAssignChain, &&op_TypedTestValue,
+        &&op_TypedTestUnary, &&op_TypedTestBinary, &&op_TypedTestCompare, &&op_TypedPushValues,
     };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::Typed) + 1);
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::TypedPushValues) + 1);
 
     // pc leaves the entry behind at once: a failure reports with pc where
     // the byte-by-byte decoding would have left it, which `next` records.
@@ -157,8 +159,17 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         goto* kHandlers[static_cast<std::uint8_t>(in->op)];                                                            \
     } while (0)
 
+    // Every handler that jumps has a dispatch of its own, so that the
+    // processor predicts each jump's target by where it comes from.
+#define JUMP_TO(target)                                                                                                \
+    do {                                                                                                               \
+        if (g_jumpBudgetActive && g_jumpsLeft-- == 0)                                                                  \
+            return fail(kJumpBudgetSpent);                                                                             \
+        ip = (target);                                                                                                 \
+        DISPATCH();                                                                                                    \
+    } while (0)
+
     const ScriptInstruction* in;
-    std::uint32_t jumpTarget;
     // Statements read their leaves first: a variable with text, like a step
     // without a result, leaves the work to the long form.
     ScriptStatement* statement = nullptr;
@@ -354,16 +365,14 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
 
     op_Jump:
-        jumpTarget = in->a;
-        goto jump;
+        JUMP_TO(in->a);
 
     op_JumpIfFalse:
     op_JumpIfTrue:
         POP_OR_FAIL(b);
         if (BoolView(b_type, b_payload, b_text) != (in->op == ScriptOp::JumpIfTrue))
             DISPATCH();
-        jumpTarget = in->a;
-        goto jump;
+        JUMP_TO(in->a);
 
     op_JumpOutside:
         return fail(kBadJump);
@@ -374,12 +383,6 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         if (BoolView(b_type, b_payload, b_text) != (in->op == ScriptOp::JumpIfTrueOutside))
             DISPATCH();
         return fail(kBadJump);
-
-jump:
-    if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
-        return fail(kJumpBudgetSpent);
-    ip = jumpTarget;
-    DISPATCH();
 
     op_Return:
         save();
@@ -445,8 +448,7 @@ jump:
         WriteStackValue(stk, top + 5, kScriptInteger, in->b);
         if (equal != (in->op == ScriptOp::VariableEqualsJumpIfTrue))
             DISPATCH();
-        jumpTarget = in->target;
-        goto jump;
+        JUMP_TO(in->target);
     }
 
     // A test statement's jump, by the boolean view of its value.
@@ -455,8 +457,7 @@ jump:
         ip = statement->next;                                                                                          \
         if (!taken(value))                                                                                             \
             DISPATCH();                                                                                                \
-        jumpTarget = statement->target;                                                                                \
-        goto jump;                                                                                                     \
+        JUMP_TO(statement->target);                                                                                    \
     } while (0)
 
     op_AssignValue:
@@ -563,19 +564,37 @@ jump:
             FINISH_TEST(statement->value);
         }
 
-    op_Typed: {
-        statement = &statements[in->a];
-        const int done = statement->run(*statement, leaves, vars, variableCount, stk, top);
-        if (done == kTypedDeclined)
-            goto* kHandlers[static_cast<std::uint8_t>(statement->shape)];
-        ip = statement->next;
-        if (done == kTypedNext) {
-            top += statement->depth * 5u;
-            DISPATCH();
-        }
-        jumpTarget = statement->target;
-        goto jump;
-    }
+#define TYPED_STATEMENT()                                                                                              \
+    do {                                                                                                               \
+        statement = &statements[in->a];                                                                                \
+        const int done = statement->run(*statement, leaves, vars, variableCount, stk, top);                            \
+        if (done == kTypedDeclined)                                                                                    \
+            goto* kHandlers[static_cast<std::uint8_t>(statement->shape)];                                              \
+        ip = statement->next;                                                                                          \
+        if (done == kTypedJump)                                                                                        \
+            JUMP_TO(statement->target);                                                                                \
+        top += statement->depth * 5u;                                                                                  \
+        DISPATCH();                                                                                                    \
+    } while (0)
+
+    op_TypedAssignValue:
+        TYPED_STATEMENT();
+    op_TypedAssignUnary:
+        TYPED_STATEMENT();
+    op_TypedAssignBinary:
+        TYPED_STATEMENT();
+    op_TypedAssignChain:
+        TYPED_STATEMENT();
+    op_TypedTestValue:
+        TYPED_STATEMENT();
+    op_TypedTestUnary:
+        TYPED_STATEMENT();
+    op_TypedTestBinary:
+        TYPED_STATEMENT();
+    op_TypedTestCompare:
+        TYPED_STATEMENT();
+    op_TypedPushValues:
+        TYPED_STATEMENT();
 
     long_form:
         in = &statement->first;
@@ -586,5 +605,7 @@ jump:
 #undef POP_OR_FAIL
 #undef PUSH_OR_FAIL
 #undef PUSH_PAYLOAD_OR_FAIL
+#undef TYPED_STATEMENT
+#undef JUMP_TO
 #undef DISPATCH
 }

@@ -66,8 +66,18 @@ enum class ScriptOp : std::uint8_t {
     TestCompare,  // push x, push y, binary, unary, conditional jump (how orderings are made)
     // A statement that runs through its own runner, built for the types its
     // values had at its first run (a = index of the statement); when they
-    // differ, the statement's shape handler runs it instead.
-    Typed,
+    // differ, the statement's shape handler runs it instead. One op for each
+    // form, in the order of ScriptTypedForm, so that each has a dispatch of
+    // its own.
+    TypedAssignValue,
+    TypedAssignUnary,
+    TypedAssignBinary,
+    TypedAssignChain,
+    TypedTestValue,
+    TypedTestUnary,
+    TypedTestBinary,
+    TypedTestCompare,
+    TypedPushValues,
 };
 
 struct ScriptInstruction {
@@ -148,6 +158,7 @@ struct ScriptStatement {
     ScriptOp shape = ScriptOp::Statement; // the handler for the statement's shape
     ScriptTypedForm form = ScriptTypedForm::None;
     ScriptOp formOps[2] = {}; // the operations of the form's steps
+    std::uint32_t highestVariable = 0; // the highest variable index it names
     ScriptTypedRun run = nullptr; // with form: picks the runner at the first run
     ScriptStatementEnd end = ScriptStatementEnd::Pushes;
     std::uint8_t value = 0; // what is assigned or tested

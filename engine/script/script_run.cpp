@@ -89,18 +89,13 @@ std::int32_t cKestruneScript::Run(const char* name)
     return result;
 }
 
-// Most scripts have no globals: the table is looked up only for a script
-// that has one.
-void cKestruneScript::LoadGlobals()
+void cKestruneScript::LoadGlobalsFrom(std::int32_t first)
 {
-    const ScriptGlobalTable* table = nullptr;
-    for (std::int32_t i = 0; i < variables.count; ++i) {
+    const ScriptGlobalTable& globals = GetScriptGlobalTable();
+    for (std::int32_t i = first; i < variables.count; ++i) {
         ScriptValue& variable = variables.data[i];
         if (variable.globalName.GetText()[0] == 0 || variable.type > kScriptObject)
             continue;
-        if (!table)
-            table = &GetScriptGlobalTable();
-        const ScriptGlobalTable& globals = *table;
         // The variable keeps its own name and class name: engine code finds
         // variables by name, and a fresh global has neither.
         const cString name = variable.name;
@@ -111,17 +106,15 @@ void cKestruneScript::LoadGlobals()
     }
 }
 
-void cKestruneScript::StoreGlobals()
+void cKestruneScript::StoreGlobalsFrom(std::int32_t first) const
 {
-    ScriptGlobalTable* table = nullptr;
-    for (std::int32_t i = 0; i < variables.count; ++i) {
+    ScriptGlobalTable& table = GetScriptGlobalTable();
+    for (std::int32_t i = first; i < variables.count; ++i) {
         const ScriptValue& variable = variables.data[i];
         if (variable.globalName.GetText()[0] != 0 && variable.type <= kScriptObject) {
-            if (!table)
-                table = &GetScriptGlobalTable();
             ScriptValue copy = variable;
             copy.Normalise();
-            table->StoreGlobal(copy);
+            table.StoreGlobal(copy);
         }
     }
 }

@@ -32,6 +32,13 @@ VLS_INLINE ScriptValue& At(ScriptValue* variables, std::int32_t count, std::uint
     return variables[static_cast<std::int32_t>(index) < count ? index : static_cast<std::uint32_t>(count - 1)];
 }
 
+// Runners index the table directly: one whose statement names a variable
+// past the end of the table declines, and the shape handler applies the rule.
+VLS_INLINE bool InTable(const ScriptStatement& s, std::int32_t count)
+{
+    return static_cast<std::int32_t>(s.highestVariable) < count;
+}
+
 // A leaf's payload, when it still has the type T the runner was built for
 // (a constant always has it; a variable may have changed type since).
 template <std::uint32_t T>
@@ -41,7 +48,8 @@ VLS_INLINE bool Load(const ScriptLeaf& leaf, ScriptValue* variables, std::int32_
         payload = leaf.value;
         return true;
     }
-    const ScriptValue& variable = At(variables, count, leaf.value);
+    (void)count;
+    const ScriptValue& variable = variables[leaf.value];
     if (variable.type != T)
         return false;
     if constexpr (T == kScriptInteger)
@@ -101,11 +109,11 @@ int AssignValue(VLS_RUNNER_ARGUMENTS)
 {
     const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x;
-    if (!Fits(top, 2) || !Targets(s) || !Load<XT>(l[1], vars, count, x))
+    if (!Fits(top, 2) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x))
         return kTypedDeclined;
     Put(stack, top, 0, kScriptReference, l[0].value);
     Put(stack, top, 1, XT, x);
-    Assign<XT>(At(vars, count, s.target), x);
+    Assign<XT>(vars[s.target], x);
     return kTypedNext;
 }
 
@@ -114,13 +122,13 @@ int AssignUnary(VLS_RUNNER_ARGUMENTS)
 {
     const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x, r;
-    if (!Fits(top, 2) || !Targets(s) || !Load<XT>(l[1], vars, count, x))
+    if (!Fits(top, 2) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x))
         return kTypedDeclined;
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
     Put(stack, top, 0, kScriptReference, l[0].value);
     Put(stack, top, 1, RT, r);
-    Assign<RT>(At(vars, count, s.target), r);
+    Assign<RT>(vars[s.target], r);
     return kTypedNext;
 }
 
@@ -129,14 +137,14 @@ int AssignBinary(VLS_RUNNER_ARGUMENTS)
 {
     const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x, y, r;
-    if (!Fits(top, 3) || !Targets(s) || !Load<XT>(l[1], vars, count, x) || !Load<YT>(l[2], vars, count, y)
+    if (!Fits(top, 3) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x) || !Load<YT>(l[2], vars, count, y)
         || !Step<Op, XT, YT>(x, y, r))
         return kTypedDeclined;
     constexpr std::uint32_t RT = ResultType(Op, XT);
     Put(stack, top, 0, kScriptReference, l[0].value);
     Put(stack, top, 1, RT, r);
     Put(stack, top, 2, YT, y);
-    Assign<RT>(At(vars, count, s.target), r);
+    Assign<RT>(vars[s.target], r);
     return kTypedNext;
 }
 
@@ -147,13 +155,13 @@ int AssignChain(VLS_RUNNER_ARGUMENTS)
     constexpr std::uint32_t T1 = ResultType(Op1, XT);
     constexpr std::uint32_t RT = ResultType(Op2, T1);
     std::uint32_t x, y, z, r1, r;
-    if (!Fits(top, 3) || !Targets(s) || !Load<XT>(l[1], vars, count, x) || !Load<YT>(l[2], vars, count, y)
+    if (!Fits(top, 3) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x) || !Load<YT>(l[2], vars, count, y)
         || !Load<ZT>(l[3], vars, count, z) || !Step<Op1, XT, YT>(x, y, r1) || !Step<Op2, T1, ZT>(r1, z, r))
         return kTypedDeclined;
     Put(stack, top, 0, kScriptReference, l[0].value);
     Put(stack, top, 1, RT, r);
     Put(stack, top, 2, ZT, z);
-    Assign<RT>(At(vars, count, s.target), r);
+    Assign<RT>(vars[s.target], r);
     return kTypedNext;
 }
 
@@ -161,7 +169,7 @@ template <std::uint32_t XT>
 int TestValue(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x;
-    if (!Fits(top, 1) || !Load<XT>(leaves[s.firstLeaf], vars, count, x))
+    if (!Fits(top, 1) || !InTable(s, count) || !Load<XT>(leaves[s.firstLeaf], vars, count, x))
         return kTypedDeclined;
     Put(stack, top, 0, XT, x);
     return Finish<XT>(s, x);
@@ -171,7 +179,7 @@ template <ScriptOp U, std::uint32_t XT>
 int TestUnary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, r;
-    if (!Fits(top, 1) || !Load<XT>(leaves[s.firstLeaf], vars, count, x))
+    if (!Fits(top, 1) || !InTable(s, count) || !Load<XT>(leaves[s.firstLeaf], vars, count, x))
         return kTypedDeclined;
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
@@ -184,7 +192,7 @@ int TestBinary(VLS_RUNNER_ARGUMENTS)
 {
     const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x, y, r;
-    if (!Fits(top, 2) || !Load<XT>(l[0], vars, count, x) || !Load<YT>(l[1], vars, count, y)
+    if (!Fits(top, 2) || !InTable(s, count) || !Load<XT>(l[0], vars, count, x) || !Load<YT>(l[1], vars, count, y)
         || !Step<Op, XT, YT>(x, y, r))
         return kTypedDeclined;
     constexpr std::uint32_t RT = ResultType(Op, XT);
@@ -200,7 +208,7 @@ int TestCompare(VLS_RUNNER_ARGUMENTS)
     constexpr std::uint32_t T1 = ResultType(Op, XT);
     constexpr std::uint32_t RT = ResultType(U, T1);
     std::uint32_t x, y, r1, r;
-    if (!Fits(top, 2) || !Load<XT>(l[0], vars, count, x) || !Load<YT>(l[1], vars, count, y)
+    if (!Fits(top, 2) || !InTable(s, count) || !Load<XT>(l[0], vars, count, x) || !Load<YT>(l[1], vars, count, y)
         || !Step<Op, XT, YT>(x, y, r1))
         return kTypedDeclined;
     Step<U, T1, T1>(r1, 0, r);
@@ -213,7 +221,7 @@ int TestCompare(VLS_RUNNER_ARGUMENTS)
 // variable among them leaves the statement to its handler.
 int PushLeaves(VLS_RUNNER_ARGUMENTS)
 {
-    if (!Fits(top, s.room))
+    if (!Fits(top, s.room) || !InTable(s, count))
         return kTypedDeclined;
     const ScriptLeaf* const l = leaves + s.firstLeaf;
     for (std::uint32_t i = 0; i < s.leafCount; ++i) {
@@ -222,7 +230,7 @@ int PushLeaves(VLS_RUNNER_ARGUMENTS)
             Put(stack, top, i, leaf.type, leaf.value);
             continue;
         }
-        const ScriptValue& variable = At(vars, count, leaf.value);
+        const ScriptValue& variable = vars[leaf.value];
         if (leaf.kind == ScriptLeafKind::Object) {
             Put(stack, top, i, kScriptObject, variable.object);
             continue;
@@ -396,6 +404,17 @@ bool StepsFit(ScriptTypedForm form, const ScriptStep* steps)
 }
 
 } // namespace
+
+std::uint32_t HighestVariableOf(const ScriptStatement& s, const ScriptProgram& program)
+{
+    std::uint32_t highest = s.end == ScriptStatementEnd::Assign ? s.target : 0;
+    for (std::uint32_t i = 0; i < s.leafCount; ++i) {
+        const ScriptLeaf& leaf = program.leaves[s.firstLeaf + i];
+        if (leaf.kind != ScriptLeafKind::Constant && leaf.value > highest)
+            highest = leaf.value;
+    }
+    return highest;
+}
 
 ScriptTypedForm TypedFormOf(const ScriptStatement& s, const ScriptProgram& program)
 {

@@ -10,6 +10,9 @@
 // value, or a shape outside the fixed forms). program holds its steps.
 ScriptTypedForm TypedFormOf(const ScriptStatement& statement, const ScriptProgram& program);
 
+// The highest variable index the statement names (0 when it names none).
+std::uint32_t HighestVariableOf(const ScriptStatement& statement, const ScriptProgram& program);
+
 // The runner a statement with a form starts with: it puts in the runner for
 // the types its values have now (or one that always declines, when none
 // fits) and runs it.

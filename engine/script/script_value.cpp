@@ -119,33 +119,10 @@ void ScriptValue::Normalise()
     }
 }
 
-void ScriptValue::Reset(std::uint32_t typeTag)
-{
-    ResetViews(typeTag);
-    if (text_.GetText()[0] != 0)
-        text_ = "";
-    textSource_ = kTextStored;
-}
-
 void ScriptValue::Reset(std::uint32_t typeTag, const char* text)
 {
     ResetViews(typeTag);
     SetText(text);
-}
-
-void ScriptValue::ResetViews(std::uint32_t typeTag)
-{
-    type = typeTag;
-    if (name.GetText()[0] != 0)
-        name = "";
-    if (className.GetText()[0] != 0)
-        className = "";
-    if (globalName.GetText()[0] != 0)
-        globalName = "";
-    intValue = 0;
-    floatValue = 0.0f;
-    boolValue = 0;
-    object = kNoObject;
 }
 
 ScriptValue ScriptValue::Integer(std::int32_t value)

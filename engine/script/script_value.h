@@ -58,7 +58,13 @@ public:
     void Normalise();
     // Makes this a fresh value of the given type (empty strings, zero views)
     // without reallocating strings that are already empty.
-    void Reset(std::uint32_t typeTag);
+    void Reset(std::uint32_t typeTag)
+    {
+        ResetViews(typeTag);
+        if (text_.GetText()[0] != 0)
+            text_ = "";
+        textSource_ = kTextStored;
+    }
     // The same with text as the string view; the text the value holds
     // already keeps its storage.
     void Reset(std::uint32_t typeTag, const char* text);
@@ -70,7 +76,20 @@ public:
 
 private:
     // Reset but for the text.
-    void ResetViews(std::uint32_t typeTag);
+    void ResetViews(std::uint32_t typeTag)
+    {
+        type = typeTag;
+        if (name.GetText()[0] != 0)
+            name = "";
+        if (className.GetText()[0] != 0)
+            className = "";
+        if (globalName.GetText()[0] != 0)
+            globalName = "";
+        intValue = 0;
+        floatValue = 0.0f;
+        boolValue = 0;
+        object = kNoObject;
+    }
 
     enum TextSource : std::uint8_t { kTextStored, kTextInteger, kTextFloat, kTextBoolean };
 

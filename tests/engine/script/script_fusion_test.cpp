@@ -156,6 +156,37 @@ var z int
     jz 0
     ret
 )"},
+    {"statements with indexes past the table", R"(
+var a int
+var z int
+callsite cap test__Capture 2 int
+    push ref a
+    push int 4
+    assign
+    push ref #99
+    pushvar ref a
+    pushvar ref #50
+    add
+    assign
+    push ref #70
+    pushvar ref #99
+    push int 3
+    mul
+    pushvar ref a
+    add
+    assign
+    pushvar ref #99
+    push int 3
+    neg
+    add
+    nonneg
+    jz 0
+    pushvar ref #99
+    pushvar ref a
+    native - cap
+    popreg
+    ret
+)"},
     {"jump into the add idiom", R"(
 var v int
     push ref v
