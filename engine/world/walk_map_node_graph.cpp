@@ -23,6 +23,11 @@ constexpr double kRoundingSlack = 1e-6;
 // Well above both of the above, so a node whose least cost passes the limit
 // by this share is beyond it by the tests themselves.
 constexpr double kStopShare = 1e-5;
+// The quick tests in single precision (a node far off the way, a pair far
+// off it): a slightly lower share of the straight way and a wider slack than
+// above keep them on the safe side of every rounding of their few operations.
+constexpr float kPairStraightShare = 0.998f;
+constexpr float kPairSlack = 1e-4f;
 
 } // namespace
 
@@ -139,16 +144,30 @@ void WalkNodePairSearch::Measure(float x, float z, std::vector<float>& distance)
 
 std::size_t WalkNodePairSearch::Nearest(const std::vector<float>& distance)
 {
-    // Infinite and undefined distances are never nearer than infinity.
+    // The least distance first, kept in a few lanes the compiler runs side
+    // by side (a distance that is not a number never replaces one), then
+    // the first node at that distance. Infinite and undefined distances are
+    // never nearer than infinity.
+    constexpr std::size_t kLanes = 8;
     const std::size_t n = distance.size();
-    std::size_t nearest = n;
-    float least = std::numeric_limits<float>::infinity();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (distance[i] < least) {
-            least = distance[i];
-            nearest = i;
-        }
+    const float* const d = distance.data();
+    float lane[kLanes];
+    std::fill(lane, lane + kLanes, std::numeric_limits<float>::infinity());
+    std::size_t i = 0;
+    for (; i + kLanes <= n; i += kLanes) {
+        for (std::size_t l = 0; l < kLanes; ++l)
+            lane[l] = d[i + l] < lane[l] ? d[i + l] : lane[l];
     }
+    for (; i < n; ++i)
+        lane[0] = d[i] < lane[0] ? d[i] : lane[0];
+    float least = lane[0];
+    for (std::size_t l = 1; l < kLanes; ++l)
+        least = lane[l] < least ? lane[l] : least;
+    if (!(least < std::numeric_limits<float>::infinity()))
+        return n;
+    std::size_t nearest = 0;
+    while (!(d[nearest] == least))
+        ++nearest;
     return nearest;
 }
 
@@ -216,7 +235,13 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     const auto beyond = [straight](float near, float far, float nearestFar, float limit) {
         if (near + nearestFar > limit)
             return true;
-        return straight && kRoundingShare * (double{near} + kStraightShare * double{far}) > double{limit} + kRoundingSlack;
+        if (!straight)
+            return false;
+        // Most nodes lie far outside the ellipse: a test in single
+        // precision, with room for its rounding, passes them over first.
+        if (near + kPairStraightShare * far > limit * (1.0f + kPairSlack) + kPairSlack)
+            return true;
+        return kRoundingShare * (double{near} + kStraightShare * double{far}) > double{limit} + kRoundingSlack;
     };
     // The least any pair of the node could cost, by the same two tests.
     const auto least = [straight](float near, float far, float nearestFar) {
@@ -254,17 +279,6 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     float best = kNoCost;
     a = b = -1;
     const auto consider = [&](const Seen& s, const Seen& t) {
-        if (s.distance + t.distance > best)
-            return;
-        if (straight) {
-            // Passed over when the row's least share of the straight way
-            // between the two nodes already makes the pair dearer than the
-            // best, beyond any rounding.
-            const double room = (double{best} + kRoundingSlack) / kRoundingShare - s.distance - t.distance;
-            const double dx = double{s.x} - t.x, dz = double{s.z} - t.z;
-            if (room < 0.0 || kStraightShare * kStraightShare * (dx * dx + dz * dz) > room * room)
-                return;
-        }
         const float cost = s.distance + t.distance
                          + rows[static_cast<std::size_t>(s.node) * n + static_cast<std::size_t>(t.node)].distance;
         const bool earlier = a >= 0 && (s.node < a || (s.node == a && t.node < b));
@@ -273,6 +287,36 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             a = s.node;
             b = t.node;
         }
+    };
+    // The pairs of a newly seen node with the seen nodes of the other side
+    // that can still cost no more than the best: first the pairs that pass,
+    // their rows fetched ahead (they lie all over the table), then costed.
+    const auto pairWith = [&](const Seen& seen, const std::vector<Seen>& others, bool startSide) {
+        const LayerRowEntry* const row = rows + (startSide ? static_cast<std::size_t>(seen.node) * n : 0);
+        const std::size_t column = startSide ? 0 : static_cast<std::size_t>(seen.node);
+        const std::size_t stride = startSide ? 1 : n;
+        // A pair whose straight ways alone, the row taken at its least
+        // share of the straight way between the nodes, come to more than
+        // this is dearer than the best beyond any rounding of the sums.
+        const float reach = best * (1.0f + kPairSlack) + kPairSlack;
+        passing_.resize(others.size());
+        std::uint32_t count = 0;
+        for (std::uint32_t k = 0; k < others.size(); ++k) {
+            const Seen& other = others[k];
+            const float sum = seen.distance + other.distance;
+            if (sum > best)
+                continue;
+            if (straight) {
+                const float room = reach - sum;
+                const float dx = seen.x - other.x, dz = seen.z - other.z;
+                if (room < 0.0f || kPairStraightShare * kPairStraightShare * (dx * dx + dz * dz) > room * room)
+                    continue;
+            }
+            __builtin_prefetch(row + static_cast<std::size_t>(other.node) * stride + column);
+            passing_[count++] = k;
+        }
+        for (std::uint32_t p = 0; p < count; ++p)
+            startSide ? consider(seen, others[passing_[p]]) : consider(others[passing_[p]], seen);
     };
     for (std::size_t k = 0; k < kBuckets; ++k) {
         // Past this, a node's least cost is above the limit beyond any
@@ -293,14 +337,12 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
                 if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_))
                     continue;
                 startSide_.push_back(seen);
-                for (const Seen& t : targetSide_)
-                    consider(seen, t);
+                pairWith(seen, targetSide_, true);
             } else {
                 if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_))
                     continue;
                 targetSide_.push_back(seen);
-                for (const Seen& s : startSide_)
-                    consider(s, seen);
+                pairWith(seen, startSide_, false);
             }
         }
     }

@@ -86,4 +86,5 @@ private:
     std::array<std::uint32_t, kBuckets + 1> bucketStart_{};
     double bucketLow_ = 0.0, bucketWidth_ = 1.0;
     std::vector<Seen> startSide_, targetSide_;
+    std::vector<std::uint32_t> passing_;
 };
