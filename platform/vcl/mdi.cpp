@@ -53,6 +53,11 @@ void TCustomForm::CreateMDIClient()
     clientPlace_ = RECT{};
     Realign();
     PostMessageA(clientHandle_, kClientChanged, 0, 0);
+    // A window made again (RecreateWnd) took its children's windows along;
+    // the children still shown get new ones in the new client window.
+    for (TCustomForm* child : std::vector<TCustomForm*>(mdiChildren_))
+        if (!child->HandleAllocated())
+            child->UpdateShowing();
 }
 
 void TCustomForm::AlignControls(TControl* control, RECT& rect)

@@ -622,11 +622,16 @@ TEST_F(MDIFrameTest, AMaximizedChildLendsItsButtonsAndCaptionToTheParent)
 TEST_F(MDIFrameTest, TheClientWindowIsTakenOverAgainWhenTheFormsWindowIsMadeAgain)
 {
     const HWND first = parent->ClientHandle();
+    vcl::TForm* earlier = AddChild("Earlier");
     parent->RecreateWnd();
     vcl::Application->ProcessMessages();
     const HWND client = parent->ClientHandle();
     ASSERT_TRUE(IsWindow(client));
     EXPECT_FALSE(IsWindow(first));
+    // A child open before comes back in the new client window.
+    ASSERT_TRUE(earlier->HandleAllocated());
+    EXPECT_EQ(GetParent(earlier->Handle()), client);
+    EXPECT_TRUE(IsWindowVisible(earlier->Handle()));
     EXPECT_EQ(GetWindowLongPtrA(client, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
     RECT place{};
     GetWindowRect(client, &place);
