@@ -288,6 +288,7 @@ TEST_F(TimerTest, ATimerOfAGoneScriptDoesNotRunInTheScriptMadeAtItsAddress)
     ReusedScriptStorage scripts(RecorderCode());
     ASSERT_TRUE(scripts.loaded);
     cKestruneTimer timer;
+    g_timer = &timer;
     timer.AddTimer(scripts.Current(), "a", 0.0f);
     cKestruneScript* const next = scripts.Replace();
     ASSERT_TRUE(scripts.loaded);
