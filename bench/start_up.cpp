@@ -4,8 +4,9 @@
 // OpenGL context and presents one frame. Both run once per round, in
 // alternating order, on the virtual X server (when DISPLAY names one) and on
 // SDL's offscreen driver without any X server. Counters: the median wall
-// time, processor time, peak memory and bytes read of each side, and the
-// median of the per-round wall-time ratio with its quartiles.
+// time, processor time, peak memory, bytes read and shared objects loaded of
+// each side, and the median of the per-round wall-time ratio with its
+// quartiles.
 
 #include "bench/paired_rounds.h"
 
@@ -37,23 +38,26 @@ struct Ended {
     double wallMs = 0;
     double cpuMs = 0;
     double peakMb = 0;
-    double readMb = 0; // bytes read by the end of the first frame
+    double readMb = 0;  // bytes read by the end of the first frame
+    double objects = 0; // shared objects loaded by then
 };
 
-// The "rchar" line of a copy of /proc/<pid>/io, in megabytes; 0 when absent.
-double ReadMegabytes(const fs::path& counters)
+// The value of the line starting with `key` in the probe's counters (a copy
+// of /proc/<pid>/io and its own lines); 0 when absent.
+double Counter(const fs::path& counters, const char* key)
 {
     std::FILE* file = std::fopen(counters.c_str(), "r");
     if (!file)
         return 0;
     char line[128];
-    double megabytes = 0;
+    double value = 0;
+    const std::size_t length = std::strlen(key);
     while (std::fgets(line, sizeof line, file)) {
-        if (std::strncmp(line, "rchar: ", 7) == 0)
-            megabytes = std::strtod(line + 7, nullptr) / (1024.0 * 1024.0);
+        if (std::strncmp(line, key, length) == 0)
+            value = std::strtod(line + length, nullptr);
     }
     std::fclose(file);
-    return megabytes;
+    return value;
 }
 
 // The environment of the timed programs: ours without the variables that
@@ -102,7 +106,8 @@ Ended RunToFirstFrame(const char* program, const fs::path& folder, const std::ve
         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     ended.peakMb = usage.ru_maxrss / 1024.0;
     ended.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    ended.readMb = ReadMegabytes(folder / "first_frame_io.txt");
+    ended.readMb = Counter(folder / "first_frame_io.txt", "rchar: ") / (1024.0 * 1024.0);
+    ended.objects = Counter(folder / "first_frame_io.txt", "objects: ");
     return ended;
 }
 
@@ -145,7 +150,7 @@ void StartUp(benchmark::State& state, bool xServer)
     const std::vector<std::string> environment = Environment(extra);
 
     bench::PairedRounds rounds;
-    std::vector<double> engineCpu, floorCpu, enginePeak, floorPeak, engineRead, floorRead;
+    std::vector<double> engineCpu, floorCpu, enginePeak, floorPeak, engineRead, floorRead, engineObjects, floorObjects;
     for (auto _ : state) {
         Ended engine, floor;
         const auto ours = [&] {
@@ -164,6 +169,8 @@ void StartUp(benchmark::State& state, bool xServer)
         floorPeak.push_back(floor.peakMb);
         engineRead.push_back(engine.readMb);
         floorRead.push_back(floor.readMb);
+        engineObjects.push_back(engine.objects);
+        floorObjects.push_back(floor.objects);
     }
     rounds.Report(state, 1.0, "ms", "floor", "time_to_floor", false);
     state.counters["ours_cpu_ms"] = bench::SpreadOf(engineCpu).median;
@@ -172,6 +179,8 @@ void StartUp(benchmark::State& state, bool xServer)
     state.counters["floor_peak_mb"] = bench::SpreadOf(floorPeak).median;
     state.counters["ours_read_mb"] = bench::SpreadOf(engineRead).median;
     state.counters["floor_read_mb"] = bench::SpreadOf(floorRead).median;
+    state.counters["ours_objects"] = bench::SpreadOf(engineObjects).median;
+    state.counters["floor_objects"] = bench::SpreadOf(floorObjects).median;
 }
 
 void BM_StartUpToFirstFrameXServer(benchmark::State& state) { StartUp(state, true); }
