@@ -67,7 +67,7 @@ AnsiString ExpandLongPath(const AnsiString& path)
     AnsiString result = SplitFirstComponent(rest);
     do {
         const AnsiString component = SplitFirstComponent(rest);
-        result += "\\" + LongComponentName(result + "\\" + component);
+        result += '\\' + LongComponentName(result + "\\" + component);
     } while (!rest.empty());
     return result;
 }

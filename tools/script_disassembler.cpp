@@ -87,7 +87,7 @@ private:
     {
         if (index < s_.variables.size() && unique_[index])
             return Quote(s_.variables[index].name);
-        return "#" + std::to_string(index);
+        return '#' + std::to_string(index);
     }
     // The operand at `at`; its length in bytes, 0 when it runs past the code.
     std::size_t Operand(std::size_t at, std::string& text) const;
@@ -189,7 +189,7 @@ Instruction Disassembler::Decode(std::size_t at) const
         const std::uint32_t variable = Read32(code, at + 1);
         const std::uint16_t site = Read16(code, at + 5);
         instruction.text = std::string("native ") + (variable == 0xFFFFFFFFu ? "-" : VariableText(variable)) + " "
-            + (site < s_.callSites.size() ? "c" + std::to_string(site) : "#" + std::to_string(site));
+            + (site < s_.callSites.size() ? 'c' + std::to_string(site) : '#' + std::to_string(site));
         instruction.length = 7;
     }
     return instruction;
@@ -219,7 +219,7 @@ std::string Disassembler::Run()
         starts.insert(at);
         at += instructions.back().length;
     }
-    auto label = [](std::size_t offset) { return "L" + std::to_string(offset); };
+    auto label = [](std::size_t offset) { return 'L' + std::to_string(offset); };
     std::set<std::size_t> labelled;
     for (const ScriptFunction& function : s_.functions) {
         out += "func " + Quote(function.name) + " ";

@@ -164,7 +164,7 @@ int32_t cInput__SetupLighterControl(ScriptCallFrame* frame)
         return 0;
     // The control resumes the calling script after the call without
     // suspending it: the script runs on meanwhile.
-    const std::string resume = frame->script ? "#" + std::to_string(frame->script->pc) : "";
+    const std::string resume = frame->script ? '#' + std::to_string(frame->script->pc) : std::string();
     InstallControl(*gameplay, new cKestruneLighterControl(frame->Argument(3).GetText(), frame->Argument(2).GetText(),
                                                           frame->Argument(1).GetText(), frame->Argument(0).GetText(),
                                                           frame->script, resume.c_str()));

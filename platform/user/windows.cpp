@@ -687,7 +687,7 @@ BOOL SetPropA(HWND hwnd, LPCSTR name, HANDLE data)
     Window* w = Find(hwnd);
     if (!w || !name)
         return FALSE;
-    w->props[IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name)] = data;
+    w->props[IS_INTRESOURCE(name) ? '#' + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name)] = data;
     return TRUE;
 }
 
@@ -696,7 +696,7 @@ HANDLE GetPropA(HWND hwnd, LPCSTR name)
     Window* w = Find(hwnd);
     if (!w || !name)
         return nullptr;
-    const auto it = w->props.find(IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name));
+    const auto it = w->props.find(IS_INTRESOURCE(name) ? '#' + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name));
     return it == w->props.end() ? nullptr : it->second;
 }
 
@@ -705,7 +705,7 @@ HANDLE RemovePropA(HWND hwnd, LPCSTR name)
     Window* w = Find(hwnd);
     if (!w || !name)
         return nullptr;
-    const auto it = w->props.find(IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name));
+    const auto it = w->props.find(IS_INTRESOURCE(name) ? '#' + std::to_string(reinterpret_cast<ULONG_PTR>(name)) : std::string(name));
     if (it == w->props.end())
         return nullptr;
     HANDLE data = it->second;

@@ -114,7 +114,7 @@ AnsiString ColorToString(TColor color)
     AnsiString ident;
     if (ColorToIdent(color, ident))
         return ident;
-    return "$" + IntToHex(static_cast<std::uint32_t>(color), 8);
+    return '$' + IntToHex(static_cast<std::uint32_t>(color), 8);
 }
 
 TColor StringToColor(const AnsiString& s)

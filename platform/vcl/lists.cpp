@@ -301,7 +301,7 @@ AnsiString TStrings::CommaText() const
                            std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; });
         if (i)
             out += ',';
-        out += quote ? "\"" + StringReplaceAll(s, "\"", "\"\"") + "\"" : s;
+        out += quote ? '"' + StringReplaceAll(s, "\"", "\"\"") + '"' : s;
     }
     return out;
 }

@@ -14,7 +14,7 @@ AnsiString KeyName(WORD key)
     if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
         return AnsiString(1, static_cast<char>(key));
     if (key >= VK_F1 && key <= VK_F1 + 23)
-        return "F" + IntToStr(key - VK_F1 + 1);
+        return 'F' + IntToStr(key - VK_F1 + 1);
     switch (key) {
     case VK_BACK: return "BkSp";
     case VK_TAB: return "Tab";

@@ -76,7 +76,7 @@ private:
                 if (inQuote)
                     out += '\'';
                 inQuote = false;
-                out += "#" + IntToStr(c);
+                out += '#' + IntToStr(c);
             }
         }
         if (inQuote)

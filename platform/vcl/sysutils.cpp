@@ -241,7 +241,7 @@ bool SameText(const AnsiString& a, const AnsiString& b) { return CompareText(a, 
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) { return CompareStr(a, b); }
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) { return CompareStr(AnsiLowerCase(a), AnsiLowerCase(b)); }
 
-AnsiString QuotedStr(const AnsiString& s) { return "'" + StringReplaceAll(s, "'", "''") + "'"; }
+AnsiString QuotedStr(const AnsiString& s) { return '\'' + StringReplaceAll(s, "'", "''") + '\''; }
 
 AnsiString StringReplaceAll(const AnsiString& s, const AnsiString& from, const AnsiString& to)
 {

@@ -122,7 +122,7 @@ const TSkSkinFilterClass* FindSkinFilter(const vcl::AnsiString& fileName)
 {
     const vcl::AnsiString ext = vcl::LowerCase(vcl::ExtractFileExt(fileName));
     for (const TSkSkinFilterClass* cls : Registry())
-        if (ext == "." + vcl::LowerCase(cls->extension))
+        if (ext == '.' + vcl::LowerCase(cls->extension))
             return cls;
     return nullptr;
 }

@@ -45,7 +45,7 @@ TEST(LauncherTexts, LaterTablesWinLineByLineAndShortOnesFallBack)
     EXPECT_EQ(texts.Load((dir / "missing.str").string()), TableRead::kMissing);
 
     std::vector<std::u16string> full(kLauncherLineCount, u"first");
-    full[kLineFlags] = u"x";
+    full[kLineFlags] = u'x';
     WriteTable(dir / "first.str", full);
     ASSERT_EQ(texts.Load((dir / "first.str").string()), TableRead::kRead);
     EXPECT_EQ(texts.Line(kLineForum), u"first");

@@ -205,7 +205,7 @@ std::optional<std::string> MapPath(std::string_view windowsPath)
         for (const std::string& part : resolved)
             result += (result.empty() ? "" : "/") + part;
         if (result.empty())
-            result = ".";
+            result = '.';
     } else {
         result = root;
         for (const std::string& part : resolved)

@@ -101,7 +101,7 @@ bool WriteAll(int fd, const std::string& text)
 // that a searcher never sees a file without its lock or without its text.
 int PublishLocked(const std::filesystem::path& folder, AnnouncementId id, const std::string& content)
 {
-    const std::filesystem::path temporary = folder / ("." + FileName(id) + "." + std::to_string(g_nextId++) + ".tmp");
+    const std::filesystem::path temporary = folder / ('.' + FileName(id) + "." + std::to_string(g_nextId++) + ".tmp");
     const int fd = open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;

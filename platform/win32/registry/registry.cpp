@@ -314,7 +314,7 @@ void KeepDamagedCopy(const std::filesystem::path& file)
 {
     constexpr int kMostCopies = 1000;
     for (int n = 1; n <= kMostCopies; ++n) {
-        const std::string copy = file.string() + ".damaged" + (n == 1 ? "" : "." + std::to_string(n));
+        const std::string copy = file.string() + ".damaged" + (n == 1 ? std::string() : '.' + std::to_string(n));
         struct stat info {};
         if (lstat(copy.c_str(), &info) != 0 && errno == ENOENT) {
             rename(file.c_str(), copy.c_str());

@@ -121,7 +121,7 @@ int Plan(const char* operation, const char* file, const char* parameters, const 
     if (launch.file.empty())
         return SE_ERR_FNF;
 
-    launch.workingFolder = ".";
+    launch.workingFolder = '.';
     if (!launch.directory.empty()) {
         const std::optional<std::string> folder = MapPath(launch.directory);
         const std::optional<struct stat> info = folder ? StatOf(*folder) : std::nullopt;

@@ -643,7 +643,7 @@ TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)
         if (c.resume) {
             for (std::int32_t i = 0; i < script->functions.count; ++i) {
                 if (script->functions.data[i].name == c.start)
-                    start = "#" + std::to_string(script->functions.data[i].offset);
+                    start = '#' + std::to_string(script->functions.data[i].offset);
             }
         }
         link.reports.clear();

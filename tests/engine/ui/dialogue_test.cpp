@@ -332,7 +332,7 @@ TEST_F(Dialogue, TheBlockKeepsMoreThan128Records)
 {
     for (int i = 0; i < 130; ++i) {
         const std::vector<uint8_t> bytes = tools::WriteDialogueResource(i % 4, Script("end\n"));
-        dialogue.PlayFromMemory(bytes.data(), bytes.size(), ("d" + std::to_string(i)).c_str());
+        dialogue.PlayFromMemory(bytes.data(), bytes.size(), ('d' + std::to_string(i)).c_str());
         dialogue.records.back().flags[i % 4] = 1;
     }
     SavegameBlockHeader header;
