@@ -165,9 +165,11 @@ int32_t cInput__SetupLighterControl(ScriptCallFrame* frame)
     // The control resumes the calling script after the call without
     // suspending it: the script runs on meanwhile.
     const std::string resume = frame->script ? '#' + std::to_string(frame->script->pc) : std::string();
-    InstallControl(*gameplay, new cKestruneLighterControl(frame->Argument(3).GetText(), frame->Argument(2).GetText(),
-                                                          frame->Argument(1).GetText(), frame->Argument(0).GetText(),
-                                                          frame->script, resume.c_str()));
+    auto* const lighter = new cKestruneLighterControl(frame->Argument(3).GetText(), frame->Argument(2).GetText(),
+                                                      frame->Argument(1).GetText(), frame->Argument(0).GetText(),
+                                                      frame->script, resume.c_str());
+    lighter->callResult = frame->result;
+    InstallControl(*gameplay, lighter);
     return 0;
 }
 

@@ -41,6 +41,12 @@ public:
     // the end instruction, an error or for a script that is not live, -10 for
     // an unknown function.
     std::int32_t Run(const char* name);
+    // Runs from a resume point handed out without a suspension, after the
+    // run that made the call has gone on and dropped the call's result: the
+    // code at the resume point drops it again, so the run starts on a stack
+    // that holds `result` alone. A script that is suspended or running keeps
+    // its stack, and a function name runs as Run does.
+    std::int32_t RunAfterCall(const char* resumePoint, const ScriptValue& result);
 
     // The stack encoding; both normalise. Push is false (and reported) when
     // the value does not fit; Pop of an empty stack reports and yields an

@@ -89,6 +89,18 @@ std::int32_t cKestruneScript::Run(const char* name)
     return result;
 }
 
+std::int32_t cKestruneScript::RunAfterCall(const char* resumePoint, const ScriptValue& result)
+{
+    if (!resumePoint || resumePoint[0] != '#' || suspendCount > 0 || runDepth_ > 0 || !IsLiveScript(this) || !code)
+        return Run(resumePoint);
+    sp = 0;
+    if (!Push(result))
+        return -1;
+    // Held as a suspension so that Run keeps the stack it starts with.
+    ++suspendCount;
+    return Run(resumePoint);
+}
+
 void cKestruneScript::LoadGlobalsFrom(std::int32_t first)
 {
     const ScriptGlobalTable& globals = GetScriptGlobalTable();

@@ -2,6 +2,7 @@
 
 #include "engine/base/kestrune_string.h"
 #include "engine/base/object_handles.h"
+#include "engine/script/script_value.h"
 #include "engine/world/kestrune_hotspot.h"
 #include "engine/script/script_identity.h"
 #include "platform/granny/granny_types.h"
@@ -93,6 +94,9 @@ public:
     cKestruneImage* flame = nullptr;
     cScriptRef script;
     cString resume;
+    // What the call that made the control left for its script: the resume
+    // hands it back to the code after the call.
+    ScriptValue callResult;
     cKestruneHotspot exitHotspot;
     bool overExit = false;
 

@@ -72,12 +72,12 @@ void cKestruneLighterControl::Input()
     const int32_t x = MouseX(), y = MouseY();
     overExit = ScreenHotspotContains(exitHotspot, x, y);
     if (TakeClick(true) && overExit) {
-        // The script was not suspended for the control: a resume lowers a
-        // suspend count only while one is raised, never below zero.
+        // The script was not suspended for the control: it ran on past the
+        // call, so the resume gives the code after the call its result again.
         cKestruneScript* const target = script.Get();
         script = nullptr;
         if (target && resume.GetLength() > 0)
-            target->Run(resume.GetText());
+            target->RunAfterCall(resume.GetText(), callResult);
         done = 1;
     }
     SetCursor(overExit ? kCursorExit : kCursorNone);

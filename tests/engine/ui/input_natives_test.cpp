@@ -229,6 +229,31 @@ TEST_F(InputNatives, ScreenControlsOpenOnlyOverThePlainGame)
     EXPECT_STREQ(chat->function.GetText(), "done");
 }
 
+// The code after the lighter's call drops the call's result, both in the
+// run that made the call and when the closing click resumes it there.
+TEST_F(InputNatives, TheLighterResumesItsScriptWithTheCallsResultToDrop)
+{
+    auto script = LoadScript("callsite light cInput__SetupLighterControl 4 int\n"
+                             "callsite mark test__Mark 1 int\n"
+                             "func go\n push string \"dark\"\n push string \"mask\"\n push string \"glow\"\n"
+                             " push string \"flame\"\n native - light\n popreg\n"
+                             " push string \"after\"\n native - mark\n popreg\n ret\nend\n");
+    gameplay->gameState |= cKestruneGameplay::kInputEnabled;
+    EXPECT_EQ(script->Run("go"), 0);
+    auto* const lighter = dynamic_cast<cKestruneLighterControl*>(static_cast<cKestruneScreenControl*>(gameplay->screenControl));
+    ASSERT_NE(lighter, nullptr);
+    EXPECT_EQ(Marks(), std::vector<std::string>{"after"});
+
+    gameplay->mouseX = 20;
+    gameplay->mouseY = 20;
+    gameplay->leftEvent = 1;
+    lighter->Input();
+    EXPECT_EQ(lighter->done, 1);
+    EXPECT_EQ(Marks(), (std::vector<std::string>{"after", "after"})) << "the code after the call ran again";
+    EXPECT_TRUE(reports.reports.empty()) << reports.reports.front().text;
+    EXPECT_EQ(script->suspendCount, 0);
+}
+
 // The lighter's closing click runs its script, which opens the next control:
 // the lighter's input step runs to its end, and the lighter goes at the
 // frame's safe point.
