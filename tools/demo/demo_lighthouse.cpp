@@ -55,9 +55,7 @@ callsite weather cOutput__CreateWeather 10 int
 callsite acted cInput__GetObject 0 object
 callsite picture cInput__SetupImageControl 1 int
 callsite diary cInput__SetupDiaryControl 2 int
-; The lighter runs the script on from right after its call when it closes,
-; where no result waits on the stack: its result is left unpopped (a "bool").
-callsite lighter cInput__SetupLighterControl 4 bool
+callsite lighter cInput__SetupLighterControl 4 int
 callsite realtime cOutput__PlayRealtimeVideo 3 int
 callsite fountain cOutput__CreateParticleFountain 7 int
 )";
