@@ -14,7 +14,11 @@ else
 fi
 cd - >/dev/null
 # The whole suite (no ctest arguments) ends with a short seeded play of the
-# engine built with the sanitizers.
+# engine, the control gallery and the launcher built with the sanitizers.
 if [[ $# -eq 0 && "${VLS_CMAKE_ARGS:-}" != *VLS_SANITIZE=ON* ]]; then
-  scripts/sanitized-plays.sh
+  if [[ -z "${DISPLAY:-}" ]] && command -v xvfb-run >/dev/null; then
+    xvfb-run -a -s "-screen 0 1280x1024x24" scripts/sanitized-plays.sh
+  else
+    scripts/sanitized-plays.sh
+  fi
 fi

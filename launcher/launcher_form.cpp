@@ -410,6 +410,9 @@ int RunLauncher()
     TfrmLauncher* form = nullptr;
     vcl::Application->CreateForm(form);
     vcl::Application->Run();
+    // The form goes while the window manager and the sound are still there:
+    // its OnDestroy stops the music before the units finalise.
+    vcl::Application->DestroyComponents();
     return 0;
 }
 
