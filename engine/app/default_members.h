@@ -11,8 +11,8 @@ class cKestruneEngine;
 
 // The engine's answers to the graphics object. Every override is declared
 // here once and defined in the members_<subsystem>.cpp of the subsystem that
-// answers it; answers of subsystems the program does not have yet forward to
-// the base class.
+// answers it; what the engine must answer is pure in the base class, so a
+// member forgotten here does not build.
 class cKestruneEngineGraphicsHost : public cKestruneGraphicsHost {
 public:
     explicit cKestruneEngineGraphicsHost(cKestruneEngine& engine) : engine_(engine) {}
@@ -84,8 +84,7 @@ private:
 };
 
 // The engine's answers to the scene, views, layers and gameplay object.
-// Overrides are declared here once and defined in members_<subsystem>.cpp;
-// members not built yet keep the base class's answers.
+// Overrides are declared here once and defined in members_<subsystem>.cpp.
 class cKestruneEngineWorldHost : public cKestruneWorldHost {
 public:
     explicit cKestruneEngineWorldHost(cKestruneEngine& engine) : engine_(engine) {}
