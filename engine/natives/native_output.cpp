@@ -229,6 +229,9 @@ std::int32_t cOutput__SetMirrorLayer(ScriptCallFrame* frame)
 {
     cKestruneView* const view = ViewArgument(frame, 0);
     const std::int32_t layer = frame->Argument(1).intValue;
+    // The layers of a view not shown yet are read now, to be chosen from.
+    if (view)
+        view->LoadPicture();
     if (!view || layer < 0 || layer >= view->images.count)
         return 0;
     const std::int32_t next = layer + 1;

@@ -95,6 +95,29 @@ int32_t cKestruneImage::Load(int32_t slot)
     return 0;
 }
 
+int32_t cKestruneImage::Skip(int32_t slot)
+{
+    cKestruneFileSystem* files = cKestruneFileSystem::Current();
+    uint8_t bytes[kImageHeaderSize];
+    KestruneImageHeader skipped;
+    if (!files || files->Read(slot, bytes, kImageHeaderSize) != 0) {
+        ReportError("image", "", 0, "File reading failed.");
+        return -1;
+    }
+    ParseImageHeader(bytes, skipped);
+    const int64_t remaining = files->GetRemaining(slot);
+    if (!CheckImageHeader(skipped, remaining).empty()) {
+        ReportError("image", "", 0, "File reading failed.");
+        return -1;
+    }
+    // A video's stream is read through a handle of its own: Load leaves the
+    // slot right after the header, and so does this.
+    if (IsVideoPixelType(skipped.pixelType)) return 0;
+    const uint64_t frames = skipped.frameCount < 2 ? 1 : skipped.frameCount;
+    const int64_t at = files->GetSize(slot) - remaining;
+    return files->Seek(slot, static_cast<int32_t>(at + static_cast<int64_t>(frames * ImageFrameSize(skipped))));
+}
+
 int32_t cKestruneImage::ReadImage(int32_t slot)
 {
     cKestruneGraphics* graphics = cKestruneGraphics::Current();

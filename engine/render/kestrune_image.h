@@ -39,6 +39,10 @@ public:
     cKestruneImage& operator=(const cKestruneImage&) = delete;
 
     int32_t Load(int32_t slot);
+    // Passes over one image in a slot without making it: the header is read
+    // and checked as Load checks it (and reported alike), and the frames'
+    // bytes are sought past. Leaves the slot where Load would have left it.
+    static int32_t Skip(int32_t slot);
     int32_t ReadImage(int32_t slot);
     int32_t OpenVideo(int32_t slot);
     // Asked before Load: a video keeps its entry's handle and opens its stream

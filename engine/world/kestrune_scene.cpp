@@ -112,7 +112,7 @@ std::int32_t cKestruneScene::Load(std::int32_t slot)
         if (viewSlot <= 0)
             continue;
         auto* const view = new cKestruneView();
-        const std::int32_t loaded = view->Load(viewSlot);
+        const std::int32_t loaded = view->Load(viewSlot, resource.c_str());
         files->Close(viewSlot);
         if (loaded != 0) {
             delete view;
@@ -237,6 +237,8 @@ void cKestruneScene::SwitchView(std::int32_t index)
     previousView = currentView;
     currentViewIndex = index;
     currentView = next;
+    // Shown from now on: its picture is read the first time it gets here.
+    next->LoadPicture();
     WorldHost().SetCamera(next->camera);
     if (next->IsDetailView()) {
         inDetailView = 1;
@@ -472,6 +474,8 @@ void cKestruneScene::LoadBlock(int file, SavegameBlockHeader& blockHeader)
     }
     currentView = ViewOfToken(currentToken);
     currentViewIndex = ViewIndexOf(currentView);
+    if (currentView)
+        currentView->LoadPicture();
     previousView = ViewOfToken(previousToken);
 
     // Each block reader leaves the next block's header in blockHeader. The

@@ -45,7 +45,28 @@ cKestruneView::~cKestruneView()
     delete mirrorLayer;
 }
 
-std::int32_t cKestruneView::Load(std::int32_t slot)
+namespace {
+
+// The depth map's header, refused when the map it announces runs past the
+// entry.
+bool ReadCheckedMapHeader(cKestruneFileSystem& files, std::int32_t slot, const char* view, ViewMapHeader& map)
+{
+    std::uint8_t mapBytes[kViewMapHeaderSize];
+    if (files.Read(slot, mapBytes, sizeof mapBytes) != 0)
+        return false;
+    DatafileByteReader mapReader(mapBytes, sizeof mapBytes);
+    map = ReadViewMapHeader(mapReader);
+    if (ViewMapBytes(map) > static_cast<std::uint64_t>(files.GetRemaining(slot)) || map.width > INT32_MAX
+        || map.height > INT32_MAX) {
+        ReportError("gameplay", view, 0, "View depth map runs past its file.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::int32_t cKestruneView::Load(std::int32_t slot, const char* resource)
 {
     cKestruneFileSystem* const files = cKestruneFileSystem::Current();
     std::uint8_t bytes[kViewHeaderSize];
@@ -58,6 +79,30 @@ std::int32_t cKestruneView::Load(std::int32_t slot)
     header.direction[2] = -header.direction[2];
     header.position[2] = -header.position[2];
 
+    if (resource && *resource) {
+        // The picture is walked over, not read: a damaged view is still
+        // refused with its scene, only the pixels and depths wait.
+        pictureAt_ = files->GetSize(slot) - static_cast<std::int32_t>(files->GetRemaining(slot));
+        for (std::int32_t i = 0; i < header.imageCount; ++i) {
+            if (cKestruneImage::Skip(slot) != 0)
+                return -1;
+        }
+        ViewMapHeader map;
+        if (!ReadCheckedMapHeader(*files, slot, header.name.c_str(), map))
+            return -1;
+        resource_ = resource;
+    } else if (ReadPicture(slot) != 0) {
+        return -1;
+    }
+
+    if (HasCamera())
+        BuildCamera();
+    return 0;
+}
+
+std::int32_t cKestruneView::ReadPicture(std::int32_t slot)
+{
+    cKestruneFileSystem* const files = cKestruneFileSystem::Current();
     for (std::int32_t i = 0; i < header.imageCount; ++i) {
         auto* const image = new cKestruneImage();
         if (image->Load(slot) != 0) {
@@ -67,17 +112,10 @@ std::int32_t cKestruneView::Load(std::int32_t slot)
         images.Add(image);
     }
 
-    std::uint8_t mapBytes[kViewMapHeaderSize];
-    if (files->Read(slot, mapBytes, sizeof mapBytes) != 0)
+    ViewMapHeader map;
+    if (!files || !ReadCheckedMapHeader(*files, slot, header.name.c_str(), map))
         return -1;
-    DatafileByteReader mapReader(mapBytes, sizeof mapBytes);
-    const ViewMapHeader map = ReadViewMapHeader(mapReader);
-    const std::uint64_t size = ViewMapBytes(map);
-    if (size > static_cast<std::uint64_t>(files->GetRemaining(slot)) || map.width > INT32_MAX || map.height > INT32_MAX) {
-        ReportError("gameplay", header.name.c_str(), 0, "View depth map runs past its file.");
-        return -1;
-    }
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(ViewMapBytes(map)));
     if (!raw.empty() && files->Read(slot, raw.data(), static_cast<std::int32_t>(raw.size())) != 0)
         return -1;
     mapWidth = static_cast<std::int32_t>(map.width);
@@ -86,10 +124,24 @@ std::int32_t cKestruneView::Load(std::int32_t slot)
     DatafileByteReader depths(raw.data(), raw.size());
     for (std::size_t i = 0; i < raw.size() / 4; ++i)
         depthMap[i] = depths.F32();
-
-    if (HasCamera())
-        BuildCamera();
     return 0;
+}
+
+std::int32_t cKestruneView::LoadPicture()
+{
+    if (resource_.empty())
+        return 0;
+    // Once only, also when it fails: the failure is reported once, and the
+    // view goes on showing what was read.
+    const std::string resource = std::move(resource_);
+    resource_.clear();
+    cKestruneFileSystem* const files = cKestruneFileSystem::Current();
+    const std::int32_t slot = files ? files->Open(resource.c_str()) : -1;
+    if (slot <= 0)
+        return -1;
+    const std::int32_t result = files->Seek(slot, pictureAt_) == 0 ? ReadPicture(slot) : -1;
+    files->Close(slot);
+    return result;
 }
 
 void cKestruneView::BuildCamera()
@@ -122,6 +174,7 @@ void cKestruneView::BuildCamera()
 
 void cKestruneView::Submit(DynArray<RenderQueueEntry>& queue)
 {
+    LoadPicture();
     for (std::int32_t i = 0; i < images.count; ++i)
         images.data[i]->Submit(queue);
     for (std::int32_t i = 0; i < overlays.count; ++i)
@@ -195,6 +248,9 @@ void cKestruneView::LoadBlock(int file, const SavegameBlockHeader& blockHeader)
     DatafileByteReader reader(payload.data(), payload.size());
     token = reader.U32();
     const std::int32_t mirrorIndex = reader.I32();
+    // The mirror is one of the image layers, which must be there to be taken.
+    if (mirrorIndex >= 0)
+        LoadPicture();
     if (mirrorIndex >= 0 && mirrorIndex < images.count && !mirrorLayer) {
         mirrorLayer = images.data[mirrorIndex];
         mirrorLayer->SetDepth(99.9f);

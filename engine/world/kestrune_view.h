@@ -6,6 +6,7 @@
 #include "platform/granny/granny_types.h"
 
 #include <cstdint>
+#include <string>
 
 class cKestruneImage;
 struct SavegameBlockHeader;
@@ -28,8 +29,17 @@ public:
     cKestruneView(const cKestruneView&) = delete;
     cKestruneView& operator=(const cKestruneView&) = delete;
 
-    // 0, or -1 when the resource is short or damaged (reported).
-    std::int32_t Load(std::int32_t slot);
+    // 0, or -1 when the resource is short or damaged (reported). Given the
+    // resource's name, the picture (image layers and depth map) is only
+    // checked here and read when the view is first shown (LoadPicture): a
+    // scene's other views cost nothing until the player gets there.
+    std::int32_t Load(std::int32_t slot, const char* resource = nullptr);
+    // Reads the picture that Load left in the file, once; 0 when it is
+    // there, -1 when it could not be read (reported, the view then shows
+    // what was read). Everything that shows a view or uses its layers or
+    // depth map calls it first.
+    std::int32_t LoadPicture();
+    bool PictureLoaded() const { return resource_.empty(); }
     void Submit(DynArray<RenderQueueEntry>& queue);
     // The depth at screen pixel (x, y); -1.0 outside the map and the band.
     float SampleFloatMap(std::int32_t x, std::int32_t y) const;
@@ -58,4 +68,10 @@ public:
 
 private:
     void BuildCamera();
+    std::int32_t ReadPicture(std::int32_t slot);
+
+    // The resource still holding the picture, empty once it is read.
+    std::string resource_;
+    // Where the picture starts in the resource.
+    std::int32_t pictureAt_ = 0;
 };

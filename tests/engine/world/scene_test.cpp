@@ -119,13 +119,7 @@ protected:
 
     static tools::ViewDescription View(const std::string& name, bool detail)
     {
-        tools::ViewDescription view;
-        view.header.name = name;
-        view.header.detail = detail ? 1 : 0;
-        view.header.lens = 1.0f;
-        view.header.farPlane = 100.0f;
-        view.header.up[1] = 1.0f;
-        view.header.direction[2] = 1.0f;
+        tools::ViewDescription view = CameraView(name, detail);
         view.mapWidth = 4;
         view.mapHeight = 2;
         view.depths = {1, 2, 3, 4, 5, 6, 7, 8};
@@ -273,6 +267,8 @@ TEST_F(SceneTest, ViewsFollowThePlayerAndDetailViewsStack)
 TEST_F(SceneTest, DepthMapSamplesInsideTheBandOnly)
 {
     const auto scene = LoadScene();
+    // A view's depth map is read when the view is shown.
+    scene->SwitchView(1);
     const cKestruneView& view = *scene->views.data[1];
     EXPECT_EQ(view.SampleFloatMap(1, 129), 6.0f);
     EXPECT_EQ(view.SampleFloatMap(0, 129), -1.0f);
@@ -314,18 +310,9 @@ TEST_F(SceneTest, ScnBlockRoundTripsViewsLayersAndObjects)
     scene->script->Variable(0)->object = door->Handle();
     scene->saveName = "room";
 
-    const std::string path = (work_.path() / "save.bin").string();
-    int file = _open(path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, 0644);
-    scene->SaveBlock(file);
-    WriteSavegameBlockHeader(file, "END", "", 0);
-    _close(file);
-
     auto restored = LoadScene();
-    file = _open(path.c_str(), _O_RDONLY | _O_BINARY);
     SavegameBlockHeader header;
-    ASSERT_TRUE(ReadSavegameBlockHeader(file, header));
-    restored->LoadBlock(file, header);
-    _close(file);
+    ASSERT_TRUE(RoundTripScene(*scene, *restored, (work_.path() / "save.bin").string(), header));
     EXPECT_STREQ(header.tag, "END") << "the block after the nested ones is left for the caller";
     EXPECT_EQ(restored->inDetailView, 1);
     EXPECT_EQ(restored->currentViewIndex, 0);
