@@ -40,7 +40,7 @@ void AddWalkNode(LayerData& data, float x, float z, std::uint32_t polygon)
     data.nodes.push_back(node);
 }
 
-void BuildWalkNodeRows(LayerData& data)
+void BuildWalkNodeRows(LayerData& data, float maxJoin)
 {
     const std::size_t n = data.nodes.size();
     data.rows.assign(n * n, LayerRowEntry());
@@ -67,7 +67,7 @@ void BuildWalkNodeRows(LayerData& data)
             NodePosition(data.nodes[b], bx, bz);
             if (a == b)
                 distance[a * n + b] = 0.0f;
-            else if (!layer.SegmentCrossesEdges(ax, az, bx, bz))
+            else if (std::hypot(bx - ax, bz - az) <= maxJoin && !layer.SegmentCrossesEdges(ax, az, bx, bz))
                 distance[a * n + b] = std::hypot(bx - ax, bz - az);
         }
     }

@@ -20,9 +20,11 @@ constexpr float kNoWay = 100000.0f;
 void AddWalkRing(LayerData& data, float x1, float z1, float x2, float z2, bool hole = false);
 // A node at (x, z) inside polygon polygon of the layer.
 void AddWalkNode(LayerData& data, float x, float z, std::uint32_t polygon);
-// Fills the rows: nodes that see each other are joined by their straight
-// distance, and the shortest ways over those joins are stored.
-void BuildWalkNodeRows(LayerData& data);
+// Fills the rows: nodes that see each other, no farther apart than
+// maxJoin, are joined by their straight distance, and the shortest ways over
+// those joins are stored. Short joins make rows that zigzag over the floor,
+// as a scene editor's lattice of nodes does.
+void BuildWalkNodeRows(LayerData& data, float maxJoin = kNoWay);
 
 // A controller without a model for driving a walk map alone: it keeps the
 // position it is given and faces along +x.

@@ -12,10 +12,6 @@
 namespace {
 
 constexpr float kNoCost = 100000.0f;
-// Rows measured along the floor are sums of rounded straight distances and
-// may fall short of the straight distance by that rounding; rows at least
-// this share of it still bound a pair's cost from below.
-constexpr double kStraightShare = 0.999;
 // Allows for the rounding of the distances and sums that the planner
 // compares, many times over.
 constexpr double kRoundingShare = 0.99999;
@@ -26,7 +22,7 @@ constexpr double kStopShare = 1e-5;
 // The quick tests in single precision (a node far off the way, a pair far
 // off it): a slightly lower share of the straight way and a wider slack than
 // above keep them on the safe side of every rounding of their few operations.
-constexpr float kPairStraightShare = 0.998f;
+constexpr double kQuickShare = 1.0 - 1e-5;
 constexpr float kPairSlack = 1e-4f;
 
 } // namespace
@@ -49,21 +45,22 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
     }
     if (data.rows.size() != n * n)
         return false;
-    bool straight = finite;
+    // The least ratio of a row's square to the squared straight distance of
+    // its nodes; a distance that is not a number makes it 0.
+    double leastSquared = finite ? 1.0 : 0.0;
     for (std::size_t a = 0; a < n; ++a) {
         const LayerRowEntry* const row = data.rows.data() + a * n;
         for (std::size_t b = 0; b < n; ++b) {
             if (row[b].next >= n || row[b].distance < 0.0f)
                 return false;
-            if (straight) {
-                const double dx = double{out.x[b]} - out.x[a], dz = double{out.z[b]} - out.z[a];
-                const double r = row[b].distance;
-                // A distance that is not a number fails here too.
-                straight = r * r >= kStraightShare * kStraightShare * (dx * dx + dz * dz);
-            }
+            const double dx = double{out.x[b]} - out.x[a], dz = double{out.z[b]} - out.z[a];
+            const double r = row[b].distance, straight = dx * dx + dz * dz;
+            if (!(r * r >= leastSquared * straight))
+                leastSquared = straight > 0.0 && r * r >= 0.0 ? r * r / straight : 0.0;
         }
     }
-    out.rowsAtLeastStraight = straight;
+    // Down by the rounding of the square root and the division.
+    out.straightShare = std::sqrt(leastSquared) * (1.0 - 1e-12);
     return true;
 }
 
@@ -231,24 +228,26 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     // distance to the start plus its straight distance to the target (the
     // way on to the target cannot be shorter), and likewise for the target
     // side: only nodes inside an ellipse around start and target remain.
-    const bool straight = graph.rowsAtLeastStraight;
-    const auto beyond = [straight](float near, float far, float nearestFar, float limit) {
+    const double share = graph.straightShare;
+    const bool straight = share > 0.0;
+    const float quickShare = static_cast<float>(share * kQuickShare);
+    const auto beyond = [=](float near, float far, float nearestFar, float limit) {
         if (near + nearestFar > limit)
             return true;
         if (!straight)
             return false;
         // Most nodes lie far outside the ellipse: a test in single
         // precision, with room for its rounding, passes them over first.
-        if (near + kPairStraightShare * far > limit * (1.0f + kPairSlack) + kPairSlack)
+        if (near + quickShare * far > limit * (1.0f + kPairSlack) + kPairSlack)
             return true;
-        return kRoundingShare * (double{near} + kStraightShare * double{far}) > double{limit} + kRoundingSlack;
+        return kRoundingShare * (double{near} + share * double{far}) > double{limit} + kRoundingSlack;
     };
     // The least any pair of the node could cost, by the same two tests.
-    const auto least = [straight](float near, float far, float nearestFar) {
+    const auto least = [=](float near, float far, float nearestFar) {
         const double plain = near + nearestFar;
         if (!straight)
             return plain;
-        return std::max(plain, kRoundingShare * (double{near} + kStraightShare * double{far}));
+        return std::max(plain, kRoundingShare * (double{near} + share * double{far}));
     };
     queue_.clear();
     double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
@@ -309,7 +308,7 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             if (straight) {
                 const float room = reach - sum;
                 const float dx = seen.x - other.x, dz = seen.z - other.z;
-                if (room < 0.0f || kPairStraightShare * kPairStraightShare * (dx * dx + dz * dz) > room * room)
+                if (room < 0.0f || quickShare * quickShare * (dx * dx + dz * dz) > room * room)
                     continue;
             }
             __builtin_prefetch(row + static_cast<std::size_t>(other.node) * stride + column);

@@ -9,15 +9,16 @@ class cKestruneEnvironmentLayer;
 class WalkEdgeGrid;
 
 // A layer's node graph as the planner reads it, checked once when the layer
-// is bound: node positions unpacked, and whether every row distance is at
-// least nearly the straight distance between its two nodes (true of rows
-// measured along the floor), which lets the planner pass over nodes that lie
-// far off the way between start and target.
+// is bound: node positions unpacked, and the largest share of the straight
+// distance between two nodes that every row distance reaches (about 1 for
+// rows measured along the floor, 0 when a node is not at a finite place),
+// which lets the planner pass over nodes that lie far off the way between
+// start and target: the nearer the share is to 1, the more of them.
 struct WalkNodeGraph {
     const cKestruneEnvironmentLayer* layer = nullptr;
     std::vector<float> x;
     std::vector<float> z;
-    bool rowsAtLeastStraight = false;
+    double straightShare = 0.0;
 };
 
 // False, with out unusable, unless every row entry names a node of the graph

@@ -135,6 +135,55 @@ LayerBuilder ShortRows()
     return builder;
 }
 
+// A generated floor like a game's larger scenes: a square room with rows of
+// pillars, some turned, and a lattice of nodes between them joined only to
+// near neighbours, so the rows zigzag and many node pairs cost almost the
+// same. Optionally some rows are made a little shorter than the floor
+// allows, so the planner may lean on them being long only as far as they
+// are.
+struct FloorPlan {
+    std::uint32_t seed;
+    int pillarsPerSide;
+    float join;
+    bool someRowsShort;
+};
+
+LayerBuilder PillarFloor(const FloorPlan& plan)
+{
+    Rng rng{plan.seed};
+    LayerBuilder builder;
+    LayerData& data = builder.data;
+    const float side = rng.Range(40, 70);
+    tools::AddWalkRing(data, 0, 0, side, side);
+    const float pitch = side / static_cast<float>(plan.pillarsPerSide);
+    for (int i = 0; i < plan.pillarsPerSide; ++i)
+        for (int j = 0; j < plan.pillarsPerSide; ++j) {
+            const float cx = pitch * (static_cast<float>(i) + rng.Range(0.35f, 0.65f));
+            const float cz = pitch * (static_cast<float>(j) + rng.Range(0.35f, 0.65f));
+            const float half = rng.Range(1.0f, pitch * 0.2f);
+            if (rng.Below(2) == 0)
+                tools::AddWalkRing(data, cx - half, cz - half, cx + half, cz + half, true);
+            else
+                Ring(data, TurnedSquare(cx, cz, half, rng.Range(0, 1.5f)), true);
+        }
+    cKestruneEnvironmentLayer floor;
+    const std::vector<std::uint8_t> bytes = builder.Bytes();
+    floor.LoadFromMemory(bytes.data(), bytes.size());
+    floor.enabled = 1;
+    const float stepX = rng.Range(2.5f, 4.0f), stepZ = rng.Range(3.0f, 4.5f);
+    for (float x = stepX / 2; x < side; x += stepX)
+        for (float z = stepZ / 2; z < side; z += stepZ)
+            if (floor.ContainsPoint(x, z))
+                tools::AddWalkNode(data, x, z, 0);
+    tools::BuildWalkNodeRows(data, plan.join);
+    if (plan.someRowsShort) {
+        for (std::size_t i = 0; i < data.rows.size(); ++i)
+            if (rng.Below(50) == 0)
+                data.rows[i].distance *= 0.97f;
+    }
+    return builder;
+}
+
 // Line of sight as plainly as it is defined: every bound layer's own segment
 // test, then the node's polygon at the midpoint.
 bool PlainBlocked(const cKestruneWalkMap& map, float x1, float z1, float x2, float z2, std::int32_t node)
@@ -434,6 +483,27 @@ TEST_F(WalkRouteTest, RowsShorterThanTheFloorAndPairsCutOff)
     const Tally tally = Walks(101, 400);
     EXPECT_GT(tally.overNodes, 100);
     EXPECT_EQ(tally.digest, 0x00c8fd2f70dc4097ull) << std::hex << tally.digest;
+}
+
+TEST_F(WalkRouteTest, GeneratedPillarFloorsMatchThePlainSearch)
+{
+    const FloorPlan plans[] = {
+        {1, 3, 9.0f, false}, {2, 4, 6.0f, false}, {3, 2, 12.0f, false}, {4, 4, 100000.0f, false},
+        {5, 3, 7.0f, true},  {6, 5, 6.0f, false}, {7, 3, 5.0f, false},  {8, 4, 8.0f, true},
+    };
+    for (const FloorPlan& plan : plans) {
+        SCOPED_TRACE(testing::Message() << "seed " << plan.seed);
+        cKestruneScene floor;
+        host.scene = &floor;
+        AddLayer(floor, PillarFloor(plan));
+        map.Bind();
+        ASSERT_GT(map.nodeCount, 100);
+        CheckLineOfSight(plan.seed);
+        const Tally tally = Walks(plan.seed, 400);
+        EXPECT_GT(tally.overNodes, 50);
+        EXPECT_GT(tally.checked, 200);
+        host.scene = &scene;
+    }
 }
 
 } // namespace
