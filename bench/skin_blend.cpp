@@ -114,7 +114,7 @@ void AlphaStretch620x400To930x600(benchmark::State& state)
     for (const skin::TBlendRowLevel& level : skin::BlendRowLevels()) {
         const auto atLevel = [level](void (*body)(benchmark::State&)) {
             return [level, body](benchmark::State& state) {
-                skin::UseBlendRowLevel(level.blend);
+                skin::UseBlendRowLevel(&level);
                 body(state);
                 skin::UseBlendRowLevel(nullptr);
             };

@@ -7,6 +7,7 @@
 
 #include "platform/vcl/clipbrd.h"
 #include "platform/user/winuser.h"
+#include "skin/graphics/sk_pixel_rows.h"
 #include "skin/graphics/sk_stream_io.h"
 
 namespace skin {
@@ -247,7 +248,11 @@ void TSkBitmap::StretchTo(TSkBitmap* target, const RECT& source, const RECT& des
     if (columns.empty())
         return;
     const int count = static_cast<int>(columns.size());
-    std::vector<TPixel> row(columns.size());
+    // Enlarging repeats source rows: each sampled row is made ready once,
+    // its source half of the blend done, for all the target rows it covers.
+    std::vector<std::uint32_t> prepared(2 * columns.size());
+    TPixel* const shares = prepared.data();
+    std::uint32_t* const weights = prepared.data() + count;
     int rowSource = -1;
     std::int64_t ay = startY;
     for (int ty = visible.top; ty < visible.bottom; ++ty, ay += stepY) {
@@ -264,25 +269,11 @@ void TSkBitmap::StretchTo(TSkBitmap* target, const RECT& source, const RECT& des
                 d[k] = BlendPixel(line[columns[k]], d[k]);
             continue;
         }
-        // Enlarging repeats source rows: the gathered row serves each of them.
         if (sy != rowSource) {
-            const int* const column = columns.data();
-            TPixel* const gathered = row.data();
-            int k = 0;
-            // Four at a time: the loads are independent of one another.
-            for (; k + 4 <= count; k += 4) {
-                const TPixel p0 = line[column[k]], p1 = line[column[k + 1]];
-                const TPixel p2 = line[column[k + 2]], p3 = line[column[k + 3]];
-                gathered[k] = p0;
-                gathered[k + 1] = p1;
-                gathered[k + 2] = p2;
-                gathered[k + 3] = p3;
-            }
-            for (; k < count; ++k)
-                gathered[k] = line[column[k]];
+            PrepareColumns(line, width_, columns.data(), shares, weights, count);
             rowSource = sy;
         }
-        BlendRow(row.data(), d, count);
+        BlendPreparedRow(shares, weights, d, count);
     }
 }
 

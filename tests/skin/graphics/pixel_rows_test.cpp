@@ -96,13 +96,18 @@ TEST(SkPixelRows, EveryLevelMatchesThePlainLoop)
 }
 
 // Every alpha with every pair of source and destination bytes, in every
-// channel, at every level: the vector loops round as the plain one does.
+// channel, at every level: the vector loops, and the stretch's two halves of
+// the blend, round as the plain loop does.
 TEST(SkPixelRows, EveryLevelMatchesThePlainLoopOnEveryByte)
 {
     constexpr int kPairs = 256 * 256;
-    std::vector<TPixel> source(kPairs), dest(kPairs), expected, got;
+    std::vector<TPixel> source(kPairs), dest(kPairs), expected, got, shares(kPairs);
+    std::vector<std::uint32_t> weights(kPairs);
+    std::vector<int> identity(kPairs);
+    for (int i = 0; i < kPairs; ++i)
+        identity[static_cast<std::size_t>(i)] = i;
     for (const TBlendRowLevel& level : BlendRowLevels()) {
-        int mismatches = 0;
+        int mismatches = 0, preparedMismatches = 0;
         for (std::uint32_t alpha = 0; alpha < 256; ++alpha) {
             for (std::uint32_t i = 0; i < kPairs; ++i) {
                 const std::uint32_t s = i & 0xFF, d = i >> 8;
@@ -115,8 +120,67 @@ TEST(SkPixelRows, EveryLevelMatchesThePlainLoopOnEveryByte)
             got = dest;
             level.blend(source.data(), got.data(), kPairs);
             mismatches += got != expected;
+            // The stretch's split of the same blend: the source half first.
+            level.prepare(source.data(), kPairs, identity.data(), shares.data(), weights.data(), kPairs);
+            got = dest;
+            level.blendPrepared(shares.data(), weights.data(), got.data(), kPairs);
+            preparedMismatches += got != expected;
         }
         EXPECT_EQ(mismatches, 0) << level.name;
+        EXPECT_EQ(preparedMismatches, 0) << level.name;
+    }
+}
+
+// One pixel of alpha 0 or 255 among half-transparent ones, at each place of
+// a vector group, with its colour bytes at the ends of their range: the
+// vector loops must see it and give it whole, or leave the destination.
+TEST(SkPixelRows, LoneOpaqueOrClearPixelAtEveryLevel)
+{
+    for (const TBlendRowLevel& level : BlendRowLevels()) {
+        for (TPixel lone : {0xFF000000u, 0xFFFFFFFFu, 0xFF00FF00u, 0x00000000u, 0x00FFFFFFu}) {
+            for (int at = 0; at < 16; ++at) {
+                std::vector<TPixel> source(21, 0x80C0C0C0u);
+                source[static_cast<std::size_t>(at)] = lone;
+                const std::vector<TPixel> dest(21, 0xFF8090A0u);
+                std::vector<TPixel> expected = dest, got = dest;
+                BlendRowPlain(source.data(), expected.data(), 21);
+                level.blend(source.data(), got.data(), 21);
+                EXPECT_EQ(got, expected) << level.name << ": " << std::hex << lone << " at " << std::dec << at;
+            }
+        }
+    }
+}
+
+// The stretch's sampling: columns that repeat, step by one, jump further
+// than a vector's window, and end on the line's last pixel, where a window
+// read must not run past it.
+TEST(SkPixelRows, PreparedColumnsBlendAsBlendPixelAtEveryLevel)
+{
+    std::mt19937 random(29);
+    for (const TBlendRowLevel& level : BlendRowLevels()) {
+        for (int count : {0, 1, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 621}) {
+            for (int maxStep : {1, 2, 5}) {
+                std::vector<int> columns(static_cast<std::size_t>(count));
+                int column = 0;
+                for (int& c : columns) {
+                    c = column;
+                    column += static_cast<int>(random() % static_cast<std::uint32_t>(maxStep + 1));
+                }
+                const int width = count == 0 ? 1 : columns.back() + 1;
+                const std::vector<TPixel> line = RandomRow(random, width);
+                const std::vector<TPixel> start = RandomRow(random, count);
+                std::vector<TPixel> expected = start;
+                for (int k = 0; k < count; ++k)
+                    expected[static_cast<std::size_t>(k)] =
+                        BlendPixel(line[static_cast<std::size_t>(columns[static_cast<std::size_t>(k)])],
+                                   expected[static_cast<std::size_t>(k)]);
+                std::vector<TPixel> shares(static_cast<std::size_t>(count)), got = start;
+                std::vector<std::uint32_t> weights(static_cast<std::size_t>(count));
+                level.prepare(line.data(), width, columns.data(), shares.data(), weights.data(), count);
+                level.blendPrepared(shares.data(), weights.data(), got.data(), count);
+                EXPECT_EQ(got, expected) << level.name << ", " << count << " columns, steps up to " << maxStep;
+            }
+        }
     }
 }
 
@@ -165,17 +229,28 @@ TEST(SkPixelRows, AlphaStretchMatchesPerPixelSampling)
         {17, 11, {2, 1, 15, 10}, {-7, -5, 33, 25}, 23, 19},    // dest clipped at both ends
         {9, 7, {0, 0, 9, 7}, {3, 2, 25, 20}, 27, 21},          // dest inside the target
         {5, 3, {0, 0, 5, 3}, {0, 0, 1, 1}, 3, 3},              // one pixel
+        {7, 5, {0, 0, 7, 5}, {0, 0, 10, 11}, 10, 11},          // odd factors, up
+        {10, 9, {0, 0, 10, 9}, {0, 0, 7, 4}, 7, 4},            // odd factors, down
+        {61, 9, {0, 0, 61, 9}, {0, 0, 37, 23}, 37, 23},        // narrower and taller
+        {29, 13, {0, 0, 29, 13}, {0, 0, 103, 13}, 103, 13},    // wider only, past several vector windows
+        {1, 4, {0, 0, 1, 4}, {0, 0, 19, 9}, 19, 9},            // one column spread over many
     };
     std::mt19937 random(11);
-    for (const Case& c : cases) {
-        const auto source = RandomBitmap(random, c.sourceWidth, c.sourceHeight);
-        const auto target = RandomBitmap(random, c.targetWidth, c.targetHeight);
-        const auto expected = RandomBitmap(random, c.targetWidth, c.targetHeight);
-        std::copy(target->Bits(), target->Bits() + c.targetWidth * c.targetHeight, expected->Bits());
-        ReferenceStretch(*source, *expected, c.source, c.dest);
-        source->StretchTo(target.get(), c.source, c.dest);
-        EXPECT_EQ(PixelsOf(*target), PixelsOf(*expected)) << c.sourceWidth << "x" << c.sourceHeight;
+    for (const TBlendRowLevel& level : BlendRowLevels()) {
+        UseBlendRowLevel(&level);
+        for (const Case& c : cases) {
+            const auto source = RandomBitmap(random, c.sourceWidth, c.sourceHeight);
+            const auto target = RandomBitmap(random, c.targetWidth, c.targetHeight);
+            const auto expected = RandomBitmap(random, c.targetWidth, c.targetHeight);
+            std::copy(target->Bits(), target->Bits() + c.targetWidth * c.targetHeight, expected->Bits());
+            ReferenceStretch(*source, *expected, c.source, c.dest);
+            source->StretchTo(target.get(), c.source, c.dest);
+            EXPECT_EQ(PixelsOf(*target), PixelsOf(*expected))
+                << level.name << ": " << c.sourceWidth << "x" << c.sourceHeight << " to " << c.dest.right - c.dest.left
+                << "x" << c.dest.bottom - c.dest.top;
+        }
     }
+    UseBlendRowLevel(nullptr);
 }
 
 // The whole draws give the same bitmap whichever level blends their rows.
@@ -186,7 +261,7 @@ TEST(SkPixelRows, DrawAndStretchAgreeAtEveryLevel)
     const auto start = RandomBitmap(random, 97, 41);
     std::vector<TPixel> plainDraw, plainStretch;
     for (const TBlendRowLevel& level : BlendRowLevels()) {
-        UseBlendRowLevel(level.blend);
+        UseBlendRowLevel(&level);
         TSkBitmap drawn, stretched;
         for (TSkBitmap* target : {&drawn, &stretched}) {
             target->SetSize(97, 41);
