@@ -6,6 +6,7 @@
 #include "tests/e2e/screenshot_view.h"
 #include "tests/e2e/vls_savegame_view.h"
 #include "tools/demo/demo_climb.h"
+#include "tools/demo/demo_harbour.h"
 #include "tools/demo/demo_harbour_script.h"
 #include "tools/demo/demo_hints.h"
 
@@ -266,6 +267,16 @@ TEST(VlsDemoClimb, TheRocksHintsAndTheLedgesClimbFollowTheirTracks)
     EXPECT_LT(during, before - 150) << "the camera's track moved it";
     EXPECT_NEAR(after, before, 40);
     EXPECT_LT(FigureFeet(climbed, after), FigureFeet(start, before) - 40) << "lifted";
+
+    // He ends on the ledge's top, and the video behind him slides with the
+    // camera: late in the climb the ledge's top is round his feet too.
+    const auto ledgeRoundFeet = [](const Screenshot& shot, int column) {
+        const int feet = FigureFeet(shot, column);
+        return shot.CountNear(column - 30, feet - 4, column + 50, feet, vls::tools::kRockLedgeTopColour & 0xFFFFFF, 10);
+    };
+    EXPECT_GT(ledgeRoundFeet(climbed, after), 80 * 4 / 3) << "on the painted ledge";
+    EXPECT_EQ(ledgeRoundFeet(start, before), 0) << "at its foot before the climb";
+    EXPECT_GT(ledgeRoundFeet(end, during), 80 * 4 / 3) << "the video's ledge round his feet";
 
     EXPECT_EQ(vls::e2e::GlobalInteger(run.lastgame, "g_demo_ledge_climbed"), 1) << "the script went on after the video";
     const auto height = vls::e2e::PlayerHeight(run.lastgame);

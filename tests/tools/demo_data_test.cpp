@@ -217,6 +217,19 @@ TEST(DemoFloor, TheDepthMapAndTheFloorPointsComeFromOneCamera)
     ASSERT_TRUE(camera.Unproject({1023, 400}, right));
     EXPECT_LT(left.x, 2.0f);
     EXPECT_GT(right.x, 2.0f);
+
+    // Projecting goes back to the pixel a floor point was found under, and
+    // a point raised over it shows higher up.
+    for (const tools::BandPoint pixel : {tools::BandPoint{512, 300}, tools::BandPoint{100, 480}, tools::BandPoint{900, 250}}) {
+        ASSERT_TRUE(camera.Unproject(pixel, floor));
+        const tools::BandPoint back = camera.Project(floor, 0.0f);
+        EXPECT_NEAR(back.x, pixel.x, 0.05f);
+        EXPECT_NEAR(back.y, pixel.y, 0.05f);
+        const tools::BandPoint raised = camera.Project(floor, 1.0f);
+        EXPECT_LT(raised.y, pixel.y - 5.0f) << pixel.x << "," << pixel.y;
+    }
+    for (const float z : {5.0f, 50.0f})
+        EXPECT_NEAR(camera.Project({-4.0f, z}, 3.0f).y, 220.0f, 0.05f) << "a point at eye height lies on the horizon";
 }
 
 }  // namespace

@@ -102,6 +102,17 @@ bool DemoFloorCamera::Unproject(BandPoint pixel, FloorPoint& out) const
     return true;
 }
 
+BandPoint DemoFloorCamera::Project(FloorPoint floor, float height) const
+{
+    const float dx = floor.x - eyeX_, dy = height - eyeHeight_, dz = floor.z;
+    // The offset from the eye on the view's axes, as in Ray.
+    const float along = -dy * tiltSin_ + dz * tiltCos_;
+    const float up = dy * tiltCos_ + dz * tiltSin_;
+    const float ndcX = dx / along / (tanHalf_ * kAspect);
+    const float ndcY = up / along / tanHalf_;
+    return {kHalfWidth + ndcX * kHalfWidth, kHalfHeight - ndcY * kHalfHeight - kBandTop};
+}
+
 void DemoFloorCamera::FillDepthMap(ViewDescription& view) const
 {
     view.mapWidth = kBandWidth;

@@ -44,10 +44,15 @@ public:
     float Depth(float bandRow) const;
     // The floor point under a band pixel; false above the horizon.
     bool Unproject(BandPoint pixel, FloorPoint& out) const;
+    // Where the point `height` units above a floor point shows on the band;
+    // the point must lie in front of the camera.
+    BandPoint Project(FloorPoint floor, float height) const;
     // The camera as one record of a realtime video's camera track: the
     // fourteen values of a ".cmotion" record, z components stored negated as
     // in a view's header.
     std::vector<float> MotionRecord() const;
+
+    float EyeX() const { return eyeX_; }
 
 private:
     // The view ray through a band pixel, with its forward component 1.

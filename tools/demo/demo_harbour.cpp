@@ -322,8 +322,6 @@ ViewDescription HarbourView(const std::string& name, const Picture& picture, con
     return view;
 }
 
-// From the lighthouse's rock: the tower close by on the left, the harbour's
-// quay far off across the water and the boat on its way out.
 HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cursor)
 {
     HotspotData hotspot;
@@ -336,7 +334,19 @@ HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cu
     return hotspot;
 }
 
-Picture LighthouseRockPicture()
+std::vector<std::array<float, 3>> RockLedgeCorners(const RockLedge& ledge)
+{
+    std::vector<std::array<float, 3>> corners;
+    for (const float y : {0.0f, ledge.height})
+        for (const float z : {ledge.front.z, ledge.front.z + kRockLedgeDepth})
+            for (const float x : {ledge.front.x - kRockLedgeHalfWidth, ledge.front.x + kRockLedgeHalfWidth})
+                corners.push_back({x, y, z});
+    return corners;
+}
+
+// From the lighthouse's rock: the tower close by on the left, the harbour's
+// quay far off across the water and the boat on its way out.
+Picture LighthouseRockPicture(const DemoFloorCamera& camera, const RockLedge& ledge)
 {
     Canvas canvas;
     DrawSeascape(canvas, {{820, 150}, 30, {300, 470}, 400, {700, 300}, 0.45f});
@@ -346,6 +356,20 @@ Picture LighthouseRockPicture()
     // The tower's door and the brass plaque beside the keeper's log.
     canvas.Rect(292, 418, 308, 452, Rgb(70, 44, 28));
     canvas.Rect(291, 330, 309, 346, Rgb(200, 160, 70));
+    // The ledge: its sides in shade, its top lit from the sky. Of its two
+    // ends the camera sees the one nearer its own x.
+    std::vector<Point> band;
+    for (const auto& corner : RockLedgeCorners(ledge)) {
+        const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
+        band.push_back({p.x, p.y});
+    }
+    const auto face = [&band](std::array<int, 4> corners) {
+        return std::vector<Point>{band[corners[0]], band[corners[1]], band[corners[2]], band[corners[3]]};
+    };
+    const bool rightEnd = camera.EyeX() > ledge.front.x;
+    canvas.Polygon(rightEnd ? face({1, 3, 7, 5}) : face({0, 2, 6, 4}), Rgb(64, 57, 52));
+    canvas.Polygon(face({0, 1, 5, 4}), Rgb(54, 48, 44));
+    canvas.Polygon(face({4, 5, 7, 6}), kRockLedgeTopColour);
     return canvas.picture;
 }
 

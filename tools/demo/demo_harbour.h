@@ -6,7 +6,9 @@
 // demo writer packs them beside the project.
 
 #include "engine/world/hotspot_format.h"
+#include "tools/demo/demo_floor.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -17,8 +19,6 @@ namespace vls::tools {
 using DemoResource = std::pair<std::string, std::vector<std::uint8_t>>;
 
 struct Picture;
-struct ViewDescription;
-class DemoFloorCamera;
 
 // "harbour.scene", "harbour_quay.view", "harbour_pier.view", the rope
 // lying on the quay, "harbour_quay_rope.image", and the close-up of the
@@ -29,7 +29,23 @@ std::vector<DemoResource> MakeHarbourResources();
 ViewDescription HarbourView(const std::string& name, const Picture& picture, const DemoFloorCamera& camera);
 // A hotspot of one area in the first view: the polygon through `corners`.
 HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cursor);
-// The seascape as seen from the lighthouse's rock.
-Picture LighthouseRockPicture();
+// A ledge on the lighthouse's rock: a block of rock `height` units high,
+// the middle of its front edge on the floor at `front`.
+struct RockLedge {
+    FloorPoint front;
+    float height;
+};
+constexpr float kRockLedgeHalfWidth = 0.55f;
+constexpr float kRockLedgeDepth = 1.2f;
+// Its top, lit from the sky; its sides are in shade.
+constexpr std::uint32_t kRockLedgeTopColour = 0xFF6C645A;
+
+// The corners of the ledge's block: the front edge's left and right, then
+// the back edge's, first on the floor and then at its height.
+std::vector<std::array<float, 3>> RockLedgeCorners(const RockLedge& ledge);
+
+// The seascape as seen from the lighthouse's rock through `camera`, the
+// ledge standing on the rock.
+Picture LighthouseRockPicture(const DemoFloorCamera& camera, const RockLedge& ledge);
 
 }  // namespace vls::tools

@@ -13,6 +13,7 @@
 #include "tools/video_tracks_writer.h"
 #include "tools/video_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -168,7 +169,35 @@ constexpr BandPoint kExitMark{790, 230}; // the way back across the water
 constexpr BandPoint kFountain{140, 470}; // a spring on the rock
 constexpr BandPoint kTowerFoot{330, 470}; // by the door, under the log and the lamp
 constexpr BandPoint kLedgeFoot{470, 470};  // under the ledge, climbed in a realtime video
+// How far behind its front edge the climber ends on the ledge's top: his
+// nearer foot stands half as far in.
+constexpr float kLedgeLip = 0.3f;
 } // namespace rock
+
+// The ledge stands where the climb lifts the player, as high as it lifts
+// him, so that he ends on its top.
+RockLedge Ledge(const DemoFloorCamera& camera)
+{
+    FloorPoint foot{};
+    camera.Unproject(rock::kLedgeFoot, foot);
+    return {{foot.x, foot.z - rock::kLedgeLip}, climb::kHeight};
+}
+
+// The hotspot of the ledge: the box on the band around its block.
+std::vector<HotspotPoint> LedgeOutline(const DemoFloorCamera& camera)
+{
+    float left = 1e9f, top = 1e9f, right = -1e9f, bottom = -1e9f;
+    for (const auto& corner : RockLedgeCorners(Ledge(camera))) {
+        const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
+        left = std::min(left, p.x);
+        top = std::min(top, p.y);
+        right = std::max(right, p.x);
+        bottom = std::max(bottom, p.y);
+    }
+    const auto l = static_cast<std::int32_t>(left), t = static_cast<std::int32_t>(top);
+    const auto r = static_cast<std::int32_t>(std::ceil(right)), b = static_cast<std::int32_t>(std::ceil(bottom));
+    return {{l, t}, {r, t}, {r, b}, {l, b}};
+}
 
 // Snow falling over the rock and the water, and the spring on the rock that
 // jets up and splashes back.
@@ -274,11 +303,12 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     const std::vector<std::uint8_t> video = IntroVideo(error);
     if (video.empty())
         return {};
-    std::vector<DemoResource> climb = MakeClimbResources("ledge_climb", LighthouseRockPicture(), kRockEyeX, error);
+    const DemoFloorCamera camera(kRockEyeX, kDemoEyeHeight, kSeaHorizonRow);
+    const Picture rockPicture = LighthouseRockPicture(camera, Ledge(camera));
+    std::vector<DemoResource> climb = MakeClimbResources("ledge_climb", rockPicture, kRockEyeX, rock::kLedgeFoot, error);
     if (climb.empty())
         return {};
 
-    const DemoFloorCamera camera(kRockEyeX, kDemoEyeHeight, kSeaHorizonRow);
     SceneDescription scene;
     scene.name = "lighthouse";
     scene.viewNames = {"lighthouse_rock"};
@@ -291,7 +321,7 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     scene.hotspots.push_back(QuadHotspot({{286, 326}, {314, 326}, {314, 350}, {286, 350}}, 0));
     scene.hotspots.push_back(QuadHotspot({{288, 414}, {312, 414}, {312, 454}, {288, 454}}, 0));
     // The ledge of the rock towards the water, climbed in a realtime video.
-    scene.hotspots.push_back(QuadHotspot({{440, 420}, {520, 420}, {520, 470}, {440, 470}}, 0));
+    scene.hotspots.push_back(QuadHotspot(LedgeOutline(camera), 0));
     scene.script = AssembleScriptBytes(LighthouseScript(camera));
 
     const std::string subtitles = WriteSubtitles({
@@ -300,7 +330,7 @@ std::vector<DemoResource> MakeLighthouseResources(std::string& error)
     });
     std::vector<DemoResource> resources = {
         {"lighthouse.scene", WriteSceneResource(scene)},
-        {"lighthouse_rock.view", WriteViewResource(HarbourView("lighthouse_rock", LighthouseRockPicture(), camera))},
+        {"lighthouse_rock.view", WriteViewResource(HarbourView("lighthouse_rock", rockPicture, camera))},
         {"harbour_theme.ogg", Tune({392.0, 440.0, 494.0, 440.0, 392.0, 330.0, 294.0, 330.0}, 0.4)},
         {"lighthouse_theme.ogg", Tune({262.0, 330.0, 392.0, 523.0, 392.0, 330.0}, 0.6)},
         {"lantern_click.wav", Click()},
