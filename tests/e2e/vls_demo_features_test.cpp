@@ -164,7 +164,7 @@ TEST_F(VlsDemoFeatures, HoldingHShowsTheHarboursExitsFirstThenItsThings)
     EXPECT_EQ(released.CountNear(x - 6, y - 31, x + 6, y - 18, 0xF8F8F8, 8), 0);
 }
 
-// The chat control: while the fisherman talks his head fills the close-up's
+// The chat control: while the fisherman talks his face fills the close-up's
 // picture inside the overlay's wooden frame; after the talk the quay shows
 // there again, and the fisherman stands where he stood.
 TEST_F(VlsDemoFeatures, TheFishermansTalkShowsHisHeadInItsFrame)
@@ -185,6 +185,12 @@ TEST_F(VlsDemoFeatures, TheFishermansTalkShowsHisHeadInItsFrame)
         for (int x = 298; x < 638; ++x)
             covered += chat.At(x, y) != talked.At(x, y) ? 1 : 0;
     EXPECT_GT(covered, 340 * 290 * 9 / 10);
+    // His face, not the back of his head: his blue eyes show in the upper
+    // part, where neither his skin nor the evening sky behind him holds more
+    // blue than red.
+    const auto bluish = [](std::uint32_t p) { return vls::e2e::Blue(p) > vls::e2e::Red(p); };
+    EXPECT_GT(CountWhere(chat, 298, 216, 638, 340, bluish), 400);
+    EXPECT_EQ(CountWhere(talked, 298, 216, 638, 340, bluish), 0);
     // The close-up borrowed his model; he stands on the quay again.
     const int fisherX = static_cast<int>(vls::tools::harbour::kFisher.x);
     EXPECT_GT(CountWhere(talked, fisherX - 20, 450, fisherX + 22, 640, Cloth), 300);

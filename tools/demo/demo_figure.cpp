@@ -45,6 +45,28 @@ void HoldPelvis(Gr2Animation& animation)
     animation.tracks.push_back(hold);
 }
 
+// A plate over the front of the head (-z before the turn), down to the
+// jaw, carrying the face, so a close-up of the head shows which way it
+// looks.
+void AddFace(Gr2Scene& scene)
+{
+    Gr2Model& model = scene.models.at(0);
+    int head = 0;
+    for (int b = 0; b < static_cast<int>(model.bones.size()); ++b)
+        if (model.bones[static_cast<std::size_t>(b)].name == "Bip01 Head")
+            head = b;
+    scene.textures.push_back(
+        FaceTexture("figure_face", {{196, 150, 116}, {70, 50, 36}, {24, 40, 110}, {166, 112, 84}, {120, 56, 48}}));
+    scene.materials.push_back({"Face", static_cast<int>(scene.textures.size()) - 1});
+    Gr2Group group;
+    group.material = static_cast<int>(scene.materials.size()) - 1;
+    const std::array<int, 4> joints = {head, 0, 0, 0};
+    const std::array<float, 4> full = {1, 0, 0, 0};
+    Gr2Mesh& body = model.meshes.at(0);
+    AddBox(body, group, {-0.1f, 1.56f, -0.102f}, {0.1f, 1.78f, -0.1f}, joints, full, joints, full);
+    body.groups.push_back(group);
+}
+
 Gr2Scene TurnAnimations(Gr2Scene scene)
 {
     for (Gr2Model& model : scene.models)
@@ -56,9 +78,31 @@ Gr2Scene TurnAnimations(Gr2Scene scene)
 
 } // namespace
 
+Gr2Texture FaceTexture(const std::string& name, const FaceColours& colours)
+{
+    constexpr int kSide = 16;
+    Gr2Texture face{name, kSide, kSide, {}};
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            std::array<std::uint8_t, 3> c = colours.skin;
+            if (y == 5 && ((x >= 3 && x <= 6) || (x >= 9 && x <= 12)))
+                c = colours.brows;
+            if (y == 7 && (x == 4 || x == 5 || x == 10 || x == 11))
+                c = colours.eyes;
+            if ((y == 8 || y == 9) && (x == 7 || x == 8))
+                c = colours.nose;
+            if (y == 12 && x >= 5 && x <= 10)
+                c = colours.mouth;
+            face.rgba.insert(face.rgba.end(), {c[0], c[1], c[2], 255});
+        }
+    return face;
+}
+
 Gr2Scene TurnedFigureScene()
 {
-    Gr2Scene scene = TurnAnimations(MakeFigureScene());
+    Gr2Scene figure = MakeFigureScene();
+    AddFace(figure);
+    Gr2Scene scene = TurnAnimations(figure);
     for (Gr2Model& model : scene.models)
         for (Gr2Mesh& mesh : model.meshes)
             for (Gr2Vertex& vertex : mesh.vertices) {

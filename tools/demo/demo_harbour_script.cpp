@@ -23,6 +23,11 @@ std::string MakeObject(const std::string& variable, const char* name, int index,
         + " native " + variable + " dest\n";
 }
 
+// The fisherman faces left along the quay, towards -x: the close-up shows
+// his model turned as he stands, from its camera on that side, so it sees
+// his face square on.
+constexpr float kFisherFacing = 180.0f;
+
 } // namespace
 
 std::string HarbourSceneScript(const DemoFloorCamera& quay)
@@ -111,7 +116,7 @@ ropedone:
  native - make
  assign
 )";
-    s += FloorSpotArguments(quay, kFisher, 200) + " native fisher place\n";
+    s += FloorSpotArguments(quay, kFisher, kFisherFacing) + " native fisher place\n";
     s += " push bool true\n native fisher visible\n push bool true\n native fisher talkable\n";
     s += FloorSpotArguments(quay, kFisherMeet, 0) + " native fisher meet\n";
     s += " push float 0.55\n push float 0.8\n push float 1.0\n native fisher colour\n";
@@ -160,7 +165,7 @@ ropedone:
     // its camera, so he is put back on the quay when it closes.
     s += "func on_talk\n push string \"chatframe\"\n push object fisher\n push string \"chat_over\"\n native - chat\n";
     s += " push string \"greeting\"\n push object fisher\n native - talk\n ret\n";
-    s += "func chat_over\n" + FloorSpotArguments(quay, kFisher, 200) + " native fisher place\n ret\n";
+    s += "func chat_over\n" + FloorSpotArguments(quay, kFisher, kFisherFacing) + " native fisher place\n ret\n";
     s += "func on_talkinv\n" + Say("pc", "say_fisher_item") + " ret\n";
     return DropIntResults(s);
 }

@@ -1,5 +1,6 @@
 #include "tools/demo/demo_messenger.h"
 
+#include "tools/demo/demo_figure.h"
 #include "tools/demo/demo_script_text.h"
 #include "tools/demo/demo_voices.h"
 #include "tools/gr2_figure.h"
@@ -292,28 +293,6 @@ Gr2Texture Solid(const std::string& name, std::uint8_t r, std::uint8_t g, std::u
     return texture;
 }
 
-// The keeper's face on the head's front: brows, eyes and a nose on weathered
-// skin (rows from the top of the head).
-Gr2Texture FaceTexture()
-{
-    constexpr int kSide = 16;
-    Gr2Texture face = Solid("keeper_face", 0, 0, 0);
-    face.width = face.height = kSide;
-    face.rgba.clear();
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x) {
-            std::array<std::uint8_t, 3> c = {200, 150, 115};
-            if (y == 5 && ((x >= 3 && x <= 6) || (x >= 9 && x <= 12)))
-                c = {90, 90, 90};
-            if (y == 7 && (x == 4 || x == 5 || x == 10 || x == 11))
-                c = {30, 40, 60};
-            if ((y == 8 || y == 9) && (x == 7 || x == 8))
-                c = {170, 115, 90};
-            face.rgba.insert(face.rgba.end(), {c[0], c[1], c[2], 255});
-        }
-    return face;
-}
-
 // The keeper's head and shoulders on the figure's skeleton, his face to -x,
 // where the messenger's camera looks from: the brow bone sits on the face,
 // so the camera centres on it, and the beard hangs on the jaw bone, so it
@@ -322,7 +301,9 @@ Gr2Scene KeeperHeadScene()
 {
     constexpr int kSpine = 2, kHead = 3, kJaw = 5;
     Gr2Scene scene;
-    scene.textures = {FaceTexture(), Solid("keeper_cap", 28, 40, 72), Solid("keeper_beard", 176, 176, 176),
+    // Brows, eyes and a nose on weathered skin; his mouth is under the beard.
+    scene.textures = {FaceTexture("keeper_face", {{200, 150, 115}, {90, 90, 90}, {30, 40, 60}, {170, 115, 90}, {200, 150, 115}}),
+                      Solid("keeper_cap", 28, 40, 72), Solid("keeper_beard", 176, 176, 176),
                       Solid("keeper_coat", 20, 30, 52), Solid("keeper_skin", 200, 150, 115)};
     scene.materials = {{"Face", 0}, {"Cap", 1}, {"Beard", 2}, {"Coat", 3}, {"Skin", 4}};
     Gr2Model model = MakeFigureSkeleton();
