@@ -3,6 +3,7 @@
 #include "engine/base/datafile_bytes.h"
 #include "engine/base/engine_link.h"
 #include "engine/base/kestrune_file_system.h"
+#include "engine/script/script_machine_internal.h"
 #include "engine/script/script_savegame.h"
 
 #include <cstdlib>
@@ -13,6 +14,19 @@ namespace {
 
 std::uint32_t g_lastSerial = 0;
 bool g_idiomFusion = true;
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The name with its ASCII letters lowered, hashed by multiplying by 33 (a
+// shift and an add per character), so that names equal without regard to
+// case hash alike.
+std::uint32_t FoldedNameHash(const char* name)
+{
+    std::uint32_t hash = 5381;
+    for (; *name; ++name)
+        hash = hash * 33 + static_cast<std::uint8_t>(FoldAscii(*name));
+    return hash;
+}
 
 } // namespace
 
@@ -54,6 +68,47 @@ void cKestruneScript::ResetTables()
     code = nullptr;
     program_ = ScriptProgram();
     codeSize = variableCount = functionCount = callSiteCount = 0;
+    // A new table may come in the storage of the old one.
+    globalNamedCount_ = -1;
+    functionSlotsCount_ = -1;
+}
+
+std::int32_t cKestruneScript::FindFunction(const char* name) const
+{
+    if (functionSlotsFor_ != functions.data || functionSlotsCount_ != functions.count) {
+        // Twice as many slots as functions at the least; the first of equal
+        // names holds its slot, as the first found by a scan in order.
+        std::size_t size = 1;
+        while (size < 2 * static_cast<std::size_t>(functions.count > 0 ? functions.count : 0))
+            size *= 2;
+        functionSlots_.assign(size, -1);
+        for (std::int32_t i = 0; i < functions.count; ++i) {
+            const char* const candidate = functions.data[i].name.c_str();
+            std::size_t slot = FoldedNameHash(candidate) & (size - 1);
+            while (functionSlots_[slot] >= 0 && !script_detail::EqualsIgnoringAsciiCase(functions.data[functionSlots_[slot]].name.c_str(), candidate))
+                slot = (slot + 1) & (size - 1);
+            if (functionSlots_[slot] < 0)
+                functionSlots_[slot] = i;
+        }
+        functionSlotsFor_ = functions.data;
+        functionSlotsCount_ = functions.count;
+        lastFunction_ = -1;
+    }
+    // Natives run the same function again and again (an option's test, a
+    // character's handler): the name found last is tried first, as it is.
+    if (lastFunction_ >= 0 && std::strcmp(name, lastFunctionName_) == 0)
+        return lastFunction_;
+    const std::size_t mask = functionSlots_.size() - 1;
+    for (std::size_t slot = FoldedNameHash(name) & mask;; slot = (slot + 1) & mask) {
+        const std::int32_t index = functionSlots_[slot];
+        if (index < 0 || script_detail::EqualsIgnoringAsciiCase(functions.data[index].name.c_str(), name)) {
+            const std::size_t length = std::strlen(name);
+            lastFunction_ = length < sizeof lastFunctionName_ ? index : -1;
+            if (lastFunction_ >= 0)
+                std::memcpy(lastFunctionName_, name, length + 1);
+            return index;
+        }
+    }
 }
 
 void cKestruneScript::Translate()

@@ -57,17 +57,21 @@ public:
     ScriptValue DecodeOperand();
 
     // Most scripts have no global variables: the tables are looked at only
-    // from the first variable that is a window onto a global.
+    // for the variables that carry a global name.
     void LoadGlobals()
     {
-        if (const std::int32_t first = FirstGlobalWindow(); first < variables.count)
-            LoadGlobalsFrom(first);
+        if (!GlobalNamed().empty())
+            LoadGlobalsFrom();
     }
-    void StoreGlobals()
+    void StoreGlobals() const
     {
-        if (const std::int32_t first = FirstGlobalWindow(); first < variables.count)
-            StoreGlobalsFrom(first);
+        if (!GlobalNamed().empty())
+            StoreGlobalsFrom();
     }
+
+    // The first function whose name equals name without regard to ASCII
+    // case, or -1.
+    std::int32_t FindFunction(const char* name) const;
 
     std::int32_t CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
     static std::int32_t BindNative(const char* name);
@@ -126,22 +130,25 @@ private:
     struct StackItem;
 
     std::int32_t Execute(RunState& state);
-    // The index of the first variable with a global name and a type the
-    // global table holds (any but the reference), or the variable count.
-    std::int32_t FirstGlobalWindow() const
+    // The indexes of the variables with a global name, in table order. The
+    // names come with the compiled script, so the list is made once for a
+    // table; a table that was grown or replaced from outside gets a new one.
+    const std::vector<std::int32_t>& GlobalNamed() const
     {
-        std::int32_t i = 0;
-        while (i < variables.count
-            && (variables.data[i].globalName.GetText()[0] == 0 || variables.data[i].type > kScriptObject))
-            ++i;
-        return i;
+        if (globalNamedFor_ != variables.data || globalNamedCount_ != variables.count)
+            ListGlobalNamed();
+        return globalNamed_;
     }
-    void LoadGlobalsFrom(std::int32_t first);
-    void StoreGlobalsFrom(std::int32_t first) const;
+    void ListGlobalNamed() const;
+    void LoadGlobalsFrom();
+    void StoreGlobalsFrom() const;
     bool PushItem(const StackItem& item);
     bool PopItem(StackItem& item);
     // Pops the top value into value as Pop does, reusing value's storage.
     bool PopInto(ScriptValue& value);
+    // The same for a native's argument, quicker for numbers and short texts.
+    bool PopArgument(ScriptValue& argument);
+    bool PopShortText(ScriptValue& argument);
     const char* DecodeItem(StackItem& item);
     bool ReadU32(std::uint32_t& value);
     ScriptValue ItemToValue(const StackItem& item) const;
@@ -171,6 +178,18 @@ private:
     std::string poppedText_;
     // The entry PopFrame freed last, for PushFrame to reuse; owned.
     ScriptFrameEntry* spareFrame_ = nullptr;
+    // What GlobalNamed lists, and the table it was made for.
+    mutable std::vector<std::int32_t> globalNamed_;
+    mutable const ScriptValue* globalNamedFor_ = nullptr;
+    mutable std::int32_t globalNamedCount_ = -1;
+    // The function table hashed by ASCII-lowercased name (each slot holds
+    // a function index or -1), and the table it was made for.
+    mutable std::vector<std::int32_t> functionSlots_;
+    mutable const ScriptFunction* functionSlotsFor_ = nullptr;
+    mutable std::int32_t functionSlotsCount_ = -1;
+    // The name FindFunction was asked for last and what it gave (-1: none).
+    mutable char lastFunctionName_[32] = {};
+    mutable std::int32_t lastFunction_ = -1;
 
     friend void DeleteScript(cKestruneScript* script);
 };

@@ -3,6 +3,8 @@
 #include "engine/script/script_machine_internal.h"
 #include "engine/script/script_natives.h"
 
+#include <bit>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -45,7 +47,79 @@ private:
     std::size_t depth_;
 };
 
+// The bytes of word that are zero, each marked by its top bit.
+std::uint64_t ZeroBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
 } // namespace
+
+// A text of up to 15 characters, as most texts handed to natives are (names
+// of functions, items, characters): its characters lie reversed below the
+// type byte, after the NUL that opens it, so two words read from there and
+// byte-swapped give them in order. False, with nothing taken, for a longer
+// text or one too near the stack's base, which PopInto then takes.
+inline bool cKestruneScript::PopShortText(ScriptValue& argument)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return false;
+    if (sp < stackBase_ + 9)
+        return false;
+    std::uint64_t words[2];
+    std::memcpy(&words[0], stack + sp - 8, sizeof words[0]);
+    words[0] = __builtin_bswap64(words[0]);
+    std::uint64_t zero = ZeroBytes(words[0]);
+    std::uint32_t length = 0;
+    if (zero != 0) {
+        words[1] = 0;
+    } else {
+        if (sp < stackBase_ + 17)
+            return false;
+        std::memcpy(&words[1], stack + sp - 16, sizeof words[1]);
+        words[1] = __builtin_bswap64(words[1]);
+        zero = ZeroBytes(words[1]);
+        if (zero == 0)
+            return false;
+        length = 8;
+    }
+    length += static_cast<std::uint32_t>(__builtin_ctzll(zero)) / 8;
+    char text[sizeof words];
+    std::memcpy(text, words, sizeof text);
+    // The same text again (an argument a call site passes every time) keeps
+    // the storage it has.
+    argument.SetText(text);
+    argument.type = kScriptString;
+    argument.intValue = 0;
+    argument.floatValue = 0.0f;
+    argument.boolValue = length == 4 && std::memcmp(text, "true", 4) == 0;
+    argument.object = kNoObject;
+    sp -= length + 2;
+    return true;
+}
+
+// Numbers, booleans and short texts, most of the arguments, take their views
+// here; a value that carries names from a native that set them, and every
+// other value, goes through PopInto.
+inline bool cKestruneScript::PopArgument(ScriptValue& argument)
+{
+    if (sp > kStackLast || sp < stackBase_ + 5
+        || (argument.name.GetText()[0] | argument.className.GetText()[0] | argument.globalName.GetText()[0]) != 0)
+        return PopInto(argument);
+    const std::uint32_t type = stack[sp];
+    if (type == kScriptString)
+        return PopShortText(argument) || PopInto(argument);
+    if (type != kScriptInteger && type != kScriptFloat && type != kScriptBoolean)
+        return PopInto(argument);
+    std::uint32_t raw;
+    std::memcpy(&raw, stack + sp - 4, sizeof raw);
+    const std::uint32_t payload = FromStackOrder(raw);
+    sp -= 5;
+    argument.type = type;
+    AssignPlainViews(argument, type, payload);
+    return true;
+}
 
 std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex)
 {
@@ -73,7 +147,7 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
         if (arguments.capacity < count)
             arguments.SetCapacity(count);
         for (std::int32_t i = count - 1; i >= 0; --i) {
-            if (!PopInto(arguments.data[i]))
+            if (!PopArgument(arguments.data[i]))
                 return Fail(kStackUnderflow);
         }
         arguments.count = count;

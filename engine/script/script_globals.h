@@ -10,6 +10,9 @@ class ScriptGlobalTable {
 public:
     DynArray<ScriptValue> entries;
 
+    // The first entry named globalName, or null.
+    const ScriptValue* FindGlobal(const char* globalName) const;
+    ScriptValue* FindGlobal(const char* globalName);
     // A copy of the first entry named globalName, or a fresh value of
     // defaultType carrying that global name. Never adds an entry.
     ScriptValue FetchGlobal(const char* globalName, std::uint32_t defaultType) const;

@@ -222,6 +222,17 @@ inline void AssignBooleanViews(ScriptValue& variable, bool value)
     variable.object = kNoObject;
 }
 
+// The views a number or a boolean popped as type gives a variable.
+inline void AssignPlainViews(ScriptValue& variable, std::uint32_t type, std::uint32_t payload)
+{
+    if (type == kScriptInteger)
+        AssignIntegerViews(variable, static_cast<std::int32_t>(payload));
+    else if (type == kScriptFloat)
+        AssignFloatViews(variable, FloatFromBits(payload));
+    else
+        AssignBooleanViews(variable, payload != 0);
+}
+
 // A binary instruction's result from a (popped second) and b (popped first)
 // when a holds no text; bText is b's text when b is a string. False for an
 // integer division by zero, which has no result.

@@ -12,8 +12,6 @@ std::map<std::string, ScriptNative>& Registry()
     return registry;
 }
 
-ScriptNativeCache* g_installedCache = nullptr;
-
 } // namespace
 
 void RegisterScriptNative(const char* name, ScriptNative function) { Registry()[name] = function; }
@@ -43,10 +41,10 @@ std::int32_t ScriptNativeCache::Add(const char* name, ScriptNative function)
     return entries.Add(entry);
 }
 
-void SetScriptNativeCache(ScriptNativeCache* cache) { g_installedCache = cache; }
+namespace script_detail {
 
-ScriptNativeCache& GetScriptNativeCache()
-{
-    static ScriptNativeCache fallback;
-    return g_installedCache ? *g_installedCache : fallback;
-}
+ScriptNativeCache* g_installedNativeCache = nullptr;
+
+} // namespace script_detail
+
+void SetScriptNativeCache(ScriptNativeCache* cache) { script_detail::g_installedNativeCache = cache; }

@@ -37,4 +37,19 @@ public:
 };
 
 void SetScriptNativeCache(ScriptNativeCache* cache);
-ScriptNativeCache& GetScriptNativeCache();
+
+namespace script_detail {
+// The installed cache, or null; every native call reads it.
+extern ScriptNativeCache* g_installedNativeCache;
+inline ScriptNativeCache& FallbackScriptNativeCache()
+{
+    static ScriptNativeCache fallback;
+    return fallback;
+}
+} // namespace script_detail
+
+inline ScriptNativeCache& GetScriptNativeCache()
+{
+    ScriptNativeCache* const installed = script_detail::g_installedNativeCache;
+    return installed ? *installed : script_detail::FallbackScriptNativeCache();
+}

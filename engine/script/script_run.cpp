@@ -1,5 +1,4 @@
 #include "engine/base/engine_link.h"
-#include "engine/script/script_globals.h"
 #include "engine/script/script_machine_internal.h"
 
 #include <climits>
@@ -63,11 +62,7 @@ std::int32_t cKestruneScript::Run(const char* name)
         if (suspendCount > 0)
             --suspendCount;
     } else {
-        std::int32_t found = -1;
-        for (std::int32_t i = 0; i < functions.count && found < 0; ++i) {
-            if (EqualsIgnoringAsciiCase(functions.data[i].name.c_str(), name))
-                found = i;
-        }
+        const std::int32_t found = FindFunction(name);
         if (found < 0)
             return -10;
         pc = functions.data[found].offset;
@@ -101,46 +96,15 @@ std::int32_t cKestruneScript::RunAfterCall(const char* resumePoint, const Script
     return Run(resumePoint);
 }
 
-void cKestruneScript::LoadGlobalsFrom(std::int32_t first)
-{
-    const ScriptGlobalTable& globals = GetScriptGlobalTable();
-    for (std::int32_t i = first; i < variables.count; ++i) {
-        ScriptValue& variable = variables.data[i];
-        if (variable.globalName.GetText()[0] == 0 || variable.type > kScriptObject)
-            continue;
-        // The variable keeps its own name and class name: engine code finds
-        // variables by name, and a fresh global has neither.
-        const cString name = variable.name;
-        const cString className = variable.className;
-        variable = globals.FetchGlobal(variable.globalName.GetText(), variable.type);
-        variable.name = name;
-        variable.className = className;
-    }
-}
-
-void cKestruneScript::StoreGlobalsFrom(std::int32_t first) const
-{
-    ScriptGlobalTable& table = GetScriptGlobalTable();
-    for (std::int32_t i = first; i < variables.count; ++i) {
-        const ScriptValue& variable = variables.data[i];
-        if (variable.globalName.GetText()[0] != 0 && variable.type <= kScriptObject) {
-            ScriptValue copy = variable;
-            copy.Normalise();
-            table.StoreGlobal(copy);
-        }
-    }
-}
-
 // The variable takes the popped value's views and keeps its own type.
 void cKestruneScript::AssignItem(
     ScriptValue& variable, std::uint32_t type, std::uint32_t p, const std::string& text) const
 {
     switch (type) {
     case kScriptInteger:
-        AssignIntegerViews(variable, static_cast<std::int32_t>(p));
-        return;
     case kScriptFloat:
-        AssignFloatViews(variable, FloatFromBits(p));
+    case kScriptBoolean:
+        AssignPlainViews(variable, type, p);
         return;
     case kScriptString:
         variable.SetText(text.c_str());
@@ -148,9 +112,6 @@ void cKestruneScript::AssignItem(
         variable.floatValue = 0.0f;
         variable.boolValue = text == "true";
         variable.object = kNoObject;
-        return;
-    case kScriptBoolean:
-        AssignBooleanViews(variable, p != 0);
         return;
     default:
         // A popped object or reference carries only its payload.

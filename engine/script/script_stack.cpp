@@ -151,12 +151,7 @@ bool cKestruneScript::PopInto(ScriptValue& value)
         return true;
     }
     value.type = type;
-    if (type == kScriptInteger)
-        AssignIntegerViews(value, static_cast<std::int32_t>(payload));
-    else if (type == kScriptFloat)
-        AssignFloatViews(value, FloatFromBits(payload));
-    else
-        AssignBooleanViews(value, payload != 0);
+    AssignPlainViews(value, type, payload);
     return true;
 }
 

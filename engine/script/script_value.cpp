@@ -36,25 +36,22 @@ void FormatScriptFloat(float value, char* out, std::size_t outSize)
     std::snprintf(out, outSize, "%s", text);
 }
 
-const cString& ScriptValue::Text() const
+void ScriptValue::SpellText() const
 {
-    if (textSource_ != kTextStored) {
-        char buffer[kScriptFloatTextSize];
-        switch (textSource_) {
-        case kTextInteger:
-            std::snprintf(buffer, sizeof buffer, "%d", textNumber_.i);
-            break;
-        case kTextFloat:
-            FormatScriptFloat(textNumber_.f, buffer, sizeof buffer);
-            break;
-        default:
-            std::snprintf(buffer, sizeof buffer, "%s", textNumber_.i ? "true" : "false");
-            break;
-        }
-        text_ = buffer;
-        textSource_ = kTextStored;
+    char buffer[kScriptFloatTextSize];
+    switch (textSource_) {
+    case kTextInteger:
+        std::snprintf(buffer, sizeof buffer, "%d", textNumber_.i);
+        break;
+    case kTextFloat:
+        FormatScriptFloat(textNumber_.f, buffer, sizeof buffer);
+        break;
+    default:
+        std::snprintf(buffer, sizeof buffer, "%s", textNumber_.i ? "true" : "false");
+        break;
     }
-    return text_;
+    text_ = buffer;
+    textSource_ = kTextStored;
 }
 
 void ScriptValue::SetText(const char* text)

@@ -28,7 +28,12 @@ public:
     ScriptValue() = default;
     explicit ScriptValue(std::uint32_t typeTag) : type(typeTag) {}
 
-    const cString& Text() const;
+    const cString& Text() const
+    {
+        if (textSource_ != kTextStored)
+            SpellText();
+        return text_;
+    }
     const char* GetText() const { return Text().GetText(); }
 
     void SetText(const char* text);
@@ -92,6 +97,9 @@ private:
     }
 
     enum TextSource : std::uint8_t { kTextStored, kTextInteger, kTextFloat, kTextBoolean };
+
+    // Writes the text of the number the value remembers.
+    void SpellText() const;
 
     mutable cString text_;
     mutable TextSource textSource_ = kTextStored;
