@@ -68,11 +68,36 @@ void cKestruneFonts::LoadFont(int32_t index, const char* fileName)
     font.lineHeight = header.lineHeight;
     font.glyphs = new KestruneGlyph[header.glyphCount > 0 ? header.glyphCount : 1];
     for (uint16_t i = 0; i < header.glyphCount; ++i) ParseGlyph(records.data() + i * kGlyphRecordSize, font.glyphs[i]);
-    for (int32_t page = 0; page < header.pageCount; ++page) {
-        font.pages[page] = new cKestruneImage(0);
-        font.pages[page]->Load(slot);
-    }
+    // The pages are only walked over here (a damaged one is reported now, as
+    // reading it would); their pixels are read when a text is first drawn.
+    font.pagesAt = files->GetSize(slot) - static_cast<int32_t>(files->GetRemaining(slot));
+    while (font.wholePages < header.pageCount && cKestruneImage::Skip(slot) == 0) ++font.wholePages;
+    if (font.wholePages > 0) font.pagesFile = fileName;
     files->Close(slot);
+}
+
+const cKestruneImage* cKestruneFonts::FirstPage(int32_t index)
+{
+    if (index < 0 || index >= kFontCount) return nullptr;
+    Font& font = fonts[index];
+    cKestruneFileSystem* files = cKestruneFileSystem::Current();
+    if (!font.pagesFile.empty() && files) {
+        const std::string fileName = std::move(font.pagesFile);
+        font.pagesFile.clear();
+        const int32_t slot = files->Open(fileName.c_str());
+        if (slot > 0 && files->Seek(slot, font.pagesAt) == 0) {
+            for (int32_t page = 0; page < font.wholePages; ++page) {
+                auto* image = new cKestruneImage(0);
+                if (image->Load(slot) != 0) {
+                    delete image;
+                    break;
+                }
+                font.pages[page] = image;
+            }
+        }
+        if (slot > 0) files->Close(slot);
+    }
+    return font.pages[0];
 }
 
 int32_t cKestruneFonts::Load()
@@ -192,7 +217,7 @@ int32_t cKestruneFonts::DrawTexts(uint8_t layer)
             device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
         }
         // A font whose file was missing has no page to draw with.
-        const cKestruneImage* page = fonts[text->font].pages[0];
+        const cKestruneImage* page = FirstPage(text->font);
         if (!page || text->quadCount == 0) continue;
         device->SetTexture(0, page->FirstTexture());
         device->SetVertexShader(kTextFvf);

@@ -6,6 +6,7 @@
 #include "platform/d3d8/d3d8types.h"
 
 #include <cstdint>
+#include <string>
 
 class cKestruneImage;
 
@@ -66,6 +67,12 @@ public:
         int8_t lineHeight = 0;
         KestruneGlyph* glyphs = nullptr;
         cKestruneImage* pages[kFontMaxPages] = {};
+        // The pages wait in the font's file until a text of the font is
+        // drawn: the file to read them from (empty once read), where they
+        // start and how many were found whole.
+        std::string pagesFile;
+        int32_t pagesAt = 0;
+        int8_t wholePages = 0;
     };
 
     cKestruneFonts();
@@ -86,6 +93,9 @@ public:
     void ReleaseText(cKestruneText* text);
     void ReleaseAllTexts();
     int32_t DrawTexts(uint8_t layer);
+    // The font's first page, read from its file on first use; null when the
+    // font has none.
+    const cKestruneImage* FirstPage(int32_t font);
 
     Font fonts[kFontCount];
     DynArray<cKestruneText*> texts;

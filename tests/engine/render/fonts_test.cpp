@@ -1,4 +1,5 @@
 #include "tests/engine/render/render_fixture.h"
+#include "tests/support/bytes_read.h"
 #include "tools/font_writer.h"
 
 namespace vls::test {
@@ -266,7 +267,7 @@ TEST_F(RenderWorld, FontWriterMakesALoadableFont)
     fonts->Load();
     EXPECT_GT(fonts->fonts[0].lineHeight, 10);
     EXPECT_GT(fonts->fonts[1].lineHeight, fonts->fonts[0].lineHeight);
-    ASSERT_NE(fonts->fonts[0].pages[0], nullptr);
+    ASSERT_NE(fonts->FirstPage(0), nullptr);
     testing::internal::CaptureStdout();
     cKestruneText* t = fonts->CreateText(0, "Grüße, Welt!", 0, 0, 0xFFFFFFFF, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -278,6 +279,51 @@ TEST_F(RenderWorld, FontWriterMakesALoadableFont)
     options.characters.assign(1, u'W');
     EXPECT_TRUE(tools::WriteBitmapFont(options, error).empty());
     EXPECT_EQ(error, "a glyph is larger than 127 pixels");
+}
+
+// A font's pages are walked over when the fonts load and read when a text
+// of the font is first drawn; a damaged page is still reported at the load.
+TEST_F(RenderWorld, FontPagesAreReadWhenATextOfTheFontIsFirstDrawn)
+{
+    const std::string small = FontBytes(1);
+    const size_t pageBytes = kImageHeaderSize + 16 * 16 * 4;
+    std::string large = small.substr(0, small.size() - pageBytes);
+    large += ImageBytes(Solid(256, 256, 0x80FF2010u), 0, 0, 1, 1);
+    data.Add("font1", large);
+    data.Add("font2", small.substr(0, small.size() - 100));
+    Start();
+
+    const int64_t beforeLoad = BytesRead();
+    fonts->Load();
+    EXPECT_LT(BytesRead() - beforeLoad, 256 * 256) << "the page's 256 KB wait";
+    EXPECT_EQ(fonts->fonts[0].pages[0], nullptr);
+    ASSERT_EQ(reports.reports.size(), 1u) << "the cut page of font2";
+    EXPECT_EQ(reports.reports[0].text, "File reading failed.");
+
+    testing::internal::CaptureStdout();
+    fonts->CreateText(0, "ab", 0, 0, 0xFFFFFFFF, 0);
+    fonts->CreateText(1, "ab", 0, 0, 0xFFFFFFFF, 0);
+    testing::internal::GetCapturedStdout();
+    Device().ClearRecord();
+    const int64_t beforeDraw = BytesRead();
+    fonts->DrawTexts(0);
+    EXPECT_GE(BytesRead() - beforeDraw, 256 * 256 * 4);
+    const cKestruneImage* page = fonts->fonts[0].pages[0];
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->header.width, 256u);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(page->FirstTexture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[0], 0x80FF2010u) << "the page's own pixels";
+    page->FirstTexture()->UnlockRect(0);
+    int draws = 0;
+    for (const auto& call : Device().Calls()) draws += call.name == "DrawPrimitiveUP";
+    EXPECT_EQ(draws, 1) << "font2 has no page to draw with";
+
+    const int64_t beforeAgain = BytesRead();
+    fonts->DrawTexts(0);
+    EXPECT_LT(BytesRead() - beforeAgain, 4096) << "read once";
+    EXPECT_EQ(fonts->fonts[0].pages[0], page);
+    EXPECT_EQ(reports.reports.size(), 1u);
 }
 
 }  // namespace

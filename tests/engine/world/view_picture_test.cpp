@@ -4,6 +4,7 @@
 
 #include "tests/engine/render/render_fixture.h"
 #include "tests/engine/world/world_fixture.h"
+#include "tests/support/bytes_read.h"
 
 #include "engine/script/script_globals.h"
 #include "engine/script/script_natives.h"
@@ -14,23 +15,9 @@
 #include "tools/script_assembler.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace vls::test {
 namespace {
-
-// The bytes this process has read so far ("rchar" of /proc/self/io).
-int64_t BytesRead()
-{
-    std::ifstream counters("/proc/self/io");
-    std::string name;
-    int64_t value = -1;
-    while (counters >> name >> value) {
-        if (name == "rchar:")
-            return value;
-    }
-    return -1;
-}
 
 // A picture whose pixels differ everywhere, so a layer read from the wrong
 // place does not pass for the right one.
