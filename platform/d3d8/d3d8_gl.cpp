@@ -268,6 +268,7 @@ protected:
     void backendReadFront(std::vector<DWORD>& pixels) override
     {
         current();
+        if (!frontInScene_) ensureFront();
         readFramebuffer(frontInScene_ ? sceneFbo_ : frontFbo_, pixels);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     }
@@ -312,7 +313,9 @@ private:
     }
 
     // The scene target (multisampled renderbuffers resolved into a texture
-    // when asked for), and the front copy that Present keeps.
+    // when asked for). The front copy that Present keeps is made when a
+    // presented picture first has to move aside (ensureFront), so the first
+    // frame pays for one colour target only.
     bool makeTargets()
     {
         samples_ = params_.MultiSampleType >= 2 ? static_cast<GLint>(params_.MultiSampleType) : 0;
@@ -334,14 +337,31 @@ private:
         }
         gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
         const bool complete = gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-        frontFbo_ = framebufferFor(colourTexture(frontTexture_));
         glClearColor(0, 0, 0, 1);
         glDisable(GL_SCISSOR_TEST);
-        glClear(GL_COLOR_BUFFER_BIT);
         gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         glEnable(GL_SCISSOR_TEST);
         return complete;
+    }
+
+    // The front copy, black until a presented picture moves into it. Leaves
+    // drawFbo_ bound.
+    void ensureFront()
+    {
+        if (frontFbo_) return;
+        GLboolean scissor = GL_FALSE;
+        glGetBooleanv(GL_SCISSOR_TEST, &scissor);
+        GLfloat clear[4] = {};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glActiveTextureSafe(0);
+        frontFbo_ = framebufferFor(colourTexture(frontTexture_));
+        glClearColor(0, 0, 0, 1);
+        glDisable(GL_SCISSOR_TEST);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        if (scissor) glEnable(GL_SCISSOR_TEST);
+        gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     }
 
     void releaseTargets()
@@ -363,6 +383,7 @@ private:
     {
         if (!frontInScene_) return;
         frontInScene_ = false;
+        ensureFront();
         if (replacesScene) {
             std::swap(sceneTexture_, frontTexture_);
             gl_.BindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);

@@ -115,6 +115,7 @@ TEST_F(GlDevice, FrontBufferKeepsThePresentedFrameWhileTheNextIsDrawn)
         return pixels;
     };
     quad(0, 0, 100, 100, 0xFFFF0000);
+    expectColour(front(), 50, 50, 0x000000);  // nothing presented yet: black
     expectColour(present(), 50, 50, 0xFF0000);
 
     // A draw into the kept picture: the front buffer keeps the red square alone.
