@@ -88,12 +88,18 @@ inline __m128i Weigh(__m128i lanes, __m128i weight)
     return _mm_add_epi16(_mm_mullo_epi16(lanes, weight), _mm_set1_epi16(0x80));
 }
 
+// The upper byte of each lane: an "and" with the mask, not an "and not" of
+// the low mask, since SSE2's two-operand form would copy the mask each time.
+inline __m128i UpperBytes(__m128i lanes)
+{
+    return _mm_and_si128(lanes, _mm_set1_epi16(static_cast<short>(0xFF00)));
+}
+
 // Every byte of p rounded by its lane's weight, as WeighBytes.
 inline __m128i WeighBytes(__m128i p, __m128i pGreenAlpha, __m128i weight)
 {
-    const __m128i low = _mm_set1_epi16(0x00FF);
-    return _mm_or_si128(_mm_srli_epi16(Weigh(_mm_and_si128(p, low), weight), 8),
-                        _mm_andnot_si128(low, Weigh(pGreenAlpha, weight)));
+    return _mm_or_si128(_mm_srli_epi16(Weigh(_mm_and_si128(p, _mm_set1_epi16(0x00FF)), weight), 8),
+                        UpperBytes(Weigh(pGreenAlpha, weight)));
 }
 
 // s x own + d x other per channel; the sum of the two rounded terms.
@@ -102,8 +108,10 @@ inline __m128i BlendLanes(__m128i s, __m128i sGreenAlpha, __m128i d, __m128i own
     const __m128i low = _mm_set1_epi16(0x00FF);
     const __m128i rb = _mm_add_epi16(_mm_srli_epi16(Weigh(_mm_and_si128(s, low), own), 8),
                                      _mm_srli_epi16(Weigh(_mm_and_si128(d, low), other), 8));
-    const __m128i ga = _mm_add_epi16(_mm_andnot_si128(low, Weigh(sGreenAlpha, own)),
-                                     _mm_andnot_si128(low, Weigh(_mm_srli_epi16(d, 8), other)));
+    // One term's low byte cleared is enough for nothing to carry up into
+    // the sum's upper byte; the other's is cleared from the sum.
+    const __m128i ga =
+        UpperBytes(_mm_add_epi16(UpperBytes(Weigh(sGreenAlpha, own)), Weigh(_mm_srli_epi16(d, 8), other)));
     return _mm_or_si128(rb, ga);
 }
 
