@@ -12,6 +12,8 @@
 #include "platform/crt/crt_io.h"
 #include "platform/d3dx/d3dx8math.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -115,15 +117,23 @@ std::int32_t cKestruneView::ReadPicture(std::int32_t slot)
     ViewMapHeader map;
     if (!files || !ReadCheckedMapHeader(*files, slot, header.name.c_str(), map))
         return -1;
-    std::vector<std::uint8_t> raw(static_cast<std::size_t>(ViewMapBytes(map)));
-    if (!raw.empty() && files->Read(slot, raw.data(), static_cast<std::int32_t>(raw.size())) != 0)
+    // The map is read straight into place: no second copy of a few
+    // megabytes on the way to the first frame.
+    const auto bytes = static_cast<std::size_t>(ViewMapBytes(map));
+    auto* const depths = new float[bytes / 4 + 1];
+    if (bytes > 0 && files->Read(slot, depths, static_cast<std::int32_t>(bytes)) != 0) {
+        delete[] depths;
         return -1;
+    }
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::size_t i = 0; i < bytes / 4; ++i) {
+            std::uint8_t* const b = reinterpret_cast<std::uint8_t*>(&depths[i]);
+            std::reverse(b, b + 4);
+        }
+    }
     mapWidth = static_cast<std::int32_t>(map.width);
     mapHeight = static_cast<std::int32_t>(map.height);
-    depthMap = new float[raw.size() / 4 + 1];
-    DatafileByteReader depths(raw.data(), raw.size());
-    for (std::size_t i = 0; i < raw.size() / 4; ++i)
-        depthMap[i] = depths.F32();
+    depthMap = depths;
     return 0;
 }
 
