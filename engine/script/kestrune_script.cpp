@@ -218,34 +218,6 @@ void cKestruneScript::ReplaceFrames(const std::vector<ScriptBlockFrame>& entries
         frames = new ScriptFrameEntry{entry->pc, entry->sp, frames};
 }
 
-ScriptFrameEntry* cKestruneScript::PushFrame()
-{
-    StoreGlobals();
-    if (spareFrame_) {
-        *spareFrame_ = ScriptFrameEntry{pc, sp, frames};
-        frames = spareFrame_;
-        spareFrame_ = nullptr;
-    } else {
-        frames = new ScriptFrameEntry{pc, sp, frames};
-    }
-    return frames;
-}
-
-void cKestruneScript::PopFrame()
-{
-    if (!frames)
-        return;
-    ScriptFrameEntry* const entry = frames;
-    pc = entry->pc;
-    sp = entry->sp;
-    frames = entry->next;
-    // Kept for the next PushFrame: a native that runs a function of its
-    // script does so on every call.
-    delete spareFrame_;
-    spareFrame_ = entry;
-    LoadGlobals();
-}
-
 std::string SuspendScript(cKestruneScript* script)
 {
     std::string resumePoint = "#";

@@ -75,8 +75,32 @@ public:
 
     std::int32_t CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
     static std::int32_t BindNative(const char* name);
-    ScriptFrameEntry* PushFrame();
-    void PopFrame();
+    // Natives that run a function of their own script call these around the
+    // run, so they are inline; a popped entry is kept for the next push.
+    ScriptFrameEntry* PushFrame()
+    {
+        StoreGlobals();
+        if (spareFrame_) {
+            *spareFrame_ = ScriptFrameEntry{pc, sp, frames};
+            frames = spareFrame_;
+            spareFrame_ = nullptr;
+        } else {
+            frames = new ScriptFrameEntry{pc, sp, frames};
+        }
+        return frames;
+    }
+    void PopFrame()
+    {
+        if (!frames)
+            return;
+        ScriptFrameEntry* const entry = frames;
+        pc = entry->pc;
+        sp = entry->sp;
+        frames = entry->next;
+        delete spareFrame_;
+        spareFrame_ = entry;
+        LoadGlobals();
+    }
 
     // Variable i by the DynArray rule; null for a negative index or an empty table.
     ScriptValue* Variable(std::int32_t index)

@@ -54,12 +54,8 @@ void ScriptValue::SpellText() const
     textSource_ = kTextStored;
 }
 
-void ScriptValue::SetText(const char* text)
+void ScriptValue::StoreText(const char* text)
 {
-    // The source may be our own buffer (assigning a value's text to itself);
-    // the same text again keeps the storage it has.
-    if (textSource_ == kTextStored && text && (text == text_.GetText() || std::strcmp(text, text_.GetText()) == 0))
-        return;
     text_ = text;
     textSource_ = kTextStored;
 }

@@ -36,7 +36,15 @@ public:
     }
     const char* GetText() const { return Text().GetText(); }
 
-    void SetText(const char* text);
+    // The source may be our own buffer (assigning a value's text to itself);
+    // the same text again keeps the storage it has. Texts are short, so the
+    // comparison is made here rather than in a library call.
+    void SetText(const char* text)
+    {
+        if (textSource_ == kTextStored && text && HoldsText(text))
+            return;
+        StoreText(text);
+    }
     void SetText(const cString& text) { SetText(text.GetText()); }
     void SetTextFromInteger(std::int32_t value)
     {
@@ -100,6 +108,18 @@ private:
 
     // Writes the text of the number the value remembers.
     void SpellText() const;
+    bool HoldsText(const char* text) const
+    {
+        const char* own = text_.GetText();
+        if (text == own)
+            return true;
+        for (; *text == *own; ++text, ++own) {
+            if (*text == 0)
+                return true;
+        }
+        return false;
+    }
+    void StoreText(const char* text);
 
     mutable cString text_;
     mutable TextSource textSource_ = kTextStored;
