@@ -270,6 +270,13 @@ void TSkBitmap::StretchTo(TSkBitmap* target, const RECT& source, const RECT& des
             continue;
         }
         if (sy != rowSource) {
+            // A row that the next target row samples again is made ready;
+            // one that only this target row takes is blended straight.
+            const bool repeats = ty + 1 < visible.bottom && source.top + static_cast<int>((ay + stepY) >> 16) == sy;
+            if (!repeats) {
+                BlendColumns(line, width_, columns.data(), d, count);
+                continue;
+            }
             PrepareColumns(line, width_, columns.data(), shares, weights, count);
             rowSource = sy;
         }

@@ -33,6 +33,12 @@ void PrepareColumnsPlain(const TPixel* line, int, const int* columns, TPixel* sh
     }
 }
 
+void BlendColumnsPlain(const TPixel* line, int, const int* columns, TPixel* dest, int count)
+{
+    for (int k = 0; k < count; ++k)
+        dest[k] = BlendPixel(line[columns[k]], dest[k]);
+}
+
 void BlendPreparedPlain(const TPixel* shares, const std::uint32_t* weights, TPixel* dest, int count)
 {
     for (int k = 0; k < count; ++k)
@@ -135,27 +141,29 @@ inline void BlendFour(__m128i s, TPixel* dest, bool special)
     Store(dest, BlendLanes(s, ga, Load(dest), own, other));
 }
 
+// Eight pixels a turn: where none of them has alpha 0 or 255, as along a
+// soft edge or a shadow, the weights need no correction.
+inline void BlendEight(__m128i s0, __m128i s1, TPixel* dest)
+{
+    // Adding this moves alpha 1..254 to the bottom of the signed range and
+    // 0 and 255 to its top, so one signed compare of the upper 16 bits finds
+    // either.
+    const __m128i shift = _mm_set1_epi32(0x7F000000);
+    const __m128i highest = _mm_max_epi16(_mm_add_epi32(s0, shift), _mm_add_epi32(s1, shift));
+    const bool special = (_mm_movemask_epi8(_mm_cmpgt_epi16(highest, _mm_set1_epi32(0x7DFFFFFF))) & 0xCCCC) != 0;
+    BlendFour(s0, dest, special);
+    BlendFour(s1, dest + 4, special);
+}
+
 void BlendRowSse2(const TPixel* source, TPixel* dest, int count)
 {
     if (Overlaps(source, dest, count)) {
         BlendRowPlain(source, dest, count);
         return;
     }
-    // Adding this moves alpha 1..254 to the bottom of the signed range and
-    // 0 and 255 to its top, so one signed compare of the upper 16 bits finds
-    // either.
-    const __m128i shift = _mm_set1_epi32(0x7F000000);
-    const __m128i firstSpecial = _mm_set1_epi32(0x7DFFFFFF);
     int i = 0;
-    // Eight pixels a turn: where none of them has alpha 0 or 255, as along a
-    // soft edge or a shadow, the weights need no correction.
-    for (; i + 8 <= count; i += 8) {
-        const __m128i s0 = Load(source + i), s1 = Load(source + i + 4);
-        const __m128i highest = _mm_max_epi16(_mm_add_epi32(s0, shift), _mm_add_epi32(s1, shift));
-        const bool special = (_mm_movemask_epi8(_mm_cmpgt_epi16(highest, firstSpecial)) & 0xCCCC) != 0;
-        BlendFour(s0, dest + i, special);
-        BlendFour(s1, dest + i + 4, special);
-    }
+    for (; i + 8 <= count; i += 8)
+        BlendEight(Load(source + i), Load(source + i + 4), dest + i);
     if (i + 4 <= count) {
         BlendFour(Load(source + i), dest + i, true);
         i += 4;
@@ -172,20 +180,31 @@ inline void PrepareLanes(__m128i s, __m128i& share, __m128i& weight)
     share = WeighBytes(s, ga, WholeAt255(alpha));
 }
 
+inline __m128i Gather(const TPixel* line, const int* c)
+{
+    return _mm_setr_epi32(static_cast<int>(line[c[0]]), static_cast<int>(line[c[1]]), static_cast<int>(line[c[2]]),
+                          static_cast<int>(line[c[3]]));
+}
+
 void PrepareColumnsSse2(const TPixel* line, int lineWidth, const int* columns, TPixel* shares, std::uint32_t* weights,
                         int count)
 {
     int k = 0;
     for (; k + 4 <= count; k += 4) {
-        const int* const c = columns + k;
         __m128i share, weight;
-        PrepareLanes(_mm_setr_epi32(static_cast<int>(line[c[0]]), static_cast<int>(line[c[1]]),
-                                    static_cast<int>(line[c[2]]), static_cast<int>(line[c[3]])),
-                     share, weight);
+        PrepareLanes(Gather(line, columns + k), share, weight);
         Store(shares + k, share);
         Store(weights + k, weight);
     }
     PrepareColumnsPlain(line, lineWidth, columns + k, shares + k, weights + k, count - k);
+}
+
+void BlendColumnsSse2(const TPixel* line, int lineWidth, const int* columns, TPixel* dest, int count)
+{
+    int k = 0;
+    for (; k + 8 <= count; k += 8)
+        BlendEight(Gather(line, columns + k), Gather(line, columns + k + 4), dest + k);
+    BlendColumnsPlain(line, lineWidth, columns + k, dest + k, count - k);
 }
 
 void BlendPreparedSse2(const TPixel* shares, const std::uint32_t* weights, TPixel* dest, int count)
@@ -233,36 +252,37 @@ SK_AVX2 inline __m256i BlendLanesAvx2(__m256i s, __m256i d, __m256i alpha)
     return _mm256_or_si256(rb, _mm256_slli_epi16(ga, 8));
 }
 
+SK_AVX2 inline void BlendEightAvx2(__m256i s, TPixel* dest)
+{
+    const __m256i alpha = _mm256_srli_epi32(s, 24);
+    const __m256i keep = _mm256_cmpeq_epi32(alpha, _mm256_setzero_si256());
+    const __m256i take = _mm256_cmpeq_epi32(alpha, _mm256_set1_epi32(255));
+    const int kept = _mm256_movemask_epi8(keep);
+    if (kept == -1)
+        return;
+    const int taken = _mm256_movemask_epi8(take);
+    if (taken == -1) {
+        Store256(dest, s);
+        return;
+    }
+    const __m256i d = Load256(dest);
+    __m256i out = BlendLanesAvx2(s, d, alpha);
+    if ((kept | taken) != 0) {
+        out = _mm256_blendv_epi8(out, s, take);
+        out = _mm256_blendv_epi8(out, d, keep);
+    }
+    Store256(dest, out);
+}
+
 SK_AVX2 void BlendRowAvx2(const TPixel* source, TPixel* dest, int count)
 {
     if (Overlaps(source, dest, count)) {
         BlendRowPlain(source, dest, count);
         return;
     }
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i opaque = _mm256_set1_epi32(255);
     int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i s = Load256(source + i);
-        const __m256i alpha = _mm256_srli_epi32(s, 24);
-        const __m256i keep = _mm256_cmpeq_epi32(alpha, zero);
-        const __m256i take = _mm256_cmpeq_epi32(alpha, opaque);
-        const int kept = _mm256_movemask_epi8(keep);
-        if (kept == -1)
-            continue;
-        const int taken = _mm256_movemask_epi8(take);
-        if (taken == -1) {
-            Store256(dest + i, s);
-            continue;
-        }
-        const __m256i d = Load256(dest + i);
-        __m256i out = BlendLanesAvx2(s, d, alpha);
-        if ((kept | taken) != 0) {
-            out = _mm256_blendv_epi8(out, s, take);
-            out = _mm256_blendv_epi8(out, d, keep);
-        }
-        Store256(dest + i, out);
-    }
+    for (; i + 8 <= count; i += 8)
+        BlendEightAvx2(Load256(source + i), dest + i);
     // The compiler leaves the upper halves dirty across the tail call, and
     // SSE code after that (ours or a caller's) pays for every instruction.
     _mm256_zeroupper();
@@ -300,6 +320,15 @@ SK_AVX2 void PrepareColumnsAvx2(const TPixel* line, int lineWidth, const int* co
     }
     _mm256_zeroupper();
     PrepareColumnsSse2(line, lineWidth, columns + k, shares + k, weights + k, count - k);
+}
+
+SK_AVX2 void BlendColumnsAvx2(const TPixel* line, int lineWidth, const int* columns, TPixel* dest, int count)
+{
+    int k = 0;
+    for (; k + 8 <= count; k += 8)
+        BlendEightAvx2(GatherAvx2(line, lineWidth, columns + k), dest + k);
+    _mm256_zeroupper();
+    BlendColumnsSse2(line, lineWidth, columns + k, dest + k, count - k);
 }
 
 SK_AVX2 void BlendPreparedAvx2(const TPixel* shares, const std::uint32_t* weights, TPixel* dest, int count)
@@ -371,14 +400,15 @@ SK_AVX512 void BlendRowAvx512(const TPixel* source, TPixel* dest, int count)
 
 std::vector<TBlendRowLevel> BlendRowLevels()
 {
-    std::vector<TBlendRowLevel> levels{{"plain", BlendRowPlain, PrepareColumnsPlain, BlendPreparedPlain},
-                                       {"sse2", BlendRowSse2, PrepareColumnsSse2, BlendPreparedSse2}};
+    std::vector<TBlendRowLevel> levels{
+        {"plain", BlendRowPlain, BlendColumnsPlain, PrepareColumnsPlain, BlendPreparedPlain},
+        {"sse2", BlendRowSse2, BlendColumnsSse2, PrepareColumnsSse2, BlendPreparedSse2}};
     if (__builtin_cpu_supports("avx2"))
-        levels.push_back({"avx2", BlendRowAvx2, PrepareColumnsAvx2, BlendPreparedAvx2});
+        levels.push_back({"avx2", BlendRowAvx2, BlendColumnsAvx2, PrepareColumnsAvx2, BlendPreparedAvx2});
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
         // The stretch's loops gain nothing measurable at 512 bits over 256
         // (the processors measured run the wide operations as two halves).
-        levels.push_back({"avx512bw", BlendRowAvx512, PrepareColumnsAvx2, BlendPreparedAvx2});
+        levels.push_back({"avx512bw", BlendRowAvx512, BlendColumnsAvx2, PrepareColumnsAvx2, BlendPreparedAvx2});
     return levels;
 }
 
@@ -386,7 +416,7 @@ std::vector<TBlendRowLevel> BlendRowLevels()
 
 std::vector<TBlendRowLevel> BlendRowLevels()
 {
-    return {{"plain", BlendRowPlain, PrepareColumnsPlain, BlendPreparedPlain}};
+    return {{"plain", BlendRowPlain, BlendColumnsPlain, PrepareColumnsPlain, BlendPreparedPlain}};
 }
 
 #endif
@@ -412,6 +442,11 @@ void UseBlendRowLevel(const TBlendRowLevel* level)
 void BlendRow(const TPixel* source, TPixel* dest, int count)
 {
     Level().blend(source, dest, count);
+}
+
+void BlendColumns(const TPixel* line, int lineWidth, const int* columns, TPixel* dest, int count)
+{
+    Level().blendColumns(line, lineWidth, columns, dest, count);
 }
 
 void PrepareColumns(const TPixel* line, int lineWidth, const int* columns, TPixel* shares, std::uint32_t* weights,

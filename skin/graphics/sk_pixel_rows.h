@@ -13,6 +13,8 @@
 namespace skin {
 
 using TBlendRowFunction = void (*)(const TPixel* source, TPixel* dest, int count);
+using TBlendColumnsFunction = void (*)(const TPixel* line, int lineWidth, const int* columns, TPixel* dest,
+                                       int count);
 
 // A stretch blends each sampled source row over one or more target rows, so
 // the half of BlendPixel that depends on the source alone is done once per
@@ -32,6 +34,7 @@ using TBlendPreparedFunction = void (*)(const TPixel* shares, const std::uint32_
 struct TBlendRowLevel {
     const char* name;
     TBlendRowFunction blend;
+    TBlendColumnsFunction blendColumns;
     TPrepareColumnsFunction prepare;
     TBlendPreparedFunction blendPrepared;
 };
@@ -46,6 +49,11 @@ std::vector<TBlendRowLevel> BlendRowLevels();
 // widest. For the benchmark and tests that compare the levels inside whole
 // draws.
 void UseBlendRowLevel(const TBlendRowLevel* level);
+
+// dest[k] := BlendPixel(line[columns[k]], dest[k]), at the chosen level: a
+// sampled row that only one target row takes. The columns as PrepareColumns
+// takes them; dest must not overlap the line.
+void BlendColumns(const TPixel* line, int lineWidth, const int* columns, TPixel* dest, int count);
 
 // line[columns[k]] made ready, at the chosen level, as shares[k] and
 // weights[k]. The columns never decrease and lie in 0..lineWidth - 1; the

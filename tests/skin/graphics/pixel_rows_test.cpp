@@ -151,10 +151,10 @@ TEST(SkPixelRows, LoneOpaqueOrClearPixelAtEveryLevel)
     }
 }
 
-// The stretch's sampling: columns that repeat, step by one, jump further
-// than a vector's window, and end on the line's last pixel, where a window
-// read must not run past it.
-TEST(SkPixelRows, PreparedColumnsBlendAsBlendPixelAtEveryLevel)
+// The stretch's sampling, straight and made ready: columns that repeat, step
+// by one, jump further than a vector's window, and end on the line's last
+// pixel, where a window read must not run past it.
+TEST(SkPixelRows, SampledColumnsBlendAsBlendPixelAtEveryLevel)
 {
     std::mt19937 random(29);
     for (const TBlendRowLevel& level : BlendRowLevels()) {
@@ -179,6 +179,10 @@ TEST(SkPixelRows, PreparedColumnsBlendAsBlendPixelAtEveryLevel)
                 level.prepare(line.data(), width, columns.data(), shares.data(), weights.data(), count);
                 level.blendPrepared(shares.data(), weights.data(), got.data(), count);
                 EXPECT_EQ(got, expected) << level.name << ", " << count << " columns, steps up to " << maxStep;
+                got = start;
+                level.blendColumns(line.data(), width, columns.data(), got.data(), count);
+                EXPECT_EQ(got, expected) << level.name << " straight, " << count << " columns, steps up to "
+                                         << maxStep;
             }
         }
     }
