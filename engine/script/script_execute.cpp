@@ -3,6 +3,7 @@
 // script around anything that may look at them (natives, globals, reports).
 
 #include "engine/script/script_machine_internal.h"
+#include "engine/script/script_typed.h"
 
 #include <bit>
 #include <climits>
@@ -40,6 +41,11 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     const ScriptLeaf* leaves = program_.leaves.data();
     const ScriptStep* steps = program_.steps.data();
     const ScriptSlotWrite* writes = program_.writes.data();
+    ScriptFastInstruction* fast = program_.fast.data();
+    ScriptFastState fastState;
+    fastState.stack = stack;
+    fastState.leaves = leaves;
+    fastState.instructions = program_.instructions.data();
     std::uint8_t* const stk = stack;
     const std::uint32_t base = stackBase_;
     std::uint32_t ip = pc;
@@ -70,6 +76,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         leaves = program_.leaves.data();
         steps = program_.steps.data();
         writes = program_.writes.data();
+        fast = program_.fast.data();
+        fastState.leaves = leaves;
+        fastState.instructions = program_.instructions.data();
     };
     auto fail = [&](const char* message) __attribute__((always_inline)) {
         save();
@@ -144,11 +153,9 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         &&op_JumpOutside, &&op_JumpIfFalseOutside, &&op_JumpIfTrueOutside, &&op_Return,
         &&op_CallNative, &&op_Equal, &&op_AddToVariable, &&op_VariableEqualsJumpIfFalse,
         &&op_VariableEqualsJumpIfTrue, &&op_Statement, &&op_AssignValue, &&op_AssignBinary,
-        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare, &&op_TypedAssignValue,
-        &&op_TypedAssignUnary, &&op_TypedAssignBinary, &&op_TypedAssignChain, &&op_TypedTestValue,
-        &&op_TypedTestUnary, &&op_TypedTestBinary, &&op_TypedTestCompare, &&op_TypedPushValues,
+        &&op_AssignChain, &&op_TestValue, &&op_TestUnary, &&op_TestBinary, &&op_TestCompare, &&op_Fast,
     };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::TypedPushValues) + 1);
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == static_cast<std::size_t>(ScriptOp::Fast) + 1);
 
     // pc leaves the entry behind at once: a failure reports with pc where
     // the byte-by-byte decoding would have left it, which `next` records.
@@ -334,24 +341,11 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     op_Decrement: {
         ScriptValue& variable = variableAt(in->a);
         const bool up = in->op == ScriptOp::Increment;
-        switch (variable.type) {
-        case kScriptInteger:
-            variable.intValue = WrapAdd(variable.intValue, up ? 1 : -1);
-            break;
-        case kScriptFloat:
-            variable.floatValue += up ? 1.0f : -1.0f;
-            break;
-        case kScriptString:
+        if (!CountInPlace(variable, up)) {
             if (up)
                 variable.AppendText(" ");
             else
                 variable.DropLastCharacter();
-            break;
-        case kScriptBoolean:
-            variable.boolValue = up;
-            break;
-        default:
-            break;
         }
         DISPATCH();
     }
@@ -564,37 +558,20 @@ std::int32_t cKestruneScript::Execute(RunState& state)
             FINISH_TEST(statement->value);
         }
 
-#define TYPED_STATEMENT()                                                                                              \
-    do {                                                                                                               \
-        statement = &statements[in->a];                                                                                \
-        const int done = statement->run(*statement, leaves, vars, variableCount, stk, top);                            \
-        if (done == kTypedDeclined)                                                                                    \
-            goto* kHandlers[static_cast<std::uint8_t>(statement->shape)];                                              \
-        ip = statement->next;                                                                                          \
-        if (done == kTypedJump)                                                                                        \
-            JUMP_TO(statement->target);                                                                                \
-        top += statement->depth * 5u;                                                                                  \
-        DISPATCH();                                                                                                    \
-    } while (0)
-
-    op_TypedAssignValue:
-        TYPED_STATEMENT();
-    op_TypedAssignUnary:
-        TYPED_STATEMENT();
-    op_TypedAssignBinary:
-        TYPED_STATEMENT();
-    op_TypedAssignChain:
-        TYPED_STATEMENT();
-    op_TypedTestValue:
-        TYPED_STATEMENT();
-    op_TypedTestUnary:
-        TYPED_STATEMENT();
-    op_TypedTestBinary:
-        TYPED_STATEMENT();
-    op_TypedTestCompare:
-        TYPED_STATEMENT();
-    op_TypedPushValues:
-        TYPED_STATEMENT();
+    op_Fast: {
+        fastState.variables = vars;
+        fastState.variableCount = variableCount;
+        fastState.top = top;
+        std::uint32_t index = in->a;
+        const std::uint32_t stop = RunScriptFastCode(fast, index, fastState);
+        top = fastState.top;
+        // The long form of the instruction that stopped runs next.
+        in = &fast[index].general;
+        ip = in->next;
+        if (stop == kFastBudgetSpent)
+            return fail(kJumpBudgetSpent);
+        goto* kHandlers[static_cast<std::uint8_t>(in->op)];
+    }
 
     long_form:
         in = &statement->first;
@@ -605,7 +582,6 @@ std::int32_t cKestruneScript::Execute(RunState& state)
 #undef POP_OR_FAIL
 #undef PUSH_OR_FAIL
 #undef PUSH_PAYLOAD_OR_FAIL
-#undef TYPED_STATEMENT
 #undef JUMP_TO
 #undef DISPATCH
 }

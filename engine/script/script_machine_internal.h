@@ -233,6 +233,27 @@ inline void AssignPlainViews(ScriptValue& variable, std::uint32_t type, std::uin
         AssignBooleanViews(variable, payload != 0);
 }
 
+// Increment and decrement of a number or boolean in place; false for a
+// string, whose text the caller changes.
+inline bool CountInPlace(ScriptValue& variable, bool up)
+{
+    switch (variable.type) {
+    case kScriptInteger:
+        variable.intValue = WrapAdd(variable.intValue, up ? 1 : -1);
+        return true;
+    case kScriptFloat:
+        variable.floatValue += up ? 1.0f : -1.0f;
+        return true;
+    case kScriptBoolean:
+        variable.boolValue = up;
+        return true;
+    case kScriptString:
+        return false;
+    default:
+        return true;
+    }
+}
+
 // A binary instruction's result from a (popped second) and b (popped first)
 // when a holds no text; bText is b's text when b is a string. False for an
 // integer division by zero, which has no result.

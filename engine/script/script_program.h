@@ -64,20 +64,10 @@ enum class ScriptOp : std::uint8_t {
     TestUnary,    // push x, unary, conditional jump
     TestBinary,   // push x, push y, binary, conditional jump
     TestCompare,  // push x, push y, binary, unary, conditional jump (how orderings are made)
-    // A statement that runs through its own runner, built for the types its
-    // values had at its first run (a = index of the statement); when they
-    // differ, the statement's shape handler runs it instead. One op for each
-    // form, in the order of ScriptTypedForm, so that each has a dispatch of
-    // its own.
-    TypedAssignValue,
-    TypedAssignUnary,
-    TypedAssignBinary,
-    TypedAssignChain,
-    TypedTestValue,
-    TypedTestUnary,
-    TypedTestBinary,
-    TypedTestCompare,
-    TypedPushValues,
+    // The entry into the fast code (a = index of its instruction there),
+    // where the instruction at this offset runs, for the types its values
+    // have, through a runner compiled for them (script_typed.h).
+    Fast,
 };
 
 struct ScriptInstruction {
@@ -141,25 +131,12 @@ enum class ScriptTypedForm : std::uint8_t {
     PushValues,   // pushes that stay pushed
 };
 
-struct ScriptStatement;
-class ScriptValue;
-
-// A statement's runner: kTypedNext when it ran and the run goes on after
-// it, kTypedJump when it ran and jumps to its target, kTypedDeclined when it
-// did nothing (its shape handler then runs it).
-using ScriptTypedRun = int (*)(ScriptStatement& statement, const ScriptLeaf* leaves, ScriptValue* variables,
-    std::int32_t variableCount, std::uint8_t* stack, std::uint32_t top);
-inline constexpr int kTypedNext = 0;
-inline constexpr int kTypedJump = 1;
-inline constexpr int kTypedDeclined = -1;
-
 struct ScriptStatement {
     ScriptInstruction first;
     ScriptOp shape = ScriptOp::Statement; // the handler for the statement's shape
     ScriptTypedForm form = ScriptTypedForm::None;
     ScriptOp formOps[2] = {}; // the operations of the form's steps
     std::uint32_t highestVariable = 0; // the highest variable index it names
-    ScriptTypedRun run = nullptr; // with form: picks the runner at the first run
     ScriptStatementEnd end = ScriptStatementEnd::Pushes;
     std::uint8_t value = 0; // what is assigned or tested
     std::uint8_t leafCount = 0;
@@ -180,12 +157,59 @@ inline constexpr std::uint32_t kMaxStatementLeaves = 24;
 inline constexpr std::uint32_t kMaxStatementSteps = 16;
 inline constexpr std::uint32_t kMaxStatementValues = kMaxStatementLeaves + kMaxStatementSteps;
 
+class ScriptValue;
+struct ScriptFastInstruction;
+
+// What a fast runner works on: the script's tables and stack as they are
+// while the fast code runs.
+struct ScriptFastState {
+    ScriptValue* variables = nullptr;
+    std::int32_t variableCount = 0;
+    std::uint8_t* stack = nullptr;
+    std::uint32_t top = 0;
+    const ScriptLeaf* leaves = nullptr;
+    // The program's offsets, for a runner that gives its offset back to the
+    // long form for good.
+    ScriptInstruction* instructions = nullptr;
+};
+
+// A fast runner: the index of the fast instruction that runs next, or one
+// of the stops below.
+using ScriptFastRun = std::uint32_t (*)(ScriptFastInstruction& in, ScriptFastState& state);
+// The run goes on in the run loop, with the long form of the instruction
+// that stopped (its `general`).
+inline constexpr std::uint32_t kFastStop = 0xFFFFFFFFu;
+// The instruction ran and spent the last jump of the jump budget.
+inline constexpr std::uint32_t kFastBudgetSpent = 0xFFFFFFFEu;
+
+// One instruction of the fast code. The runner is picked at its first run
+// by the types its values have; when they have others later it picks again.
+// An instruction that the fast code leaves to the run loop stops at once.
+struct ScriptFastInstruction {
+    ScriptFastRun run = nullptr;
+    ScriptInstruction general; // what the run loop runs at this offset
+    std::uint32_t offset = 0;
+    std::uint32_t next = 0;    // the fast instruction after this one
+    std::uint32_t jump = 0;    // the fast instruction at the jump target
+    std::uint32_t statement = 0;
+    std::uint32_t variable = 0; // the variable assigned, counted or compared
+    std::uint32_t constant = 0; // a fused idiom's integer constant
+    std::uint32_t highestVariable = 0;
+    ScriptTypedForm form = ScriptTypedForm::None;
+    ScriptOp ops[2] = {};
+    bool whenTrue = false; // a test jumps when its value is true
+    std::uint8_t leafCount = 0;
+    std::uint32_t firstLeaf = 0;
+    ScriptLeaf values[3]; // the leaves of the values, without an assignment's reference
+};
+
 struct ScriptProgram {
     std::vector<ScriptInstruction> instructions;
     std::vector<ScriptStatement> statements;
     std::vector<ScriptLeaf> leaves;
     std::vector<ScriptStep> steps;
     std::vector<ScriptSlotWrite> writes;
+    std::vector<ScriptFastInstruction> fast;
 };
 
 // Byte lengths of the fused idioms, and of the first instruction in each.

@@ -170,9 +170,6 @@ public:
             for (std::uint32_t k = 0; k < statement.stepCount && k < 2; ++k)
                 statement.formOps[k] = program.steps[statement.firstStep + k].op;
             statement.highestVariable = HighestVariableOf(statement, program);
-            statement.run = &PickTypedRunner;
-            entry.op = static_cast<ScriptOp>(static_cast<std::uint8_t>(ScriptOp::TypedAssignValue)
-                + static_cast<std::uint8_t>(statement.form) - static_cast<std::uint8_t>(ScriptTypedForm::AssignValue));
         }
         entry.a = static_cast<std::uint32_t>(program.statements.size());
         entry.next = q;

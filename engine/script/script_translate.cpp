@@ -1,5 +1,6 @@
 #include "engine/script/script_format.h"
 #include "engine/script/script_program.h"
+#include "engine/script/script_typed.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ public:
         for (std::uint32_t p = 0; p < size_; ++p)
             Fuse(program, p);
         BuildScriptStatements(decoded, size_, out);
+        BuildScriptFastCode(out, size_);
         return out;
     }
 

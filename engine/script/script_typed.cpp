@@ -13,6 +13,8 @@ using Constant = std::integral_constant<decltype(V), V>;
 
 #define VLS_INLINE __attribute__((always_inline)) inline
 
+constexpr std::uint32_t kNoFastInstruction = 0xFFFFFFFFu;
+
 constexpr bool IsUnary(ScriptOp op)
 {
     return op == ScriptOp::Negate || op == ScriptOp::ToBoolean || op == ScriptOp::Not
@@ -33,29 +35,34 @@ VLS_INLINE ScriptValue& At(ScriptValue* variables, std::int32_t count, std::uint
 }
 
 // Runners index the table directly: one whose statement names a variable
-// past the end of the table declines, and the shape handler applies the rule.
-VLS_INLINE bool InTable(const ScriptStatement& s, std::int32_t count)
+// past the end of the table declines, and the run loop applies the rule.
+VLS_INLINE bool InTable(const ScriptFastInstruction& in, const ScriptFastState& s)
 {
-    return static_cast<std::int32_t>(s.highestVariable) < count;
+    return in.highestVariable < static_cast<std::uint32_t>(s.variableCount);
 }
 
-// A leaf's payload, when it still has the type T the runner was built for
+// A leaf's payload, when it still has the type T the runner was picked for
 // (a constant always has it; a variable may have changed type since).
 template <std::uint32_t T>
-VLS_INLINE bool Load(const ScriptLeaf& leaf, ScriptValue* variables, std::int32_t count, std::uint32_t& payload)
+VLS_INLINE bool Load(const ScriptLeaf& leaf, const ScriptValue* variables, std::uint32_t& payload)
 {
     if (leaf.kind == ScriptLeafKind::Constant) {
         payload = leaf.value;
         return true;
     }
-    (void)count;
     const ScriptValue& variable = variables[leaf.value];
+    if (leaf.kind == ScriptLeafKind::Object) {
+        payload = variable.object;
+        return T == kScriptObject;
+    }
     if (variable.type != T)
         return false;
     if constexpr (T == kScriptInteger)
         payload = static_cast<std::uint32_t>(variable.intValue);
     else if constexpr (T == kScriptFloat)
         payload = BitsFromFloat(variable.floatValue);
+    else if constexpr (T == kScriptObject)
+        payload = variable.object;
     else
         payload = variable.boolValue != 0;
     return true;
@@ -74,15 +81,23 @@ VLS_INLINE bool Step(std::uint32_t x, std::uint32_t y, std::uint32_t& result)
     }
 }
 
+// The views the variable takes from a popped value of type T.
 template <std::uint32_t T>
 VLS_INLINE void Assign(ScriptValue& variable, std::uint32_t payload)
 {
-    if constexpr (T == kScriptInteger)
+    if constexpr (T == kScriptInteger) {
         AssignIntegerViews(variable, static_cast<std::int32_t>(payload));
-    else if constexpr (T == kScriptFloat)
+    } else if constexpr (T == kScriptFloat) {
         AssignFloatViews(variable, FloatFromBits(payload));
-    else
+    } else if constexpr (T == kScriptObject) {
+        variable.intValue = 0;
+        variable.floatValue = 0.0f;
+        variable.boolValue = 0;
+        variable.ClearText();
+        variable.object = payload;
+    } else {
         AssignBooleanViews(variable, payload != 0);
+    }
 }
 
 VLS_INLINE void Put(std::uint8_t* stack, std::uint32_t top, std::uint32_t slot, std::uint32_t type, std::uint32_t payload)
@@ -90,162 +105,220 @@ VLS_INLINE void Put(std::uint8_t* stack, std::uint32_t top, std::uint32_t slot, 
     WriteStackValue(stack, top + slot * 5u, type, payload);
 }
 
-// Room for the slots the long form writes, and a target that names a variable.
+// Room for the slots the long form writes.
 VLS_INLINE bool Fits(std::uint32_t top, std::uint32_t slots) { return top + slots * 5u <= kStackLast; }
-VLS_INLINE bool Targets(const ScriptStatement& s) { return static_cast<std::int32_t>(s.target) >= 0; }
 
-template <std::uint32_t T>
-VLS_INLINE int Finish(const ScriptStatement& s, std::uint32_t value)
+// A jump spends one of the jump budget first.
+VLS_INLINE std::uint32_t JumpFrom(const ScriptFastInstruction& in)
 {
-    return BoolView(T, value, kNoText) == (s.end == ScriptStatementEnd::JumpIfTrue) ? kTypedJump : kTypedNext;
+    if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
+        return kFastBudgetSpent;
+    return in.jump;
 }
 
-#define VLS_RUNNER_ARGUMENTS                                                                                           \
-    ScriptStatement &s, const ScriptLeaf *leaves, ScriptValue *vars, std::int32_t count, std::uint8_t *stack,          \
-        std::uint32_t top
+template <std::uint32_t T>
+VLS_INLINE std::uint32_t Finish(const ScriptFastInstruction& in, std::uint32_t value)
+{
+    return BoolView(T, value, kNoText) == in.whenTrue ? JumpFrom(in) : in.next;
+}
+
+std::uint32_t Pick(ScriptFastInstruction& in, ScriptFastState& s);
+
+// Values of other types than the runner's, or no room on the stack: the run
+// loop runs this one, and the next run picks again.
+VLS_INLINE std::uint32_t Decline(ScriptFastInstruction& in)
+{
+    in.run = &Pick;
+    return kFastStop;
+}
+
+#define VLS_RUNNER_ARGUMENTS ScriptFastInstruction &in, ScriptFastState &s
 
 template <std::uint32_t XT>
-int AssignValue(VLS_RUNNER_ARGUMENTS)
+std::uint32_t AssignValue(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x;
-    if (!Fits(top, 2) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x))
-        return kTypedDeclined;
-    Put(stack, top, 0, kScriptReference, l[0].value);
-    Put(stack, top, 1, XT, x);
-    Assign<XT>(vars[s.target], x);
-    return kTypedNext;
+    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+        return Decline(in);
+    Put(s.stack, s.top, 0, kScriptReference, in.variable);
+    Put(s.stack, s.top, 1, XT, x);
+    Assign<XT>(s.variables[in.variable], x);
+    return in.next;
 }
 
 template <ScriptOp U, std::uint32_t XT>
-int AssignUnary(VLS_RUNNER_ARGUMENTS)
+std::uint32_t AssignUnary(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x, r;
-    if (!Fits(top, 2) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x))
-        return kTypedDeclined;
+    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+        return Decline(in);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
-    Put(stack, top, 0, kScriptReference, l[0].value);
-    Put(stack, top, 1, RT, r);
-    Assign<RT>(vars[s.target], r);
-    return kTypedNext;
+    Put(s.stack, s.top, 0, kScriptReference, in.variable);
+    Put(s.stack, s.top, 1, RT, r);
+    Assign<RT>(s.variables[in.variable], r);
+    return in.next;
 }
 
 template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
-int AssignBinary(VLS_RUNNER_ARGUMENTS)
+std::uint32_t AssignBinary(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x, y, r;
-    if (!Fits(top, 3) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x) || !Load<YT>(l[2], vars, count, y)
-        || !Step<Op, XT, YT>(x, y, r))
-        return kTypedDeclined;
+    if (!Fits(s.top, 3) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+        || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r))
+        return Decline(in);
     constexpr std::uint32_t RT = ResultType(Op, XT);
-    Put(stack, top, 0, kScriptReference, l[0].value);
-    Put(stack, top, 1, RT, r);
-    Put(stack, top, 2, YT, y);
-    Assign<RT>(vars[s.target], r);
-    return kTypedNext;
+    Put(s.stack, s.top, 0, kScriptReference, in.variable);
+    Put(s.stack, s.top, 1, RT, r);
+    Put(s.stack, s.top, 2, YT, y);
+    Assign<RT>(s.variables[in.variable], r);
+    return in.next;
 }
 
 template <ScriptOp Op1, ScriptOp Op2, std::uint32_t XT, std::uint32_t YT, std::uint32_t ZT>
-int AssignChain(VLS_RUNNER_ARGUMENTS)
+std::uint32_t AssignChain(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
     constexpr std::uint32_t T1 = ResultType(Op1, XT);
     constexpr std::uint32_t RT = ResultType(Op2, T1);
     std::uint32_t x, y, z, r1, r;
-    if (!Fits(top, 3) || !Targets(s) || !InTable(s, count) || !Load<XT>(l[1], vars, count, x) || !Load<YT>(l[2], vars, count, y)
-        || !Load<ZT>(l[3], vars, count, z) || !Step<Op1, XT, YT>(x, y, r1) || !Step<Op2, T1, ZT>(r1, z, r))
-        return kTypedDeclined;
-    Put(stack, top, 0, kScriptReference, l[0].value);
-    Put(stack, top, 1, RT, r);
-    Put(stack, top, 2, ZT, z);
-    Assign<RT>(vars[s.target], r);
-    return kTypedNext;
+    if (!Fits(s.top, 3) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+        || !Load<YT>(in.values[1], s.variables, y) || !Load<ZT>(in.values[2], s.variables, z)
+        || !Step<Op1, XT, YT>(x, y, r1) || !Step<Op2, T1, ZT>(r1, z, r))
+        return Decline(in);
+    Put(s.stack, s.top, 0, kScriptReference, in.variable);
+    Put(s.stack, s.top, 1, RT, r);
+    Put(s.stack, s.top, 2, ZT, z);
+    Assign<RT>(s.variables[in.variable], r);
+    return in.next;
 }
 
 template <std::uint32_t XT>
-int TestValue(VLS_RUNNER_ARGUMENTS)
+std::uint32_t TestValue(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x;
-    if (!Fits(top, 1) || !InTable(s, count) || !Load<XT>(leaves[s.firstLeaf], vars, count, x))
-        return kTypedDeclined;
-    Put(stack, top, 0, XT, x);
-    return Finish<XT>(s, x);
+    if (!Fits(s.top, 1) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+        return Decline(in);
+    Put(s.stack, s.top, 0, XT, x);
+    return Finish<XT>(in, x);
 }
 
 template <ScriptOp U, std::uint32_t XT>
-int TestUnary(VLS_RUNNER_ARGUMENTS)
+std::uint32_t TestUnary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, r;
-    if (!Fits(top, 1) || !InTable(s, count) || !Load<XT>(leaves[s.firstLeaf], vars, count, x))
-        return kTypedDeclined;
+    if (!Fits(s.top, 1) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+        return Decline(in);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
-    Put(stack, top, 0, RT, r);
-    return Finish<RT>(s, r);
+    Put(s.stack, s.top, 0, RT, r);
+    return Finish<RT>(in, r);
 }
 
 template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
-int TestBinary(VLS_RUNNER_ARGUMENTS)
+std::uint32_t TestBinary(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
     std::uint32_t x, y, r;
-    if (!Fits(top, 2) || !InTable(s, count) || !Load<XT>(l[0], vars, count, x) || !Load<YT>(l[1], vars, count, y)
-        || !Step<Op, XT, YT>(x, y, r))
-        return kTypedDeclined;
+    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+        || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r))
+        return Decline(in);
     constexpr std::uint32_t RT = ResultType(Op, XT);
-    Put(stack, top, 0, RT, r);
-    Put(stack, top, 1, YT, y);
-    return Finish<RT>(s, r);
+    Put(s.stack, s.top, 0, RT, r);
+    Put(s.stack, s.top, 1, YT, y);
+    return Finish<RT>(in, r);
 }
 
 template <ScriptOp Op, ScriptOp U, std::uint32_t XT, std::uint32_t YT>
-int TestCompare(VLS_RUNNER_ARGUMENTS)
+std::uint32_t TestCompare(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
     constexpr std::uint32_t T1 = ResultType(Op, XT);
     constexpr std::uint32_t RT = ResultType(U, T1);
     std::uint32_t x, y, r1, r;
-    if (!Fits(top, 2) || !InTable(s, count) || !Load<XT>(l[0], vars, count, x) || !Load<YT>(l[1], vars, count, y)
-        || !Step<Op, XT, YT>(x, y, r1))
-        return kTypedDeclined;
+    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+        || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r1))
+        return Decline(in);
     Step<U, T1, T1>(r1, 0, r);
-    Put(stack, top, 0, RT, r);
-    Put(stack, top, 1, YT, y);
-    return Finish<RT>(s, r);
+    Put(s.stack, s.top, 0, RT, r);
+    Put(s.stack, s.top, 1, YT, y);
+    return Finish<RT>(in, r);
 }
 
 // Values pushed for what follows (a native's arguments, say); a string
-// variable among them leaves the statement to its handler.
-int PushLeaves(VLS_RUNNER_ARGUMENTS)
+// variable among them leaves the statement to the run loop.
+std::uint32_t PushLeaves(VLS_RUNNER_ARGUMENTS)
 {
-    if (!Fits(top, s.room) || !InTable(s, count))
-        return kTypedDeclined;
-    const ScriptLeaf* const l = leaves + s.firstLeaf;
-    for (std::uint32_t i = 0; i < s.leafCount; ++i) {
+    if (!Fits(s.top, in.leafCount) || !InTable(in, s))
+        return Decline(in);
+    const ScriptLeaf* const l = s.leaves + in.firstLeaf;
+    for (std::uint32_t i = 0; i < in.leafCount; ++i) {
         const ScriptLeaf& leaf = l[i];
         if (leaf.kind == ScriptLeafKind::Constant) {
-            Put(stack, top, i, leaf.type, leaf.value);
+            Put(s.stack, s.top, i, leaf.type, leaf.value);
             continue;
         }
-        const ScriptValue& variable = vars[leaf.value];
+        const ScriptValue& variable = s.variables[leaf.value];
         if (leaf.kind == ScriptLeafKind::Object) {
-            Put(stack, top, i, kScriptObject, variable.object);
+            Put(s.stack, s.top, i, kScriptObject, variable.object);
             continue;
         }
         if (variable.type == kScriptString)
-            return kTypedDeclined;
-        Put(stack, top, i, variable.type, PayloadOf(variable));
+            return Decline(in);
+        Put(s.stack, s.top, i, variable.type, PayloadOf(variable));
     }
-    return kTypedNext;
+    s.top += in.leafCount * 5u;
+    return in.next;
 }
 
-int Decline(VLS_RUNNER_ARGUMENTS)
+// Counting in place; a string's text is left to the run loop.
+template <bool Up>
+std::uint32_t Count(VLS_RUNNER_ARGUMENTS)
 {
-    (void)s, (void)leaves, (void)vars, (void)count, (void)stack, (void)top;
-    return kTypedDeclined;
+    ScriptValue& variable = At(s.variables, s.variableCount, in.variable);
+    return CountInPlace(variable, Up) ? in.next : kFastStop;
+}
+
+std::uint32_t Next(VLS_RUNNER_ARGUMENTS)
+{
+    (void)s;
+    return in.next;
+}
+
+std::uint32_t Jump(VLS_RUNNER_ARGUMENTS)
+{
+    (void)s;
+    return JumpFrom(in);
+}
+
+std::uint32_t Stop(VLS_RUNNER_ARGUMENTS)
+{
+    (void)in, (void)s;
+    return kFastStop;
+}
+
+// The fused idioms leave the variable, the stack top and the bytes above it
+// as their long forms do; a variable that holds no integer, or a stack
+// without room, leaves them to the run loop.
+std::uint32_t AddToVariable(VLS_RUNNER_ARGUMENTS)
+{
+    ScriptValue& variable = At(s.variables, s.variableCount, in.variable);
+    if (variable.type != kScriptInteger || !Fits(s.top, 3))
+        return kFastStop;
+    const std::int32_t sum = WrapAdd(variable.intValue, static_cast<std::int32_t>(in.constant));
+    Put(s.stack, s.top, 0, kScriptReference, in.variable);
+    Put(s.stack, s.top, 1, kScriptInteger, static_cast<std::uint32_t>(sum));
+    Put(s.stack, s.top, 2, kScriptInteger, in.constant);
+    AssignIntegerViews(variable, sum);
+    return in.next;
+}
+
+std::uint32_t VariableEqualsJump(VLS_RUNNER_ARGUMENTS)
+{
+    const ScriptValue& variable = At(s.variables, s.variableCount, in.variable);
+    if (variable.type != kScriptInteger || !Fits(s.top, 2))
+        return kFastStop;
+    const bool equal = variable.intValue == static_cast<std::int32_t>(in.constant);
+    Put(s.stack, s.top, 0, kScriptBoolean, equal);
+    Put(s.stack, s.top, 1, kScriptInteger, in.constant);
+    return equal == in.whenTrue ? JumpFrom(in) : in.next;
 }
 
 #undef VLS_RUNNER_ARGUMENTS
@@ -253,7 +326,7 @@ int Decline(VLS_RUNNER_ARGUMENTS)
 // The choices below call f with each value as a compile-time constant, or
 // give null for a value no runner is built for.
 template <typename F>
-ScriptTypedRun ForNumber(std::uint32_t type, F&& f)
+ScriptFastRun ForNumber(std::uint32_t type, F&& f)
 {
     switch (type) {
     case kScriptInteger:
@@ -266,13 +339,13 @@ ScriptTypedRun ForNumber(std::uint32_t type, F&& f)
 }
 
 template <typename F>
-ScriptTypedRun ForValue(std::uint32_t type, F&& f)
+ScriptFastRun ForValue(std::uint32_t type, F&& f)
 {
     return type == kScriptBoolean ? f(Constant<kScriptBoolean>{}) : ForNumber(type, f);
 }
 
 template <typename F>
-ScriptTypedRun ForBinary(ScriptOp op, F&& f)
+ScriptFastRun ForBinary(ScriptOp op, F&& f)
 {
     switch (op) {
     case ScriptOp::Add:
@@ -290,13 +363,13 @@ ScriptTypedRun ForBinary(ScriptOp op, F&& f)
 
 // Chains: sums, products and quotients.
 template <typename F>
-ScriptTypedRun ForArithmetic(ScriptOp op, F&& f)
+ScriptFastRun ForArithmetic(ScriptOp op, F&& f)
 {
     return op == ScriptOp::Equal ? nullptr : ForBinary(op, f);
 }
 
 template <typename F>
-ScriptTypedRun ForUnary(ScriptOp op, F&& f)
+ScriptFastRun ForUnary(ScriptOp op, F&& f)
 {
     switch (op) {
     case ScriptOp::Negate:
@@ -314,20 +387,23 @@ ScriptTypedRun ForUnary(ScriptOp op, F&& f)
 
 #define VLS_V(c) decltype(c)::value
 
-ScriptTypedRun Choose(const ScriptStatement& s, const std::uint32_t* t)
+// The runner for the value types t of the instruction's values, or null.
+ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* t)
 {
-    const ScriptOp* const steps = s.formOps;
-    switch (s.form) {
+    const ScriptOp* const steps = in.ops;
+    switch (in.form) {
     case ScriptTypedForm::AssignValue:
-        return ForValue(t[1], [](auto x) -> ScriptTypedRun { return &AssignValue<VLS_V(x)>; });
+        if (t[0] == kScriptObject)
+            return &AssignValue<kScriptObject>;
+        return ForValue(t[0], [](auto x) -> ScriptFastRun { return &AssignValue<VLS_V(x)>; });
     case ScriptTypedForm::AssignUnary:
         return ForUnary(steps[0], [&](auto u) {
-            return ForValue(t[1], [](auto x) -> ScriptTypedRun { return &AssignUnary<VLS_V(u), VLS_V(x)>; });
+            return ForValue(t[0], [](auto x) -> ScriptFastRun { return &AssignUnary<VLS_V(u), VLS_V(x)>; });
         });
     case ScriptTypedForm::AssignBinary:
         return ForBinary(steps[0], [&](auto op) {
-            return ForNumber(t[1], [&](auto x) {
-                return ForNumber(t[2], [](auto y) -> ScriptTypedRun {
+            return ForNumber(t[0], [&](auto x) {
+                return ForNumber(t[1], [](auto y) -> ScriptFastRun {
                     return &AssignBinary<VLS_V(op), VLS_V(x), VLS_V(y)>;
                 });
             });
@@ -335,9 +411,9 @@ ScriptTypedRun Choose(const ScriptStatement& s, const std::uint32_t* t)
     case ScriptTypedForm::AssignChain:
         return ForArithmetic(steps[0], [&](auto op1) {
             return ForArithmetic(steps[1], [&](auto op2) {
-                return ForNumber(t[1], [&](auto x) {
-                    return ForNumber(t[2], [&](auto y) {
-                        return ForNumber(t[3], [](auto z) -> ScriptTypedRun {
+                return ForNumber(t[0], [&](auto x) {
+                    return ForNumber(t[1], [&](auto y) {
+                        return ForNumber(t[2], [](auto z) -> ScriptFastRun {
                             return &AssignChain<VLS_V(op1), VLS_V(op2), VLS_V(x), VLS_V(y), VLS_V(z)>;
                         });
                     });
@@ -345,15 +421,18 @@ ScriptTypedRun Choose(const ScriptStatement& s, const std::uint32_t* t)
             });
         });
     case ScriptTypedForm::TestValue:
-        return ForValue(t[0], [](auto x) -> ScriptTypedRun { return &TestValue<VLS_V(x)>; });
+        return ForValue(t[0], [](auto x) -> ScriptFastRun { return &TestValue<VLS_V(x)>; });
     case ScriptTypedForm::TestUnary:
         return ForUnary(steps[0], [&](auto u) {
-            return ForValue(t[0], [](auto x) -> ScriptTypedRun { return &TestUnary<VLS_V(u), VLS_V(x)>; });
+            return ForValue(t[0], [](auto x) -> ScriptFastRun { return &TestUnary<VLS_V(u), VLS_V(x)>; });
         });
     case ScriptTypedForm::TestBinary:
+        // Whether two object values name the same object.
+        if (steps[0] == ScriptOp::Equal && t[0] == kScriptObject && t[1] == kScriptObject)
+            return &TestBinary<ScriptOp::Equal, kScriptObject, kScriptObject>;
         return ForBinary(steps[0], [&](auto op) {
             return ForNumber(t[0], [&](auto x) {
-                return ForNumber(t[1], [](auto y) -> ScriptTypedRun {
+                return ForNumber(t[1], [](auto y) -> ScriptFastRun {
                     return &TestBinary<VLS_V(op), VLS_V(x), VLS_V(y)>;
                 });
             });
@@ -362,7 +441,7 @@ ScriptTypedRun Choose(const ScriptStatement& s, const std::uint32_t* t)
         return ForBinary(steps[0], [&](auto op) {
             return ForUnary(steps[1], [&](auto u) {
                 return ForNumber(t[0], [&](auto x) {
-                    return ForNumber(t[1], [](auto y) -> ScriptTypedRun {
+                    return ForNumber(t[1], [](auto y) -> ScriptFastRun {
                         return &TestCompare<VLS_V(op), VLS_V(u), VLS_V(x), VLS_V(y)>;
                     });
                 });
@@ -377,6 +456,29 @@ ScriptTypedRun Choose(const ScriptStatement& s, const std::uint32_t* t)
 }
 
 #undef VLS_V
+
+// The first run of a statement, and the next after one that declined: the
+// runner for the types its values have now. Where none fits, the offset is
+// given back to the run loop for good.
+std::uint32_t Pick(ScriptFastInstruction& in, ScriptFastState& s)
+{
+    std::uint32_t types[3] = {};
+    const std::uint32_t values = in.form == ScriptTypedForm::PushValues ? 0 : 3;
+    for (std::uint32_t i = 0; i < values; ++i) {
+        const ScriptLeaf& leaf = in.values[i];
+        types[i] = leaf.kind == ScriptLeafKind::Constant ? leaf.type
+            : leaf.kind == ScriptLeafKind::Object        ? kScriptObject
+                                                         : At(s.variables, s.variableCount, leaf.value).type;
+    }
+    const ScriptFastRun run = s.variableCount > 0 ? Choose(in, types) : nullptr;
+    if (!run) {
+        in.run = &Stop;
+        s.instructions[in.offset] = in.general;
+        return kFastStop;
+    }
+    in.run = run;
+    return run(in, s);
+}
 
 // The steps each form has, by the value numbers of script_program.h.
 bool StepsFit(ScriptTypedForm form, const ScriptStep* steps)
@@ -403,6 +505,103 @@ bool StepsFit(ScriptTypedForm form, const ScriptStep* steps)
     }
 }
 
+bool IsStatementShape(ScriptOp op)
+{
+    switch (op) {
+    case ScriptOp::Statement:
+    case ScriptOp::AssignValue:
+    case ScriptOp::AssignBinary:
+    case ScriptOp::AssignChain:
+    case ScriptOp::TestValue:
+    case ScriptOp::TestUnary:
+    case ScriptOp::TestBinary:
+    case ScriptOp::TestCompare:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The fast instruction for what the program runs at offset p, or false for
+// an instruction the fast code leaves to the run loop.
+bool MakeFast(const ScriptProgram& program, std::uint32_t p, ScriptFastInstruction& in)
+{
+    const ScriptInstruction& general = program.instructions[p];
+    in.general = general;
+    in.offset = p;
+    in.variable = general.a;
+    switch (general.op) {
+    case ScriptOp::Increment:
+        in.run = &Count<true>;
+        return true;
+    case ScriptOp::Decrement:
+        in.run = &Count<false>;
+        return true;
+    case ScriptOp::Nop:
+    case ScriptOp::TouchObject:
+        in.run = &Next;
+        return true;
+    case ScriptOp::Jump:
+        in.run = &Jump;
+        return true;
+    case ScriptOp::AddToVariable:
+        in.constant = general.b;
+        in.run = &AddToVariable;
+        return true;
+    case ScriptOp::VariableEqualsJumpIfFalse:
+    case ScriptOp::VariableEqualsJumpIfTrue:
+        in.constant = general.b;
+        in.whenTrue = general.op == ScriptOp::VariableEqualsJumpIfTrue;
+        in.run = &VariableEqualsJump;
+        return true;
+    default:
+        break;
+    }
+    if (!IsStatementShape(general.op))
+        return false;
+    const ScriptStatement& statement = program.statements[general.a];
+    if (statement.form == ScriptTypedForm::None)
+        return false;
+    in.run = &Pick;
+    in.statement = general.a;
+    in.form = statement.form;
+    in.ops[0] = statement.formOps[0];
+    in.ops[1] = statement.formOps[1];
+    in.highestVariable = statement.highestVariable;
+    in.whenTrue = statement.end == ScriptStatementEnd::JumpIfTrue;
+    in.leafCount = statement.leafCount;
+    in.firstLeaf = statement.firstLeaf;
+    in.variable = statement.end == ScriptStatementEnd::Assign ? statement.target : 0;
+    // An assignment's first leaf is the reference to its variable.
+    const std::uint32_t first = statement.end == ScriptStatementEnd::Assign ? 1 : 0;
+    for (std::uint32_t i = first; i < statement.leafCount && i - first < 3; ++i)
+        in.values[i - first] = program.leaves[statement.firstLeaf + i];
+    return true;
+}
+
+// The jump target of a fast instruction that jumps, as a code offset.
+bool JumpTarget(const ScriptFastInstruction& in, const ScriptProgram& program, std::uint32_t& target)
+{
+    switch (in.general.op) {
+    case ScriptOp::Jump:
+        target = in.general.a;
+        return true;
+    case ScriptOp::VariableEqualsJumpIfFalse:
+    case ScriptOp::VariableEqualsJumpIfTrue:
+        target = in.general.target;
+        return true;
+    default:
+        break;
+    }
+    if (in.form == ScriptTypedForm::None)
+        return false;
+    const ScriptStatement& statement = program.statements[in.statement];
+    if (statement.end != ScriptStatementEnd::JumpIfFalse && statement.end != ScriptStatementEnd::JumpIfTrue)
+        return false;
+    target = statement.target;
+    return true;
+}
+
 } // namespace
 
 std::uint32_t HighestVariableOf(const ScriptStatement& s, const ScriptProgram& program)
@@ -419,11 +618,8 @@ std::uint32_t HighestVariableOf(const ScriptStatement& s, const ScriptProgram& p
 ScriptTypedForm TypedFormOf(const ScriptStatement& s, const ScriptProgram& program)
 {
     if (s.end == ScriptStatementEnd::Pushes)
-        return s.stepCount == 0 ? ScriptTypedForm::PushValues : ScriptTypedForm::None;
-    for (std::uint32_t i = 0; i < s.leafCount; ++i) {
-        if (program.leaves[s.firstLeaf + i].kind == ScriptLeafKind::Object)
-            return ScriptTypedForm::None;
-    }
+        return s.stepCount == 0 && s.depth == s.leafCount && s.room == s.leafCount ? ScriptTypedForm::PushValues
+                                                                                   : ScriptTypedForm::None;
     const bool test = s.end == ScriptStatementEnd::JumpIfFalse || s.end == ScriptStatementEnd::JumpIfTrue;
     const bool assign = s.end == ScriptStatementEnd::Assign;
     ScriptTypedForm form = ScriptTypedForm::None;
@@ -448,15 +644,59 @@ ScriptTypedForm TypedFormOf(const ScriptStatement& s, const ScriptProgram& progr
     return form;
 }
 
-int PickTypedRunner(ScriptStatement& s, const ScriptLeaf* leaves, ScriptValue* variables, std::int32_t count,
-    std::uint8_t* stack, std::uint32_t top)
+void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size)
 {
-    std::uint32_t types[4] = {};
-    for (std::uint32_t i = 0; i < s.leafCount && i < 4; ++i) {
-        const ScriptLeaf& leaf = leaves[s.firstLeaf + i];
-        types[i] = leaf.kind == ScriptLeafKind::Constant ? leaf.type : At(variables, count, leaf.value).type;
+    std::vector<ScriptFastInstruction>& fast = program.fast;
+    std::vector<std::uint32_t> indexAt(static_cast<std::size_t>(size) + 1, kNoFastInstruction);
+    for (std::uint32_t p = 0; p < size; ++p) {
+        ScriptFastInstruction in;
+        if (MakeFast(program, p, in)) {
+            indexAt[p] = static_cast<std::uint32_t>(fast.size());
+            fast.push_back(in);
+        }
     }
-    const ScriptTypedRun run = Choose(s, types);
-    s.run = run ? run : &Decline;
-    return s.run(s, leaves, variables, count, stack, top);
+    const std::size_t made = fast.size();
+    // Where the fast code goes from an instruction to one it leaves to the
+    // run loop, an instruction that stops stands for it.
+    const auto indexOf = [&](std::uint32_t offset) {
+        if (indexAt[offset] == kNoFastInstruction) {
+            ScriptFastInstruction stop;
+            stop.run = &Stop;
+            stop.general = program.instructions[offset];
+            stop.offset = offset;
+            indexAt[offset] = static_cast<std::uint32_t>(fast.size());
+            fast.push_back(stop);
+        }
+        return indexAt[offset];
+    };
+    for (std::size_t i = 0; i < made; ++i) {
+        const std::uint32_t next = indexOf(fast[i].general.next);
+        fast[i].next = next;
+        std::uint32_t target;
+        if (JumpTarget(fast[i], program, target)) {
+            const std::uint32_t jump = indexOf(target);
+            fast[i].jump = jump;
+        }
+    }
+    for (std::size_t i = 0; i < made; ++i) {
+        ScriptInstruction entry;
+        entry.op = ScriptOp::Fast;
+        entry.a = static_cast<std::uint32_t>(i);
+        entry.next = fast[i].general.next;
+        program.instructions[fast[i].offset] = entry;
+    }
+}
+
+std::uint32_t RunScriptFastCode(ScriptFastInstruction* code, std::uint32_t& index, ScriptFastState& state)
+{
+    std::uint32_t i = index;
+    for (;;) {
+        ScriptFastInstruction& in = code[i];
+        const std::uint32_t next = in.run(in, state);
+        if (next >= kFastBudgetSpent) {
+            index = i;
+            return next;
+        }
+        i = next;
+    }
 }

@@ -1,20 +1,26 @@
 #pragma once
 
-// Runners for statements of a fixed form whose values are numbers or
-// booleans: each is compiled for one set of operations and value types, so
-// that it works on registers instead of a table of values and types.
+// The fast code of a translated program: the instructions that work on
+// numbers and booleans in variables and constants (statements of a fixed
+// form, counting, jumps), each run by a runner compiled for its operations
+// and value types, one call per instruction, with the script's state in a
+// few registers instead of the run loop's many. The run loop enters it where
+// such an instruction starts and goes on with the long form of whatever
+// instruction it meets that the fast code leaves to it.
 
 #include "engine/script/script_program.h"
 
-// The form of a built statement, or None when no runner fits it (an object
-// value, or a shape outside the fixed forms). program holds its steps.
+// The form of a built statement, or None when no runner fits it (a shape
+// outside the fixed forms). program holds its steps.
 ScriptTypedForm TypedFormOf(const ScriptStatement& statement, const ScriptProgram& program);
 
 // The highest variable index the statement names (0 when it names none).
 std::uint32_t HighestVariableOf(const ScriptStatement& statement, const ScriptProgram& program);
 
-// The runner a statement with a form starts with: it puts in the runner for
-// the types its values have now (or one that always declines, when none
-// fits) and runs it.
-int PickTypedRunner(ScriptStatement& statement, const ScriptLeaf* leaves, ScriptValue* variables,
-    std::int32_t variableCount, std::uint8_t* stack, std::uint32_t top);
+// Builds program.fast from the finished program of size code bytes and
+// points the offsets where fast instructions start at them (ScriptOp::Fast).
+void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size);
+
+// Runs the fast code from the instruction at index until one stops; index
+// is then the instruction that stopped. kFastStop, or kFastBudgetSpent.
+std::uint32_t RunScriptFastCode(ScriptFastInstruction* code, std::uint32_t& index, ScriptFastState& state);

@@ -63,6 +63,85 @@ done:
     ret
 )";
 
+// Objects picked by a flag and compared, as game scripts track a target.
+const char* const kObjectLoop = R"(
+var hero object
+var other object
+var target object
+var flip bool
+var hits int
+var i int
+loop:
+    push ref flip
+    pushvar ref flip
+    not
+    assign
+    pushvar ref flip
+    jnz second
+    push ref target
+    pushvar ref hero
+    assign
+    jmp chosen
+second:
+    push ref target
+    push object other
+    assign
+chosen:
+    push object other
+    pushvar ref target
+    eq
+    jnz counted
+    inc ref hits
+counted:
+    inc ref i
+    pushvar ref i
+    push int 6
+    eq
+    jz loop
+    ret
+)";
+
+// Every kind of jump the fast code takes: a test, a plain jump, the
+// compare idiom, and a counter that takes several turns.
+const char* const kBranchyLoop = R"(
+var i int
+var stage int
+var n int
+loop:
+    pushvar ref stage
+    push int 1
+    neg
+    push int -1
+    add
+    add
+    nonneg
+    jnz late
+    inc ref n
+    jmp next
+late:
+    push ref n
+    pushvar ref n
+    push int 3
+    mul
+    assign
+next:
+    inc ref stage
+    pushvar ref stage
+    push int 3
+    eq
+    jz same
+    push ref stage
+    push int 0
+    assign
+same:
+    inc ref i
+    pushvar ref i
+    push int 7
+    eq
+    jz loop
+    ret
+)";
+
 const FusionCase kCases[] = {
     {"counter loop", kCounter},
     {"exit by jnz", R"(
@@ -586,6 +665,53 @@ var a int
     assign
     ret
 )"},
+    {"objects picked, assigned and compared in a loop", kObjectLoop},
+    {"jump budget spent at the first test", kBranchyLoop, "", false, -1, 1},
+    {"jump budget spent at a plain jump", kBranchyLoop, "", false, -1, 2},
+    {"jump budget spent at the compare idiom", kBranchyLoop, "", false, -1, 3},
+    {"jump budget spent in a later turn", kBranchyLoop, "", false, -1, 11},
+    {"branchy loop to its end", kBranchyLoop},
+    {"string counted between number statements", R"(
+var i int
+var s string
+var t float
+loop:
+    inc ref s
+    push ref t
+    pushvar ref t
+    push float 0.5
+    add
+    assign
+    dec ref s
+    inc ref s
+    inc ref i
+    pushvar ref i
+    push int 4
+    eq
+    jz loop
+    ret
+)"},
+    {"values pushed for a native with a string among them", R"(
+var i int
+var s string
+callsite cap test__Capture 2 int
+loop:
+    pushvar ref i
+    pushvar ref s
+    native - cap
+    popreg
+    push ref s
+    pushvar ref s
+    push int 7
+    add
+    assign
+    inc ref i
+    pushvar ref i
+    push int 3
+    eq
+    jz loop
+    ret
+)"},
     {"statement loop spends its jumps", R"(
 var i int
 loop:
@@ -737,6 +863,88 @@ low:
     EXPECT_EQ(outcomes[1], outcomes[0]);
     // The string "12" times 3 is a string: r takes its text and no number.
     EXPECT_NE(outcomes[1][1].find("text '12'"), std::string::npos);
+}
+
+// A native that gives variable 1 the next of four types at every call, as
+// engine code that binds a variable may; the statements after the call must
+// follow the type it has now, in the same run.
+std::int32_t MorphNative(ScriptCallFrame* frame)
+{
+    static const std::uint32_t kTypes[] = {kScriptFloat, kScriptString, kScriptBoolean, kScriptInteger};
+    ScriptValue& v = frame->script->variables.data[1];
+    std::uint32_t next = kScriptFloat;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (kTypes[i] == v.type)
+            next = kTypes[(i + 1) % 4];
+    }
+    v.type = next;
+    v.SetText(next == kScriptString ? "7" : "");
+    v.intValue = 3;
+    v.floatValue = 1.5f;
+    v.boolValue = 1;
+    return 0;
+}
+
+TEST_F(ScriptTest, StatementsFollowATypeChangedByANativeInTheSameRun)
+{
+    const char* const source = R"(
+callsite morph test__Morph 0 int
+var i int
+var v int
+var f float
+var r int
+    push ref i
+    push int 0
+    assign
+loop:
+    native - morph
+    popreg
+    push ref f
+    pushvar ref v
+    push float 0.5
+    add
+    assign
+    dec ref v
+    push ref r
+    pushvar ref v
+    push int 3
+    mul
+    assign
+    pushvar ref v
+    push int 1
+    neg
+    add
+    nonneg
+    jnz high
+    dec ref r
+high:
+    inc ref i
+    pushvar ref i
+    push int 9
+    eq
+    jz loop
+    ret
+)";
+    RegisterScriptNative("test__Morph", MorphNative);
+    std::string outcomes[2];
+    for (int fused = 0; fused < 2; ++fused) {
+        SetScriptIdiomFusion(fused != 0);
+        const auto script = Load(source);
+        SetScriptIdiomFusion(true);
+        // A loop that never ends fails instead of hanging.
+        SetScriptJumpBudget(1000);
+        ASSERT_EQ(script->Run(""), 0) << link.LastText();
+        for (std::int32_t i = 0; i < script->variables.count; ++i)
+            outcomes[fused] += Views(script->variables.data[i]) + "; ";
+        // A second run starts over the types the first one left.
+        ASSERT_EQ(script->Run(""), 0) << link.LastText();
+        SetScriptJumpBudget(0);
+        for (std::int32_t i = 0; i < script->variables.count; ++i)
+            outcomes[fused] += Views(script->variables.data[i]) + "; ";
+        outcomes[fused] += std::string(script->stack, script->stack + 64);
+    }
+    EXPECT_EQ(outcomes[1], outcomes[0]);
+    EXPECT_TRUE(link.reports.empty());
 }
 
 // The counter loop's figures, so that agreement above is not agreement on
