@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 namespace vls::tools {
@@ -18,17 +17,41 @@ void NodePosition(const LayerNode& node, float& x, float& z)
     std::memcpy(&z, &node.field[1], sizeof z);
 }
 
+// The layer's polygons alone, enabled, as the engine reads them; false when
+// they do not load.
+bool LoadGeometry(const LayerData& data, cKestruneEnvironmentLayer& layer)
+{
+    LayerData geometry = data;
+    geometry.nodes.clear();
+    geometry.rows.clear();
+    std::vector<std::uint8_t> bytes;
+    DatafileByteWriter writer(bytes);
+    WriteLayer(writer, "walkmap", geometry);
+    if (layer.LoadFromMemory(bytes.data(), bytes.size()) != 0)
+        return false;
+    layer.enabled = 1;
+    return true;
+}
+
 } // namespace
 
-void AddWalkRing(LayerData& data, float x1, float z1, float x2, float z2, bool hole)
+void AddWalkPolygon(LayerData& data, const std::vector<WalkCorner>& corners, bool hole)
 {
+    if (corners.empty())
+        return;
     LayerPolygon polygon;
-    polygon.pointCount = 5;
+    polygon.pointCount = static_cast<std::uint32_t>(corners.size() + 1);
     polygon.flags = hole ? 1 : 0;
     polygon.firstPoint = static_cast<std::uint32_t>(data.points.size());
     data.polygons.push_back(polygon);
-    const LayerPoint ring[] = {{x1, 0, z1}, {x2, 0, z1}, {x2, 0, z2}, {x1, 0, z2}, {x1, 0, z1}};
-    data.points.insert(data.points.end(), std::begin(ring), std::end(ring));
+    for (const WalkCorner& corner : corners)
+        data.points.push_back({corner.x, 0.0f, corner.z});
+    data.points.push_back(data.points[polygon.firstPoint]);
+}
+
+void AddWalkRing(LayerData& data, float x1, float z1, float x2, float z2, bool hole)
+{
+    AddWalkPolygon(data, {{x1, z1}, {x2, z1}, {x2, z2}, {x1, z2}}, hole);
 }
 
 void AddWalkNode(LayerData& data, float x, float z, std::uint32_t polygon)
@@ -40,21 +63,23 @@ void AddWalkNode(LayerData& data, float x, float z, std::uint32_t polygon)
     data.nodes.push_back(node);
 }
 
+bool AddWalkNodeOnFloor(LayerData& data, float x, float z, std::uint32_t polygon)
+{
+    cKestruneEnvironmentLayer layer;
+    if (!LoadGeometry(data, layer) || !layer.ContainsPoint(x, z))
+        return false;
+    AddWalkNode(data, x, z, polygon);
+    return true;
+}
+
 void BuildWalkNodeRows(LayerData& data, float maxJoin)
 {
     const std::size_t n = data.nodes.size();
     data.rows.assign(n * n, LayerRowEntry());
     // The layer's own segment test decides what a node sees.
-    LayerData geometry = data;
-    geometry.nodes.clear();
-    geometry.rows.clear();
-    std::vector<std::uint8_t> bytes;
-    DatafileByteWriter writer(bytes);
-    WriteLayer(writer, "walkmap", geometry);
     cKestruneEnvironmentLayer layer;
-    if (layer.LoadFromMemory(bytes.data(), bytes.size()) != 0)
+    if (!LoadGeometry(data, layer))
         return;
-    layer.enabled = 1;
 
     std::vector<float> distance(n * n, kNoWay);
     std::vector<std::uint32_t> next(n * n);

@@ -9,17 +9,30 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace vls::tools {
 
 // The distance a row gives between nodes with no way between them.
 constexpr float kNoWay = 100000.0f;
 
-// A closed rectangular ring (the last point repeats the first, as scene data
-// stores its walk polygons) from (x1, z1) to (x2, z2) at height 0.
+struct WalkCorner {
+    float x;
+    float z;
+};
+
+// A closed ring through `corners` at height 0, stored with its first point
+// repeated at its end, as scene data stores its walk polygons (the segment
+// test of line of sight reads only the stored edges).
+void AddWalkPolygon(LayerData& data, const std::vector<WalkCorner>& corners, bool hole = false);
+// A closed rectangular ring from (x1, z1) to (x2, z2).
 void AddWalkRing(LayerData& data, float x1, float z1, float x2, float z2, bool hole = false);
 // A node at (x, z) inside polygon polygon of the layer.
 void AddWalkNode(LayerData& data, float x, float z, std::uint32_t polygon);
+// The same only where the layer's polygons make (x, z) walkable, as the
+// walk map sees it (the last polygon holding the point decides); whether
+// the node was added.
+bool AddWalkNodeOnFloor(LayerData& data, float x, float z, std::uint32_t polygon);
 // Fills the rows: nodes that see each other, no farther apart than
 // maxJoin, are joined by their straight distance, and the shortest ways over
 // those joins are stored. Short joins make rows that zigzag over the floor,

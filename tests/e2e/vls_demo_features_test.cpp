@@ -9,6 +9,7 @@
 #include "tools/demo/demo_harbour.h"
 #include "tools/demo/demo_harbour_script.h"
 #include "tools/demo/demo_hints.h"
+#include "tools/demo/demo_lighthouse.h"
 
 #include <gtest/gtest.h>
 
@@ -243,11 +244,14 @@ namespace {
 
 // The rock: 'H' held marks the way back and the tower's lamp, log, door and
 // the ledge; the ledge's climb plays behind the scene, its camera track
-// moving the camera and its height track lifting the player.
+// moving the camera and its height track lifting the player. From where he
+// arrives, the way to the climb goes round the front corner of the ledge's
+// block and in from its front: he stands at the climb's start about three
+// seconds after the click, and the climb's video lasts two.
 constexpr const char* kRockAndClimb = "step 500\nclick 380 440\nstep 10000\n"
                                       "keydown H\nstep 3000\nscreenshot rock_hints.bmp\nkeyup H\nstep 1000\n"
-                                      "click 480 570\nstep 2250\nscreenshot climb_start.bmp\n"
-                                      "step 2000\nscreenshot climb_end.bmp\nstep 1500\nscreenshot climbed.bmp\n";
+                                      "click 480 570\nstep 3000\nscreenshot climb_start.bmp\n"
+                                      "step 1850\nscreenshot climb_end.bmp\nstep 1500\nscreenshot climbed.bmp\n";
 
 TEST(VlsDemoClimb, TheRocksHintsAndTheLedgesClimbFollowTheirTracks)
 {
@@ -288,6 +292,64 @@ TEST(VlsDemoClimb, TheRocksHintsAndTheLedgesClimbFollowTheirTracks)
     const auto height = vls::e2e::PlayerHeight(run.lastgame);
     ASSERT_TRUE(height.has_value());
     EXPECT_NEAR(*height, vls::tools::climb::kHeight, 0.01f) << "the height track's last record, over the rock at 0";
+}
+
+} // namespace
+
+namespace {
+
+// Across the rock from where he arrives to the floor right of the ledge: the
+// straight way runs through the ledge's block, the walk goes in front of it.
+constexpr BandPoint kRightOfLedge{600, 490};
+constexpr int kWalkShots = 10;
+
+std::string WalkPastTheLedge()
+{
+    std::string script = "step 500\nclick 380 440\nstep 10000\nclick "
+        + std::to_string(static_cast<int>(kRightOfLedge.x)) + " "
+        + std::to_string(static_cast<int>(kRightOfLedge.y) + kBandTop) + "\n";
+    for (int i = 0; i < kWalkShots; ++i)
+        script += "step 300\nscreenshot walk" + std::to_string(i) + ".bmp\n";
+    return script + "step 2000\n";
+}
+
+TEST(VlsDemoClimb, WalkingPastTheLedgeGoesInFrontOfItsBlock)
+{
+    DrivenProgram program(VLS_PROGRAM_PATH);
+    const DemoRun run = vls::e2e::PlayDemo(program, WalkPastTheLedge() + kSaveAndClose);
+    ExpectOrderlyRun(run);
+
+    // Where the block stands on the band, and the row of the floor as far in
+    // front of it as the figure reaches: feet seen over the block's columns
+    // must be lower on the screen than that.
+    const vls::tools::DemoFloorCamera camera = vls::tools::RockCamera();
+    const vls::tools::RockLedge ledge = vls::tools::RockLedgeSeenBy(camera);
+    float left = 1e9f, right = -1e9f;
+    for (const auto& corner : vls::tools::RockLedgeCorners(ledge)) {
+        const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+    }
+    const float clear = camera.Project({ledge.front.x, ledge.front.z - vls::tools::rock::kFigureReach}, 0.0f).y + kBandTop;
+    int overTheBlock = 0;
+    for (int i = 0; i < kWalkShots; ++i) {
+        const Screenshot shot = Shot(program, ("walk" + std::to_string(i) + ".bmp").c_str());
+        const int column = FigureColumn(shot);
+        ASSERT_GE(column, 0) << i;
+        const int middle = column + 10;
+        if (middle < left || middle > right)
+            continue;
+        ++overTheBlock;
+        EXPECT_GT(FigureFeet(shot, column), clear) << "shot " << i << " at column " << column;
+    }
+    EXPECT_GE(overTheBlock, 2) << "he passed the block";
+
+    vls::tools::FloorPoint target{};
+    camera.Unproject(kRightOfLedge, target);
+    const auto place = vls::e2e::PlayerPlace(run.lastgame);
+    ASSERT_TRUE(place.has_value());
+    EXPECT_NEAR(place->first, target.x, 0.05f) << "he got where he was sent";
+    EXPECT_NEAR(place->second, target.z, 0.05f);
 }
 
 } // namespace

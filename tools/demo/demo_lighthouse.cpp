@@ -12,6 +12,7 @@
 #include "tools/sound_writer.h"
 #include "tools/video_tracks_writer.h"
 #include "tools/video_writer.h"
+#include "tools/walk_map_builder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,7 +24,6 @@ namespace {
 constexpr int kVideoWidth = 800; // the band's size: the video fills the band
 constexpr int kVideoHeight = 400;
 constexpr int kVideoRate = 20;
-constexpr float kRockEyeX = 40.0f;
 
 // On entering: the way back across the water, the tower's lamp, log and
 // door, the player on the rock, snow and the spring, the lighthouse's music,
@@ -162,32 +162,11 @@ use_door:
  ret
 )";
 
-namespace rock {
-constexpr BandPoint kArrival{220, 478};
-constexpr BandPoint kShore{560, 478};
-constexpr BandPoint kExitMark{790, 230}; // the way back across the water
-constexpr BandPoint kFountain{140, 470}; // a spring on the rock
-constexpr BandPoint kTowerFoot{330, 470}; // by the door, under the log and the lamp
-constexpr BandPoint kLedgeFoot{470, 470};  // under the ledge, climbed in a realtime video
-// How far behind its front edge the climber ends on the ledge's top: his
-// nearer foot stands half as far in.
-constexpr float kLedgeLip = 0.3f;
-} // namespace rock
-
-// The ledge stands where the climb lifts the player, as high as it lifts
-// him, so that he ends on its top.
-RockLedge Ledge(const DemoFloorCamera& camera)
-{
-    FloorPoint foot{};
-    camera.Unproject(rock::kLedgeFoot, foot);
-    return {{foot.x, foot.z - rock::kLedgeLip}, climb::kHeight};
-}
-
 // The hotspot of the ledge: the box on the band around its block.
 std::vector<HotspotPoint> LedgeOutline(const DemoFloorCamera& camera)
 {
     float left = 1e9f, top = 1e9f, right = -1e9f, bottom = -1e9f;
-    for (const auto& corner : RockLedgeCorners(Ledge(camera))) {
+    for (const auto& corner : RockLedgeCorners(RockLedgeSeenBy(camera))) {
         const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
         left = std::min(left, p.x);
         top = std::min(top, p.y);
@@ -211,7 +190,7 @@ std::string WeatherStatements(const DemoFloorCamera& camera)
                   " push float 1.2\n push int 600\n push float 0.0\n push float 0.0\n native - weather\n"
                   " push float %.3f\n push float 0.0\n push float %.3f\n push float 0.6\n push float 0.0\n push float 5.0\n"
                   " push int 300\n native - fountain\n",
-                  kRockEyeX, spring.x, spring.z);
+                  rock::kEyeX, spring.x, spring.z);
     return text;
 }
 
@@ -296,24 +275,68 @@ std::vector<std::uint8_t> IntroVideo(std::string& error)
     return bytes;
 }
 
+// The ledge's block, wider by the figure's reach, cut out of the floor but
+// for a way as wide as the figure's path from its front to just behind the
+// climb's start: he can walk in to the climb and nowhere else into the rock.
+void CutOutLedge(LayerData& floor, const RockLedge& ledge, FloorPoint climb)
+{
+    const float left = ledge.front.x - kRockLedgeHalfWidth - rock::kFigureReach;
+    const float right = ledge.front.x + kRockLedgeHalfWidth + rock::kFigureReach;
+    const float front = ledge.front.z - rock::kFigureReach;
+    const float back = ledge.front.z + kRockLedgeDepth + rock::kFigureReach;
+    const float wayLeft = climb.x - rock::kClimbWayHalfWidth, wayRight = climb.x + rock::kClimbWayHalfWidth;
+    const float wayEnd = climb.z + rock::kClimbWayHalfWidth;
+    AddWalkPolygon(floor,
+                   {{left, front}, {wayLeft, front}, {wayLeft, wayEnd}, {wayRight, wayEnd}, {wayRight, front},
+                    {right, front}, {right, back}, {left, back}},
+                   true);
+    // Ways round the block go over its corners, and the way in starts
+    // straight in front of the climb; a corner past the rock's edge has none.
+    const float c = rock::kNodeClearance;
+    const std::uint32_t rockTop = 0;
+    AddWalkNodeOnFloor(floor, left - c, front - c, rockTop);
+    AddWalkNodeOnFloor(floor, climb.x, front - c, rockTop);
+    AddWalkNodeOnFloor(floor, right + c, front - c, rockTop);
+    AddWalkNodeOnFloor(floor, right + c, back + c, rockTop);
+    AddWalkNodeOnFloor(floor, left - c, back + c, rockTop);
+    BuildWalkNodeRows(floor);
+}
+
 }  // namespace
+
+DemoFloorCamera RockCamera() { return DemoFloorCamera(rock::kEyeX, kDemoEyeHeight, kSeaHorizonRow); }
+
+RockLedge RockLedgeSeenBy(const DemoFloorCamera& camera)
+{
+    FloorPoint foot{};
+    camera.Unproject(rock::kLedgeFoot, foot);
+    return {{foot.x, foot.z - rock::kLedgeLip}, climb::kHeight};
+}
+
+LayerDescription RockWalkLayer(const DemoFloorCamera& camera)
+{
+    LayerDescription layer = FloorLayer("walkmap_rock", camera, {{0, 428}, {380, 408}, {620, 470}, {700, 512}, {0, 512}});
+    FloorPoint climb{};
+    camera.Unproject(rock::kLedgeFoot, climb);
+    CutOutLedge(layer.data, RockLedgeSeenBy(camera), climb);
+    return layer;
+}
 
 std::vector<DemoResource> MakeLighthouseResources(std::string& error)
 {
     const std::vector<std::uint8_t> video = IntroVideo(error);
     if (video.empty())
         return {};
-    const DemoFloorCamera camera(kRockEyeX, kDemoEyeHeight, kSeaHorizonRow);
-    const Picture rockPicture = LighthouseRockPicture(camera, Ledge(camera));
-    std::vector<DemoResource> climb = MakeClimbResources("ledge_climb", rockPicture, kRockEyeX, rock::kLedgeFoot, error);
+    const DemoFloorCamera camera = RockCamera();
+    const Picture rockPicture = LighthouseRockPicture(camera, RockLedgeSeenBy(camera));
+    std::vector<DemoResource> climb = MakeClimbResources("ledge_climb", rockPicture, rock::kEyeX, rock::kLedgeFoot, error);
     if (climb.empty())
         return {};
 
     SceneDescription scene;
     scene.name = "lighthouse";
     scene.viewNames = {"lighthouse_rock"};
-    // The flat top of the rock in front of the tower.
-    scene.layers.push_back(FloorLayer("walkmap_rock", camera, {{0, 428}, {380, 408}, {620, 470}, {700, 512}, {0, 512}}));
+    scene.layers.push_back(RockWalkLayer(camera));
     // The exit back to the harbour: the quay across the water.
     scene.hotspots.push_back(QuadHotspot({{560, 200}, {1024, 200}, {1024, 260}, {590, 260}}, 0));
     // On the tower: its lamp, the plaque of the keeper's log and its door.
