@@ -192,6 +192,11 @@ TEST_F(VlsDemoFeatures, TheFishermansTalkShowsHisHeadInItsFrame)
     const auto bluish = [](std::uint32_t p) { return vls::e2e::Blue(p) > vls::e2e::Red(p); };
     EXPECT_GT(CountWhere(chat, 298, 216, 638, 340, bluish), 400);
     EXPECT_EQ(CountWhere(talked, 298, 216, 638, 340, bluish), 0);
+    // The close-up is drawn over the scene and its head tested against the
+    // scene's depths: the player, who talks to him from the quay's left,
+    // stands clear of the frame, so none of him shows through the head.
+    EXPECT_EQ(CountWhere(chat, 278, 526, 658, 640, Cloth), 0) << "nobody under the frame";
+    EXPECT_GT(CountWhere(chat, 0, 526, 278, 640, Cloth), 300) << "the player, left of it";
     // The close-up borrowed his model; he stands on the quay again.
     const int fisherX = static_cast<int>(vls::tools::harbour::kFisher.x);
     EXPECT_GT(CountWhere(talked, fisherX - 20, 450, fisherX + 22, 640, Cloth), 300);

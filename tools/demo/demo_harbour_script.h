@@ -16,7 +16,7 @@ constexpr BandPoint kStart{250, 455};     // where a new game puts the player
 constexpr BandPoint kQuayEnd{395, 345};   // the way out: walk point, and the return
 constexpr BandPoint kBoatSide{415, 395};  // at the quay's edge by the boat
 constexpr BandPoint kFisher{438, 500};    // the fisherman stands here
-constexpr BandPoint kFisherMeet{360, 488}; // and is talked to from here
+constexpr BandPoint kFisherMeet{230, 490}; // and is talked to from here
 constexpr BandPoint kRope{150, 400};      // the coil of rope (centre of its picture)
 constexpr BandPoint kRopeSide{190, 430};
 constexpr BandPoint kCoveSteps{40, 430};  // the steps down to the cove, at the quay's left end
