@@ -7,6 +7,7 @@
 #include "engine/world/world_host.h"
 #include "platform/win32/winmm/mmsystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -93,8 +94,11 @@ bool cKestruneWalkMap::IsWalkable(float x, float z, std::int32_t testMode) const
 
 bool cKestruneWalkMap::IsLineBlocked(float x1, float z1, float x2, float z2, std::int32_t node) const
 {
-    if (edges_.Crosses(x1, z1, x2, z2))
-        return true;
+    return edges_.Crosses(x1, z1, x2, z2) || BlockedAtNode(x1, z1, x2, z2, node);
+}
+
+bool cKestruneWalkMap::BlockedAtNode(float x1, float z1, float x2, float z2, std::int32_t node) const
+{
     if (node == -1 || !nodeLayer || node < 0 || node >= nodeCount)
         return false;
     const LayerData& data = nodeLayer->Data();
@@ -280,6 +284,21 @@ float GrowHandle(float px, float pz, const float (*directions)[2], int count, fl
 
 } // namespace
 
+float cKestruneWalkMap::GrowHandles(float x, float z, const float (*directions)[2], int count, float limit, float step,
+                                    std::int32_t node)
+{
+    // Every handle is tested no longer than the limit, along directions no
+    // longer than the longest; a little more covers the rounding of the
+    // handles' ends.
+    double longest = 0.0;
+    for (int i = 0; i < count; ++i)
+        longest = std::max({longest, std::fabs(double{directions[i][0]}), std::fabs(double{directions[i][1]})});
+    edges_.Gather(x, z, (double{limit} * longest + 1e-6) * 1.001, nearby_);
+    return GrowHandle(x, z, directions, count, limit, step, [&](float x1, float z1, float x2, float z2) {
+        return edges_.CrossesNearby(nearby_, x1, z1, x2, z2) || BlockedAtNode(x1, z1, x2, z2, node);
+    });
+}
+
 void cKestruneWalkMap::Expand()
 {
     for (PathRecord& record : path) {
@@ -301,13 +320,15 @@ void cKestruneWalkMap::Expand()
         const float limit = 0.5f * std::fmin(legA, legB);
         const float directions[2][2] = {{-tx, -tz}, {tx, tz}};
         const std::int32_t node = r.node;
-        const float h = GrowHandle(r.x, r.z, directions, 2, limit, 0.1f * limit,
-                                   [&](float x1, float z1, float x2, float z2) { return IsLineBlocked(x1, z1, x2, z2, node); });
+        const float h = GrowHandles(r.x, r.z, directions, 2, limit, 0.1f * limit, node);
         r.inX = r.x - h * tx;
         r.inZ = r.z - h * tz;
         r.outX = r.x + h * tx;
         r.outZ = r.z + h * tz;
     }
+    // The handles of the ends run along a third of the first and last legs,
+    // which are often long: the grid serves their few long segments better
+    // than gathered edges would.
     const auto blockedFor = [this](std::int32_t node) {
         return [this, node](float x1, float z1, float x2, float z2) { return IsLineBlocked(x1, z1, x2, z2, node); };
     };

@@ -100,6 +100,13 @@ private:
     bool ClampTarget(float& x, float& z) const;
     bool PlanOverNodes(float startX, float startZ, float targetX, float targetZ);
     void Expand();
+    // The node's half of IsLineBlocked: the segment's midpoint against the
+    // node's polygon.
+    bool BlockedAtNode(float x1, float z1, float x2, float z2, std::int32_t node) const;
+    // Grows the handles of an inner point of the walk (see Expand), whose
+    // legs are short, with the edges near it gathered once.
+    float GrowHandles(float x, float z, const float (*directions)[2], int count, float limit, float step,
+                      std::int32_t node);
     void FillTable(std::size_t k);
     void Arrive();
 
@@ -109,4 +116,5 @@ private:
     const WalkNodeGraph* graph_ = nullptr;
     WalkEdgeGrid edges_;
     WalkNodePairSearch pairs_;
+    WalkEdgeGrid::Nearby nearby_;
 };

@@ -192,6 +192,44 @@ bool WalkEdgeGrid::AnyCell(double x1, double z1, double x2, double z2, double ma
     return false;
 }
 
+void WalkEdgeGrid::Gather(float x, float z, double reach, Nearby& out) const
+{
+    out.x = x;
+    out.z = z;
+    out.edges.clear();
+    if (!Finite(x, z, x, z) || !std::isfinite(reach)) {
+        out.reach = -1.0;
+        return;
+    }
+    out.reach = reach;
+    out.edges = loose_;
+    if (columns_ == 0)
+        return;
+    const double margin = reach + Margin(2.0 * reach);
+    const double lowX = x - margin, highX = x + margin, lowZ = z - margin, highZ = z + margin;
+    AnyCell(x, z, x, z, margin, [&](std::size_t cell) {
+        for (std::uint32_t k = cellStart_[cell]; k < cellStart_[cell + 1]; ++k) {
+            const Edge& edge = edges_[cellEdges_[k]];
+            if (edge.highX >= lowX && edge.lowX <= highX && edge.highZ >= lowZ && edge.lowZ <= highZ)
+                out.edges.push_back(cellEdges_[k]);
+        }
+        return false;
+    });
+    std::sort(out.edges.begin(), out.edges.end());
+    out.edges.erase(std::unique(out.edges.begin(), out.edges.end()), out.edges.end());
+}
+
+bool WalkEdgeGrid::CrossesNearby(const Nearby& nearby, float x1, float z1, float x2, float z2) const
+{
+    const bool served = x1 == nearby.x && z1 == nearby.z && std::fabs(double{x2} - x1) <= nearby.reach
+                     && std::fabs(double{z2} - z1) <= nearby.reach;
+    if (!served)
+        return Crosses(x1, z1, x2, z2);
+    return AnyCrossed(nearby.edges, x1, z1, x2, z2, nullptr);
+}
+
+double WalkEdgeGrid::Margin(double extent) const { return margin_ + kMarginShare * extent; }
+
 bool WalkEdgeGrid::Crossed(const Edge& edge, float x1, float z1, float x2, float z2) const
 {
     if (!layers_[edge.layer]->enabled)
@@ -226,7 +264,7 @@ bool WalkEdgeGrid::Crosses(float x1, float z1, float x2, float z2, std::uint32_t
         return true;
     if (columns_ == 0)
         return false;
-    const double margin = margin_ + kMarginShare * (std::fabs(double{x2} - x1) + std::fabs(double{z2} - z1));
+    const double margin = Margin(std::fabs(double{x2} - x1) + std::fabs(double{z2} - z1));
     const double lowX = std::min(x1, x2) - margin, highX = std::max(x1, x2) + margin;
     const double lowZ = std::min(z1, z2) - margin, highZ = std::max(z1, z2) + margin;
     return AnyCell(x1, z1, x2, z2, margin, [&](std::size_t cell) {

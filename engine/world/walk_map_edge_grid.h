@@ -27,6 +27,30 @@ public:
     {
         return Crossed(edges_[e], x1, z1, x2, z2);
     }
+    // The edges near one point, gathered once for the many short segments
+    // from it that the smoothing of a walk tests.
+    struct Nearby {
+        float x = 0.0f, z = 0.0f;
+        double reach = -1.0;
+        std::vector<std::uint32_t> edges;
+    };
+    // Gathers the edges that a segment from (x, z) whose ends differ by at
+    // most reach in x and in z can cross (and a few more).
+    void Gather(float x, float z, double reach, Nearby& out) const;
+    // Crosses, answered from the gathered edges for a segment they serve.
+    bool CrossesNearby(const Nearby& nearby, float x1, float z1, float x2, float z2) const;
+
+    std::size_t EdgeCount() const { return edges_.size(); }
+    void EdgeEnds(std::uint32_t e, float& ax, float& az, float& bx, float& bz) const
+    {
+        ax = edges_[e].ax;
+        az = edges_[e].az;
+        bx = edges_[e].bx;
+        bz = edges_[e].bz;
+    }
+    // Only an edge within this distance of a segment whose |dx| + |dz| is
+    // extent can be found to cross it, rounding included.
+    double Margin(double extent) const;
 
 private:
     struct Edge {

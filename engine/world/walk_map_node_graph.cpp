@@ -9,6 +9,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr float kNoCost = 100000.0f;
@@ -24,6 +28,9 @@ constexpr double kStopShare = 1e-5;
 // above keep them on the safe side of every rounding of their few operations.
 constexpr double kQuickShare = 1.0 - 1e-5;
 constexpr float kPairSlack = 1e-4f;
+// Lines of sight from one end after which filing the edges by direction
+// from it costs less than the grid would for the lines to come.
+constexpr int kLinesBeforeFan = 32;
 
 } // namespace
 
@@ -34,6 +41,8 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
     out.layer = &layer;
     out.x.resize(n);
     out.z.resize(n);
+    out.lowX = out.lowZ = std::numeric_limits<float>::infinity();
+    out.highX = out.highZ = -std::numeric_limits<float>::infinity();
     bool finite = true;
     for (std::size_t i = 0; i < n; ++i) {
         const LayerNode& node = data.nodes[i];
@@ -41,7 +50,14 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
             return false;
         std::memcpy(&out.x[i], &node.field[0], sizeof(float));
         std::memcpy(&out.z[i], &node.field[1], sizeof(float));
-        finite = finite && std::isfinite(out.x[i]) && std::isfinite(out.z[i]);
+        if (!std::isfinite(out.x[i]) || !std::isfinite(out.z[i])) {
+            finite = false;
+            continue;
+        }
+        out.lowX = std::min(out.lowX, out.x[i]);
+        out.lowZ = std::min(out.lowZ, out.z[i]);
+        out.highX = std::max(out.highX, out.x[i]);
+        out.highZ = std::max(out.highZ, out.z[i]);
     }
     if (data.rows.size() != n * n)
         return false;
@@ -70,6 +86,22 @@ void WalkNodePairSearch::End::Reset(float atX, float atZ, std::size_t nodes)
     z = atZ;
     seen.assign(nodes, kUntested);
     blockerCount = 0;
+    lines = 0;
+}
+
+bool WalkNodePairSearch::Blocked(End& end, float x, float z, std::uint32_t& edge) const
+{
+    if (end.lines < kLinesBeforeFan && ++end.lines == kLinesBeforeFan) {
+        // Every node lies within this |dx| + |dz| of the end; a node at a
+        // place that is not finite is beyond it and goes to the grid.
+        const double px = end.x, pz = end.z;
+        const double reach = std::max(std::fabs(graph_->lowX - px), std::fabs(graph_->highX - px))
+                           + std::max(std::fabs(graph_->lowZ - pz), std::fabs(graph_->highZ - pz));
+        end.fan.Build(*edges_, end.x, end.z, std::isfinite(reach) ? reach : 0.0);
+    }
+    if (end.lines < kLinesBeforeFan)
+        return edges_->Crosses(x, z, end.x, end.z, &edge);
+    return end.fan.Crosses(x, z, &edge);
 }
 
 bool WalkNodePairSearch::Sees(std::size_t i, End& end) const
@@ -85,7 +117,7 @@ bool WalkNodePairSearch::Sees(std::size_t i, End& end) const
     std::uint32_t edge = 0;
     if (hit < end.blockerCount)
         edge = end.blockers[hit];
-    else if (edges_->Crosses(x, z, end.x, end.z, &edge))
+    else if (Blocked(end, x, z, edge))
         hit = end.blockerCount < End::kBlockers ? end.blockerCount++ : End::kBlockers - 1;
     else {
         end.seen[i] = kVisible;
@@ -127,13 +159,22 @@ std::int32_t WalkNodePairSearch::NearestSeeing(End& end, std::size_t nearest, co
 
 void WalkNodePairSearch::Measure(float x, float z, std::vector<float>& distance) const
 {
-    // One plain loop over the coordinates, which the compiler runs several
-    // nodes at a time; the square root rounds as it does one at a time.
+    // Four nodes at a time where the processor has the lanes; each lane
+    // rounds as the plain loop does.
     const std::size_t n = graph_->x.size();
     const float* const nx = graph_->x.data();
     const float* const nz = graph_->z.data();
     float* const out = distance.data();
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128 px = _mm_set1_ps(x), pz = _mm_set1_ps(z);
+    for (; i + 4 <= n; i += 4) {
+        const __m128 dx = _mm_sub_ps(_mm_loadu_ps(nx + i), px);
+        const __m128 dz = _mm_sub_ps(_mm_loadu_ps(nz + i), pz);
+        _mm_storeu_ps(out + i, _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dz, dz))));
+    }
+#endif
+    for (; i < n; ++i) {
         const float dx = nx[i] - x, dz = nz[i] - z;
         out[i] = std::sqrt(dx * dx + dz * dz);
     }
@@ -190,6 +231,74 @@ void WalkNodePairSearch::Sort(double lowest, double highest)
         sorted_[next[bucketOf(q.least)]++] = q;
     bucketLow_ = lowest;
     bucketWidth_ = width;
+}
+
+void WalkNodePairSearch::SeenSide::Clear()
+{
+    node.clear();
+    distance.clear();
+    x.clear();
+    z.clear();
+}
+
+void WalkNodePairSearch::SeenSide::Add(const Seen& seen)
+{
+    node.push_back(seen.node);
+    distance.push_back(seen.distance);
+    x.push_back(seen.x);
+    z.push_back(seen.z);
+}
+
+std::uint32_t WalkNodePairSearch::Passing(const Seen& seen, const SeenSide& others, float best, float quickShare,
+                                          bool straight, const LayerRowEntry* row, std::size_t stride)
+{
+    // A pair whose straight ways alone, the row taken at its least share of
+    // the straight way between the nodes, come to more than this is dearer
+    // than the best beyond any rounding of the sums.
+    const float reach = best * (1.0f + kPairSlack) + kPairSlack;
+    const float quick = quickShare * quickShare;
+    const std::size_t m = others.Size();
+    passing_.resize(m);
+    std::uint32_t count = 0;
+    const auto pass = [&](std::size_t k) {
+        __builtin_prefetch(row + static_cast<std::size_t>(others.node[k]) * stride);
+        passing_[count++] = static_cast<std::uint32_t>(k);
+    };
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    // The same operations as below, four pairs at a time; a pair whose sum
+    // is not a number, which the plain test lets through, fails here, and
+    // could never be chosen.
+    const __m128 distance = _mm_set1_ps(seen.distance), limit = _mm_set1_ps(best), room = _mm_set1_ps(reach);
+    const __m128 x = _mm_set1_ps(seen.x), z = _mm_set1_ps(seen.z), share = _mm_set1_ps(quick);
+    const __m128 zero = _mm_setzero_ps();
+    for (; k + 4 <= m; k += 4) {
+        const __m128 sum = _mm_add_ps(distance, _mm_loadu_ps(others.distance.data() + k));
+        __m128 ok = _mm_cmple_ps(sum, limit);
+        if (straight) {
+            const __m128 left = _mm_sub_ps(room, sum);
+            const __m128 dx = _mm_sub_ps(x, _mm_loadu_ps(others.x.data() + k));
+            const __m128 dz = _mm_sub_ps(z, _mm_loadu_ps(others.z.data() + k));
+            const __m128 span = _mm_mul_ps(share, _mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dz, dz)));
+            ok = _mm_and_ps(ok, _mm_and_ps(_mm_cmpge_ps(left, zero), _mm_cmple_ps(span, _mm_mul_ps(left, left))));
+        }
+        for (int bits = _mm_movemask_ps(ok); bits != 0; bits &= bits - 1)
+            pass(k + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits))));
+    }
+#endif
+    for (; k < m; ++k) {
+        const float sum = seen.distance + others.distance[k];
+        if (sum > best)
+            continue;
+        if (straight) {
+            const float left = reach - sum;
+            const float dx = seen.x - others.x[k], dz = seen.z - others.z[k];
+            if (left < 0.0f || quick * (dx * dx + dz * dz) > left * left)
+                continue;
+        }
+        pass(k);
+    }
+    return count;
 }
 
 bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& graph, float startX, float startZ,
@@ -273,8 +382,8 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     // lines of sight. Ties go to the first pair in node order, as a search
     // in node order would find them, so the order in which pairs are costed
     // does not change the pair chosen.
-    startSide_.clear();
-    targetSide_.clear();
+    startSide_.Clear();
+    targetSide_.Clear();
     float best = kNoCost;
     a = b = -1;
     const auto consider = [&](const Seen& s, const Seen& t) {
@@ -290,32 +399,12 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     // The pairs of a newly seen node with the seen nodes of the other side
     // that can still cost no more than the best: first the pairs that pass,
     // their rows fetched ahead (they lie all over the table), then costed.
-    const auto pairWith = [&](const Seen& seen, const std::vector<Seen>& others, bool startSide) {
-        const LayerRowEntry* const row = rows + (startSide ? static_cast<std::size_t>(seen.node) * n : 0);
-        const std::size_t column = startSide ? 0 : static_cast<std::size_t>(seen.node);
-        const std::size_t stride = startSide ? 1 : n;
-        // A pair whose straight ways alone, the row taken at its least
-        // share of the straight way between the nodes, come to more than
-        // this is dearer than the best beyond any rounding of the sums.
-        const float reach = best * (1.0f + kPairSlack) + kPairSlack;
-        passing_.resize(others.size());
-        std::uint32_t count = 0;
-        for (std::uint32_t k = 0; k < others.size(); ++k) {
-            const Seen& other = others[k];
-            const float sum = seen.distance + other.distance;
-            if (sum > best)
-                continue;
-            if (straight) {
-                const float room = reach - sum;
-                const float dx = seen.x - other.x, dz = seen.z - other.z;
-                if (room < 0.0f || quickShare * quickShare * (dx * dx + dz * dz) > room * room)
-                    continue;
-            }
-            __builtin_prefetch(row + static_cast<std::size_t>(other.node) * stride + column);
-            passing_[count++] = k;
-        }
+    const auto pairWith = [&](const Seen& seen, const SeenSide& others, bool startSide) {
+        const LayerRowEntry* const row =
+            rows + (startSide ? static_cast<std::size_t>(seen.node) * n : static_cast<std::size_t>(seen.node));
+        const std::uint32_t count = Passing(seen, others, best, quickShare, straight, row, startSide ? 1 : n);
         for (std::uint32_t p = 0; p < count; ++p)
-            startSide ? consider(seen, others[passing_[p]]) : consider(others[passing_[p]], seen);
+            startSide ? consider(seen, others.At(passing_[p])) : consider(others.At(passing_[p]), seen);
     };
     for (std::size_t k = 0; k < kBuckets; ++k) {
         // Past this, a node's least cost is above the limit beyond any
@@ -335,12 +424,12 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             if (next.startSide) {
                 if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_))
                     continue;
-                startSide_.push_back(seen);
+                startSide_.Add(seen);
                 pairWith(seen, targetSide_, true);
             } else {
                 if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_))
                     continue;
-                targetSide_.push_back(seen);
+                targetSide_.Add(seen);
                 pairWith(seen, startSide_, false);
             }
         }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/world/environment_layer_format.h"
+#include "engine/world/walk_map_sight_fan.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +22,8 @@ struct WalkNodeGraph {
     std::vector<float> x;
     std::vector<float> z;
     double straightShare = 0.0;
+    // The box of the nodes at finite places.
+    float lowX = 0.0f, lowZ = 0.0f, highX = 0.0f, highZ = 0.0f;
 };
 
 // False, with out unusable, unless every row entry names a node of the graph
@@ -44,6 +49,16 @@ private:
         float distance;
         float x, z;
     };
+    // The seen nodes of one side, field by field, so that a new node of the
+    // other side is paired with four of them at a time.
+    struct SeenSide {
+        std::vector<std::int32_t> node;
+        std::vector<float> distance, x, z;
+        std::size_t Size() const { return node.size(); }
+        void Clear();
+        void Add(const Seen& seen);
+        Seen At(std::size_t k) const { return {node[k], distance[k], x[k], z[k]}; }
+    };
     // A node waiting to be looked at from one side, with the least a pair of
     // it could cost.
     struct Queued {
@@ -57,13 +72,16 @@ private:
     // nodes tested, and the edges that blocked the latest of them. Nearby
     // obstacles hide most of the floor from a point, so an edge that hid one
     // node usually hides the next, and testing it first ends most blocked
-    // lines at once.
+    // lines at once. An end whose lines are many files the edges by their
+    // direction from it.
     struct End {
         float x, z;
         std::vector<std::uint8_t> seen;
         static constexpr int kBlockers = 4;
         std::uint32_t blockers[kBlockers];
         int blockerCount;
+        int lines;
+        WalkSightFan fan;
         void Reset(float atX, float atZ, std::size_t nodes);
     };
 
@@ -73,8 +91,16 @@ private:
     static std::size_t Nearest(const std::vector<float>& distance);
     // Orders queue_ into sorted_ by least cost, bucket by bucket.
     void Sort(double lowest, double highest);
+    // Fills passing_ with the seen nodes of the other side whose pair with
+    // seen can cost no more than best by its straight ways (the row taken at
+    // quickShare of the straight way between the nodes when straight), and
+    // fetches the rows of those pairs ahead; returns how many.
+    std::uint32_t Passing(const Seen& seen, const SeenSide& others, float best, float quickShare, bool straight,
+                          const LayerRowEntry* row, std::size_t stride);
     // Whether node i sees the end, tested once per walk.
     bool Sees(std::size_t i, End& end) const;
+    // Whether the segment from (x, z) to the end crosses an edge, and which.
+    bool Blocked(End& end, float x, float z, std::uint32_t& edge) const;
     // The nearest node that sees the end, or -1; nearest: the nearest node.
     std::int32_t NearestSeeing(End& end, std::size_t nearest, const std::vector<float>& distance);
 
@@ -86,6 +112,6 @@ private:
     std::vector<Queued> queue_, sorted_;
     std::array<std::uint32_t, kBuckets + 1> bucketStart_{};
     double bucketLow_ = 0.0, bucketWidth_ = 1.0;
-    std::vector<Seen> startSide_, targetSide_;
+    SeenSide startSide_, targetSide_;
     std::vector<std::uint32_t> passing_;
 };

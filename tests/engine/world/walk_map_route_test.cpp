@@ -5,6 +5,8 @@
 // routes bit for bit.
 
 #include "engine/world/kestrune_walk_map.h"
+#include "engine/world/walk_map_edge_grid.h"
+#include "engine/world/walk_map_sight_fan.h"
 #include "tests/engine/world/walk_map_fixture.h"
 #include "tests/engine/world/world_fixture.h"
 
@@ -402,6 +404,60 @@ protected:
         }
     }
 
+    // Lines of sight gathered around one point, as the planner files them
+    // for the many lines from the nodes to an end of a walk and for the
+    // handles of a smoothed walk: from random points, corners and places
+    // right beside edges, to random places, corners, points on the same
+    // edges and points that are not finite.
+    void CheckLinesFromOnePoint(std::uint32_t seed, float lowX, float lowZ, float highX, float highZ)
+    {
+        Rng rng{seed};
+        WalkEdgeGrid grid;
+        grid.Build(map.layers);
+        const std::vector<LayerPoint> corners = Corners();
+        const auto corner = [&] { return corners[rng.Below(corners.size())]; };
+        const auto place = [&](float& x, float& z) {
+            const std::uint32_t kind = rng.Below(4);
+            const LayerPoint a = corner(), b = corner();
+            if (kind == 0) {
+                x = a.x;
+                z = a.z;
+            } else if (kind == 1) {
+                const float k = rng.Below(2) ? rng.Range(-0.5f, 1.5f) : static_cast<float>(rng.Below(5)) * 0.25f;
+                x = a.x + (b.x - a.x) * k;
+                z = a.z + (b.z - a.z) * k;
+            } else {
+                x = rng.Range(lowX - 5, highX + 5);
+                z = rng.Range(lowZ - 5, highZ + 5);
+            }
+        };
+        const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f};
+        WalkSightFan fan;
+        WalkEdgeGrid::Nearby nearby;
+        for (int p = 0; p < 60; ++p) {
+            float px, pz;
+            place(px, pz);
+            const double reach = 2.0 * (highX - lowX + highZ - lowZ) * rng.Range(0.2f, 1.0f);
+            fan.Build(grid, px, pz, reach);
+            for (int i = 0; i < 300; ++i) {
+                float x, z;
+                place(x, z);
+                if (i % 100 == 99)
+                    (rng.Below(2) ? x : z) = odd[rng.Below(3)];
+                ASSERT_EQ(fan.Crosses(x, z), PlainBlocked(map, x, z, px, pz, -1))
+                    << x << "," << z << " to " << px << "," << pz << " reach " << reach;
+            }
+            const float radius = rng.Range(0.01f, 10.0f);
+            grid.Gather(px, pz, radius, nearby);
+            for (int i = 0; i < 100; ++i) {
+                const float turn = rng.Range(0, 6.2831853f), length = rng.Range(0, radius * 1.5f);
+                const float x = px + length * std::cos(turn), z = pz + length * std::sin(turn);
+                ASSERT_EQ(grid.CrossesNearby(nearby, px, pz, x, z), PlainBlocked(map, px, pz, x, z, -1))
+                    << px << "," << pz << " to " << x << "," << z << " radius " << radius;
+            }
+        }
+    }
+
     WalkHost host;
     cKestruneScene scene;
     FakeControl control;
@@ -413,6 +469,7 @@ TEST_F(WalkRouteTest, LatticeOfNodesAmongPillars)
     AddLayer(scene, Pillars());
     map.Bind();
     CheckLineOfSight(7);
+    CheckLinesFromOnePoint(7, map.minX, map.minZ, map.maxX, map.maxZ);
     const Tally tally = Walks(99, 400);
     EXPECT_GT(tally.overNodes, 100);
     EXPECT_GT(tally.direct, 40);
@@ -429,6 +486,7 @@ TEST_F(WalkRouteTest, ScatteredNodesOnASlantedFloorWithAnIslandLayer)
     map.Bind();
     ASSERT_EQ(map.layers.count, 2);
     CheckLineOfSight(8);
+    CheckLinesFromOnePoint(8, map.minX, map.minZ, map.maxX, map.maxZ);
     const Tally tally = Walks(100, 400);
     EXPECT_GT(tally.overNodes, 60);
     EXPECT_GT(tally.direct, 40);
@@ -473,6 +531,7 @@ TEST_F(WalkRouteTest, LineOfSightOnOddGeometry)
         AddLayer(odd, c.layer);
         map.BindLayers(odd);
         CheckLineOfSight(11, -20, -20, 120, 120);
+        CheckLinesFromOnePoint(12, -20, -20, 120, 120);
     }
 }
 
@@ -499,6 +558,7 @@ TEST_F(WalkRouteTest, GeneratedPillarFloorsMatchThePlainSearch)
         map.Bind();
         ASSERT_GT(map.nodeCount, 100);
         CheckLineOfSight(plan.seed);
+        CheckLinesFromOnePoint(plan.seed, map.minX, map.minZ, map.maxX, map.maxZ);
         const Tally tally = Walks(plan.seed, 400);
         EXPECT_GT(tally.overNodes, 50);
         EXPECT_GT(tally.checked, 200);
