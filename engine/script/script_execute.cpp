@@ -559,6 +559,14 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         }
 
     op_Fast: {
+        // Room or a table that shrank below what the fast code names: the
+        // run loop runs the instruction.
+        if (top + kFastRoomSlots * 5u > kStackLast
+            || program_.fastHighestVariable >= static_cast<std::uint32_t>(variableCount)) {
+            in = &fast[in->a].general;
+            ip = in->next;
+            goto* kHandlers[static_cast<std::uint8_t>(in->op)];
+        }
         fastState.variables = vars;
         fastState.variableCount = variableCount;
         fastState.top = top;

@@ -176,6 +176,10 @@ struct ScriptFastState {
 // A fast runner: the index of the fast instruction that runs next, or one
 // of the stops below.
 using ScriptFastRun = std::uint32_t (*)(ScriptFastInstruction& in, ScriptFastState& state);
+// The fast code runs only with this many stack slots free above the top
+// (the most a statement writes) and a variable table that holds every
+// variable it names, so that its runners check neither.
+inline constexpr std::uint32_t kFastRoomSlots = 3;
 // The run goes on in the run loop, with the long form of the instruction
 // that stopped (its `general`).
 inline constexpr std::uint32_t kFastStop = 0xFFFFFFFFu;
@@ -194,7 +198,7 @@ struct ScriptFastInstruction {
     std::uint32_t statement = 0;
     std::uint32_t variable = 0; // the variable assigned, counted or compared
     std::uint32_t constant = 0; // a fused idiom's integer constant
-    std::uint32_t highestVariable = 0;
+    std::uint32_t highestVariable = 0; // the highest variable index it names
     ScriptTypedForm form = ScriptTypedForm::None;
     ScriptOp ops[2] = {};
     bool whenTrue = false; // a test jumps when its value is true
@@ -210,6 +214,7 @@ struct ScriptProgram {
     std::vector<ScriptStep> steps;
     std::vector<ScriptSlotWrite> writes;
     std::vector<ScriptFastInstruction> fast;
+    std::uint32_t fastHighestVariable = 0; // the highest variable index the fast code names
 };
 
 // Byte lengths of the fused idioms, and of the first instruction in each.

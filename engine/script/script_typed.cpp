@@ -2,6 +2,7 @@
 
 #include "engine/script/script_machine_internal.h"
 
+#include <algorithm>
 #include <type_traits>
 
 using namespace script_detail;
@@ -26,19 +27,6 @@ constexpr std::uint32_t ResultType(ScriptOp op, std::uint32_t x)
 {
     return op == ScriptOp::Equal || op == ScriptOp::ToBoolean || op == ScriptOp::TestNonNegative ? kScriptBoolean
                                                                                                    : x;
-}
-
-// The DynArray rule; the run loop never runs a program over an empty table.
-VLS_INLINE ScriptValue& At(ScriptValue* variables, std::int32_t count, std::uint32_t index)
-{
-    return variables[static_cast<std::int32_t>(index) < count ? index : static_cast<std::uint32_t>(count - 1)];
-}
-
-// Runners index the table directly: one whose statement names a variable
-// past the end of the table declines, and the run loop applies the rule.
-VLS_INLINE bool InTable(const ScriptFastInstruction& in, const ScriptFastState& s)
-{
-    return in.highestVariable < static_cast<std::uint32_t>(s.variableCount);
 }
 
 // A leaf's payload, when it still has the type T the runner was picked for
@@ -105,7 +93,8 @@ VLS_INLINE void Put(std::uint8_t* stack, std::uint32_t top, std::uint32_t slot, 
     WriteStackValue(stack, top + slot * 5u, type, payload);
 }
 
-// Room for the slots the long form writes.
+// Room for the slots the long form writes; the fast code runs only with
+// room for kFastRoomSlots above the top.
 VLS_INLINE bool Fits(std::uint32_t top, std::uint32_t slots) { return top + slots * 5u <= kStackLast; }
 
 // A jump spends one of the jump budget first.
@@ -138,10 +127,8 @@ template <std::uint32_t XT>
 std::uint32_t AssignValue(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x;
-    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+    if (!Load<XT>(in.values[0], s.variables, x))
         return Decline(in);
-    Put(s.stack, s.top, 0, kScriptReference, in.variable);
-    Put(s.stack, s.top, 1, XT, x);
     Assign<XT>(s.variables[in.variable], x);
     return in.next;
 }
@@ -150,12 +137,10 @@ template <ScriptOp U, std::uint32_t XT>
 std::uint32_t AssignUnary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, r;
-    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+    if (!Load<XT>(in.values[0], s.variables, x))
         return Decline(in);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
-    Put(s.stack, s.top, 0, kScriptReference, in.variable);
-    Put(s.stack, s.top, 1, RT, r);
     Assign<RT>(s.variables[in.variable], r);
     return in.next;
 }
@@ -164,13 +149,10 @@ template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
 std::uint32_t AssignBinary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, y, r;
-    if (!Fits(s.top, 3) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+    if (!Load<XT>(in.values[0], s.variables, x)
         || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r))
         return Decline(in);
     constexpr std::uint32_t RT = ResultType(Op, XT);
-    Put(s.stack, s.top, 0, kScriptReference, in.variable);
-    Put(s.stack, s.top, 1, RT, r);
-    Put(s.stack, s.top, 2, YT, y);
     Assign<RT>(s.variables[in.variable], r);
     return in.next;
 }
@@ -181,13 +163,10 @@ std::uint32_t AssignChain(VLS_RUNNER_ARGUMENTS)
     constexpr std::uint32_t T1 = ResultType(Op1, XT);
     constexpr std::uint32_t RT = ResultType(Op2, T1);
     std::uint32_t x, y, z, r1, r;
-    if (!Fits(s.top, 3) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+    if (!Load<XT>(in.values[0], s.variables, x)
         || !Load<YT>(in.values[1], s.variables, y) || !Load<ZT>(in.values[2], s.variables, z)
         || !Step<Op1, XT, YT>(x, y, r1) || !Step<Op2, T1, ZT>(r1, z, r))
         return Decline(in);
-    Put(s.stack, s.top, 0, kScriptReference, in.variable);
-    Put(s.stack, s.top, 1, RT, r);
-    Put(s.stack, s.top, 2, ZT, z);
     Assign<RT>(s.variables[in.variable], r);
     return in.next;
 }
@@ -196,9 +175,8 @@ template <std::uint32_t XT>
 std::uint32_t TestValue(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x;
-    if (!Fits(s.top, 1) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+    if (!Load<XT>(in.values[0], s.variables, x))
         return Decline(in);
-    Put(s.stack, s.top, 0, XT, x);
     return Finish<XT>(in, x);
 }
 
@@ -206,11 +184,10 @@ template <ScriptOp U, std::uint32_t XT>
 std::uint32_t TestUnary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, r;
-    if (!Fits(s.top, 1) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x))
+    if (!Load<XT>(in.values[0], s.variables, x))
         return Decline(in);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
-    Put(s.stack, s.top, 0, RT, r);
     return Finish<RT>(in, r);
 }
 
@@ -218,12 +195,10 @@ template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
 std::uint32_t TestBinary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, y, r;
-    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+    if (!Load<XT>(in.values[0], s.variables, x)
         || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r))
         return Decline(in);
     constexpr std::uint32_t RT = ResultType(Op, XT);
-    Put(s.stack, s.top, 0, RT, r);
-    Put(s.stack, s.top, 1, YT, y);
     return Finish<RT>(in, r);
 }
 
@@ -233,12 +208,10 @@ std::uint32_t TestCompare(VLS_RUNNER_ARGUMENTS)
     constexpr std::uint32_t T1 = ResultType(Op, XT);
     constexpr std::uint32_t RT = ResultType(U, T1);
     std::uint32_t x, y, r1, r;
-    if (!Fits(s.top, 2) || !InTable(in, s) || !Load<XT>(in.values[0], s.variables, x)
+    if (!Load<XT>(in.values[0], s.variables, x)
         || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r1))
         return Decline(in);
     Step<U, T1, T1>(r1, 0, r);
-    Put(s.stack, s.top, 0, RT, r);
-    Put(s.stack, s.top, 1, YT, y);
     return Finish<RT>(in, r);
 }
 
@@ -246,7 +219,8 @@ std::uint32_t TestCompare(VLS_RUNNER_ARGUMENTS)
 // variable among them leaves the statement to the run loop.
 std::uint32_t PushLeaves(VLS_RUNNER_ARGUMENTS)
 {
-    if (!Fits(s.top, in.leafCount) || !InTable(in, s))
+    // What follows the pushes must find the room the fast code needs.
+    if (!Fits(s.top, in.leafCount + kFastRoomSlots))
         return Decline(in);
     const ScriptLeaf* const l = s.leaves + in.firstLeaf;
     for (std::uint32_t i = 0; i < in.leafCount; ++i) {
@@ -272,7 +246,7 @@ std::uint32_t PushLeaves(VLS_RUNNER_ARGUMENTS)
 template <bool Up>
 std::uint32_t Count(VLS_RUNNER_ARGUMENTS)
 {
-    ScriptValue& variable = At(s.variables, s.variableCount, in.variable);
+    ScriptValue& variable = s.variables[in.variable];
     return CountInPlace(variable, Up) ? in.next : kFastStop;
 }
 
@@ -299,25 +273,20 @@ std::uint32_t Stop(VLS_RUNNER_ARGUMENTS)
 // without room, leaves them to the run loop.
 std::uint32_t AddToVariable(VLS_RUNNER_ARGUMENTS)
 {
-    ScriptValue& variable = At(s.variables, s.variableCount, in.variable);
-    if (variable.type != kScriptInteger || !Fits(s.top, 3))
+    ScriptValue& variable = s.variables[in.variable];
+    if (variable.type != kScriptInteger)
         return kFastStop;
     const std::int32_t sum = WrapAdd(variable.intValue, static_cast<std::int32_t>(in.constant));
-    Put(s.stack, s.top, 0, kScriptReference, in.variable);
-    Put(s.stack, s.top, 1, kScriptInteger, static_cast<std::uint32_t>(sum));
-    Put(s.stack, s.top, 2, kScriptInteger, in.constant);
     AssignIntegerViews(variable, sum);
     return in.next;
 }
 
 std::uint32_t VariableEqualsJump(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptValue& variable = At(s.variables, s.variableCount, in.variable);
-    if (variable.type != kScriptInteger || !Fits(s.top, 2))
+    const ScriptValue& variable = s.variables[in.variable];
+    if (variable.type != kScriptInteger)
         return kFastStop;
     const bool equal = variable.intValue == static_cast<std::int32_t>(in.constant);
-    Put(s.stack, s.top, 0, kScriptBoolean, equal);
-    Put(s.stack, s.top, 1, kScriptInteger, in.constant);
     return equal == in.whenTrue ? JumpFrom(in) : in.next;
 }
 
@@ -468,9 +437,9 @@ std::uint32_t Pick(ScriptFastInstruction& in, ScriptFastState& s)
         const ScriptLeaf& leaf = in.values[i];
         types[i] = leaf.kind == ScriptLeafKind::Constant ? leaf.type
             : leaf.kind == ScriptLeafKind::Object        ? kScriptObject
-                                                         : At(s.variables, s.variableCount, leaf.value).type;
+                                                         : s.variables[leaf.value].type;
     }
-    const ScriptFastRun run = s.variableCount > 0 ? Choose(in, types) : nullptr;
+    const ScriptFastRun run = Choose(in, types);
     if (!run) {
         in.run = &Stop;
         s.instructions[in.offset] = in.general;
@@ -524,12 +493,13 @@ bool IsStatementShape(ScriptOp op)
 
 // The fast instruction for what the program runs at offset p, or false for
 // an instruction the fast code leaves to the run loop.
-bool MakeFast(const ScriptProgram& program, std::uint32_t p, ScriptFastInstruction& in)
+bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFastInstruction& in)
 {
     const ScriptInstruction& general = program.instructions[p];
     in.general = general;
     in.offset = p;
     in.variable = general.a;
+    in.highestVariable = general.a;
     switch (general.op) {
     case ScriptOp::Increment:
         in.run = &Count<true>;
@@ -539,9 +509,11 @@ bool MakeFast(const ScriptProgram& program, std::uint32_t p, ScriptFastInstructi
         return true;
     case ScriptOp::Nop:
     case ScriptOp::TouchObject:
+        in.highestVariable = 0;
         in.run = &Next;
         return true;
     case ScriptOp::Jump:
+        in.highestVariable = 0;
         in.run = &Jump;
         return true;
     case ScriptOp::AddToVariable:
@@ -577,6 +549,13 @@ bool MakeFast(const ScriptProgram& program, std::uint32_t p, ScriptFastInstructi
     for (std::uint32_t i = first; i < statement.leafCount && i - first < 3; ++i)
         in.values[i - first] = program.leaves[statement.firstLeaf + i];
     return true;
+}
+
+// The fast instruction for offset p, when there is one and the variables it
+// names lie inside the table: the fast code indexes the table directly.
+bool MakeFast(const ScriptProgram& program, std::uint32_t p, std::uint32_t variableCount, ScriptFastInstruction& in)
+{
+    return MakeFastInstruction(program, p, in) && in.highestVariable < variableCount;
 }
 
 // The jump target of a fast instruction that jumps, as a code offset.
@@ -644,13 +623,16 @@ ScriptTypedForm TypedFormOf(const ScriptStatement& s, const ScriptProgram& progr
     return form;
 }
 
-void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size)
+void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_t variableCount)
 {
+    if (variableCount <= 0)
+        return;
     std::vector<ScriptFastInstruction>& fast = program.fast;
     std::vector<std::uint32_t> indexAt(static_cast<std::size_t>(size) + 1, kNoFastInstruction);
     for (std::uint32_t p = 0; p < size; ++p) {
         ScriptFastInstruction in;
-        if (MakeFast(program, p, in)) {
+        if (MakeFast(program, p, static_cast<std::uint32_t>(variableCount), in)) {
+            program.fastHighestVariable = std::max(program.fastHighestVariable, in.highestVariable);
             indexAt[p] = static_cast<std::uint32_t>(fast.size());
             fast.push_back(in);
         }

@@ -6,7 +6,10 @@
 // and value types, one call per instruction, with the script's state in a
 // few registers instead of the run loop's many. The run loop enters it where
 // such an instruction starts and goes on with the long form of whatever
-// instruction it meets that the fast code leaves to it.
+// instruction it meets that the fast code leaves to it. A statement that ends
+// in an assignment or a jump leaves the values it pushed above the stack top,
+// where nothing reads them (a savegame keeps the bytes in use), so its runner
+// writes none of them.
 
 #include "engine/script/script_program.h"
 
@@ -19,7 +22,9 @@ std::uint32_t HighestVariableOf(const ScriptStatement& statement, const ScriptPr
 
 // Builds program.fast from the finished program of size code bytes and
 // points the offsets where fast instructions start at them (ScriptOp::Fast).
-void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size);
+// Only instructions whose variables lie inside a table of variableCount
+// become fast.
+void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_t variableCount);
 
 // Runs the fast code from the instruction at index until one stops; index
 // is then the instruction that stopped. kFastStop, or kFastBudgetSpent.
