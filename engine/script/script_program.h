@@ -173,8 +173,9 @@ struct ScriptFastState {
     ScriptInstruction* instructions = nullptr;
 };
 
-// A fast runner: the index of the fast instruction that runs next, or one
-// of the stops below.
+// A fast runner: where the fast instruction that runs next lies, as a byte
+// offset into the fast code (so that the dispatch only adds it), or one of
+// the stops below.
 using ScriptFastRun = std::uint32_t (*)(ScriptFastInstruction& in, ScriptFastState& state);
 // The fast code runs only with this many stack slots free above the top
 // (the most a statement writes) and a variable table that holds every
@@ -193,8 +194,8 @@ struct ScriptFastInstruction {
     ScriptFastRun run = nullptr;
     ScriptInstruction general; // what the run loop runs at this offset
     std::uint32_t offset = 0;
-    std::uint32_t next = 0;    // the fast instruction after this one
-    std::uint32_t jump = 0;    // the fast instruction at the jump target
+    std::uint32_t next = 0;    // the fast instruction after this one, as a byte offset
+    std::uint32_t jump = 0;    // the fast instruction at the jump target, as a byte offset
     std::uint32_t statement = 0;
     std::uint32_t variable = 0; // the variable assigned, counted or compared
     std::uint32_t constant = 0; // a fused idiom's integer constant

@@ -15,6 +15,7 @@ using Constant = std::integral_constant<decltype(V), V>;
 #define VLS_INLINE __attribute__((always_inline)) inline
 
 constexpr std::uint32_t kNoFastInstruction = 0xFFFFFFFFu;
+constexpr std::uint32_t kFastInstructionSize = sizeof(ScriptFastInstruction);
 
 constexpr bool IsUnary(ScriptOp op)
 {
@@ -651,13 +652,26 @@ void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_
         }
         return indexAt[offset];
     };
+    // Every instruction the fast code may reach now exists; code too large
+    // for byte offsets below the stops runs in the run loop alone.
+    for (std::size_t i = 0; i < made; ++i) {
+        indexOf(fast[i].general.next);
+        std::uint32_t target;
+        if (JumpTarget(fast[i], program, target))
+            indexOf(target);
+    }
+    if (fast.size() >= kFastBudgetSpent / kFastInstructionSize) {
+        fast.clear();
+        program.fastHighestVariable = 0;
+        return;
+    }
     for (std::size_t i = 0; i < made; ++i) {
         const std::uint32_t next = indexOf(fast[i].general.next);
-        fast[i].next = next;
+        fast[i].next = next * kFastInstructionSize;
         std::uint32_t target;
         if (JumpTarget(fast[i], program, target)) {
             const std::uint32_t jump = indexOf(target);
-            fast[i].jump = jump;
+            fast[i].jump = jump * kFastInstructionSize;
         }
     }
     for (std::size_t i = 0; i < made; ++i) {
@@ -671,14 +685,15 @@ void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_
 
 std::uint32_t RunScriptFastCode(ScriptFastInstruction* code, std::uint32_t& index, ScriptFastState& state)
 {
-    std::uint32_t i = index;
+    std::uint8_t* const base = reinterpret_cast<std::uint8_t*>(code);
+    std::uint32_t at = index * kFastInstructionSize;
     for (;;) {
-        ScriptFastInstruction& in = code[i];
+        ScriptFastInstruction& in = *reinterpret_cast<ScriptFastInstruction*>(base + at);
         const std::uint32_t next = in.run(in, state);
         if (next >= kFastBudgetSpent) {
-            index = i;
+            index = at / kFastInstructionSize;
             return next;
         }
-        i = next;
+        at = next;
     }
 }
