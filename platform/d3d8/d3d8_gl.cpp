@@ -623,7 +623,7 @@ private:
         const D3DFORMAT format = texture.format();
         auto& levels = texture.levels();
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size()) - 1);
-        std::vector<DWORD> pixels;
+        std::vector<DWORD>& pixels = uploadPixels_;
         for (std::size_t i = 0; i < levels.size(); ++i) {
             const auto& level = levels[i];
             const GLint index = static_cast<GLint>(i);
@@ -636,11 +636,14 @@ private:
                                          static_cast<GLsizei>(level.bits.size()), level.bits.data());
                 continue;
             }
+            // A8R8G8B8 is GL's BGRA byte order already: no copy to make.
+            if (format == D3DFMT_A8R8G8B8) {
+                glTexImage2D(GL_TEXTURE_2D, index, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, level.bits.data());
+                continue;
+            }
             pixels.assign(static_cast<std::size_t>(w) * h, 0);
             if (isDxtFormat(format)) {
                 decodeDxt(format, level.bits.data(), level.width, level.height, pixels.data());
-            } else if (format == D3DFMT_A8R8G8B8) {
-                std::memcpy(pixels.data(), level.bits.data(), pixels.size() * 4);
             } else {
                 const UINT bpp = bytesPerPixel(format);
                 for (std::size_t p = 0; p < pixels.size(); ++p) pixels[p] = readPixel(format, level.bits.data() + p * bpp);
@@ -835,6 +838,9 @@ private:
     bool frontInScene_ = false; // the scene texture holds the last presented picture
     GLuint program_ = 0, gammaTexture_ = 0, white_ = 0;
     std::vector<Vertex> vertices_;
+    // Converted texels on their way to GL, kept between uploads so that each
+    // texture does not fault in fresh pages for its copy.
+    std::vector<DWORD> uploadPixels_;
 };
 
 }  // namespace

@@ -42,7 +42,6 @@ MemSurface::MemSurface(std::shared_ptr<DeviceLink> link, UINT width, UINT height
     desc_.Width = width;
     desc_.Height = height;
     desc_.Size = static_cast<UINT>(levelSize(format, width, height));
-    pixels_.assign(desc_.Size, 0);
 }
 
 MemSurface::MemSurface(std::shared_ptr<DeviceLink> link, MemTexture* texture, UINT level)
@@ -75,7 +74,16 @@ HRESULT MemSurface::GetDesc(D3DSURFACE_DESC* desc)
     return D3D_OK;
 }
 
-BYTE* MemSurface::bits() { return texture_ ? texture_->levels()[level_].bits.data() : pixels_.data(); }
+// A stand-alone surface takes its memory when its pixels are first wanted:
+// the back buffer of a device that draws with OpenGL is only read when it is
+// locked, and a device made at start-up should not touch megabytes of zeros
+// before its first frame. Fresh memory reads as zeros, as before.
+BYTE* MemSurface::bits()
+{
+    if (texture_) return texture_->levels()[level_].bits.data();
+    if (pixels_.size() != desc_.Size) pixels_.assign(desc_.Size, 0);
+    return pixels_.data();
+}
 UINT MemSurface::pitch() const { return levelPitch(desc_.Format, desc_.Width); }
 
 HRESULT MemSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
@@ -88,7 +96,7 @@ HRESULT MemSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD fla
     if (!locked || locked_ || !rectInside(rect, desc_.Width, desc_.Height)) return D3DERR_INVALIDCALL;
     if (onLock) onLock(*this);
     locked->Pitch = static_cast<INT>(pitch());
-    locked->pBits = lockAddress(pixels_.data(), desc_.Format, pitch(), rect);
+    locked->pBits = lockAddress(bits(), desc_.Format, pitch(), rect);
     locked_ = true;
     return D3D_OK;
 }

@@ -51,7 +51,7 @@ private:
     std::atomic<ULONG> refs_{1};
     std::shared_ptr<DeviceLink> link_;
     D3DSURFACE_DESC desc_{};
-    std::vector<BYTE> pixels_;
+    std::vector<BYTE> pixels_;  // empty until bits() first wants it
     MemTexture* texture_ = nullptr;
     UINT level_ = 0;
     bool locked_ = false;

@@ -53,6 +53,21 @@ protected:
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex));
     }
 
+    // The texture alone, on a size x size square whose left edge is x0.
+    void texturedQuad(IDirect3DTexture8* texture, float x0, float size)
+    {
+        device->SetTexture(0, texture);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        const TexturedVertex v[4] = {{x0, size, 0, 1, 0xFFFFFFFF, 0, 1},
+                                     {x0 + size, size, 0, 1, 0xFFFFFFFF, 1, 1},
+                                     {x0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
+                                     {x0 + size, 0, 0, 1, 0xFFFFFFFF, 1, 0}};
+        device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex));
+        device->SetTexture(0, nullptr);
+    }
+
     // Presents and reads back the presented frame.
     std::vector<DWORD> present()
     {
@@ -215,17 +230,7 @@ TEST_F(GlDevice, TexturesDrawFromMemoryAndDxt)
                         x < 4 ? 0xFFFF0000 : 0xFF0000FF;
         }
         texture->UnlockRect(0);
-        device->SetTexture(0, texture);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        const float x0 = format == D3DFMT_DXT1 ? 100.0f : 0.0f;
-        const TexturedVertex v[4] = {{x0, 80, 0, 1, 0xFFFFFFFF, 0, 1},
-                                     {x0 + 80, 80, 0, 1, 0xFFFFFFFF, 1, 1},
-                                     {x0, 0, 0, 1, 0xFFFFFFFF, 0, 0},
-                                     {x0 + 80, 0, 0, 1, 0xFFFFFFFF, 1, 0}};
-        device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex));
-        device->SetTexture(0, nullptr);
+        texturedQuad(texture, format == D3DFMT_DXT1 ? 100.0f : 0.0f, 80);
         texture->Release();
     }
     const auto px = present();
@@ -233,6 +238,49 @@ TEST_F(GlDevice, TexturesDrawFromMemoryAndDxt)
     expectColour(px, 70, 40, 0x0000FF, 0);
     expectColour(px, 110, 40, 0xFF0000, 0);
     expectColour(px, 170, 40, 0x0000FF, 0);
+}
+
+// Textures whose texels GL takes as they are go up level by level straight
+// from memory; the ones that need converting share one scratch copy. A level
+// taken from the wrong place, or a conversion left over from a bigger texture
+// drawn before, shows as the wrong colour.
+TEST_F(GlDevice, EachMipLevelAndEachConvertedTextureDrawsItsOwnTexels)
+{
+    device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    const auto fill = [](IDirect3DTexture8* texture, UINT level, UINT side, UINT bpp, DWORD texel) {
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+        for (UINT y = 0; y < side; ++y)
+            for (UINT x = 0; x < side; ++x)
+                std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch + x * bpp, &texel, bpp);
+        texture->UnlockRect(level);
+    };
+
+    IDirect3DTexture8* mipped = nullptr;
+    ASSERT_EQ(device->CreateTexture(64, 64, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &mipped), D3D_OK);
+    fill(mipped, 0, 64, 4, 0xFFFF0000);
+    fill(mipped, 1, 32, 4, 0xFF00FF00);
+    texturedQuad(mipped, 0, 64);    // one texel a pixel: the first level
+    texturedQuad(mipped, 100, 32);  // half size: the second level
+    mipped->Release();
+
+    IDirect3DTexture8* big = nullptr;
+    IDirect3DTexture8* small = nullptr;
+    ASSERT_EQ(device->CreateTexture(64, 64, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &big), D3D_OK);
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &small), D3D_OK);
+    fill(big, 0, 64, 2, 0xF800);   // red
+    fill(small, 0, 8, 2, 0x001F);  // blue
+    texturedQuad(big, 200, 64);
+    texturedQuad(small, 300, 64);
+    big->Release();
+    small->Release();
+
+    const auto px = present();
+    const struct {
+        int x, y;
+        DWORD colour;
+    } expected[] = {{32, 32, 0xFF0000}, {116, 16, 0x00FF00}, {232, 32, 0xFF0000}, {332, 32, 0x0000FF}, {362, 62, 0x0000FF}};
+    for (const auto& e : expected) expectColour(px, e.x, e.y, e.colour, 0);
 }
 
 TEST_F(GlDevice, TransformedTrianglesUseTheMatrices)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -226,6 +227,47 @@ TEST_F(RecordingDevice, TexturesKeepLevelsInMemory)
     dxt->Release();
 
     EXPECT_EQ(device->CreateTexture(8192, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &dxt), D3DERR_INVALIDCALL);
+}
+
+// Stand-alone surfaces take their memory only when first locked or copied
+// into: until then they must still read as zeros, keep what was written, and
+// the back buffer must read the device's picture rather than fresh zeros.
+TEST_F(RecordingDevice, SurfacesReadAsZerosUntilWrittenAndTheBackBufferReadsThePicture)
+{
+    IDirect3DSurface8* fresh = nullptr;
+    ASSERT_EQ(device->CreateImageSurface(64, 32, D3DFMT_A8R8G8B8, &fresh), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    const RECT corner{60, 30, 64, 32};
+    ASSERT_EQ(fresh->LockRect(&locked, &corner, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[3], 0u);
+    fresh->UnlockRect();
+    ASSERT_EQ(fresh->LockRect(&locked, nullptr, 0), D3D_OK);
+    const auto* all = static_cast<const DWORD*>(locked.pBits);
+    EXPECT_EQ(std::count(all, all + 64 * 32, 0u), 64 * 32);
+    static_cast<DWORD*>(locked.pBits)[64 * 31 + 63] = 0x12345678;
+    fresh->UnlockRect();
+    ASSERT_EQ(fresh->LockRect(&locked, &corner, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(*reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + locked.Pitch + 12), 0x12345678u);
+    fresh->UnlockRect();
+
+    // A copy out of a surface nobody wrote carries zeros over older pixels.
+    IDirect3DSurface8* untouched = nullptr;
+    ASSERT_EQ(device->CreateImageSurface(64, 32, D3DFMT_A8R8G8B8, &untouched), D3D_OK);
+    ASSERT_EQ(device->CopyRects(untouched, nullptr, 0, fresh, nullptr), D3D_OK);
+    ASSERT_EQ(fresh->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[64 * 31 + 63], 0u);
+    fresh->UnlockRect();
+    untouched->Release();
+    fresh->Release();
+
+    IDirect3DSurface8* back = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    ASSERT_EQ(back->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const auto* picture = static_cast<const DWORD*>(locked.pBits);
+    EXPECT_EQ(picture[0], 0xFF000000u);
+    EXPECT_EQ(picture[1024 * 768 - 1], 0xFF000000u);
+    back->UnlockRect();
+    back->Release();
 }
 
 TEST_F(RecordingDevice, StencilClearNeedsAStencilBuffer)
