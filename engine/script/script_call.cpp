@@ -101,10 +101,11 @@ inline bool cKestruneScript::PopShortText(ScriptValue& argument)
 
 // Numbers, booleans and short texts, most of the arguments, take their views
 // here; a value that carries names from a native that set them, and every
-// other value, goes through PopInto.
+// other value, goes through PopInto. The caller has checked that sp lies in
+// the stack; pops only lower it.
 inline bool cKestruneScript::PopArgument(ScriptValue& argument)
 {
-    if (sp > kStackLast || sp < stackBase_ + 5
+    if (sp < stackBase_ + 5
         || (argument.name.GetText()[0] | argument.className.GetText()[0] | argument.globalName.GetText()[0]) != 0)
         return PopInto(argument);
     const std::uint32_t type = stack[sp];
@@ -141,13 +142,16 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     arguments.count = 0;
     if (site.argumentCount > 0) {
         const std::uint64_t available = sp > stackBase_ ? (sp - stackBase_) / 2 : 0;
-        if (site.argumentCount > available)
+        // Only a damaged savegame leaves sp above the stack, and no pop can
+        // take anything there.
+        if (site.argumentCount > available || sp > kStackLast)
             return Fail(kStackUnderflow);
         const auto count = static_cast<std::int32_t>(site.argumentCount);
         if (arguments.capacity < count)
             arguments.SetCapacity(count);
-        for (std::int32_t i = count - 1; i >= 0; --i) {
-            if (!PopArgument(arguments.data[i]))
+        ScriptValue* const first = arguments.data;
+        for (ScriptValue* argument = first + count; argument != first;) {
+            if (!PopArgument(*--argument))
                 return Fail(kStackUnderflow);
         }
         arguments.count = count;
