@@ -34,7 +34,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     std::uint32_t& scratch_type = state.scratch.type;
     std::uint32_t& scratch_payload = state.scratch.payload;
     std::string& scratch_text = state.scratch.text;
-    const std::uint8_t* c = code;
+    const std::uint8_t* reversed = program_.reversedCode.data();
     const ScriptInstruction* table = program_.instructions.data();
     std::uint32_t size = static_cast<std::uint32_t>(program_.instructions.size() - 1);
     ScriptStatement* statements = program_.statements.data();
@@ -69,7 +69,7 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         top = sp;
         vars = variables.data;
         variableCount = variables.count;
-        c = code;
+        reversed = program_.reversedCode.data();
         table = program_.instructions.data();
         size = static_cast<std::uint32_t>(program_.instructions.size() - 1);
         statements = program_.statements.data();
@@ -268,7 +268,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         DISPATCH();
 
     op_PushText:
-        if (!PushText(stk, top, reinterpret_cast<const char*>(c + in->a), in->b))
+        // The translator gave a text only when its NUL lies inside the code.
+        if (!PushTextImage(stk, top, reversed + (size - 1 - (in->a + in->b)), in->b))
             return fail(kStackOverflow);
         DISPATCH();
 

@@ -84,6 +84,17 @@ inline bool PushPayload(std::uint8_t* stack, std::uint32_t& sp, std::uint32_t ty
 }
 
 bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::size_t length);
+// The same for a text whose stack image is at hand: image holds the NUL that
+// opens the text and then its characters reversed (length + 1 bytes).
+inline bool PushTextImage(std::uint8_t* stack, std::uint32_t& sp, const std::uint8_t* image, std::uint32_t length)
+{
+    if (std::uint64_t{length} + 2 > kStackLast - sp)
+        return false;
+    std::memcpy(stack + sp + 1, image, std::size_t{length} + 1);
+    stack[sp + length + 2] = kScriptString;
+    sp += length + 2;
+    return true;
+}
 
 // The stack keeps payloads most significant byte first.
 inline std::uint32_t FromStackOrder(std::uint32_t raw)

@@ -216,6 +216,10 @@ struct ScriptProgram {
     std::vector<ScriptSlotWrite> writes;
     std::vector<ScriptFastInstruction> fast;
     std::uint32_t fastHighestVariable = 0; // the highest variable index the fast code names
+    // The code back to front. A text operand ends at a NUL, so its stack
+    // image (that NUL, then the characters reversed) lies here in one piece:
+    // the text at a of length b starts at byte size - 1 - (a + b).
+    std::vector<std::uint8_t> reversedCode;
 };
 
 // Byte lengths of the fused idioms, and of the first instruction in each.

@@ -2,6 +2,8 @@
 #include "engine/script/script_program.h"
 #include "engine/script/script_typed.h"
 
+#include <iterator>
+
 namespace {
 
 std::uint32_t LoadLittle32(const std::uint8_t* p)
@@ -29,6 +31,7 @@ public:
         for (std::uint32_t p = 0; p < size_; ++p)
             program[p] = Decode(p);
         program[size_] = Fail(ScriptOp::FailOverrun, size_);
+        out.reversedCode.assign(std::make_reverse_iterator(code_ + size_), std::make_reverse_iterator(code_));
         if (!fuse_)
             return out;
         const std::vector<ScriptInstruction> decoded = program;

@@ -391,4 +391,19 @@ TEST_F(ScriptCallTest, ANativeThatDeletesItsCallerEndsTheRunAndFreesItAfterwards
 }
 
 } // namespace
+// A text operand is pushed from its NUL back to its first character, so the
+// one whose NUL is the last byte of the code must arrive whole too; the run
+// then overruns the code and keeps its stack.
+TEST_F(ScriptTest, TextThatEndsTheCodeIsPushedWhole)
+{
+    for (const std::string text : {"", "a", "abcdefghijklmnopq"}) {
+        const auto script = Load("push int 7\n push string \"" + text + "\"\n");
+        EXPECT_EQ(script->Run(""), -1) << text;
+        const ScriptValue pushed = script->Pop();
+        EXPECT_EQ(pushed.type, kScriptString) << text;
+        EXPECT_EQ(std::string(pushed.GetText()), text);
+        EXPECT_EQ(script->Pop().intValue, 7) << text;
+    }
+}
+
 } // namespace vls::test
