@@ -47,9 +47,13 @@ bool OpenSdlOutput(SoundSystem& system)
         mixRate = system.mixRate;
         bufferMs = system.bufferMs;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        SayRunningSilent(SDL_GetError());
-        return false;
+    if (!system.sdlAudioHeld) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            SayRunningSilent(SDL_GetError());
+            return false;
+        }
+        const std::lock_guard guard(system.lock);
+        system.sdlAudioHeld = true;
     }
     SDL_AudioSpec want{};
     want.freq = mixRate;
@@ -62,7 +66,6 @@ bool OpenSdlOutput(SoundSystem& system)
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
         SayRunningSilent(SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
     {
@@ -76,15 +79,18 @@ bool OpenSdlOutput(SoundSystem& system)
 void CloseSdlOutput(SoundSystem& system)
 {
     SDL_AudioDeviceID device = 0;
+    bool held = false;
     {
         const std::lock_guard guard(system.lock);
         device = system.sdlDevice;
         system.sdlDevice = 0;
+        held = system.sdlAudioHeld;
+        system.sdlAudioHeld = false;
     }
-    if (device == 0)
-        return;
-    SDL_CloseAudioDevice(device);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (device != 0)
+        SDL_CloseAudioDevice(device);
+    if (held)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 } // namespace vls::fmod

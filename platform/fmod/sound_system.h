@@ -96,6 +96,11 @@ struct SoundSystem {
 
     bool nullOutput = true;
     std::uint32_t sdlDevice = 0;
+    // The audio subsystem is held from the first open to the close, also when
+    // no device opened: letting it go joins the library's device-watch
+    // thread, which sleeps a tenth of a second at a time, so giving up on a
+    // device at start-up would hold up the first frame that long.
+    bool sdlAudioHeld = false;
     std::uint32_t (*nullClock)() = nullptr; // set by SetNullOutputClock
     bool followSharedClock = false;          // else the kernel's shared clock
     std::uint32_t nullClockLast = 0;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -102,6 +104,23 @@ TEST(FmodOutput, SdlDeviceMixesOnItsOwnThread)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_GE(FSOUND_Stream_GetTime(stream), 100);
     FSOUND_Close();
+}
+
+// Whether or not the machine has a card, the audio subsystem taken at Init
+// (and kept when no device opened) is let go at Close, once per Init.
+TEST(FmodOutput, CloseLetsTheAudioSubsystemGoWhetherOrNotADeviceOpened)
+{
+    const ScopedEnv backend("VEILSTRAND_BACKEND", nullptr);
+    for (const char* driver : {"alsa", "dummy"}) {
+        SCOPED_TRACE(driver);
+        const ScopedEnv chosen("SDL_AUDIODRIVER", driver);
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND));
+            ASSERT_TRUE(FSOUND_Init(44100, 4, 0));
+            FSOUND_Close();
+            EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "round " << round;
+        }
+    }
 }
 
 // A program heard through a device opens non-blocking streams on a worker;
