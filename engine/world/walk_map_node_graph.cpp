@@ -32,6 +32,75 @@ constexpr float kPairSlack = 1e-4f;
 // from it costs less than the grid would for the lines to come.
 constexpr int kLinesBeforeFan = 32;
 
+// A landmark's shortfall is widened by this share of the sizes of its rows,
+// the largest row and itself: well above the rounding of the sums that
+// measure it and of those that use it.
+constexpr double kShortfallRounding = 1.0 / (1 << 19);
+
+// The landmarks: the nodes nearest to the corners and the middles of the
+// sides of the nodes' box, each taken once.
+void ChooseLandmarks(WalkNodeGraph& graph)
+{
+    graph.landmarks.clear();
+    if (!(graph.lowX <= graph.highX && graph.lowZ <= graph.highZ))
+        return;
+    const double lowX = graph.lowX, lowZ = graph.lowZ, highX = graph.highX, highZ = graph.highZ;
+    const double midX = (lowX + highX) * 0.5, midZ = (lowZ + highZ) * 0.5;
+    const double placeX[] = {lowX, midX, highX, highX, highX, midX, lowX, lowX};
+    const double placeZ[] = {lowZ, lowZ, lowZ, midZ, highZ, highZ, highZ, midZ};
+    static_assert(std::size(placeX) == WalkNodeGraph::kLandmarks);
+    for (std::size_t k = 0; k < WalkNodeGraph::kLandmarks; ++k) {
+        double least = std::numeric_limits<double>::infinity();
+        std::uint32_t nearest = 0;
+        for (std::size_t i = 0; i < graph.x.size(); ++i) {
+            const double dx = graph.x[i] - placeX[k], dz = graph.z[i] - placeZ[k];
+            if (dx * dx + dz * dz < least) {
+                least = dx * dx + dz * dz;
+                nearest = static_cast<std::uint32_t>(i);
+            }
+        }
+        if (least < std::numeric_limits<double>::infinity()
+            && std::find(graph.landmarks.begin(), graph.landmarks.end(), nearest) == graph.landmarks.end())
+            graph.landmarks.push_back(nearest);
+    }
+}
+
+// Raises shortfall[l] to row(l, b) - row(l, a) - row(a, b) over the row of
+// node a, in single precision; a row that is not a number never raises it.
+void RaiseShortfalls(const LayerRowEntry* row, std::size_t n, std::size_t a, const WalkNodeGraph& graph,
+                     float* shortfall)
+{
+    const std::size_t count = graph.landmarks.size();
+    for (std::size_t l = 0; l < count; ++l) {
+        const float* const marks = graph.landmarkRows.data() + l * n;
+        const float fromA = marks[a];
+        float most = shortfall[l];
+        std::size_t b = 0;
+#if defined(__SSE2__)
+        __m128 lanes = _mm_set1_ps(most);
+        const __m128 from = _mm_set1_ps(fromA);
+        for (; b + 4 <= n; b += 4) {
+            // The distances of four entries, out of their {next, distance}.
+            const __m128 low = _mm_loadu_ps(reinterpret_cast<const float*>(row + b));
+            const __m128 high = _mm_loadu_ps(reinterpret_cast<const float*>(row + b + 2));
+            const __m128 r = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
+            const __m128 d = _mm_sub_ps(_mm_sub_ps(_mm_loadu_ps(marks + b), from), r);
+            // The lane's value stays where d is not a number.
+            lanes = _mm_max_ps(d, lanes);
+        }
+        float lane[4];
+        _mm_storeu_ps(lane, lanes);
+        for (const float v : lane)
+            most = v > most ? v : most;
+#endif
+        for (; b < n; ++b) {
+            const float d = (marks[b] - fromA) - row[b].distance;
+            most = d > most ? d : most;
+        }
+        shortfall[l] = most;
+    }
+}
+
 } // namespace
 
 bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& out)
@@ -61,9 +130,19 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
     }
     if (data.rows.size() != n * n)
         return false;
+    ChooseLandmarks(out);
+    const std::size_t landmarkCount = out.landmarks.size();
+    out.landmarkRows.resize(landmarkCount * n);
+    for (std::size_t l = 0; l < landmarkCount; ++l) {
+        const LayerRowEntry* const row = data.rows.data() + std::size_t{out.landmarks[l]} * n;
+        for (std::size_t b = 0; b < n; ++b)
+            out.landmarkRows[l * n + b] = row[b].distance;
+    }
+    std::vector<float> shortfall(landmarkCount, -std::numeric_limits<float>::infinity());
     // The least ratio of a row's square to the squared straight distance of
     // its nodes; a distance that is not a number makes it 0.
     double leastSquared = finite ? 1.0 : 0.0;
+    double largest = 0.0;
     for (std::size_t a = 0; a < n; ++a) {
         const LayerRowEntry* const row = data.rows.data() + a * n;
         for (std::size_t b = 0; b < n; ++b) {
@@ -73,10 +152,27 @@ bool ReadWalkNodeGraph(const cKestruneEnvironmentLayer& layer, WalkNodeGraph& ou
             const double r = row[b].distance, straight = dx * dx + dz * dz;
             if (!(r * r >= leastSquared * straight))
                 leastSquared = straight > 0.0 && r * r >= 0.0 ? r * r / straight : 0.0;
+            if (r > largest && r < std::numeric_limits<double>::infinity())
+                largest = r;
         }
+        RaiseShortfalls(row, n, a, out, shortfall.data());
     }
     // Down by the rounding of the square root and the division.
     out.straightShare = std::sqrt(leastSquared) * (1.0 - 1e-12);
+    out.landmarkShortfall.assign(landmarkCount, std::numeric_limits<float>::infinity());
+    for (std::size_t l = 0; l < landmarkCount; ++l) {
+        const float* const marks = out.landmarkRows.data() + l * n;
+        double size = 0.0;
+        bool usable = std::isfinite(shortfall[l]);
+        for (std::size_t b = 0; b < n && usable; ++b) {
+            usable = std::isfinite(marks[b]);
+            size = std::max(size, double{marks[b]});
+        }
+        const double most = std::max(double{shortfall[l]}, 0.0);
+        const double widened = most + kShortfallRounding * (size + largest + most);
+        if (usable && widened < std::numeric_limits<float>::max())
+            out.landmarkShortfall[l] = static_cast<float>(widened) * (1.0f + 1e-6f);
+    }
     return true;
 }
 
@@ -87,9 +183,10 @@ void WalkNodePairSearch::End::Reset(float atX, float atZ, std::size_t nodes)
     seen.assign(nodes, kUntested);
     blockerCount = 0;
     lines = 0;
+    limit = std::numeric_limits<double>::infinity();
 }
 
-bool WalkNodePairSearch::Blocked(End& end, float x, float z, std::uint32_t& edge) const
+bool WalkNodePairSearch::Blocked(End& end, const End& other, float x, float z, std::uint32_t& edge) const
 {
     if (end.lines < kLinesBeforeFan && ++end.lines == kLinesBeforeFan) {
         // Every node lies within this |dx| + |dz| of the end; a node at a
@@ -97,14 +194,15 @@ bool WalkNodePairSearch::Blocked(End& end, float x, float z, std::uint32_t& edge
         const double px = end.x, pz = end.z;
         const double reach = std::max(std::fabs(graph_->lowX - px), std::fabs(graph_->highX - px))
                            + std::max(std::fabs(graph_->lowZ - pz), std::fabs(graph_->highZ - pz));
-        end.fan.Build(*edges_, end.x, end.z, std::isfinite(reach) ? reach : 0.0);
+        const WalkSightFan::Region region{other.x, other.z, graph_->straightShare, end.limit};
+        end.fan.Build(*edges_, end.x, end.z, std::isfinite(reach) ? reach : 0.0, &region);
     }
     if (end.lines < kLinesBeforeFan)
         return edges_->Crosses(x, z, end.x, end.z, &edge);
     return end.fan.Crosses(x, z, &edge);
 }
 
-bool WalkNodePairSearch::Sees(std::size_t i, End& end) const
+bool WalkNodePairSearch::Sees(std::size_t i, End& end, const End& other) const
 {
     if (end.seen[i] != kUntested)
         return end.seen[i] == kVisible;
@@ -117,7 +215,7 @@ bool WalkNodePairSearch::Sees(std::size_t i, End& end) const
     std::uint32_t edge = 0;
     if (hit < end.blockerCount)
         edge = end.blockers[hit];
-    else if (Blocked(end, x, z, edge))
+    else if (Blocked(end, other, x, z, edge))
         hit = end.blockerCount < End::kBlockers ? end.blockerCount++ : End::kBlockers - 1;
     else {
         end.seen[i] = kVisible;
@@ -131,14 +229,15 @@ bool WalkNodePairSearch::Sees(std::size_t i, End& end) const
     return false;
 }
 
-std::int32_t WalkNodePairSearch::NearestSeeing(End& end, std::size_t nearest, const std::vector<float>& distance)
+std::int32_t WalkNodePairSearch::NearestSeeing(End& end, const End& other, std::size_t nearest,
+                                               const std::vector<float>& distance)
 {
     const std::size_t n = distance.size();
     if (nearest == n)
         return -1;
     // Usually the nearest node already sees the point; otherwise the others
     // come nearest first.
-    if (Sees(nearest, end))
+    if (Sees(nearest, end, other))
         return static_cast<std::int32_t>(nearest);
     order_.clear();
     for (std::size_t i = 0; i < n; ++i) {
@@ -151,7 +250,7 @@ std::int32_t WalkNodePairSearch::NearestSeeing(End& end, std::size_t nearest, co
         std::pop_heap(order_.begin(), order_.end(), farther);
         const std::int32_t i = order_.back();
         order_.pop_back();
-        if (Sees(static_cast<std::size_t>(i), end))
+        if (Sees(static_cast<std::size_t>(i), end, other))
             return i;
     }
     return -1;
@@ -239,6 +338,7 @@ void WalkNodePairSearch::SeenSide::Clear()
     distance.clear();
     x.clear();
     z.clear();
+    mark.clear();
 }
 
 void WalkNodePairSearch::SeenSide::Add(const Seen& seen)
@@ -247,10 +347,28 @@ void WalkNodePairSearch::SeenSide::Add(const Seen& seen)
     distance.push_back(seen.distance);
     x.push_back(seen.x);
     z.push_back(seen.z);
+    mark.push_back(seen.mark);
+}
+
+std::int32_t WalkNodePairSearch::ChooseLandmark(std::int32_t a, std::int32_t b) const
+{
+    const std::size_t n = graph_->x.size();
+    std::int32_t chosen = -1;
+    float most = 0.0f;
+    for (std::size_t l = 0; l < graph_->landmarks.size(); ++l) {
+        const float* const marks = graph_->landmarkRows.data() + l * n;
+        const float tells = marks[b] - marks[a] - graph_->landmarkShortfall[l];
+        if (tells > most) {
+            most = tells;
+            chosen = static_cast<std::int32_t>(l);
+        }
+    }
+    return chosen;
 }
 
 std::uint32_t WalkNodePairSearch::Passing(const Seen& seen, const SeenSide& others, float best, float quickShare,
-                                          bool straight, const LayerRowEntry* row, std::size_t stride)
+                                          bool straight, LandmarkBound landmark, const LayerRowEntry* row,
+                                          std::size_t stride)
 {
     // A pair whose straight ways alone, the row taken at its least share of
     // the straight way between the nodes, come to more than this is dearer
@@ -272,9 +390,11 @@ std::uint32_t WalkNodePairSearch::Passing(const Seen& seen, const SeenSide& othe
     const __m128 distance = _mm_set1_ps(seen.distance), limit = _mm_set1_ps(best), room = _mm_set1_ps(reach);
     const __m128 x = _mm_set1_ps(seen.x), z = _mm_set1_ps(seen.z), share = _mm_set1_ps(quick);
     const __m128 zero = _mm_setzero_ps();
+    const __m128 sign = _mm_set1_ps(landmark.sign), offset = _mm_set1_ps(landmark.offset);
     for (; k + 4 <= m; k += 4) {
         const __m128 sum = _mm_add_ps(distance, _mm_loadu_ps(others.distance.data() + k));
-        __m128 ok = _mm_cmple_ps(sum, limit);
+        const __m128 least = _mm_add_ps(_mm_mul_ps(sign, _mm_loadu_ps(others.mark.data() + k)), offset);
+        __m128 ok = _mm_and_ps(_mm_cmple_ps(sum, limit), _mm_cmple_ps(_mm_add_ps(sum, least), room));
         if (straight) {
             const __m128 left = _mm_sub_ps(room, sum);
             const __m128 dx = _mm_sub_ps(x, _mm_loadu_ps(others.x.data() + k));
@@ -288,7 +408,7 @@ std::uint32_t WalkNodePairSearch::Passing(const Seen& seen, const SeenSide& othe
 #endif
     for (; k < m; ++k) {
         const float sum = seen.distance + others.distance[k];
-        if (sum > best)
+        if (sum > best || !(sum + (landmark.sign * others.mark[k] + landmark.offset) <= reach))
             continue;
         if (straight) {
             const float left = reach - sum;
@@ -319,13 +439,16 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     const float nearestToStart = fromStart_[nearestA], nearestToTarget = toTarget_[nearestB];
 
     // Any pair of nodes seeing the two ends bounds the cost of the best one.
-    const std::int32_t someA = NearestSeeing(start_, nearestA, fromStart_);
+    const std::int32_t someA = NearestSeeing(start_, target_, nearestA, fromStart_);
     if (someA < 0)
         return false;
-    const std::int32_t someB = NearestSeeing(target_, nearestB, toTarget_);
+    const std::int32_t someB = NearestSeeing(target_, start_, nearestB, toTarget_);
     if (someB < 0)
         return false;
     const LayerRowEntry* const rows = graph.layer->Data().rows.data();
+    const std::int32_t landmark = ChooseLandmark(someA, someB);
+    const float* const marks = landmark >= 0 ? graph.landmarkRows.data() + static_cast<std::size_t>(landmark) * n : nullptr;
+    const float shortfall = landmark >= 0 ? graph.landmarkShortfall[static_cast<std::size_t>(landmark)] : 0.0f;
     const float some = fromStart_[static_cast<std::size_t>(someA)] + toTarget_[static_cast<std::size_t>(someB)]
                      + rows[static_cast<std::size_t>(someA) * n + static_cast<std::size_t>(someB)].distance;
     const float bound = some < kNoCost ? some : kNoCost;
@@ -430,7 +553,12 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     const auto pairWith = [&](const Seen& seen, const SeenSide& others, bool startSide) {
         const LayerRowEntry* const row =
             rows + (startSide ? static_cast<std::size_t>(seen.node) * n : static_cast<std::size_t>(seen.node));
-        const std::uint32_t count = Passing(seen, others, best, quickShare, straight, row, startSide ? 1 : n);
+        // A pair's row is at least the landmark's row to the target-side
+        // node less its row to the start-side node and its shortfall.
+        LandmarkBound least{0.0f, -std::numeric_limits<float>::max()};
+        if (marks)
+            least = startSide ? LandmarkBound{1.0f, -(seen.mark + shortfall)} : LandmarkBound{-1.0f, seen.mark - shortfall};
+        const std::uint32_t count = Passing(seen, others, best, quickShare, straight, least, row, startSide ? 1 : n);
         for (std::uint32_t p = 0; p < count; ++p)
             startSide ? consider(seen, others.At(passing_[p])) : consider(others.At(passing_[p]), seen);
     };
@@ -447,15 +575,17 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             if (next.least > stop())
                 continue;
             const float limit = std::min(best, bound);
+            start_.limit = target_.limit = limit;
             const auto i = static_cast<std::size_t>(next.node);
-            const Seen seen{next.node, next.startSide ? fromStart_[i] : toTarget_[i], graph.x[i], graph.z[i]};
+            const Seen seen{next.node, next.startSide ? fromStart_[i] : toTarget_[i], graph.x[i], graph.z[i],
+                            marks ? marks[i] : 0.0f};
             if (next.startSide) {
-                if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_))
+                if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_, target_))
                     continue;
                 startSide_.Add(seen);
                 pairWith(seen, targetSide_, true);
             } else {
-                if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_))
+                if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_, start_))
                     continue;
                 targetSide_.Add(seen);
                 pairWith(seen, startSide_, false);

@@ -24,6 +24,19 @@ struct WalkNodeGraph {
     double straightShare = 0.0;
     // The box of the nodes at finite places.
     float lowX = 0.0f, lowZ = 0.0f, highX = 0.0f, highZ = 0.0f;
+    // A few landmark nodes spread over the box, each with its row (row k
+    // of landmarkRows holds the distances from landmark k) and the most by
+    // which a way from it through another node comes out shorter than its
+    // own row (row(l, b) - row(l, a) - row(a, b)), widened for rounding:
+    // row(l, b) - row(l, a) - that shortfall is then no more than row(a, b)
+    // for every pair whose row is finite, even in single precision. Rows
+    // measured along the floor fall short by nothing, and the bound often
+    // shows a pair too dear without reading its row, which lies anywhere
+    // in the table. Infinite for a landmark whose row is not all finite.
+    static constexpr std::size_t kLandmarks = 8;
+    std::vector<std::uint32_t> landmarks;
+    std::vector<float> landmarkRows;
+    std::vector<float> landmarkShortfall;
 };
 
 // False, with out unusable, unless every row entry names a node of the graph
@@ -48,16 +61,25 @@ private:
         std::int32_t node;
         float distance;
         float x, z;
+        // The distance from the landmark in use (0 without one).
+        float mark;
     };
     // The seen nodes of one side, field by field, so that a new node of the
     // other side is paired with four of them at a time.
     struct SeenSide {
         std::vector<std::int32_t> node;
-        std::vector<float> distance, x, z;
+        std::vector<float> distance, x, z, mark;
         std::size_t Size() const { return node.size(); }
         void Clear();
         void Add(const Seen& seen);
-        Seen At(std::size_t k) const { return {node[k], distance[k], x[k], z[k]}; }
+        Seen At(std::size_t k) const { return {node[k], distance[k], x[k], z[k], mark[k]}; }
+    };
+    // What the landmark in use tells of the row of a pair of seen with a
+    // seen node of the other side: it is at least sign times the other's
+    // mark plus offset.
+    struct LandmarkBound {
+        float sign;
+        float offset;
     };
     // A node waiting to be looked at from one side, with the least a pair of
     // it could cost.
@@ -81,6 +103,9 @@ private:
         std::uint32_t blockers[kBlockers];
         int blockerCount;
         int lines;
+        // The most that a node tested from now on can cost by its straight
+        // ways (see the region of WalkSightFan); infinite until known.
+        double limit;
         WalkSightFan fan;
         void Reset(float atX, float atZ, std::size_t nodes);
     };
@@ -93,16 +118,21 @@ private:
     void Sort(double lowest, double highest);
     // Fills passing_ with the seen nodes of the other side whose pair with
     // seen can cost no more than best by its straight ways (the row taken at
-    // quickShare of the straight way between the nodes when straight), and
-    // fetches the rows of those pairs ahead; returns how many.
+    // quickShare of the straight way between the nodes when straight) and
+    // by the landmark's bound on the row, and fetches the rows of those
+    // pairs ahead; returns how many.
     std::uint32_t Passing(const Seen& seen, const SeenSide& others, float best, float quickShare, bool straight,
-                          const LayerRowEntry* row, std::size_t stride);
+                          LandmarkBound landmark, const LayerRowEntry* row, std::size_t stride);
+    // The landmark whose rows tell most of the way from node a to node b, or
+    // -1 when none tells anything.
+    std::int32_t ChooseLandmark(std::int32_t a, std::int32_t b) const;
     // Whether node i sees the end, tested once per walk.
-    bool Sees(std::size_t i, End& end) const;
-    // Whether the segment from (x, z) to the end crosses an edge, and which.
-    bool Blocked(End& end, float x, float z, std::uint32_t& edge) const;
+    bool Sees(std::size_t i, End& end, const End& other) const;
+    // Whether the segment from (x, z) to the end crosses an edge, and which;
+    // other is the other end of the walk.
+    bool Blocked(End& end, const End& other, float x, float z, std::uint32_t& edge) const;
     // The nearest node that sees the end, or -1; nearest: the nearest node.
-    std::int32_t NearestSeeing(End& end, std::size_t nearest, const std::vector<float>& distance);
+    std::int32_t NearestSeeing(End& end, const End& other, std::size_t nearest, const std::vector<float>& distance);
 
     const WalkEdgeGrid* edges_ = nullptr;
     const WalkNodeGraph* graph_ = nullptr;

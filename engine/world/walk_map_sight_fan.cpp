@@ -17,6 +17,19 @@ constexpr double kAlwaysMargins = 4.0;
 constexpr double kHalfPi = 1.5707963267948966;
 // Covers the rounding of the measure of a direction, many times over.
 constexpr double kTurnSlack = 1e-12;
+// Widens a region beyond the rounding of the distances that placed a line
+// inside it, many times over.
+constexpr double kRegionShare = 1e-3;
+constexpr double kRegionSlack = 1e-3;
+
+// How near an axis-aligned box comes to a point, by the offsets of its two
+// corners from the point along each axis.
+double BoxDistance(double u1, double u2, double v1, double v2)
+{
+    const double outX = std::max({std::min(u1, u2), -std::max(u1, u2), 0.0});
+    const double outZ = std::max({std::min(v1, v2), -std::max(v1, v2), 0.0});
+    return std::sqrt(outX * outX + outZ * outZ);
+}
 
 } // namespace
 
@@ -28,7 +41,7 @@ double WalkSightFan::Turn(double dx, double dz)
     return 2.0 - share;
 }
 
-void WalkSightFan::Build(const WalkEdgeGrid& edges, float x, float z, double reach)
+void WalkSightFan::Build(const WalkEdgeGrid& edges, float x, float z, double reach, const Region* region)
 {
     edges_ = &edges;
     x_ = x;
@@ -43,6 +56,14 @@ void WalkSightFan::Build(const WalkEdgeGrid& edges, float x, float z, double rea
     clear_.assign(kSectors, std::numeric_limits<double>::infinity());
     const double margin = edges.Margin(reach);
     const double px = x, pz = z;
+    // The point has the least measure of all places (share is at most 1),
+    // so a line from a place in the region to it stays in the region; one
+    // that passes within margin of an edge brings a point of the edge within
+    // (1 + share) margins of the region's limit, and the edge's box is no
+    // farther by the measure than that point.
+    double regionReach = std::numeric_limits<double>::infinity();
+    if (region && region->share >= 0.0 && region->share <= 1.0)
+        regionReach = region->limit * (1.0 + kRegionShare) + kRegionSlack + 2.0 * margin;
     constexpr double kPerTurn = kSectors / 4.0;
     for (std::uint32_t e = 0; e < count; ++e) {
         span_[e] = 0;
@@ -50,9 +71,15 @@ void WalkSightFan::Build(const WalkEdgeGrid& edges, float x, float z, double rea
         edges.EdgeEnds(e, ax, az, bx, bz);
         const double ux = ax - px, uz = az - pz, vx = bx - px, vz = bz - pz;
         // No nearer than the edge's box comes to the point.
-        const double outX = std::max({std::min(ux, vx), -std::max(ux, vx), 0.0});
-        const double outZ = std::max({std::min(uz, vz), -std::max(uz, vz), 0.0});
-        const double nearest = std::sqrt(outX * outX + outZ * outZ);
+        const double nearest = BoxDistance(ux, vx, uz, vz);
+        // Edges at places that are not finite cross lines by no measure of
+        // distance, and are always filed.
+        if (regionReach < std::numeric_limits<double>::infinity() && std::isfinite(ax) && std::isfinite(az)
+            && std::isfinite(bx) && std::isfinite(bz)) {
+            const double ox = region->otherX, oz = region->otherZ;
+            if (nearest + region->share * BoxDistance(ax - ox, bx - ox, az - oz, bz - oz) > regionReach)
+                continue;
+        }
         // Edges that are not finite land here too.
         if (!(nearest > kAlwaysMargins * margin)) {
             always_.push_back(e);

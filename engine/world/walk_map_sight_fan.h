@@ -13,9 +13,21 @@ class WalkEdgeGrid;
 // are widened by the distance within which rounding can make an edge cross.
 class WalkSightFan {
 public:
+    // Where the lines of sight can run: within limit of the point by their
+    // distance to it plus share (at most 1) of their distance to another
+    // point. The planner tests lines only from nodes inside such a region
+    // around the two ends of a walk, and a line from a place inside it to
+    // the point stays inside, so edges far outside it need no filing.
+    struct Region {
+        float otherX = 0.0f, otherZ = 0.0f;
+        double share = 0.0;
+        double limit = 0.0;
+    };
+
     // Files the grid's edges around (x, z) for lines of sight from places
-    // whose |dx| + |dz| from it is at most reach.
-    void Build(const WalkEdgeGrid& edges, float x, float z, double reach);
+    // whose |dx| + |dz| from it is at most reach, and inside region when one
+    // is given.
+    void Build(const WalkEdgeGrid& edges, float x, float z, double reach, const Region* region = nullptr);
     // Whether the segment from (x1, z1) to the point crosses an edge of an
     // enabled layer; crossed, when given, then names the edge.
     bool Crosses(float x1, float z1, std::uint32_t* crossed = nullptr) const;

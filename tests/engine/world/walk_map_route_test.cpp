@@ -6,6 +6,7 @@
 
 #include "engine/world/kestrune_walk_map.h"
 #include "engine/world/walk_map_edge_grid.h"
+#include "engine/world/walk_map_node_graph.h"
 #include "engine/world/walk_map_sight_fan.h"
 #include "tests/engine/world/walk_map_fixture.h"
 #include "tests/engine/world/world_fixture.h"
@@ -432,20 +433,37 @@ protected:
             }
         };
         const float odd[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f};
-        WalkSightFan fan;
+        WalkSightFan fan, regionFan;
         WalkEdgeGrid::Nearby nearby;
         for (int p = 0; p < 60; ++p) {
             float px, pz;
             place(px, pz);
             const double reach = 2.0 * (highX - lowX + highZ - lowZ) * rng.Range(0.2f, 1.0f);
             fan.Build(grid, px, pz, reach);
+            // A region around this point and another, drawn through a place
+            // (often a corner) so that lines from places near its rim pass
+            // close to the edges it leaves out; sometimes tighter.
+            WalkSightFan::Region region;
+            place(region.otherX, region.otherZ);
+            region.share = rng.Below(4) == 0 ? 0.0 : rng.Below(3) == 0 ? 1.0 : rng.Range(0.5f, 1.0f);
+            const auto measure = [&](float x, float z) {
+                return std::hypot(double{x} - px, double{z} - pz)
+                     + region.share * std::hypot(double{x} - region.otherX, double{z} - region.otherZ);
+            };
+            float rimX, rimZ;
+            place(rimX, rimZ);
+            region.limit = measure(rimX, rimZ) * (rng.Below(5) == 0 ? 0.3 : 1.0);
+            regionFan.Build(grid, px, pz, reach, &region);
             for (int i = 0; i < 300; ++i) {
                 float x, z;
                 place(x, z);
                 if (i % 100 == 99)
                     (rng.Below(2) ? x : z) = odd[rng.Below(3)];
-                ASSERT_EQ(fan.Crosses(x, z), PlainBlocked(map, x, z, px, pz, -1))
-                    << x << "," << z << " to " << px << "," << pz << " reach " << reach;
+                const bool blocked = PlainBlocked(map, x, z, px, pz, -1);
+                ASSERT_EQ(fan.Crosses(x, z), blocked) << x << "," << z << " to " << px << "," << pz << " reach " << reach;
+                if (std::isfinite(x) && std::isfinite(z) && measure(x, z) <= region.limit) {
+                    ASSERT_EQ(regionFan.Crosses(x, z), blocked) << x << "," << z << " to " << px << "," << pz << " in a region";
+                }
             }
             const float radius = rng.Range(0.01f, 10.0f);
             grid.Gather(px, pz, radius, nearby);
@@ -463,6 +481,83 @@ protected:
     FakeControl control;
     cKestruneWalkMap map{&control};
 };
+
+// Every landmark's bound on a row, computed as the planner computes it in
+// single precision, is no more than the row itself, for every pair whose
+// row is finite; and a landmark with a row that is not finite is not used.
+void CheckLandmarkBounds(const LayerBuilder& builder)
+{
+    const std::vector<std::uint8_t> bytes = builder.Bytes();
+    cKestruneEnvironmentLayer layer;
+    ASSERT_EQ(layer.LoadFromMemory(bytes.data(), bytes.size()), 0);
+    WalkNodeGraph graph;
+    ASSERT_TRUE(ReadWalkNodeGraph(layer, graph));
+    const LayerData& data = layer.Data();
+    const std::size_t n = data.nodes.size();
+    ASSERT_FALSE(graph.landmarks.empty());
+    ASSERT_EQ(graph.landmarkShortfall.size(), graph.landmarks.size());
+    for (std::size_t l = 0; l < graph.landmarks.size(); ++l) {
+        const float shortfall = graph.landmarkShortfall[l];
+        const LayerRowEntry* const own = data.rows.data() + std::size_t{graph.landmarks[l]} * n;
+        bool finite = true;
+        for (std::size_t b = 0; b < n; ++b)
+            finite = finite && std::isfinite(own[b].distance);
+        if (!finite) {
+            EXPECT_EQ(shortfall, std::numeric_limits<float>::infinity()) << "landmark " << l;
+            continue;
+        }
+        const float* const marks = graph.landmarkRows.data() + l * n;
+        for (std::size_t a = 0; a < n; ++a) {
+            for (std::size_t b = 0; b < n; ++b) {
+                const float row = data.rows[a * n + b].distance;
+                if (!std::isfinite(row))
+                    continue;
+                // Both ways the planner sums it: from the start side and
+                // from the target side.
+                const float fromStart = marks[b] + -(marks[a] + shortfall);
+                const float fromTarget = -marks[a] + (marks[b] - shortfall);
+                ASSERT_LE(fromStart, row) << "landmark " << l << " pair " << a << ", " << b;
+                ASSERT_LE(fromTarget, row) << "landmark " << l << " pair " << a << ", " << b;
+            }
+        }
+    }
+}
+
+TEST(WalkLandmarkTest, BoundsNeverPassARow)
+{
+    SCOPED_TRACE("rows along the floor");
+    CheckLandmarkBounds(Pillars());
+    CheckLandmarkBounds(Rooms());
+    CheckLandmarkBounds(PillarFloor({5, 3, 7.0f, true}));
+    {
+        SCOPED_TRACE("rows far shorter than the floor, some cut off");
+        CheckLandmarkBounds(ShortRows());
+    }
+    // One row of each landmark's way much shorter than the others make it,
+    // rows that are not finite, and a landmark's own row not finite.
+    LayerBuilder odd = Rooms();
+    LayerData& data = odd.data;
+    const std::size_t n = data.nodes.size();
+    Rng rng{5};
+    for (int i = 0; i < 40; ++i)
+        data.rows[rng.Below(n) * n + rng.Below(n)].distance *= 0.1f;
+    data.rows[3 * n + 7].distance = std::numeric_limits<float>::infinity();
+    data.rows[8 * n + 2].distance = std::numeric_limits<float>::quiet_NaN();
+    data.rows[n + 5].distance = 3e38f;
+    {
+        SCOPED_TRACE("odd rows");
+        CheckLandmarkBounds(odd);
+    }
+    cKestruneEnvironmentLayer layer;
+    const std::vector<std::uint8_t> bytes = odd.Bytes();
+    layer.LoadFromMemory(bytes.data(), bytes.size());
+    WalkNodeGraph graph;
+    ASSERT_TRUE(ReadWalkNodeGraph(layer, graph));
+    for (const std::uint32_t landmark : graph.landmarks)
+        data.rows[std::size_t{landmark} * n + rng.Below(n)].distance = std::numeric_limits<float>::infinity();
+    SCOPED_TRACE("landmark rows not finite");
+    CheckLandmarkBounds(odd);
+}
 
 TEST_F(WalkRouteTest, LatticeOfNodesAmongPillars)
 {
