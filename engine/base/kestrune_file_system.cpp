@@ -267,6 +267,14 @@ std::int64_t cKestruneFileSystem::GetRemaining(std::int32_t slot)
     return remaining > 0 ? remaining : 0;
 }
 
+std::int32_t cKestruneFileSystem::PositionInEntry(std::int32_t slot)
+{
+    if (!IsOpenSlot(slot))
+        return 0;
+    const long position = _tell(descriptors[slot]);
+    return position < 0 ? 0 : static_cast<std::int32_t>(position - EntryStart(slot));
+}
+
 void* cKestruneFileSystem::ReadAlloc(std::int32_t slot, std::int32_t size)
 {
     // A size past the entry's end can only end in a short read: report that

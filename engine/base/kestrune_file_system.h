@@ -49,6 +49,8 @@ public:
 
     // Bytes between the slot's position and its entry's end (0 for a bad slot).
     std::int64_t GetRemaining(std::int32_t slot);
+    // The slot's position from its entry's start, as Seek takes it (0 for a bad slot).
+    std::int32_t PositionInEntry(std::int32_t slot);
     // The C run-time descriptor of a slot, for readers that wrap it in a
     // stream of their own; 0 for a bad slot. Such a reader that closes the
     // descriptor itself calls ReleaseDescriptor before Close.

@@ -1,6 +1,5 @@
 #include "engine/render/graphics_host.h"
 
-#include "engine/base/engine_link.h"
 #include "engine/script/kestrune_script.h"
 
 #include <unistd.h>

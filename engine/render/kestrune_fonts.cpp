@@ -70,7 +70,7 @@ void cKestruneFonts::LoadFont(int32_t index, const char* fileName)
     for (uint16_t i = 0; i < header.glyphCount; ++i) ParseGlyph(records.data() + i * kGlyphRecordSize, font.glyphs[i]);
     // The pages are only walked over here (a damaged one is reported now, as
     // reading it would); their pixels are read when a text is first drawn.
-    font.pagesAt = files->GetSize(slot) - static_cast<int32_t>(files->GetRemaining(slot));
+    font.pagesAt = files->PositionInEntry(slot);
     while (font.wholePages < header.pageCount && cKestruneImage::Skip(slot) == 0) ++font.wholePages;
     if (font.wholePages > 0) font.pagesFile = fileName;
     files->Close(slot);

@@ -114,7 +114,7 @@ int32_t cKestruneImage::Skip(int32_t slot)
     // slot right after the header, and so does this.
     if (IsVideoPixelType(skipped.pixelType)) return 0;
     const uint64_t frames = skipped.frameCount < 2 ? 1 : skipped.frameCount;
-    const int64_t at = files->GetSize(slot) - remaining;
+    const int64_t at = files->PositionInEntry(slot);
     return files->Seek(slot, static_cast<int32_t>(at + static_cast<int64_t>(frames * ImageFrameSize(skipped))));
 }
 

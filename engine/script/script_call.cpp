@@ -142,8 +142,8 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     arguments.count = 0;
     if (site.argumentCount > 0) {
         const std::uint64_t available = sp > stackBase_ ? (sp - stackBase_) / 2 : 0;
-        // Only a damaged savegame leaves sp above the stack, and no pop can
-        // take anything there.
+        // A damaged savegame or a native may have moved sp past the stack's
+        // end, and the pops below read the stack without checking it.
         if (site.argumentCount > available || sp > kStackLast)
             return Fail(kStackUnderflow);
         const auto count = static_cast<std::int32_t>(site.argumentCount);

@@ -43,13 +43,10 @@ ScriptValue ScriptGlobalTable::FetchGlobal(const char* globalName, std::uint32_t
 
 void ScriptGlobalTable::StoreGlobal(const ScriptValue& value)
 {
-    for (std::int32_t i = 0; i < entries.count; ++i) {
-        if (entries.data[i].globalName == value.globalName) {
-            entries.data[i] = value;
-            return;
-        }
-    }
-    entries.Add(value);
+    if (ScriptValue* const found = FindGlobal(value.globalName.GetText()))
+        *found = value;
+    else
+        entries.Add(value);
 }
 
 void ScriptGlobalTable::Clear()

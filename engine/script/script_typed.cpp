@@ -269,9 +269,9 @@ std::uint32_t Stop(VLS_RUNNER_ARGUMENTS)
     return kFastStop;
 }
 
-// The fused idioms leave the variable, the stack top and the bytes above it
-// as their long forms do; a variable that holds no integer, or a stack
-// without room, leaves them to the run loop.
+// The fused idioms leave the variable and the stack top as their long forms
+// do, but write nothing above the top; a variable that holds no integer
+// leaves them to the run loop.
 std::uint32_t AddToVariable(VLS_RUNNER_ARGUMENTS)
 {
     ScriptValue& variable = s.variables[in.variable];

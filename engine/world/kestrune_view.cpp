@@ -84,7 +84,7 @@ std::int32_t cKestruneView::Load(std::int32_t slot, const char* resource)
     if (resource && *resource) {
         // The picture is walked over, not read: a damaged view is still
         // refused with its scene, only the pixels and depths wait.
-        pictureAt_ = files->GetSize(slot) - static_cast<std::int32_t>(files->GetRemaining(slot));
+        pictureAt_ = files->PositionInEntry(slot);
         for (std::int32_t i = 0; i < header.imageCount; ++i) {
             if (cKestruneImage::Skip(slot) != 0)
                 return -1;

@@ -120,7 +120,7 @@ bool BinkPlayer::open(std::unique_ptr<vls::bink::StreamBytes> source, bool keepA
         return false;
 
     const int soundIndex = ff_->av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, videoIndex_, nullptr, 0);
-    if (soundIndex >= 0 && sound.open(format_->streams[soundIndex]))
+    if (soundIndex >= 0 && sound.open(format_->streams[soundIndex], *ff_))
         soundIndex_ = soundIndex;
     // The converters write whole vectors, past the end of a row whose width is
     // not a multiple of theirs: rows are aligned and the buffer padded.

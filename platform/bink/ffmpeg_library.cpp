@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <atomic>
 #include <string>
 
 namespace vls::bink {
@@ -71,8 +70,6 @@ Loaded Load()
     return loaded;
 }
 
-std::atomic<const FfmpegLibrary*> g_loaded{nullptr};
-
 } // namespace
 
 const FfmpegLibrary* LoadFfmpeg(const char** error)
@@ -82,13 +79,7 @@ const FfmpegLibrary* LoadFfmpeg(const char** error)
         *error = loaded.error.c_str();
     if (!loaded.ok)
         return nullptr;
-    g_loaded.store(&loaded.table, std::memory_order_release);
     return &loaded.table;
-}
-
-const FfmpegLibrary* LoadedFfmpeg()
-{
-    return g_loaded.load(std::memory_order_acquire);
 }
 
 } // namespace vls::bink

@@ -65,8 +65,5 @@ struct FfmpegLibrary {
 // is missing, with the reason in `error`. Once loaded it stays for the
 // process's life: decoders may keep threads and callbacks inside it.
 const FfmpegLibrary* LoadFfmpeg(const char** error = nullptr);
-// The table when an earlier call loaded it, else null; for releasing what a
-// loaded table made, without loading anything.
-const FfmpegLibrary* LoadedFfmpeg();
 
 } // namespace vls::bink

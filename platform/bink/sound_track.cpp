@@ -39,12 +39,9 @@ SoundTrack::~SoundTrack()
     ff_->avcodec_free_context(&decoder_);
 }
 
-bool SoundTrack::open(const AVStream* stream)
+bool SoundTrack::open(const AVStream* stream, const FfmpegLibrary& ff)
 {
-    // The player that found the stream has loaded the libraries.
-    ff_ = LoadedFfmpeg();
-    if (!ff_)
-        return false;
+    ff_ = &ff;
     const AVCodec* codec = ff_->avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
         return false;

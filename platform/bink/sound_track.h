@@ -30,7 +30,7 @@ public:
     SoundTrack& operator=(const SoundTrack&) = delete;
 
     // False when the track's codec cannot be decoded; the video then plays silent.
-    bool open(const AVStream* stream);
+    bool open(const AVStream* stream, const FfmpegLibrary& ff);
     bool isOpen() const { return decoder_ != nullptr; }
 
     // Starts (or restarts, empty) the feed; off closes it.

@@ -42,12 +42,14 @@ bool OpenSdlOutput(SoundSystem& system)
 {
     int mixRate = 0;
     int bufferMs = 0;
+    bool held = false;
     {
         const std::lock_guard guard(system.lock);
         mixRate = system.mixRate;
         bufferMs = system.bufferMs;
+        held = system.sdlAudioHeld;
     }
-    if (!system.sdlAudioHeld) {
+    if (!held) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             SayRunningSilent(SDL_GetError());
             return false;

@@ -330,8 +330,7 @@ TEST(VlsDemoClimb, WalkingPastTheLedgeGoesInFrontOfItsBlock)
     const vls::tools::DemoFloorCamera camera = vls::tools::RockCamera();
     const vls::tools::RockLedge ledge = vls::tools::RockLedgeSeenBy(camera);
     float left = 1e9f, right = -1e9f;
-    for (const auto& corner : vls::tools::RockLedgeCorners(ledge)) {
-        const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
+    for (const BandPoint& p : vls::tools::RockLedgeOnBand(camera, ledge)) {
         left = std::min(left, p.x);
         right = std::max(right, p.x);
     }

@@ -334,13 +334,13 @@ HotspotData QuadHotspot(const std::vector<HotspotPoint>& corners, std::int8_t cu
     return hotspot;
 }
 
-std::vector<std::array<float, 3>> RockLedgeCorners(const RockLedge& ledge)
+std::vector<BandPoint> RockLedgeOnBand(const DemoFloorCamera& camera, const RockLedge& ledge)
 {
-    std::vector<std::array<float, 3>> corners;
+    std::vector<BandPoint> corners;
     for (const float y : {0.0f, ledge.height})
         for (const float z : {ledge.front.z, ledge.front.z + kRockLedgeDepth})
             for (const float x : {ledge.front.x - kRockLedgeHalfWidth, ledge.front.x + kRockLedgeHalfWidth})
-                corners.push_back({x, y, z});
+                corners.push_back(camera.Project({x, z}, y));
     return corners;
 }
 
@@ -359,10 +359,8 @@ Picture LighthouseRockPicture(const DemoFloorCamera& camera, const RockLedge& le
     // The ledge: its sides in shade, its top lit from the sky. Of its two
     // ends the camera sees the one nearer its own x.
     std::vector<Point> band;
-    for (const auto& corner : RockLedgeCorners(ledge)) {
-        const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
+    for (const BandPoint& p : RockLedgeOnBand(camera, ledge))
         band.push_back({p.x, p.y});
-    }
     const auto face = [&band](std::array<int, 4> corners) {
         return std::vector<Point>{band[corners[0]], band[corners[1]], band[corners[2]], band[corners[3]]};
     };

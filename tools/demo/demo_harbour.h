@@ -40,9 +40,10 @@ constexpr float kRockLedgeDepth = 1.2f;
 // Its top, lit from the sky; its sides are in shade.
 constexpr std::uint32_t kRockLedgeTopColour = 0xFF6C645A;
 
-// The corners of the ledge's block: the front edge's left and right, then
-// the back edge's, first on the floor and then at its height.
-std::vector<std::array<float, 3>> RockLedgeCorners(const RockLedge& ledge);
+// The corners of the ledge's block on the band as `camera` sees them: the
+// front edge's left and right, then the back edge's, first on the floor and
+// then at its height.
+std::vector<BandPoint> RockLedgeOnBand(const DemoFloorCamera& camera, const RockLedge& ledge);
 
 // The seascape as seen from the lighthouse's rock through `camera`, the
 // ledge standing on the rock.

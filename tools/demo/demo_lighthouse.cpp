@@ -166,8 +166,7 @@ use_door:
 std::vector<HotspotPoint> LedgeOutline(const DemoFloorCamera& camera)
 {
     float left = 1e9f, top = 1e9f, right = -1e9f, bottom = -1e9f;
-    for (const auto& corner : RockLedgeCorners(RockLedgeSeenBy(camera))) {
-        const BandPoint p = camera.Project({corner[0], corner[2]}, corner[1]);
+    for (const BandPoint& p : RockLedgeOnBand(camera, RockLedgeSeenBy(camera))) {
         left = std::min(left, p.x);
         top = std::min(top, p.y);
         right = std::max(right, p.x);
