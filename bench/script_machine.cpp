@@ -42,14 +42,11 @@ std::int32_t Mix(ScriptCallFrame* frame)
     return 0;
 }
 
-// Runs a function of the calling script by name, keeping the caller's point.
+// Runs a function of the calling script by name, keeping the caller's point,
+// as the engine's own run-by-name native does.
 std::int32_t RunScriptFunction(ScriptCallFrame* frame)
 {
-    cKestruneScript* const script = frame->script;
-    const std::string function = frame->Argument(1).GetText();
-    script->PushFrame();
-    script->Run(function.c_str());
-    script->PopFrame();
+    frame->script->RunNested(frame->Argument(1).GetText());
     return 0;
 }
 

@@ -257,9 +257,7 @@ int32_t cInput__EvalDialogueOption(ScriptCallFrame* frame)
     if (!frame->Argument(1).boolValue || !frame->script || g_evalDepth >= kMaxEvalDepth)
         return 0;
     ++g_evalDepth;
-    frame->script->PushFrame();
-    frame->script->Run((std::string("eval") + frame->Argument(0).GetText()).c_str());
-    frame->script->PopFrame();
+    frame->script->RunNested((std::string("eval") + frame->Argument(0).GetText()).c_str());
     --g_evalDepth;
     return 0;
 }

@@ -238,10 +238,7 @@ std::int32_t cSystem__SetPlayerCharacter(ScriptCallFrame* frame)
         gameplay->playerCharacter = nullptr;
     }
     if (frame->script) {
-        const std::string function = "pc_" + name;
-        frame->script->PushFrame();
-        frame->script->Run(function.c_str());
-        frame->script->PopFrame();
+        frame->script->RunNested(("pc_" + name).c_str());
     }
     cKestruneCharacter* const made = gameplay->playerCharacter;
     if (!made)
@@ -267,9 +264,15 @@ std::int32_t cSystem__RunScript(ScriptCallFrame* frame)
     }
     if (!target || !frame->script)
         return 0;
-    const std::string function = frame->Argument(1).GetText();
+    // The run reads the name before it starts, so the argument's own text
+    // serves.
+    const char* const function = frame->Argument(1).GetText();
+    if (target == frame->script) {
+        target->RunNested(function);
+        return 0;
+    }
     frame->script->PushFrame();
-    target->Run(function.c_str());
+    target->Run(function);
     frame->script->PopFrame();
     return 0;
 }

@@ -73,7 +73,7 @@ void cKestruneScript::ResetTables()
     functionSlotsCount_ = -1;
 }
 
-std::int32_t cKestruneScript::FindFunction(const char* name) const
+std::int32_t cKestruneScript::LookUpFunction(const char* name) const
 {
     if (functionSlotsFor_ != functions.data || functionSlotsCount_ != functions.count) {
         // Twice as many slots as functions at the least; the first of equal
@@ -94,9 +94,7 @@ std::int32_t cKestruneScript::FindFunction(const char* name) const
         functionSlotsCount_ = functions.count;
         lastFunction_ = -1;
     }
-    // Natives run the same function again and again (an option's test, a
-    // character's handler): the name found last is tried first, as it is.
-    if (lastFunction_ >= 0 && std::strcmp(name, lastFunctionName_) == 0)
+    if (lastFunction_ >= 0 && IsLastFunctionName(name))
         return lastFunction_;
     const std::size_t mask = functionSlots_.size() - 1;
     for (std::size_t slot = FoldedNameHash(name) & mask;; slot = (slot + 1) & mask) {

@@ -6,6 +6,7 @@
 #include "engine/script/script_value.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,16 @@ public:
     }
 
     // The first function whose name equals name without regard to ASCII
-    // case, or -1.
-    std::int32_t FindFunction(const char* name) const;
+    // case, or -1. Natives run the same function again and again (an
+    // option's test, a character's handler): the name found last is tried
+    // first, as it is, without a call.
+    std::int32_t FindFunction(const char* name) const
+    {
+        if (lastFunction_ >= 0 && functionSlotsFor_ == functions.data && functionSlotsCount_ == functions.count
+            && IsLastFunctionName(name))
+            return lastFunction_;
+        return LookUpFunction(name);
+    }
 
     std::int32_t CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
     static std::int32_t BindNative(const char* name);
@@ -100,6 +109,16 @@ public:
         delete spareFrame_;
         spareFrame_ = entry;
         LoadGlobals();
+    }
+    // PushFrame, Run and PopFrame in one, for a native that this script
+    // called and that runs a function of it by name. name is read before the
+    // run starts, so it may be a text of the native's own call frame.
+    std::int32_t RunNested(const char* name)
+    {
+        PushFrame();
+        const std::int32_t result = Run(name);
+        PopFrame();
+        return result;
     }
 
     // Variable i by the DynArray rule; null for a negative index or an empty table.
@@ -154,6 +173,18 @@ private:
     struct StackItem;
 
     std::int32_t Execute(RunState& state);
+    // The run state of the run that starts at the current depth, emptied.
+    RunState& FreshRunState();
+    std::int32_t LookUpFunction(const char* name) const;
+    bool IsLastFunctionName(const char* name) const
+    {
+        for (const char* last = lastFunctionName_;; ++name, ++last) {
+            if (*name != *last)
+                return false;
+            if (*name == 0)
+                return true;
+        }
+    }
     // The indexes of the variables with a global name, in table order. The
     // names come with the compiled script, so the list is made once for a
     // table; a table that was grown or replaced from outside gets a new one.
@@ -202,6 +233,10 @@ private:
     std::string poppedText_;
     // The entry PopFrame freed last, for PushFrame to reuse; owned.
     ScriptFrameEntry* spareFrame_ = nullptr;
+    // One run state per nesting depth, kept from run to run, so that a
+    // native that runs this script again sets nothing up but the state's
+    // scratch value.
+    std::vector<std::unique_ptr<RunState>> runStates_;
     // What GlobalNamed lists, and the table it was made for.
     mutable std::vector<std::int32_t> globalNamed_;
     mutable const ScriptValue* globalNamedFor_ = nullptr;

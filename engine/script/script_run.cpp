@@ -40,9 +40,25 @@ void DeleteScript(cKestruneScript* script)
     delete script;
 }
 
+cKestruneScript::RunState& cKestruneScript::FreshRunState()
+{
+    const auto depth = static_cast<std::size_t>(runDepth_);
+    if (runStates_.size() <= depth)
+        runStates_.push_back(std::make_unique<RunState>());
+    RunState& state = *runStates_[depth];
+    // The scratch value lives for one run; the other items are written
+    // before they are read.
+    state.scratch.type = 0;
+    state.scratch.payload = 0;
+    state.scratch.text.clear();
+    return state;
+}
+
 std::int32_t cKestruneScript::Run(const char* name)
 {
-    if (!IsLiveScript(this) || !code)
+    // A script leaves the live list only through DeleteScript, which marks
+    // a script whose run is in progress: such a run need not search the list.
+    if ((runDepth_ > 0 ? deletePending_ : !IsLiveScript(this)) || !code)
         return -1;
     // Only a damaged savegame can leave sp outside the stack.
     if (sp > kStackLast)
@@ -71,8 +87,8 @@ std::int32_t cKestruneScript::Run(const char* name)
 
     const std::uint32_t savedBase = stackBase_;
     stackBase_ = base;
+    RunState& state = FreshRunState();
     ++runDepth_;
-    RunState state;
     const std::int32_t result = Execute(state);
     --runDepth_;
     stackBase_ = savedBase;

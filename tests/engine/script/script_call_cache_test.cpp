@@ -205,6 +205,50 @@ std::int32_t RunByNameNative(ScriptCallFrame* frame)
     return 0;
 }
 
+// What the natives of the nested-run tests record starts empty.
+void StartNestedCalls()
+{
+    RegisterScriptNative("test__Capture", CaptureNative);
+    CapturedCalls().clear();
+    g_innerResults.clear();
+}
+
+// Runs the function its argument names straight from the argument's text.
+std::int32_t RunNestedNative(ScriptCallFrame* frame)
+{
+    g_innerResults.push_back(frame->script->RunNested(frame->Argument(0).GetText()));
+    frame->result.intValue = 70;
+    return 0;
+}
+
+// Each nested run starts with an empty scratch value, whatever the run
+// before it at the same depth left there, and the caller goes on from its
+// own point on its own stack; an unknown name runs nothing.
+TEST_F(ScriptTest, NestedRunsByNameStartFreshAndLeaveTheCallerAsItWas)
+{
+    RegisterScriptNative("test__RunNested", RunNestedNative);
+    StartNestedCalls();
+    // probe captures the scratch value it starts with, then leaves a text there.
+    const std::string probe = "func probe\n pushreg\n native - cap\n popreg\n push string \"left\"\n popreg\n"
+                              "inc ref calls\n ret\n";
+    const auto script = Load("var calls int\n callsite run test__RunNested 1 int\n callsite cap test__Capture 1 int\n"
+                             "func main\n push int 5\n push string \"probe\"\n native - run\n"
+                             "push string \"PROBE\"\n native - run\n push string \"nothing\"\n native - run\n"
+                             "add\n add\n add\n native - cap\n ret\n" + probe);
+    EXPECT_EQ(script->Run("main"), 0);
+    EXPECT_EQ(g_innerResults, (std::vector<std::int32_t>{0, 0, -10}));
+    ASSERT_TRUE(link.reports.empty()) << link.LastText();
+    ASSERT_EQ(CapturedCalls().size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(CapturedCalls()[i][0].type, 0u) << i;
+        EXPECT_STREQ(CapturedCalls()[i][0].GetText(), "") << i;
+    }
+    // 5 and the three calls' results, added on the caller's stack.
+    EXPECT_EQ(CapturedCalls()[2][0].intValue, 5 + 3 * 70);
+    EXPECT_EQ(script->Variable(0)->intValue, 2);
+    EXPECT_EQ(script->frames, nullptr);
+}
+
 std::string g_nestedResume;
 
 std::int32_t SuspendInNestedRunNative(ScriptCallFrame* frame)
@@ -220,9 +264,7 @@ TEST_F(ScriptTest, ACalleeThatSuspendsEndsItsRunAndTheCallerGoesOn)
 {
     RegisterScriptNative("test__RunByName", RunByNameNative);
     RegisterScriptNative("test__SuspendNested", SuspendInNestedRunNative);
-    RegisterScriptNative("test__Capture", CaptureNative);
-    CapturedCalls().clear();
-    g_innerResults.clear();
+    StartNestedCalls();
     const auto script = Load("var steps int\n var g int global g_talk\n"
                              "callsite run test__RunByName 2 int\n callsite wait test__SuspendNested 0 int\n"
                              "callsite cap test__Capture 1 int\n"
