@@ -463,43 +463,48 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     const double share = graph.straightShare;
     const bool straight = share > 0.0;
     const float quickShare = static_cast<float>(share * kQuickShare);
-    const auto beyond = [=](float near, float far, float nearestFar, float limit) {
-        if (near + nearestFar > limit)
-            return true;
-        if (!straight)
-            return false;
-        // Most nodes lie far outside the ellipse: a test in single
-        // precision, with room for its rounding, passes them over first.
-        if (near + quickShare * far > limit * (1.0f + kPairSlack) + kPairSlack)
-            return true;
-        return kRoundingShare * (double{near} + share * double{far}) > double{limit} + kRoundingSlack;
+    // Most nodes lie far outside the ellipse: a test in single precision,
+    // with room for its rounding, passes them over first.
+    const auto quickBeyond = [=](float near, float far, float nearestFar, float limit) {
+        return near + nearestFar > limit
+            || (straight && near + quickShare * far > limit * (1.0f + kPairSlack) + kPairSlack);
     };
-    // The least any pair of the node could cost, by the same two tests.
-    const auto least = [=](float near, float far, float nearestFar) {
-        const double plain = near + nearestFar;
-        if (!straight)
-            return plain;
-        return std::max(plain, kRoundingShare * (double{near} + share * double{far}));
+    // The least any pair of the node could cost by its straight ways.
+    const auto way = [=](float near, float far) { return kRoundingShare * (double{near} + share * double{far}); };
+    const auto beyond = [=](float near, float far, float nearestFar, float limit) {
+        return quickBeyond(near, far, nearestFar, limit)
+            || (straight && way(near, far) > double{limit} + kRoundingSlack);
     };
     queue_.clear();
     double lowest = std::numeric_limits<double>::infinity(), highest = 0.0;
-    const auto enqueue = [&](double cost, std::size_t i, bool startSide) {
+    // One side of a node that the quick tests kept: the rest of beyond, and
+    // the least cost by the same tests.
+    const auto queueSide = [&](std::size_t i, float near, float far, float nearestFar, bool startSide) {
+        if (!std::isfinite(near))
+            return;
+        double cost = near + nearestFar;
+        if (straight) {
+            const double straightWay = way(near, far);
+            if (straightWay > double{bound} + kRoundingSlack)
+                return;
+            cost = std::max(cost, straightWay);
+        }
         queue_.push_back({cost, static_cast<std::int32_t>(i), startSide});
         lowest = std::min(lowest, cost);
         highest = std::max(highest, cost);
     };
     const auto queue = [&](std::size_t i) {
         const float s = fromStart_[i], t = toTarget_[i];
-        if (std::isfinite(s) && !beyond(s, t, nearestToTarget, bound))
-            enqueue(least(s, t, nearestToTarget), i, true);
-        if (std::isfinite(t) && !beyond(t, s, nearestToStart, bound))
-            enqueue(least(t, s, nearestToStart), i, false);
+        if (!quickBeyond(s, t, nearestToTarget, bound))
+            queueSide(i, s, t, nearestToTarget, true);
+        if (!quickBeyond(t, s, nearestToStart, bound))
+            queueSide(i, t, s, nearestToStart, false);
     };
     std::size_t i = 0;
 #if defined(__SSE2__)
-    // Most nodes lie far off the way: the first two tests of beyond, in the
-    // same operations four nodes at a time, pass over four such nodes at
-    // once; the others take the whole test.
+    // The quick tests in the same operations four nodes at a time: most
+    // nodes lie far off the way, and only the sides they keep take the rest
+    // of the test.
     {
         const __m128 limit = _mm_set1_ps(bound);
         const __m128 quickLimit = _mm_set1_ps(bound * (1.0f + kPairSlack) + kPairSlack);
@@ -514,10 +519,16 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             const __m128 targetFar = _mm_or_ps(
                 _mm_cmpgt_ps(_mm_add_ps(t, toStart), limit),
                 _mm_and_ps(ellipse, _mm_cmpgt_ps(_mm_add_ps(t, _mm_mul_ps(share, s)), quickLimit)));
-            if (_mm_movemask_ps(_mm_and_ps(startFar, targetFar)) == 0xF)
+            const int startBits = _mm_movemask_ps(startFar), targetBits = _mm_movemask_ps(targetFar);
+            if ((startBits & targetBits) == 0xF)
                 continue;
-            for (std::size_t k = i; k < i + 4; ++k)
-                queue(k);
+            for (std::size_t k = 0; k < 4; ++k) {
+                const float s = fromStart_[i + k], t = toTarget_[i + k];
+                if (!(startBits >> k & 1))
+                    queueSide(i + k, s, t, nearestToTarget, true);
+                if (!(targetBits >> k & 1))
+                    queueSide(i + k, t, s, nearestToStart, false);
+            }
         }
     }
 #endif
