@@ -46,6 +46,8 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     fastState.stack = stack;
     fastState.leaves = leaves;
     fastState.instructions = program_.instructions.data();
+    fastState.program = &program_;
+    fastState.text = &state.textBuffer;
     std::uint8_t* const stk = stack;
     const std::uint32_t base = stackBase_;
     std::uint32_t ip = pc;
@@ -574,11 +576,15 @@ std::int32_t cKestruneScript::Execute(RunState& state)
         std::uint32_t index = in->a;
         const std::uint32_t stop = RunScriptFastCode(fast, index, fastState);
         top = fastState.top;
+        // A jump that spent the budget fails where its long form would,
+        // after the last of the instructions the fast one stands for.
+        if (stop == kFastBudgetSpent) {
+            ip = fast[index].end;
+            return fail(kJumpBudgetSpent);
+        }
         // The long form of the instruction that stopped runs next.
         in = &fast[index].general;
         ip = in->next;
-        if (stop == kFastBudgetSpent)
-            return fail(kJumpBudgetSpent);
         goto* kHandlers[static_cast<std::uint8_t>(in->op)];
     }
 

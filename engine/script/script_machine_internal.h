@@ -233,6 +233,16 @@ inline void AssignBooleanViews(ScriptValue& variable, bool value)
     variable.object = kNoObject;
 }
 
+// The views a popped text gives a variable.
+inline void AssignTextViews(ScriptValue& variable, const char* text)
+{
+    variable.SetText(text);
+    variable.intValue = 0;
+    variable.floatValue = 0.0f;
+    variable.boolValue = std::strcmp(text, "true") == 0;
+    variable.object = kNoObject;
+}
+
 // The views a number or a boolean popped as type gives a variable.
 inline void AssignPlainViews(ScriptValue& variable, std::uint32_t type, std::uint32_t payload)
 {

@@ -8,6 +8,7 @@
 // fused idiom, and still runs exactly what the bytes there say.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 enum class ScriptOp : std::uint8_t {
@@ -157,8 +158,33 @@ inline constexpr std::uint32_t kMaxStatementLeaves = 24;
 inline constexpr std::uint32_t kMaxStatementSteps = 16;
 inline constexpr std::uint32_t kMaxStatementValues = kMaxStatementLeaves + kMaxStatementSteps;
 
+// A value that a text statement joins or compares: a leaf, or a text
+// constant (text), whose characters lie in the program's text pool from
+// leaf.value on, length long and closed by a NUL.
+struct ScriptTextPiece {
+    ScriptLeaf leaf;
+    bool text = false;
+    std::uint32_t length = 0;
+};
+
+// A run that builds a text: its first piece, a text, with each next piece's
+// string view joined on by an add; then either an assignment of the text to
+// the variable target (which the run pushed a reference to first), or an
+// equality test against one more piece and a conditional jump to target.
+struct ScriptTextStatement {
+    std::uint32_t firstPiece = 0;
+    std::uint32_t joined = 0; // pieces joined; a test's other piece follows them
+    ScriptStatementEnd end = ScriptStatementEnd::Assign;
+    std::uint32_t target = 0;
+    std::uint32_t next = 0; // the offset after the run
+    std::uint32_t highestVariable = 0;
+};
+
+inline constexpr std::uint32_t kNoTextStatement = 0xFFFFFFFFu;
+
 class ScriptValue;
 struct ScriptFastInstruction;
+struct ScriptProgram;
 
 // What a fast runner works on: the script's tables and stack as they are
 // while the fast code runs.
@@ -171,12 +197,21 @@ struct ScriptFastState {
     // The program's offsets, for a runner that gives its offset back to the
     // long form for good.
     ScriptInstruction* instructions = nullptr;
+    // The fast code, which runners' offsets count from.
+    std::uint8_t* code = nullptr;
+    const ScriptProgram* program = nullptr;
+    std::string* text = nullptr; // where text statements build their text
 };
 
-// A fast runner: where the fast instruction that runs next lies, as a byte
-// offset into the fast code (so that the dispatch only adds it), or one of
-// the stops below.
-using ScriptFastRun = std::uint32_t (*)(ScriptFastInstruction& in, ScriptFastState& state);
+// A fast runner runs its instruction and goes on into the runner of the
+// next one itself, so that each has a dispatch of its own and no runner
+// returns between instructions; chain counts down how many more it may run
+// before it hands back, which bounds the stack wherever the compiler makes
+// no tail calls. The variables and the fast code travel in registers beside
+// the state. Its result is the byte offset of the instruction where the run
+// ended, with how it ended (script_typed.cpp) in the upper half.
+using ScriptFastRun = std::uint64_t (*)(ScriptFastInstruction& in, ScriptFastState& state, ScriptValue* variables,
+    std::uint8_t* code, std::uint32_t chain);
 // The fast code runs only with this many stack slots free above the top
 // (the most a statement writes) and a variable table that holds every
 // variable it names, so that its runners check neither.
@@ -206,6 +241,10 @@ struct ScriptFastInstruction {
     std::uint8_t leafCount = 0;
     std::uint32_t firstLeaf = 0;
     ScriptLeaf values[3]; // the leaves of the values, without an assignment's reference
+    // The text statement that starts here too, run instead when its first
+    // piece is a text, or kNoTextStatement.
+    std::uint32_t text = kNoTextStatement;
+    std::uint32_t end = 0; // the offset after what the fast instruction runs
 };
 
 struct ScriptProgram {
@@ -220,6 +259,9 @@ struct ScriptProgram {
     // image (that NUL, then the characters reversed) lies here in one piece:
     // the text at a of length b starts at byte size - 1 - (a + b).
     std::vector<std::uint8_t> reversedCode;
+    std::vector<ScriptTextPiece> textPieces;
+    std::vector<ScriptTextStatement> textStatements;
+    std::string textPool;
 };
 
 // Byte lengths of the fused idioms, and of the first instruction in each.

@@ -123,11 +123,7 @@ void cKestruneScript::AssignItem(
         AssignPlainViews(variable, type, p);
         return;
     case kScriptString:
-        variable.SetText(text.c_str());
-        variable.intValue = 0;
-        variable.floatValue = 0.0f;
-        variable.boolValue = text == "true";
-        variable.object = kNoObject;
+        AssignTextViews(variable, text.c_str());
         return;
     default:
         // A popped object or reference carries only its payload.

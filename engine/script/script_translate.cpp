@@ -38,7 +38,7 @@ public:
         for (std::uint32_t p = 0; p < size_; ++p)
             Fuse(program, p);
         BuildScriptStatements(decoded, size_, out);
-        BuildScriptFastCode(out, size_, variableCount_);
+        BuildScriptFastCode(out, decoded, size_, variableCount_);
         return out;
     }
 

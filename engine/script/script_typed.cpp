@@ -1,6 +1,6 @@
 #include "engine/script/script_typed.h"
 
-#include "engine/script/script_machine_internal.h"
+#include "engine/script/script_fast_dispatch.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -11,8 +11,6 @@ namespace {
 
 template <auto V>
 using Constant = std::integral_constant<decltype(V), V>;
-
-#define VLS_INLINE __attribute__((always_inline)) inline
 
 constexpr std::uint32_t kNoFastInstruction = 0xFFFFFFFFu;
 constexpr std::uint32_t kFastInstructionSize = sizeof(ScriptFastInstruction);
@@ -98,131 +96,112 @@ VLS_INLINE void Put(std::uint8_t* stack, std::uint32_t top, std::uint32_t slot, 
 // room for kFastRoomSlots above the top.
 VLS_INLINE bool Fits(std::uint32_t top, std::uint32_t slots) { return top + slots * 5u <= kStackLast; }
 
-// A jump spends one of the jump budget first.
-VLS_INLINE std::uint32_t JumpFrom(const ScriptFastInstruction& in)
-{
-    if (g_jumpBudgetActive && g_jumpsLeft-- == 0)
-        return kFastBudgetSpent;
-    return in.jump;
-}
-
 template <std::uint32_t T>
-VLS_INLINE std::uint32_t Finish(const ScriptFastInstruction& in, std::uint32_t value)
+VLS_INLINE std::uint64_t Finish(const ScriptFastInstruction& in, std::uint32_t value, VLS_RUNNER_ARGUMENTS_TAIL)
 {
-    return BoolView(T, value, kNoText) == in.whenTrue ? JumpFrom(in) : in.next;
+    return Branch(in, BoolView(T, value, kNoText), VLS_GO_ON);
 }
 
-std::uint32_t Pick(ScriptFastInstruction& in, ScriptFastState& s);
-
-// Values of other types than the runner's, or no room on the stack: the run
-// loop runs this one, and the next run picks again.
-VLS_INLINE std::uint32_t Decline(ScriptFastInstruction& in)
-{
-    in.run = &Pick;
-    return kFastStop;
-}
-
-#define VLS_RUNNER_ARGUMENTS ScriptFastInstruction &in, ScriptFastState &s
 
 template <std::uint32_t XT>
-std::uint32_t AssignValue(VLS_RUNNER_ARGUMENTS)
+std::uint64_t AssignValue(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x;
-    if (!Load<XT>(in.values[0], s.variables, x))
-        return Decline(in);
-    Assign<XT>(s.variables[in.variable], x);
-    return in.next;
+    if (!Load<XT>(in.values[0], vars, x))
+        return Decline(in, code);
+    Assign<XT>(vars[in.variable], x);
+    return GoTo(in.next, VLS_GO_ON);
 }
 
 template <ScriptOp U, std::uint32_t XT>
-std::uint32_t AssignUnary(VLS_RUNNER_ARGUMENTS)
+std::uint64_t AssignUnary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, r;
-    if (!Load<XT>(in.values[0], s.variables, x))
-        return Decline(in);
+    if (!Load<XT>(in.values[0], vars, x))
+        return Decline(in, code);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
-    Assign<RT>(s.variables[in.variable], r);
-    return in.next;
+    Assign<RT>(vars[in.variable], r);
+    return GoTo(in.next, VLS_GO_ON);
 }
 
 template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
-std::uint32_t AssignBinary(VLS_RUNNER_ARGUMENTS)
+std::uint64_t AssignBinary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, y, r;
-    if (!Load<XT>(in.values[0], s.variables, x)
-        || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r))
-        return Decline(in);
+    if (!Load<XT>(in.values[0], vars, x)
+        || !Load<YT>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r))
+        return Decline(in, code);
     constexpr std::uint32_t RT = ResultType(Op, XT);
-    Assign<RT>(s.variables[in.variable], r);
-    return in.next;
+    Assign<RT>(vars[in.variable], r);
+    return GoTo(in.next, VLS_GO_ON);
 }
 
 template <ScriptOp Op1, ScriptOp Op2, std::uint32_t XT, std::uint32_t YT, std::uint32_t ZT>
-std::uint32_t AssignChain(VLS_RUNNER_ARGUMENTS)
+std::uint64_t AssignChain(VLS_RUNNER_ARGUMENTS)
 {
     constexpr std::uint32_t T1 = ResultType(Op1, XT);
     constexpr std::uint32_t RT = ResultType(Op2, T1);
     std::uint32_t x, y, z, r1, r;
-    if (!Load<XT>(in.values[0], s.variables, x)
-        || !Load<YT>(in.values[1], s.variables, y) || !Load<ZT>(in.values[2], s.variables, z)
+    if (!Load<XT>(in.values[0], vars, x)
+        || !Load<YT>(in.values[1], vars, y) || !Load<ZT>(in.values[2], vars, z)
         || !Step<Op1, XT, YT>(x, y, r1) || !Step<Op2, T1, ZT>(r1, z, r))
-        return Decline(in);
-    Assign<RT>(s.variables[in.variable], r);
-    return in.next;
+        return Decline(in, code);
+    Assign<RT>(vars[in.variable], r);
+    return GoTo(in.next, VLS_GO_ON);
 }
 
 template <std::uint32_t XT>
-std::uint32_t TestValue(VLS_RUNNER_ARGUMENTS)
+std::uint64_t TestValue(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x;
-    if (!Load<XT>(in.values[0], s.variables, x))
-        return Decline(in);
-    return Finish<XT>(in, x);
+    if (!Load<XT>(in.values[0], vars, x))
+        return Decline(in, code);
+    return Finish<XT>(in, x, VLS_GO_ON);
 }
 
 template <ScriptOp U, std::uint32_t XT>
-std::uint32_t TestUnary(VLS_RUNNER_ARGUMENTS)
+std::uint64_t TestUnary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, r;
-    if (!Load<XT>(in.values[0], s.variables, x))
-        return Decline(in);
+    if (!Load<XT>(in.values[0], vars, x))
+        return Decline(in, code);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
-    return Finish<RT>(in, r);
+    return Finish<RT>(in, r, VLS_GO_ON);
 }
 
 template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
-std::uint32_t TestBinary(VLS_RUNNER_ARGUMENTS)
+std::uint64_t TestBinary(VLS_RUNNER_ARGUMENTS)
 {
     std::uint32_t x, y, r;
-    if (!Load<XT>(in.values[0], s.variables, x)
-        || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r))
-        return Decline(in);
+    if (!Load<XT>(in.values[0], vars, x)
+        || !Load<YT>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r))
+        return Decline(in, code);
     constexpr std::uint32_t RT = ResultType(Op, XT);
-    return Finish<RT>(in, r);
+    return Finish<RT>(in, r, VLS_GO_ON);
 }
 
 template <ScriptOp Op, ScriptOp U, std::uint32_t XT, std::uint32_t YT>
-std::uint32_t TestCompare(VLS_RUNNER_ARGUMENTS)
+std::uint64_t TestCompare(VLS_RUNNER_ARGUMENTS)
 {
     constexpr std::uint32_t T1 = ResultType(Op, XT);
     constexpr std::uint32_t RT = ResultType(U, T1);
     std::uint32_t x, y, r1, r;
-    if (!Load<XT>(in.values[0], s.variables, x)
-        || !Load<YT>(in.values[1], s.variables, y) || !Step<Op, XT, YT>(x, y, r1))
-        return Decline(in);
+    if (!Load<XT>(in.values[0], vars, x)
+        || !Load<YT>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r1))
+        return Decline(in, code);
     Step<U, T1, T1>(r1, 0, r);
-    return Finish<RT>(in, r);
+    return Finish<RT>(in, r, VLS_GO_ON);
 }
 
 // Values pushed for what follows (a native's arguments, say); a string
 // variable among them leaves the statement to the run loop.
-std::uint32_t PushLeaves(VLS_RUNNER_ARGUMENTS)
+std::uint64_t PushLeaves(VLS_RUNNER_ARGUMENTS)
 {
     // What follows the pushes must find the room the fast code needs.
     if (!Fits(s.top, in.leafCount + kFastRoomSlots))
-        return Decline(in);
+        return Decline(in, code);
     const ScriptLeaf* const l = s.leaves + in.firstLeaf;
     for (std::uint32_t i = 0; i < in.leafCount; ++i) {
         const ScriptLeaf& leaf = l[i];
@@ -230,68 +209,59 @@ std::uint32_t PushLeaves(VLS_RUNNER_ARGUMENTS)
             Put(s.stack, s.top, i, leaf.type, leaf.value);
             continue;
         }
-        const ScriptValue& variable = s.variables[leaf.value];
+        const ScriptValue& variable = vars[leaf.value];
         if (leaf.kind == ScriptLeafKind::Object) {
             Put(s.stack, s.top, i, kScriptObject, variable.object);
             continue;
         }
         if (variable.type == kScriptString)
-            return Decline(in);
+            return Decline(in, code);
         Put(s.stack, s.top, i, variable.type, PayloadOf(variable));
     }
     s.top += in.leafCount * 5u;
-    return in.next;
+    return GoTo(in.next, VLS_GO_ON);
 }
 
 // Counting in place; a string's text is left to the run loop.
 template <bool Up>
-std::uint32_t Count(VLS_RUNNER_ARGUMENTS)
+std::uint64_t Count(VLS_RUNNER_ARGUMENTS)
 {
-    ScriptValue& variable = s.variables[in.variable];
-    return CountInPlace(variable, Up) ? in.next : kFastStop;
+    ScriptValue& variable = vars[in.variable];
+    if (!CountInPlace(variable, Up))
+        return EndAt(kLongForm, in, code);
+    return GoTo(in.next, VLS_GO_ON);
 }
 
-std::uint32_t Next(VLS_RUNNER_ARGUMENTS)
-{
-    (void)s;
-    return in.next;
-}
+std::uint64_t Next(VLS_RUNNER_ARGUMENTS) { return GoTo(in.next, VLS_GO_ON); }
 
-std::uint32_t Jump(VLS_RUNNER_ARGUMENTS)
-{
-    (void)s;
-    return JumpFrom(in);
-}
+std::uint64_t Jump(VLS_RUNNER_ARGUMENTS) { return JumpFrom(in, VLS_GO_ON); }
 
-std::uint32_t Stop(VLS_RUNNER_ARGUMENTS)
+std::uint64_t Stop(VLS_RUNNER_ARGUMENTS)
 {
-    (void)in, (void)s;
-    return kFastStop;
+    (void)s, (void)vars, (void)chain;
+    return EndAt(kLongForm, in, code);
 }
 
 // The fused idioms leave the variable and the stack top as their long forms
 // do, but write nothing above the top; a variable that holds no integer
 // leaves them to the run loop.
-std::uint32_t AddToVariable(VLS_RUNNER_ARGUMENTS)
+std::uint64_t AddToVariable(VLS_RUNNER_ARGUMENTS)
 {
-    ScriptValue& variable = s.variables[in.variable];
+    ScriptValue& variable = vars[in.variable];
     if (variable.type != kScriptInteger)
-        return kFastStop;
+        return EndAt(kLongForm, in, code);
     const std::int32_t sum = WrapAdd(variable.intValue, static_cast<std::int32_t>(in.constant));
     AssignIntegerViews(variable, sum);
-    return in.next;
+    return GoTo(in.next, VLS_GO_ON);
 }
 
-std::uint32_t VariableEqualsJump(VLS_RUNNER_ARGUMENTS)
+std::uint64_t VariableEqualsJump(VLS_RUNNER_ARGUMENTS)
 {
-    const ScriptValue& variable = s.variables[in.variable];
+    const ScriptValue& variable = vars[in.variable];
     if (variable.type != kScriptInteger)
-        return kFastStop;
-    const bool equal = variable.intValue == static_cast<std::int32_t>(in.constant);
-    return equal == in.whenTrue ? JumpFrom(in) : in.next;
+        return EndAt(kLongForm, in, code);
+    return Branch(in, variable.intValue == static_cast<std::int32_t>(in.constant), VLS_GO_ON);
 }
-
-#undef VLS_RUNNER_ARGUMENTS
 
 // The choices below call f with each value as a compile-time constant, or
 // give null for a value no runner is built for.
@@ -427,28 +397,38 @@ ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* t)
 
 #undef VLS_V
 
+} // namespace
+
 // The first run of a statement, and the next after one that declined: the
 // runner for the types its values have now. Where none fits, the offset is
 // given back to the run loop for good.
-std::uint32_t Pick(ScriptFastInstruction& in, ScriptFastState& s)
+std::uint64_t script_detail::PickFastRunner(VLS_RUNNER_ARGUMENTS)
 {
+    if (in.text != kNoTextStatement) {
+        if (const ScriptFastRun run = TextRunner(in, s, vars)) {
+            in.run = run;
+            return run(in, VLS_GO_ON);
+        }
+    }
     std::uint32_t types[3] = {};
     const std::uint32_t values = in.form == ScriptTypedForm::PushValues ? 0 : 3;
     for (std::uint32_t i = 0; i < values; ++i) {
         const ScriptLeaf& leaf = in.values[i];
         types[i] = leaf.kind == ScriptLeafKind::Constant ? leaf.type
             : leaf.kind == ScriptLeafKind::Object        ? kScriptObject
-                                                         : s.variables[leaf.value].type;
+                                                         : vars[leaf.value].type;
     }
     const ScriptFastRun run = Choose(in, types);
     if (!run) {
         in.run = &Stop;
         s.instructions[in.offset] = in.general;
-        return kFastStop;
+        return EndAt(kLongForm, in, code);
     }
     in.run = run;
-    return run(in, s);
+    return run(in, VLS_GO_ON);
 }
+
+namespace {
 
 // The steps each form has, by the value numbers of script_program.h.
 bool StepsFit(ScriptTypedForm form, const ScriptStep* steps)
@@ -535,7 +515,7 @@ bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFa
     const ScriptStatement& statement = program.statements[general.a];
     if (statement.form == ScriptTypedForm::None)
         return false;
-    in.run = &Pick;
+    in.run = &PickFastRunner;
     in.statement = general.a;
     in.form = statement.form;
     in.ops[0] = statement.formOps[0];
@@ -552,11 +532,40 @@ bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFa
     return true;
 }
 
-// The fast instruction for offset p, when there is one and the variables it
-// names lie inside the table: the fast code indexes the table directly.
-bool MakeFast(const ScriptProgram& program, std::uint32_t p, std::uint32_t variableCount, ScriptFastInstruction& in)
+// Where a text statement may start beside what the program runs there.
+bool MayStartText(ScriptOp op)
 {
-    return MakeFastInstruction(program, p, in) && in.highestVariable < variableCount;
+    return op == ScriptOp::PushValue || op == ScriptOp::PushVariable || op == ScriptOp::PushText
+        || IsStatementShape(op);
+}
+
+// The fast instruction for offset p, when there is one and the variables it
+// names lie inside the table: the fast code indexes the table directly. A
+// text statement that starts there joins it when both end at one offset, and
+// takes its place when not.
+bool MakeFast(ScriptProgram& program, const std::vector<ScriptInstruction>& decoded, std::uint32_t size,
+    std::uint32_t p, std::uint32_t variableCount, ScriptFastInstruction& in)
+{
+    bool made = MakeFastInstruction(program, p, in) && in.highestVariable < variableCount;
+    in.end = in.general.next;
+    if (!MayStartText(program.instructions[p].op))
+        return made;
+    const std::uint32_t text = BuildTextStatement(decoded, p, size, program);
+    if (text == kNoTextStatement || program.textStatements[text].highestVariable >= variableCount)
+        return made;
+    const ScriptTextStatement& statement = program.textStatements[text];
+    if (!made || in.end != statement.next) {
+        ScriptFastInstruction alone;
+        alone.general = program.instructions[p];
+        alone.offset = p;
+        in = alone;
+    }
+    in.run = &PickFastRunner;
+    in.text = text;
+    in.end = statement.next;
+    in.highestVariable = std::max(in.highestVariable, statement.highestVariable);
+    in.whenTrue = statement.end == ScriptStatementEnd::JumpIfTrue;
+    return true;
 }
 
 // The jump target of a fast instruction that jumps, as a code offset.
@@ -572,6 +581,11 @@ bool JumpTarget(const ScriptFastInstruction& in, const ScriptProgram& program, s
         return true;
     default:
         break;
+    }
+    if (in.text != kNoTextStatement) {
+        const ScriptTextStatement& statement = program.textStatements[in.text];
+        target = statement.target;
+        return statement.end != ScriptStatementEnd::Assign;
     }
     if (in.form == ScriptTypedForm::None)
         return false;
@@ -624,7 +638,8 @@ ScriptTypedForm TypedFormOf(const ScriptStatement& s, const ScriptProgram& progr
     return form;
 }
 
-void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_t variableCount)
+void BuildScriptFastCode(
+    ScriptProgram& program, const std::vector<ScriptInstruction>& decoded, std::uint32_t size, std::int32_t variableCount)
 {
     if (variableCount <= 0)
         return;
@@ -632,7 +647,7 @@ void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_
     std::vector<std::uint32_t> indexAt(static_cast<std::size_t>(size) + 1, kNoFastInstruction);
     for (std::uint32_t p = 0; p < size; ++p) {
         ScriptFastInstruction in;
-        if (MakeFast(program, p, static_cast<std::uint32_t>(variableCount), in)) {
+        if (MakeFast(program, decoded, size, p, static_cast<std::uint32_t>(variableCount), in)) {
             program.fastHighestVariable = std::max(program.fastHighestVariable, in.highestVariable);
             indexAt[p] = static_cast<std::uint32_t>(fast.size());
             fast.push_back(in);
@@ -655,7 +670,7 @@ void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_
     // Every instruction the fast code may reach now exists; code too large
     // for byte offsets below the stops runs in the run loop alone.
     for (std::size_t i = 0; i < made; ++i) {
-        indexOf(fast[i].general.next);
+        indexOf(fast[i].end);
         std::uint32_t target;
         if (JumpTarget(fast[i], program, target))
             indexOf(target);
@@ -666,7 +681,7 @@ void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_
         return;
     }
     for (std::size_t i = 0; i < made; ++i) {
-        const std::uint32_t next = indexOf(fast[i].general.next);
+        const std::uint32_t next = indexOf(fast[i].end);
         fast[i].next = next * kFastInstructionSize;
         std::uint32_t target;
         if (JumpTarget(fast[i], program, target)) {
@@ -685,15 +700,17 @@ void BuildScriptFastCode(ScriptProgram& program, std::uint32_t size, std::int32_
 
 std::uint32_t RunScriptFastCode(ScriptFastInstruction* code, std::uint32_t& index, ScriptFastState& state)
 {
-    std::uint8_t* const base = reinterpret_cast<std::uint8_t*>(code);
+    // Long enough that handing back costs nothing, short enough for any stack.
+    constexpr std::uint32_t kChain = 256;
+    state.code = reinterpret_cast<std::uint8_t*>(code);
     std::uint32_t at = index * kFastInstructionSize;
     for (;;) {
-        ScriptFastInstruction& in = *reinterpret_cast<ScriptFastInstruction*>(base + at);
-        const std::uint32_t next = in.run(in, state);
-        if (next >= kFastBudgetSpent) {
+        ScriptFastInstruction& in = *reinterpret_cast<ScriptFastInstruction*>(state.code + at);
+        const std::uint64_t end = in.run(in, state, state.variables, state.code, kChain);
+        at = static_cast<std::uint32_t>(end);
+        if (end >> 32 != kGoOn) {
             index = at / kFastInstructionSize;
-            return next;
+            return end >> 32 == kSpent ? kFastBudgetSpent : kFastStop;
         }
-        at = next;
     }
 }

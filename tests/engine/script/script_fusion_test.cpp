@@ -173,7 +173,111 @@ loop:
     ret
 )";
 
+// The end of a loop that counts its turns in i.
+std::string CountedLoopEnd(int turns)
+{
+    return "    inc ref i\n    pushvar ref i\n    push int " + std::to_string(turns) + "\n    eq\n    jz loop\n    ret\n";
+}
+
+// Texts joined from every kind of piece, assigned and compared (without
+// regard to case, and with a number's view), as game scripts build names and
+// messages; one text grows every turn, so the room it takes does too.
+const std::string kTextLoop = R"(
+var i int
+var f float
+var b bool
+var o object
+var s string
+var line string
+var n int
+var hits int
+    push ref f
+    push float 0.25
+    assign
+    push ref s
+    push string "Item"
+    assign
+loop:
+    push ref line
+    pushvar ref s
+    pushvar ref i
+    add
+    push string ":"
+    add
+    pushvar ref f
+    add
+    pushvar ref b
+    add
+    push object o
+    add
+    push ref n
+    add
+    push int -7
+    add
+    assign
+    pushvar ref line
+    push string "ITEMxx2:0.75TRUE-7"
+    eq
+    jz other
+    inc ref hits
+other:
+    push string "3"
+    pushvar ref i
+    eq
+    jnz skip
+    push ref n
+    push string "1"
+    pushvar ref i
+    add
+    assign
+skip:
+    push ref hits
+    pushvar ref i
+    push string "5"
+    add
+    assign
+    push ref s
+    pushvar ref s
+    push string "x"
+    add
+    assign
+    push ref f
+    pushvar ref f
+    push float 0.25
+    add
+    assign
+    push ref b
+    pushvar ref b
+    not
+    assign
+)" + CountedLoopEnd(6);
+
+// Long enough that the fast code hands back to the run loop several times
+// in the middle of a turn and goes on where it stopped.
+const std::string kLongLoop = R"(
+var i int
+var t int
+var f float
+loop:
+    push ref t
+    pushvar ref t
+    pushvar ref i
+    add
+    assign
+    push ref f
+    pushvar ref f
+    push float 0.5
+    add
+    assign
+)" + CountedLoopEnd(2000);
+
 const FusionCase kCases[] = {
+    {"texts joined and compared", kTextLoop.c_str()},
+    {"texts joined near the stack top", kTextLoop.c_str(), "", false, 30},
+    {"texts joined as they outgrow the stack", kTextLoop.c_str(), "", false, 40},
+    {"texts joined with room to the end", kTextLoop.c_str(), "", false, 60},
+    {"jump budget spent at a text comparison", kTextLoop.c_str(), "", false, -1, 1},
+    {"jump budget spent at a number compared as text", kTextLoop.c_str(), "", false, -1, 2},
     {"counter loop", kCounter},
     {"exit by jnz", R"(
 var i int
@@ -727,6 +831,7 @@ loop:
     {"values pushed for a native near the stack top", kPushesForANative, "", false, 24},
     {"values pushed for a native with room after them", kPushesForANative, "", false, 25},
     {"values pushed for a native with a string among them", kPushesForANative},
+    {"long loop over many fast instructions", kLongLoop.c_str(), "", false, -1, 100000},
     {"statement loop spends its jumps", R"(
 var i int
 loop:
