@@ -172,9 +172,14 @@ private:
     struct RunState;
     struct StackItem;
 
-    std::int32_t Execute(RunState& state);
+    // Runs the program from pc, or from first (an instruction of the
+    // program's tables) when given.
+    std::int32_t Execute(RunState& state, const ScriptInstruction* first = nullptr);
     // The run state of the run that starts at the current depth, emptied.
     RunState& FreshRunState();
+    // Runs from pc at the current depth: a start in the fast code runs there
+    // first, and a run that returns from it needs nothing else.
+    std::int32_t Start(RunState& state);
     std::int32_t LookUpFunction(const char* name) const;
     bool IsLastFunctionName(const char* name) const
     {

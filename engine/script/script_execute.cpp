@@ -23,7 +23,7 @@ void SetScriptJumpBudget(std::uint64_t jumps)
     g_jumpsLeft = jumps;
 }
 
-std::int32_t cKestruneScript::Execute(RunState& state)
+std::int32_t cKestruneScript::Execute(RunState& state, const ScriptInstruction* first)
 {
     std::uint32_t a_type = 0;
     std::uint32_t a_payload = 0;
@@ -248,6 +248,11 @@ std::int32_t cKestruneScript::Execute(RunState& state)
     };
     ScriptValue* target = nullptr;
 
+    if (first) {
+        in = first;
+        ip = in->next;
+        goto* kHandlers[static_cast<std::uint8_t>(in->op)];
+    }
     if (ip >= size)
         return fail(kCodeOverrun);
     DISPATCH();

@@ -1,5 +1,6 @@
 #include "engine/base/engine_link.h"
 #include "engine/script/script_machine_internal.h"
+#include "engine/script/script_typed.h"
 
 #include <climits>
 
@@ -89,7 +90,7 @@ std::int32_t cKestruneScript::Run(const char* name)
     stackBase_ = base;
     RunState& state = FreshRunState();
     ++runDepth_;
-    const std::int32_t result = Execute(state);
+    const std::int32_t result = Start(state);
     --runDepth_;
     stackBase_ = savedBase;
     if (deletePending_) {
@@ -98,6 +99,44 @@ std::int32_t cKestruneScript::Run(const char* name)
         return -1;
     }
     return result;
+}
+
+std::int32_t cKestruneScript::Start(RunState& state)
+{
+    const std::vector<ScriptInstruction>& table = program_.instructions;
+    // Past the code the run loop reports the overrun.
+    if (pc >= table.size() - 1)
+        return Execute(state);
+    const ScriptInstruction* first = &table[pc];
+    // Room and variables as the run loop's entry into the fast code wants
+    // them; otherwise the run loop enters it itself or runs the long form.
+    if (first->op == ScriptOp::Fast && sp + kFastRoomSlots * 5u <= kStackLast
+        && program_.fastHighestVariable < static_cast<std::uint32_t>(variables.count)) {
+        ScriptFastState fastState;
+        fastState.variables = variables.data;
+        fastState.variableCount = variables.count;
+        fastState.stack = stack;
+        fastState.top = sp;
+        fastState.leaves = program_.leaves.data();
+        fastState.instructions = program_.instructions.data();
+        fastState.program = &program_;
+        fastState.text = &state.textBuffer;
+        std::uint32_t index = first->a;
+        const std::uint32_t stop = RunScriptFastCode(program_.fast.data(), index, fastState);
+        sp = fastState.top;
+        const ScriptFastInstruction& stopped = program_.fast[index];
+        if (stop == kFastBudgetSpent) {
+            pc = stopped.end;
+            return Fail(kJumpBudgetSpent);
+        }
+        first = &stopped.general;
+    }
+    if (first->op == ScriptOp::Return) {
+        pc = first->next;
+        StoreGlobals();
+        return 0;
+    }
+    return Execute(state, first);
 }
 
 std::int32_t cKestruneScript::RunAfterCall(const char* resumePoint, const ScriptValue& result)
