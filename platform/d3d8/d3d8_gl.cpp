@@ -28,20 +28,29 @@ constexpr int kStages = 2;
 constexpr float kCentre = 1.0f - 2.0f / 128.0f;
 
 // The final blit: the picture through the gamma ramp, one lookup per channel.
+// Written as assembly programs rather than in the shading language: the
+// driver's shading-language compiler costs tens of milliseconds the first
+// time it runs, before the first frame, where these programs cost next to
+// nothing. (c * 255 + 0.5) / 256 is the centre of texel c of the ramp.
 const char* kBlitVertex =
-    "#version 120\n"
-    "varying vec2 uv;\n"
-    "void main() { gl_Position = gl_Vertex; uv = gl_MultiTexCoord0.xy; }\n";
+    "!!ARBvp1.0\n"
+    "MOV result.position, vertex.position;\n"
+    "MOV result.texcoord[0], vertex.texcoord[0];\n"
+    "END\n";
 const char* kBlitFragment =
-    "#version 120\n"
-    "uniform sampler2D picture;\n"
-    "uniform sampler2D ramp;\n"
-    "varying vec2 uv;\n"
-    "void main() {\n"
-    "  vec3 c = (texture2D(picture, uv).rgb * 255.0 + 0.5) / 256.0;\n"
-    "  gl_FragColor = vec4(texture2D(ramp, vec2(c.r, 0.5)).r, texture2D(ramp, vec2(c.g, 0.5)).g,\n"
-    "                      texture2D(ramp, vec2(c.b, 0.5)).b, 1.0);\n"
-    "}\n";
+    "!!ARBfp1.0\n"
+    "TEMP c, r, g, b;\n"
+    "TEX c, fragment.texcoord[0], texture[0], 2D;\n"
+    "MAD c, c, 0.99609375, 0.001953125;\n"
+    "MOV c.w, 0.5;\n"
+    "TEX r, c.xwzw, texture[1], 2D;\n"
+    "TEX g, c.ywzw, texture[1], 2D;\n"
+    "TEX b, c.zwzw, texture[1], 2D;\n"
+    "MOV result.color.x, r.x;\n"
+    "MOV result.color.y, g.y;\n"
+    "MOV result.color.z, b.z;\n"
+    "MOV result.color.w, 1.0;\n"
+    "END\n";
 
 
 struct Vertex {
@@ -108,7 +117,7 @@ protected:
             current();
             releaseDeadTextures();
             releaseTargets();
-            if (program_) gl_.DeleteProgram(program_);
+            deleteBlitProgram();
             glDeleteTextures(1, &gammaTexture_);
             glDeleteTextures(1, &white_);
             SDL_GL_DeleteContext(context_);
@@ -458,25 +467,33 @@ private:
         windowWidth_ = w;
     }
 
+    // False when the driver refuses the program, which leaves it unset.
+    bool loadProgram(GLenum target, GLuint& program, const char* text)
+    {
+        gl_.GenProgramsARB(1, &program);
+        gl_.BindProgramARB(target, program);
+        gl_.ProgramStringARB(target, GL_PROGRAM_FORMAT_ASCII_ARB, static_cast<GLsizei>(std::strlen(text)), text);
+        GLint errorAt = -1;
+        glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorAt);
+        gl_.BindProgramARB(target, 0);
+        if (errorAt == -1) return true;
+        gl_.DeleteProgramsARB(1, &program);
+        program = 0;
+        return false;
+    }
+
     void makeBlitProgram()
     {
-        const GLuint vs = gl_.CreateShader(GL_VERTEX_SHADER), fs = gl_.CreateShader(GL_FRAGMENT_SHADER);
-        gl_.ShaderSource(vs, 1, &kBlitVertex, nullptr);
-        gl_.ShaderSource(fs, 1, &kBlitFragment, nullptr);
-        gl_.CompileShader(vs);
-        gl_.CompileShader(fs);
-        program_ = gl_.CreateProgram();
-        gl_.AttachShader(program_, vs);
-        gl_.AttachShader(program_, fs);
-        gl_.LinkProgram(program_);
-        gl_.DeleteShader(vs);
-        gl_.DeleteShader(fs);
-        GLint linked = 0;
-        gl_.GetProgramiv(program_, GL_LINK_STATUS, &linked);
-        if (!linked) {
-            gl_.DeleteProgram(program_);
-            program_ = 0;
-        }
+        if (!loadProgram(GL_VERTEX_PROGRAM_ARB, blitVertex_, kBlitVertex)
+            || !loadProgram(GL_FRAGMENT_PROGRAM_ARB, blitFragment_, kBlitFragment))
+            deleteBlitProgram();
+    }
+
+    void deleteBlitProgram()
+    {
+        const GLuint programs[] = {blitVertex_, blitFragment_};
+        gl_.DeleteProgramsARB(2, programs);
+        blitVertex_ = blitFragment_ = 0;
     }
 
     void drawBlit(GLuint picture)
@@ -498,10 +515,11 @@ private:
         glBindTexture(GL_TEXTURE_2D, picture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        if (program_) {
-            gl_.UseProgram(program_);
-            gl_.Uniform1i(gl_.GetUniformLocation(program_, "picture"), 0);
-            gl_.Uniform1i(gl_.GetUniformLocation(program_, "ramp"), 1);
+        if (blitFragment_) {
+            gl_.BindProgramARB(GL_VERTEX_PROGRAM_ARB, blitVertex_);
+            gl_.BindProgramARB(GL_FRAGMENT_PROGRAM_ARB, blitFragment_);
+            glEnable(GL_VERTEX_PROGRAM_ARB);
+            glEnable(GL_FRAGMENT_PROGRAM_ARB);
         } else {
             glEnable(GL_TEXTURE_2D);
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -517,7 +535,10 @@ private:
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, 16, quad + 2);
         glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
-        if (program_) gl_.UseProgram(0);
+        if (blitFragment_) {
+            glDisable(GL_VERTEX_PROGRAM_ARB);
+            glDisable(GL_FRAGMENT_PROGRAM_ARB);
+        }
     }
 
     DWORD rs(D3DRENDERSTATETYPE state) const { return renderStates_[state]; }
@@ -836,7 +857,7 @@ private:
     GLuint sceneFbo_ = 0, sceneTexture_ = 0, frontFbo_ = 0, frontTexture_ = 0, msFbo_ = 0, msColour_ = 0;
     GLuint depthBuffer_ = 0, drawFbo_ = 0;
     bool frontInScene_ = false; // the scene texture holds the last presented picture
-    GLuint program_ = 0, gammaTexture_ = 0, white_ = 0;
+    GLuint blitVertex_ = 0, blitFragment_ = 0, gammaTexture_ = 0, white_ = 0;
     std::vector<Vertex> vertices_;
     // Converted texels on their way to GL, kept between uploads so that each
     // texture does not fault in fresh pages for its copy.

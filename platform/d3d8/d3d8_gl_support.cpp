@@ -30,18 +30,10 @@ bool GlFunctions::load()
     get(BlitFramebuffer, "glBlitFramebuffer");
     get(PointParameterf, "glPointParameterf");
     get(PointParameterfv, "glPointParameterfv");
-    get(CreateShader, "glCreateShader");
-    get(ShaderSource, "glShaderSource");
-    get(CompileShader, "glCompileShader");
-    get(CreateProgram, "glCreateProgram");
-    get(AttachShader, "glAttachShader");
-    get(LinkProgram, "glLinkProgram");
-    get(GetProgramiv, "glGetProgramiv");
-    get(UseProgram, "glUseProgram");
-    get(GetUniformLocation, "glGetUniformLocation");
-    get(Uniform1i, "glUniform1i");
-    get(DeleteProgram, "glDeleteProgram");
-    get(DeleteShader, "glDeleteShader");
+    get(GenProgramsARB, "glGenProgramsARB");
+    get(BindProgramARB, "glBindProgramARB");
+    get(ProgramStringARB, "glProgramStringARB");
+    get(DeleteProgramsARB, "glDeleteProgramsARB");
     return ok;
 }
 

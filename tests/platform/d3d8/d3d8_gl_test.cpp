@@ -403,6 +403,16 @@ TEST(GlDeviceMultisample, FourSamplesResolveIntoTheFrontBuffer)
 
 namespace {
 
+// A device with a 1024 x 768 back buffer on the test window.
+IDirect3DDevice8* WindowDevice(IDirect3D8* d3d)
+{
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = 1024;
+    params.BackBufferHeight = 768;
+    IDirect3DDevice8* device = nullptr;
+    return d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device) == D3D_OK ? device : nullptr;
+}
+
 TEST(GlDeviceWindow, PresentLetterboxesAndAppliesTheGammaRamp)
 {
     D3D8ResetTestOptions();
@@ -410,11 +420,8 @@ TEST(GlDeviceWindow, PresentLetterboxesAndAppliesTheGammaRamp)
     vls::test::GlTestWindow window(1280, 768);  // wider than 4:3: bars left and right
     ASSERT_TRUE(window.ok());
     IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 1024;
-    params.BackBufferHeight = 768;
-    IDirect3DDevice8* device = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device), D3D_OK);
+    IDirect3DDevice8* device = WindowDevice(d3d);
+    ASSERT_NE(device, nullptr);
     D3DGAMMARAMP ramp{};
     for (int i = 0; i < 256; ++i) ramp.red[i] = ramp.green[i] = ramp.blue[i] = static_cast<WORD>((i / 2) * 256);
     device->SetGammaRamp(D3DSGR_CALIBRATE, &ramp);
@@ -439,6 +446,54 @@ TEST(GlDeviceWindow, PresentLetterboxesAndAppliesTheGammaRamp)
     EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[500] & 0xFFFFFF, 0xFFFFFFu);
     surface->UnlockRect();
     surface->Release();
+    device->Release();
+    d3d->Release();
+    D3D8ResetTestOptions();
+}
+
+// Each of the 256 levels of each channel reads its own entry of the ramp,
+// not a neighbour's: a column per level, each channel through a different
+// ramp so that a channel read through another's entry shows as well.
+TEST(GlDeviceWindow, PresentMapsEveryLevelThroughItsOwnRampEntry)
+{
+    D3D8ResetTestOptions();
+    D3D8TestOptions().captureWindow = true;
+    vls::test::GlTestWindow window(1024, 768);
+    ASSERT_TRUE(window.ok());
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    IDirect3DDevice8* device = WindowDevice(d3d);
+    ASSERT_NE(device, nullptr);
+    const auto red = [](int level) { return 255 - level; };
+    const auto green = [](int level) { return level; };
+    const auto blue = [](int level) { return (level * 7 + 3) & 0xFF; };
+    D3DGAMMARAMP ramp{};
+    for (int i = 0; i < 256; ++i) {
+        ramp.red[i] = static_cast<WORD>(red(i) * 257);
+        ramp.green[i] = static_cast<WORD>(green(i) * 257);
+        ramp.blue[i] = static_cast<WORD>(blue(i) * 257);
+    }
+    device->SetGammaRamp(D3DSGR_CALIBRATE, &ramp);
+    for (int level = 0; level < 256; ++level) {
+        const D3DRECT column{level * 4, 0, level * 4 + 4, 768};
+        const auto v = static_cast<D3DCOLOR>(level);
+        device->Clear(1, &column, D3DCLEAR_TARGET, 0xFF000000 | v << 16 | v << 8 | v, 1.0f, 0);
+    }
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    const auto& px = D3D8DeviceOf(device)->WindowPixels();
+    ASSERT_EQ(px.size(), 1024u * 768);
+    int wrong = 0;
+    for (int level = 0; level < 256; ++level) {
+        for (const int x : {level * 4, level * 4 + 3}) {
+            for (const int y : {0, 384, 767}) {
+                const DWORD got = px[static_cast<size_t>(y) * 1024 + x] & 0xFFFFFF;
+                const auto want = static_cast<DWORD>(red(level) << 16 | green(level) << 8 | blue(level));
+                if (got != want && ++wrong <= 5)
+                    ADD_FAILURE() << "level " << level << " at " << x << "," << y << ": " << std::hex << got
+                                  << " for " << want;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
     device->Release();
     d3d->Release();
     D3D8ResetTestOptions();
