@@ -83,8 +83,13 @@ public:
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             return false;
-        if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0)
+        const char* const driver = SDL_GetCurrentVideoDriver();
+        if (driver && std::strcmp(driver, "x11") == 0)
             WatchForLostDisplay();
+        // The windows of these drivers are seen by nobody: copying window
+        // pixels to them would cost a second window-sized picture and a copy
+        // per frame, for nothing.
+        unseen_ = !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
         g_current = this;
         return true;
     }
@@ -225,7 +230,7 @@ public:
     void Present(NativeWindow window, const std::uint32_t* pixels, int width, int height, int stride) override
     {
         SdlWindow* w = Lookup(window);
-        if (!w || w->external || !pixels)
+        if (!w || w->external || !pixels || unseen_)
             return;
         SDL_Surface* target = SDL_GetWindowSurface(w->window);
         if (!target)
@@ -337,10 +342,8 @@ public:
         if (SDL_ShowMessageBox(&data, &chosen) != 0) {
             // Windows of a driver that draws nowhere are seen by nobody; on a
             // real screen the program can still draw a box of its own.
-            const char* const driver = SDL_GetCurrentVideoDriver();
-            const bool unseen = !driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
             std::fprintf(stderr, "No message box of the desktop's could be shown: %s\n", SDL_GetError());
-            return unseen ? kMessageBoxNotShown : kMessageBoxNoDialog;
+            return unseen_ ? kMessageBoxNotShown : kMessageBoxNoDialog;
         }
         return chosen;
     }
@@ -532,6 +535,7 @@ private:
     std::map<Uint32, NativeWindow> aliases_;
     SDL_Cursor* cursors_[SDL_NUM_SYSTEM_CURSORS] = {};
     std::atomic<bool> woken_{false};
+    bool unseen_ = false;  // the driver shows no window
 };
 
 }  // namespace
