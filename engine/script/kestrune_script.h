@@ -83,6 +83,9 @@ public:
     }
 
     std::int32_t CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
+    // The fast code's runner of a native call (script_typed.h).
+    static std::uint64_t RunNativeInFastCode(ScriptFastInstruction& in, ScriptFastState& state,
+        ScriptValue* variables, std::uint8_t* code, std::uint32_t chain);
     static std::int32_t BindNative(const char* name);
     // Natives that run a function of their own script call these around the
     // run, so they are inline; a popped entry is kept for the next push.
@@ -175,6 +178,11 @@ private:
     // Runs the program from pc, or from first (an instruction of the
     // program's tables) when given.
     std::int32_t Execute(RunState& state, const ScriptInstruction* first = nullptr);
+    std::int32_t CallNativeBody(std::uint32_t callSiteIndex, std::uint32_t variableIndex);
+    // A native call from the fast code, whose stack top is state.top: 0 when
+    // it goes on with the tables it has and room on the stack, 1 when the run
+    // loop must take up pc, sp and the tables again, -1 when the run ends.
+    std::int32_t CallNativeInFastCode(const ScriptInstruction& call, ScriptFastState& state);
     // The run state of the run that starts at the current depth, emptied.
     RunState& FreshRunState();
     // Runs from pc at the current depth: a start in the fast code runs there

@@ -1,5 +1,6 @@
 #include "engine/base/engine_link.h"
 #include "engine/script/script_call_frame.h"
+#include "engine/script/script_fast_dispatch.h"
 #include "engine/script/script_machine_internal.h"
 #include "engine/script/script_natives.h"
 
@@ -122,7 +123,34 @@ inline bool cKestruneScript::PopArgument(ScriptValue& argument)
     return true;
 }
 
-std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex)
+namespace {
+
+// PopArgument's commonest case, a number or a boolean into an argument that
+// carries no names, on a stack top kept in a register: the stores into the
+// argument may alias any byte, and would make a member top be read again.
+// False, with nothing taken, for every other case.
+inline bool PopPlainArgument(const std::uint8_t* stack, std::uint32_t& top, std::uint32_t base, ScriptValue& argument)
+{
+    if (top < base + 5)
+        return false;
+    const std::uint32_t type = stack[top];
+    if ((type != kScriptInteger && type != kScriptFloat && type != kScriptBoolean)
+        || (argument.name.GetText()[0] | argument.className.GetText()[0] | argument.globalName.GetText()[0]) != 0)
+        return false;
+    std::uint32_t raw;
+    std::memcpy(&raw, stack + top - 4, sizeof raw);
+    top -= 5;
+    argument.type = type;
+    AssignPlainViews(argument, type, FromStackOrder(raw));
+    return true;
+}
+
+} // namespace
+
+// Both callers have it inline: a call from the fast code passes through no
+// more calls than the native's own.
+__attribute__((always_inline)) inline std::int32_t cKestruneScript::CallNativeBody(
+    std::uint32_t callSiteIndex, std::uint32_t variableIndex)
 {
     if (callSites.count <= 0 || static_cast<std::int32_t>(callSiteIndex) < 0)
         return Fail(kBadCallSite);
@@ -150,10 +178,18 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
         if (arguments.capacity < count)
             arguments.SetCapacity(count);
         ScriptValue* const first = arguments.data;
+        const std::uint8_t* const bytes = stack;
+        const std::uint32_t base = stackBase_;
+        std::uint32_t top = sp;
         for (ScriptValue* argument = first + count; argument != first;) {
-            if (!PopArgument(*--argument))
+            if (PopPlainArgument(bytes, top, base, *--argument))
+                continue;
+            sp = top;
+            if (!PopArgument(*argument))
                 return Fail(kStackUnderflow);
+            top = sp;
         }
+        sp = top;
         arguments.count = count;
     }
 
@@ -181,10 +217,46 @@ std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint3
     // The payload of each type is the field the type names, so the result
     // is pushed without normalising the frame's copy first.
     const ScriptValue& result = frame.result;
-    const bool pushed = result.type == kScriptString
+    const std::uint32_t type = result.type;
+    const bool pushed = type == kScriptString
         ? PushText(stack, sp, result.GetText(), static_cast<std::size_t>(result.Text().GetLength()))
-        : PushPayload(stack, sp, result.type, PayloadOf(result));
+        : PushPayload(stack, sp, type,
+              type == kScriptInteger ? static_cast<std::uint32_t>(result.intValue) : PayloadOf(result));
     if (!pushed)
         return Fail(kStackOverflow);
     return 0;
+}
+
+std::int32_t cKestruneScript::CallNative(std::uint32_t callSiteIndex, std::uint32_t variableIndex)
+{
+    return CallNativeBody(callSiteIndex, variableIndex);
+}
+
+__attribute__((always_inline)) inline std::int32_t cKestruneScript::CallNativeInFastCode(
+    const ScriptInstruction& call, ScriptFastState& state)
+{
+    pc = call.next;
+    sp = state.top;
+    const std::uint64_t serial = program_.serial;
+    if (CallNativeBody(call.b, call.a) != 0)
+        return -1;
+    // A native may suspend the script (moving pc), grow the variable table
+    // or load other code into the script.
+    if (pc != call.next || variables.data != state.variables || variables.count != state.variableCount
+        || program_.serial != serial || sp + kFastRoomSlots * 5u > kStackLast)
+        return 1;
+    state.top = sp;
+    return 0;
+}
+
+std::uint64_t cKestruneScript::RunNativeInFastCode(VLS_RUNNER_ARGUMENTS)
+{
+    const std::int32_t result = s.script->CallNativeInFastCode(in.general, s);
+    // Past a native that ended the run or changed what the fast code
+    // stands on, in may be gone: only its address is passed on.
+    if (result < 0)
+        return EndAt(kEnded, in, code);
+    if (result > 0)
+        return EndAt(kReload, in, code);
+    return GoTo(in.next, VLS_GO_ON);
 }

@@ -48,6 +48,8 @@ std::int32_t cKestruneScript::Execute(RunState& state, const ScriptInstruction* 
     fastState.instructions = program_.instructions.data();
     fastState.program = &program_;
     fastState.text = &state.textBuffer;
+    fastState.script = this;
+    fastState.base = stackBase_;
     std::uint8_t* const stk = stack;
     const std::uint32_t base = stackBase_;
     std::uint32_t ip = pc;
@@ -581,6 +583,15 @@ std::int32_t cKestruneScript::Execute(RunState& state, const ScriptInstruction* 
         std::uint32_t index = in->a;
         const std::uint32_t stop = RunScriptFastCode(fast, index, fastState);
         top = fastState.top;
+        // After a native call, as after one the run loop makes.
+        if (stop == kFastRunEnded)
+            return -1;
+        if (stop == kFastReload) {
+            load();
+            if (ip >= size)
+                return fail(kCodeOverrun);
+            DISPATCH();
+        }
         // A jump that spent the budget fails where its long form would,
         // after the last of the instructions the fast one stands for.
         if (stop == kFastBudgetSpent) {

@@ -11,8 +11,10 @@ namespace script_detail {
 
 // How a run of the fast code ends: the chain ran out and the fast code goes
 // on at the offset; the run loop runs the long form of the instruction
-// there; or that instruction spent the last jump of the jump budget.
-enum FastEnd : std::uint64_t { kGoOn = 0, kLongForm = 1, kSpent = 2 };
+// there; that instruction spent the last jump of the jump budget; a native
+// left the run loop to take up the script's state again (kFastReload); or a
+// native ended the run.
+enum FastEnd : std::uint64_t { kGoOn = 0, kLongForm = 1, kSpent = 2, kReload = 3, kEnded = 4 };
 
 VLS_INLINE std::uint64_t EndAt(FastEnd end, const ScriptFastInstruction& in, const std::uint8_t* code)
 {
@@ -60,6 +62,10 @@ VLS_INLINE std::uint64_t Decline(ScriptFastInstruction& in, const std::uint8_t* 
     in.run = &PickFastRunner;
     return EndAt(kLongForm, in, code);
 }
+
+// The runner of a bare assignment, which takes its values off the stack
+// (script_fast_stack.cpp).
+std::uint64_t AssignPopped(VLS_RUNNER_ARGUMENTS);
 
 } // namespace script_detail
 

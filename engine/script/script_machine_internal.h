@@ -67,35 +67,6 @@ void AppendTextView(std::uint32_t type, std::uint32_t payload, const std::string
 bool EqualsIgnoringAsciiCase(const char* a, const char* b);
 
 
-// Raw stack moves on a stack buffer; false when the value would cross the top
-// or the base.
-inline bool PushPayload(std::uint8_t* stack, std::uint32_t& sp, std::uint32_t type, std::uint32_t payload)
-{
-    if (sp + 5 > kStackLast)
-        return false;
-    std::uint8_t* const p = stack + sp;
-    p[1] = static_cast<std::uint8_t>(payload >> 24);
-    p[2] = static_cast<std::uint8_t>(payload >> 16);
-    p[3] = static_cast<std::uint8_t>(payload >> 8);
-    p[4] = static_cast<std::uint8_t>(payload);
-    p[5] = static_cast<std::uint8_t>(type);
-    sp += 5;
-    return true;
-}
-
-bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::size_t length);
-// The same for a text whose stack image is at hand: image holds the NUL that
-// opens the text and then its characters reversed (length + 1 bytes).
-inline bool PushTextImage(std::uint8_t* stack, std::uint32_t& sp, const std::uint8_t* image, std::uint32_t length)
-{
-    if (std::uint64_t{length} + 2 > kStackLast - sp)
-        return false;
-    std::memcpy(stack + sp + 1, image, std::size_t{length} + 1);
-    stack[sp + length + 2] = kScriptString;
-    sp += length + 2;
-    return true;
-}
-
 // The stack keeps payloads most significant byte first.
 inline std::uint32_t FromStackOrder(std::uint32_t raw)
 {
@@ -111,6 +82,30 @@ inline void WriteStackValue(std::uint8_t* stack, std::uint32_t offset, std::uint
     const std::uint32_t raw = FromStackOrder(payload);
     std::memcpy(stack + offset + 1, &raw, sizeof raw);
     stack[offset + 5] = static_cast<std::uint8_t>(type);
+}
+
+// Raw stack moves on a stack buffer; false when the value would cross the top
+// or the base.
+inline bool PushPayload(std::uint8_t* stack, std::uint32_t& sp, std::uint32_t type, std::uint32_t payload)
+{
+    if (sp + 5 > kStackLast)
+        return false;
+    WriteStackValue(stack, sp, type, payload);
+    sp += 5;
+    return true;
+}
+
+bool PushText(std::uint8_t* stack, std::uint32_t& sp, const char* text, std::size_t length);
+// The same for a text whose stack image is at hand: image holds the NUL that
+// opens the text and then its characters reversed (length + 1 bytes).
+inline bool PushTextImage(std::uint8_t* stack, std::uint32_t& sp, const std::uint8_t* image, std::uint32_t length)
+{
+    if (std::uint64_t{length} + 2 > kStackLast - sp)
+        return false;
+    std::memcpy(stack + sp + 1, image, std::size_t{length} + 1);
+    stack[sp + length + 2] = kScriptString;
+    sp += length + 2;
+    return true;
 }
 
 // The NUL that opens the string whose type byte is at sp, above base (its

@@ -183,6 +183,7 @@ struct ScriptTextStatement {
 inline constexpr std::uint32_t kNoTextStatement = 0xFFFFFFFFu;
 
 class ScriptValue;
+class cKestruneScript;
 struct ScriptFastInstruction;
 struct ScriptProgram;
 
@@ -193,6 +194,7 @@ struct ScriptFastState {
     std::int32_t variableCount = 0;
     std::uint8_t* stack = nullptr;
     std::uint32_t top = 0;
+    std::uint32_t base = 0; // the lowest byte a pop may consume
     const ScriptLeaf* leaves = nullptr;
     // The program's offsets, for a runner that gives its offset back to the
     // long form for good.
@@ -201,6 +203,7 @@ struct ScriptFastState {
     std::uint8_t* code = nullptr;
     const ScriptProgram* program = nullptr;
     std::string* text = nullptr; // where text statements build their text
+    cKestruneScript* script = nullptr; // for native calls
 };
 
 // A fast runner runs its instruction and goes on into the runner of the
@@ -221,6 +224,11 @@ inline constexpr std::uint32_t kFastRoomSlots = 3;
 inline constexpr std::uint32_t kFastStop = 0xFFFFFFFFu;
 // The instruction ran and spent the last jump of the jump budget.
 inline constexpr std::uint32_t kFastBudgetSpent = 0xFFFFFFFEu;
+// A native moved pc, changed the tables or left no room on the stack: the
+// run loop takes up pc, sp and the tables again and goes on from pc.
+inline constexpr std::uint32_t kFastReload = 0xFFFFFFFDu;
+// A native ended the run (a failure, or it deleted the script).
+inline constexpr std::uint32_t kFastRunEnded = 0xFFFFFFFCu;
 
 // One instruction of the fast code. The runner is picked at its first run
 // by the types its values have; when they have others later it picks again.
@@ -248,6 +256,9 @@ struct ScriptFastInstruction {
 };
 
 struct ScriptProgram {
+    // Different for every translation, so that code that outlives a native
+    // call can tell whether the native loaded other code into the script.
+    std::uint64_t serial = 0;
     std::vector<ScriptInstruction> instructions;
     std::vector<ScriptStatement> statements;
     std::vector<ScriptLeaf> leaves;

@@ -121,8 +121,16 @@ std::int32_t cKestruneScript::Start(RunState& state)
         fastState.instructions = program_.instructions.data();
         fastState.program = &program_;
         fastState.text = &state.textBuffer;
+        fastState.script = this;
+        fastState.base = stackBase_;
         std::uint32_t index = first->a;
         const std::uint32_t stop = RunScriptFastCode(program_.fast.data(), index, fastState);
+        // A native call left pc and sp in the script, as the run loop's own
+        // calls do.
+        if (stop == kFastRunEnded)
+            return -1;
+        if (stop == kFastReload)
+            return Execute(state);
         sp = fastState.top;
         const ScriptFastInstruction& stopped = program_.fast[index];
         if (stop == kFastBudgetSpent) {

@@ -2,6 +2,7 @@
 #include "engine/script/script_program.h"
 #include "engine/script/script_typed.h"
 
+#include <atomic>
 #include <iterator>
 
 namespace {
@@ -25,7 +26,9 @@ public:
 
     ScriptProgram Run()
     {
+        static std::atomic<std::uint64_t> translations{0};
         ScriptProgram out;
+        out.serial = ++translations;
         std::vector<ScriptInstruction>& program = out.instructions;
         program.resize(static_cast<std::size_t>(size_) + 1);
         for (std::uint32_t p = 0; p < size_; ++p)

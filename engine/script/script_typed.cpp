@@ -199,26 +199,33 @@ std::uint64_t TestCompare(VLS_RUNNER_ARGUMENTS)
 // variable among them leaves the statement to the run loop.
 std::uint64_t PushLeaves(VLS_RUNNER_ARGUMENTS)
 {
+    // The stack bytes may alias anything: the loop keeps what it reads in
+    // locals, so that its stores do not make it read them again.
+    const std::uint32_t top = s.top;
+    const std::uint32_t count = in.leafCount;
+    std::uint8_t* const stack = s.stack;
     // What follows the pushes must find the room the fast code needs.
-    if (!Fits(s.top, in.leafCount + kFastRoomSlots))
+    if (!Fits(top, count + kFastRoomSlots))
         return Decline(in, code);
     const ScriptLeaf* const l = s.leaves + in.firstLeaf;
-    for (std::uint32_t i = 0; i < in.leafCount; ++i) {
-        const ScriptLeaf& leaf = l[i];
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const ScriptLeaf leaf = l[i];
         if (leaf.kind == ScriptLeafKind::Constant) {
-            Put(s.stack, s.top, i, leaf.type, leaf.value);
+            Put(stack, top, i, leaf.type, leaf.value);
             continue;
         }
         const ScriptValue& variable = vars[leaf.value];
         if (leaf.kind == ScriptLeafKind::Object) {
-            Put(s.stack, s.top, i, kScriptObject, variable.object);
+            Put(stack, top, i, kScriptObject, variable.object);
             continue;
         }
-        if (variable.type == kScriptString)
+        const std::uint32_t type = variable.type;
+        if (type == kScriptString)
             return Decline(in, code);
-        Put(s.stack, s.top, i, variable.type, PayloadOf(variable));
+        Put(stack, top, i, type,
+            type == kScriptInteger ? static_cast<std::uint32_t>(variable.intValue) : PayloadOf(variable));
     }
-    s.top += in.leafCount * 5u;
+    s.top = top + count * 5u;
     return GoTo(in.next, VLS_GO_ON);
 }
 
@@ -507,6 +514,15 @@ bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFa
         in.whenTrue = general.op == ScriptOp::VariableEqualsJumpIfTrue;
         in.run = &VariableEqualsJump;
         return true;
+    case ScriptOp::Assign:
+        // The variable comes off the stack and is looked up when it runs.
+        in.highestVariable = 0;
+        in.run = &AssignPopped;
+        return true;
+    case ScriptOp::CallNative:
+        in.highestVariable = 0;
+        in.run = &cKestruneScript::RunNativeInFastCode;
+        return true;
     default:
         break;
     }
@@ -675,7 +691,7 @@ void BuildScriptFastCode(
         if (JumpTarget(fast[i], program, target))
             indexOf(target);
     }
-    if (fast.size() >= kFastBudgetSpent / kFastInstructionSize) {
+    if (fast.size() >= kFastRunEnded / kFastInstructionSize) {
         fast.clear();
         program.fastHighestVariable = 0;
         return;
@@ -708,9 +724,19 @@ std::uint32_t RunScriptFastCode(ScriptFastInstruction* code, std::uint32_t& inde
         ScriptFastInstruction& in = *reinterpret_cast<ScriptFastInstruction*>(state.code + at);
         const std::uint64_t end = in.run(in, state, state.variables, state.code, kChain);
         at = static_cast<std::uint32_t>(end);
-        if (end >> 32 != kGoOn) {
+        switch (end >> 32) {
+        case kGoOn:
+            continue;
+        case kSpent:
             index = at / kFastInstructionSize;
-            return end >> 32 == kSpent ? kFastBudgetSpent : kFastStop;
+            return kFastBudgetSpent;
+        case kReload:
+            return kFastReload;
+        case kEnded:
+            return kFastRunEnded;
+        default:
+            index = at / kFastInstructionSize;
+            return kFastStop;
         }
     }
 }

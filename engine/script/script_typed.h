@@ -2,10 +2,11 @@
 
 // The fast code of a translated program: the instructions that work on
 // numbers and booleans in variables and constants (statements of a fixed
-// form, counting, jumps) and on texts joined from pieces, each run by a
-// runner compiled for its operations and value types, which goes on into
-// the next one's runner itself, with the script's state in a few registers
-// instead of the run loop's many. The run loop enters it where such an
+// form, counting, jumps), on texts joined from pieces, and the native calls
+// and bare assignments between them, each run by a runner compiled for its
+// operations and value types, which goes on into the next one's runner
+// itself, with the script's state in a few registers instead of the run
+// loop's many. The run loop enters it where such an
 // instruction starts and goes on with the long form of whatever instruction
 // it meets that the fast code leaves to it. A statement that ends in an
 // assignment or a jump leaves the values it pushed above the stack top,
@@ -29,5 +30,6 @@ void BuildScriptFastCode(
     ScriptProgram& program, const std::vector<ScriptInstruction>& decoded, std::uint32_t size, std::int32_t variableCount);
 
 // Runs the fast code from the instruction at index until one stops; index
-// is then the instruction that stopped. kFastStop, or kFastBudgetSpent.
+// is then the instruction that stopped. kFastStop, kFastBudgetSpent, or
+// after a native call kFastReload or kFastRunEnded (index unchanged).
 std::uint32_t RunScriptFastCode(ScriptFastInstruction* code, std::uint32_t& index, ScriptFastState& state);

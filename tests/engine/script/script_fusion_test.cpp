@@ -173,6 +173,152 @@ loop:
     ret
 )";
 
+// A native's result taken off the stack by a bare assignment, of every type
+// a call site may give; the reference natives hand back names a variable
+// inside the table, past it and before it, and one lands on no reference.
+const char* const kResultsAssigned = R"(
+var a int
+var f float
+var b bool
+var s string
+var z int
+callsite ri test__Give 0 int
+callsite rf test__Give 0 float
+callsite rb test__Give 0 bool
+callsite rs test__Give 0 string
+callsite ro test__Give 0 object
+callsite rr test__Give 1 ref
+    push ref f
+    native - ri
+    assign
+    push ref a
+    native - rf
+    assign
+    push ref s
+    native - rb
+    assign
+    push ref b
+    native - rs
+    assign
+    push ref a
+    native - ro
+    assign
+    push int 5
+    native - ri
+    assign
+    push int 99
+    native - rr
+    push float 2.5
+    assign
+    push int 1
+    native - rr
+    native - rb
+    assign
+    push int -1
+    native - rr
+    push int 9
+    assign
+    ret
+)";
+
+// A loop around a native that may change what the code after it stands on,
+// with statements on both sides of the call.
+std::string AroundANative(const char* native)
+{
+    return std::string(R"(
+var i int
+var t int
+var u float
+callsite call )") + native + R"( 2 int
+loop:
+    push ref t
+    pushvar ref t
+    push int 3
+    add
+    assign
+    push ref t
+    pushvar ref i
+    push float 0.5
+    native - call
+    assign
+    push ref u
+    pushvar ref u
+    pushvar ref t
+    add
+    assign
+    inc ref i
+    pushvar ref i
+    push int 4
+    eq
+    jz loop
+    ret
+)";
+}
+
+const std::string kAroundGive = AroundANative("test__Give");
+const std::string kAroundGrow = AroundANative("test__Grow");
+const std::string kAroundSuspend = AroundANative("test__Suspend");
+const std::string kAroundFill = AroundANative("test__Fill");
+
+// A value of each result type, and for a reference the variable index its
+// first argument gives.
+std::int32_t GiveNative(ScriptCallFrame* frame)
+{
+    ScriptValue& result = frame->result;
+    switch (result.type) {
+    case kScriptInteger:
+        result.intValue = -12;
+        break;
+    case kScriptFloat:
+        result.floatValue = 2.75f;
+        break;
+    case kScriptBoolean:
+        result.boolValue = 1;
+        break;
+    case kScriptString:
+        result.SetText("41");
+        break;
+    case kScriptReference:
+        result.intValue = frame->Argument(0).intValue;
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+// Moves the variable table to new storage, as engine code that adds
+// variables to a script may.
+std::int32_t GrowNative(ScriptCallFrame* frame)
+{
+    for (int i = 0; i < DynArray<ScriptValue>::kStep; ++i)
+        frame->script->variables.Add(ScriptValue::Integer(i));
+    frame->result.intValue = 2;
+    return 0;
+}
+
+std::int32_t RunNative(ScriptCallFrame* frame)
+{
+    frame->script->RunNested(frame->Argument(0).GetText());
+    return 0;
+}
+
+std::int32_t SuspendNative(ScriptCallFrame* frame)
+{
+    SuspendScript(frame->script);
+    frame->result.intValue = 1;
+    return 0;
+}
+
+// Leaves the stack with less room than the fast code runs with.
+std::int32_t FillNative(ScriptCallFrame* frame)
+{
+    while (frame->script->sp + 20 < kScriptStackSize - 1)
+        frame->script->Push(ScriptValue::Integer(7));
+    frame->result.intValue = 5;
+    return 0;
+}
+
 // The end of a loop that counts its turns in i.
 std::string CountedLoopEnd(int turns)
 {
@@ -831,6 +977,33 @@ loop:
     {"values pushed for a native near the stack top", kPushesForANative, "", false, 24},
     {"values pushed for a native with room after them", kPushesForANative, "", false, 25},
     {"values pushed for a native with a string among them", kPushesForANative},
+    {"native results assigned by type", kResultsAssigned},
+    {"native result assigned over a stack too short", R"(
+var a int
+callsite ri test__Give 0 int
+    native - ri
+    assign
+    ret
+)"},
+    {"native result assigned with the stack nearly full", kResultsAssigned, "", false, 24},
+    {"assignment in a nested run finds no reference below its base", R"(
+var a int
+callsite run test__Run 1 int
+callsite ri test__Give 0 int
+    push ref a
+    push string "inner"
+    native - run
+    assign
+    ret
+func inner
+    native - ri
+    assign
+    ret
+)"},
+    {"native that only returns, in a loop", kAroundGive.c_str()},
+    {"native that moves the variable table", kAroundGrow.c_str()},
+    {"native that suspends its script", kAroundSuspend.c_str()},
+    {"native that fills the stack", kAroundFill.c_str()},
     {"long loop over many fast instructions", kLongLoop.c_str(), "", false, -1, 100000},
     {"statement loop spends its jumps", R"(
 var i int
@@ -870,6 +1043,11 @@ TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)
 {
     const FusionCase& c = GetParam();
     RegisterScriptNative("test__Capture", CaptureNative);
+    RegisterScriptNative("test__Give", GiveNative);
+    RegisterScriptNative("test__Grow", GrowNative);
+    RegisterScriptNative("test__Suspend", SuspendNative);
+    RegisterScriptNative("test__Fill", FillNative);
+    RegisterScriptNative("test__Run", RunNative);
     Outcome outcomes[2];
     for (int fused = 0; fused < 2; ++fused) {
         SetScriptIdiomFusion(fused != 0);
