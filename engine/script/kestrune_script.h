@@ -183,11 +183,11 @@ private:
     // it goes on with the tables it has and room on the stack, 1 when the run
     // loop must take up pc, sp and the tables again, -1 when the run ends.
     std::int32_t CallNativeInFastCode(const ScriptInstruction& call, ScriptFastState& state);
-    // The run state of the run that starts at the current depth, emptied.
-    RunState& FreshRunState();
-    // Runs from pc at the current depth: a start in the fast code runs there
-    // first, and a run that returns from it needs nothing else.
-    std::int32_t Start(RunState& state);
+    // A run state for the next depth.
+    RunState& AddRunState();
+    // Runs from pc at depth: a start in the fast code runs there first, and
+    // a run that returns from it needs nothing else.
+    std::int32_t Start(std::size_t depth);
     std::int32_t LookUpFunction(const char* name) const;
     bool IsLastFunctionName(const char* name) const
     {

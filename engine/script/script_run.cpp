@@ -41,18 +41,68 @@ void DeleteScript(cKestruneScript* script)
     delete script;
 }
 
-cKestruneScript::RunState& cKestruneScript::FreshRunState()
+cKestruneScript::RunState& cKestruneScript::AddRunState()
 {
-    const auto depth = static_cast<std::size_t>(runDepth_);
-    if (runStates_.size() <= depth)
-        runStates_.push_back(std::make_unique<RunState>());
-    RunState& state = *runStates_[depth];
+    runStates_.push_back(std::make_unique<RunState>());
+    return *runStates_.back();
+}
+
+// Most runs are short: a function that returns from the fast code never
+// needs the run loop, nor the run state beyond its text buffer.
+inline std::int32_t cKestruneScript::Start(std::size_t depth)
+{
+    RunState& state = depth < runStates_.size() ? *runStates_[depth] : AddRunState();
+    const std::vector<ScriptInstruction>& table = program_.instructions;
+    const ScriptInstruction* first = nullptr;
+    // Past the code the run loop reports the overrun.
+    if (pc < table.size() - 1) {
+        first = &table[pc];
+        // Room and variables as the run loop's entry into the fast code
+        // wants them; otherwise the run loop enters it itself or runs the
+        // long form.
+        if (first->op == ScriptOp::Fast && sp + kFastRoomSlots * 5u <= kStackLast
+            && program_.fastHighestVariable < static_cast<std::uint32_t>(variables.count)) {
+            ScriptFastState fastState;
+            fastState.variables = variables.data;
+            fastState.variableCount = variables.count;
+            fastState.stack = stack;
+            fastState.top = sp;
+            fastState.leaves = program_.leaves.data();
+            fastState.instructions = program_.instructions.data();
+            fastState.program = &program_;
+            fastState.text = &state.textBuffer;
+            fastState.script = this;
+            fastState.base = stackBase_;
+            std::uint32_t index = first->a;
+            const std::uint32_t stop = RunScriptFastCode(program_.fast.data(), index, fastState);
+            // A native call left pc and sp in the script, as the run loop's
+            // own calls do.
+            if (stop == kFastRunEnded)
+                return -1;
+            if (stop == kFastReload) {
+                first = nullptr;
+            } else {
+                sp = fastState.top;
+                const ScriptFastInstruction& stopped = program_.fast[index];
+                if (stop == kFastBudgetSpent) {
+                    pc = stopped.end;
+                    return Fail(kJumpBudgetSpent);
+                }
+                first = &stopped.general;
+            }
+        }
+        if (first && first->op == ScriptOp::Return) {
+            pc = first->next;
+            StoreGlobals();
+            return 0;
+        }
+    }
     // The scratch value lives for one run; the other items are written
     // before they are read.
     state.scratch.type = 0;
     state.scratch.payload = 0;
     state.scratch.text.clear();
-    return state;
+    return Execute(state, first);
 }
 
 std::int32_t cKestruneScript::Run(const char* name)
@@ -88,9 +138,8 @@ std::int32_t cKestruneScript::Run(const char* name)
 
     const std::uint32_t savedBase = stackBase_;
     stackBase_ = base;
-    RunState& state = FreshRunState();
-    ++runDepth_;
-    const std::int32_t result = Start(state);
+    const auto depth = static_cast<std::size_t>(runDepth_++);
+    const std::int32_t result = Start(depth);
     --runDepth_;
     stackBase_ = savedBase;
     if (deletePending_) {
@@ -99,52 +148,6 @@ std::int32_t cKestruneScript::Run(const char* name)
         return -1;
     }
     return result;
-}
-
-std::int32_t cKestruneScript::Start(RunState& state)
-{
-    const std::vector<ScriptInstruction>& table = program_.instructions;
-    // Past the code the run loop reports the overrun.
-    if (pc >= table.size() - 1)
-        return Execute(state);
-    const ScriptInstruction* first = &table[pc];
-    // Room and variables as the run loop's entry into the fast code wants
-    // them; otherwise the run loop enters it itself or runs the long form.
-    if (first->op == ScriptOp::Fast && sp + kFastRoomSlots * 5u <= kStackLast
-        && program_.fastHighestVariable < static_cast<std::uint32_t>(variables.count)) {
-        ScriptFastState fastState;
-        fastState.variables = variables.data;
-        fastState.variableCount = variables.count;
-        fastState.stack = stack;
-        fastState.top = sp;
-        fastState.leaves = program_.leaves.data();
-        fastState.instructions = program_.instructions.data();
-        fastState.program = &program_;
-        fastState.text = &state.textBuffer;
-        fastState.script = this;
-        fastState.base = stackBase_;
-        std::uint32_t index = first->a;
-        const std::uint32_t stop = RunScriptFastCode(program_.fast.data(), index, fastState);
-        // A native call left pc and sp in the script, as the run loop's own
-        // calls do.
-        if (stop == kFastRunEnded)
-            return -1;
-        if (stop == kFastReload)
-            return Execute(state);
-        sp = fastState.top;
-        const ScriptFastInstruction& stopped = program_.fast[index];
-        if (stop == kFastBudgetSpent) {
-            pc = stopped.end;
-            return Fail(kJumpBudgetSpent);
-        }
-        first = &stopped.general;
-    }
-    if (first->op == ScriptOp::Return) {
-        pc = first->next;
-        StoreGlobals();
-        return 0;
-    }
-    return Execute(state, first);
 }
 
 std::int32_t cKestruneScript::RunAfterCall(const char* resumePoint, const ScriptValue& result)
