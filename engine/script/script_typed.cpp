@@ -706,6 +706,13 @@ void BuildScriptFastCode(
         }
     }
     for (std::size_t i = 0; i < made; ++i) {
+        // The run loop runs a native call or a bare assignment it comes to
+        // itself: entering the fast code for one costs more than it saves
+        // when what follows is left to the run loop. The fast code runs them
+        // when it comes to them.
+        const ScriptOp op = fast[i].general.op;
+        if (op == ScriptOp::CallNative || op == ScriptOp::Assign)
+            continue;
         ScriptInstruction entry;
         entry.op = ScriptOp::Fast;
         entry.a = static_cast<std::uint32_t>(i);
