@@ -282,7 +282,78 @@ float GrowHandle(float px, float pz, const float (*directions)[2], int count, fl
     }
 }
 
+// Whether the layer's polygon holds every point of the box or none, by its
+// own containment test (1 or 0), or -1 when its edges may tell some points
+// of the box apart. An edge's crossing of a point's row is computed in
+// single precision, and lies between the edge's ends but for a few units in
+// the last place of their size, so a box wholly beside that span is told
+// once for all its points.
+int PolygonHoldsAcross(const cKestruneEnvironmentLayer& layer, std::uint32_t index, float lowX, float lowZ, float highX,
+                       float highZ)
+{
+    const LayerData& data = layer.Data();
+    if (!layer.enabled || index >= data.polygons.size() || data.polygons[index].pointCount == 0)
+        return 0;
+    constexpr float kLarge = 1e18f;
+    const auto ordinary = [](float v) { return std::fabs(v) <= kLarge; };
+    if (!ordinary(lowX) || !ordinary(lowZ) || !ordinary(highX) || !ordinary(highZ))
+        return -1;
+    const LayerPolygon& polygon = data.polygons[index];
+    const LayerPoint* const points = data.points.data() + polygon.firstPoint;
+    bool inside = false;
+    for (std::uint32_t i = 0, j = polygon.pointCount - 1; i < polygon.pointCount; j = i++) {
+        const LayerPoint& a = points[j];
+        const LayerPoint& b = points[i];
+        if (!ordinary(a.x) || !ordinary(a.z) || !ordinary(b.x) || !ordinary(b.z))
+            return -1;
+        // A point's row meets the edge when lowest <= z < highest.
+        const float lowest = std::fmin(a.z, b.z), highest = std::fmax(a.z, b.z);
+        if (a.z == b.z || highZ < lowest || lowZ >= highest)
+            continue;
+        const double slack = 1e-6 * (std::fabs(double{a.x}) + std::fabs(double{b.x})) + 1e-30;
+        if (lowX >= std::fmax(a.x, b.x) + slack)
+            continue;
+        if (highX < std::fmin(a.x, b.x) - slack && lowZ >= lowest && highZ < highest) {
+            inside = !inside;
+            continue;
+        }
+        return -1;
+    }
+    return inside ? 1 : 0;
+}
+
 } // namespace
+
+int cKestruneWalkMap::NodeVerdictAcross(float x, float z, const float (*directions)[2], int count, float limit,
+                                        float step, std::int32_t node) const
+{
+    if (node == -1 || !nodeLayer || node < 0 || node >= nodeCount)
+        return 0;
+    if (!(step > 0.0f) || !std::isfinite(limit) || !std::isfinite(step))
+        return -1;
+    // The midpoints of every handle that GrowHandle may test, by the same
+    // operations.
+    constexpr int kMostSteps = 64;
+    float lowX = x, lowZ = z, highX = x, highZ = z;
+    int steps = 0;
+    for (float h = step; h <= limit; h += step) {
+        if (++steps > kMostSteps)
+            return -1;
+        for (int i = 0; i < count; ++i) {
+            const float mx = (x + (x + h * directions[i][0])) * 0.5f, mz = (z + (z + h * directions[i][1])) * 0.5f;
+            lowX = std::fmin(lowX, mx);
+            highX = std::fmax(highX, mx);
+            lowZ = std::fmin(lowZ, mz);
+            highZ = std::fmax(highZ, mz);
+        }
+    }
+    const LayerData& data = nodeLayer->Data();
+    const std::uint32_t polygon = data.nodes[static_cast<std::size_t>(node)].field[2];
+    const int holds = PolygonHoldsAcross(*nodeLayer, polygon, lowX, lowZ, highX, highZ);
+    if (holds < 0)
+        return -1;
+    return (holds == 1) == data.polygons[polygon].IsHole() ? 1 : 0;
+}
 
 float cKestruneWalkMap::GrowHandles(float x, float z, const float (*directions)[2], int count, float limit, float step,
                                     std::int32_t node)
@@ -294,8 +365,12 @@ float cKestruneWalkMap::GrowHandles(float x, float z, const float (*directions)[
     for (int i = 0; i < count; ++i)
         longest = std::max({longest, std::fabs(double{directions[i][0]}), std::fabs(double{directions[i][1]})});
     edges_.Gather(x, z, (double{limit} * longest + 1e-6) * 1.001, nearby_);
+    // The node's polygon mostly answers alike for every handle: then once.
+    const int verdict = NodeVerdictAcross(x, z, directions, count, limit, step, node);
     return GrowHandle(x, z, directions, count, limit, step, [&](float x1, float z1, float x2, float z2) {
-        return edges_.CrossesNearby(nearby_, x1, z1, x2, z2) || BlockedAtNode(x1, z1, x2, z2, node);
+        if (edges_.CrossesNearby(nearby_, x1, z1, x2, z2))
+            return true;
+        return verdict >= 0 ? verdict == 1 : BlockedAtNode(x1, z1, x2, z2, node);
     });
 }
 

@@ -105,6 +105,10 @@ private:
     bool BlockedAtNode(float x1, float z1, float x2, float z2, std::int32_t node) const;
     // Grows the handles of an inner point of the walk (see Expand), whose
     // legs are short, with the edges near it gathered once.
+    // BlockedAtNode for every handle that GrowHandles may test, when it is
+    // the same for all: 1 blocked, 0 free, -1 when it differs or is unknown.
+    int NodeVerdictAcross(float x, float z, const float (*directions)[2], int count, float limit, float step,
+                          std::int32_t node) const;
     float GrowHandles(float x, float z, const float (*directions)[2], int count, float limit, float step,
                       std::int32_t node);
     void FillTable(std::size_t k);

@@ -230,6 +230,8 @@ bool WalkEdgeGrid::CrossesNearby(const Nearby& nearby, float x1, float z1, float
 
 double WalkEdgeGrid::Margin(double extent) const { return margin_ + kMarginShare * extent; }
 
+bool WalkEdgeGrid::EdgeEnabled(std::uint32_t e) const { return layers_[edges_[e].layer]->enabled != 0; }
+
 bool WalkEdgeGrid::Crossed(const Edge& edge, float x1, float z1, float x2, float z2) const
 {
     if (!layers_[edge.layer]->enabled)

@@ -2,6 +2,7 @@
 
 #include "engine/base/dynarray.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,11 @@ public:
     bool CrossesNearby(const Nearby& nearby, float x1, float z1, float x2, float z2) const;
 
     std::size_t EdgeCount() const { return edges_.size(); }
+    // Whether edge e belongs to a layer that is enabled now.
+    bool EdgeEnabled(std::uint32_t e) const;
+    // The larger side of a cell: edges within a few of it of a point are
+    // the ones near it.
+    double CellSpan() const { return std::max(cellWidth_, cellHeight_); }
     void EdgeEnds(std::uint32_t e, float& ax, float& az, float& bx, float& bz) const
     {
         ax = edges_[e].ax;

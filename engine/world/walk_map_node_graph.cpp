@@ -256,55 +256,57 @@ std::int32_t WalkNodePairSearch::NearestSeeing(End& end, const End& other, std::
     return -1;
 }
 
-void WalkNodePairSearch::Measure(float x, float z, std::vector<float>& distance) const
+std::size_t WalkNodePairSearch::Measure(float x, float z, std::vector<float>& distance) const
 {
     // Four nodes at a time where the processor has the lanes; each lane
-    // rounds as the plain loop does.
+    // rounds as the plain loop does. Each lane keeps its least distance and
+    // the first node at it (a distance that is not a number or infinite
+    // never replaces one), and of the lanes' the least wins, the first node
+    // on a tie.
     const std::size_t n = graph_->x.size();
     const float* const nx = graph_->x.data();
     const float* const nz = graph_->z.data();
     float* const out = distance.data();
+    float least = std::numeric_limits<float>::infinity();
+    std::size_t nearest = n;
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128 px = _mm_set1_ps(x), pz = _mm_set1_ps(z);
+    __m128 lane = _mm_set1_ps(least);
+    __m128i laneNode = _mm_set1_epi32(-1);
+    __m128i node = _mm_setr_epi32(0, 1, 2, 3);
+    const __m128i four = _mm_set1_epi32(4);
     for (; i + 4 <= n; i += 4) {
         const __m128 dx = _mm_sub_ps(_mm_loadu_ps(nx + i), px);
         const __m128 dz = _mm_sub_ps(_mm_loadu_ps(nz + i), pz);
-        _mm_storeu_ps(out + i, _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dz, dz))));
+        const __m128 d = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dz, dz)));
+        _mm_storeu_ps(out + i, d);
+        const __m128 nearer = _mm_cmplt_ps(d, lane);
+        lane = _mm_or_ps(_mm_and_ps(nearer, d), _mm_andnot_ps(nearer, lane));
+        const __m128i take = _mm_castps_si128(nearer);
+        laneNode = _mm_or_si128(_mm_and_si128(take, node), _mm_andnot_si128(take, laneNode));
+        node = _mm_add_epi32(node, four);
+    }
+    float lanes[4];
+    std::int32_t nodes[4];
+    _mm_storeu_ps(lanes, lane);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(nodes), laneNode);
+    for (int l = 0; l < 4; ++l) {
+        const auto at = static_cast<std::size_t>(nodes[l]);
+        if (nodes[l] >= 0 && (lanes[l] < least || (lanes[l] == least && at < nearest))) {
+            least = lanes[l];
+            nearest = at;
+        }
     }
 #endif
     for (; i < n; ++i) {
         const float dx = nx[i] - x, dz = nz[i] - z;
         out[i] = std::sqrt(dx * dx + dz * dz);
+        if (out[i] < least) {
+            least = out[i];
+            nearest = i;
+        }
     }
-}
-
-std::size_t WalkNodePairSearch::Nearest(const std::vector<float>& distance)
-{
-    // The least distance first, kept in a few lanes the compiler runs side
-    // by side (a distance that is not a number never replaces one), then
-    // the first node at that distance. Infinite and undefined distances are
-    // never nearer than infinity.
-    constexpr std::size_t kLanes = 8;
-    const std::size_t n = distance.size();
-    const float* const d = distance.data();
-    float lane[kLanes];
-    std::fill(lane, lane + kLanes, std::numeric_limits<float>::infinity());
-    std::size_t i = 0;
-    for (; i + kLanes <= n; i += kLanes) {
-        for (std::size_t l = 0; l < kLanes; ++l)
-            lane[l] = d[i + l] < lane[l] ? d[i + l] : lane[l];
-    }
-    for (; i < n; ++i)
-        lane[0] = d[i] < lane[0] ? d[i] : lane[0];
-    float least = lane[0];
-    for (std::size_t l = 1; l < kLanes; ++l)
-        least = lane[l] < least ? lane[l] : least;
-    if (!(least < std::numeric_limits<float>::infinity()))
-        return n;
-    std::size_t nearest = 0;
-    while (!(d[nearest] == least))
-        ++nearest;
     return nearest;
 }
 
@@ -431,9 +433,8 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
     toTarget_.resize(n);
     start_.Reset(startX, startZ, n);
     target_.Reset(targetX, targetZ, n);
-    Measure(startX, startZ, fromStart_);
-    Measure(targetX, targetZ, toTarget_);
-    const std::size_t nearestA = Nearest(fromStart_), nearestB = Nearest(toTarget_);
+    const std::size_t nearestA = Measure(startX, startZ, fromStart_);
+    const std::size_t nearestB = Measure(targetX, targetZ, toTarget_);
     if (nearestA == n || nearestB == n)
         return false;
     const float nearestToStart = fromStart_[nearestA], nearestToTarget = toTarget_[nearestB];
@@ -493,11 +494,15 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
         lowest = std::min(lowest, cost);
         highest = std::max(highest, cost);
     };
+    // A node hidden from an end by one of its nearest edges never pairs on
+    // that side; most nodes that an end does not see are hidden so.
+    startShadows_.Build(edges, startX, startZ, targetX, targetZ, bound, straight);
+    targetShadows_.Build(edges, targetX, targetZ, startX, startZ, bound, straight);
     const auto queue = [&](std::size_t i) {
         const float s = fromStart_[i], t = toTarget_[i];
-        if (!quickBeyond(s, t, nearestToTarget, bound))
+        if (!quickBeyond(s, t, nearestToTarget, bound) && !startShadows_.Hidden(graph.x[i], graph.z[i]))
             queueSide(i, s, t, nearestToTarget, true);
-        if (!quickBeyond(t, s, nearestToStart, bound))
+        if (!quickBeyond(t, s, nearestToStart, bound) && !targetShadows_.Hidden(graph.x[i], graph.z[i]))
             queueSide(i, t, s, nearestToStart, false);
     };
     std::size_t i = 0;
@@ -519,9 +524,13 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             const __m128 targetFar = _mm_or_ps(
                 _mm_cmpgt_ps(_mm_add_ps(t, toStart), limit),
                 _mm_and_ps(ellipse, _mm_cmpgt_ps(_mm_add_ps(t, _mm_mul_ps(share, s)), quickLimit)));
-            const int startBits = _mm_movemask_ps(startFar), targetBits = _mm_movemask_ps(targetFar);
+            int startBits = _mm_movemask_ps(startFar), targetBits = _mm_movemask_ps(targetFar);
             if ((startBits & targetBits) == 0xF)
                 continue;
+            if (startBits != 0xF && !startShadows_.Empty())
+                startBits |= static_cast<int>(startShadows_.Hidden4(graph.x.data() + i, graph.z.data() + i));
+            if (targetBits != 0xF && !targetShadows_.Empty())
+                targetBits |= static_cast<int>(targetShadows_.Hidden4(graph.x.data() + i, graph.z.data() + i));
             for (std::size_t k = 0; k < 4; ++k) {
                 const float s = fromStart_[i + k], t = toTarget_[i + k];
                 if (!(startBits >> k & 1))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/world/environment_layer_format.h"
+#include "engine/world/walk_map_shadows.h"
 #include "engine/world/walk_map_sight_fan.h"
 
 #include <array>
@@ -110,10 +111,9 @@ private:
         void Reset(float atX, float atZ, std::size_t nodes);
     };
 
-    // The distance of every node from (x, z).
-    void Measure(float x, float z, std::vector<float>& distance) const;
-    // The first node of the least distance, or the count when none is finite.
-    static std::size_t Nearest(const std::vector<float>& distance);
+    // The distance of every node from (x, z); returns the first node of the
+    // least distance, or the count when none is finite.
+    std::size_t Measure(float x, float z, std::vector<float>& distance) const;
     // Orders queue_ into sorted_ by least cost, bucket by bucket.
     void Sort(double lowest, double highest);
     // Fills passing_ with the seen nodes of the other side whose pair with
@@ -138,6 +138,9 @@ private:
     const WalkNodeGraph* graph_ = nullptr;
     std::vector<float> fromStart_, toTarget_;
     End start_, target_;
+    // The edges that hide the most from each end: most nodes behind them
+    // are passed over before the queue is filled.
+    WalkShadows startShadows_, targetShadows_;
     std::vector<std::int32_t> order_;
     std::vector<Queued> queue_, sorted_;
     std::array<std::uint32_t, kBuckets + 1> bucketStart_{};

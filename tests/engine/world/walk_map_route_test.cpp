@@ -476,6 +476,38 @@ protected:
         }
     }
 
+    // The handles of every inner point of the walk, grown plainly: the
+    // node's polygon is asked at every handle's midpoint.
+    void CheckPlainHandles(int q)
+    {
+        for (std::size_t k = 1; k + 1 < map.path.size(); ++k) {
+            const PathRecord& r = map.path[k];
+            const PathRecord& previous = map.path[k - 1];
+            const PathRecord& next = map.path[k + 1];
+            const float legA = std::sqrt((previous.x - r.x) * (previous.x - r.x) + (previous.z - r.z) * (previous.z - r.z));
+            const float legB = std::sqrt((next.x - r.x) * (next.x - r.x) + (next.z - r.z) * (next.z - r.z));
+            const float ax = legA > 0.0f ? (previous.x - r.x) / legA : 0.0f;
+            const float az = legA > 0.0f ? (previous.z - r.z) / legA : 0.0f;
+            const float bx = legB > 0.0f ? (next.x - r.x) / legB : 0.0f;
+            const float bz = legB > 0.0f ? (next.z - r.z) / legB : 0.0f;
+            const float tx = (bx - ax) * 0.5f, tz = (bz - az) * 0.5f;
+            const float limit = 0.5f * std::fmin(legA, legB), step = 0.1f * limit;
+            float h = 0.0f;
+            if (step > 0.0f && std::isfinite(limit)) {
+                for (h = step;; h += step) {
+                    if (h > limit || PlainBlocked(map, r.x, r.z, r.x - h * tx, r.z - h * tz, r.node)
+                        || PlainBlocked(map, r.x, r.z, r.x + h * tx, r.z + h * tz, r.node))
+                        break;
+                }
+                h -= step;
+            }
+            ASSERT_EQ(r.outX, r.x + h * tx) << "walk " << q << " record " << k;
+            ASSERT_EQ(r.outZ, r.z + h * tz) << "walk " << q << " record " << k;
+            ASSERT_EQ(r.inX, r.x - h * tx) << "walk " << q << " record " << k;
+            ASSERT_EQ(r.inZ, r.z - h * tz) << "walk " << q << " record " << k;
+        }
+    }
+
     WalkHost host;
     cKestruneScene scene;
     FakeControl control;
@@ -657,6 +689,73 @@ TEST_F(WalkRouteTest, GeneratedPillarFloorsMatchThePlainSearch)
         const Tally tally = Walks(plan.seed, 400);
         EXPECT_GT(tally.overNodes, 50);
         EXPECT_GT(tally.checked, 200);
+        host.scene = &scene;
+    }
+}
+
+// Walks whose ends stand right beside a wall, where one near edge hides
+// much of the floor from an end and the nodes it hides are passed over in
+// bulk, and whose inner points stand near the floor's rim or in narrow
+// polygons, where a node's polygon is asked once for all its handles: ends
+// on either side of an edge, a hair to a step away from it, by its middle
+// and by its corners, on maps with square, turned and slanted walls.
+TEST_F(WalkRouteTest, EndsBesideWallsMatchThePlainSearch)
+{
+    struct Case {
+        const char* what;
+        LayerBuilder floor;
+    };
+    const Case cases[] = {
+        {"pillars", Pillars()},
+        {"rooms", Rooms()},
+        {"turned pillars", PillarFloor({21, 4, 6.0f, false})},
+        {"wide pillars", PillarFloor({22, 3, 9.0f, false})},
+        {"rows cut short", ShortRows()},
+    };
+    const float offsets[] = {1e-4f, 0.01f, 0.3f, 0.7f, 1.5f};
+    const float alongs[] = {0.0f, 0.02f, 0.5f, 0.98f, 1.0f};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cKestruneScene floor;
+        host.scene = &floor;
+        AddLayer(floor, c.floor);
+        map.Bind();
+        const LayerData& data = map.layers.data[0]->Data();
+        // A place beside edge p of the rings: along its length, off it to
+        // its left or right.
+        std::vector<std::pair<float, float>> places;
+        for (const LayerPolygon& polygon : data.polygons) {
+            for (std::uint32_t p = 1; p < polygon.pointCount; ++p) {
+                const LayerPoint& a = data.points[polygon.firstPoint + p - 1];
+                const LayerPoint& b = data.points[polygon.firstPoint + p];
+                const float dx = b.x - a.x, dz = b.z - a.z, length = std::sqrt(dx * dx + dz * dz);
+                if (!(length > 0.0f))
+                    continue;
+                for (const float along : alongs)
+                    for (const float offset : offsets)
+                        for (const float side : {-1.0f, 1.0f})
+                            places.emplace_back(a.x + dx * along - side * offset * dz / length,
+                                                a.z + dz * along + side * offset * dx / length);
+            }
+        }
+        Rng rng{31};
+        Tally tally;
+        for (int q = 0; q < 600; ++q) {
+            const auto [sx, sz] = places[rng.Below(places.size())];
+            const auto [tx, tz] = places[rng.Below(places.size())];
+            if (!map.IsWalkable(sx, sz, 1) || !map.IsWalkable(tx, tz, 1) || (sx == tx && sz == tz))
+                continue;
+            control.position[0] = sx;
+            control.position[2] = sz;
+            map.finalDirX = map.finalDirZ = 0.0f;
+            const std::int32_t result = map.FindPath(tx, 0, tz);
+            (map.path.size() > 2 ? tally.overNodes : tally.direct)++;
+            CheckPlainRoute(sx, sz, tx, tz, result, q, tally);
+            CheckPlainHandles(q);
+            if (HasFatalFailure())
+                return;
+        }
+        EXPECT_GT(tally.overNodes, 100);
         host.scene = &scene;
     }
 }
