@@ -86,6 +86,10 @@ public:
     // The fast code's runner of a native call (script_typed.h).
     static std::uint64_t RunNativeInFastCode(ScriptFastInstruction& in, ScriptFastState& state,
         ScriptValue* variables, std::uint8_t* code, std::uint32_t chain);
+    // The fast code's runner of a popreg, which writes the run's scratch
+    // value (script_fast_call.cpp).
+    static std::uint64_t PopScratchInFastCode(ScriptFastInstruction& in, ScriptFastState& state,
+        ScriptValue* variables, std::uint8_t* code, std::uint32_t chain);
     static std::int32_t BindNative(const char* name);
     // Natives that run a function of their own script call these around the
     // run, so they are inline; a popped entry is kept for the next push.

@@ -67,6 +67,10 @@ VLS_INLINE std::uint64_t Decline(ScriptFastInstruction& in, const std::uint8_t* 
 // (script_fast_stack.cpp).
 std::uint64_t AssignPopped(VLS_RUNNER_ARGUMENTS);
 
+// The runners of a constant's push (script_fast_call.cpp).
+std::uint64_t PushConstant(VLS_RUNNER_ARGUMENTS);
+std::uint64_t PushConstantText(VLS_RUNNER_ARGUMENTS);
+
 } // namespace script_detail
 
 // Text statements (script_text_runs.cpp). The one that starts at offset p of

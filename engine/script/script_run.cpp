@@ -48,10 +48,15 @@ cKestruneScript::RunState& cKestruneScript::AddRunState()
 }
 
 // Most runs are short: a function that returns from the fast code never
-// needs the run loop, nor the run state beyond its text buffer.
+// needs the run loop.
 inline std::int32_t cKestruneScript::Start(std::size_t depth)
 {
     RunState& state = depth < runStates_.size() ? *runStates_[depth] : AddRunState();
+    // The scratch value lives for one run, and the fast code may write it
+    // too; the other items are written before they are read.
+    state.scratch.type = 0;
+    state.scratch.payload = 0;
+    state.scratch.text.clear();
     const std::vector<ScriptInstruction>& table = program_.instructions;
     const ScriptInstruction* first = nullptr;
     // Past the code the run loop reports the overrun.
@@ -97,11 +102,6 @@ inline std::int32_t cKestruneScript::Start(std::size_t depth)
             return 0;
         }
     }
-    // The scratch value lives for one run; the other items are written
-    // before they are read.
-    state.scratch.type = 0;
-    state.scratch.payload = 0;
-    state.scratch.text.clear();
     return Execute(state, first);
 }
 

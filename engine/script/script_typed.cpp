@@ -523,6 +523,19 @@ bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFa
         in.highestVariable = 0;
         in.run = &cKestruneScript::RunNativeInFastCode;
         return true;
+    case ScriptOp::PushValue:
+        in.highestVariable = 0;
+        in.run = &PushConstant;
+        return true;
+    case ScriptOp::PushText:
+        in.highestVariable = 0;
+        in.constant = static_cast<std::uint32_t>(program.reversedCode.size()) - 1 - (general.a + general.b);
+        in.run = &PushConstantText;
+        return true;
+    case ScriptOp::PopScratch:
+        in.highestVariable = 0;
+        in.run = &cKestruneScript::PopScratchInFastCode;
+        return true;
     default:
         break;
     }

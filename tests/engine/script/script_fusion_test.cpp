@@ -260,6 +260,67 @@ const std::string kAroundGrow = AroundANative("test__Grow");
 const std::string kAroundSuspend = AroundANative("test__Suspend");
 const std::string kAroundFill = AroundANative("test__Fill");
 
+// Calls as compiled code makes them: constants pushed as arguments, a
+// function of the script run by name, and each result popped into the
+// scratch value and read back from there, for every result type.
+const char* const kConstantsAroundCalls = R"(
+var i int
+var r int
+var f float
+var s string
+var b bool
+callsite ri test__Give 0 int
+callsite rf test__Give 0 float
+callsite rs test__Give 0 string
+callsite rb test__Give 0 bool
+callsite cap test__Capture 3 int
+callsite run test__Run 1 int
+loop:
+    native - ri
+    popreg
+    push ref r
+    pushreg
+    assign
+    native - rf
+    popreg
+    push ref f
+    pushreg
+    assign
+    native - rs
+    popreg
+    push ref s
+    pushreg
+    assign
+    native - rb
+    popreg
+    push ref b
+    pushreg
+    assign
+    push int 2
+    push bool true
+    push string "a name longer than the room"
+    native - cap
+    popreg
+    push string "inner"
+    native - run
+    popreg
+    inc ref i
+    pushvar ref i
+    push int 3
+    eq
+    jz loop
+    pushreg
+    ret
+func inner
+    push float 1.5
+    push string ""
+    push int 7
+    native - cap
+    popreg
+    inc ref r
+    ret
+)";
+
 // A value of each result type, and for a reference the variable index its
 // first argument gives.
 std::int32_t GiveNative(ScriptCallFrame* frame)
@@ -977,6 +1038,14 @@ loop:
     {"values pushed for a native near the stack top", kPushesForANative, "", false, 24},
     {"values pushed for a native with room after them", kPushesForANative, "", false, 25},
     {"values pushed for a native with a string among them", kPushesForANative},
+    {"constants pushed and results popped around calls", kConstantsAroundCalls},
+    {"constants pushed around calls with no room for a number", kConstantsAroundCalls, "", false, 4},
+    {"constants pushed around calls with room for a short text", kConstantsAroundCalls, "", false, 24},
+    {"constants pushed around calls with room for the long text", kConstantsAroundCalls, "", false, 44},
+    {"constants pushed around calls with room to spare", kConstantsAroundCalls, "", false, 60},
+    {"popreg of an empty stack", " popreg\n pushreg\n ret\n"},
+    {"popreg of a text and of a number", " push string \"abc\"\n popreg\n push int 4\n popreg\n pushreg\n pushreg\n"
+                                         " popreg\n ret\n"},
     {"native results assigned by type", kResultsAssigned},
     {"native result assigned over a stack too short", R"(
 var a int
