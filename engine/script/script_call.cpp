@@ -34,12 +34,16 @@ namespace {
 std::vector<std::unique_ptr<ScriptCallFrame>> g_framePool;
 std::size_t g_callDepth = 0;
 
+// A call one level deeper than any before it adds a frame; the call is kept
+// out of the way of the others.
+[[gnu::noinline]] void AddCallFrame() { g_framePool.push_back(std::make_unique<ScriptCallFrame>()); }
+
 class CallDepth {
 public:
     CallDepth() : depth_(g_callDepth++)
     {
-        if (g_framePool.size() <= depth_)
-            g_framePool.push_back(std::make_unique<ScriptCallFrame>());
+        if (g_framePool.size() <= depth_) [[unlikely]]
+            AddCallFrame();
     }
     ~CallDepth() { --g_callDepth; }
     ScriptCallFrame& Frame() const { return *g_framePool[depth_]; }

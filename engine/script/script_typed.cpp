@@ -196,13 +196,15 @@ std::uint64_t TestCompare(VLS_RUNNER_ARGUMENTS)
 }
 
 // Values pushed for what follows (a native's arguments, say); a string
-// variable among them leaves the statement to the run loop.
+// variable among them leaves the statement to the run loop. Count is the
+// number of values when it is small, so that the loop unrolls, else 0.
+template <std::uint32_t Count>
 std::uint64_t PushLeaves(VLS_RUNNER_ARGUMENTS)
 {
     // The stack bytes may alias anything: the loop keeps what it reads in
     // locals, so that its stores do not make it read them again.
     const std::uint32_t top = s.top;
-    const std::uint32_t count = in.leafCount;
+    const std::uint32_t count = Count != 0 ? Count : in.leafCount;
     std::uint8_t* const stack = s.stack;
     // What follows the pushes must find the room the fast code needs.
     if (!Fits(top, count + kFastRoomSlots))
@@ -395,7 +397,16 @@ ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* t)
             });
         });
     case ScriptTypedForm::PushValues:
-        return &PushLeaves;
+        switch (in.leafCount) {
+        case 1:
+            return &PushLeaves<1>;
+        case 2:
+            return &PushLeaves<2>;
+        case 3:
+            return &PushLeaves<3>;
+        default:
+            return &PushLeaves<0>;
+        }
     case ScriptTypedForm::None:
         break;
     }

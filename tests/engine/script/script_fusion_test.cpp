@@ -1046,6 +1046,38 @@ loop:
     {"popreg of an empty stack", " popreg\n pushreg\n ret\n"},
     {"popreg of a text and of a number", " push string \"abc\"\n popreg\n push int 4\n popreg\n pushreg\n pushreg\n"
                                          " popreg\n ret\n"},
+    {"one value and four pushed for natives", R"(
+var i int
+var f float
+var b bool
+callsite one test__Capture 1 int
+callsite four test__Capture 4 int
+loop:
+    pushvar ref f
+    native - one
+    popreg
+    push int 7
+    pushvar ref i
+    pushvar ref b
+    pushvar ref f
+    native - four
+    popreg
+    push ref f
+    pushvar ref f
+    push float 1.5
+    add
+    assign
+    push ref b
+    pushvar ref b
+    not
+    assign
+    inc ref i
+    pushvar ref i
+    push int 3
+    eq
+    jz loop
+    ret
+)"},
     {"native results assigned by type", kResultsAssigned},
     {"native result assigned over a stack too short", R"(
 var a int
@@ -1097,6 +1129,7 @@ struct Outcome {
     std::vector<std::uint8_t> stack;
     std::vector<std::string> variables;
     std::vector<std::string> reports;
+    std::vector<std::string> arguments; // what each captured native call received
 };
 
 std::string Views(const ScriptValue& v)
@@ -1140,6 +1173,7 @@ TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)
             }
         }
         link.reports.clear();
+        CapturedCalls().clear();
         SetScriptJumpBudget(c.jumpBudget);
         Outcome& o = outcomes[fused];
         o.result = script->Run(start.c_str());
@@ -1153,6 +1187,12 @@ TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)
             o.variables.push_back(Views(script->variables.data[i]));
         for (const auto& report : link.reports)
             o.reports.push_back(report.text);
+        for (const auto& call : CapturedCalls()) {
+            std::string seen;
+            for (const ScriptValue& argument : call)
+                seen += Views(argument) + "; ";
+            o.arguments.push_back(seen);
+        }
     }
     const Outcome& longForm = outcomes[0];
     const Outcome& fusedForm = outcomes[1];
@@ -1161,6 +1201,7 @@ TEST_P(ScriptFusionTable, FusedAndLongFormsAgree)
     EXPECT_EQ(fusedForm.sp, longForm.sp);
     EXPECT_EQ(fusedForm.variables, longForm.variables);
     EXPECT_EQ(fusedForm.reports, longForm.reports);
+    EXPECT_EQ(fusedForm.arguments, longForm.arguments);
     EXPECT_TRUE(fusedForm.stack == longForm.stack) << "stack bytes differ";
 }
 
