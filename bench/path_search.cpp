@@ -20,6 +20,7 @@
 #include "engine/world/kestrune_player_control.h"
 #include "engine/world/kestrune_scene.h"
 #include "engine/world/kestrune_walk_map.h"
+#include "engine/world/walk_map_plain_route.h"
 #include "tools/walk_map_builder.h"
 
 #include <benchmark/benchmark.h>
@@ -27,7 +28,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -252,50 +252,6 @@ std::vector<Query> QueriesFor(float side)
     };
 }
 
-// The nodes of the walk from (sx, sz) to (tx, tz) as plainly as a walk over
-// the graph is defined: every node that sees each end by the layer's own
-// segment test, every pair in node order, the best replaced only by a
-// strictly cheaper pair below 100000, then the rows' next nodes. Empty when
-// no pair is found. The planner's walk must go through the same nodes.
-std::vector<std::int32_t> PlainRoute(const cKestruneEnvironmentLayer& layer, float sx, float sz, float tx, float tz)
-{
-    const LayerData& data = layer.Data();
-    const std::size_t n = data.nodes.size();
-    struct Seen {
-        std::size_t node;
-        float distance;
-    };
-    std::vector<Seen> fromStart, toTarget;
-    for (std::size_t i = 0; i < n; ++i) {
-        float x, z;
-        std::memcpy(&x, &data.nodes[i].field[0], sizeof x);
-        std::memcpy(&z, &data.nodes[i].field[1], sizeof z);
-        if (!layer.SegmentCrossesEdges(x, z, sx, sz))
-            fromStart.push_back({i, std::sqrt((x - sx) * (x - sx) + (z - sz) * (z - sz))});
-        if (!layer.SegmentCrossesEdges(x, z, tx, tz))
-            toTarget.push_back({i, std::sqrt((x - tx) * (x - tx) + (z - tz) * (z - tz))});
-    }
-    float best = 100000.0f;
-    std::size_t a = n, b = n;
-    for (const Seen& s : fromStart)
-        for (const Seen& t : toTarget) {
-            const float cost = s.distance + t.distance + data.rows[s.node * n + t.node].distance;
-            if (cost < best) {
-                best = cost;
-                a = s.node;
-                b = t.node;
-            }
-        }
-    if (a == n)
-        return {};
-    std::vector<std::int32_t> route{static_cast<std::int32_t>(a)};
-    for (int hops = 0; a != b && hops < 1000; ++hops) {
-        a = data.rows[a * n + b].next;
-        route.push_back(static_cast<std::int32_t>(a));
-    }
-    return route;
-}
-
 struct Growth {
     double slowestUs = 0;
     double meanUs = 0;
@@ -340,8 +296,8 @@ void BM_FindPath(benchmark::State& state)
             planned.push_back(map.path[k].node);
         const auto plainStart = std::chrono::steady_clock::now();
         const std::vector<std::int32_t> plain =
-            graph ? PlainRoute(*world.scene.layers.data[0], queries[q].from[0], queries[q].from[1], queries[q].to[0],
-                               queries[q].to[1])
+            graph ? PlainWalkNodes(map.layers, *map.nodeLayer, queries[q].from[0], queries[q].from[1], queries[q].to[0],
+                                   queries[q].to[1])
                   : std::vector<std::int32_t>();
         const double plainUs = Microseconds(std::chrono::steady_clock::now() - plainStart);
         if (result != 0 || planned != plain) {

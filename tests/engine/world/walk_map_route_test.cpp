@@ -7,6 +7,7 @@
 #include "engine/world/kestrune_walk_map.h"
 #include "engine/world/walk_map_edge_grid.h"
 #include "engine/world/walk_map_node_graph.h"
+#include "engine/world/walk_map_plain_route.h"
 #include "engine/world/walk_map_sight_fan.h"
 #include "tests/engine/world/walk_map_fixture.h"
 #include "tests/engine/world/world_fixture.h"
@@ -203,47 +204,10 @@ bool PlainBlocked(const cKestruneWalkMap& map, float x1, float z1, float x2, flo
     return inside == data.polygons[polygon].IsHole();
 }
 
-// The nodes of a walk over the graph, plainly: every node seen from each
-// end, every pair in node order, the best replaced only by a strictly
-// cheaper pair below 100000. Empty when there is no pair.
+// The nodes of a walk over the graph, plainly. Empty when there is no pair.
 std::vector<std::int32_t> PlainNodeRoute(const cKestruneWalkMap& map, float sx, float sz, float tx, float tz)
 {
-    if (!map.nodeLayer)
-        return {};
-    const LayerData& data = map.nodeLayer->Data();
-    const std::size_t n = static_cast<std::size_t>(map.nodeCount);
-    struct Seen {
-        std::size_t node;
-        float distance;
-    };
-    std::vector<Seen> fromStart, toTarget;
-    for (std::size_t i = 0; i < n; ++i) {
-        const float nx = NodeCoordinate(data.nodes[i], 0), nz = NodeCoordinate(data.nodes[i], 1);
-        if (!PlainBlocked(map, nx, nz, sx, sz, -1))
-            fromStart.push_back({i, std::sqrt((nx - sx) * (nx - sx) + (nz - sz) * (nz - sz))});
-        if (!PlainBlocked(map, nx, nz, tx, tz, -1))
-            toTarget.push_back({i, std::sqrt((nx - tx) * (nx - tx) + (nz - tz) * (nz - tz))});
-    }
-    float best = 100000.0f;
-    std::size_t a = n, b = n;
-    for (const Seen& s : fromStart) {
-        for (const Seen& t : toTarget) {
-            const float cost = s.distance + t.distance + data.rows[s.node * n + t.node].distance;
-            if (cost < best) {
-                best = cost;
-                a = s.node;
-                b = t.node;
-            }
-        }
-    }
-    if (a == n)
-        return {};
-    std::vector<std::int32_t> route{static_cast<std::int32_t>(a)};
-    for (int hops = 0; a != b && hops < 1000; ++hops) {
-        a = data.rows[a * n + b].next;
-        route.push_back(static_cast<std::int32_t>(a));
-    }
-    return route;
+    return map.nodeLayer ? PlainWalkNodes(map.layers, *map.nodeLayer, sx, sz, tx, tz) : std::vector<std::int32_t>();
 }
 
 // The digests in the tests below are those of the walks as first planned:
