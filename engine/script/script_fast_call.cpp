@@ -32,6 +32,25 @@ std::uint64_t PushConstantText(VLS_RUNNER_ARGUMENTS)
     return GoTo(in.next, VLS_GO_ON);
 }
 
+// The same for a text of up to 15 characters whose image has 16 bytes of the
+// reversed code from its start: the image goes over in two words, and the
+// bytes it writes past the text lie above the new top, in the room the
+// fast code keeps.
+std::uint64_t PushShortConstantText(VLS_RUNNER_ARGUMENTS)
+{
+    const std::uint32_t length = in.general.b;
+    const std::uint32_t top = s.top;
+    if (std::uint64_t{top} + length + 2 + kFastRoomSlots * 5u > kStackLast)
+        return EndAt(kLongForm, in, code);
+    std::uint8_t image[kShortTextImage];
+    std::memcpy(image, s.program->reversedCode.data() + in.constant, sizeof image);
+    std::uint8_t* const to = s.stack + top + 1;
+    std::memcpy(to, image, sizeof image);
+    to[length + 1] = kScriptString;
+    s.top = top + length + 2;
+    return GoTo(in.next, VLS_GO_ON);
+}
+
 } // namespace script_detail
 
 // A number, boolean, object or reference goes into the scratch value as the

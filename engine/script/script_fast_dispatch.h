@@ -67,9 +67,13 @@ VLS_INLINE std::uint64_t Decline(ScriptFastInstruction& in, const std::uint8_t* 
 // (script_fast_stack.cpp).
 std::uint64_t AssignPopped(VLS_RUNNER_ARGUMENTS);
 
-// The runners of a constant's push (script_fast_call.cpp).
+// The runners of a constant's push (script_fast_call.cpp). A short text's
+// runner copies kShortTextImage bytes of its image, which the code must hold.
 std::uint64_t PushConstant(VLS_RUNNER_ARGUMENTS);
 std::uint64_t PushConstantText(VLS_RUNNER_ARGUMENTS);
+std::uint64_t PushShortConstantText(VLS_RUNNER_ARGUMENTS);
+inline constexpr std::uint32_t kShortTextImage = 16;
+static_assert(kShortTextImage + 1 <= 2 + kFastRoomSlots * 5, "the copy must stay in the room the fast code keeps");
 
 } // namespace script_detail
 

@@ -541,7 +541,9 @@ bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFa
     case ScriptOp::PushText:
         in.highestVariable = 0;
         in.constant = static_cast<std::uint32_t>(program.reversedCode.size()) - 1 - (general.a + general.b);
-        in.run = &PushConstantText;
+        in.run = general.b < kShortTextImage && in.constant + kShortTextImage <= program.reversedCode.size()
+            ? &PushShortConstantText
+            : &PushConstantText;
         return true;
     case ScriptOp::PopScratch:
         in.highestVariable = 0;
