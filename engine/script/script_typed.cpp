@@ -28,19 +28,36 @@ constexpr std::uint32_t ResultType(ScriptOp op, std::uint32_t x)
                                                                                                    : x;
 }
 
-// A leaf's payload, when it still has the type T the runner was picked for
+// What a runner was picked for at a value: its type, and where the runner
+// knows it, the leaf's kind, which never changes, so that such a runner
+// need not test it. A spec without kind bits is a type alone.
+constexpr std::uint32_t kConstantLeaf = 0x100;
+constexpr std::uint32_t kVariableLeaf = 0x200;
+
+constexpr std::uint32_t TypeOf(std::uint32_t spec) { return spec & 0xFF; }
+
+// A leaf's payload, when it still has the type the runner was picked for
 // (a constant always has it; a variable may have changed type since).
-template <std::uint32_t T>
+template <std::uint32_t S>
 VLS_INLINE bool Load(const ScriptLeaf& leaf, const ScriptValue* variables, std::uint32_t& payload)
 {
-    if (leaf.kind == ScriptLeafKind::Constant) {
+    constexpr std::uint32_t T = TypeOf(S);
+    if constexpr ((S & kConstantLeaf) != 0) {
         payload = leaf.value;
         return true;
     }
+    if constexpr ((S & kVariableLeaf) == 0) {
+        if (leaf.kind == ScriptLeafKind::Constant) {
+            payload = leaf.value;
+            return true;
+        }
+    }
     const ScriptValue& variable = variables[leaf.value];
-    if (leaf.kind == ScriptLeafKind::Object) {
-        payload = variable.object;
-        return T == kScriptObject;
+    if constexpr ((S & kVariableLeaf) == 0) {
+        if (leaf.kind == ScriptLeafKind::Object) {
+            payload = variable.object;
+            return T == kScriptObject;
+        }
     }
     if (variable.type != T)
         return false;
@@ -103,21 +120,23 @@ VLS_INLINE std::uint64_t Finish(const ScriptFastInstruction& in, std::uint32_t v
 }
 
 
-template <std::uint32_t XT>
+template <std::uint32_t XS>
 std::uint64_t AssignValue(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
     std::uint32_t x;
-    if (!Load<XT>(in.values[0], vars, x))
+    if (!Load<XS>(in.values[0], vars, x))
         return Decline(in, code);
     Assign<XT>(vars[in.variable], x);
     return GoTo(in.next, VLS_GO_ON);
 }
 
-template <ScriptOp U, std::uint32_t XT>
+template <ScriptOp U, std::uint32_t XS>
 std::uint64_t AssignUnary(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
     std::uint32_t x, r;
-    if (!Load<XT>(in.values[0], vars, x))
+    if (!Load<XS>(in.values[0], vars, x))
         return Decline(in, code);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
@@ -125,12 +144,14 @@ std::uint64_t AssignUnary(VLS_RUNNER_ARGUMENTS)
     return GoTo(in.next, VLS_GO_ON);
 }
 
-template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
+template <ScriptOp Op, std::uint32_t XS, std::uint32_t YS>
 std::uint64_t AssignBinary(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
+    constexpr std::uint32_t YT = TypeOf(YS);
     std::uint32_t x, y, r;
-    if (!Load<XT>(in.values[0], vars, x)
-        || !Load<YT>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r))
+    if (!Load<XS>(in.values[0], vars, x)
+        || !Load<YS>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r))
         return Decline(in, code);
     constexpr std::uint32_t RT = ResultType(Op, XT);
     Assign<RT>(vars[in.variable], r);
@@ -151,45 +172,51 @@ std::uint64_t AssignChain(VLS_RUNNER_ARGUMENTS)
     return GoTo(in.next, VLS_GO_ON);
 }
 
-template <std::uint32_t XT>
+template <std::uint32_t XS>
 std::uint64_t TestValue(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
     std::uint32_t x;
-    if (!Load<XT>(in.values[0], vars, x))
+    if (!Load<XS>(in.values[0], vars, x))
         return Decline(in, code);
     return Finish<XT>(in, x, VLS_GO_ON);
 }
 
-template <ScriptOp U, std::uint32_t XT>
+template <ScriptOp U, std::uint32_t XS>
 std::uint64_t TestUnary(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
     std::uint32_t x, r;
-    if (!Load<XT>(in.values[0], vars, x))
+    if (!Load<XS>(in.values[0], vars, x))
         return Decline(in, code);
     Step<U, XT, XT>(x, 0, r);
     constexpr std::uint32_t RT = ResultType(U, XT);
     return Finish<RT>(in, r, VLS_GO_ON);
 }
 
-template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
+template <ScriptOp Op, std::uint32_t XS, std::uint32_t YS>
 std::uint64_t TestBinary(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
+    constexpr std::uint32_t YT = TypeOf(YS);
     std::uint32_t x, y, r;
-    if (!Load<XT>(in.values[0], vars, x)
-        || !Load<YT>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r))
+    if (!Load<XS>(in.values[0], vars, x)
+        || !Load<YS>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r))
         return Decline(in, code);
     constexpr std::uint32_t RT = ResultType(Op, XT);
     return Finish<RT>(in, r, VLS_GO_ON);
 }
 
-template <ScriptOp Op, ScriptOp U, std::uint32_t XT, std::uint32_t YT>
+template <ScriptOp Op, ScriptOp U, std::uint32_t XS, std::uint32_t YS>
 std::uint64_t TestCompare(VLS_RUNNER_ARGUMENTS)
 {
+    constexpr std::uint32_t XT = TypeOf(XS);
+    constexpr std::uint32_t YT = TypeOf(YS);
     constexpr std::uint32_t T1 = ResultType(Op, XT);
     constexpr std::uint32_t RT = ResultType(U, T1);
     std::uint32_t x, y, r1, r;
-    if (!Load<XT>(in.values[0], vars, x)
-        || !Load<YT>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r1))
+    if (!Load<XS>(in.values[0], vars, x)
+        || !Load<YS>(in.values[1], vars, y) || !Step<Op, XT, YT>(x, y, r1))
         return Decline(in, code);
     Step<U, T1, T1>(r1, 0, r);
     return Finish<RT>(in, r, VLS_GO_ON);
@@ -293,6 +320,36 @@ ScriptFastRun ForValue(std::uint32_t type, F&& f)
     return type == kScriptBoolean ? f(Constant<kScriptBoolean>{}) : ForNumber(type, f);
 }
 
+// The same for a spec with its leaf's kind, which the runner then knows.
+template <std::uint32_t T, typename F>
+ScriptFastRun ForKind(std::uint32_t spec, F&& f)
+{
+    if ((spec & kConstantLeaf) != 0)
+        return f(Constant<T | kConstantLeaf>{});
+    if ((spec & kVariableLeaf) != 0)
+        return f(Constant<T | kVariableLeaf>{});
+    return f(Constant<T>{});
+}
+
+template <typename F>
+ScriptFastRun ForNumberLeaf(std::uint32_t spec, F&& f)
+{
+    switch (TypeOf(spec)) {
+    case kScriptInteger:
+        return ForKind<kScriptInteger>(spec, f);
+    case kScriptFloat:
+        return ForKind<kScriptFloat>(spec, f);
+    default:
+        return nullptr;
+    }
+}
+
+template <typename F>
+ScriptFastRun ForValueLeaf(std::uint32_t spec, F&& f)
+{
+    return TypeOf(spec) == kScriptBoolean ? ForKind<kScriptBoolean>(spec, f) : ForNumberLeaf(spec, f);
+}
+
 template <typename F>
 ScriptFastRun ForBinary(ScriptOp op, F&& f)
 {
@@ -336,23 +393,26 @@ ScriptFastRun ForUnary(ScriptOp op, F&& f)
 
 #define VLS_V(c) decltype(c)::value
 
-// The runner for the value types t of the instruction's values, or null.
-ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* t)
+// The runner for the specs k of the instruction's values (their types and
+// leaf kinds), or null. Chains, and the first value of a comparison, are
+// picked by type alone, which keeps the number of runners down.
+ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* k)
 {
+    const std::uint32_t t[3] = {TypeOf(k[0]), TypeOf(k[1]), TypeOf(k[2])};
     const ScriptOp* const steps = in.ops;
     switch (in.form) {
     case ScriptTypedForm::AssignValue:
         if (t[0] == kScriptObject)
             return &AssignValue<kScriptObject>;
-        return ForValue(t[0], [](auto x) -> ScriptFastRun { return &AssignValue<VLS_V(x)>; });
+        return ForValueLeaf(k[0], [](auto x) -> ScriptFastRun { return &AssignValue<VLS_V(x)>; });
     case ScriptTypedForm::AssignUnary:
         return ForUnary(steps[0], [&](auto u) {
-            return ForValue(t[0], [](auto x) -> ScriptFastRun { return &AssignUnary<VLS_V(u), VLS_V(x)>; });
+            return ForValueLeaf(k[0], [](auto x) -> ScriptFastRun { return &AssignUnary<VLS_V(u), VLS_V(x)>; });
         });
     case ScriptTypedForm::AssignBinary:
         return ForBinary(steps[0], [&](auto op) {
-            return ForNumber(t[0], [&](auto x) {
-                return ForNumber(t[1], [](auto y) -> ScriptFastRun {
+            return ForNumberLeaf(k[0], [&](auto x) {
+                return ForNumberLeaf(k[1], [](auto y) -> ScriptFastRun {
                     return &AssignBinary<VLS_V(op), VLS_V(x), VLS_V(y)>;
                 });
             });
@@ -370,18 +430,18 @@ ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* t)
             });
         });
     case ScriptTypedForm::TestValue:
-        return ForValue(t[0], [](auto x) -> ScriptFastRun { return &TestValue<VLS_V(x)>; });
+        return ForValueLeaf(k[0], [](auto x) -> ScriptFastRun { return &TestValue<VLS_V(x)>; });
     case ScriptTypedForm::TestUnary:
         return ForUnary(steps[0], [&](auto u) {
-            return ForValue(t[0], [](auto x) -> ScriptFastRun { return &TestUnary<VLS_V(u), VLS_V(x)>; });
+            return ForValueLeaf(k[0], [](auto x) -> ScriptFastRun { return &TestUnary<VLS_V(u), VLS_V(x)>; });
         });
     case ScriptTypedForm::TestBinary:
         // Whether two object values name the same object.
         if (steps[0] == ScriptOp::Equal && t[0] == kScriptObject && t[1] == kScriptObject)
             return &TestBinary<ScriptOp::Equal, kScriptObject, kScriptObject>;
         return ForBinary(steps[0], [&](auto op) {
-            return ForNumber(t[0], [&](auto x) {
-                return ForNumber(t[1], [](auto y) -> ScriptFastRun {
+            return ForNumberLeaf(k[0], [&](auto x) {
+                return ForNumberLeaf(k[1], [](auto y) -> ScriptFastRun {
                     return &TestBinary<VLS_V(op), VLS_V(x), VLS_V(y)>;
                 });
             });
@@ -390,7 +450,7 @@ ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* t)
         return ForBinary(steps[0], [&](auto op) {
             return ForUnary(steps[1], [&](auto u) {
                 return ForNumber(t[0], [&](auto x) {
-                    return ForNumber(t[1], [](auto y) -> ScriptFastRun {
+                    return ForNumberLeaf(k[1], [](auto y) -> ScriptFastRun {
                         return &TestCompare<VLS_V(op), VLS_V(u), VLS_V(x), VLS_V(y)>;
                     });
                 });
@@ -428,15 +488,20 @@ std::uint64_t script_detail::PickFastRunner(VLS_RUNNER_ARGUMENTS)
             return run(in, VLS_GO_ON);
         }
     }
-    std::uint32_t types[3] = {};
+    std::uint32_t specs[3] = {};
     const std::uint32_t values = in.form == ScriptTypedForm::PushValues ? 0 : 3;
     for (std::uint32_t i = 0; i < values; ++i) {
         const ScriptLeaf& leaf = in.values[i];
-        types[i] = leaf.kind == ScriptLeafKind::Constant ? leaf.type
-            : leaf.kind == ScriptLeafKind::Object        ? kScriptObject
-                                                         : vars[leaf.value].type;
+        // A type no runner has (one of a damaged savegame, say) picks none.
+        const std::uint32_t type = leaf.kind == ScriptLeafKind::Constant ? leaf.type
+            : leaf.kind == ScriptLeafKind::Object                        ? kScriptObject
+                                                                         : vars[leaf.value].type;
+        const std::uint32_t kind = leaf.kind == ScriptLeafKind::Constant ? kConstantLeaf
+            : leaf.kind == ScriptLeafKind::Variable                      ? kVariableLeaf
+                                                                         : 0;
+        specs[i] = type == TypeOf(type) ? type | kind : 0;
     }
-    const ScriptFastRun run = Choose(in, types);
+    const ScriptFastRun run = Choose(in, specs);
     if (!run) {
         in.run = &Stop;
         s.instructions[in.offset] = in.general;
