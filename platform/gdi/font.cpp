@@ -146,40 +146,53 @@ std::string MatchFamily(const std::string& faceName)
 
 std::shared_ptr<Font> Font::Open(const LOGFONTW& lf)
 {
-    const std::string face = WideToAnsi(std::u16string(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0')));
     std::shared_ptr<Font> font(new Font());
-    font->face_ = std::make_unique<FaceHandle>();
+    font->logFont_ = lf;
     font->underline_ = lf.lfUnderline != 0;
     font->strikeOut_ = lf.lfStrikeOut != 0;
+    return font;
+}
+
+void Font::Resolve() const
+{
+    // Fonts are only ever made by Open, never as constant objects.
+    std::call_once(matched_, [this] { const_cast<Font*>(this)->OpenFace(); });
+}
+
+void Font::OpenFace()
+{
+    const LOGFONTW& lf = logFont_;
+    const std::string face = WideToAnsi(std::u16string(lf.lfFaceName, std::find(lf.lfFaceName, lf.lfFaceName + LF_FACESIZE, u'\0')));
+    face_ = std::make_unique<FaceHandle>();
     const bool wantBold = lf.lfWeight >= FW_SEMIBOLD;
     const bool wantItalic = lf.lfItalic != 0;
 
     std::lock_guard lock(FontLock());
     const Match m = FindFont(face, lf.lfWeight, wantItalic, lf.lfPitchAndFamily);
-    font->faceName_ = face.empty() ? m.family : face;
-    TEXTMETRICA& tm = font->metrics_;
+    faceName_ = face.empty() ? m.family : face;
+    TEXTMETRICA& tm = metrics_;
     tm.tmWeight = wantBold ? FW_BOLD : FW_NORMAL;
     tm.tmItalic = wantItalic ? 1 : 0;
-    tm.tmUnderlined = font->underline_ ? 1 : 0;
-    tm.tmStruckOut = font->strikeOut_ ? 1 : 0;
+    tm.tmUnderlined = underline_ ? 1 : 0;
+    tm.tmStruckOut = strikeOut_ ? 1 : 0;
     tm.tmCharSet = lf.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : lf.lfCharSet;
     tm.tmFirstChar = 0x1E;
     tm.tmLastChar = 0xFF;
     tm.tmDefaultChar = 0x1F;
     tm.tmBreakChar = 0x20;
     tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = kScreenDpi;
-    if (m.file.empty() || FT_New_Face(Library(), m.file.c_str(), m.index, &font->face_->face) != 0) {
-        font->face_->face = nullptr;
+    if (m.file.empty() || FT_New_Face(Library(), m.file.c_str(), m.index, &face_->face) != 0) {
+        face_->face = nullptr;
         // No font at all: fixed 8 x 13 cells so that layout still works.
         tm.tmHeight = 13;
         tm.tmAscent = 10;
         tm.tmDescent = 3;
         tm.tmAveCharWidth = tm.tmMaxCharWidth = 8;
-        return font;
+        return;
     }
-    FT_Face f = font->face_->face;
-    font->emboldenSynthetic_ = wantBold && !m.bold;
-    font->obliqueSynthetic_ = wantItalic && !m.italic;
+    FT_Face f = face_->face;
+    emboldenSynthetic_ = wantBold && !m.bold;
+    obliqueSynthetic_ = wantItalic && !m.italic;
 
     // The cell of the original is the OS/2 table's Windows ascent plus descent.
     double ascentUnits = f->ascender;
@@ -209,11 +222,11 @@ std::shared_ptr<Font> Font::Open(const LOGFONTW& lf)
     const bool fixed = FT_IS_FIXED_WIDTH(f);
     tm.tmPitchAndFamily = static_cast<BYTE>((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE |
                                             (fixed ? FF_MODERN : FF_SWISS));
-    return font;
 }
 
 const Glyph& Font::Load(char32_t c)
 {
+    Resolve();
     Glyph g;
     FT_Face f = face_->face;
     if (!f) {

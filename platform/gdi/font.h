@@ -2,10 +2,13 @@
 
 // Fonts: a logical font is matched through fontconfig and rendered with
 // FreeType at 96 dots per inch. Glyph advances are whole pixels, so that
-// measuring and drawing agree exactly.
+// measuring and drawing agree exactly. The match is made when the font is
+// first measured or drawn: device contexts select the stock font from the
+// start, and a program that never draws text never starts fontconfig.
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -30,8 +33,16 @@ public:
     ~Font();
     static std::shared_ptr<Font> Open(const LOGFONTW& logFont);
 
-    const TEXTMETRICA& Metrics() const { return metrics_; }
-    const std::string& FaceName() const { return faceName_; }
+    const TEXTMETRICA& Metrics() const
+    {
+        Resolve();
+        return metrics_;
+    }
+    const std::string& FaceName() const
+    {
+        Resolve();
+        return faceName_;
+    }
     bool Underline() const { return underline_; }
     bool StrikeOut() const { return strikeOut_; }
     int Advance(char32_t c);
@@ -40,8 +51,12 @@ public:
 
 private:
     Font() = default;
+    void Resolve() const;
+    void OpenFace();
     const Glyph& Load(char32_t c);
 
+    LOGFONTW logFont_{};
+    mutable std::once_flag matched_;
     struct FaceHandle;
     std::unique_ptr<FaceHandle> face_;
     TEXTMETRICA metrics_{};
