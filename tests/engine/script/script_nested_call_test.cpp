@@ -98,6 +98,9 @@ const CalleeCase kCallees[] = {
         "", 0, true},
     {"fast code out of jumps", "loop:\n inc ref r\n jmp loop\n", -1, 5, "Script jump budget spent.", 4},
     {"an unknown opcode after fast code", " inc ref r\n .byte 5\n ret\n", -1, 1, "Opcode not supported."},
+    // The caller's values below the callee's base are not the callee's.
+    {"a native call short of arguments", " inc ref r\n push int 1\n native - two\n ret\n", -1, 1,
+        "Script stack underflow."},
 };
 
 class NestedCalleeTable : public NestedCallTest, public ::testing::WithParamInterface<CalleeCase> {};
