@@ -6,6 +6,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int kMaxCellsPerSide = 256;
@@ -18,6 +22,12 @@ constexpr double kMarginShare = 1e-5;
 // Edges are filed with a margin of their own, against the rounding of the
 // cell bounds, so one lying on a cell border is filed on both sides.
 constexpr double kFilingShare = 1e-9;
+// Far above the rounding of a few single-precision operations on lengths
+// that are not negative, as a share of the result and at the least.
+constexpr double kRegionRounding = 1e-5;
+constexpr double kRegionRoundingFloor = 1e-30;
+// Offsets up to this square and sum in single precision without overflow.
+constexpr float kOrdinary = 1e18f;
 
 bool Finite(float a, float b, float c, float d)
 {
@@ -42,6 +52,7 @@ void WalkEdgeGrid::Clear()
 {
     layers_.clear();
     edges_.clear();
+    boxes_ = Boxes();
     all_.clear();
     loose_.clear();
     cellStart_.clear();
@@ -52,7 +63,7 @@ void WalkEdgeGrid::Clear()
 void WalkEdgeGrid::Build(const DynArray<cKestruneEnvironmentLayer*>& layers)
 {
     Clear();
-    constexpr double kFar = std::numeric_limits<double>::infinity();
+    constexpr float kFar = std::numeric_limits<float>::infinity();
     double minX = kFar, minZ = kFar, maxX = -kFar, maxZ = -kFar;
     for (std::int32_t i = 0; i < layers.count; ++i) {
         layers_.push_back(layers.data[i]);
@@ -70,8 +81,11 @@ void WalkEdgeGrid::Build(const DynArray<cKestruneEnvironmentLayer*>& layers)
                 all_.push_back(index);
                 if (!Finite(a.x, a.z, b.x, b.z)) {
                     loose_.push_back(index);
+                    // No measure of distance passes over it.
+                    boxes_.Add(-kFar, -kFar, kFar, kFar);
                     continue;
                 }
+                boxes_.Add(edge.lowX, edge.lowZ, edge.highX, edge.highZ);
                 minX = std::min(minX, static_cast<double>(edge.lowX));
                 minZ = std::min(minZ, static_cast<double>(edge.lowZ));
                 maxX = std::max(maxX, static_cast<double>(edge.highX));
@@ -226,6 +240,57 @@ bool WalkEdgeGrid::CrossesNearby(const Nearby& nearby, float x1, float z1, float
     if (!served)
         return Crosses(x1, z1, x2, z2);
     return AnyCrossed(nearby.edges, x1, z1, x2, z2, nullptr);
+}
+
+void WalkEdgeGrid::Boxes::Add(float lowX, float lowZ, float highX, float highZ)
+{
+    this->lowX.push_back(lowX);
+    this->lowZ.push_back(lowZ);
+    this->highX.push_back(highX);
+    this->highZ.push_back(highZ);
+}
+
+void WalkEdgeGrid::BeyondRegion(float x, float z, float otherX, float otherZ, double share, double limit,
+                                std::vector<std::uint8_t>& beyond) const
+{
+    // Offsets, squares, roots, sums and the share in single precision each
+    // round by a part in 2^24 of what they measure, all of it not negative:
+    // a sum this far past the limit is past it in any precision.
+    const float far = static_cast<float>(limit * (1.0 + kRegionRounding) + kRegionRoundingFloor);
+    const float part = static_cast<float>(share);
+    const std::size_t count = edges_.size();
+    beyond.assign(count, 0);
+    const auto offset = [](float low, float high, float p) { return std::fmax(std::fmax(low - p, p - high), 0.0f); };
+    // Offsets too large to square are never told.
+    const auto away = [&](std::size_t e, float px, float pz) {
+        const float ox = offset(boxes_.lowX[e], boxes_.highX[e], px), oz = offset(boxes_.lowZ[e], boxes_.highZ[e], pz);
+        return std::fmax(ox, oz) <= kOrdinary ? std::sqrt(ox * ox + oz * oz) : 0.0f;
+    };
+    std::size_t e = 0;
+#if defined(__SSE2__)
+    // The same as below, four edges at a time.
+    const __m128 px = _mm_set1_ps(x), pz = _mm_set1_ps(z), qx = _mm_set1_ps(otherX), qz = _mm_set1_ps(otherZ);
+    const __m128 zero = _mm_setzero_ps(), partLanes = _mm_set1_ps(part), farLanes = _mm_set1_ps(far);
+    const __m128 ordinary = _mm_set1_ps(kOrdinary);
+    const auto lanes = [zero](__m128 low, __m128 high, __m128 p) {
+        return _mm_max_ps(_mm_max_ps(_mm_sub_ps(low, p), _mm_sub_ps(p, high)), zero);
+    };
+    for (; e + 4 <= count; e += 4) {
+        const __m128 lowX = _mm_loadu_ps(boxes_.lowX.data() + e), highX = _mm_loadu_ps(boxes_.highX.data() + e);
+        const __m128 lowZ = _mm_loadu_ps(boxes_.lowZ.data() + e), highZ = _mm_loadu_ps(boxes_.highZ.data() + e);
+        const __m128 ox = lanes(lowX, highX, px), oz = lanes(lowZ, highZ, pz);
+        const __m128 qox = lanes(lowX, highX, qx), qoz = lanes(lowZ, highZ, qz);
+        const __m128 near = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(ox, ox), _mm_mul_ps(oz, oz)));
+        const __m128 nearOther = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(qox, qox), _mm_mul_ps(qoz, qoz)));
+        const __m128 largest = _mm_max_ps(_mm_max_ps(ox, oz), _mm_max_ps(qox, qoz));
+        const __m128 past = _mm_cmpgt_ps(_mm_add_ps(near, _mm_mul_ps(partLanes, nearOther)), farLanes);
+        const int bits = _mm_movemask_ps(_mm_and_ps(past, _mm_cmple_ps(largest, ordinary)));
+        for (int k = 0; k < 4; ++k)
+            beyond[e + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(bits >> k & 1);
+    }
+#endif
+    for (; e < count; ++e)
+        beyond[e] = away(e, x, z) + part * away(e, otherX, otherZ) > far ? 1 : 0;
 }
 
 double WalkEdgeGrid::Margin(double extent) const { return margin_ + kMarginShare * extent; }

@@ -54,6 +54,12 @@ public:
         bx = edges_[e].bx;
         bz = edges_[e].bz;
     }
+    // Marks the edges whose boxes lie so far from (x, z) and from (otherX,
+    // otherZ), both finite, that the distance from the first plus share (at
+    // most 1) of the distance from the second is beyond limit, even measured
+    // in double precision; edges that are not finite never are.
+    void BeyondRegion(float x, float z, float otherX, float otherZ, double share, double limit,
+                      std::vector<std::uint8_t>& beyond) const;
     // Only an edge within this distance of a segment whose |dx| + |dz| is
     // extent can be found to cross it, rounding included.
     double Margin(double extent) const;
@@ -75,8 +81,15 @@ private:
     void Size(int columns, int rows);
     std::size_t CountFiled() const;
 
+    // The edges' boxes field by field, for four edges at a time.
+    struct Boxes {
+        std::vector<float> lowX, lowZ, highX, highZ;
+        void Add(float lowX, float lowZ, float highX, float highZ);
+    };
+
     std::vector<const cKestruneEnvironmentLayer*> layers_;
     std::vector<Edge> edges_;
+    Boxes boxes_;
     // Every edge, and the edges with a coordinate that is not finite, which
     // no cell can hold: the first serves segments that are not finite, the
     // second is tested for every segment.

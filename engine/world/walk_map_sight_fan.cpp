@@ -68,9 +68,17 @@ void WalkSightFan::Build(const WalkEdgeGrid& edges, float x, float z, double rea
     double regionReach = std::numeric_limits<double>::infinity();
     if (region && region->share >= 0.0 && region->share <= 1.0)
         regionReach = region->limit * (1.0 + kRegionShare) + kRegionSlack + 2.0 * margin;
+    // Most edges lie far outside the region: the grid tells them four at a
+    // time, by the distances of their boxes as the test below measures them.
+    const bool quick = regionReach < std::numeric_limits<double>::infinity() && std::isfinite(x) && std::isfinite(z)
+                    && std::isfinite(region->otherX) && std::isfinite(region->otherZ);
+    if (quick)
+        edges.BeyondRegion(x, z, region->otherX, region->otherZ, region->share, regionReach, beyond_);
     constexpr double kPerTurn = kSectors / 4.0;
     for (std::uint32_t e = 0; e < count; ++e) {
         span_[e] = 0;
+        if (quick && beyond_[e])
+            continue;
         float ax, az, bx, bz;
         edges.EdgeEnds(e, ax, az, bx, bz);
         const double ux = ax - px, uz = az - pz, vx = bx - px, vz = bz - pz;

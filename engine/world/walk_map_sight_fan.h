@@ -53,4 +53,5 @@ private:
     // Per edge while filing: its first sector and how many it spans.
     std::vector<std::uint32_t> first_, span_;
     std::vector<double> distance_;
+    std::vector<std::uint8_t> beyond_;
 };
