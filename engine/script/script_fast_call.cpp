@@ -8,11 +8,21 @@
 
 namespace script_detail {
 
+namespace {
+
+// Whether bytes more bytes pushed on top leave the room the fast code keeps.
+VLS_INLINE bool Leaves(std::uint32_t top, std::uint64_t bytes)
+{
+    return top + bytes + kFastRoomSlots * 5u <= kStackLast;
+}
+
+} // namespace
+
 // A constant other than a text: in.general's type and payload.
 std::uint64_t PushConstant(VLS_RUNNER_ARGUMENTS)
 {
     const std::uint32_t top = s.top;
-    if (top + 5 + kFastRoomSlots * 5u > kStackLast)
+    if (!Leaves(top, 5))
         return EndAt(kLongForm, in, code);
     WriteStackValue(s.stack, top, in.general.type, in.general.a);
     s.top = top + 5;
@@ -25,8 +35,7 @@ std::uint64_t PushConstant(VLS_RUNNER_ARGUMENTS)
 std::uint64_t PushConstantText(VLS_RUNNER_ARGUMENTS)
 {
     const std::uint32_t length = in.general.b;
-    const std::uint32_t top = s.top;
-    if (std::uint64_t{top} + length + 2 + kFastRoomSlots * 5u > kStackLast)
+    if (!Leaves(s.top, std::uint64_t{length} + 2))
         return EndAt(kLongForm, in, code);
     PushTextImage(s.stack, s.top, s.program->reversedCode.data() + in.constant, length);
     return GoTo(in.next, VLS_GO_ON);
@@ -40,7 +49,7 @@ std::uint64_t PushShortConstantText(VLS_RUNNER_ARGUMENTS)
 {
     const std::uint32_t length = in.general.b;
     const std::uint32_t top = s.top;
-    if (std::uint64_t{top} + length + 2 + kFastRoomSlots * 5u > kStackLast)
+    if (!Leaves(top, length + 2))
         return EndAt(kLongForm, in, code);
     std::uint8_t image[kShortTextImage];
     std::memcpy(image, s.program->reversedCode.data() + in.constant, sizeof image);
