@@ -63,9 +63,11 @@ VLS_INLINE std::uint64_t Decline(ScriptFastInstruction& in, const std::uint8_t* 
     return EndAt(kLongForm, in, code);
 }
 
-// The runner of a bare assignment, which takes its values off the stack
-// (script_fast_stack.cpp).
+// The runners of a bare assignment and bare arithmetic, which take their
+// values off the stack (script_fast_stack.cpp).
 std::uint64_t AssignPopped(VLS_RUNNER_ARGUMENTS);
+std::uint64_t BinaryPopped(VLS_RUNNER_ARGUMENTS);
+std::uint64_t UnaryPopped(VLS_RUNNER_ARGUMENTS);
 
 // The runners of a constant's push (script_fast_call.cpp). A short text's
 // runner copies kShortTextImage bytes of its image, which the code must hold.

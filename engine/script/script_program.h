@@ -71,6 +71,30 @@ enum class ScriptOp : std::uint8_t {
     Fast,
 };
 
+// The instructions that pop two values and push one result, and those that
+// pop one and push one.
+constexpr bool IsBinaryOp(ScriptOp op)
+{
+    switch (op) {
+    case ScriptOp::Add:
+    case ScriptOp::Multiply:
+    case ScriptOp::Divide:
+    case ScriptOp::Or:
+    case ScriptOp::And:
+    case ScriptOp::Xor:
+    case ScriptOp::Equal:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr bool IsUnaryOp(ScriptOp op)
+{
+    return op == ScriptOp::Negate || op == ScriptOp::ToBoolean || op == ScriptOp::Not
+        || op == ScriptOp::TestNonNegative;
+}
+
 struct ScriptInstruction {
     ScriptOp op = ScriptOp::FailOverrun;
     std::uint8_t type = 0;     // the operand's type tag

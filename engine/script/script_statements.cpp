@@ -12,28 +12,6 @@
 
 namespace {
 
-bool IsBinary(ScriptOp op)
-{
-    switch (op) {
-    case ScriptOp::Add:
-    case ScriptOp::Multiply:
-    case ScriptOp::Divide:
-    case ScriptOp::Or:
-    case ScriptOp::And:
-    case ScriptOp::Xor:
-    case ScriptOp::Equal:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsUnary(ScriptOp op)
-{
-    return op == ScriptOp::Negate || op == ScriptOp::ToBoolean || op == ScriptOp::Not
-        || op == ScriptOp::TestNonNegative;
-}
-
 bool IsFused(ScriptOp op)
 {
     return op == ScriptOp::AddToVariable || op == ScriptOp::VariableEqualsJumpIfFalse
@@ -96,14 +74,14 @@ public:
                 leaf.value = in.a;
                 leaves_.push_back(leaf);
                 Push(static_cast<std::uint32_t>(leaves_.size() - 1));
-            } else if (IsBinary(in.op)) {
+            } else if (IsBinaryOp(in.op)) {
                 if (stack_.size() < 2 || steps_.size() == kMaxStatementSteps)
                     break;
                 const std::uint32_t y = Pop();
                 const std::uint32_t x = Pop();
                 steps_.push_back({in.op, x, y});
                 Push(kStepNumbers + static_cast<std::uint32_t>(steps_.size() - 1));
-            } else if (IsUnary(in.op)) {
+            } else if (IsUnaryOp(in.op)) {
                 if (stack_.empty())
                     break;
                 std::uint32_t x = stack_.back();
@@ -184,7 +162,7 @@ private:
     static ScriptOp Shape(const ScriptStatement& statement, const ScriptProgram& program)
     {
         const ScriptStep* const step = statement.stepCount == 1 ? &program.steps[statement.firstStep] : nullptr;
-        const bool unary = step && IsUnary(step->op);
+        const bool unary = step && IsUnaryOp(step->op);
         if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 2 && !step)
             return ScriptOp::AssignValue;
         if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 3 && step && !unary
@@ -194,10 +172,10 @@ private:
         const bool test = statement.end == ScriptStatementEnd::JumpIfFalse
             || statement.end == ScriptStatementEnd::JumpIfTrue;
         if (statement.end == ScriptStatementEnd::Assign && statement.leafCount == 4 && steps
-            && !IsUnary(steps[0].op) && !IsUnary(steps[1].op) && steps[0].x == 1 && steps[0].y == 2
+            && !IsUnaryOp(steps[0].op) && !IsUnaryOp(steps[1].op) && steps[0].x == 1 && steps[0].y == 2
             && steps[1].x == 4 && steps[1].y == 3)
             return ScriptOp::AssignChain;
-        if (test && statement.leafCount == 2 && steps && !IsUnary(steps[0].op) && IsUnary(steps[1].op)
+        if (test && statement.leafCount == 2 && steps && !IsUnaryOp(steps[0].op) && IsUnaryOp(steps[1].op)
             && steps[0].x == 0 && steps[0].y == 1 && steps[1].x == 2)
             return ScriptOp::TestCompare;
         if (test && statement.leafCount == 1 && statement.stepCount == 0)

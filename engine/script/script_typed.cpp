@@ -15,12 +15,6 @@ using Constant = std::integral_constant<decltype(V), V>;
 constexpr std::uint32_t kNoFastInstruction = 0xFFFFFFFFu;
 constexpr std::uint32_t kFastInstructionSize = sizeof(ScriptFastInstruction);
 
-constexpr bool IsUnary(ScriptOp op)
-{
-    return op == ScriptOp::Negate || op == ScriptOp::ToBoolean || op == ScriptOp::Not
-        || op == ScriptOp::TestNonNegative;
-}
-
 // The type of a step's result for an operand of type x.
 constexpr std::uint32_t ResultType(ScriptOp op, std::uint32_t x)
 {
@@ -77,7 +71,7 @@ template <ScriptOp Op, std::uint32_t XT, std::uint32_t YT>
 VLS_INLINE bool Step(std::uint32_t x, std::uint32_t y, std::uint32_t& result)
 {
     std::uint32_t type;
-    if constexpr (IsUnary(Op)) {
+    if constexpr (IsUnaryOp(Op)) {
         UnaryResult(Op, XT, x, type, result);
         return true;
     } else {
@@ -517,9 +511,9 @@ namespace {
 bool StepsFit(ScriptTypedForm form, const ScriptStep* steps)
 {
     const auto binary = [&](std::size_t k, std::uint8_t x, std::uint8_t y) {
-        return !IsUnary(steps[k].op) && steps[k].x == x && steps[k].y == y;
+        return !IsUnaryOp(steps[k].op) && steps[k].x == x && steps[k].y == y;
     };
-    const auto unary = [&](std::size_t k, std::uint8_t x) { return IsUnary(steps[k].op) && steps[k].x == x; };
+    const auto unary = [&](std::size_t k, std::uint8_t x) { return IsUnaryOp(steps[k].op) && steps[k].x == x; };
     switch (form) {
     case ScriptTypedForm::AssignUnary:
         return unary(0, 1);
@@ -564,6 +558,11 @@ bool MakeFastInstruction(const ScriptProgram& program, std::uint32_t p, ScriptFa
     in.offset = p;
     in.variable = general.a;
     in.highestVariable = general.a;
+    if (IsBinaryOp(general.op) || IsUnaryOp(general.op)) {
+        in.highestVariable = 0;
+        in.run = IsBinaryOp(general.op) ? &BinaryPopped : &UnaryPopped;
+        return true;
+    }
     switch (general.op) {
     case ScriptOp::Increment:
         in.run = &Count<true>;
@@ -797,12 +796,12 @@ void BuildScriptFastCode(
         }
     }
     for (std::size_t i = 0; i < made; ++i) {
-        // The run loop runs a native call or a bare assignment it comes to
-        // itself: entering the fast code for one costs more than it saves
-        // when what follows is left to the run loop. The fast code runs them
-        // when it comes to them.
-        const ScriptOp op = fast[i].general.op;
-        if (op == ScriptOp::CallNative || op == ScriptOp::Assign)
+        // The run loop runs a native call, or an instruction that takes its
+        // values off the stack, itself: entering the fast code for one costs
+        // more than it saves when what follows is left to the run loop. The
+        // fast code runs them when it comes to them.
+        if (fast[i].run == &cKestruneScript::RunNativeInFastCode || fast[i].run == &AssignPopped
+            || fast[i].run == &BinaryPopped || fast[i].run == &UnaryPopped)
             continue;
         ScriptInstruction entry;
         entry.op = ScriptOp::Fast;

@@ -221,6 +221,115 @@ callsite rr test__Give 1 ref
     ret
 )";
 
+// Arithmetic on natives' results, which the fast code takes off the stack:
+// every binary and unary instruction on numbers, booleans and objects, then
+// a text and an integer division by zero, which go to the long forms.
+const char* const kArithmeticOnResults = R"(
+var a int
+var f float
+var b bool
+var o object
+callsite ri test__Give 0 int
+callsite rf test__Give 0 float
+callsite rb test__Give 0 bool
+callsite rs test__Give 0 string
+callsite ro test__Give 0 object
+    push ref a
+    native - ri
+    native - rf
+    add
+    native - ri
+    mul
+    native - ri
+    div
+    native - rb
+    xor
+    native - ri
+    or
+    native - rf
+    and
+    neg
+    assign
+    push ref f
+    native - rf
+    native - ri
+    mul
+    native - rf
+    div
+    native - rb
+    add
+    neg
+    assign
+    push ref b
+    native - rb
+    native - rb
+    eq
+    not
+    native - ro
+    native - ro
+    eq
+    and
+    native - rf
+    tobool
+    or
+    native - ri
+    nonneg
+    xor
+    native - rf
+    nonneg
+    and
+    assign
+    native - ri
+    native - rs
+    add
+    popreg
+    native - rs
+    native - ri
+    add
+    native - rs
+    eq
+    popreg
+    push ref b
+    native - rs
+    not
+    tobool
+    assign
+    push ref f
+    native - rs
+    nonneg
+    assign
+    push ref a
+    native - ri
+    push int 0
+    div
+    assign
+    ret
+)";
+
+// A nested run of inner over a stack whose value 5 the caller assigns to a
+// when the run is over: inner may pop only what it pushed itself.
+std::string AroundANestedRun(const char* inner)
+{
+    return std::string(R"(
+var a int
+callsite run test__Run 1 int
+callsite ri test__Give 0 int
+    push ref a
+    push int 5
+    push string "inner"
+    native - run
+    popreg
+    assign
+    ret
+func inner
+)") + inner + "    ret\n";
+}
+
+// The fast code takes over at the popreg, with one value or none above the
+// base.
+const std::string kUnaryAboveTheBase = AroundANestedRun("    native - ri\n    popreg\n    neg\n");
+const std::string kBinaryAboveTheBase = AroundANestedRun("    native - ri\n    native - ri\n    popreg\n    add\n");
+
 // A loop around a native that may change what the code after it stands on,
 // with statements on both sides of the call.
 std::string AroundANative(const char* native)
@@ -1079,6 +1188,20 @@ loop:
     ret
 )"},
     {"native results assigned by type", kResultsAssigned},
+    {"arithmetic on native results", kArithmeticOnResults},
+    {"arithmetic on native results with little room", kArithmeticOnResults, "", false, 19},
+    {"unary instruction in a nested run finds nothing above its base", kUnaryAboveTheBase.c_str()},
+    {"binary instruction in a nested run finds one value above its base", kBinaryAboveTheBase.c_str()},
+    {"arithmetic over a stack too short", R"(
+var a int
+callsite ri test__Give 0 int
+    native - ri
+    neg
+    native - ri
+    add
+    add
+    ret
+)"},
     {"native result assigned over a stack too short", R"(
 var a int
 callsite ri test__Give 0 int
