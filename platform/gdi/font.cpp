@@ -1,10 +1,6 @@
 #include "platform/gdi/font.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
-#include <fontconfig/fontconfig.h>
+#include "platform/gdi/font_library.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,11 +18,12 @@ std::mutex& FontLock()
     return m;
 }
 
+// Only asked for once the font libraries are loaded.
 FT_Library Library()
 {
     static FT_Library lib = [] {
         FT_Library l = nullptr;
-        FT_Init_FreeType(&l);
+        LoadFontLibrary()->FT_Init_FreeType(&l);
         return l;
     }();
     return lib;
@@ -54,11 +51,11 @@ struct Match {
 
 // Fontconfig keeps its configuration for the life of the process; it is
 // released at exit so that leak checkers see a clean end.
-void ReleaseFontconfigAtExit()
+void ReleaseFontconfigAtExit(const FontLibrary* fonts)
 {
-    static const bool registered = [] {
-        FcInit();
-        std::atexit([] { FcFini(); });
+    static const bool registered = [fonts] {
+        fonts->FcInit();
+        std::atexit([] { LoadFontLibrary()->FcFini(); });
         return true;
     }();
     (void)registered;
@@ -66,46 +63,49 @@ void ReleaseFontconfigAtExit()
 
 Match FindFont(const std::string& face, LONG weight, bool italic, BYTE pitchAndFamily)
 {
-    ReleaseFontconfigAtExit();
     Match m;
-    FcPattern* pattern = FcPatternCreate();
+    const FontLibrary* const fonts = LoadFontLibrary();
+    if (!fonts)
+        return m;
+    ReleaseFontconfigAtExit(fonts);
+    FcPattern* pattern = fonts->FcPatternCreate();
     if (IsSansSubstitute(face)) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans"));
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans"));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     } else if (strcasecmp(face.c_str(), "Courier New") == 0 || strcasecmp(face.c_str(), "Courier") == 0 ||
                (pitchAndFamily & 0x3) == FIXED_PITCH) {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans Mono"));
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans Mono"));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
     } else {
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans"));
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("DejaVu Sans"));
+        fonts->FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     }
-    FcPatternAddInteger(pattern, FC_WEIGHT, weight >= FW_SEMIBOLD ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    fonts->FcPatternAddInteger(pattern, FC_WEIGHT, weight >= FW_SEMIBOLD ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    fonts->FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    fonts->FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    fonts->FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    fonts->FcDefaultSubstitute(pattern);
     FcResult result;
-    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* found = fonts->FcFontMatch(nullptr, pattern, &result);
     if (found) {
         FcChar8* file = nullptr;
         FcChar8* family = nullptr;
         int index = 0, w = 0, slant = 0;
-        if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch)
+        if (fonts->FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch)
             m.file = reinterpret_cast<const char*>(file);
-        if (FcPatternGetString(found, FC_FAMILY, 0, &family) == FcResultMatch)
+        if (fonts->FcPatternGetString(found, FC_FAMILY, 0, &family) == FcResultMatch)
             m.family = reinterpret_cast<const char*>(family);
-        if (FcPatternGetInteger(found, FC_INDEX, 0, &index) == FcResultMatch)
+        if (fonts->FcPatternGetInteger(found, FC_INDEX, 0, &index) == FcResultMatch)
             m.index = index;
-        if (FcPatternGetInteger(found, FC_WEIGHT, 0, &w) == FcResultMatch)
+        if (fonts->FcPatternGetInteger(found, FC_WEIGHT, 0, &w) == FcResultMatch)
             m.bold = w >= FC_WEIGHT_DEMIBOLD;
-        if (FcPatternGetInteger(found, FC_SLANT, 0, &slant) == FcResultMatch)
+        if (fonts->FcPatternGetInteger(found, FC_SLANT, 0, &slant) == FcResultMatch)
             m.italic = slant != FC_SLANT_ROMAN;
-        FcPatternDestroy(found);
+        fonts->FcPatternDestroy(found);
     }
-    FcPatternDestroy(pattern);
+    fonts->FcPatternDestroy(pattern);
     return m;
 }
 
@@ -131,7 +131,7 @@ struct Font::FaceHandle {
     {
         if (face) {
             std::lock_guard lock(FontLock());
-            FT_Done_Face(face);
+            LoadFontLibrary()->FT_Done_Face(face);
         }
     }
 };
@@ -181,7 +181,9 @@ void Font::OpenFace()
     tm.tmDefaultChar = 0x1F;
     tm.tmBreakChar = 0x20;
     tm.tmDigitizedAspectX = tm.tmDigitizedAspectY = kScreenDpi;
-    if (m.file.empty() || FT_New_Face(Library(), m.file.c_str(), m.index, &face_->face) != 0) {
+    // A file was matched only if the font libraries are loaded.
+    const FontLibrary* const fonts = LoadFontLibrary();
+    if (m.file.empty() || fonts->FT_New_Face(Library(), m.file.c_str(), m.index, &face_->face) != 0) {
         face_->face = nullptr;
         // No font at all: fixed 8 x 13 cells so that layout still works.
         tm.tmHeight = 13;
@@ -197,7 +199,7 @@ void Font::OpenFace()
     // The cell of the original is the OS/2 table's Windows ascent plus descent.
     double ascentUnits = f->ascender;
     double descentUnits = -f->descender;
-    if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2)); os2 && os2->usWinAscent) {
+    if (const auto* os2 = static_cast<const TT_OS2*>(fonts->FT_Get_Sfnt_Table(f, FT_SFNT_OS2)); os2 && os2->usWinAscent) {
         ascentUnits = os2->usWinAscent;
         descentUnits = os2->usWinDescent;
     }
@@ -211,7 +213,7 @@ void Font::OpenFace()
     else
         em = height * upem / (ascentUnits + descentUnits);
     const int emPixels = std::max(1, static_cast<int>(std::lround(em)));
-    FT_Set_Pixel_Sizes(f, 0, static_cast<FT_UInt>(emPixels));
+    fonts->FT_Set_Pixel_Sizes(f, 0, static_cast<FT_UInt>(emPixels));
     tm.tmAscent = static_cast<LONG>(std::lround(ascentUnits * em / upem));
     tm.tmDescent = static_cast<LONG>(std::lround(descentUnits * em / upem));
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
@@ -233,17 +235,18 @@ const Glyph& Font::Load(char32_t c)
         g.advance = 8;
         return glyphs_[c] = std::move(g);
     }
+    const FontLibrary* const fonts = LoadFontLibrary();
     std::lock_guard lock(FontLock());
-    FT_UInt index = FT_Get_Char_Index(f, c);
+    FT_UInt index = fonts->FT_Get_Char_Index(f, c);
     if (index == 0 && c >= 0x20)
-        index = FT_Get_Char_Index(f, u'?');
-    if (FT_Load_Glyph(f, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0) {
+        index = fonts->FT_Get_Char_Index(f, u'?');
+    if (fonts->FT_Load_Glyph(f, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0) {
         if (emboldenSynthetic_)
-            FT_GlyphSlot_Embolden(f->glyph);
+            fonts->FT_GlyphSlot_Embolden(f->glyph);
         if (obliqueSynthetic_)
-            FT_GlyphSlot_Oblique(f->glyph);
+            fonts->FT_GlyphSlot_Oblique(f->glyph);
         g.advance = static_cast<int>((f->glyph->advance.x + 32) >> 6);
-        if (FT_Render_Glyph(f->glyph, FT_RENDER_MODE_NORMAL) == 0) {
+        if (fonts->FT_Render_Glyph(f->glyph, FT_RENDER_MODE_NORMAL) == 0) {
             const FT_Bitmap& bm = f->glyph->bitmap;
             g.left = f->glyph->bitmap_left;
             g.top = f->glyph->bitmap_top;

@@ -1,6 +1,6 @@
 #include "platform/gdi/text.h"
 
-#include <fontconfig/fontconfig.h>
+#include "platform/gdi/font_library.h"
 
 #include <algorithm>
 #include <cstring>
@@ -290,30 +290,33 @@ std::map<std::string, FamilyInfo> ListFamilies()
 {
     MatchFamily("");  // sets fontconfig up, with its release at exit
     std::map<std::string, FamilyInfo> families;
-    FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_SPACING, FC_SCALABLE, FC_WEIGHT, FC_SLANT, nullptr);
-    FcFontSet* set = FcFontList(nullptr, pattern, os);
+    const FontLibrary* const fonts = LoadFontLibrary();
+    if (!fonts)
+        return families;
+    FcPattern* pattern = fonts->FcPatternCreate();
+    FcObjectSet* os = fonts->FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_SPACING, FC_SCALABLE, FC_WEIGHT, FC_SLANT, nullptr);
+    FcFontSet* set = fonts->FcFontList(nullptr, pattern, os);
     for (int i = 0; set && i < set->nfont; ++i) {
         FcChar8* family = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch)
+        if (fonts->FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch)
             continue;
         FamilyInfo& info = families[reinterpret_cast<const char*>(family)];
         int spacing = 0, weight = 0, slant = 0;
         FcBool scalable = FcTrue;
-        if (FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing) == FcResultMatch)
+        if (fonts->FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing) == FcResultMatch)
             info.fixed = spacing >= FC_MONO;
-        if (FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable) == FcResultMatch)
+        if (fonts->FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable) == FcResultMatch)
             info.scalable = scalable;
-        FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(set->fonts[i], FC_SLANT, 0, &slant);
+        fonts->FcPatternGetInteger(set->fonts[i], FC_WEIGHT, 0, &weight);
+        fonts->FcPatternGetInteger(set->fonts[i], FC_SLANT, 0, &slant);
         FcChar8* style = nullptr;
-        FcPatternGetString(set->fonts[i], FC_STYLE, 0, &style);
+        fonts->FcPatternGetString(set->fonts[i], FC_STYLE, 0, &style);
         info.styles.push_back({style ? reinterpret_cast<const char*>(style) : "", {weight, slant}});
     }
     if (set)
-        FcFontSetDestroy(set);
-    FcObjectSetDestroy(os);
-    FcPatternDestroy(pattern);
+        fonts->FcFontSetDestroy(set);
+    fonts->FcObjectSetDestroy(os);
+    fonts->FcPatternDestroy(pattern);
     return families;
 }
 
