@@ -12,6 +12,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <immintrin.h>
+#define WALK_EIGHT_LANES 1
+#endif
 
 namespace {
 
@@ -100,6 +104,51 @@ void RaiseShortfalls(const LayerRowEntry* row, std::size_t n, std::size_t a, con
         shortfall[l] = most;
     }
 }
+
+#if defined(WALK_EIGHT_LANES)
+// What the pairs of one seen node with the other side's are tested by (see
+// Passing).
+struct PairTest {
+    float distance, best, reach, x, z, share, sign, offset;
+    bool straight;
+};
+
+bool HasEightLanes()
+{
+    static const bool has = __builtin_cpu_supports("avx");
+    return has;
+}
+
+// Passing's test eight pairs at a time, in the same operations: bit j of
+// masks[g] is set when pair 8g + j passes. Returns the pairs tested.
+__attribute__((target("avx"))) std::size_t PairMasks8(const PairTest& test, const float* distance, const float* mark,
+                                                      const float* x, const float* z, std::size_t m,
+                                                      std::uint8_t* masks)
+{
+    const __m256 own = _mm256_set1_ps(test.distance), limit = _mm256_set1_ps(test.best);
+    const __m256 room = _mm256_set1_ps(test.reach), share = _mm256_set1_ps(test.share);
+    const __m256 px = _mm256_set1_ps(test.x), pz = _mm256_set1_ps(test.z);
+    const __m256 sign = _mm256_set1_ps(test.sign), offset = _mm256_set1_ps(test.offset);
+    const __m256 zero = _mm256_setzero_ps();
+    std::size_t k = 0;
+    for (; k + 8 <= m; k += 8) {
+        const __m256 sum = _mm256_add_ps(own, _mm256_loadu_ps(distance + k));
+        const __m256 least = _mm256_add_ps(_mm256_mul_ps(sign, _mm256_loadu_ps(mark + k)), offset);
+        __m256 ok = _mm256_and_ps(_mm256_cmp_ps(sum, limit, _CMP_LE_OQ),
+                                  _mm256_cmp_ps(_mm256_add_ps(sum, least), room, _CMP_LE_OQ));
+        if (test.straight) {
+            const __m256 left = _mm256_sub_ps(room, sum);
+            const __m256 dx = _mm256_sub_ps(px, _mm256_loadu_ps(x + k));
+            const __m256 dz = _mm256_sub_ps(pz, _mm256_loadu_ps(z + k));
+            const __m256 span = _mm256_mul_ps(share, _mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(dz, dz)));
+            ok = _mm256_and_ps(ok, _mm256_and_ps(_mm256_cmp_ps(left, zero, _CMP_GE_OQ),
+                                                 _mm256_cmp_ps(span, _mm256_mul_ps(left, left), _CMP_LE_OQ)));
+        }
+        masks[k / 8] = static_cast<std::uint8_t>(_mm256_movemask_ps(ok));
+    }
+    return k;
+}
+#endif
 
 } // namespace
 
@@ -320,16 +369,19 @@ void WalkNodePairSearch::Sort(double lowest, double highest)
         const double f = (least - lowest) * perWidth;
         return f < kBuckets ? static_cast<std::size_t>(f) : std::size_t{kBuckets - 1};
     };
+    static_assert(kBuckets - 1 <= std::numeric_limits<std::uint8_t>::max());
     bucketStart_.fill(0);
-    for (const Queued& q : queue_)
-        ++bucketStart_[bucketOf(q.least) + 1];
+    for (Queued& q : queue_) {
+        q.bucket = static_cast<std::uint8_t>(bucketOf(q.least));
+        ++bucketStart_[q.bucket + 1u];
+    }
     for (std::size_t k = 0; k < kBuckets; ++k)
         bucketStart_[k + 1] += bucketStart_[k];
     sorted_.resize(queue_.size());
     std::array<std::uint32_t, kBuckets> next;
     std::copy(bucketStart_.begin(), bucketStart_.end() - 1, next.begin());
     for (const Queued& q : queue_)
-        sorted_[next[bucketOf(q.least)]++] = q;
+        sorted_[next[q.bucket]++] = q;
     bucketLow_ = lowest;
     bucketWidth_ = width;
 }
@@ -385,6 +437,18 @@ std::uint32_t WalkNodePairSearch::Passing(const Seen& seen, const SeenSide& othe
         passing_[count++] = static_cast<std::uint32_t>(k);
     };
     std::size_t k = 0;
+#if defined(WALK_EIGHT_LANES)
+    if (m >= 8 && HasEightLanes()) {
+        masks_.resize(m / 8);
+        const PairTest test{seen.distance, best, reach, seen.x, seen.z, quick, landmark.sign, landmark.offset, straight};
+        k = PairMasks8(test, others.distance.data(), others.mark.data(), others.x.data(), others.z.data(), m,
+                       masks_.data());
+        for (std::size_t g = 0; g < k / 8; ++g) {
+            for (unsigned bits = masks_[g]; bits != 0; bits &= bits - 1)
+                pass(8 * g + static_cast<std::size_t>(__builtin_ctz(bits)));
+        }
+    }
+#endif
 #if defined(__SSE2__)
     // The same operations as below, four pairs at a time; a pair whose sum
     // is not a number, which the plain test lets through, fails here, and
@@ -490,7 +554,7 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
                 return;
             cost = std::max(cost, straightWay);
         }
-        queue_.push_back({cost, static_cast<std::int32_t>(i), startSide});
+        queue_.push_back({cost, static_cast<std::int32_t>(i), startSide, 0});
         lowest = std::min(lowest, cost);
         highest = std::max(highest, cost);
     };

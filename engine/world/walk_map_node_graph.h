@@ -88,6 +88,8 @@ private:
         double least;
         std::int32_t node;
         bool startSide;
+        // Its bucket while the queue is sorted.
+        std::uint8_t bucket;
     };
     static constexpr std::size_t kBuckets = 256;
     enum : std::uint8_t { kUntested, kBlocked, kVisible };
@@ -147,4 +149,5 @@ private:
     double bucketLow_ = 0.0, bucketWidth_ = 1.0;
     SeenSide startSide_, targetSide_;
     std::vector<std::uint32_t> passing_;
+    std::vector<std::uint8_t> masks_;
 };
