@@ -2,9 +2,10 @@
 
 #include <spng.h>
 
+#include "platform/d3dx/jpeg_library.h"
+
 #include <csetjmp>
 #include <cstdio>
-#include <jpeglib.h>
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -82,41 +83,44 @@ void JpegQuiet(j_common_ptr, int) {}
 bool DecodeJpeg(const std::uint8_t* bytes, std::size_t size, std::int64_t maxPixels, DecodedPicture& out,
                 std::string* error)
 {
+    const JpegLibrary* const jpeg = LoadJpegLibrary();
+    if (!jpeg)
+        return Fail(error, "no JPEG decoder");
     jpeg_decompress_struct info{};
     JpegError failure{};
-    info.err = jpeg_std_error(&failure.manager);
+    info.err = jpeg->jpeg_std_error(&failure.manager);
     failure.manager.error_exit = JpegFail;
     failure.manager.emit_message = JpegQuiet;
     // Nothing below the jump may own memory that a longjmp would skip.
     if (setjmp(failure.jump)) {
-        jpeg_destroy_decompress(&info);
+        jpeg->jpeg_destroy_decompress(&info);
         out.rgba.clear();
         return Fail(error, "damaged JPEG data");
     }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
-        jpeg_destroy_decompress(&info);
+    jpeg->jpeg_CreateDecompress(&info, JPEG_LIB_VERSION, sizeof info);
+    jpeg->jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
+    if (jpeg->jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
+        jpeg->jpeg_destroy_decompress(&info);
         return Fail(error, "unreadable JPEG header");
     }
     if (!SizeAllowed(info.image_width, info.image_height, maxPixels)) {
-        jpeg_destroy_decompress(&info);
+        jpeg->jpeg_destroy_decompress(&info);
         return Fail(error, "JPEG size out of range");
     }
     info.out_color_space = JCS_EXT_RGBA;
-    jpeg_start_decompress(&info);
+    jpeg->jpeg_start_decompress(&info);
     const std::size_t stride = static_cast<std::size_t>(info.output_width) * 4;
     out.rgba.resize(stride * info.output_height);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = out.rgba.data() + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
+        jpeg->jpeg_read_scanlines(&info, &row, 1);
     }
     out.width = static_cast<int>(info.output_width);
     out.height = static_cast<int>(info.output_height);
     out.alpha = false;
     out.kind = PictureKind::kJpeg;
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
+    jpeg->jpeg_finish_decompress(&info);
+    jpeg->jpeg_destroy_decompress(&info);
     return true;
 }
 
