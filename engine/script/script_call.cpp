@@ -30,26 +30,39 @@ namespace {
 
 // Call frames are kept for reuse, one per nesting level of native calls, so
 // that a call allocates nothing for values without text. A frame belongs to
-// its call only while the native runs.
-std::vector<std::unique_ptr<ScriptCallFrame>> g_framePool;
-std::size_t g_callDepth = 0;
+// its call only while the native runs. The frames are chained from the
+// outermost level down, and g_nextFrame is the one the next call takes.
+struct PooledCallFrame {
+    ScriptCallFrame frame;
+    PooledCallFrame* deeper = nullptr;
+};
+std::vector<std::unique_ptr<PooledCallFrame>> g_framePool;
+PooledCallFrame* g_nextFrame = nullptr;
 
 // A call one level deeper than any before it adds a frame; the call is kept
 // out of the way of the others.
-[[gnu::noinline]] void AddCallFrame() { g_framePool.push_back(std::make_unique<ScriptCallFrame>()); }
+[[gnu::noinline]] PooledCallFrame* AddCallFrame()
+{
+    g_framePool.push_back(std::make_unique<PooledCallFrame>());
+    PooledCallFrame* const added = g_framePool.back().get();
+    if (g_framePool.size() > 1)
+        g_framePool[g_framePool.size() - 2]->deeper = added;
+    return added;
+}
 
 class CallDepth {
 public:
-    CallDepth() : depth_(g_callDepth++)
+    CallDepth() : taken_(g_nextFrame)
     {
-        if (g_framePool.size() <= depth_) [[unlikely]]
-            AddCallFrame();
+        if (!taken_) [[unlikely]]
+            taken_ = AddCallFrame();
+        g_nextFrame = taken_->deeper;
     }
-    ~CallDepth() { --g_callDepth; }
-    ScriptCallFrame& Frame() const { return *g_framePool[depth_]; }
+    ~CallDepth() { g_nextFrame = taken_; }
+    ScriptCallFrame& Frame() const { return taken_->frame; }
 
 private:
-    std::size_t depth_;
+    PooledCallFrame* taken_;
 };
 
 // The bytes of word that are zero, each marked by its top bit.
@@ -94,7 +107,7 @@ inline bool cKestruneScript::PopShortText(ScriptValue& argument)
     std::memcpy(text, words, sizeof text);
     // The same text again (an argument a call site passes every time) keeps
     // the storage it has.
-    argument.SetText(text);
+    argument.SetText(text, length);
     argument.type = kScriptString;
     argument.intValue = 0;
     argument.floatValue = 0.0f;

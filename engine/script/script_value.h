@@ -46,6 +46,15 @@ public:
         StoreText(text);
     }
     void SetText(const cString& text) { SetText(text.GetText()); }
+    // The same for a text whose length is known: the held text is compared
+    // up to the first difference, which comes at its end at the latest, so
+    // nothing past it is read.
+    void SetText(const char* text, std::uint32_t length)
+    {
+        if (textSource_ == kTextStored && HoldsText(text, length))
+            return;
+        StoreText(text);
+    }
     void SetTextFromInteger(std::int32_t value)
     {
         textSource_ = kTextInteger;
@@ -118,6 +127,15 @@ private:
                 return true;
         }
         return false;
+    }
+    bool HoldsText(const char* text, std::uint32_t length) const
+    {
+        const char* own = text_.GetText();
+        for (std::uint32_t i = 0; i <= length; ++i) {
+            if (own[i] != text[i])
+                return false;
+        }
+        return true;
     }
     void StoreText(const char* text);
 

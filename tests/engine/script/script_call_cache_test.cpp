@@ -190,6 +190,25 @@ TEST_F(ScriptTest, TextArgumentsOfEveryLengthArriveWhole)
     EXPECT_TRUE(link.reports.empty()) << link.LastText();
 }
 
+// An argument keeps the storage of the text it held when the same text comes
+// again: texts that share a beginning with the one held, shorter or longer,
+// must replace it whole.
+TEST_F(ScriptTest, ArgumentTextsSharingABeginningReplaceEachOther)
+{
+    RegisterScriptNative("test__Capture", CaptureNative);
+    CapturedCalls().clear();
+    const std::vector<std::string> texts = {"abc", "abcdef", "abc", "abd", "", "abd", "abcdefghijklmno", "abcdefgh"};
+    std::string source = "callsite one test__Capture 1 int\n";
+    for (const std::string& text : texts)
+        source += "push string \"" + text + "\"\n native - one\n popreg\n";
+    const auto script = Load(source + "ret\n");
+    EXPECT_EQ(script->Run(""), 0);
+    ASSERT_EQ(CapturedCalls().size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(CapturedCalls()[i][0].GetText(), texts[i]) << i;
+    EXPECT_TRUE(link.reports.empty()) << link.LastText();
+}
+
 std::vector<std::int32_t> g_innerResults;
 
 // Runs the function its second argument names, of its own script, keeping
