@@ -61,12 +61,12 @@ public:
     // for the variables that carry a global name.
     void LoadGlobals()
     {
-        if (!GlobalNamed().empty())
+        if (HasGlobalNamed())
             LoadGlobalsFrom();
     }
     void StoreGlobals() const
     {
-        if (!GlobalNamed().empty())
+        if (HasGlobalNamed())
             StoreGlobalsFrom();
     }
 
@@ -212,6 +212,14 @@ private:
         return globalNamed_;
     }
     void ListGlobalNamed() const;
+    // Whether GlobalNamed lists any, told by a flag of its own, as every run
+    // and every nested run asks several times.
+    bool HasGlobalNamed() const
+    {
+        if (globalNamedFor_ != variables.data || globalNamedCount_ != variables.count)
+            ListGlobalNamed();
+        return hasGlobalNamed_;
+    }
     void LoadGlobalsFrom();
     void StoreGlobalsFrom() const;
     bool PushItem(const StackItem& item);
@@ -258,6 +266,7 @@ private:
     mutable std::vector<std::int32_t> globalNamed_;
     mutable const ScriptValue* globalNamedFor_ = nullptr;
     mutable std::int32_t globalNamedCount_ = -1;
+    mutable bool hasGlobalNamed_ = false;
     // The function table hashed by ASCII-lowercased name (each slot holds
     // a function index or -1), and the table it was made for.
     mutable std::vector<std::int32_t> functionSlots_;

@@ -72,6 +72,7 @@ void cKestruneScript::ListGlobalNamed() const
     }
     globalNamedFor_ = variables.data;
     globalNamedCount_ = variables.count;
+    hasGlobalNamed_ = !globalNamed_.empty();
 }
 
 // Each window becomes what FetchGlobal gives for it, worked in place so that
