@@ -661,18 +661,19 @@ bool WalkNodePairSearch::Find(const WalkEdgeGrid& edges, const WalkNodeGraph& gr
             const float limit = std::min(best, bound);
             start_.limit = target_.limit = limit;
             const auto i = static_cast<std::size_t>(next.node);
-            const Seen seen{next.node, next.startSide ? fromStart_[i] : toTarget_[i], graph.x[i], graph.z[i],
-                            marks ? marks[i] : 0.0f};
+            const auto seen = [&](float distance) {
+                return Seen{next.node, distance, graph.x[i], graph.z[i], marks ? marks[i] : 0.0f};
+            };
             if (next.startSide) {
                 if (beyond(fromStart_[i], toTarget_[i], nearestToTarget, limit) || !Sees(i, start_, target_))
                     continue;
-                startSide_.Add(seen);
-                pairWith(seen, targetSide_, true);
+                startSide_.Add(seen(fromStart_[i]));
+                pairWith(seen(fromStart_[i]), targetSide_, true);
             } else {
                 if (beyond(toTarget_[i], fromStart_[i], nearestToStart, limit) || !Sees(i, target_, start_))
                     continue;
-                targetSide_.Add(seen);
-                pairWith(seen, startSide_, false);
+                targetSide_.Add(seen(toTarget_[i]));
+                pairWith(seen(toTarget_[i]), startSide_, false);
             }
         }
     }
