@@ -24,11 +24,11 @@ constexpr std::uint32_t ResultType(ScriptOp op, std::uint32_t x)
 
 // What a runner was picked for at a value: its type, and where the runner
 // knows it, the leaf's kind, which never changes, so that such a runner
-// need not test it. A spec without kind bits is a type alone.
+// need not test it. A pick without kind bits is a type alone.
 constexpr std::uint32_t kConstantLeaf = 0x100;
 constexpr std::uint32_t kVariableLeaf = 0x200;
 
-constexpr std::uint32_t TypeOf(std::uint32_t spec) { return spec & 0xFF; }
+constexpr std::uint32_t TypeOf(std::uint32_t pick) { return pick & 0xFF; }
 
 // A leaf's payload, when it still has the type the runner was picked for
 // (a constant always has it; a variable may have changed type since).
@@ -314,34 +314,34 @@ ScriptFastRun ForValue(std::uint32_t type, F&& f)
     return type == kScriptBoolean ? f(Constant<kScriptBoolean>{}) : ForNumber(type, f);
 }
 
-// The same for a spec with its leaf's kind, which the runner then knows.
+// The same for a pick with its leaf's kind, which the runner then knows.
 template <std::uint32_t T, typename F>
-ScriptFastRun ForKind(std::uint32_t spec, F&& f)
+ScriptFastRun ForKind(std::uint32_t pick, F&& f)
 {
-    if ((spec & kConstantLeaf) != 0)
+    if ((pick & kConstantLeaf) != 0)
         return f(Constant<T | kConstantLeaf>{});
-    if ((spec & kVariableLeaf) != 0)
+    if ((pick & kVariableLeaf) != 0)
         return f(Constant<T | kVariableLeaf>{});
     return f(Constant<T>{});
 }
 
 template <typename F>
-ScriptFastRun ForNumberLeaf(std::uint32_t spec, F&& f)
+ScriptFastRun ForNumberLeaf(std::uint32_t pick, F&& f)
 {
-    switch (TypeOf(spec)) {
+    switch (TypeOf(pick)) {
     case kScriptInteger:
-        return ForKind<kScriptInteger>(spec, f);
+        return ForKind<kScriptInteger>(pick, f);
     case kScriptFloat:
-        return ForKind<kScriptFloat>(spec, f);
+        return ForKind<kScriptFloat>(pick, f);
     default:
         return nullptr;
     }
 }
 
 template <typename F>
-ScriptFastRun ForValueLeaf(std::uint32_t spec, F&& f)
+ScriptFastRun ForValueLeaf(std::uint32_t pick, F&& f)
 {
-    return TypeOf(spec) == kScriptBoolean ? ForKind<kScriptBoolean>(spec, f) : ForNumberLeaf(spec, f);
+    return TypeOf(pick) == kScriptBoolean ? ForKind<kScriptBoolean>(pick, f) : ForNumberLeaf(pick, f);
 }
 
 template <typename F>
@@ -387,7 +387,7 @@ ScriptFastRun ForUnary(ScriptOp op, F&& f)
 
 #define VLS_V(c) decltype(c)::value
 
-// The runner for the specs k of the instruction's values (their types and
+// The runner for the picks k of the instruction's values (their types and
 // leaf kinds), or null. Chains, and the first value of a comparison, are
 // picked by type alone, which keeps the number of runners down.
 ScriptFastRun Choose(const ScriptFastInstruction& in, const std::uint32_t* k)
@@ -482,7 +482,7 @@ std::uint64_t script_detail::PickFastRunner(VLS_RUNNER_ARGUMENTS)
             return run(in, VLS_GO_ON);
         }
     }
-    std::uint32_t specs[3] = {};
+    std::uint32_t picks[3] = {};
     const std::uint32_t values = in.form == ScriptTypedForm::PushValues ? 0 : 3;
     for (std::uint32_t i = 0; i < values; ++i) {
         const ScriptLeaf& leaf = in.values[i];
@@ -493,9 +493,9 @@ std::uint64_t script_detail::PickFastRunner(VLS_RUNNER_ARGUMENTS)
         const std::uint32_t kind = leaf.kind == ScriptLeafKind::Constant ? kConstantLeaf
             : leaf.kind == ScriptLeafKind::Variable                      ? kVariableLeaf
                                                                          : 0;
-        specs[i] = type == TypeOf(type) ? type | kind : 0;
+        picks[i] = type == TypeOf(type) ? type | kind : 0;
     }
-    const ScriptFastRun run = Choose(in, specs);
+    const ScriptFastRun run = Choose(in, picks);
     if (!run) {
         in.run = &Stop;
         s.instructions[in.offset] = in.general;
