@@ -1,6 +1,5 @@
 #include "platform/bink/ffmpeg_library.h"
-
-#include <dlfcn.h>
+#include "platform/win32/run_time_library.h"
 
 #include <string>
 
@@ -35,21 +34,12 @@ struct Loaded {
     std::string error;
 };
 
+constexpr const char* kWhat = "video libraries";
+
 bool Open(void*& handle, const char* soname, std::string& error)
 {
-    handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        error = std::string("The video libraries cannot be loaded: ") + dlerror();
+    handle = OpenRunTimeLibrary(soname, kWhat, error);
     return handle != nullptr;
-}
-
-template <typename Pointer>
-bool Find(void* handle, const char* name, Pointer& out, std::string& error)
-{
-    out = reinterpret_cast<Pointer>(dlsym(handle, name));
-    if (!out)
-        error = std::string("The video libraries lack ") + name + ".";
-    return out != nullptr;
 }
 
 Loaded Load()
@@ -62,7 +52,7 @@ Loaded Load()
         || !Open(handles.avformat, soname.avformat, loaded.error))
         return loaded;
 #define VLS_FFMPEG_FIND(library, name) \
-    if (!Find(handles.library, #name, loaded.table.name, loaded.error)) \
+    if (!FindRunTimeSymbol(handles.library, #name, loaded.table.name, kWhat, loaded.error)) \
         return loaded;
     VLS_FFMPEG_FUNCTIONS(VLS_FFMPEG_FIND)
 #undef VLS_FFMPEG_FIND

@@ -1,6 +1,5 @@
 #include "platform/d3dx/jpeg_library.h"
-
-#include <dlfcn.h>
+#include "platform/win32/run_time_library.h"
 
 #include <string>
 
@@ -19,12 +18,14 @@ Loaded Load()
     // The library of the interface the header describes: libjpeg.so.62 for
     // version 6b's interface (62), libjpeg.so.8 for version 8's (80).
     constexpr int kVersion = JPEG_LIB_VERSION >= 70 ? JPEG_LIB_VERSION / 10 : JPEG_LIB_VERSION;
-    void* const handle = dlopen(("libjpeg.so." + std::to_string(kVersion)).c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Without it JPEG pictures are refused as undecodable, so the reason
+    // is not kept.
+    std::string error;
+    void* const handle = OpenRunTimeLibrary(("libjpeg.so." + std::to_string(kVersion)).c_str(), "JPEG library", error);
     if (!handle)
         return loaded;
 #define VLS_JPEG_FIND(name) \
-    loaded.table.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name)); \
-    if (!loaded.table.name) \
+    if (!FindRunTimeSymbol(handle, #name, loaded.table.name, "JPEG library", error)) \
         return loaded;
     VLS_JPEG_FUNCTIONS(VLS_JPEG_FIND)
 #undef VLS_JPEG_FIND

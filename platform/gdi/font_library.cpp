@@ -1,8 +1,8 @@
 #include "platform/gdi/font_library.h"
-
-#include <dlfcn.h>
+#include "platform/win32/run_time_library.h"
 
 #include <cstdio>
+#include <string>
 
 namespace vls::gdi {
 
@@ -13,21 +13,27 @@ struct Loaded {
     bool ok = false;
 };
 
+constexpr const char* kWhat = "font libraries";
+
+// A library that cannot be used is said on standard error once, and every
+// font then takes fixed cells.
 void* Open(const char* soname)
 {
-    void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    void* const handle = OpenRunTimeLibrary(soname, kWhat, error);
     if (!handle)
-        std::fprintf(stderr, "The font libraries cannot be loaded: %s\n", dlerror());
+        std::fprintf(stderr, "%s\n", error.c_str());
     return handle;
 }
 
 template <typename Pointer>
 bool Find(void* handle, const char* name, Pointer& out)
 {
-    out = reinterpret_cast<Pointer>(dlsym(handle, name));
-    if (!out)
-        std::fprintf(stderr, "The font libraries lack %s.\n", name);
-    return out != nullptr;
+    std::string error;
+    const bool found = FindRunTimeSymbol(handle, name, out, kWhat, error);
+    if (!found)
+        std::fprintf(stderr, "%s\n", error.c_str());
+    return found;
 }
 
 Loaded Load()
